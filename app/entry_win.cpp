@@ -1,0 +1,79 @@
+// Process entry on Windows: pick one run mode from the command line.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "app/run_mode.h"
+#include "mcp/mcp_server.h"
+#include "platform/win_text.h"
+#include "selftest/suites.h"
+#include "ui/main_window.h"
+
+namespace {
+
+constexpr int kAppIconId = 200;
+
+std::vector<std::u16string> commandLineArguments(bool& splitOk) {
+    std::vector<std::u16string> args;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    splitOk = argv != nullptr;
+    if (!argv) return args;
+    for (int i = 0; i < count; ++i) args.push_back(fromWide(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+int runSelfTestMode(const RunChoice& choice) {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) AllocConsole();
+    return choice.hasSuite ? runSelfTestSuite(choice.suite) : 0;
+}
+
+int runWindowMode(HINSTANCE instance, int showCommand) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIconId));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExW(&windowClass)) return 1;
+
+    HWND window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return int(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+    bool splitOk = false;
+    std::vector<std::u16string> args = commandLineArguments(splitOk);
+    if (!splitOk) return runWindowMode(instance, showCommand);
+    RunChoice choice = chooseRunMode(parseRunOptions(args));
+    switch (choice.mode) {
+        case RunMode::McpServer: return runMcpServer();
+        case RunMode::SelfTest: return runSelfTestMode(choice);
+        case RunMode::Window: break;
+    }
+    return runWindowMode(instance, showCommand);
+}

@@ -1,0 +1,59 @@
+#include "app/run_mode.h"
+
+namespace {
+
+bool equalsIgnoringCase(const std::u16string& a, const char16_t* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'A' && x <= u'Z') x = char16_t(x - u'A' + u'a');
+        if (y >= u'A' && y <= u'Z') y = char16_t(y - u'A' + u'a');
+        if (x != y) return false;
+    }
+    return i == a.size() && b[i] == 0;
+}
+
+const char16_t* const kSuiteSwitches[kSuiteCount] = {
+    u"--selftest-terminal", u"--selftest-config", u"--selftest-semantic",
+    u"--selftest-datapack", u"--selftest-mcp",    u"--selftest-playbook",
+};
+
+}  // namespace
+
+RunOptions parseRunOptions(const std::vector<std::u16string>& args) {
+    RunOptions options;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::u16string& arg = args[i];
+        if (equalsIgnoringCase(arg, u"--mcp-stdio")) {
+            options.mcpStdio = true;
+            continue;
+        }
+        if (equalsIgnoringCase(arg, u"--selftest-semantic-live")) {
+            // The value is captured but the next argument is still examined as a switch.
+            if (i + 1 < args.size()) options.semanticLiveValue = args[i + 1];
+            continue;
+        }
+        for (int s = 0; s < kSuiteCount; ++s) {
+            if (equalsIgnoringCase(arg, kSuiteSwitches[s])) options.suiteRequested[s] = true;
+        }
+    }
+    return options;
+}
+
+RunChoice chooseRunMode(const RunOptions& options) {
+    RunChoice choice;
+    if (options.mcpStdio) {
+        choice.mode = RunMode::McpServer;
+        return choice;
+    }
+    for (int s = 0; s < kSuiteCount; ++s) {
+        if (options.suiteRequested[s]) {
+            choice.mode = RunMode::SelfTest;
+            choice.hasSuite = true;
+            choice.suite = SelfTestSuite(s);
+            return choice;
+        }
+    }
+    if (!options.semanticLiveValue.empty()) choice.mode = RunMode::SelfTest;
+    return choice;
+}

@@ -1,0 +1,26 @@
+// The command-line switch table and the choice of run mode.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class SelfTestSuite { Terminal = 0, Config, Semantic, Datapack, Mcp, Playbook };
+constexpr int kSuiteCount = 6;
+
+struct RunOptions {
+    bool mcpStdio = false;
+    bool suiteRequested[kSuiteCount] = {};
+    std::u16string semanticLiveValue;  // the argument after --selftest-semantic-live
+};
+
+enum class RunMode { Window, McpServer, SelfTest };
+
+struct RunChoice {
+    RunMode mode = RunMode::Window;
+    bool hasSuite = false;  // SelfTest mode with no suite selected exits 0
+    SelfTestSuite suite = SelfTestSuite::Terminal;
+};
+
+// args[0] is the program name and is not examined.
+RunOptions parseRunOptions(const std::vector<std::u16string>& args);
+RunChoice chooseRunMode(const RunOptions& options);

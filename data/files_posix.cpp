@@ -1,0 +1,52 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "data/files.h"
+#include "data/text.h"
+
+namespace {
+struct ScopedFd {
+    int fd;
+    ~ScopedFd() {
+        if (fd >= 0) close(fd);
+    }
+};
+
+bool writeFile(const std::u16string& path, const std::string& bytes, bool flush) {
+    ScopedFd file{open(wideToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
+    if (file.fd < 0) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        size_t piece = std::min<size_t>(bytes.size() - done, 0x100000);
+        ssize_t written = write(file.fd, bytes.data() + done, piece);
+        if (written != ssize_t(piece)) return false;
+        done += piece;
+    }
+    return !flush || fsync(file.fd) == 0;
+}
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::u16string& path) {
+    ScopedFd file{open(wideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) return std::nullopt;
+    std::string bytes;
+    char block[8192];
+    while (true) {
+        ssize_t got = read(file.fd, block, sizeof block);
+        if (got < 0) return std::nullopt;
+        if (got == 0) return bytes;
+        bytes.append(block, size_t(got));
+    }
+}
+
+bool writeWholeFile(const std::u16string& path, const std::string& bytes) {
+    return writeFile(path, bytes, false);
+}
+
+bool saveFileAtomically(const std::u16string& path, const std::string& bytes) {
+    std::u16string temporary = path + u".tmp";
+    if (!writeFile(temporary, bytes, true)) return false;
+    return std::rename(wideToUtf8(temporary).c_str(), wideToUtf8(path).c_str()) == 0;
+}

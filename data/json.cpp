@@ -1,0 +1,335 @@
+#include "data/json.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "data/text.h"
+
+namespace {
+
+struct Cursor {
+    const char16_t* pos;
+    const char16_t* end;
+    int depth = 0;
+};
+
+bool isWhitespace(char16_t c) {
+    return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ' || c == 0xFEFF;
+}
+
+void skipWhitespace(Cursor& c) {
+    while (c.pos < c.end && isWhitespace(*c.pos)) ++c.pos;
+}
+
+bool parseValue(Cursor& c, JsonValue& out);
+
+int hexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+}
+
+// Cursor stands on the opening quotation mark.
+bool parseString(Cursor& c, std::u16string& out) {
+    ++c.pos;
+    const char16_t* runStart = c.pos;
+    while (true) {
+        if (c.pos >= c.end) return false;
+        char16_t ch = *c.pos;
+        if (ch == u'"') {
+            out.append(runStart, c.pos);
+            ++c.pos;
+            return true;
+        }
+        if (ch != u'\\') {
+            ++c.pos;
+            continue;
+        }
+        out.append(runStart, c.pos);
+        ++c.pos;
+        if (c.pos >= c.end) return false;
+        switch (*c.pos) {
+            case u'"': out += u'"'; break;
+            case u'/': out += u'/'; break;
+            case u'\\': out += u'\\'; break;
+            case u'b': out += char16_t(0x08); break;
+            case u'f': out += char16_t(0x0C); break;
+            case u'n': out += u'\n'; break;
+            case u'r': out += u'\r'; break;
+            case u't': out += u'\t'; break;
+            case u'u': {
+                if (c.end - c.pos < 5) return false;
+                unsigned unit = 0;
+                for (int i = 1; i <= 4; ++i) {
+                    int d = hexDigit(c.pos[i]);
+                    if (d < 0) return false;
+                    unit = unit * 16 + unsigned(d);
+                }
+                out += char16_t(unit);
+                c.pos += 4;
+                break;
+            }
+            default: return false;
+        }
+        ++c.pos;
+        runStart = c.pos;
+    }
+}
+
+bool isNumberChar(char16_t ch) {
+    return (ch >= u'0' && ch <= u'9') || ch == u'+' || ch == u'-' || ch == u'.' || ch == u'e' ||
+           ch == u'E';
+}
+
+// Converts the longest valid prefix like wcstod does in the "C" locale, but
+// without consulting the process locale at all.
+double convertNumberRun(const char* run, size_t length) {
+    const char* p = run;
+    const char* end = run + length;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p == end || *p == '+' || *p == '-') return 0.0;
+    double value = 0.0;
+    auto result = std::from_chars(p, end, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Overflow gives infinity, underflow gives zero, as strtod does.
+        bool negativeExponent = false;
+        for (const char* q = p; q < result.ptr; ++q) {
+            if (*q == 'e' || *q == 'E') negativeExponent = (q + 1 < result.ptr && q[1] == '-');
+        }
+        value = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+    } else if (result.ec != std::errc()) {
+        value = 0.0;
+    }
+    return negative ? -value : value;
+}
+
+bool parseNumber(Cursor& c, JsonValue& out) {
+    const char16_t* start = c.pos;
+    while (c.pos < c.end && isNumberChar(*c.pos)) ++c.pos;
+    size_t length = size_t(c.pos - start);
+    if (length == 0) return false;
+    std::string run(length, '\0');
+    for (size_t i = 0; i < length; ++i) run[i] = char(start[i]);
+    out.kind = JsonKind::Number;
+    out.number = convertNumberRun(run.data(), run.size());
+    return true;
+}
+
+bool matchLiteral(Cursor& c, const char16_t* literal, size_t length) {
+    if (size_t(c.end - c.pos) < length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (c.pos[i] != literal[i]) return false;
+    }
+    c.pos += length;
+    return true;
+}
+
+bool parseArray(Cursor& c, JsonValue& out) {
+    ++c.pos;
+    out.kind = JsonKind::Array;
+    skipWhitespace(c);
+    if (c.pos < c.end && *c.pos == u']') {
+        ++c.pos;
+        return true;
+    }
+    while (true) {
+        out.items.emplace_back();
+        if (!parseValue(c, out.items.back())) return false;
+        skipWhitespace(c);
+        if (c.pos >= c.end) return false;
+        char16_t ch = *c.pos++;
+        if (ch == u']') return true;
+        if (ch != u',') return false;
+    }
+}
+
+bool parseObject(Cursor& c, JsonValue& out) {
+    ++c.pos;
+    out.kind = JsonKind::Object;
+    skipWhitespace(c);
+    if (c.pos < c.end && *c.pos == u'}') {
+        ++c.pos;
+        return true;
+    }
+    while (true) {
+        skipWhitespace(c);
+        if (c.pos >= c.end || *c.pos != u'"') return false;
+        std::u16string key;
+        if (!parseString(c, key)) return false;
+        skipWhitespace(c);
+        if (c.pos >= c.end || *c.pos != u':') return false;
+        ++c.pos;
+        JsonValue value;
+        if (!parseValue(c, value)) return false;
+        out.members.insert_or_assign(std::move(key), std::move(value));
+        skipWhitespace(c);
+        if (c.pos >= c.end) return false;
+        char16_t ch = *c.pos++;
+        if (ch == u'}') return true;
+        if (ch != u',') return false;
+    }
+}
+
+bool parseValue(Cursor& c, JsonValue& out) {
+    skipWhitespace(c);
+    if (c.pos >= c.end) return false;
+    switch (*c.pos) {
+        case u'"':
+            out.kind = JsonKind::String;
+            return parseString(c, out.text);
+        case u'[':
+        case u'{': {
+            if (++c.depth > kMaxJsonDepth) return false;
+            bool ok = *c.pos == u'[' ? parseArray(c, out) : parseObject(c, out);
+            --c.depth;
+            return ok;
+        }
+        case u't':
+        case u'f':
+            out.kind = JsonKind::Bool;
+            if (matchLiteral(c, u"true", 4)) {
+                out.boolValue = true;
+                return true;
+            }
+            return matchLiteral(c, u"false", 5);
+        case u'n':
+            out.kind = JsonKind::Null;
+            return matchLiteral(c, u"null", 4);
+        default:
+            return parseNumber(c, out);
+    }
+}
+
+}  // namespace
+
+std::optional<JsonValue> parseJson(const char16_t* text, size_t length) {
+    Cursor c{text, text + length};
+    JsonValue value;
+    if (!parseValue(c, value)) return std::nullopt;
+    return value;
+}
+
+std::optional<JsonValue> parseJson(const std::u16string& text) {
+    return parseJson(text.data(), text.size());
+}
+
+const JsonValue* findMember(const JsonValue& value, const std::u16string& key) {
+    if (value.kind != JsonKind::Object) return nullptr;
+    auto it = value.members.find(key);
+    return it == value.members.end() ? nullptr : &it->second;
+}
+
+bool isKind(const JsonValue* value, JsonKind kind) { return value && value->kind == kind; }
+
+std::u16string getString(const JsonValue& value, const std::u16string& key,
+                         const std::u16string& fallback) {
+    const JsonValue* m = findMember(value, key);
+    return isKind(m, JsonKind::String) ? m->text : fallback;
+}
+
+bool getBool(const JsonValue& value, const std::u16string& key, bool fallback) {
+    const JsonValue* m = findMember(value, key);
+    return isKind(m, JsonKind::Bool) ? m->boolValue : fallback;
+}
+
+double getNumber(const JsonValue& value, const std::u16string& key, double fallback) {
+    const JsonValue* m = findMember(value, key);
+    return isKind(m, JsonKind::Number) ? m->number : fallback;
+}
+
+int32_t getInt(const JsonValue& value, const std::u16string& key, int32_t fallback) {
+    const JsonValue* m = findMember(value, key);
+    return isKind(m, JsonKind::Number) ? clampToInt32(m->number) : fallback;
+}
+
+int32_t clampToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    if (value >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    return int32_t(value);
+}
+
+int64_t clampToInt64(double value) {
+    if (std::isnan(value)) return 0;
+    // 2^63 is exactly representable; anything at or beyond it clamps.
+    if (value <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+    if (value >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
+    return int64_t(value);
+}
+
+std::string jsonEscape(const std::string& utf8) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(utf8.size() + 8);
+    for (unsigned char b : utf8) {
+        switch (b) {
+            case 0x22: out += "\\\""; break;
+            case 0x5C: out += "\\\\"; break;
+            case 0x09: out += "\\t"; break;
+            case 0x0A: out += "\\n"; break;
+            case 0x0D: out += "\\r"; break;
+            default:
+                if (b < 0x20) {
+                    out += "\\u00";
+                    out += kHex[b >> 4];
+                    out += kHex[b & 15];
+                } else {
+                    out += char(b);
+                }
+        }
+    }
+    return out;
+}
+
+std::string jsonQuote(const std::u16string& text) {
+    std::string out(1, '"');
+    out += jsonEscape(wideToUtf8(text));
+    out += '"';
+    return out;
+}
+
+std::string configQuote(const std::u16string& text) {
+    std::string out = "\"";
+    for (char b : wideToUtf8(text)) {
+        switch (b) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += b;
+        }
+    }
+    out += "\"";
+    return out;
+}
+
+namespace {
+template <typename Quote>
+std::string joinQuoted(const std::vector<std::u16string>& items, const char* separator, Quote quote) {
+    std::string out = "[";
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i) out += separator;
+        out += quote(items[i]);
+    }
+    return out + "]";
+}
+}  // namespace
+
+std::string configStringArray(const std::vector<std::u16string>& items) {
+    return joinQuoted(items, ", ", configQuote);
+}
+
+std::string jsonStringArray(const std::vector<std::u16string>& items) {
+    return joinQuoted(items, ",", jsonQuote);
+}
+
+std::string intToText(int32_t value) {
+    return std::to_string(value);
+}

@@ -1,0 +1,49 @@
+// JSON values, the parser and the quoting rules used by every writer.
+// No value tree is ever serialised: writers concatenate fragments and quote
+// strings with jsonQuote (strict, MCP wire) or configQuote (lenient, files).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class JsonKind : int32_t { Null = 0, Bool = 1, Number = 2, String = 3, Array = 4, Object = 5 };
+
+struct JsonValue {
+    JsonKind kind = JsonKind::Null;
+    bool boolValue = false;
+    double number = 0.0;
+    std::u16string text;
+    std::vector<JsonValue> items;
+    std::map<std::u16string, JsonValue> members;  // ascending code-unit order
+};
+
+// Nesting deeper than this fails the parse instead of exhausting the stack.
+constexpr int kMaxJsonDepth = 512;
+
+std::optional<JsonValue> parseJson(const std::u16string& text);
+std::optional<JsonValue> parseJson(const char16_t* text, size_t length);
+
+// Look-ups never fail: a missing member or one of another kind yields the default.
+const JsonValue* findMember(const JsonValue& value, const std::u16string& key);
+std::u16string getString(const JsonValue& value, const std::u16string& key,
+                         const std::u16string& fallback = {});
+bool getBool(const JsonValue& value, const std::u16string& key, bool fallback);
+double getNumber(const JsonValue& value, const std::u16string& key, double fallback);
+// The number truncated toward zero and clamped to the int32 range (NaN gives 0).
+int32_t getInt(const JsonValue& value, const std::u16string& key, int32_t fallback);
+bool isKind(const JsonValue* value, JsonKind kind);
+
+// Defined for every double: truncation toward zero, clamped to the target range.
+int32_t clampToInt32(double value);
+int64_t clampToInt64(double value);
+
+// Writers. All return UTF-8 bytes.
+std::string jsonEscape(const std::string& utf8);
+std::string jsonQuote(const std::u16string& text);
+std::string configQuote(const std::u16string& text);
+std::string configStringArray(const std::vector<std::u16string>& items);
+std::string jsonStringArray(const std::vector<std::u16string>& items);
+std::string intToText(int32_t value);

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, once. Fast when all is present.
+set -euo pipefail
+packages=(cmake make g++ g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth x11-utils fonts-wqy-microhei
+          imagemagick googletest libgtest-dev libgmock-dev libbenchmark-dev clang python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine with the project's private prefix.
+# The prefix lives in the build folder (TOOLKEEP_WINE_PREFIX or build/wineprefix),
+# is created once and gets the CJK font links. Without a DISPLAY a private
+# Xvfb is started for the command and stopped afterwards.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${TOOLKEEP_WINE_PREFIX:-$root/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+wine_bin=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+
+xvfb_pid=
+stop_xvfb() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    if kill -0 "$xvfb_pid" 2>/dev/null; then export DISPLAY=:$n; break; fi
+    xvfb_pid=
+  done
+  trap stop_xvfb EXIT
+fi
+
+if [ ! -f "$WINEPREFIX/.toolkeep-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  "$wine_bin" wineboot --init >/dev/null 2>&1
+  reg="$WINEPREFIX/fontlink.reg"
+  {
+    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    for face in "Segoe UI" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Consolas" "Microsoft Sans Serif" "Lucida Console" "Courier New"; do
+      printf '"%s"=hex(7):77,00,71,00,79,00,2d,00,6d,00,69,00,63,00,72,00,6f,00,68,00,65,00,69,00,2e,00,74,00,74,00,63,00,00,00,00,00\r\n' "$face"
+    done
+  } > "$reg"
+  "$wine_bin" regedit "$reg" >/dev/null 2>&1
+  fontdir="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fontdir"
+  for f in /usr/share/fonts/truetype/wqy/wqy-microhei.ttc; do [ -f "$f" ] && ln -sf "$f" "$fontdir/"; done
+  "$wine_bin" wineserver -w 2>/dev/null || wineserver -w 2>/dev/null
+  touch "$WINEPREFIX/.toolkeep-ready"
+fi
+
+"$wine_bin" "$@"
+rc=$?
+stop_xvfb
+trap - EXIT
+exit $rc

@@ -1,0 +1,20 @@
+// Starting toolkeep.exe from the end-to-end tests and finding its window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ExeProcess {
+    PROCESS_INFORMATION info = {};
+    bool started = false;
+};
+
+// The toolkeep.exe that sits beside this test program.
+std::wstring toolkeepExePath();
+ExeProcess startToolkeep(const std::wstring& arguments);
+// Exit code, or -1 when the process did not end within the time.
+int waitForExit(ExeProcess& process, DWORD milliseconds);
+void closeProcess(ExeProcess& process);
+// The top-level window of the given class owned by the process, waiting up to the time.
+HWND findProcessWindow(const ExeProcess& process, const wchar_t* className, DWORD milliseconds);
