@@ -114,10 +114,16 @@ bool parseNumber(Cursor& c, JsonValue& out) {
     while (c.pos < c.end && isNumberChar(*c.pos)) ++c.pos;
     size_t length = size_t(c.pos - start);
     if (length == 0) return false;
-    std::string run(length, '\0');
+    char small[64];
+    std::string large;
+    char* run = small;
+    if (length > sizeof small) {
+        large.resize(length);
+        run = large.data();
+    }
     for (size_t i = 0; i < length; ++i) run[i] = char(start[i]);
     out.kind = JsonKind::Number;
-    out.number = convertNumberRun(run.data(), run.size());
+    out.number = convertNumberRun(run, length);
     return true;
 }
 
@@ -165,9 +171,10 @@ bool parseObject(Cursor& c, JsonValue& out) {
         skipWhitespace(c);
         if (c.pos >= c.end || *c.pos != u':') return false;
         ++c.pos;
-        JsonValue value;
-        if (!parseValue(c, value)) return false;
-        out.members.insert_or_assign(std::move(key), std::move(value));
+        // Parse straight into the member; a repeated key starts over in place.
+        auto [slot, inserted] = out.members.try_emplace(std::move(key));
+        if (!inserted) slot->second = JsonValue();
+        if (!parseValue(c, slot->second)) return false;
         skipWhitespace(c);
         if (c.pos >= c.end) return false;
         char16_t ch = *c.pos++;

@@ -7,14 +7,15 @@ constexpr char16_t kReplacement = 0xFFFD;
 }
 
 std::u16string utf8ToWide(const char* data, size_t length) {
-    std::u16string out;
-    out.reserve(length);
+    // Never more code units than bytes: write into a sized buffer, trim at the end.
+    std::u16string out(length, u'\0');
+    char16_t* o = out.data();
     const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
     const unsigned char* end = p + length;
     while (p < end) {
         unsigned char b = *p;
         if (b < 0x80) {
-            out += char16_t(b);
+            *o++ = char16_t(b);
             ++p;
             continue;
         }
@@ -35,7 +36,7 @@ std::u16string utf8ToWide(const char* data, size_t length) {
             if (b == 0xF0) lo = 0x90;
             if (b == 0xF4) hi = 0x8F;
         } else {
-            out += kReplacement;
+            *o++ = kReplacement;
             ++p;
             continue;
         }
@@ -52,17 +53,18 @@ std::u16string utf8ToWide(const char* data, size_t length) {
             hi = 0xBF;
         }
         if (!ok) {
-            out += kReplacement;
+            *o++ = kReplacement;
             continue;
         }
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out += char16_t(0xD800 + (cp >> 10));
-            out += char16_t(0xDC00 + (cp & 0x3FF));
+            *o++ = char16_t(0xD800 + (cp >> 10));
+            *o++ = char16_t(0xDC00 + (cp & 0x3FF));
         } else {
-            out += char16_t(cp);
+            *o++ = char16_t(cp);
         }
     }
+    out.resize(size_t(o - out.data()));
     return out;
 }
 

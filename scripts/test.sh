@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Runs every test: native unit tests (ASan + UBSan), the headless self-tests,
+# the Windows unit tests, self-tests and end-to-end tests under Wine, and the
+# fuzzers. Ends with one line "N passed, N failed[, N skipped]".
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+fuzz_seconds=${TOOLKEEP_FUZZ_SECONDS:-60}
+passed=0 failed=0 skipped=0
+log_dir="$root/build/test-logs"
+
+add() { passed=$((passed + $1)); failed=$((failed + $2)); skipped=$((skipped + ${3:-0})); }
+say() { printf '== %s\n' "$*"; }
+
+# GoogleTest programs: counts come from gtest's own closing lines.
+count_gtest() {  # name, log, exit code
+  local p f s
+  p=$(grep -o '^\[  PASSED  \] [0-9]*' "$2" | tail -1 | grep -o '[0-9]*$')
+  f=$(grep -o '^\[  FAILED  \] [0-9]* test' "$2" | tail -1 | grep -o '[0-9]* ' | tr -d ' ')
+  s=$(grep -o '^\[  SKIPPED \] [0-9]* test' "$2" | tail -1 | grep -o '[0-9]* ' | tr -d ' ')
+  p=${p:-0}; f=${f:-0}; s=${s:-0}
+  if [ "$3" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; echo "$1 exited with $3"; tail -20 "$2"; fi
+  [ "$f" -gt 0 ] && grep -E '^\[  FAILED  \] [A-Za-z]' "$2" | sort -u
+  say "$1: $p passed, $f failed, $s skipped"
+  add "$p" "$f" "$s"
+}
+
+# Self-test suites: one [PASS]/[FAIL] line per check.
+count_suite() {  # name, log, exit code, [PowerShell checks count as unavailable]
+  local p f s=0
+  p=$(grep -c '\[PASS\]' "$2")
+  f=$(grep -c '\[FAIL\]' "$2")
+  if [ "${4:-}" = ps-unavailable ]; then
+    s=$(sed -n '/^-- PowerShell --/,$p' "$2" | grep -c '\[FAIL\]')
+    f=$((f - s))
+    [ "$s" -gt 0 ] && echo "$1: PowerShell is unavailable under Wine (its powershell.exe is a stub): $s PowerShell checks failed and are counted as skipped"
+  fi
+  if [ $((p + f + s)) -eq 0 ]; then f=1; echo "$1 printed no check (exit $3)"; tail -5 "$2"; fi
+  if [ "$f" -gt 0 ]; then
+    if [ "${4:-}" = ps-unavailable ]; then sed '/^-- PowerShell --/,$d' "$2" | grep '\[FAIL\]'; else grep '\[FAIL\]' "$2"; fi
+  fi
+  say "$1: $p passed, $f failed, $s skipped"
+  add "$p" "$f" "$s"
+}
+
+bash scripts/deps.sh || { echo "0 passed, 1 failed"; exit 1; }
+mkdir -p "$log_dir"
+say "building"
+if ! bash scripts/build.sh all >"$log_dir/build.log" 2>&1; then
+  grep -E 'error|Error' "$log_dir/build.log" | head -40
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+grep -E 'warning:' "$log_dir/build.log" | sort -u | head -20
+
+say "native unit tests"
+"$root/build/native/toolkeep_tests" --gtest_color=no >"$log_dir/native-unit.log" 2>&1
+count_gtest "native unit tests" "$log_dir/native-unit.log" $?
+
+say "native headless self-tests"
+native_tmp=$(mktemp -d)
+for suite in config semantic datapack mcp playbook; do
+  TMPDIR="$native_tmp" APPDATA="$native_tmp/appdata" "$root/build/native/toolkeep" --selftest-$suite \
+    >"$log_dir/native-selftest-$suite.log" 2>&1
+  count_suite "native --selftest-$suite" "$log_dir/native-selftest-$suite.log" $?
+done
+rm -rf "$native_tmp"
+
+# One display and one wine server for all the Windows runs.
+xvfb_pid=
+cleanup() {
+  WINEPREFIX="$root/build/wineprefix" wineserver -k >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    export DISPLAY=:$n
+    break
+  done
+fi
+wine() { "$root/scripts/wine.sh" "$@"; }
+wine cmd /c exit >/dev/null 2>&1   # creates the prefix on first use
+WINEPREFIX="$root/build/wineprefix" wineserver -p >/dev/null 2>&1
+# The self-tests expect no pack files in the per-user data folder.
+appdata_dir=$(ls -d "$root"/build/wineprefix/drive_c/users/*/AppData/Roaming 2>/dev/null | head -1)
+[ -n "$appdata_dir" ] && rm -f "$appdata_dir"/Toolkeep/{builtin-tools,external-tools,playbooks}.json
+
+say "Windows unit tests (Wine)"
+wine "$root/build/win/toolkeep_tests.exe" --gtest_color=no >"$log_dir/win-unit.log" 2>&1
+count_gtest "Windows unit tests" "$log_dir/win-unit.log" $?
+
+say "self-tests (Wine)"
+temp_dir=$(ls -d "$root"/build/wineprefix/drive_c/users/*/AppData/Local/Temp 2>/dev/null | head -1)
+for suite in terminal config semantic datapack mcp playbook; do
+  case $suite in terminal) logname=toolkeep-selftest.log ;; *) logname=toolkeep-$suite-selftest.log ;; esac
+  rm -f "$temp_dir/$logname"
+  timeout 300 "$root/scripts/wine.sh" "$root/build/win/toolkeep.exe" --selftest-$suite >/dev/null 2>&1
+  rc=$?
+  if [ -f "$temp_dir/$logname" ]; then cp "$temp_dir/$logname" "$log_dir/win-selftest-$suite.log"; else : >"$log_dir/win-selftest-$suite.log"; fi
+  mode=; [ $suite = terminal ] && mode=ps-unavailable
+  count_suite "--selftest-$suite (Wine)" "$log_dir/win-selftest-$suite.log" $rc $mode
+done
+
+say "end-to-end tests (Wine)"
+timeout 900 "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" --gtest_color=no >"$log_dir/win-e2e.log" 2>&1
+count_gtest "end-to-end tests" "$log_dir/win-e2e.log" $?
+
+if [ -x "$root/scripts/mcp-client-test.sh" ]; then
+  say "MCP client compatibility"
+  if "$root/scripts/mcp-client-test.sh" >"$log_dir/mcp-client.log" 2>&1; then add 1 0; say "MCP client: ok"
+  else add 0 1; tail -20 "$log_dir/mcp-client.log"; fi
+fi
+
+say "fuzzing (${fuzz_seconds}s per target)"
+bash scripts/fuzz.sh "$fuzz_seconds" >"$log_dir/fuzz.log" 2>&1
+cat "$log_dir/fuzz.log"
+add "$(grep -c ': ok' "$log_dir/fuzz.log")" "$(grep -c -E ': (FINDING|FAILED)' "$log_dir/fuzz.log")"
+
+if [ "$skipped" -gt 0 ]; then
+  echo "$passed passed, $failed failed, $skipped skipped"
+else
+  echo "$passed passed, $failed failed"
+fi
+[ "$failed" -eq 0 ]
