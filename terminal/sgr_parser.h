@@ -1,0 +1,35 @@
+// Turns one chunk of shell output into coloured text runs: drops control
+// characters, skips OSC and CSI sequences and applies SGR colour and bold.
+// Pure: the colour state is passed in and carried from chunk to chunk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgb {
+    uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+struct SgrState {
+    bool colorActive = false;  // an SGR colour is in force
+    Rgb currentColor;          // colour chosen by the last SGR colour code
+    bool bold = false;
+};
+
+struct OutputRun {
+    std::u16string text;
+    Rgb color;
+    bool bold = false;
+};
+
+// Base palette entry 0..15 (out-of-range indices are clamped).
+Rgb paletteColor(int index);
+// xterm 256-colour index to RGB (negative counts as 0).
+Rgb color256(int index);
+
+// Renders one chunk. Text keeps the attributes in force when it was read;
+// adjacent runs with equal attributes are merged. A sequence cut by the end
+// of the chunk is dropped, not carried over.
+std::vector<OutputRun> parseTerminalOutput(const std::u16string& chunk, SgrState& state, Rgb defaultColor);

@@ -1,0 +1,61 @@
+// The terminal tabs of the main tab control. The main window embeds one
+// TerminalTabs record, keeps its settings copies current and supplies the
+// callbacks; the functions here own creating, naming, renaming and closing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "terminal/terminal.h"
+
+struct TerminalEntry {
+    std::unique_ptr<Terminal> terminal;
+    ShellKind kind = ShellKind::Cmd;
+};
+
+struct TerminalTabs {
+    HWND owner = nullptr;           // parent of the terminal controls, owner of the dialogs
+    HWND tabControl = nullptr;      // the main tab control; terminal k is tab fixedTabCount + k
+    HINSTANCE instance = nullptr;
+    int fixedTabCount = 2;          // kept current by the main window
+    int fontSize = 12;              // setting fontSize
+    bool quickEdit = false;         // setting quickEdit
+    COLORREF background = RGB(12, 12, 12);   // theme: terminal background
+    COLORREF textColor = RGB(204, 204, 204); // theme: terminal text
+    std::vector<TerminalEntry> terminals;    // tab order
+
+    // Supplied by the main window; empty callbacks are skipped.
+    std::function<void(int tabIndex)> selectTab;
+    std::function<void()> layoutRightPane;
+    std::function<void()> rebuildMenuBar;
+    std::function<void(const std::u16string& line, COLORREF color)> reportActivity;
+    TerminalTextLookup text;        // also handed to every terminal
+};
+
+// Creates a terminal and its tab at the end; returns the tab index or -1.
+int openTerminalTab(TerminalTabs& tabs, ShellKind kind);
+// The New CMD / New PowerShell terminal commands.
+void openNewTerminal(TerminalTabs& tabs, ShellKind kind);
+void openNamedTerminal(TerminalTabs& tabs, ShellKind kind);
+void renameCurrentTerminal(TerminalTabs& tabs);
+void closeCurrentTerminal(TerminalTabs& tabs);
+// Puts a command into the input line of the first terminal of the shell's
+// kind (opening one if needed) without running it.
+void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std::u16string& command);
+// Destroys every terminal (window destruction).
+void destroyAllTerminals(TerminalTabs& tabs);
+
+// The terminal whose control is the window, or null.
+Terminal* terminalForEditor(TerminalTabs& tabs, HWND editor);
+// The answer to EN_PROTECTED: refuse unless the owning terminal allows it;
+// 0 for controls that belong to no terminal.
+LRESULT answerProtectedNotification(TerminalTabs& tabs, HWND editor);
+// Tab index of the terminal in front, or -1 when the front tab is no terminal.
+int currentTerminalIndex(const TerminalTabs& tabs);
+void setAllTerminalsFont(TerminalTabs& tabs, int points);
+void setAllTerminalsQuickEdit(TerminalTabs& tabs, bool quickEdit);
+void setAllTerminalsColors(TerminalTabs& tabs, COLORREF background, COLORREF text);

@@ -1,0 +1,181 @@
+#include "terminal/terminal_tabs.h"
+
+#include <commctrl.h>
+
+#include "platform/win_text.h"
+#include "ui/input_dialog.h"
+
+namespace {
+
+constexpr COLORREF kActionBlue = RGB(36, 104, 220);
+
+void insertTabItem(HWND tabControl, int index, const std::u16string& label) {
+    std::u16string copy = label;
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(wstr(copy));
+    SendMessageW(tabControl, TCM_INSERTITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void setTabItemLabel(HWND tabControl, int index, const std::u16string& label) {
+    std::u16string copy = label;
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(wstr(copy));
+    SendMessageW(tabControl, TCM_SETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+}
+
+std::u16string tabItemLabel(HWND tabControl, int index) {
+    wchar_t buffer[128] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = 128;
+    SendMessageW(tabControl, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    return fromWide(item.pszText ? item.pszText : buffer);
+}
+
+std::u16string uiText(const TerminalTabs& tabs, int id) {
+    return tabs.text ? tabs.text(id) : builtinTerminalText(id);
+}
+
+void call(const std::function<void()>& f) {
+    if (f) f();
+}
+
+void bringToFront(TerminalTabs& tabs, int index) {
+    if (tabs.selectTab) {
+        tabs.selectTab(index);
+    } else {
+        SendMessageW(tabs.tabControl, TCM_SETCURSEL, WPARAM(index), 0);
+    }
+}
+
+bool askTerminalName(TerminalTabs& tabs, std::u16string& name) {
+    return askText(tabs.owner, uiText(tabs, 32), uiText(tabs, 31), uiText(tabs, 33), uiText(tabs, 34), name);
+}
+
+}  // namespace
+
+int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
+    auto terminal = std::make_unique<Terminal>();
+    terminal->text = tabs.text;
+    if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
+    setQuickEdit(*terminal, tabs.quickEdit);
+    setTerminalColors(*terminal, tabs.background, tabs.textColor);
+    size_t sameKind = 0;
+    for (const TerminalEntry& entry : tabs.terminals) sameKind += entry.kind == kind ? 1 : 0;
+    int index = tabs.fixedTabCount + int(tabs.terminals.size());
+    insertTabItem(tabs.tabControl, index, automaticTerminalName(kind, sameKind));
+    tabs.terminals.push_back({std::move(terminal), kind});
+    return index;
+}
+
+void openNewTerminal(TerminalTabs& tabs, ShellKind kind) {
+    int index = openTerminalTab(tabs, kind);
+    if (index < 1) return;
+    bringToFront(tabs, index);
+    call(tabs.layoutRightPane);
+    call(tabs.rebuildMenuBar);
+}
+
+void openNamedTerminal(TerminalTabs& tabs, ShellKind kind) {
+    std::u16string name;
+    if (!askTerminalName(tabs, name)) return;
+    int index = openTerminalTab(tabs, kind);
+    if (index < 1) return;
+    if (!name.empty()) setTabItemLabel(tabs.tabControl, index, name);
+    bringToFront(tabs, index);
+    call(tabs.layoutRightPane);
+    call(tabs.rebuildMenuBar);
+}
+
+int currentTerminalIndex(const TerminalTabs& tabs) {
+    int index = int(SendMessageW(tabs.tabControl, TCM_GETCURSEL, 0, 0));
+    if (index < tabs.fixedTabCount || index >= tabs.fixedTabCount + int(tabs.terminals.size())) return -1;
+    return index;
+}
+
+void renameCurrentTerminal(TerminalTabs& tabs) {
+    int index = currentTerminalIndex(tabs);
+    if (index < 0) return;
+    std::u16string name = tabItemLabel(tabs.tabControl, index);
+    if (!askTerminalName(tabs, name) || name.empty()) return;
+    setTabItemLabel(tabs.tabControl, index, name);
+    call(tabs.layoutRightPane);
+}
+
+void closeCurrentTerminal(TerminalTabs& tabs) {
+    int index = currentTerminalIndex(tabs);
+    if (index < 0 || tabs.terminals.size() < 2) {
+        call(tabs.rebuildMenuBar);
+        return;
+    }
+    SendMessageW(tabs.tabControl, TCM_DELETEITEM, WPARAM(index), 0);
+    size_t k = size_t(index - tabs.fixedTabCount);
+    std::unique_ptr<Terminal> closed = std::move(tabs.terminals[k].terminal);
+    tabs.terminals.erase(tabs.terminals.begin() + long(k));
+    destroyTerminal(*closed);
+    closed.reset();
+    int count = tabs.fixedTabCount + int(tabs.terminals.size());
+    bringToFront(tabs, index < count ? index : count - 1);
+    call(tabs.layoutRightPane);
+    call(tabs.rebuildMenuBar);
+}
+
+void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std::u16string& command) {
+    ShellKind kind = shellKindForName(shellName);
+    int index = -1;
+    for (size_t k = 0; k < tabs.terminals.size(); ++k) {
+        if (tabs.terminals[k].kind == kind) {
+            index = tabs.fixedTabCount + int(k);
+            break;
+        }
+    }
+    if (index < 0) {
+        index = openTerminalTab(tabs, kind);
+        call(tabs.rebuildMenuBar);
+        if (index < 0) return;
+    }
+    bringToFront(tabs, index);
+    call(tabs.layoutRightPane);
+    int front = currentTerminalIndex(tabs);
+    if (front >= 0) {
+        Terminal& terminal = *tabs.terminals[size_t(front - tabs.fixedTabCount)].terminal;
+        replaceInput(terminal, command);
+        SetFocus(terminal.editor);
+    }
+    if (tabs.reportActivity) tabs.reportActivity(uiText(tabs, 153), kActionBlue);
+}
+
+void destroyAllTerminals(TerminalTabs& tabs) {
+    for (TerminalEntry& entry : tabs.terminals) destroyTerminal(*entry.terminal);
+    tabs.terminals.clear();
+}
+
+Terminal* terminalForEditor(TerminalTabs& tabs, HWND editor) {
+    for (TerminalEntry& entry : tabs.terminals)
+        if (entry.terminal->editor == editor) return entry.terminal.get();
+    return nullptr;
+}
+
+LRESULT answerProtectedNotification(TerminalTabs& tabs, HWND editor) {
+    Terminal* terminal = terminalForEditor(tabs, editor);
+    return terminal ? protectedChangeAnswer(*terminal) : 0;
+}
+
+void setAllTerminalsFont(TerminalTabs& tabs, int points) {
+    tabs.fontSize = points;
+    for (TerminalEntry& entry : tabs.terminals) setTerminalFont(*entry.terminal, points);
+}
+
+void setAllTerminalsQuickEdit(TerminalTabs& tabs, bool quickEdit) {
+    tabs.quickEdit = quickEdit;
+    for (TerminalEntry& entry : tabs.terminals) setQuickEdit(*entry.terminal, quickEdit);
+}
+
+void setAllTerminalsColors(TerminalTabs& tabs, COLORREF background, COLORREF text) {
+    tabs.background = background;
+    tabs.textColor = text;
+    for (TerminalEntry& entry : tabs.terminals) setTerminalColors(*entry.terminal, background, text);
+}
