@@ -1,0 +1,27 @@
+// Every visible text by a fixed id, in Chinese or English, and the language flag.
+#pragma once
+
+#include <string>
+
+constexpr int kUiTextCount = 202;
+
+// 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
+int uiLanguage();
+void setUiLanguage(int language);
+bool uiEnglish();
+// The settings value "en-US" gives English; anything else Chinese.
+int languageFromSetting(const std::u16string& stored);
+
+// The text in the current language; empty for an id outside 0..201.
+std::u16string uiText(int id);
+// The text in the given language (1 English, else Chinese).
+std::u16string uiTextIn(int language, int id);
+
+// The two long help texts (ids 106 and 163), defined beside the table.
+extern const char16_t kHelpDocumentZh[];
+extern const char16_t kHelpDocumentEn[];
+extern const char16_t kMcpDocumentZh[];
+extern const char16_t kMcpDocumentEn[];
+
+// Display name of a record: the English field when English and not empty.
+std::u16string localized(const std::u16string& chinese, const std::u16string& english);
