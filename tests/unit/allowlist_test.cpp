@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include "data/text.h"
+#include "playbooks/allowlist.h"
+
+namespace {
+
+const std::u16string kPsReadOnly = u"PowerShell 仅允许只读命令(Get-*/Test-*/Resolve-*/...): ";
+
+struct Case {
+    const char16_t* shell;
+    std::u16string command;
+    const char16_t* reason;  // nullptr: allowed
+};
+
+void expectVerdicts(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        CommandVerdict v = checkCommand(c.shell, c.command);
+        std::string label = wideToUtf8(std::u16string(c.shell) + u" | " + c.command);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(v.allowed) << label << " refused: " << wideToUtf8(v.reason);
+            EXPECT_EQ(v.reason, u"") << label;
+        } else {
+            EXPECT_FALSE(v.allowed) << label;
+            EXPECT_EQ(wideToUtf8(v.reason), wideToUtf8(c.reason)) << label;
+        }
+    }
+}
+
+TEST(Allowlist, CmdTable) {
+    expectVerdicts({
+        {u"cmd", u"ipconfig", nullptr},
+        {u"cmd", u"ipconfig /all", nullptr},
+        {u"cmd", u"IPCONFIG /ALL", nullptr},
+        {u"cmd", u"ipconfig /all /displaydns", nullptr},
+        {u"cmd", u"ipconfig /release", u"ipconfig 仅允许 /all /displaydns"},
+        {u"cmd", u"ipconfig /all /flushdns", u"ipconfig 仅允许 /all /displaydns"},
+        {u"cmd", u"ping -n 4 {gateway}", nullptr},
+        {u"cmd", u"Ping.EXE 8.8.8.8", nullptr},
+        {u"cmd", u"tracert -d x", nullptr},
+        {u"cmd", u"pathping h", nullptr},
+        {u"cmd", u"nslookup a.b", nullptr},
+        {u"cmd", u"getmac /v", nullptr},
+        {u"cmd", u"hostname", nullptr},
+        {u"cmd", u"ver", nullptr},
+        {u"cmd", u"whoami /all", nullptr},
+        {u"cmd", u"systeminfo", nullptr},
+        {u"cmd", u"driverquery /v", nullptr},
+        {u"cmd", u"tasklist /v", nullptr},
+        {u"cmd", u"netstat -ano", nullptr},
+        {u"cmd", u"netstat -anob", u"netstat -b 需管理员，禁用"},
+        {u"cmd", u"netstat -B", u"netstat -b 需管理员，禁用"},
+        {u"cmd", u"arp", nullptr},
+        {u"cmd", u"arp -a", nullptr},
+        {u"cmd", u"arp -d *", u"arp 仅允许 -a"},
+        {u"cmd", u"route", u"route 仅允许 print"},
+        {u"cmd", u"route print", nullptr},
+        {u"cmd", u"route print -4", nullptr},
+        {u"cmd", u"route print -p", nullptr},
+        {u"cmd", u"route delete 0.0.0.0", u"route 仅允许 print"},
+        {u"cmd", u"sc query spooler", nullptr},
+        {u"cmd", u"sc qc spooler", nullptr},
+        {u"cmd", u"sc", u"sc 仅允许 query/qc"},
+        {u"cmd", u"sc stop spooler", u"sc 仅允许 query/qc"},
+        {u"cmd", u"net view \\\\{host}", nullptr},
+        {u"cmd", u"net statistics workstation", nullptr},
+        {u"cmd", u"net user eve P4ss /add", u"net 仅允许 view/statistics"},
+        {u"cmd", u"net", u"net 仅允许 view/statistics"},
+        {u"cmd", u"powercfg /list", nullptr},
+        {u"cmd", u"powercfg /L", nullptr},
+        {u"cmd", u"powercfg /query", nullptr},
+        {u"cmd", u"powercfg /q", nullptr},
+        {u"cmd", u"powercfg /setactive x", u"powercfg 仅允许 /list /query"},
+        {u"cmd", u"del C:\\windows\\x", u"命令不在白名单: del"},
+        {u"cmd", u"FORMAT c:", u"命令不在白名单: FORMAT"},
+        {u"cmd", u".exe", u"命令不在白名单: .exe"},
+        {u"cmd", u"C:\\Windows\\System32\\cmd.exe /c dir", u"命令不得含路径/盘符: C:\\Windows\\System32\\cmd.exe"},
+        {u"cmd", u"sub/ping x", u"命令不得含路径/盘符: sub/ping"},
+        {u"cmd", u"c:ping x", u"命令不得含路径/盘符: c:ping"},
+        {u"cmd", u"ping C:\\x /y", nullptr},  // only the command name is path-tested
+    });
+}
+
+TEST(Allowlist, ChkdskRefusesEveryRepairSwitch) {
+    const char16_t* repair = u"chkdsk 修复参数禁用(仅只读扫描)";
+    expectVerdicts({
+        {u"cmd", u"chkdsk", nullptr},
+        {u"cmd", u"chkdsk c:", nullptr},
+        {u"cmd", u"chkdsk C: /v /i /c", nullptr},
+        {u"cmd", u"chkdsk c: /F", repair},
+        {u"cmd", u"chkdsk /r", repair},
+        {u"cmd", u"chkdsk /x", repair},
+        {u"cmd", u"chkdsk /b", repair},
+        {u"cmd", u"chkdsk c:/f", repair},
+        {u"cmd", u"chkdsk /f/r", repair},
+        {u"cmd", u"chkdsk /v/f", repair},
+        {u"cmd", u"chkdsk -f", repair},
+        {u"cmd", u"chkdsk /L:5000", repair},
+        {u"cmd", u"chkdsk /l", repair},
+        {u"cmd", u"chkdsk /scan", repair},
+        {u"cmd", u"chkdsk c: /spotfix", repair},
+        {u"cmd", u"chkdsk /OfflineScanAndFix", repair},
+        {u"cmd", u"chkdsk /forceofflinefix", repair},
+        {u"cmd", u"chkdsk /sdcleanup", repair},
+        {u"cmd", u"chkdsk /freeorphanedchains", repair},
+        {u"cmd", u"chkdsk /markclean", repair},
+        {u"cmd", u"chkdsk.exe d: /x", repair},
+    });
+}
+
+TEST(Allowlist, RoutePrintRefusesFlushAnywhere) {
+    expectVerdicts({
+        {u"cmd", u"route print -f", u"route 仅允许 print"},
+        {u"cmd", u"route print -F", u"route 仅允许 print"},
+        {u"cmd", u"route print /f", u"route 仅允许 print"},
+        {u"cmd", u"route print -4 -pf", u"route 仅允许 print"},
+        {u"cmd", u"route print 10.*", nullptr},
+        {u"cmd", u"route print if", nullptr},  // not a switch
+    });
+}
+
+TEST(Allowlist, ForbiddenCharactersInFixedOrder) {
+    expectVerdicts({
+        {u"cmd", u"ping 1.1.1.1 & del y", u"含禁止字符: &"},
+        {u"cmd", u"tasklist | findstr x", u"含禁止字符: |"},
+        {u"cmd", u"systeminfo > C:\\out.txt", u"含禁止字符: >"},
+        {u"cmd", u"ping < a > b", u"含禁止字符: >"},  // set order, not position
+        {u"cmd", u"ping `a` <b", u"含禁止字符: `"},
+        {u"cmd", u"ping x < y", u"含禁止字符: <"},
+        {u"cmd", u"ping %PATH%", u"含禁止字符: %"},
+        {u"cmd", u"ping ^& x", u"含禁止字符: &"},
+        {u"cmd", u"ping ^x", u"含禁止字符: ^"},
+        {u"cmd", u"ping (x)", u"含禁止字符: ("},
+        {u"cmd", u"ping x)", u"含禁止字符: )"},
+        {u"cmd", u"ping x | y & z", u"含禁止字符: |"},
+        {u"cmd", u"ping {1.1.1.1}", nullptr},  // braces are harmless under cmd
+        {u"cmd", u"ping {}", nullptr},
+        {u"powershell", u"Get-Process {1}", u"PowerShell 含禁止字符: {"},
+        {u"powershell", u"Get-Process $x", u"PowerShell 含禁止字符: $"},
+        {u"powershell", u"Get-Process; Stop-Process", u"PowerShell 含禁止字符: ;"},
+        {u"powershell", u"Get-Process @a $b ;", u"PowerShell 含禁止字符: ;"},
+        {u"powershell", u"Get-Process (x)", u"PowerShell 含禁止字符: ("},
+        {u"powershell", u"Get-Process @args", u"PowerShell 含禁止字符: @"},
+        {u"powershell", u"Get-Process & x", u"PowerShell 含禁止字符: &"},
+        {u"powershell", u"Get-Process > x", u"含禁止字符: >"},
+        {u"powershell", u"Get-Process `n", u"含禁止字符: `"},
+    });
+}
+
+TEST(Allowlist, PowerShellSegments) {
+    expectVerdicts({
+        {u"powershell", u"Get-NetIPConfiguration", nullptr},
+        {u"powershell", u"get-", nullptr},
+        {u"POWERSHELL", u"Test-NetConnection 1.1.1.1 -Port 443", nullptr},
+        {u"powershell", u"Test-NetConnection {host} -Port 3389", nullptr},
+        {u"powershell", u"Get-Process | Sort-Object CPU | Select-Object -First 5", nullptr},
+        {u"powershell", u"tnc x | ft", nullptr},
+        {u"pwsh", u"Resolve-DnsName a.b | fl", nullptr},
+        {u"PS", u"Get-Service | sort Name | select -First 3 | Out-String", nullptr},
+        {u"powershell", u"Get-Process | Measure-Object | Format-List", nullptr},
+        {u"powershell", u"Get-Process | Remove-Item", (kPsReadOnly + u"Remove-Item").c_str()},
+        {u"powershell", u"Invoke-Expression evil", (kPsReadOnly + u"Invoke-Expression").c_str()},
+        {u"powershell", u"Get-Process |", u"空命令"},
+        {u"powershell", u"| Get-Process", u"空命令"},
+        {u"powershell", u"Get-Process || fl", u"空命令"},
+        {u"powershell", u"C:\\x\\Get-Thing.ps1", u"命令不得含路径/盘符: C:\\x\\Get-Thing.ps1"},
+        {u"powershell", u"Get-Process | .\\run", u"命令不得含路径/盘符: .\\run"},
+        {u"powershell", u"ipconfig /all", (kPsReadOnly + u"ipconfig").c_str()},
+    });
+}
+
+TEST(Allowlist, PowerShellNativeExeIsNeverACmdlet) {
+    expectVerdicts({
+        {u"powershell", u"Get-ChildItem | sort.exe /o x", (kPsReadOnly + u"sort.exe").c_str()},
+        {u"powershell", u"SORT.EXE /o x", (kPsReadOnly + u"SORT.EXE").c_str()},
+        {u"powershell", u"Get-Process.exe", (kPsReadOnly + u"Get-Process.exe").c_str()},
+        {u"powershell", u"Get-Process | select.Exe", (kPsReadOnly + u"select.Exe").c_str()},
+        {u"powershell", u"C:\\bin\\sort.exe", u"命令不得含路径/盘符: C:\\bin\\sort.exe"},
+    });
+}
+
+TEST(Allowlist, PowerShellPlaceholdersOnlyBeforeFirstPipe) {
+    expectVerdicts({
+        {u"powershell", u"Get-Process | ForEach-Object {logoff}", u"PowerShell 含禁止字符: {"},
+        {u"powershell", u"Get-Process | fl {name}", u"PowerShell 含禁止字符: {"},
+        {u"powershell", u"Get-Process {name} | fl", nullptr},
+        {u"cmd", u"ping {a} | x", u"含禁止字符: |"},
+    });
+}
+
+TEST(Allowlist, ShellFamilies) {
+    // The same text judged under each shell name: braces only pass under the cmd rules.
+    for (const char16_t* shell : {u"", u"cmd", u"CMD", u"bash", u"powershell.exe"}) {
+        EXPECT_TRUE(checkCommand(shell, u"ping {1}").allowed) << wideToUtf8(shell);
+    }
+    for (const char16_t* shell : {u"powershell", u"PowerShell", u"pwsh", u"PWSH", u"ps", u"Ps"}) {
+        EXPECT_FALSE(checkCommand(shell, u"ping {1}").allowed) << wideToUtf8(shell);
+    }
+}
+
+TEST(Allowlist, PlaceholdersBlanksAndControlCharacters) {
+    const char16_t* control = u"含控制字符/换行（疑似命令注入）";
+    expectVerdicts({
+        {u"cmd", u"", u"空命令"},
+        {u"cmd", u" \t ", u"空命令"},
+        {u"powershell", u"\t", u"空命令"},
+        {u"cmd", u"\tipconfig /all\t ", nullptr},
+        {u"cmd", u"ping {a1}", nullptr},  // not a placeholder, but harmless under cmd
+        {u"cmd", u"{ping} x", u"命令不在白名单: PH"},  // reasons quote the judged copy
+        {u"cmd", u"ping 1.1.1.1\ndel C:\\x", control},
+        {u"powershell", u"Get-Process\nRemove-Item x", control},
+        {u"cmd", u"ipconfig /all\r\nformat c:", control},
+        {u"cmd", u"ipconfig /all\n", control},
+        {u"cmd", u"ipconfig /all\r", control},
+        {u"cmd", u"ipconfig\t/all", control},  // an inner tab is a control character
+        {u"cmd", std::u16string(u"ping x\0y", 8), control},
+        {u"cmd", u"ping \x1b[0m", control},
+        {u"cmd", u"ping\x7f", u"命令不在白名单: ping\x7f"},
+    });
+}
+
+TEST(Allowlist, ExoticWhitespaceAndLookAlikesAreRefused) {
+    expectVerdicts({
+        {u"cmd", u"ipconfig\u00a0/all", u"命令不得含路径/盘符: ipconfig\u00a0/all"},
+        {u"cmd", u"whoami\u00a0x", u"命令不在白名单: whoami\u00a0x"},
+        {u"cmd", u"hostname\u3000x", u"命令不在白名单: hostname\u3000x"},
+        {u"cmd", u"ipconfig /all\u2003/release", u"ipconfig 仅允许 /all /displaydns"},
+        {u"cmd", u"\u00a0del x", u"命令不在白名单: \u00a0del"},
+        {u"cmd", u"\u0440ing x", u"命令不在白名单: \u0440ing"},     // Cyrillic er
+        {u"cmd", u"\uff50ing x", u"命令不在白名单: \uff50ing"},     // fullwidth p
+        {u"cmd", u"PİNG x", u"命令不在白名单: PİNG"},               // only ASCII folds
+        {u"cmd", u"ipconfig \uff0frelease", u"ipconfig 仅允许 /all /displaydns"},
+        {u"cmd", u"arp -\u0430", u"arp 仅允许 -a"},                  // Cyrillic a
+        {u"cmd", u"sc \u0455top x", u"sc 仅允许 query/qc"},
+        {u"powershell", u"Get\u2010Process", (kPsReadOnly + u"Get\u2010Process").c_str()},
+        {u"powershell", u"Get-Process |\u00a0Remove-Item", (kPsReadOnly + u"\u00a0Remove-Item").c_str()},
+        {u"cmd", u"ping\u200b x", u"命令不在白名单: ping\u200b"},
+    });
+}
+
+TEST(Allowlist, NormaliseCommandName) {
+    EXPECT_EQ(normaliseCommandName(u"PING.EXE").name, u"ping");
+    EXPECT_EQ(normaliseCommandName(u".exe").name, u".exe");
+    EXPECT_EQ(normaliseCommandName(u"a.exe").name, u"a");
+    EXPECT_TRUE(normaliseCommandName(u"C:ping.exe").hasPath);
+    EXPECT_TRUE(normaliseCommandName(u"x/").hasPath);
+    EXPECT_FALSE(normaliseCommandName(u"ping.exe").hasPath);
+    EXPECT_FALSE(checkCmdCommand(u"").allowed);
+    EXPECT_EQ(checkPowerShellSegment(u" ").reason, u"空命令");
+}
+
+}  // namespace
