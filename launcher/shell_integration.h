@@ -1,0 +1,22 @@
+// Handing a tool to the Windows shell: File Explorer, desktop shortcuts and
+// taskbar pinning. Results are shown in message boxes owned by owner.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/tool_record.h"
+
+// Positions outside the catalog are ignored.
+void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index);
+void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index);
+void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index);
+
+// The shortcut for a tool written into folder (".lnk", or ".url" for a URI tool),
+// without any message; false on failure.
+bool writeToolShortcut(const ToolRecord& tool, const std::u16string& folder);
+// The user's desktop folder, empty when unknown.
+std::u16string desktopFolder();

@@ -1,0 +1,77 @@
+// The playbook panel's content and button rules, apart from any window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playbooks/playbook.h"
+
+// COLORREF layout (0x00BBGGRR).
+constexpr uint32_t kWalkTitleColor = 0xDC6824;
+constexpr uint32_t kWalkRed = 0x2828C8;
+constexpr uint32_t kWalkGreen = 0x5A9628;
+
+// Slots 0..7; the kind of slot i is i + 1.
+enum class WalkButton : int { Prev = 0, Next = 1, RunStep = 2, CopyCmd = 3, Close = 4, Branch1 = 5, Branch2 = 6, Branch3 = 7 };
+constexpr int kWalkButtonCount = 8;
+constexpr int kWalkBranchSlots = 3;
+
+struct WalkLine {
+    std::u16string text;
+    uint32_t color = 0;
+};
+
+struct WalkButtonState {
+    std::u16string label;
+    bool enabled = false;
+    bool visible = false;
+};
+
+struct WalkContent {
+    std::vector<WalkLine> lines;
+    std::array<WalkButtonState, kWalkButtonCount> buttons;
+};
+
+// Texts follow the current UI language.
+std::u16string walkDisplayTitle(const Playbook& playbook);
+std::u16string playbookTabLabel(const Playbook& playbook);
+WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor);
+
+enum class WalkActionKind { None, MoveTo, RunTool, FillCommand, OpenLink, CopyCommand, Close, OpenPlaybook };
+struct WalkAction {
+    WalkActionKind kind = WalkActionKind::None;
+    int step = 0;          // MoveTo
+    std::u16string first;  // tool id, shell, URL, command or playbook id
+    std::u16string second; // the command of FillCommand
+};
+// What a click on an enabled slot does.
+WalkAction walkButtonAction(const Playbook& playbook, int current, int slot);
+
+struct WalkRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+struct WalkLayout {
+    int textBottom = 0;
+    std::array<WalkRect, kWalkButtonCount> buttons;
+};
+int mulDivRound(int value, int numerator, int denominator);
+WalkLayout layoutWalkButtons(int pageHeight, int dpi);
+// The first visible slot containing the point, -1 when none.
+int hitTestWalkButtons(const WalkLayout& layout, const std::array<WalkButtonState, kWalkButtonCount>& buttons, int x,
+                       int y);
+
+struct WalkPalette {
+    uint32_t face = 0;
+    uint32_t hoverFace = 0;
+    uint32_t pressedFace = 0;
+    uint32_t frame = 0;
+    uint32_t disabledText = 0;
+};
+bool isDarkColor(uint32_t colorref);
+WalkPalette walkPalette(uint32_t backgroundColor);
