@@ -20,6 +20,7 @@ std::u16string executableDir();       // folder of the running executable
 std::u16string tempDir();             // ends with a separator, like GetTempPathW
 std::u16string systemDir();           // e.g. C:\Windows\System32
 std::u16string windowsDir();          // e.g. C:\Windows
+std::u16string systemWow64Dir();      // e.g. C:\Windows\SysWOW64; empty on 32-bit systems
 
 // The separator this platform puts between path parts ('\\' on Windows).
 char16_t pathSeparator();
@@ -42,7 +43,13 @@ std::string embeddedResource(int resourceId);
 
 // Read-only registry probes (always false off Windows).
 bool uriSchemeRegistered(const std::u16string& scheme);
-bool packagedAppFamilyPresent(const std::u16string& familyPrefix);
+// Whether the user's package repository holds the family; empty when the
+// repository itself cannot be opened.
+std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family);
+
+// The system's search for a program ("SearchPathW" with the default extension
+// ".exe"); the full path, or empty when nothing is found.
+std::u16string searchProgramPath(const std::u16string& name);
 
 // Self-test console channel: one line of UTF-16 text, written as is.
 void writeConsole(const std::u16string& text);

@@ -70,6 +70,8 @@ std::u16string windowsDir() {
     return root ? *root : std::u16string();
 }
 
+std::u16string systemWow64Dir() { return {}; }
+
 char16_t pathSeparator() { return u'/'; }
 
 bool fileExists(const std::u16string& path) {
@@ -115,7 +117,25 @@ std::vector<DirEntry> listDirectory(const std::u16string& path) {
 std::string embeddedResource(int resourceId) { return embeddedPackBytes(resourceId); }
 
 bool uriSchemeRegistered(const std::u16string&) { return false; }
-bool packagedAppFamilyPresent(const std::u16string&) { return false; }
+std::optional<bool> packagedAppFamilyRegistered(const std::u16string&) { return false; }
+
+std::u16string searchProgramPath(const std::u16string& name) {
+    auto path = getEnv(u"PATH");
+    if (!path || name.empty()) return {};
+    bool hasExtension = name.find(u'.') != std::u16string::npos;
+    size_t start = 0;
+    while (start <= path->size()) {
+        size_t end = path->find(u':', start);
+        if (end == std::u16string::npos) end = path->size();
+        if (end > start) {
+            std::u16string candidate = joinPath(path->substr(start, end - start), name);
+            if (fileExists(candidate)) return candidate;
+            if (!hasExtension && fileExists(candidate + u".exe")) return candidate + u".exe";
+        }
+        start = end + 1;
+    }
+    return {};
+}
 
 void writeConsole(const std::u16string& text) {
     std::cout << wideToUtf8(text);

@@ -65,6 +65,12 @@ std::u16string windowsDir() {
     return (n == 0 || n >= MAX_PATH) ? std::u16string() : fromWide(buffer, n);
 }
 
+std::u16string systemWow64Dir() {
+    wchar_t buffer[MAX_PATH];
+    UINT n = GetSystemWow64DirectoryW(buffer, MAX_PATH);
+    return (n == 0 || n >= MAX_PATH) ? std::u16string() : fromWide(buffer, n);
+}
+
 char16_t pathSeparator() { return u'\\'; }
 
 bool fileExists(const std::u16string& path) {
@@ -120,19 +126,20 @@ bool uriSchemeRegistered(const std::u16string& scheme) {
     return registryKeyExists(HKEY_CLASSES_ROOT, scheme);
 }
 
-bool packagedAppFamilyPresent(const std::u16string& familyPrefix) {
+std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family) {
     static const wchar_t kRepository[] =
         L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel\\"
         L"Repository\\Families";
-    ScopedRegKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRepository, 0, KEY_READ, &key.key) != ERROR_SUCCESS) return false;
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key.key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            return false;
-        if (fromWide(name, length).compare(0, familyPrefix.size(), familyPrefix) == 0) return true;
-    }
+    ScopedRegKey repository;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRepository, 0, KEY_READ, &repository.key) != ERROR_SUCCESS)
+        return std::nullopt;
+    return registryKeyExists(repository.key, family);
+}
+
+std::u16string searchProgramPath(const std::u16string& name) {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = SearchPathW(nullptr, wstr(name), L".exe", MAX_PATH, buffer, nullptr);
+    return (n == 0 || n >= MAX_PATH) ? std::u16string() : fromWide(buffer, n);
 }
 
 void writeConsole(const std::u16string& text) {

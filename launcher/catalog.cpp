@@ -1,0 +1,25 @@
+#include "launcher/catalog.h"
+
+#include "data/data_pack.h"
+
+std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin, std::vector<ToolRecord> external,
+                                         const std::vector<ToolRecord>& custom, const ResolutionProbes& probes) {
+    std::vector<ToolRecord> tools;
+    tools.reserve(builtin.size() + external.size() + custom.size());
+    for (const ToolRecord& tool : builtin) {
+        if (isToolAvailable(tool, probes)) tools.push_back(tool);
+    }
+    for (ToolRecord& tool : external) {
+        discoverExternalTool(tool, probes);
+        tools.push_back(std::move(tool));
+    }
+    tools.insert(tools.end(), custom.begin(), custom.end());
+    return tools;
+}
+
+Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
+    Catalog catalog;
+    catalog.tools = assembleToolList(loadBuiltinTools(), loadExternalTools(), customTools);
+    catalog.playbooks = loadPlaybookPack();
+    return catalog;
+}

@@ -1,0 +1,23 @@
+// The catalog: the ordered tool list the window, the search and the launcher
+// work on, assembled with the playbook list.
+#pragma once
+
+#include <vector>
+
+#include "data/tool_record.h"
+#include "launcher/tool_resolution.h"
+#include "playbooks/playbook.h"
+
+struct Catalog {
+    std::vector<ToolRecord> tools;  // present built-in, every external, custom
+    std::vector<Playbook> playbooks;
+};
+
+// The present built-in tools in pack order, every external tool after the
+// Tools-folder lookup, then the custom tools in file order.
+std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin, std::vector<ToolRecord> external,
+                                         const std::vector<ToolRecord>& custom,
+                                         const ResolutionProbes& probes = systemProbes());
+
+// Reads the packs now (files replaced on disk take effect here).
+Catalog loadCatalog(const std::vector<ToolRecord>& customTools);

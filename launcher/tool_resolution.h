@@ -1,0 +1,60 @@
+// Which tools exist on this machine and where their files are. Every probe of
+// the system goes through ResolutionProbes so the rules run against fakes too.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/tool_record.h"
+#include "platform/platform.h"
+
+struct ResolutionProbes {
+    char16_t separator = u'\\';  // put between joined path parts
+    std::function<bool(const std::u16string&)> fileExists;
+    std::function<std::u16string()> systemDir;       // empty when unknown
+    std::function<std::u16string()> windowsDir;      // empty when unknown
+    std::function<std::u16string()> systemWow64Dir;  // empty on 32-bit systems
+    std::function<std::optional<std::u16string>()> pathVariable;
+    std::function<std::u16string()> programDir;
+    std::function<std::vector<platform::DirEntry>(const std::u16string&)> listDirectory;
+    std::function<bool(const std::u16string&)> uriSchemeRegistered;
+    // Empty optional when the package repository itself cannot be read.
+    std::function<std::optional<bool>(const std::u16string&)> packagedAppFamily;
+    // The system's program search with ".exe" as default extension; empty when not found.
+    std::function<std::u16string(const std::u16string&)> searchPath;
+};
+
+// The probes of the running system.
+const ResolutionProbes& systemProbes();
+
+// Path helpers; backslash and slash both separate.
+bool isPathSeparator(char16_t c);
+bool isAbsolutePath(const std::u16string& path);
+std::u16string joinToolPath(const std::u16string& dir, const std::u16string& name, char16_t separator = u'\\');
+std::u16string parentDirectory(const std::u16string& path);
+std::u16string programDirectory();
+
+// System folder, Windows folder, WOW64 folder, then each non-empty PATH entry.
+std::vector<std::u16string> searchDirectories(const ResolutionProbes& probes = systemProbes());
+
+// Full path or empty. No extension is ever added.
+std::u16string findExecutable(const std::u16string& name, const ResolutionProbes& probes = systemProbes());
+std::u16string findInSystemDirectory(const std::u16string& name, const ResolutionProbes& probes = systemProbes());
+// A relative name as the system's program search finds it; anything else unchanged.
+std::u16string resolveOnSearchPath(const std::u16string& name, const ResolutionProbes& probes = systemProbes());
+
+bool uriSchemeAvailable(const std::u16string& target, const ResolutionProbes& probes = systemProbes());
+bool packagedAppAvailable(const std::u16string& appUserModelId, const ResolutionProbes& probes = systemProbes());
+
+constexpr const char16_t* kPackagedAppMarker = u"shell:AppsFolder\\";
+
+bool isToolAvailable(const ToolRecord& tool, const ResolutionProbes& probes = systemProbes());
+std::u16string resolveToolFile(const ToolRecord& tool, const ResolutionProbes& probes = systemProbes());
+
+// The Tools folder beside the program: its own files first, then one level of
+// sub-folders whose names do not start with a dot. Empty when not found.
+std::u16string findInToolsFolder(const std::u16string& fileName, const ResolutionProbes& probes = systemProbes());
+// Marks an external record installed (path = the file found) or not installed.
+void discoverExternalTool(ToolRecord& tool, const ResolutionProbes& probes = systemProbes());
