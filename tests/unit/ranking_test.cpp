@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "data/json.h"
+#include "data/text.h"
+#include "data/tool_record.h"
+#include "platform/platform.h"
+#include "playbooks/playbook.h"
+#include "search/ranking.h"
+
+namespace {
+
+ToolRecord tool(std::u16string id, std::u16string name, std::u16string fileName, std::u16string category,
+                std::vector<std::u16string> tags = {}) {
+    ToolRecord t;
+    t.id = std::move(id);
+    t.name = std::move(name);
+    t.fileName = std::move(fileName);
+    t.category = std::move(category);
+    t.tags = std::move(tags);
+    return t;
+}
+
+Playbook playbook(std::u16string id, std::u16string title, std::u16string summary,
+                  std::vector<std::u16string> tags = {}) {
+    Playbook p;
+    p.id = std::move(id);
+    p.title = std::move(title);
+    p.summary = std::move(summary);
+    p.tags = std::move(tags);
+    return p;
+}
+
+// Hits as "id score" lines, so a failure shows the whole ranking.
+template <typename Record>
+std::string describe(const std::vector<ScoredIndex>& hits, const std::vector<Record>& records) {
+    std::string text;
+    for (const auto& hit : hits) text += wideToUtf8(records.at(hit.index).id) + " " + std::to_string(hit.score) + "\n";
+    return text;
+}
+
+std::string describeKept(const std::vector<uint64_t>& kept, const std::vector<ToolRecord>& tools) {
+    std::string text;
+    for (uint64_t i : kept) text += wideToUtf8(tools.at(i).id) + "\n";
+    return text;
+}
+
+TEST(TextPrimitives, AsciiOnlyFoldingAndContainment) {
+    EXPECT_EQ(lowerAscii(u"AbZ@[`Éａ网Ｗ"), u"abz@[`Éａ网Ｗ");
+    EXPECT_TRUE(containsText(u"abc", u"bc"));
+    EXPECT_TRUE(containsText(u"abc", u"abc"));
+    EXPECT_FALSE(containsText(u"abc", u""));
+    EXPECT_FALSE(containsText(u"", u""));
+    EXPECT_FALSE(containsText(u"ab", u"abc"));
+    EXPECT_FALSE(containsText(u"ip地址", u"ip 地址"));
+}
+
+TEST(ToolSearch, WeightsOfEachSource) {
+    std::vector<ToolRecord> tools = {
+        tool(u"t.name", u"Alpha Tool", u"alpha.exe", u"x"),
+        tool(u"t.tags", u"甲", u"", u"x", {u"zz", u"QQ", u"zz", u""}),
+        tool(u"t.cat", u"乙乙", u"", u"network"),
+        tool(u"t.catcase", u"丙丙", u"", u"Network"),
+        tool(u"t.hint", u"丁丁", u"NCPA.CPL", u"x"),
+        tool(u"t.two", u"戊戊", u"mstsc.exe", u"network"),
+        tool(u"builtin.ncpa", u"己己", u"", u"x"),
+        tool(u"BUILTIN.NCPA", u"庚庚", u"", u"x"),
+        tool(u"t.en", u"辛辛", u"", u"x"),
+    };
+    tools[8].nameEn = tools[8].description = tools[8].descriptionEn = u"gamma";
+    struct Case {
+        const char16_t* query;
+        const char* expected;
+    } cases[] = {
+        {u"run ALPHA TOOL now", "t.name 50\n"},
+        {u"Alpha Too", ""},  // part of a name earns nothing
+        {u"ALPHA.EXE", "t.name 45\n"},
+        {u"zz", "t.tags 40\n"},  // a repeated tag counts twice
+        {u"qq zz", "t.tags 60\n"},
+        {u"甲", ""},  // one-character names never match
+        // Rule 1 fires: exact category, hints on the lower-cased file name, alias by exact id.
+        {u"wifi", "builtin.ncpa 60\nt.two 50\nt.hint 35\nt.cat 15\n"},
+        {u"网络 WIFI 上不了网", "builtin.ncpa 60\nt.two 50\nt.hint 35\nt.cat 15\n"},
+        {u"ncpa.cpl", "t.hint 45\n"},  // no keyword fires, so no hint bonus
+        {u"远程 wifi", "t.two 100\nbuiltin.ncpa 60\nt.hint 35\nt.cat 30\n"},  // two rules add up
+        {u"gamma", ""},  // never reads nameEn or the descriptions
+        {u"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(describe(searchTools(c.query, tools, 20), tools), c.expected) << wideToUtf8(c.query);
+}
+
+TEST(ToolSearch, LimitsAndTies) {
+    std::vector<ToolRecord> tools;
+    for (int i = 0; i < 6; ++i) tools.push_back(tool(u"t" + asciiToWide(std::to_string(i)), u"名字", u"", u"x", {u"k"}));
+    tools[4].tags.push_back(u"k");  // 40: ahead of the 20s
+    EXPECT_EQ(describe(searchTools(u"k", tools, 20), tools), "t4 40\nt0 20\nt1 20\nt2 20\nt3 20\nt5 20\n");
+    EXPECT_EQ(describe(searchTools(u"k", tools, 3), tools), "t4 40\nt0 20\nt1 20\n");
+    EXPECT_TRUE(searchTools(u"k", tools, 0).empty());
+    EXPECT_TRUE(searchTools(u"", tools, 20).empty());
+    EXPECT_TRUE(searchTools(u"k", {}, 20).empty());
+}
+
+TEST(ToolFilter, QueryIsAFragmentOfAToolText) {
+    std::vector<ToolRecord> tools = {
+        tool(u"a", u"Alpha Tool", u"", u"x"),
+        tool(u"b", u"乙", u"", u"x"),
+        tool(u"c", u"丙", u"Beta.MSC", u"x"),
+        tool(u"d", u"丁", u"", u"x", {u"", u"jsjgl"}),
+        tool(u"e", u"戊", u"", u"x"),
+    };
+    tools[1].nameEn = u"Device Manager";
+    tools[4].descriptionEn = u"Shows EVENTS";
+    tools[4].description = u"secret";
+    struct Case {
+        const char16_t* query;
+        const char* expected;
+    } cases[] = {
+        {u"ALP", "a\n"},           {u"alpha tool", "a\n"},   {u"alpha tool!", ""},
+        {u"device m", "b\n"},      {u"beta.m", "c\n"},       {u"jsj", "d\n"},
+        {u"jsjgl", "d\n"},         {u"jsjglx", ""},          {u"events", "e\n"},
+        {u"secret", ""},           {u"", "a\nb\nc\nd\ne\n"}, {u"t", "a\nc\ne\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(describeKept(filterTools(c.query, tools), tools), c.expected) << wideToUtf8(c.query);
+}
+
+TEST(PlaybookSearch, TagsSummaryAndTitle) {
+    const std::vector<Playbook> playbooks = {
+        playbook(u"p.usb", u"U盘/移动硬盘不识别", u"插上没反应", {u"u盘", u"读不出", u"Usb"}),
+        playbook(u"p.one", u"X /abc", u""),
+        playbook(u"p.trim", u"Ab  ", u""),
+        playbook(u"p.space", u" ab", u""),
+    };
+    struct Case {
+        const char16_t* query;
+        const char* expected;
+    } cases[] = {
+        {u"U盘读不出", "p.usb 95\n"},
+        {u"usb 插上没反应", "p.usb 45\n"},
+        {u"移动硬盘不识别", ""},
+        {u"x /abc", "p.trim 35\n"},  // "X /abc" is cut to one character
+        {u"AB", "p.trim 35\n"},
+        {u"x ab", "p.trim 35\np.space 35\n"},
+        {u"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describe(searchPlaybooks(c.query, playbooks, 8), playbooks), c.expected) << wideToUtf8(c.query);
+    EXPECT_EQ(describe(searchPlaybooks(u"x ab", playbooks, 1), playbooks), "p.trim 35\n");
+}
+
+// The shipped pack, in pack order, straight from the embedded copy.
+std::vector<ToolRecord> shippedTools() {
+    auto document = parseJson(utf8ToWide(platform::embeddedResource(101)));
+    return document ? parseToolPack(*document, false) : std::vector<ToolRecord>{};
+}
+
+TEST(ShippedCatalog, WorkedExamples) {
+    const auto tools = shippedTools();
+    ASSERT_EQ(tools.size(), 72u);
+    const std::string noInternet =
+        "builtin.ncpa 110\nbuiltin.inetcpl 50\nbuiltin.mstsc 50\nbuiltin.msra 50\n"
+        "builtin.wf 15\nbuiltin.firewall 15\nbuiltin.netcenter 15\n";
+    EXPECT_EQ(describe(searchTools(u"上不了网", tools, 20), tools), noInternet);
+    EXPECT_EQ(describe(searchTools(u"no internet", tools, 20), tools), noInternet);
+    EXPECT_EQ(describe(searchTools(u"No Internet", tools, 20), tools), noInternet);
+    EXPECT_EQ(describe(searchTools(u"ncpa.cpl", tools, 20), tools), "builtin.ncpa 65\n");
+    auto policy = searchTools(u"组策略", tools, 20);
+    ASSERT_FALSE(policy.empty());
+    EXPECT_EQ(tools[policy[0].index].id, u"builtin.gpedit");
+    EXPECT_EQ(policy[0].score, 180);
+    EXPECT_EQ(describe(searchTools(u"上不了网", tools, 2), tools), "builtin.ncpa 110\nbuiltin.inetcpl 50\n");
+    // Screenshot and recorder pairs share their aliases.
+    auto shots = searchTools(u"截图", tools, 20);
+    ASSERT_GE(shots.size(), 2u);
+    EXPECT_EQ(shots[0].score, shots[1].score);
+}
+
+TEST(ShippedCatalog, PinyinInitialTags) {
+    const auto tools = shippedTools();
+    size_t compmgmt = 0;
+    while (compmgmt < tools.size() && tools[compmgmt].id != u"builtin.compmgmt") ++compmgmt;
+    ASSERT_LT(compmgmt, tools.size());
+    auto kept = filterTools(u"jsj", tools);
+    EXPECT_NE(std::find(kept.begin(), kept.end(), compmgmt), kept.end());
+    auto scoreOf = [&](const std::u16string& query) {
+        for (const auto& hit : searchTools(query, tools, 100))
+            if (hit.index == compmgmt) return hit.score;
+        return 0;
+    };
+    EXPECT_EQ(scoreOf(u"jsj"), 0);
+    EXPECT_EQ(scoreOf(u"jsjgl"), 20);
+}
+
+}  // namespace
