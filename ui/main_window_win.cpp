@@ -1,15 +1,384 @@
 #include "ui/main_window.h"
 
+#include <commctrl.h>
+#include <richedit.h>
+#include <windowsx.h>
+
+#include "data/custom_tools.h"
+#include "data/data_pack.h"
+#include "platform/win_text.h"
+#include "ui/main_state.h"
+#include "ui/ui_text.h"
+
 namespace {
-LRESULT onDestroy() {
-    PostQuitMessage(0);
+
+constexpr UINT kReadyMessage = WM_APP + 50;
+constexpr wchar_t kReadyProperty[] = L"ToolkeepReady";
+
+MainState* gState = nullptr;
+
+MainState& stateOf(HWND window) {
+    return *reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HWND createChild(const MainState& state, DWORD exStyle, const wchar_t* className, DWORD style, int id = 0) {
+    return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, state.window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), state.instance, nullptr);
+}
+
+HFONT createUiFont(int points, int dpi) {
+    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS, L"Segoe UI");
+}
+
+void setFont(HWND window, HFONT font) { SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+void insertSegment(HWND tabs, int index, int textId) {
+    std::u16string label = uiText(textId);
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(wstr(label));
+    TabCtrl_InsertItem(tabs, index, &item);
+}
+
+void createLeftPane(MainState& state) {
+    state.searchBox = createChild(state, WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, kSearchBoxId);
+    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(2))));
+    state.uiFont = createUiFont(12, windowDpi(state.window));
+    setFont(state.searchBox, state.uiFont);
+
+    state.segmentTabs = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS | TCS_FOCUSNEVER);
+    setFont(state.segmentTabs, state.uiFont);
+    insertSegment(state.segmentTabs, 0, 157);
+    insertSegment(state.segmentTabs, 1, 140);
+    insertSegment(state.segmentTabs, 2, 158);
+    TabCtrl_SetCurSel(state.segmentTabs, 0);
+
+    state.tree = createChild(state, 0, WC_TREEVIEWW,
+                             WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
+    state.statusBar = createChild(state, 0, STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_BOTTOM);
+    state.tabControl = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS);
+    setFont(state.tabControl, state.uiFont);
+}
+
+void wireNavigation(MainState& state) {
+    NavigationPane& nav = state.navigation;
+    nav.searchBox = state.searchBox;
+    nav.segmentTabs = state.segmentTabs;
+    nav.tree = state.tree;
+    nav.catalog = &state.catalog.tools;
+    nav.playbooks = &state.catalog.playbooks;
+    nav.settings = &state.settings;
+    MainState* s = &state;
+    nav.launchTool = [s](uint64_t tool, bool elevated) { launchTool(*s, int64_t(tool), elevated); };
+    nav.openDownloadPage = [s](uint64_t tool) { openDownloadPage(*s, int64_t(tool)); };
+    nav.openPlaybook = [s](size_t playbook) { openPlaybookTab(s->playbook, s->catalog.playbooks, playbook); };
+    nav.removeCustomTool = [s](uint64_t tool) { removeCustomToolAt(*s, int64_t(tool)); };
+}
+
+void createAssistant(MainState& state) {
+    createLogPane(state.assistantOutput, state.window, state.instance, state.settings.fontSize);
+    AssistantPanel& assistant = state.assistant;
+    assistant.pane = &state.assistantOutput;
+    assistant.catalog = &state.catalog.tools;
+    assistant.playbooks = &state.catalog.playbooks;
+    MainState* s = &state;
+    assistant.onResults = [s](const std::vector<uint64_t>& tools, const std::u16string& query) {
+        showAssistantResults(s->navigation, tools, query);
+    };
+    createAssistantInput(assistant, state.window, state.instance);
+    insertTab(state, 1, uiText(37));
+}
+
+void createPlaybookPanelWindow(MainState& state) {
+    registerPlaybookViewClass(state.instance);
+    PlaybookPanel& panel = state.playbook;
+    MainState* s = &state;
+    panel.runTool = [s](const std::u16string& id) { runToolById(*s, id); };
+    panel.openLink = [](const std::u16string& url) { openSecureLink(url); };
+    panel.openPlaybook = [s](const std::u16string& id) {
+        const std::vector<Playbook>& all = s->catalog.playbooks;
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (all[i].id == id) {
+                openPlaybookTab(s->playbook, all, i);
+                return;
+            }
+        }
+    };
+    panel.fillCommand = [s](const std::u16string& shell, const std::u16string& command) {
+        fillCommand(s->terminals, shell, command);
+    };
+    panel.close = [s]() { closePlaybookTab(s->playbook); };
+    panel.host.tabControl = state.tabControl;
+    panel.host.tabOpen = &state.playbookTabOpen;
+    panel.host.tabIndex = [s]() { return playbookTabIndex(*s); };
+    panel.host.selectTab = [s](int index) { selectTab(*s, index); };
+    panel.host.afterClose = [s]() {
+        selectFirstTerminalOrActivity(*s);
+        layoutRightPane(*s);
+        buildMenuBar(*s);
+    };
+    panel.host.layout = [s]() { layoutRightPane(*s); };
+    createPlaybookPanel(panel, state.window, state.instance, state.settings.fontSize);
+}
+
+void openStartupTerminals(MainState& state) {
+    TerminalTabs& tabs = state.terminals;
+    tabs.owner = state.window;
+    tabs.tabControl = state.tabControl;
+    tabs.instance = state.instance;
+    tabs.fontSize = state.settings.fontSize;
+    tabs.quickEdit = state.settings.quickEdit;
+    MainState* s = &state;
+    tabs.selectTab = [s](int index) { selectTab(*s, index); };
+    tabs.layoutRightPane = [s]() { layoutRightPane(*s); };
+    tabs.rebuildMenuBar = [s]() { buildMenuBar(*s); };
+    tabs.reportActivity = [](const std::u16string& line, COLORREF color) { reportActivity(line, color); };
+    tabs.text = [](int id) { return uiText(id); };
+    syncTerminalTabs(state);
+    openTerminalTab(tabs, ShellKind::Cmd);
+    openTerminalTab(tabs, ShellKind::PowerShell);
+}
+
+LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
+    MainState* state = new MainState;
+    gState = state;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    state->window = window;
+    state->instance = create.hInstance;
+    state->settings = loadSettings();
+    setUiLanguage(int(state->settings.language));
+    state->leftWidth = state->settings.leftWidth;
+    updateTitle(window);
+
+    createLeftPane(*state);
+    wireNavigation(*state);
+    createLogPane(state->activity, window, state->instance, state->settings.fontSize);
+    insertTab(*state, 0, uiText(35));
+    createAssistant(*state);
+    createPlaybookPanelWindow(*state);
+    openStartupTerminals(*state);
+
+    buildMenuBar(*state);
+    applyTheme(*state);
+    assembleCatalog(*state);
+    layoutWindow(*state);
+    writeAssistantGreeting(state->assistant);
+    selectTab(*state, 1);
+    PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
 }
+
+void onDestroy(MainState& state) {
+    RemovePropW(state.window, kReadyProperty);
+    destroyAllTerminals(state.terminals);
+    destroyLogPane(state.activity);
+    destroyLogPane(state.help);
+    destroyLogPane(state.about);
+    destroyAssistantInput(state.assistant);
+    destroyLogPane(state.assistantOutput);
+    destroyPlaybookPanel(state.playbook);
+    deleteThemeBrushes(state);
+    if (state.uiFont) DeleteObject(state.uiFont);
+    state.uiFont = nullptr;
+    PostQuitMessage(0);
+}
+
+void onNcDestroy(HWND window) {
+    MainState* state = reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (gState == state) gState = nullptr;
+    delete state;
+}
+
+LRESULT onEraseBackground(HWND window, MainState& state, HDC dc) {
+    if (!state.windowBrush) return DefWindowProcW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, state.windowBrush);
+    return 1;
+}
+
+LRESULT onEditColors(MainState& state, HDC dc, HWND control) {
+    if (terminalForEditor(state.terminals, control)) {
+        SetTextColor(dc, state.colors.terminalText);
+        SetBkColor(dc, state.colors.terminalBackground);
+        return reinterpret_cast<LRESULT>(state.terminalBrush);
+    }
+    SetTextColor(dc, state.colors.editText);
+    SetBkColor(dc, state.colors.editBackground);
+    return reinterpret_cast<LRESULT>(state.editBrush);
+}
+
+LRESULT onNotify(HWND window, MainState& state, const NMHDR& header) {
+    if (header.code == EN_PROTECTED) return answerProtectedNotification(state.terminals, header.hwndFrom);
+    if (header.hwndFrom == state.tabControl) {
+        if (header.code == TCN_SELCHANGE) {
+            selectTab(state, TabCtrl_GetCurSel(state.tabControl));
+            buildMenuBar(state);
+        } else if (header.code == NM_DBLCLK) {
+            renameCurrentTerminal(state.terminals);
+        }
+        return 0;
+    }
+    if (header.hwndFrom == state.segmentTabs) {
+        if (header.code == TCN_SELCHANGE) onSegmentTabChanged(state.navigation);
+        return 0;
+    }
+    if (header.hwndFrom == state.tree) return onNavigationTreeNotify(state.navigation, window, header);
+    return DefWindowProcW(window, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+void onCommand(MainState& state, WPARAM wParam, LPARAM lParam) {
+    if (lParam && LOWORD(wParam) == kSearchBoxId) {
+        if (HIWORD(wParam) == EN_CHANGE) onSearchBoxChanged(state.navigation);
+        return;
+    }
+    if (!lParam) runMenuCommand(state, LOWORD(wParam));
+}
+
+void onActivate(MainState& state, WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) return;
+    if (HWND page = currentPageWindow(state)) InvalidateRect(page, nullptr, TRUE);
+}
+
+void onExitSizeMove(MainState& state) {
+    if (state.playbookTabOpen && state.currentTab == playbookTabIndex(state) && state.playbook.window) {
+        InvalidateRect(state.playbook.window, nullptr, TRUE);
+    }
+}
+
+void onReady(HWND window) { SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(1)); }
+
 }  // namespace
 
+MainState* mainState() { return gState; }
+
+int fixedTabCount(const MainState& state) {
+    return 2 + (state.helpTabOpen ? 1 : 0) + (state.aboutTabOpen ? 1 : 0) + (state.playbookTabOpen ? 1 : 0);
+}
+
+int terminalTabCount(const MainState& state) { return int(state.terminals.terminals.size()); }
+
+bool isTerminalTab(const MainState& state, int index) {
+    int fixed = fixedTabCount(state);
+    return index >= fixed && index < fixed + terminalTabCount(state);
+}
+
+int helpTabIndex(const MainState&) { return 2; }
+int aboutTabIndex(const MainState& state) { return 2 + (state.helpTabOpen ? 1 : 0); }
+int playbookTabIndex(const MainState& state) {
+    return 2 + (state.helpTabOpen ? 1 : 0) + (state.aboutTabOpen ? 1 : 0);
+}
+
+void syncTerminalTabs(MainState& state) { state.terminals.fixedTabCount = fixedTabCount(state); }
+
+void insertTab(MainState& state, int index, const std::u16string& label) {
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(wstr(label));
+    TabCtrl_InsertItem(state.tabControl, index, &item);
+}
+
+void setTabLabel(MainState& state, int index, const std::u16string& label) {
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(wstr(label));
+    TabCtrl_SetItem(state.tabControl, index, &item);
+}
+
+void deleteTab(MainState& state, int index) { TabCtrl_DeleteItem(state.tabControl, index); }
+
+void selectFirstTerminalOrActivity(MainState& state) {
+    syncTerminalTabs(state);
+    selectTab(state, terminalTabCount(state) > 0 ? fixedTabCount(state) : 0);
+}
+
+HWND currentPageWindow(const MainState& state) {
+    int index = state.currentTab;
+    if (index < 0) return nullptr;
+    if (index == 0) return state.activity.window;
+    if (index == 1) return state.assistantOutput.window;
+    if (state.helpTabOpen && index == helpTabIndex(state)) return state.help.window;
+    if (state.aboutTabOpen && index == aboutTabIndex(state)) return state.about.window;
+    if (state.playbookTabOpen && index == playbookTabIndex(state)) return state.playbook.window;
+    if (isTerminalTab(state, index)) {
+        const Terminal* terminal = state.terminals.terminals[size_t(index - fixedTabCount(state))].terminal.get();
+        return terminal ? terminal->editor : nullptr;
+    }
+    return nullptr;
+}
+
+void selectTab(MainState& state, int index) {
+    syncTerminalTabs(state);
+    int fixed = fixedTabCount(state);
+    if (index < 0 || index >= fixed + terminalTabCount(state)) return;
+    TabCtrl_SetCurSel(state.tabControl, index);
+
+    auto showIf = [](HWND window, bool visible) {
+        if (window) ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
+    };
+    showIf(state.activity.window, index == 0);
+    showIf(state.help.window, state.helpTabOpen && index == helpTabIndex(state));
+    showIf(state.about.window, state.aboutTabOpen && index == aboutTabIndex(state));
+    bool playbookShown = state.playbookTabOpen && index == playbookTabIndex(state);
+    if (!playbookShown) resetPanelMouse(state.playbook);
+    showIf(state.playbook.window, playbookShown);
+    showIf(state.assistantOutput.window, index == 1);
+    showIf(state.assistant.input, index == 1);
+    for (int k = 0; k < terminalTabCount(state); ++k) {
+        const Terminal* terminal = state.terminals.terminals[size_t(k)].terminal.get();
+        if (terminal) showIf(terminal->editor, index == fixed + k);
+    }
+    state.currentTab = index;
+
+    if (index == 1) {
+        InvalidateRect(state.assistantOutput.window, nullptr, TRUE);
+        if (state.assistant.input) {
+            InvalidateRect(state.assistant.input, nullptr, TRUE);
+            SetFocus(state.assistant.input);
+        }
+    } else if (HWND page = currentPageWindow(state)) {
+        InvalidateRect(page, nullptr, TRUE);
+        SetFocus(page);
+    }
+    if (index == 0) setTabLabel(state, 0, uiText(35));
+}
+
+void assembleCatalog(MainState& state) {
+    state.catalog = loadCatalog(loadCustomTools());
+    state.catalogFromEmbedded = builtinToolsSource() == kEmbeddedSourceLabel;
+    state.navigation.state.assistantOverride = false;
+    state.navigation.state.assistantTools.clear();
+    state.navigation.state.assistantPlaybooks.clear();
+    rebuildTree(state.navigation);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) return onCreate(window, *reinterpret_cast<CREATESTRUCTW*>(lParam));
+    if (message == WM_NCDESTROY) {
+        onNcDestroy(window);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (!GetWindowLongPtrW(window, GWLP_USERDATA)) return DefWindowProcW(window, message, wParam, lParam);
+    MainState& state = stateOf(window);
     switch (message) {
-        case WM_DESTROY: return onDestroy();
+        case WM_DESTROY: onDestroy(state); return 0;
+        case WM_SIZE: layoutWindow(state); return 0;
+        case WM_ACTIVATE: onActivate(state, wParam); break;
+        case WM_ERASEBKGND: return onEraseBackground(window, state, reinterpret_cast<HDC>(wParam));
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == window && onSplitterSetCursor(state)) return TRUE;
+            break;
+        case WM_LBUTTONDOWN: onSplitterButtonDown(state, GET_X_LPARAM(lParam)); return 0;
+        case WM_MOUSEMOVE: onSplitterMouseMove(state, GET_X_LPARAM(lParam)); return 0;
+        case WM_LBUTTONUP: onSplitterButtonUp(state); return 0;
+        case WM_EXITSIZEMOVE: onExitSizeMove(state); return 0;
+        case WM_CTLCOLOREDIT:
+            return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
+        case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
+        case kReadyMessage: onReady(window); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,0 +1,79 @@
+// Adding a custom tool through the file picker and the arguments dialog, and removing one.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "data/custom_tools.h"
+#include "platform/win_text.h"
+#include "ui/input_dialog.h"
+#include "ui/main_state.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+std::u16string pickerFilter() {
+    std::u16string filter;
+    filter += uiText(122);
+    filter += u'\0';
+    filter += u"*.exe;*.bat;*.cmd;*.lnk";
+    filter += u'\0';
+    filter += uiEnglish() ? u"All files" : u"所有文件";
+    filter += u'\0';
+    filter += u"*.*";
+    filter += u'\0';
+    return filter;
+}
+
+std::u16string withErrorCode(std::u16string text, unsigned long code) {
+    std::string digits = std::to_string(code);
+    size_t at = text.find(u"%lu");
+    if (at != std::u16string::npos) text.replace(at, 3, std::u16string(digits.begin(), digits.end()));
+    return text;
+}
+
+void warn(HWND owner, const std::u16string& text) {
+    MessageBoxW(owner, wstr(text), wstr(uiText(123)), MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+void addCustomToolInteractive(MainState& state) {
+    wchar_t path[MAX_PATH] = {};
+    const std::u16string filter = pickerFilter();
+    const std::u16string title = uiText(121);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = state.window;
+    dialog.lpstrFilter = wstr(filter);
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrTitle = wstr(title);
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&dialog)) {
+        DWORD error = CommDlgExtendedError();
+        if (error != 0) warn(state.window, withErrorCode(uiText(125), error));
+        return;
+    }
+    std::u16string args;
+    if (!askText(state.window, uiText(126), uiText(127), uiText(33), uiText(34), args)) args.clear();
+    const std::u16string chosen = fromWide(path);
+    ToolRecord added;
+    if (!addCustomTool(chosen, args, &added)) {
+        warn(state.window, uiText(124));
+        return;
+    }
+    assembleCatalog(state);
+    reportActivity(uiText(119) + added.name + u" \u2192 " + chosen, kActivityBlue);
+}
+
+void removeCustomToolAt(MainState& state, int64_t index) {
+    if (index < 0 || uint64_t(index) >= state.catalog.tools.size()) return;
+    const ToolRecord tool = state.catalog.tools[size_t(index)];
+    if (!tool.isCustom) return;
+    removeCustomTool(tool.id);
+    reportActivity(uiText(120) + tool.name, kActivityBlue);
+    assembleCatalog(state);
+}
+
+void removeSelectedCustomTool(MainState& state) { removeCustomToolAt(state, selectedItemData(state.navigation)); }

@@ -1,0 +1,124 @@
+// Placing the children at the window's DPI, and the splitter between the panes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/main_state.h"
+
+namespace {
+
+constexpr int kSplitterWidth = 6;
+constexpr int kMinLeftPane = 150;
+constexpr int kRightReserve = 220;
+
+void place(HWND window, int x, int y, int width, int height) {
+    if (window) MoveWindow(window, x, y, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+int statusBarHeight(const MainState& state) {
+    if (!state.statusBar) return 0;
+    RECT bounds;
+    GetWindowRect(state.statusBar, &bounds);
+    return bounds.bottom - bounds.top;
+}
+
+}  // namespace
+
+int windowDpi(HWND window) {
+    int dpi = 96;
+    if (HDC dc = GetDC(window)) {
+        dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        ReleaseDC(window, dc);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+void layoutWindow(MainState& state) {
+    if (!state.window) return;
+    int dpi = windowDpi(state.window);
+    int searchHeight = MulDiv(30, dpi, 96);
+    int segmentHeight = MulDiv(26, dpi, 96);
+    RECT client;
+    GetClientRect(state.window, &client);
+    if (state.statusBar) SendMessageW(state.statusBar, WM_SIZE, 0, 0);
+    int statusHeight = statusBarHeight(state);
+    place(state.searchBox, 2, 2, state.leftWidth - 4, searchHeight);
+    place(state.segmentTabs, 2, searchHeight + 6, state.leftWidth - 4, segmentHeight);
+    int treeTop = searchHeight + 8 + segmentHeight;
+    place(state.tree, 0, treeTop, state.leftWidth, client.bottom - statusHeight - treeTop);
+    layoutRightPane(state);
+}
+
+void layoutRightPane(MainState& state) {
+    if (!state.window || !state.tabControl) return;
+    RECT client;
+    GetClientRect(state.window, &client);
+    int statusHeight = statusBarHeight(state);
+    int left = state.leftWidth + kSplitterWidth;
+    int width = client.right - left;
+    int height = client.bottom - statusHeight;
+    place(state.tabControl, left, 0, width, height);
+
+    RECT page = {0, 0, std::max(width, 0), std::max(height, 0)};
+    TabCtrl_AdjustRect(state.tabControl, FALSE, &page);
+    OffsetRect(&page, left, 0);
+    int pageWidth = page.right - page.left;
+    int pageHeight = page.bottom - page.top;
+
+    for (HWND pane : {state.activity.window, state.help.window, state.about.window, state.playbook.window}) {
+        place(pane, page.left, page.top, pageWidth, pageHeight);
+    }
+    for (TerminalEntry& entry : state.terminals.terminals) {
+        if (entry.terminal) place(entry.terminal->editor, page.left, page.top, pageWidth, pageHeight);
+    }
+
+    int inputHeight = MulDiv(28, state.assistant.input ? windowDpi(state.assistant.input) : 96, 96);
+    place(state.assistantOutput.window, page.left, page.top, pageWidth, pageHeight - inputHeight - 4);
+    place(state.assistant.input, page.left, page.bottom - inputHeight, pageWidth, inputHeight);
+
+    if (state.playbook.window) {
+        layoutPlaybookPanel(state.playbook, pageWidth, pageHeight);
+        InvalidateRect(state.playbook.window, nullptr, TRUE);
+    }
+}
+
+int clampLeftWidth(int x, int clientWidth) {
+    int most = std::max(clientWidth - kRightReserve, kMinLeftPane);
+    return std::clamp(x, kMinLeftPane, most);
+}
+
+bool splitterHit(const MainState& state, int x) {
+    return x >= state.leftWidth && x < state.leftWidth + kSplitterWidth;
+}
+
+bool onSplitterSetCursor(MainState& state) {
+    POINT point;
+    GetCursorPos(&point);
+    ScreenToClient(state.window, &point);
+    if (!state.splitterDragging && !splitterHit(state, point.x)) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+    return true;
+}
+
+void onSplitterButtonDown(MainState& state, int x) {
+    if (!splitterHit(state, x)) return;
+    state.splitterDragging = true;
+    SetCapture(state.window);
+}
+
+void onSplitterMouseMove(MainState& state, int x) {
+    if (!state.splitterDragging) return;
+    RECT client;
+    GetClientRect(state.window, &client);
+    state.leftWidth = clampLeftWidth(x, client.right);
+    layoutWindow(state);
+}
+
+void onSplitterButtonUp(MainState& state) {
+    if (!state.splitterDragging) return;
+    state.splitterDragging = false;
+    ReleaseCapture();
+    state.settings.leftWidth = state.leftWidth;
+    saveSettingsNow(state);
+}

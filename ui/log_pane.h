@@ -1,0 +1,34 @@
+// A read-only coloured text page (Activity, Help, About, the Assistant's
+// answers), the Activity report that every action goes through, and the title.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+constexpr COLORREF kActivityBlue = RGB(36, 104, 220);
+constexpr COLORREF kActivityRed = RGB(200, 40, 40);
+constexpr COLORREF kHintGreen = RGB(40, 150, 90);
+
+struct LogPane {
+    HWND window = nullptr;
+    HFONT font = nullptr;
+    COLORREF textColor = RGB(204, 204, 204);
+    COLORREF backgroundColor = RGB(12, 12, 12);
+};
+
+bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize);
+// Adds CR LF unless the text is empty or already ends with LF.
+void appendLine(LogPane& pane, const std::u16string& text, COLORREF color);
+void clearPane(LogPane& pane);
+void setPaneColors(LogPane& pane, COLORREF background, COLORREF text);
+// "Consolas" at the size clamped to 8..28 points.
+void setPaneFont(LogPane& pane, int points);
+// Caret to the start and the view to the top.
+void scrollPaneToTop(LogPane& pane);
+void destroyLogPane(LogPane& pane);
+
+// An Activity line, the status bar text and the unseen-entries dot.
+void reportActivity(const std::u16string& text, COLORREF color);
+bool isElevated();
+void updateTitle(HWND mainWindow);

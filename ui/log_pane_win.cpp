@@ -1,0 +1,127 @@
+#include "ui/log_pane.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "platform/win_handles.h"
+#include "platform/win_text.h"
+#include "ui/main_state.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+int paneDpi(HWND window) {
+    int dpi = 96;
+    if (HDC dc = GetDC(window)) {
+        dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        ReleaseDC(window, dc);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+void setDefaultTextColor(LogPane& pane) {
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = pane.textColor;
+    SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+}  // namespace
+
+bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize) {
+    LoadLibraryW(L"Msftedit.dll");
+    pane.window = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
+                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                      ES_NOHIDESEL | ES_READONLY,
+                                  0, 0, 0, 0, parent, nullptr, instance, nullptr);
+    if (!pane.window) return false;
+    SendMessageW(pane.window, EM_EXLIMITTEXT, 0, 268435456);
+    SendMessageW(pane.window, EM_SETBKGNDCOLOR, 0, LPARAM(pane.backgroundColor));
+    setPaneFont(pane, fontSize);
+    setDefaultTextColor(pane);
+    return true;
+}
+
+void setPaneFont(LogPane& pane, int points) {
+    if (!pane.window) return;
+    if (points < 8) points = 8;
+    if (points > 28) points = 28;
+    HFONT font = CreateFontW(-MulDiv(points, paneDpi(pane.window), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             FIXED_PITCH | FF_MODERN, L"Consolas");
+    if (!font) return;
+    SendMessageW(pane.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (pane.font) DeleteObject(pane.font);
+    pane.font = font;
+    setDefaultTextColor(pane);
+}
+
+void appendLine(LogPane& pane, const std::u16string& text, COLORREF color) {
+    if (!pane.window || text.empty()) return;
+    std::u16string line = text;
+    if (line.back() != u'\n') line += u"\r\n";
+    SendMessageW(pane.window, EM_SETSEL, WPARAM(-1), LPARAM(-1));
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = color;
+    SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(pane.window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(line)));
+    SendMessageW(pane.window, EM_SCROLLCARET, 0, 0);
+    InvalidateRect(pane.window, nullptr, FALSE);
+}
+
+void clearPane(LogPane& pane) {
+    if (!pane.window) return;
+    SetWindowTextW(pane.window, L"");
+    InvalidateRect(pane.window, nullptr, TRUE);
+}
+
+void setPaneColors(LogPane& pane, COLORREF background, COLORREF text) {
+    pane.backgroundColor = background;
+    pane.textColor = text;
+    if (!pane.window) return;
+    SendMessageW(pane.window, EM_SETBKGNDCOLOR, 0, LPARAM(background));
+    setDefaultTextColor(pane);
+    InvalidateRect(pane.window, nullptr, TRUE);
+}
+
+void scrollPaneToTop(LogPane& pane) {
+    if (!pane.window) return;
+    SendMessageW(pane.window, EM_SETSEL, 0, 0);
+    SendMessageW(pane.window, EM_SCROLLCARET, 0, 0);
+    SendMessageW(pane.window, WM_VSCROLL, SB_TOP, 0);
+    InvalidateRect(pane.window, nullptr, FALSE);
+}
+
+void destroyLogPane(LogPane& pane) {
+    if (pane.window) DestroyWindow(pane.window);
+    pane.window = nullptr;
+    if (pane.font) DeleteObject(pane.font);
+    pane.font = nullptr;
+}
+
+void reportActivity(const std::u16string& text, COLORREF color) {
+    MainState* state = mainState();
+    if (!state) return;
+    appendLine(state->activity, text, color);
+    if (state->statusBar) SendMessageW(state->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
+    if (state->currentTab != 0 && state->tabControl) setTabLabel(*state, 0, uiText(35) + u" \u2022");
+}
+
+bool isElevated() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    ScopedHandle token(raw);
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.handle, TokenElevation, &elevation, sizeof elevation, &size)) return false;
+    return elevation.TokenIsElevated != 0;
+}
+
+void updateTitle(HWND mainWindow) {
+    std::u16string title = uiText(0);
+    if (isElevated()) title += uiText(1);
+    SetWindowTextW(mainWindow, wstr(title));
+}

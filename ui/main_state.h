@@ -1,0 +1,140 @@
+// The main window's state: one record for the life of the window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "data/settings.h"
+#include "launcher/catalog.h"
+#include "playbooks/playbook_panel.h"
+#include "terminal/terminal_tabs.h"
+#include "ui/assistant_tab.h"
+#include "ui/log_pane.h"
+#include "ui/navigation_pane.h"
+#include "ui/theme.h"
+
+constexpr int kSearchBoxId = 2001;
+
+// Menu and context-menu command ids.
+enum MenuCommand : int {
+    kCmdLaunchSingleClick = 1001,
+    kCmdLaunchDoubleClick = 1002,
+    kCmdShellCmd = 1003,
+    kCmdShellPowerShell = 1004,
+    kCmdAddCustomTool = 1005,
+    kCmdRemoveSelectedCustomTool = 1006,
+    kCmdHelp = 1007,
+    kCmdMcpHelp = 1008,
+    kCmdAbout = 1009,
+    kCmdNewCmd = 1010,
+    kCmdNewPowerShell = 1011,
+    kCmdNewNamedCmd = 1012,
+    kCmdNewNamedPowerShell = 1013,
+    kCmdRenameTerminal = 1014,
+    kCmdCloseTerminal = 1015,
+    kCmdThemeSystem = 1021,
+    kCmdThemeLight = 1022,
+    kCmdThemeDark = 1023,
+    kCmdLanguageChinese = 1024,
+    kCmdLanguageEnglish = 1025,
+    kCmdShowFileNames = 1026,
+    kCmdQuickEdit = 1027,
+    kCmdRestartElevated = 1028,
+    kCmdFontSizeBase = 1200,
+};
+
+struct MainState {
+    HWND window = nullptr;
+    HINSTANCE instance = nullptr;
+    Settings settings;
+    int leftWidth = 300;
+    bool splitterDragging = false;
+    int currentTab = -1;
+    bool helpTabOpen = false;
+    bool helpShowsMcp = false;
+    bool aboutTabOpen = false;
+    bool playbookTabOpen = false;
+    TerminalTabs terminals;
+    ThemeColors colors = kLightTheme;
+    HBRUSH windowBrush = nullptr;
+    HBRUSH treeBrush = nullptr;
+    HBRUSH editBrush = nullptr;
+    HBRUSH terminalBrush = nullptr;
+    HFONT uiFont = nullptr;
+    HWND searchBox = nullptr;
+    HWND segmentTabs = nullptr;
+    HWND tree = nullptr;
+    HWND statusBar = nullptr;
+    HWND tabControl = nullptr;
+    LogPane activity;
+    LogPane help;
+    LogPane about;
+    LogPane assistantOutput;
+    AssistantPanel assistant;
+    PlaybookPanel playbook;
+    NavigationPane navigation;
+    Catalog catalog;
+    bool catalogFromEmbedded = true;
+};
+
+// The process's main window state; null before creation and after destruction.
+MainState* mainState();
+
+int fixedTabCount(const MainState& state);
+bool isTerminalTab(const MainState& state, int index);
+int terminalTabCount(const MainState& state);
+int helpTabIndex(const MainState& state);
+int aboutTabIndex(const MainState& state);
+int playbookTabIndex(const MainState& state);
+
+void selectTab(MainState& state, int index);
+void insertTab(MainState& state, int index, const std::u16string& label);
+void setTabLabel(MainState& state, int index, const std::u16string& label);
+void deleteTab(MainState& state, int index);
+// The first terminal tab when any terminal exists, else the Activity tab.
+void selectFirstTerminalOrActivity(MainState& state);
+HWND currentPageWindow(const MainState& state);
+// Keeps the terminal record's copy of the fixed tab count current.
+void syncTerminalTabs(MainState& state);
+
+// Layout, splitter and DPI.
+int windowDpi(HWND window);
+void layoutWindow(MainState& state);
+void layoutRightPane(MainState& state);
+bool splitterHit(const MainState& state, int x);
+bool onSplitterSetCursor(MainState& state);
+void onSplitterButtonDown(MainState& state, int x);
+void onSplitterMouseMove(MainState& state, int x);
+void onSplitterButtonUp(MainState& state);
+// The left-pane width for a pointer at x in a client area of the given width.
+int clampLeftWidth(int x, int clientWidth);
+
+// Menus and settings commands.
+void buildMenuBar(MainState& state);
+bool runMenuCommand(MainState& state, int id);
+void saveSettingsNow(MainState& state);
+void switchLanguage(MainState& state, int language);
+void changeFontSize(MainState& state, int points);
+void toggleHelp(MainState& state, bool showMcp);
+void showHelpPage(MainState& state);
+void closeHelpPage(MainState& state);
+void fillHelpPage(MainState& state);
+void toggleAbout(MainState& state);
+void fillAboutPage(MainState& state);
+void restartAsAdministrator(MainState& state);
+
+// Catalog and tree.
+void assembleCatalog(MainState& state);
+
+// Custom tools.
+void addCustomToolInteractive(MainState& state);
+void removeCustomToolAt(MainState& state, int64_t index);
+void removeSelectedCustomTool(MainState& state);
+
+// Launching.
+void launchTool(MainState& state, int64_t index, bool elevated);
+void runToolById(MainState& state, const std::u16string& toolId);
+void openDownloadPage(MainState& state, int64_t index);
+void openSecureLink(const std::u16string& url);
+std::u16string toolDisplayName(const ToolRecord& tool);

@@ -1,0 +1,260 @@
+// Menu commands: settings that save at once, the Help and About pages, the
+// language switch and restarting elevated.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "data/data_pack.h"
+#include "platform/win_text.h"
+#include "ui/main_state.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+constexpr COLORREF kFrameColor = RGB(120, 144, 184);
+
+void saveAndRebuildMenu(MainState& state) {
+    saveSettingsNow(state);
+    buildMenuBar(state);
+}
+
+void setTheme(MainState& state, ThemeMode theme) {
+    state.settings.theme = theme;
+    saveAndRebuildMenu(state);
+    applyTheme(state);
+}
+
+std::u16string frameRule(char16_t left, char16_t right) {
+    return std::u16string(1, left) + std::u16string(38, u'\u2500') + std::u16string(1, right);
+}
+
+bool createPage(MainState& state, LogPane& pane) {
+    if (!createLogPane(pane, state.window, state.instance, state.settings.fontSize)) return false;
+    setPaneColors(pane, state.colors.terminalBackground, state.colors.terminalText);
+    return true;
+}
+
+void runTerminalCommand(MainState& state, int id) {
+    syncTerminalTabs(state);
+    TerminalTabs& tabs = state.terminals;
+    switch (id) {
+        case kCmdNewCmd: openNewTerminal(tabs, ShellKind::Cmd); break;
+        case kCmdNewPowerShell: openNewTerminal(tabs, ShellKind::PowerShell); break;
+        case kCmdNewNamedCmd: openNamedTerminal(tabs, ShellKind::Cmd); break;
+        case kCmdNewNamedPowerShell: openNamedTerminal(tabs, ShellKind::PowerShell); break;
+        case kCmdRenameTerminal: renameCurrentTerminal(tabs); break;
+        case kCmdCloseTerminal: closeCurrentTerminal(tabs); break;
+    }
+    buildMenuBar(state);
+}
+
+}  // namespace
+
+void saveSettingsNow(MainState& state) { saveSettings(state.settings); }
+
+bool runMenuCommand(MainState& state, int id) {
+    Settings& s = state.settings;
+    switch (id) {
+        case kCmdLaunchSingleClick:
+        case kCmdLaunchDoubleClick:
+            s.clickBehavior = id == kCmdLaunchSingleClick ? ClickBehavior::Single : ClickBehavior::Double;
+            saveAndRebuildMenu(state);
+            return true;
+        case kCmdShellCmd:
+        case kCmdShellPowerShell:
+            s.defaultShell = id == kCmdShellCmd ? ShellKind::Cmd : ShellKind::PowerShell;
+            saveAndRebuildMenu(state);
+            return true;
+        case kCmdThemeSystem: setTheme(state, ThemeMode::System); return true;
+        case kCmdThemeLight: setTheme(state, ThemeMode::Light); return true;
+        case kCmdThemeDark: setTheme(state, ThemeMode::Dark); return true;
+        case kCmdShowFileNames:
+            s.showFileName = !s.showFileName;
+            saveAndRebuildMenu(state);
+            rebuildTree(state.navigation);
+            return true;
+        case kCmdQuickEdit:
+            s.quickEdit = !s.quickEdit;
+            state.terminals.quickEdit = s.quickEdit;
+            saveAndRebuildMenu(state);
+            setAllTerminalsQuickEdit(state.terminals, s.quickEdit);
+            return true;
+        case kCmdLanguageChinese: switchLanguage(state, 0); return true;
+        case kCmdLanguageEnglish: switchLanguage(state, 1); return true;
+        case kCmdAddCustomTool: addCustomToolInteractive(state); return true;
+        case kCmdRemoveSelectedCustomTool: removeSelectedCustomTool(state); return true;
+        case kCmdHelp: toggleHelp(state, false); return true;
+        case kCmdMcpHelp: toggleHelp(state, true); return true;
+        case kCmdAbout: toggleAbout(state); return true;
+        case kCmdNewCmd:
+        case kCmdNewPowerShell:
+        case kCmdNewNamedCmd:
+        case kCmdNewNamedPowerShell:
+        case kCmdRenameTerminal:
+        case kCmdCloseTerminal: runTerminalCommand(state, id); return true;
+        case kCmdRestartElevated: restartAsAdministrator(state); return true;
+    }
+    if (id >= kCmdFontSizeBase && id < kCmdFontSizeBase + 100) {
+        changeFontSize(state, id - kCmdFontSizeBase);
+        return true;
+    }
+    return handleToolMenuCommand(state.navigation, state.window, id);
+}
+
+void changeFontSize(MainState& state, int points) {
+    state.settings.fontSize = points;
+    saveSettingsNow(state);
+    state.terminals.fontSize = state.settings.fontSize;
+    setAllTerminalsFont(state.terminals, points);
+    for (LogPane* pane : {&state.activity, &state.help, &state.about, &state.assistantOutput}) {
+        setPaneFont(*pane, points);
+    }
+    if (state.aboutTabOpen) fillAboutPage(state);
+    if (points >= 1) setPanelTextFont(state.playbook, points);
+    if (state.playbook.window) InvalidateRect(state.playbook.window, nullptr, TRUE);
+    buildMenuBar(state);
+}
+
+void switchLanguage(MainState& state, int language) {
+    if (language != 1) language = 0;
+    if (int(state.settings.language) == language) return;
+    state.settings.language = language == 1 ? Language::EnUS : Language::ZhCN;
+    setUiLanguage(language);
+    saveSettingsNow(state);
+    updateTitle(state.window);
+    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(2))));
+    setTabLabel(state, 0, uiText(35));
+    setTabLabel(state, 1, uiText(37));
+    if (state.helpTabOpen) {
+        setTabLabel(state, helpTabIndex(state), uiText(state.helpShowsMcp ? 162 : 76));
+        fillHelpPage(state);
+    }
+    if (state.aboutTabOpen) {
+        setTabLabel(state, aboutTabIndex(state), uiText(77));
+        fillAboutPage(state);
+    }
+    if (state.playbookTabOpen) relabelPlaybookPanel(state.playbook);
+    buildMenuBar(state);
+    relabelNavigation(state.navigation);
+    relabelAssistant(state.assistant);
+    if (state.currentTab == 1) {
+        for (HWND window : {state.assistantOutput.window, state.assistant.input}) {
+            if (!window) continue;
+            ShowWindow(window, SW_HIDE);
+            ShowWindow(window, SW_SHOW);
+        }
+    } else {
+        if (state.assistantOutput.window) InvalidateRect(state.assistantOutput.window, nullptr, TRUE);
+    }
+}
+
+void fillHelpPage(MainState& state) {
+    LogPane& pane = state.help;
+    clearPane(pane);
+    appendLine(pane, uiText(state.helpShowsMcp ? 163 : 106), pane.textColor);
+    scrollPaneToTop(pane);
+}
+
+void showHelpPage(MainState& state) {
+    if (state.helpTabOpen) {
+        selectTab(state, helpTabIndex(state));
+        return;
+    }
+    if (!createPage(state, state.help)) return;
+    insertTab(state, 2, uiText(state.helpShowsMcp ? 162 : 76));
+    state.helpTabOpen = true;
+    syncTerminalTabs(state);
+    fillHelpPage(state);
+    selectTab(state, 2);
+    layoutRightPane(state);
+    buildMenuBar(state);
+}
+
+void closeHelpPage(MainState& state) {
+    if (!state.helpTabOpen) return;
+    deleteTab(state, 2);
+    destroyLogPane(state.help);
+    state.helpTabOpen = false;
+    state.currentTab = -1;
+    selectFirstTerminalOrActivity(state);
+    layoutRightPane(state);
+    buildMenuBar(state);
+}
+
+void toggleHelp(MainState& state, bool showMcp) {
+    if (state.helpTabOpen && state.helpShowsMcp == showMcp) {
+        closeHelpPage(state);
+        return;
+    }
+    state.helpShowsMcp = showMcp;
+    if (!state.helpTabOpen) {
+        showHelpPage(state);
+        return;
+    }
+    setTabLabel(state, 2, uiText(showMcp ? 162 : 76));
+    fillHelpPage(state);
+    selectTab(state, 2);
+    buildMenuBar(state);
+}
+
+void toggleAbout(MainState& state) {
+    if (state.aboutTabOpen) {
+        deleteTab(state, aboutTabIndex(state));
+        destroyLogPane(state.about);
+        state.aboutTabOpen = false;
+        state.currentTab = -1;
+        selectFirstTerminalOrActivity(state);
+    } else if (createPage(state, state.about)) {
+        int index = aboutTabIndex(state);
+        insertTab(state, index, uiText(77));
+        state.aboutTabOpen = true;
+        syncTerminalTabs(state);
+        fillAboutPage(state);
+        selectTab(state, index);
+    }
+    layoutRightPane(state);
+    buildMenuBar(state);
+}
+
+void fillAboutPage(MainState& state) {
+    LogPane& pane = state.about;
+    if (!pane.window) return;
+    clearPane(pane);
+    const COLORREF text = pane.textColor;
+    const std::u16string bar = u"\u2502 ";
+    auto line = [&](const std::u16string& content, COLORREF color) { appendLine(pane, content, color); };
+    line(frameRule(u'\u250C', u'\u2510'), kFrameColor);
+    line(bar + uiTextIn(0, 0) + u"  " + uiTextIn(1, 0), kActivityBlue);
+    line(bar + uiText(112), text);
+    line(bar + uiText(113), kHintGreen);
+    line(bar + uiText(108) + u" 2.0.1.23 " + uiText(109), kHintGreen);
+    line(frameRule(u'\u251C', u'\u2524'), kFrameColor);
+    line(bar + uiText(110), text);
+    line(bar + uiText(111), text);
+    line(u"\u2502", kFrameColor);
+    line(bar + uiText(102) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " +
+             uiText(state.catalogFromEmbedded ? 170 : 171),
+         kHintGreen);
+    line(bar + uiText(103) + u"  0.0.1", kHintGreen);
+    line(bar + uiText(104) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
+    line(bar + uiText(105) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
+    line(u"\u2502", kFrameColor);
+    line(bar + uiText(114), kActivityBlue);
+    for (int id : {115, 116, 117}) line(bar + u"  " + uiText(id), text);
+    line(u"\u2502", kFrameColor);
+    line(bar + uiText(118), text);
+    line(frameRule(u'\u2514', u'\u2518'), kFrameColor);
+    scrollPaneToTop(pane);
+}
+
+void restartAsAdministrator(MainState& state) {
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.lpVerb = L"runas";
+    info.lpFile = path;
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info)) DestroyWindow(state.window);
+}
