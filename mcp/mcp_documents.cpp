@@ -1,0 +1,144 @@
+#include "mcp/mcp_documents.h"
+
+#include "data/data_pack.h"
+#include "data/json.h"
+
+namespace {
+
+void member(std::string& out, const char* key, const std::string& rawValue) {
+    if (out.size() > 1) out += ',';
+    out += '"';
+    out += key;
+    out += "\":";
+    out += rawValue;
+}
+
+void textMember(std::string& out, const char* key, const std::u16string& value) {
+    member(out, key, jsonQuote(value));
+}
+
+void optionalText(std::string& out, const char* key, const std::u16string& value) {
+    if (!value.empty()) textMember(out, key, value);
+}
+
+const char* boolText(bool value) { return value ? "true" : "false"; }
+
+std::string branchDocument(const StepBranch& branch) {
+    std::string out = "{";
+    textMember(out, "when", branch.when);
+    textMember(out, "label", branch.label);
+    optionalText(out, "labelEn", branch.labelEn);
+    textMember(out, "goto", branch.gotoTarget);
+    return out + "}";
+}
+
+std::string actionDocument(const PlaybookStep& step) {
+    std::string out = "{";
+    switch (step.actionType) {
+        case StepActionType::Tool:
+            member(out, "type", "\"tool\"");
+            textMember(out, "ref", step.ref);
+            break;
+        case StepActionType::Command:
+            member(out, "type", "\"command\"");
+            textMember(out, "shell", step.shell.empty() ? std::u16string(u"cmd") : step.shell);
+            textMember(out, "command", step.command);
+            member(out, "allowed", boolText(step.enabled));
+            if (!step.enabled) optionalText(out, "disabledReason", step.disabledReason);
+            break;
+        case StepActionType::OpenUrl:
+            member(out, "type", "\"open-url\"");
+            textMember(out, "ref", step.ref);
+            member(out, "allowed", boolText(step.enabled));
+            break;
+        case StepActionType::Note:
+        case StepActionType::Unrecognised: member(out, "type", "\"note\""); break;
+    }
+    return out + "}";
+}
+
+}  // namespace
+
+std::string jsonArrayOf(const std::vector<std::string>& documents) {
+    size_t size = 2;
+    for (const std::string& d : documents) size += d.size() + 1;
+    std::string out;
+    out.reserve(size);
+    out += '[';
+    for (size_t i = 0; i < documents.size(); ++i) {
+        if (i) out += ',';
+        out += documents[i];
+    }
+    out += ']';
+    return out;
+}
+
+std::string toolDocument(const ToolRecord& tool) {
+    std::string out = "{";
+    textMember(out, "id", tool.id);
+    textMember(out, "name", tool.name);
+    optionalText(out, "nameEn", tool.nameEn);
+    textMember(out, "category", tool.category);
+    member(out, "kind", tool.isExternal ? "\"external\"" : tool.isCustom ? "\"custom\"" : "\"builtin\"");
+    member(out, "available", boolText(tool.isExternal ? tool.isInstalled : true));
+    optionalText(out, "description", tool.description);
+    optionalText(out, "descriptionEn", tool.descriptionEn);
+    optionalText(out, "file", tool.fileName);
+    if (tool.isExternal) optionalText(out, "homepage", tool.homepage);
+    return out + "}";
+}
+
+std::string stepDocument(const PlaybookStep& step) {
+    std::string out = "{";
+    textMember(out, "id", step.id);
+    textMember(out, "text", step.text);
+    optionalText(out, "textEn", step.textEn);
+    optionalText(out, "hint", step.hint);
+    optionalText(out, "hintEn", step.hintEn);
+    member(out, "action", actionDocument(step));
+    if (!step.branches.empty()) {
+        std::vector<std::string> branches;
+        for (const StepBranch& b : step.branches) branches.push_back(branchDocument(b));
+        member(out, "branches", jsonArrayOf(branches));
+    }
+    return out + "}";
+}
+
+std::string playbookDocument(const Playbook& playbook, bool withSteps) {
+    std::string out = "{";
+    textMember(out, "id", playbook.id);
+    textMember(out, "title", playbook.title);
+    optionalText(out, "titleEn", playbook.titleEn);
+    textMember(out, "category", playbook.category);
+    optionalText(out, "summary", playbook.summary);
+    optionalText(out, "summaryEn", playbook.summaryEn);
+    member(out, "tags", jsonStringArray(playbook.tags));
+    member(out, "stepCount", std::to_string(playbook.steps.size()));
+    if (withSteps) {
+        std::vector<std::string> steps;
+        for (const PlaybookStep& s : playbook.steps) steps.push_back(stepDocument(s));
+        member(out, "steps", jsonArrayOf(steps));
+    }
+    return out + "}";
+}
+
+std::vector<ToolRecord> buildMcpToolList(const std::vector<ToolRecord>& builtin,
+                                         const std::vector<ToolRecord>& external, const ResolutionProbes& probes) {
+    std::vector<ToolRecord> tools;
+    tools.reserve(builtin.size() + external.size());
+    for (const ToolRecord& tool : builtin) {
+        if (isToolAvailable(tool, probes)) tools.push_back(tool);
+    }
+    tools.insert(tools.end(), external.begin(), external.end());
+    return tools;
+}
+
+const std::vector<ToolRecord>& mcpToolList() {
+    static const std::vector<ToolRecord> tools = buildMcpToolList(loadBuiltinTools(), loadExternalTools());
+    return tools;
+}
+
+const std::vector<Playbook>& mcpPlaybookList() {
+    static const std::vector<Playbook> playbooks = loadPlaybookPack();
+    return playbooks;
+}
