@@ -1,0 +1,749 @@
+// The main window: the real exe driven with window messages, and the same
+// window created inside this test process where its state must be read.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <richedit.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data/custom_tools.h"
+#include "platform/win_text.h"
+#include "tests/e2e/exe_process.h"
+#include "ui/main_state.h"
+#include "ui/main_window.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+constexpr DWORD kWait = 30000;
+
+// --- files the window writes -------------------------------------------------
+
+std::wstring toolkeepDataFile(const wchar_t* name) {
+    PWSTR folder = nullptr;
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder))) {
+        path = std::wstring(folder) + L"\\Toolkeep\\" + name;
+    }
+    CoTaskMemFree(folder);
+    return path;
+}
+
+bool readBytes(const std::wstring& path, std::string& bytes) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in) return false;
+    std::ostringstream all;
+    all << in.rdbuf();
+    bytes = all.str();
+    return true;
+}
+
+std::string configText() {
+    std::string bytes;
+    readBytes(toolkeepDataFile(L"config.json"), bytes);
+    return bytes;
+}
+
+// Puts a file back as it was when the test began.
+struct SavedFile {
+    std::wstring path;
+    bool existed = false;
+    std::string bytes;
+    explicit SavedFile(const wchar_t* name) : path(toolkeepDataFile(name)) { existed = readBytes(path, bytes); }
+    ~SavedFile() {
+        if (existed) {
+            std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+            out << bytes;
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    }
+};
+
+// --- reading controls of another process ---------------------------------------
+
+struct RemoteBuffer {
+    HANDLE process;
+    void* address;
+    RemoteBuffer(HANDLE p, size_t size) : process(p) {
+        address = VirtualAllocEx(p, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+    }
+};
+
+std::wstring remoteTabLabel(HANDLE process, HWND tabs, int index) {
+    RemoteBuffer buffer(process, sizeof(TCITEMW) + 512 * sizeof(wchar_t));
+    if (!buffer.address) return L"?";
+    auto* text = reinterpret_cast<wchar_t*>(static_cast<char*>(buffer.address) + sizeof(TCITEMW));
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    WriteProcessMemory(process, buffer.address, &item, sizeof item, nullptr);
+    SendMessageW(tabs, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(buffer.address));
+    wchar_t local[512] = {};
+    ReadProcessMemory(process, text, local, sizeof local - sizeof(wchar_t), nullptr);
+    return local;
+}
+
+std::vector<std::wstring> tabLabels(HANDLE process, HWND tabs) {
+    std::vector<std::wstring> labels;
+    int count = int(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) labels.push_back(remoteTabLabel(process, tabs, i));
+    return labels;
+}
+
+std::wstring windowText(HWND window) {
+    int length = int(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(size_t(length) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(size_t(length));
+    return text;
+}
+
+struct Children {
+    HWND searchBox = nullptr;
+    HWND segmentTabs = nullptr;
+    HWND mainTabs = nullptr;
+    HWND tree = nullptr;
+    HWND statusBar = nullptr;
+    int richEdits = 0;
+};
+
+BOOL CALLBACK collectChild(HWND child, LPARAM param) {
+    auto* found = reinterpret_cast<Children*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    std::wstring cls = name;
+    if (cls == L"Edit" || cls == L"EDIT") {
+        if (GetDlgCtrlID(child) == 2001) found->searchBox = child;
+    } else if (cls == WC_TABCONTROLW) {
+        // the segment strip sits left of the main tab control
+        if (!found->segmentTabs) {
+            found->segmentTabs = child;
+        } else {
+            RECT a, b;
+            GetWindowRect(found->segmentTabs, &a);
+            GetWindowRect(child, &b);
+            found->mainTabs = b.left > a.left ? child : found->segmentTabs;
+            if (b.left <= a.left) found->segmentTabs = child;
+        }
+    } else if (cls == WC_TREEVIEWW) {
+        found->tree = child;
+    } else if (cls == STATUSCLASSNAMEW) {
+        found->statusBar = child;
+    } else if (lstrcmpiW(name, L"RICHEDIT50W") == 0) {
+        ++found->richEdits;
+    }
+    return TRUE;
+}
+
+Children childrenOf(HWND window) {
+    Children found;
+    EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int windowWidth(HWND window) {
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    return bounds.right - bounds.left;
+}
+
+bool waitUntilReady(HWND window, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        if (GetPropW(window, L"ToolkeepReady")) return true;
+        Sleep(5);
+    }
+    return false;
+}
+
+struct RunningWindow {
+    ExeProcess process;
+    HWND window = nullptr;
+    Children children;
+    RunningWindow() {
+        process = startToolkeep(L"");
+        window = findProcessWindow(process, kMainWindowClass, kWait);
+        if (window && waitUntilReady(window, kWait)) children = childrenOf(window);
+    }
+    ~RunningWindow() {
+        if (window && IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+        waitForExit(process, kWait);
+        closeProcess(process);
+    }
+    void command(int id) { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
+    std::vector<std::wstring> tabs() { return tabLabels(process.info.hProcess, children.mainTabs); }
+    std::vector<std::wstring> segments() { return tabLabels(process.info.hProcess, children.segmentTabs); }
+    int selectedTab() { return int(SendMessageW(children.mainTabs, TCM_GETCURSEL, 0, 0)); }
+};
+
+class ExeWindow : public ::testing::Test {
+protected:
+    SavedFile config{L"config.json"};
+    SavedFile customTools{L"custom-tools.json"};
+    void SetUp() override { DeleteFileW(config.path.c_str()); }
+};
+
+using Labels = std::vector<std::wstring>;
+
+TEST_F(ExeWindow, StartsWithItsControlsAndTabsThenSwitchesLanguage) {
+    RunningWindow run;
+    ASSERT_NE(run.window, nullptr);
+    const Children& c = run.children;
+    ASSERT_NE(c.searchBox, nullptr);
+    ASSERT_NE(c.segmentTabs, nullptr);
+    ASSERT_NE(c.mainTabs, nullptr);
+    ASSERT_NE(c.tree, nullptr);
+    ASSERT_NE(c.statusBar, nullptr);
+    EXPECT_GE(c.richEdits, 4);  // Activity, Assistant output and the two terminals
+
+    const std::wstring admin = windowText(run.window).find(L"管理员") != std::wstring::npos ? L"（管理员）" : L"";
+    EXPECT_EQ(windowText(run.window), L"Wrenly" + admin);
+    EXPECT_EQ(run.tabs(), (Labels{L"操作轨迹", L"助手", L"CMD", L"PowerShell"}));
+    EXPECT_EQ(run.selectedTab(), 1);
+    EXPECT_EQ(run.segments(), (Labels{L"工具", L"排障剧本", L"搜索结果"}));
+    EXPECT_EQ(windowWidth(c.tree), 300);
+
+    run.command(kCmdLanguageEnglish);
+    EXPECT_EQ(windowText(run.window), L"Wrenly" + std::wstring(admin.empty() ? L"" : L" (Administrator)"));
+    EXPECT_EQ(run.tabs(), (Labels{L"Activity", L"Assistant", L"CMD", L"PowerShell"}));
+    EXPECT_EQ(run.segments(), (Labels{L"Tools", L"Playbooks", L"Results"}));
+    std::string saved = configText();
+    EXPECT_NE(saved.find("\"language\": \"en-US\""), std::string::npos);
+
+    // choosing the language in force rewrites nothing
+    DeleteFileW(toolkeepDataFile(L"config.json").c_str());
+    run.command(kCmdLanguageEnglish);
+    EXPECT_EQ(configText(), "");
+
+    run.command(kCmdLanguageChinese);
+    EXPECT_EQ(run.tabs(), (Labels{L"操作轨迹", L"助手", L"CMD", L"PowerShell"}));
+    EXPECT_NE(configText().find("\"language\": \"zh-CN\""), std::string::npos);
+
+    PostMessageW(run.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(waitForExit(run.process, kWait), 0);
+}
+
+TEST_F(ExeWindow, ThemeCommandsRecolourTheTreeAndSave) {
+    RunningWindow run;
+    ASSERT_NE(run.children.tree, nullptr);
+    run.command(kCmdThemeDark);
+    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETBKCOLOR, 0, 0)), RGB(37, 37, 38));
+    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETTEXTCOLOR, 0, 0)), RGB(232, 232, 232));
+    EXPECT_NE(configText().find("\"theme\": \"dark\""), std::string::npos);
+    run.command(kCmdThemeLight);
+    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETBKCOLOR, 0, 0)), RGB(251, 251, 251));
+    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETTEXTCOLOR, 0, 0)), RGB(27, 27, 27));
+    EXPECT_NE(configText().find("\"theme\": \"light\""), std::string::npos);
+    run.command(kCmdThemeSystem);
+    EXPECT_NE(configText().find("\"theme\": \"system\""), std::string::npos);
+}
+
+TEST_F(ExeWindow, HelpAndAboutTabsComeAndGoAndShiftTheTerminals) {
+    RunningWindow run;
+    ASSERT_NE(run.children.mainTabs, nullptr);
+    run.command(kCmdHelp);
+    EXPECT_EQ(run.tabs(), (Labels{L"操作轨迹", L"助手", L"帮助", L"CMD", L"PowerShell"}));
+    EXPECT_EQ(run.selectedTab(), 2);
+    run.command(kCmdAbout);
+    EXPECT_EQ(run.tabs(), (Labels{L"操作轨迹", L"助手", L"帮助", L"关于", L"CMD", L"PowerShell"}));
+    EXPECT_EQ(run.selectedTab(), 3);
+    run.command(kCmdMcpHelp);  // swaps the document in place
+    EXPECT_EQ(run.tabs()[2], L"MCP 接口（供智能体调用）");
+    EXPECT_EQ(run.selectedTab(), 2);
+    run.command(kCmdLanguageEnglish);
+    EXPECT_EQ(run.tabs(), (Labels{L"Activity", L"Assistant", L"MCP interface (for agents)", L"About", L"CMD",
+                                  L"PowerShell"}));
+    run.command(kCmdMcpHelp);  // the ticked item closes the page
+    EXPECT_EQ(run.tabs(), (Labels{L"Activity", L"Assistant", L"About", L"CMD", L"PowerShell"}));
+    EXPECT_EQ(run.selectedTab(), 3);  // the first terminal
+    run.command(kCmdAbout);
+    EXPECT_EQ(run.tabs(), (Labels{L"Activity", L"Assistant", L"CMD", L"PowerShell"}));
+    EXPECT_EQ(run.selectedTab(), 2);
+}
+
+TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
+    {
+        RunningWindow run;
+        ASSERT_NE(run.children.tree, nullptr);
+        HWND w = run.window;
+        SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(302, 300));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 300));
+        EXPECT_EQ(windowWidth(run.children.tree), 150);
+        RECT client;
+        GetClientRect(w, &client);
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5000, 300));
+        EXPECT_EQ(windowWidth(run.children.tree), client.right - 220);
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(420, 300));
+        SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(420, 300));
+        EXPECT_EQ(windowWidth(run.children.tree), 420);
+        EXPECT_NE(configText().find("\"leftWidth\": 420"), std::string::npos);
+        // a move after the release no longer drags
+        SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(200, 300));
+        EXPECT_EQ(windowWidth(run.children.tree), 420);
+    }
+    RunningWindow again;
+    ASSERT_NE(again.children.tree, nullptr);
+    EXPECT_EQ(windowWidth(again.children.tree), 420);
+}
+
+// --- the window inside this process --------------------------------------------
+
+void pump(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+// This test program carries no embedded packs: hand it the exe's own copies.
+void useTheExesDataPacks() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    HMODULE exe = LoadLibraryExW(toolkeepExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!exe) return;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"toolkeep-e2e-packs";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::pair<int, const wchar_t*> packs[] = {
+        {101, L"builtin-tools.json"}, {102, L"external-tools.json"}, {103, L"playbooks.json"}};
+    for (const auto& pack : packs) {
+        HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(pack.first), MAKEINTRESOURCEW(10));  // RT_RCDATA
+        HGLOBAL loaded = found ? LoadResource(exe, found) : nullptr;
+        if (!loaded) continue;
+        std::ofstream out((folder + L"\\" + pack.second).c_str(), std::ios::binary | std::ios::trunc);
+        out.write(static_cast<const char*>(LockResource(loaded)), std::streamsize(SizeofResource(exe, found)));
+    }
+    FreeLibrary(exe);
+    SetEnvironmentVariableW(L"TOOLKEEP_DATA_DIR", folder.c_str());
+}
+
+class LocalWindow : public ::testing::Test {
+protected:
+    SavedFile config{L"config.json"};
+    SavedFile customTools{L"custom-tools.json"};
+    HWND window = nullptr;
+    MainState* state = nullptr;
+
+    void SetUp() override {
+        DeleteFileW(config.path.c_str());
+        useTheExesDataPacks();
+        static bool registered = false;
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        if (!registered) {
+            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+            InitCommonControlsEx(&controls);
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            WNDCLASSEXW windowClass = {};
+            windowClass.cbSize = sizeof windowClass;
+            windowClass.lpfnWndProc = mainWindowProc;
+            windowClass.hInstance = instance;
+            windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            windowClass.lpszClassName = kMainWindowClass;
+            registered = RegisterClassExW(&windowClass) != 0;
+        }
+        window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, nullptr);
+        ShowWindow(window, SW_SHOW);
+        pump(200);
+        state = mainState();
+    }
+    void TearDown() override {
+        if (window) DestroyWindow(window);
+        pump(100);
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
+    std::u16string lastActivityLine() {
+        std::u16string text = activityText();
+        while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
+        size_t at = text.find_last_of(u"\r\n");
+        return at == std::u16string::npos ? text : text.substr(at + 1);
+    }
+    COLORREF lastActivityColor() {
+        HWND pane = state->activity.window;
+        LRESULT lines = SendMessageW(pane, EM_GETLINECOUNT, 0, 0);
+        LRESULT start = SendMessageW(pane, EM_LINEINDEX, WPARAM(lines - 2), 0);
+        SendMessageW(pane, EM_SETSEL, WPARAM(start), LPARAM(start + 1));
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof format;
+        SendMessageW(state->activity.window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format.crTextColor;
+    }
+    std::u16string tabLabel(int index) {
+        wchar_t text[256] = {};
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        TabCtrl_GetItem(state->tabControl, index, &item);
+        return fromWide(text);
+    }
+    UINT menuState(int id) { return GetMenuState(GetMenu(window), UINT(id), MF_BYCOMMAND); }
+    int64_t catalogIndex(const std::u16string& id) {
+        for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
+            if (state->catalog.tools[i].id == id) return int64_t(i);
+        }
+        return -1;
+    }
+    int64_t addTool(ToolRecord tool) {
+        state->catalog.tools.push_back(std::move(tool));
+        return int64_t(state->catalog.tools.size() - 1);
+    }
+};
+
+void endProcessById(DWORD pid) {
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+DWORD pidInLine(const std::u16string& line) {
+    size_t at = line.find(u"(PID: ");
+    if (at == std::u16string::npos) return 0;
+    return DWORD(std::stoul(std::string(line.begin() + long(at) + 6, line.end() - 1)));
+}
+
+TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
+    ASSERT_NE(state, nullptr);
+    struct Step {
+        int command;
+        std::vector<int> ticked;
+        std::vector<int> unticked;
+        const char* saved;
+    };
+    const Step steps[] = {
+        {kCmdLaunchDoubleClick, {1002}, {1001}, "\"clickBehavior\": \"double\""},
+        {kCmdLaunchSingleClick, {1001}, {1002}, "\"clickBehavior\": \"single\""},
+        {kCmdShellPowerShell, {1004}, {1003}, "\"defaultShell\": \"powershell\""},
+        {kCmdShellCmd, {1003}, {1004}, "\"defaultShell\": \"cmd\""},
+        {kCmdThemeDark, {1023}, {1021, 1022}, "\"theme\": \"dark\""},
+        {kCmdThemeLight, {1022}, {1021, 1023}, "\"theme\": \"light\""},
+        {kCmdThemeSystem, {1021}, {1022, 1023}, "\"theme\": \"system\""},
+        {1216, {1216}, {1212}, "\"fontSize\": 16"},
+        {1212, {1212}, {1216}, "\"fontSize\": 12"},
+        {kCmdShowFileNames, {}, {1026}, "\"showFileName\": false"},
+        {kCmdShowFileNames, {1026}, {}, "\"showFileName\": true"},
+        {kCmdQuickEdit, {1027}, {}, "\"quickEdit\": true"},
+        {kCmdQuickEdit, {}, {1027}, "\"quickEdit\": false"},
+        {kCmdLanguageEnglish, {1025}, {1024}, "\"language\": \"en-US\""},
+        {kCmdLanguageChinese, {1024}, {1025}, "\"language\": \"zh-CN\""},
+    };
+    EXPECT_TRUE(menuState(1001) & MF_CHECKED);
+    EXPECT_TRUE(menuState(1212) & MF_CHECKED);
+    for (const Step& step : steps) {
+        SendMessageW(window, WM_COMMAND, WPARAM(step.command), 0);
+        for (int id : step.ticked) EXPECT_TRUE(menuState(id) & MF_CHECKED) << step.command << " ticks " << id;
+        for (int id : step.unticked) EXPECT_FALSE(menuState(id) & MF_CHECKED) << step.command << " unticks " << id;
+        EXPECT_NE(configText().find(step.saved), std::string::npos) << step.saved;
+    }
+    // terminal items follow the tab in front
+    EXPECT_TRUE(menuState(kCmdRenameTerminal) & MF_GRAYED);
+    EXPECT_TRUE(menuState(kCmdCloseTerminal) & MF_GRAYED);
+    selectTab(*state, fixedTabCount(*state));
+    buildMenuBar(*state);
+    EXPECT_FALSE(menuState(kCmdRenameTerminal) & MF_GRAYED);
+    EXPECT_FALSE(menuState(kCmdCloseTerminal) & MF_GRAYED);
+    // Help menu ticks
+    SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
+    EXPECT_TRUE(menuState(kCmdHelp) & MF_CHECKED);
+    EXPECT_FALSE(menuState(kCmdMcpHelp) & MF_CHECKED);
+    SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
+    EXPECT_TRUE(menuState(kCmdAbout) & MF_CHECKED);
+    EXPECT_EQ(state->terminals.fixedTabCount, 4);
+    // the restart item is ticked and grey exactly when elevated
+    bool elevated = isElevated();
+    EXPECT_EQ((menuState(kCmdRestartElevated) & MF_CHECKED) != 0, elevated);
+    EXPECT_EQ((menuState(kCmdRestartElevated) & MF_GRAYED) != 0, elevated);
+}
+
+TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
+    ASSERT_NE(state, nullptr);
+    selectTab(*state, 0);
+    reportActivity(u"> first", kActivityBlue);
+    EXPECT_EQ(tabLabel(0), u"操作轨迹");  // in front: no dot
+    selectTab(*state, fixedTabCount(*state));
+    reportActivity(u"> second\n", kActivityRed);
+    EXPECT_EQ(tabLabel(0), u"操作轨迹 \u2022");
+    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
+    EXPECT_EQ(tabLabel(0), u"Activity");
+    reportActivity(u"", kActivityBlue);  // an empty report adds no line
+    EXPECT_EQ(activityText(), u"> first\r\n> second\r\n");
+    selectTab(*state, 0);
+    EXPECT_EQ(tabLabel(0), u"Activity");
+    wchar_t status[128] = {};
+    SendMessageW(state->statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
+    EXPECT_STREQ(status, L"");
+}
+
+TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
+    ASSERT_NE(state, nullptr);
+    int64_t notepad = catalogIndex(u"builtin.notepad");
+    ASSERT_GE(notepad, 0) << "Wine provides notepad.exe";
+    launchTool(*state, notepad, false);
+    std::u16string line = lastActivityLine();
+    EXPECT_EQ(line.rfind(u"> [启动] 记事本 → notepad.exe (PID: ", 0), 0u) << std::string(line.begin(), line.end());
+    EXPECT_EQ(lastActivityColor(), kActivityBlue);
+    ASSERT_FALSE(state->settings.recents.empty());
+    EXPECT_EQ(state->settings.recents.front(), u"builtin.notepad");
+    EXPECT_NE(configText().find("\"recents\": [\"builtin.notepad\"]"), std::string::npos);
+    EXPECT_EQ(tabLabel(0), u"操作轨迹 \u2022");
+    endProcessById(pidInLine(line));
+}
+
+TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
+    ASSERT_NE(state, nullptr);
+    ToolRecord missing;
+    missing.id = u"custom.missing";
+    missing.name = u"丢失的工具";
+    missing.nameEn = u"Missing tool";
+    missing.type = ToolType::Exe;
+    missing.path = u"C:\\no\\such\\folder\\missing.exe";
+    missing.isCustom = true;
+    int64_t index = addTool(missing);
+    launchTool(*state, index, false);
+    EXPECT_EQ(lastActivityLine(), u"> [失败] 丢失的工具: 找不到目标");
+    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_TRUE(state->settings.recents.empty());
+
+    ToolRecord empty = missing;
+    empty.path.clear();
+    launchTool(*state, addTool(empty), false);
+    EXPECT_EQ(lastActivityLine(), u"> [失败] 丢失的工具：无启动目标");
+
+    // a download page that is no web address opens nothing
+    ToolRecord external = missing;
+    external.isCustom = false;
+    external.isExternal = true;
+    external.isInstalled = false;
+    external.homepage = u"C:\\Windows\\System32\\notepad.exe";
+    SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
+    launchTool(*state, addTool(external), false);
+    EXPECT_EQ(lastActivityLine(), u"> [Failed] Missing tool: target not found");
+    EXPECT_EQ(lastActivityColor(), kActivityRed);
+
+    // out of range and plain-http links do nothing
+    std::u16string before = activityText();
+    launchTool(*state, 100000, false);
+    openDownloadPage(*state, -1);
+    openSecureLink(u"http://example.org/");
+    EXPECT_EQ(activityText(), before);
+    runToolById(*state, u"builtin.nothing-like-this");
+    EXPECT_EQ(lastActivityLine(), u"Tool not found: builtin.nothing-like-this");
+}
+
+// Answers the file picker and the arguments dialog as a user would.
+struct DialogAnswerer {
+    std::thread worker;
+    std::wstring file;
+    std::wstring args;
+    bool answered = false;
+
+    static HWND waitForDialog(const std::wstring& title) {
+        for (int i = 0; i < 600; ++i) {
+            HWND dialog = FindWindowW(L"#32770", title.c_str());
+            if (dialog && IsWindowVisible(dialog)) return dialog;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+    void start(const std::wstring& pickerTitle, const std::wstring& argsTitle) {
+        worker = std::thread([this, pickerTitle, argsTitle] {
+            HWND picker = waitForDialog(pickerTitle);
+            if (!picker) return;
+            Sleep(300);
+            HWND name = GetDlgItem(picker, 0x47C);  // the file-name combo box
+            if (!name) name = GetDlgItem(picker, 0x480);
+            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+            PostMessageW(picker, WM_COMMAND, IDOK, 0);
+            HWND ask = waitForDialog(argsTitle);
+            if (!ask) return;
+            SetDlgItemTextW(ask, 1000, args.c_str());
+            PostMessageW(ask, WM_COMMAND, IDOK, 0);
+            answered = true;
+        });
+    }
+    ~DialogAnswerer() {
+        if (worker.joinable()) worker.join();
+    }
+};
+
+TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
+    ASSERT_NE(state, nullptr);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring program = std::wstring(system) + L"\\notepad.exe";
+    DialogAnswerer answerer;
+    answerer.file = program;
+    answerer.args = L"/A readme.txt";
+    answerer.start(wstr(uiText(121)), wstr(uiText(126)));
+    SendMessageW(window, WM_COMMAND, kCmdAddCustomTool, 0);
+    answerer.worker.join();
+    ASSERT_TRUE(answerer.answered);
+
+    int64_t added = -1;
+    for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
+        if (state->catalog.tools[i].isCustom && state->catalog.tools[i].path == fromWide(program.c_str())) {
+            added = int64_t(i);
+        }
+    }
+    ASSERT_GE(added, 0);
+    const ToolRecord tool = state->catalog.tools[size_t(added)];
+    EXPECT_EQ(tool.name, u"notepad");
+    EXPECT_EQ(tool.args, u"/A readme.txt");
+    EXPECT_EQ(tool.id.rfind(u"custom.ext-", 0), 0u);
+    EXPECT_EQ(lastActivityLine(), u"> [已添加] notepad → " + fromWide(program.c_str()));
+    std::string file;
+    ASSERT_TRUE(readBytes(customTools.path, file));
+    EXPECT_NE(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
+
+    removeCustomToolAt(*state, added);
+    EXPECT_EQ(lastActivityLine(), u"> [已移除] notepad");
+    for (const ToolRecord& left : state->catalog.tools) EXPECT_NE(left.id, tool.id);
+    ASSERT_TRUE(readBytes(customTools.path, file));
+    EXPECT_EQ(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
+}
+
+TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
+    ASSERT_NE(state, nullptr);
+    SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
+    SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
+    ASSERT_TRUE(state->aboutTabOpen);
+    std::u16string text = fromWide(windowText(state->about.window).c_str());
+    EXPECT_NE(text.find(u"│ Wrenly  Wrenly\r"), std::u16string::npos);
+    EXPECT_NE(text.find(u"│ 版本 2.0.1.23 （内部测试版）\r"), std::u16string::npos);
+    EXPECT_NE(text.find(u"│ 离线搜索数据版本  0.0.1\r"), std::u16string::npos);
+    EXPECT_EQ(text.rfind(u"┌", 0), 0u);
+    EXPECT_EQ(state->about.backgroundColor, RGB(12, 12, 12));
+    SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
+    text = fromWide(windowText(state->about.window).c_str());
+    EXPECT_NE(text.find(u"│ Version 2.0.1.23 (internal test build)\r"), std::u16string::npos);
+    EXPECT_NE(text.find(u"│ Tool data version  "), std::u16string::npos);
+    SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
+    EXPECT_EQ(state->about.backgroundColor, RGB(255, 255, 255));
+    EXPECT_EQ(state->activity.textColor, RGB(27, 27, 27));
+}
+
+// --- start-up measurement ---------------------------------------------------------
+
+// The same binary doubles as the smallest possible window program for the baseline.
+LRESULT CALLBACK plainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int runPlainWindow() {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = plainWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ToolkeepBaselineWindow";
+    RegisterClassExW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"baseline", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 1320, 840, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    SetPropW(window, L"ToolkeepReady", reinterpret_cast<HANDLE>(1));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
+const bool kBaselineMode = [] {
+    if (wcsstr(GetCommandLineW(), L"--plain-window")) ExitProcess(UINT(runPlainWindow()));
+    return false;
+}();
+
+struct StartupFigure {
+    double milliseconds = -1;
+    double privateMegabytes = -1;
+};
+
+StartupFigure measureStart(const std::wstring& exe, const std::wstring& arguments, const wchar_t* className) {
+    StartupFigure figure;
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    LARGE_INTEGER frequency, begin, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&begin);
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return figure;
+    }
+    WaitForInputIdle(info.hProcess, kWait);
+    ExeProcess process;
+    process.info = info;
+    process.started = true;
+    HWND window = nullptr;
+    for (int i = 0; i < 6000 && !window; ++i) {
+        window = findProcessWindow(process, className, 0);
+        if (!window) Sleep(2);
+    }
+    if (window) {
+        while (!GetPropW(window, L"ToolkeepReady")) Sleep(1);
+        QueryPerformanceCounter(&end);
+        figure.milliseconds = double(end.QuadPart - begin.QuadPart) * 1000.0 / double(frequency.QuadPart);
+        Sleep(1500);  // let the shells settle before reading the memory
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof counters;
+        if (GetProcessMemoryInfo(info.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                 sizeof counters)) {
+            figure.privateMegabytes = double(counters.PrivateUsage) / (1024.0 * 1024.0);
+        }
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    waitForExit(process, kWait);
+    closeProcess(process);
+    return figure;
+}
+
+// Not a timed test: prints the figures when TOOLKEEP_STARTUP_BENCH is set.
+TEST(StartupMeasurement, ReadyWindowAgainstAPlainWindow) {
+    if (!GetEnvironmentVariableW(L"TOOLKEEP_STARTUP_BENCH", nullptr, 0)) GTEST_SKIP() << "set TOOLKEEP_STARTUP_BENCH";
+    SavedFile config{L"config.json"};
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const int rounds = 5;
+    for (int round = 0; round < rounds; ++round) {
+        StartupFigure plain = measureStart(self, L"--plain-window", L"ToolkeepBaselineWindow");
+        StartupFigure full = measureStart(toolkeepExePath(), L"", kMainWindowClass);
+        std::printf("round %d: plain window %.1f ms (%.1f MB private), toolkeep %.1f ms (%.1f MB private), "
+                    "difference %.1f ms\n",
+                    round + 1, plain.milliseconds, plain.privateMegabytes, full.milliseconds, full.privateMegabytes,
+                    full.milliseconds - plain.milliseconds);
+        EXPECT_GT(full.milliseconds, 0.0);
+    }
+}
+
+}  // namespace
