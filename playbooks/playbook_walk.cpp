@@ -1,13 +1,217 @@
 #include "playbooks/playbook_walk.h"
 
-std::u16string walkDisplayTitle(const Playbook&) { return {}; }
-std::u16string playbookTabLabel(const Playbook&) { return {}; }
-WalkContent buildWalkContent(const Playbook&, int, uint32_t) { return {}; }
-WalkAction walkButtonAction(const Playbook&, int, int) { return {}; }
-int mulDivRound(int, int, int) { return 0; }
-WalkLayout layoutWalkButtons(int, int) { return {}; }
-int hitTestWalkButtons(const WalkLayout&, const std::array<WalkButtonState, kWalkButtonCount>&, int, int) {
+#include "ui/ui_text.h"
+
+namespace {
+
+const PlaybookStep* stepAt(const Playbook& playbook, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= playbook.steps.size()) return nullptr;
+    return &playbook.steps[static_cast<size_t>(index)];
+}
+
+bool isGuarded(const PlaybookStep& step) {
+    return step.actionType == StepActionType::Command || step.actionType == StepActionType::OpenUrl;
+}
+
+bool canRun(const PlaybookStep& step) {
+    switch (step.actionType) {
+        case StepActionType::Tool: return !step.ref.empty();
+        case StepActionType::Command:
+        case StepActionType::OpenUrl: return step.enabled;
+        default: return false;
+    }
+}
+
+std::u16string shellName(const PlaybookStep& step) { return step.shell.empty() ? u"cmd" : step.shell; }
+
+std::u16string decimal(int value) {
+    std::u16string text;
+    unsigned v = static_cast<unsigned>(value < 0 ? 0 : value);
+    do {
+        text.insert(text.begin(), static_cast<char16_t>(u'0' + v % 10));
+        v /= 10;
+    } while (v != 0);
+    return text;
+}
+
+const std::u16string kDetailIndent = u"      [";
+
+void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint32_t textColor) {
+    const uint32_t actionColor = step.enabled ? kWalkGreen : kWalkRed;
+    switch (step.actionType) {
+        case StepActionType::Tool:
+            lines.push_back({kDetailIndent + uiText(147) + u"] " + step.ref, kWalkGreen});
+            break;
+        case StepActionType::Command:
+            lines.push_back({kDetailIndent + uiText(148) + u":" + shellName(step) + u"] " + step.command, actionColor});
+            break;
+        case StepActionType::OpenUrl:
+            lines.push_back({kDetailIndent + uiText(149) + u"] " + step.ref, actionColor});
+            break;
+        default: break;
+    }
+    if (isGuarded(step) && !step.enabled && !step.disabledReason.empty()) {
+        lines.push_back({kDetailIndent + uiText(151) + u"] " + step.disabledReason, kWalkRed});
+    }
+    if (!step.hint.empty()) {
+        lines.push_back({kDetailIndent + uiText(152) + u"] " + localized(step.hint, step.hintEn), textColor});
+    }
+}
+
+}  // namespace
+
+std::u16string walkDisplayTitle(const Playbook& playbook) { return localized(playbook.title, playbook.titleEn); }
+
+std::u16string playbookTabLabel(const Playbook& playbook) { return uiText(164) + u"/" + walkDisplayTitle(playbook); }
+
+WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor) {
+    WalkContent content;
+    auto& lines = content.lines;
+    lines.push_back({walkDisplayTitle(playbook), kWalkTitleColor});
+    if (!playbook.summary.empty()) lines.push_back({localized(playbook.summary, playbook.summaryEn), textColor});
+    lines.push_back({u"", textColor});
+    for (size_t i = 0; i < playbook.steps.size(); ++i) {
+        const PlaybookStep& step = playbook.steps[i];
+        const bool isCurrent = static_cast<int>(i) == current;
+        uint32_t color = textColor;
+        if (isCurrent) {
+            color = kWalkTitleColor;
+        } else if (isGuarded(step) && !step.enabled) {
+            color = kWalkRed;
+        }
+        lines.push_back({std::u16string(isCurrent ? u"\u25B6 " : u"   ") + decimal(static_cast<int>(i) + 1) + u". " +
+                             localized(step.text, step.textEn),
+                         color});
+        if (isCurrent) addDetailLines(lines, step, textColor);
+    }
+    lines.push_back({u"", textColor});
+    lines.push_back({uiText(155), textColor});
+
+    auto& buttons = content.buttons;
+    for (int slot = 0; slot <= static_cast<int>(WalkButton::Close); ++slot) {
+        buttons[static_cast<size_t>(slot)].label = uiText(141 + slot);
+        buttons[static_cast<size_t>(slot)].visible = true;
+    }
+    const int stepCount = static_cast<int>(playbook.steps.size());
+    const PlaybookStep* step = stepAt(playbook, current);
+    buttons[0].enabled = current > 0;
+    buttons[1].enabled = current < stepCount - 1;
+    buttons[2].enabled = step && canRun(*step);
+    buttons[3].enabled = step && step->actionType == StepActionType::Command && step->enabled;
+    buttons[4].enabled = true;
+    for (int k = 0; k < kWalkBranchSlots; ++k) {
+        WalkButtonState& button = buttons[static_cast<size_t>(static_cast<int>(WalkButton::Branch1) + k)];
+        if (!step || static_cast<size_t>(k) >= step->branches.size()) continue;
+        const StepBranch& branch = step->branches[static_cast<size_t>(k)];
+        button.label = localized(branch.label, branch.labelEn);
+        if (button.label.empty()) button.label = branch.when;
+        button.visible = true;
+        button.enabled = true;
+    }
+    return content;
+}
+
+WalkAction walkButtonAction(const Playbook& playbook, int current, int slot) {
+    WalkAction action;
+    const int stepCount = static_cast<int>(playbook.steps.size());
+    const PlaybookStep* step = stepAt(playbook, current);
+    switch (static_cast<WalkButton>(slot)) {
+        case WalkButton::Prev:
+            if (current > 0) action = {WalkActionKind::MoveTo, current - 1, {}, {}};
+            break;
+        case WalkButton::Next:
+            if (current < stepCount - 1) action = {WalkActionKind::MoveTo, current + 1, {}, {}};
+            break;
+        case WalkButton::RunStep:
+            if (!step) break;
+            if (step->actionType == StepActionType::Tool && !step->ref.empty()) {
+                action = {WalkActionKind::RunTool, 0, step->ref, {}};
+            } else if (step->actionType == StepActionType::Command && step->enabled) {
+                action = {WalkActionKind::FillCommand, 0, shellName(*step), step->command};
+            } else if (step->actionType == StepActionType::OpenUrl && step->enabled) {
+                action = {WalkActionKind::OpenLink, 0, step->ref, {}};
+            }
+            break;
+        case WalkButton::CopyCmd:
+            if (step && step->actionType == StepActionType::Command && step->enabled && !step->command.empty()) {
+                action = {WalkActionKind::CopyCommand, 0, step->command, {}};
+            }
+            break;
+        case WalkButton::Close: action = {WalkActionKind::Close, 0, {}, {}}; break;
+        case WalkButton::Branch1:
+        case WalkButton::Branch2:
+        case WalkButton::Branch3: {
+            const size_t k = static_cast<size_t>(slot - static_cast<int>(WalkButton::Branch1));
+            if (!step || k >= step->branches.size()) break;
+            const std::u16string& target = step->branches[k].gotoTarget;
+            const std::u16string prefix = u"playbook:";
+            if (target.compare(0, prefix.size(), prefix) == 0) {
+                std::u16string id = target.substr(prefix.size());
+                const size_t hash = id.find(u'#');
+                if (hash != std::u16string::npos) id.resize(hash);
+                action = {WalkActionKind::OpenPlaybook, 0, id, {}};
+                break;
+            }
+            for (size_t i = 0; i < playbook.steps.size(); ++i) {
+                if (playbook.steps[i].id == target) {
+                    action = {WalkActionKind::MoveTo, static_cast<int>(i), {}, {}};
+                    break;
+                }
+            }
+            break;
+        }
+    }
+    return action;
+}
+
+int mulDivRound(int value, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = (denominator < 0 ? -denominator : denominator) / 2;
+    const bool negative = (product < 0) != (denominator < 0);
+    const long long magnitude = ((product < 0 ? -product : product) + half) / (denominator < 0 ? -denominator : denominator);
+    return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+WalkLayout layoutWalkButtons(int pageHeight, int dpi) {
+    const int u = mulDivRound(30, dpi, 96);
+    const int g = mulDivRound(6, dpi, 96);
+    const int mainWidth = mulDivRound(98, dpi, 96);
+    const int branchWidth = mulDivRound(150, dpi, 96);
+    WalkLayout layout;
+    layout.textBottom = pageHeight - 2 * u - 3 * g;
+    if (layout.textBottom < u) layout.textBottom = u;
+    const int branchTop = layout.textBottom + g;
+    const int mainTop = layout.textBottom + 2 * g + u;
+    for (int i = 0; i < kWalkButtonCount; ++i) {
+        const bool branch = i >= static_cast<int>(WalkButton::Branch1);
+        const int column = branch ? i - static_cast<int>(WalkButton::Branch1) : i;
+        const int width = branch ? branchWidth : mainWidth;
+        WalkRect& rect = layout.buttons[static_cast<size_t>(i)];
+        rect.left = g + column * (width + g);
+        rect.right = rect.left + width;
+        rect.top = branch ? branchTop : mainTop;
+        rect.bottom = rect.top + u;
+    }
+    return layout;
+}
+
+int hitTestWalkButtons(const WalkLayout& layout, const std::array<WalkButtonState, kWalkButtonCount>& buttons, int x,
+                       int y) {
+    for (int i = 0; i < kWalkButtonCount; ++i) {
+        if (buttons[static_cast<size_t>(i)].visible && layout.buttons[static_cast<size_t>(i)].contains(x, y)) return i;
+    }
     return -1;
 }
-bool isDarkColor(uint32_t) { return true; }
-WalkPalette walkPalette(uint32_t) { return {}; }
+
+bool isDarkColor(uint32_t colorref) {
+    const uint32_t r = colorref & 0xFF;
+    const uint32_t g = (colorref >> 8) & 0xFF;
+    const uint32_t b = (colorref >> 16) & 0xFF;
+    return (299 * r + 587 * g + 114 * b) / 1000 < 128;
+}
+
+WalkPalette walkPalette(uint32_t backgroundColor) {
+    if (isDarkColor(backgroundColor)) return {0x404040, 0x4E4E4E, 0x242424, 0x646464, 0x6E6E6E};
+    return {0xE4E4E4, 0xECECEC, 0xC6C6C6, 0x969696, 0xAAAAAA};
+}

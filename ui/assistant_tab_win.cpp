@@ -1,8 +1,92 @@
 #include "ui/assistant_tab.h"
 
-bool createAssistantInput(AssistantPanel&, HWND, HINSTANCE) { return false; }
-void writeAssistantGreeting(AssistantPanel&) {}
-void runAssistantQuery(AssistantPanel&) {}
-void relabelAssistant(AssistantPanel&) {}
+#include <commctrl.h>
+
+#include "platform/win_text.h"
+#include "ui/assistant_answer.h"
+#include "ui/log_pane.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+constexpr UINT_PTR kInputSubclassId = 1;
+
+const std::vector<ToolRecord> kNoTools;
+const std::vector<Playbook> kNoPlaybooks;
+
+void setCueBanner(HWND input) {
+    const std::u16string cue = uiText(174);
+    SendMessageW(input, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
+}
+
+void writeLines(AssistantPanel& panel, const std::vector<AnswerLine>& lines) {
+    if (!panel.pane) return;
+    for (const auto& line : lines) appendLine(*panel.pane, line.text, static_cast<COLORREF>(line.color));
+}
+
+LRESULT CALLBACK inputSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR data) {
+    auto* panel = reinterpret_cast<AssistantPanel*>(data);
+    switch (message) {
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN) {
+                runAssistantQuery(*panel);
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == L'\r' || wParam == L'\n') return 0;
+            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(window, inputSubclassProc, id); break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool createAssistantInput(AssistantPanel& panel, HWND parent, HINSTANCE instance) {
+    panel.input = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                                  parent, nullptr, instance, nullptr);
+    if (!panel.input) return false;
+    HDC dc = GetDC(panel.input);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(panel.input, dc);
+    panel.inputFont = CreateFontW(-MulDiv(11, dpi > 0 ? dpi : 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                  DEFAULT_PITCH | FF_SWISS, L"Segoe UI");
+    if (panel.inputFont) SendMessageW(panel.input, WM_SETFONT, reinterpret_cast<WPARAM>(panel.inputFont), TRUE);
+    setCueBanner(panel.input);
+    SetWindowSubclass(panel.input, inputSubclassProc, kInputSubclassId, reinterpret_cast<DWORD_PTR>(&panel));
+    return true;
+}
+
+void writeAssistantGreeting(AssistantPanel& panel) { writeLines(panel, greetingLines(panel.greetingColor)); }
+
+void runAssistantQuery(AssistantPanel& panel) {
+    if (!panel.input) return;
+    wchar_t buffer[kAssistantInputLimit + 1] = {};
+    GetWindowTextW(panel.input, buffer, static_cast<int>(kAssistantInputLimit + 1));
+    const std::u16string query = assistantQueryText(fromWide(buffer));
+    if (query.empty()) return;
+    SetWindowTextW(panel.input, L"");
+    panel.lastQuery = query;
+    const AssistantAnswer answer = answerQuery(query, panel.catalog ? *panel.catalog : kNoTools,
+                                               panel.playbooks ? *panel.playbooks : kNoPlaybooks, panel.greetingColor);
+    writeLines(panel, answer.lines);
+    if (panel.onResults) panel.onResults(answer.tools, panel.lastQuery);
+}
+
+void relabelAssistant(AssistantPanel& panel) {
+    if (panel.input) setCueBanner(panel.input);
+    if (panel.pane) clearPane(*panel.pane);
+    writeAssistantGreeting(panel);
+}
+
 void setAssistantGreetingColor(AssistantPanel& panel, COLORREF color) { panel.greetingColor = color; }
-void destroyAssistantInput(AssistantPanel&) {}
+
+void destroyAssistantInput(AssistantPanel& panel) {
+    if (panel.input) DestroyWindow(panel.input);
+    panel.input = nullptr;
+    if (panel.inputFont) DeleteObject(panel.inputFont);
+    panel.inputFont = nullptr;
+}

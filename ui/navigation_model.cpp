@@ -1,23 +1,255 @@
 #include "ui/navigation_model.h"
 
-std::u16string toolItemText(const ToolRecord&, bool) { return {}; }
-std::u16string playbookDisplayTitle(const Playbook&) { return {}; }
-std::vector<NavItem> buildToolsSegment(const NavigationSources&) { return {}; }
-std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>&) { return {}; }
-std::vector<NavItem> buildResultsSegment(const NavigationSources&, const std::vector<uint64_t>&,
-                                         const std::vector<uint64_t>&) {
+#include "search/ranking.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+struct Category {
+    const char16_t* id;
+    const char16_t* icon;
+    int textId;
+    bool expanded;
+};
+
+constexpr Category kCategories[] = {
+    {u"favorites", u"\u2B50", 128, true},          {u"recents", u"\U0001F558", 129, true},
+    {u"system", u"\U0001F5A5", 130, true},         {u"network", u"\U0001F310", 131, true},
+    {u"security", u"\U0001F510", 132, false},      {u"storage", u"\U0001F4BE", 133, false},
+    {u"config", u"\u2699", 134, false},            {u"diagnostics", u"\U0001F4CB", 135, false},
+    {u"hardware", u"\U0001F5A8", 136, false},      {u"apps", u"\U0001FA9F", 137, false},
+    {u"external", u"\U0001F9F0", 138, false},      {u"custom", u"\U0001F4E6", 139, false},
+};
+
+std::u16string decimal(size_t value) {
+    std::u16string text;
+    do {
+        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return text;
+}
+
+std::u16string countedHeader(const std::u16string& label, size_t count) {
+    return label + u" (" + decimal(count) + u")";
+}
+
+// Catalog positions of the tools named by an id list, first match per id.
+std::vector<uint64_t> toolsById(const std::vector<ToolRecord>& catalog, const std::vector<std::u16string>& ids) {
+    std::vector<uint64_t> found;
+    for (const auto& id : ids) {
+        for (size_t i = 0; i < catalog.size(); ++i) {
+            if (catalog[i].id == id) {
+                found.push_back(i);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+std::vector<uint64_t> toolsInCategory(const std::vector<ToolRecord>& catalog, const std::u16string& category) {
+    std::vector<uint64_t> found;
+    for (size_t i = 0; i < catalog.size(); ++i) {
+        if (catalog[i].category == category) found.push_back(i);
+    }
+    return found;
+}
+
+template <typename T>
+std::vector<uint64_t> insideOnly(const std::vector<uint64_t>& positions, const std::vector<T>& list) {
+    std::vector<uint64_t> kept;
+    for (uint64_t p : positions) {
+        if (p < list.size()) kept.push_back(p);
+    }
+    return kept;
+}
+
+}  // namespace
+
+std::u16string toolItemText(const ToolRecord& tool, bool showFileName) {
+    std::u16string text;
+    if (!tool.icon.empty()) text = tool.icon + u"  ";
+    text += localized(tool.name, tool.nameEn);
+    if (showFileName && !tool.fileName.empty()) text += u"   " + tool.fileName;
+    if (tool.isExternal && !tool.isInstalled) text += u"  " + uiText(89);
+    return text;
+}
+
+std::u16string playbookDisplayTitle(const Playbook& playbook) { return localized(playbook.title, playbook.titleEn); }
+
+std::vector<NavItem> buildToolsSegment(const NavigationSources& sources) {
+    std::vector<NavItem> items;
+    for (const auto& category : kCategories) {
+        const std::u16string id = category.id;
+        std::vector<uint64_t> tools;
+        if (id == u"favorites") {
+            tools = toolsById(sources.catalog, sources.favorites);
+        } else if (id == u"recents") {
+            tools = toolsById(sources.catalog, sources.recents);
+        } else {
+            tools = toolsInCategory(sources.catalog, id);
+        }
+        if (tools.empty() && id != u"custom") continue;
+        NavItem header;
+        header.text = countedHeader(std::u16string(category.icon) + u" " + uiText(category.textId), tools.size());
+        header.data = kNavHeaderItem;
+        header.expanded = category.expanded;
+        for (uint64_t position : tools) {
+            header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName),
+                                       static_cast<int64_t>(position), false, {}});
+        }
+        items.push_back(std::move(header));
+    }
+    return items;
+}
+
+std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>& playbooks) {
+    std::vector<NavItem> items;
+    for (size_t k = 0; k < playbooks.size(); ++k) {
+        items.push_back({u"\U0001F9ED " + playbookDisplayTitle(playbooks[k]), playbookItemData(k), false, {}});
+    }
+    return items;
+}
+
+std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const std::vector<uint64_t>& tools,
+                                         const std::vector<uint64_t>& playbooks) {
+    const std::vector<uint64_t> shownTools = insideOnly(tools, sources.catalog);
+    const std::vector<uint64_t> shownPlaybooks = insideOnly(playbooks, sources.playbooks);
+    std::vector<NavItem> items;
+    items.push_back({uiText(159), kNavAllToolsItem, false, {}});
+    items.push_back({uiText(160), kNavAllPlaybooksItem, false, {}});
+    if (shownTools.empty() && shownPlaybooks.empty()) {
+        items.push_back({uiText(161), kNavHeaderItem, false, {}});
+        return items;
+    }
+    if (!shownPlaybooks.empty()) {
+        NavItem header{countedHeader(u"\U0001F9ED " + uiText(140), shownPlaybooks.size()), kNavAllPlaybooksItem, true,
+                       {}};
+        for (uint64_t k : shownPlaybooks) {
+            header.children.push_back({playbookDisplayTitle(sources.playbooks[k]), playbookItemData(k), false, {}});
+        }
+        items.push_back(std::move(header));
+    }
+    if (!shownTools.empty()) {
+        NavItem header{countedHeader(u"\U0001F527 " + uiText(157), shownTools.size()), kNavAllToolsItem, true, {}};
+        for (uint64_t position : shownTools) {
+            header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName),
+                                       static_cast<int64_t>(position), false, {}});
+        }
+        items.push_back(std::move(header));
+    }
+    return items;
+}
+
+ResultLists resultLists(const NavigationState& state, const std::vector<ToolRecord>& catalog,
+                        const std::vector<Playbook>& playbooks) {
+    ResultLists lists;
+    if (state.assistantOverride) {
+        lists.tools = state.assistantTools;
+        lists.playbooks = state.assistantPlaybooks;
+    } else if (!state.searchText.empty()) {
+        lists.tools = filterTools(state.searchText, catalog);
+        for (const auto& hit : searchPlaybooks(state.searchText, playbooks, kResultsPlaybookLimit)) {
+            lists.playbooks.push_back(hit.index);
+        }
+    }
+    return lists;
+}
+
+std::vector<NavItem> buildNavigationTree(const NavigationState& state, const NavigationSources& sources) {
+    switch (state.segment) {
+        case kSegmentPlaybooks: return buildPlaybooksSegment(sources.playbooks);
+        case kSegmentResults: {
+            const ResultLists lists = resultLists(state, sources.catalog, sources.playbooks);
+            return buildResultsSegment(sources, lists.tools, lists.playbooks);
+        }
+        default: return buildToolsSegment(sources);
+    }
+}
+
+void applySearchText(NavigationState& state, const std::u16string& text) {
+    state.searchText = text.substr(0, kSearchTextLimit);
+    state.assistantOverride = false;
+    state.assistantTools.clear();
+    state.assistantPlaybooks.clear();
+    state.segment = state.searchText.empty() ? kSegmentTools : kSegmentResults;
+}
+
+bool applySegment(NavigationState& state, int segment) {
+    state.segment = segment;
+    if (segment == kSegmentResults) return false;
+    state.assistantOverride = false;
+    state.assistantTools.clear();
+    state.assistantPlaybooks.clear();
+    state.searchText.clear();
+    return true;
+}
+
+void applyAssistantResults(NavigationState& state, const std::vector<uint64_t>& tools, const std::u16string& query,
+                           const std::vector<Playbook>& playbooks) {
+    state.assistantTools = tools;
+    state.assistantPlaybooks.clear();
+    for (const auto& hit : searchPlaybooks(query, playbooks, kResultsPlaybookLimit)) {
+        state.assistantPlaybooks.push_back(hit.index);
+    }
+    state.assistantOverride = !state.assistantTools.empty() || !state.assistantPlaybooks.empty();
+    state.searchText.clear();
+    state.segment = kSegmentResults;
+}
+
+int segmentFromTab(int tab) {
+    if (tab == 1) return kSegmentPlaybooks;
+    if (tab == 2) return kSegmentResults;
+    return kSegmentTools;
+}
+
+namespace {
+NavAction navigationAction(int64_t data) {
+    if (data == kNavAllToolsItem) return {NavActionKind::ShowTools, 0};
+    if (data == kNavAllPlaybooksItem) return {NavActionKind::ShowPlaybooks, 0};
+    if (isPlaybookItem(data)) return {NavActionKind::OpenPlaybook, playbookFromItem(data)};
     return {};
 }
-ResultLists resultLists(const NavigationState&, const std::vector<ToolRecord>&, const std::vector<Playbook>&) {
-    return {};
+}  // namespace
+
+NavAction clickAction(int64_t data, bool doubleClickMode) {
+    if (data >= 0) {
+        if (doubleClickMode) return {};
+        return {NavActionKind::LaunchTool, static_cast<uint64_t>(data)};
+    }
+    return navigationAction(data);
 }
-std::vector<NavItem> buildNavigationTree(const NavigationState&, const NavigationSources&) { return {}; }
-void applySearchText(NavigationState&, const std::u16string&) {}
-bool applySegment(NavigationState&, int) { return false; }
-void applyAssistantResults(NavigationState&, const std::vector<uint64_t>&, const std::u16string&,
-                           const std::vector<Playbook>&) {}
-int segmentFromTab(int) { return kSegmentTools; }
-NavAction clickAction(int64_t, bool) { return {}; }
-NavAction doubleClickAction(int64_t, bool) { return {}; }
-std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord&, bool, bool) { return {}; }
-bool containsId(const std::vector<std::u16string>&, const std::u16string&) { return false; }
+
+NavAction doubleClickAction(int64_t data, bool doubleClickMode) {
+    if (!doubleClickMode) return {};
+    if (data >= 0) return {NavActionKind::LaunchTool, static_cast<uint64_t>(data)};
+    return navigationAction(data);
+}
+
+bool containsId(const std::vector<std::u16string>& ids, const std::u16string& id) {
+    for (const auto& entry : ids) {
+        if (entry == id) return true;
+    }
+    return false;
+}
+
+std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile, bool isFavorite) {
+    std::vector<ToolMenuEntry> entries;
+    const bool usable = !(tool.isExternal && !tool.isInstalled);
+    if (usable) {
+        entries.push_back({kToolMenuLaunch, 82});
+        entries.push_back({kToolMenuRunAsAdmin, 83});
+        if (hasFile) entries.push_back({kToolMenuOpenLocation, 84});
+    }
+    if (!usable || (tool.isExternal && !tool.homepage.empty())) entries.push_back({kToolMenuDownload, 88});
+    entries.push_back({0, 0});
+    entries.push_back({kToolMenuFavorite, isFavorite ? 87 : 86});
+    entries.push_back({kToolMenuDesktop, 93});
+    entries.push_back({kToolMenuPin, 94});
+    if (tool.isCustom) {
+        entries.push_back({0, 0});
+        entries.push_back({kToolMenuRemove, 85});
+    }
+    return entries;
+}

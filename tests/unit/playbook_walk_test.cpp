@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "playbooks/playbook_walk.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+PlaybookStep step(const char16_t* id, StepActionType type, const char16_t* text) {
+    PlaybookStep s;
+    s.id = id;
+    s.actionType = type;
+    s.text = text;
+    s.textEn = std::u16string(text) + u" en";
+    return s;
+}
+
+StepBranch branch(const char16_t* when, const char16_t* label, const char16_t* target) {
+    return {when, label, u"", target};
+}
+
+Playbook sample() {
+    Playbook p;
+    p.id = u"net";
+    p.title = u"上不了网";
+    p.titleEn = u"No internet";
+    p.summary = u"摘要";
+    p.summaryEn = u"Summary";
+    PlaybookStep tool = step(u"s1", StepActionType::Tool, u"打开网络连接");
+    tool.ref = u"builtin.ncpa";
+    tool.hint = u"提示";
+    tool.hintEn = u"Look";
+    PlaybookStep command = step(u"s2", StepActionType::Command, u"ping");
+    command.command = u"ping -n 4 {gateway}";
+    command.shell = u"";
+    command.branches = {branch(u"fail", u"不通", u"s1"), branch(u"ok", u"", u"playbook:dns#s3"),
+                        branch(u"x", u"X", u"nowhere"), branch(u"y", u"Y", u"s1")};
+    PlaybookStep refused = step(u"s3", StepActionType::Command, u"format");
+    refused.command = u"format c:";
+    refused.enabled = false;
+    refused.disabledReason = u"not read-only";
+    PlaybookStep link = step(u"s4", StepActionType::OpenUrl, u"docs");
+    link.ref = u"https://example.org/";
+    p.steps = {tool, command, refused, link};
+    return p;
+}
+
+class PlaybookWalk : public ::testing::Test {
+protected:
+    void SetUp() override { setUiLanguage(1); }
+    void TearDown() override { setUiLanguage(0); }
+    Playbook p = sample();
+};
+
+TEST_F(PlaybookWalk, LinesOfFirstStep) {
+    const WalkContent c = buildWalkContent(p, 0, 0x111111);
+    std::vector<std::u16string> texts;
+    for (const auto& line : c.lines) texts.push_back(line.text);
+    EXPECT_EQ(texts, (std::vector<std::u16string>{
+                         u"No internet", u"Summary", u"", u"▶ 1. 打开网络连接 en", u"      [Tool] builtin.ncpa",
+                         u"      [Hint] Look", u"   2. ping en", u"   3. format en", u"   4. docs en", u"",
+                         uiText(155)}));
+    EXPECT_EQ(c.lines[0].color, kWalkTitleColor);
+    EXPECT_EQ(c.lines[3].color, kWalkTitleColor);
+    EXPECT_EQ(c.lines[4].color, kWalkGreen);
+    EXPECT_EQ(c.lines[5].color, 0x111111u);
+    EXPECT_EQ(c.lines[7].color, kWalkRed);  // refused step, not current
+    EXPECT_EQ(c.lines[8].color, 0x111111u);
+}
+
+TEST_F(PlaybookWalk, CommandAndRefusedStepDetails) {
+    WalkContent c = buildWalkContent(p, 1, 0);
+    EXPECT_EQ(c.lines[5].text, u"      [Command:cmd] ping -n 4 {gateway}");
+    EXPECT_EQ(c.lines[5].color, kWalkGreen);
+    c = buildWalkContent(p, 2, 0);
+    EXPECT_EQ(c.lines[6].text, u"      [Command:cmd] format c:");
+    EXPECT_EQ(c.lines[6].color, kWalkRed);
+    EXPECT_EQ(c.lines[7].text, u"      [Disabled] not read-only");
+    EXPECT_EQ(c.lines[7].color, kWalkRed);
+}
+
+TEST_F(PlaybookWalk, ButtonRules) {
+    // enabled flags of slots 0..4 and the visible branch labels, per step
+    struct Case {
+        int current;
+        bool enabled[5];
+        std::vector<std::u16string> branches;
+    };
+    const Case cases[] = {
+        {0, {false, true, true, false, true}, {}},
+        {1, {true, true, true, true, true}, {u"不通", u"ok", u"X"}},
+        {2, {true, true, false, false, true}, {}},
+        {3, {true, false, true, false, true}, {}},
+        {9, {true, false, false, false, true}, {}},
+    };
+    for (const auto& c : cases) {
+        const WalkContent content = buildWalkContent(p, c.current, 0);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(content.buttons[i].enabled, c.enabled[i]) << c.current << " slot " << i;
+            EXPECT_TRUE(content.buttons[i].visible);
+        }
+        std::vector<std::u16string> labels;
+        for (int i = 5; i < 8; ++i) {
+            EXPECT_EQ(content.buttons[i].visible, content.buttons[i].enabled);
+            if (content.buttons[i].visible) labels.push_back(content.buttons[i].label);
+        }
+        EXPECT_EQ(labels, c.branches) << c.current;
+    }
+    EXPECT_EQ(buildWalkContent(p, 0, 0).buttons[0].label, u"← Prev");
+    Playbook empty;
+    const WalkContent none = buildWalkContent(empty, 0, 0);
+    EXPECT_FALSE(none.buttons[1].enabled);
+    EXPECT_FALSE(none.buttons[2].enabled);
+}
+
+TEST_F(PlaybookWalk, Actions) {
+    struct Case {
+        int current, slot;
+        WalkActionKind kind;
+        int step;
+        std::u16string first, second;
+    };
+    const Case cases[] = {
+        {0, 0, WalkActionKind::None, 0, u"", u""},
+        {0, 1, WalkActionKind::MoveTo, 1, u"", u""},
+        {3, 1, WalkActionKind::None, 0, u"", u""},
+        {0, 2, WalkActionKind::RunTool, 0, u"builtin.ncpa", u""},
+        {1, 2, WalkActionKind::FillCommand, 0, u"cmd", u"ping -n 4 {gateway}"},
+        {2, 2, WalkActionKind::None, 0, u"", u""},
+        {3, 2, WalkActionKind::OpenLink, 0, u"https://example.org/", u""},
+        {1, 3, WalkActionKind::CopyCommand, 0, u"ping -n 4 {gateway}", u""},
+        {2, 3, WalkActionKind::None, 0, u"", u""},
+        {1, 4, WalkActionKind::Close, 0, u"", u""},
+        {1, 5, WalkActionKind::MoveTo, 0, u"", u""},
+        {1, 6, WalkActionKind::OpenPlaybook, 0, u"dns", u""},
+        {1, 7, WalkActionKind::None, 0, u"", u""},
+        {0, 5, WalkActionKind::None, 0, u"", u""},
+    };
+    for (const auto& c : cases) {
+        const WalkAction a = walkButtonAction(p, c.current, c.slot);
+        EXPECT_EQ(a.kind, c.kind) << c.current << "/" << c.slot;
+        EXPECT_EQ(a.step, c.step) << c.current << "/" << c.slot;
+        EXPECT_EQ(a.first, c.first) << c.current << "/" << c.slot;
+        EXPECT_EQ(a.second, c.second) << c.current << "/" << c.slot;
+    }
+}
+
+TEST_F(PlaybookWalk, LayoutHitTestAndPalette) {
+    const WalkLayout at96 = layoutWalkButtons(500, 96);
+    EXPECT_EQ(at96.textBottom, 500 - 60 - 18);
+    EXPECT_EQ(at96.buttons[5].left, 6);
+    EXPECT_EQ(at96.buttons[6].left, 6 + 150 + 6);
+    EXPECT_EQ(at96.buttons[5].top, at96.textBottom + 6);
+    EXPECT_EQ(at96.buttons[0].top, at96.textBottom + 12 + 30);
+    EXPECT_EQ(at96.buttons[4].right, 6 + 5 * 98 + 4 * 6);
+    EXPECT_EQ(layoutWalkButtons(10, 96).textBottom, 30);
+    const WalkLayout at144 = layoutWalkButtons(500, 144);
+    EXPECT_EQ(at144.buttons[0].bottom - at144.buttons[0].top, 45);
+    EXPECT_EQ(mulDivRound(7, 3, 2), 11);
+
+    WalkContent c = buildWalkContent(p, 0, 0);
+    EXPECT_EQ(hitTestWalkButtons(at96, c.buttons, 10, at96.buttons[0].top + 1), 0);
+    EXPECT_EQ(hitTestWalkButtons(at96, c.buttons, 10, at96.buttons[5].top + 1), -1);  // hidden branch
+    EXPECT_EQ(hitTestWalkButtons(at96, c.buttons, 10, 5), -1);
+
+    EXPECT_TRUE(isDarkColor(0x0C0C0C));
+    EXPECT_FALSE(isDarkColor(0xFFFFFF));
+    EXPECT_EQ(walkPalette(0x0C0C0C).face, 0x404040u);
+    EXPECT_EQ(walkPalette(0xFFFFFF).pressedFace, 0xC6C6C6u);
+    EXPECT_EQ(playbookTabLabel(p), u"Playbook/No internet");
+}
+
+}  // namespace
