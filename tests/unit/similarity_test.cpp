@@ -10,13 +10,13 @@ namespace {
 using Hits = std::vector<ScoredIndex>;
 
 ::testing::AssertionResult sameHits(const Hits& actual, const Hits& expected) {
-    std::string text;
-    for (const auto& hit : actual) text += "(" + std::to_string(hit.index) + "," + std::to_string(hit.score) + ")";
-    if (actual.size() != expected.size()) return ::testing::AssertionFailure() << text;
-    for (size_t i = 0; i < actual.size(); ++i)
-        if (actual[i].index != expected[i].index || actual[i].score != expected[i].score)
-            return ::testing::AssertionFailure() << text;
-    return ::testing::AssertionSuccess();
+    bool same = actual.size() == expected.size();
+    for (size_t i = 0; same && i < actual.size(); ++i)
+        same = actual[i].index == expected[i].index && actual[i].score == expected[i].score;
+    if (same) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    for (const auto& hit : actual) failure << "(" << hit.index << "," << hit.score << ")";
+    return failure;
 }
 
 TEST(Cosine, ValuesAndDegenerateVectors) {
