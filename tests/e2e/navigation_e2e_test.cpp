@@ -1,0 +1,537 @@
+// The navigation pane, the Assistant, the playbook panel and the shell
+// integration, driven through the real main window created in this process.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/data_pack.h"
+#include "launcher/shell_integration.h"
+#include "platform/win_handles.h"
+#include "platform/win_text.h"
+#include "tests/e2e/exe_process.h"
+#include "ui/main_state.h"
+#include "ui/main_window.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+void pump(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::wstring appDataFile(const wchar_t* name) {
+    PWSTR folder = nullptr;
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder))) {
+        path = std::wstring(folder) + L"\\Toolkeep\\" + name;
+    }
+    CoTaskMemFree(folder);
+    return path;
+}
+
+std::string fileBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// The packs embedded in the exe, handed to this test program through the data directory.
+void useTheExesDataPacks() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    HMODULE exe = LoadLibraryExW(toolkeepExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!exe) return;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"toolkeep-nav-e2e-packs";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::pair<int, const wchar_t*> packs[] = {
+        {101, L"builtin-tools.json"}, {102, L"external-tools.json"}, {103, L"playbooks.json"}};
+    for (const auto& pack : packs) {
+        HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(pack.first), MAKEINTRESOURCEW(10));
+        HGLOBAL loaded = found ? LoadResource(exe, found) : nullptr;
+        if (!loaded) continue;
+        std::ofstream out((folder + L"\\" + pack.second).c_str(), std::ios::binary | std::ios::trunc);
+        out.write(static_cast<const char*>(LockResource(loaded)), std::streamsize(SizeofResource(exe, found)));
+    }
+    FreeLibrary(exe);
+    SetEnvironmentVariableW(L"TOOLKEEP_DATA_DIR", folder.c_str());
+}
+
+std::wstring windowText(HWND window) {
+    const int length = int(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(size_t(length) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(size_t(length));
+    return text;
+}
+
+std::vector<std::u16string> linesOf(const std::wstring& text) {
+    std::vector<std::u16string> lines;
+    std::u16string current;
+    for (wchar_t c : text) {
+        if (c == L'\r' || c == L'\n') {
+            if (!current.empty()) lines.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(char16_t(c));
+        }
+    }
+    if (!current.empty()) lines.push_back(current);
+    return lines;
+}
+
+struct TreeRow {
+    std::u16string text;
+    int64_t data;
+    HTREEITEM item;
+    int depth;
+};
+
+void collectRows(HWND tree, HTREEITEM first, int depth, std::vector<TreeRow>& rows) {
+    for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t text[512] = {};
+        TVITEMW data = {};
+        data.mask = TVIF_TEXT | TVIF_PARAM;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = 512;
+        TreeView_GetItem(tree, &data);
+        rows.push_back({fromWide(text), int64_t(data.lParam), item, depth});
+        collectRows(tree, TreeView_GetChild(tree, item), depth + 1, rows);
+    }
+}
+
+class NavigationWindow : public ::testing::Test {
+protected:
+    std::wstring configPath = appDataFile(L"config.json");
+    std::string savedConfig;
+    bool hadConfig = false;
+    HWND window = nullptr;
+    MainState* state = nullptr;
+
+    void SetUp() override {
+        hadConfig = GetFileAttributesW(configPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (hadConfig) savedConfig = fileBytes(configPath);
+        DeleteFileW(configPath.c_str());
+        useTheExesDataPacks();
+        static bool registered = false;
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        if (!registered) {
+            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+            InitCommonControlsEx(&controls);
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            WNDCLASSEXW windowClass = {};
+            windowClass.cbSize = sizeof windowClass;
+            windowClass.lpfnWndProc = mainWindowProc;
+            windowClass.hInstance = instance;
+            windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            windowClass.lpszClassName = kMainWindowClass;
+            registered = RegisterClassExW(&windowClass) != 0;
+        }
+        window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1320,
+                                 840, nullptr, nullptr, instance, nullptr);
+        ShowWindow(window, SW_SHOW);
+        pump(300);
+        state = mainState();
+    }
+    void TearDown() override {
+        if (window) DestroyWindow(window);
+        pump(100);
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        if (hadConfig) {
+            std::ofstream out(configPath.c_str(), std::ios::binary | std::ios::trunc);
+            out << savedConfig;
+        } else {
+            DeleteFileW(configPath.c_str());
+        }
+    }
+
+    std::vector<TreeRow> rows() {
+        std::vector<TreeRow> all;
+        collectRows(state->tree, TreeView_GetRoot(state->tree), 0, all);
+        return all;
+    }
+    std::vector<std::u16string> topTexts() {
+        std::vector<std::u16string> texts;
+        for (const auto& row : rows()) {
+            if (row.depth == 0) texts.push_back(row.text);
+        }
+        return texts;
+    }
+    const TreeRow* findRow(int64_t data) {
+        static std::vector<TreeRow> last;
+        last = rows();
+        for (const auto& row : last) {
+            if (row.data == data) return &row;
+        }
+        return nullptr;
+    }
+    void typeSearch(const wchar_t* text) {
+        SetWindowTextW(state->searchBox, text);
+        pump(50);
+    }
+    // The pointer over the item, then the tree's notification as the control sends it.
+    LRESULT treeNotify(int64_t data, UINT code) {
+        const TreeRow* row = findRow(data);
+        if (!row) return -1;
+        TreeView_EnsureVisible(state->tree, row->item);
+        RECT rect = {};
+        std::memcpy(&rect, &row->item, sizeof row->item);  // the item goes in, its rectangle comes out
+        SendMessageW(state->tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(state->tree, &point);
+        SetCursorPos(point.x, point.y);
+        if (code == NM_DBLCLK) TreeView_SelectItem(state->tree, row->item);
+        NMHDR header = {state->tree, UINT_PTR(GetDlgCtrlID(state->tree)), code};
+        const LRESULT result = SendMessageW(window, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+        pump(50);
+        return result;
+    }
+    int64_t toolIndex(const std::u16string& id) {
+        for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
+            if (state->catalog.tools[i].id == id) return int64_t(i);
+        }
+        return -1;
+    }
+    int64_t playbookIndex(const std::u16string& id) {
+        for (size_t i = 0; i < state->catalog.playbooks.size(); ++i) {
+            if (state->catalog.playbooks[i].id == id) return int64_t(i);
+        }
+        return -1;
+    }
+    std::vector<std::u16string> assistantLines() { return linesOf(windowText(state->assistantOutput.window)); }
+    void askAssistant(const wchar_t* query) {
+        SetWindowTextW(state->assistant.input, query);
+        SendMessageW(state->assistant.input, WM_KEYDOWN, VK_RETURN, 0);
+        pump(50);
+    }
+    void clickPanel(int slot) {
+        const RECT& r = state->playbook.buttons[size_t(slot)].rect;
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(state->playbook.window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(state->playbook.window, WM_LBUTTONUP, 0, at);
+        pump(50);
+    }
+    std::vector<std::u16string> panelTexts() {
+        std::vector<std::u16string> texts;
+        for (const auto& line : state->playbook.lines) texts.push_back(line.text);
+        return texts;
+    }
+    std::u16string tabLabel(int index) {
+        wchar_t text[256] = {};
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        TabCtrl_GetItem(state->tabControl, index, &item);
+        return fromWide(text);
+    }
+};
+
+TEST_F(NavigationWindow, SearchBoxSwitchesToResultsAndBack) {
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(topTexts().back(), u"\U0001F4E6 自定义工具 (0)");
+    typeSearch(L"c");
+    EXPECT_EQ(state->navigation.state.segment, 2);
+    EXPECT_EQ(TabCtrl_GetCurSel(state->segmentTabs), 2);
+    std::vector<std::u16string> top = topTexts();
+    ASSERT_GE(top.size(), 3u);
+    EXPECT_EQ(top[0], u"↩ 全部工具");
+    EXPECT_EQ(top[1], u"↩ 全部剧本");
+    typeSearch(L"");
+    EXPECT_EQ(state->navigation.state.segment, 0);
+    EXPECT_EQ(TabCtrl_GetCurSel(state->segmentTabs), 0);
+    EXPECT_EQ(topTexts().back(), u"\U0001F4E6 自定义工具 (0)");
+
+    // Tool-only and playbook-only matches.
+    typeSearch(L"cmd.exe");
+    top = topTexts();
+    ASSERT_EQ(top.size(), 3u);
+    EXPECT_EQ(top[2].rfind(u"\U0001F527 工具 (", 0), 0u);
+    typeSearch(L"spooler");
+    top = topTexts();
+    ASSERT_EQ(top.size(), 3u);
+    EXPECT_EQ(top[2], u"\U0001F9ED 排障剧本 (1)");
+
+    // Results by hand with an empty box: two "↩" and the hint; "↩" goes back.
+    typeSearch(L"");
+    TabCtrl_SetCurSel(state->segmentTabs, 2);
+    NMHDR change = {state->segmentTabs, UINT_PTR(GetDlgCtrlID(state->segmentTabs)), UINT(TCN_SELCHANGE)};
+    SendMessageW(window, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    EXPECT_EQ(topTexts(), (std::vector<std::u16string>{u"↩ 全部工具", u"↩ 全部剧本", uiText(161)}));
+    treeNotify(kNavAllPlaybooksItem, NM_CLICK);
+    EXPECT_EQ(state->navigation.state.segment, 1);
+    EXPECT_EQ(topTexts().size(), state->catalog.playbooks.size());
+}
+
+TEST_F(NavigationWindow, FavoritesRecentsAndTheContextMenu) {
+    ASSERT_NE(state, nullptr);
+    const int64_t cmd = toolIndex(u"builtin.cmd");
+    ASSERT_GE(cmd, 0);
+    state->navigation.state.contextTool = cmd;
+    SendMessageW(window, WM_COMMAND, kToolMenuFavorite, 0);
+    EXPECT_EQ(state->settings.favorites, (std::vector<std::u16string>{u"builtin.cmd"}));
+    EXPECT_EQ(topTexts().front(), u"\u2B50 收藏夹 (1)");
+    EXPECT_NE(fileBytes(configPath).find("builtin.cmd"), std::string::npos);
+
+    // The context menu, read while it is open and then dismissed.
+    static std::vector<std::u16string> captured;
+    captured.clear();
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = {};
+            GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+            captured.push_back(fromWide(text));
+        }
+        EndMenu();
+    });
+    treeNotify(cmd, NM_RCLICK);
+    EXPECT_EQ(captured, (std::vector<std::u16string>{uiText(82), uiText(83), uiText(84), u"", uiText(87), uiText(93),
+                                                      uiText(94)}));
+
+    SendMessageW(window, WM_COMMAND, kToolMenuFavorite, 0);
+    EXPECT_TRUE(state->settings.favorites.empty());
+    EXPECT_NE(topTexts().front(), u"\u2B50 收藏夹 (0)");
+
+    // Nine launches of distinct tools keep the last eight, newest first.
+    for (int i = 0; i < 9; ++i) {
+        ToolRecord tool;
+        tool.id = u"e2e.quiet" + std::u16string(1, char16_t(u'0' + i));
+        tool.name = tool.id;
+        tool.path = u"cmd.exe";
+        tool.args = u"/c exit";
+        tool.type = ToolType::Exe;
+        tool.isCustom = true;
+        state->catalog.tools.push_back(tool);
+        const int64_t index = int64_t(state->catalog.tools.size() - 1);
+        if (i == 0) {
+            treeNotify(index, NM_CLICK);  // single-click mode launches from the tree
+        } else {
+            state->navigation.launchTool(uint64_t(index), false);
+        }
+    }
+    ASSERT_EQ(state->settings.recents.size(), 8u);
+    EXPECT_EQ(state->settings.recents.front(), u"e2e.quiet8");
+    EXPECT_EQ(state->settings.recents.back(), u"e2e.quiet1");
+    EXPECT_EQ(topTexts()[0], u"\U0001F558 最近使用 (8)");
+}
+
+TEST_F(NavigationWindow, AssistantAnswersAndHandsOver) {
+    ASSERT_NE(state, nullptr);
+    askAssistant(L"  上不了网  ");
+    std::vector<std::u16string> lines = assistantLines();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[2], u"\u203A 上不了网");
+    EXPECT_EQ(lines[3].rfind(uiText(179) + u"上不了网", 0), 0u);
+    EXPECT_EQ(state->navigation.state.segment, 2);
+    EXPECT_TRUE(state->navigation.state.assistantOverride);
+    EXPECT_EQ(windowText(state->assistant.input), L"");
+    std::vector<TreeRow> all = rows();
+    ASSERT_GE(all.size(), 4u);
+    EXPECT_EQ(all[2].text, u"\U0001F9ED 排障剧本 (1)");
+    EXPECT_EQ(all[3].data, playbookItemData(size_t(playbookIndex(u"net.no-internet"))));
+
+    // Blank input changes nothing.
+    SetWindowTextW(state->assistant.input, L"   ");
+    SendMessageW(state->assistant.input, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(windowText(state->assistant.input), L"   ");
+    EXPECT_EQ(assistantLines().size(), lines.size());
+
+    askAssistant(L"spooler");  // a playbook, no tool
+    lines = assistantLines();
+    EXPECT_EQ(lines.back(), uiText(177));
+    EXPECT_EQ(lines[lines.size() - 2].rfind(uiText(179), 0), 0u);
+    EXPECT_EQ(topTexts().back(), u"\U0001F9ED 排障剧本 (1)");
+
+    askAssistant(L"qqqzzzxxx");
+    lines = assistantLines();
+    EXPECT_EQ(lines[lines.size() - 2], u"\u203A qqqzzzxxx");
+    EXPECT_EQ(lines.back(), uiText(177));
+    EXPECT_EQ(topTexts(), (std::vector<std::u16string>{u"↩ 全部工具", u"↩ 全部剧本", uiText(161)}));
+}
+
+TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
+    ASSERT_NE(state, nullptr);
+    setUiLanguage(1);
+    const int64_t k = playbookIndex(u"net.no-internet");
+    ASSERT_GE(k, 0);
+    setSegment(state->navigation, 1);
+    treeNotify(playbookItemData(size_t(k)), NM_CLICK);
+    ASSERT_TRUE(state->playbookTabOpen);
+    EXPECT_EQ(tabLabel(2), u"Playbook/No internet");
+    EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), 2);
+    std::vector<std::u16string> texts = panelTexts();
+    ASSERT_GE(texts.size(), 6u);
+    EXPECT_EQ(texts[0], u"No internet");
+    EXPECT_EQ(texts[3].rfind(u"▶ 1. ", 0), 0u);
+    EXPECT_EQ(texts[4], u"      [Tool] builtin.ncpa");
+    EXPECT_FALSE(state->playbook.buttons[0].enabled);
+    EXPECT_TRUE(state->playbook.buttons[1].enabled);
+    EXPECT_FALSE(state->playbook.buttons[3].enabled);
+    EXPECT_FALSE(state->playbook.buttons[5].visible);
+
+    clickPanel(1);
+    clickPanel(1);
+    EXPECT_EQ(state->playbook.current, 2);
+    EXPECT_EQ(state->playbook.buttons[5].label, u"Ping fails");
+    EXPECT_EQ(state->playbook.buttons[6].label, u"OK");
+
+    clickPanel(3);  // Copy cmd
+    std::u16string clip;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            clip = fromWide(static_cast<const wchar_t*>(GlobalLock(data)));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    EXPECT_EQ(clip, u"ping -n 4 {gateway}");
+
+    clickPanel(2);  // Run step fills the first CMD terminal without running it
+    ASSERT_FALSE(state->terminals.terminals.empty());
+    const Terminal& cmd = *state->terminals.terminals[0].terminal;
+    const std::wstring editor = windowText(cmd.editor);
+    EXPECT_EQ(editor.substr(editor.size() - 19), L"ping -n 4 {gateway}");
+    EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), fixedTabCount(*state));
+    EXPECT_EQ(fromWide(windowText(state->activity.window).c_str()).find(uiText(153)) != std::u16string::npos, true);
+
+    selectTab(*state, 2);
+    clickPanel(5);  // "Ping fails" goes back to step 1
+    EXPECT_EQ(state->playbook.current, 0);
+
+    // A refused command step and a fourth branch never shown.
+    Playbook made = state->playbook.playbook;
+    made.steps.resize(1);
+    made.steps[0].actionType = StepActionType::Command;
+    made.steps[0].command = u"format c:";
+    made.steps[0].enabled = false;
+    made.steps[0].disabledReason = u"not allowed";
+    made.steps[0].hint.clear();
+    for (int i = 0; i < 4; ++i) made.steps[0].branches.push_back({u"w", u"", u"", u"s1"});
+    loadPlaybook(state->playbook, made);
+    texts = panelTexts();
+    EXPECT_EQ(texts[4], u"      [Command:cmd] format c:");
+    EXPECT_EQ(state->playbook.lines[4].color, COLORREF(0x2828C8));
+    EXPECT_EQ(texts[5], u"      [Disabled] not allowed");
+    EXPECT_FALSE(state->playbook.buttons[2].enabled);
+    EXPECT_FALSE(state->playbook.buttons[3].enabled);
+    EXPECT_TRUE(state->playbook.buttons[7].visible);
+    EXPECT_EQ(state->playbook.buttons[7].label, u"w");
+
+    clickPanel(4);  // Close
+    EXPECT_FALSE(state->playbookTabOpen);
+    EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), fixedTabCount(*state));
+    setUiLanguage(0);
+}
+
+TEST_F(NavigationWindow, DesktopShortcutsReadBack) {
+    ASSERT_NE(state, nullptr);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"toolkeep-nav-shortcuts";
+    CreateDirectoryW(folder.c_str(), nullptr);
+
+    // A program on the search path: the link names its full path, folder and icon.
+    const int64_t cmd = toolIndex(u"builtin.cmd");
+    ASSERT_GE(cmd, 0);
+    const ToolRecord& tool = state->catalog.tools[size_t(cmd)];
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring expectedTarget = std::wstring(system) + L"\\cmd.exe";
+    struct LinkFields {
+        std::wstring path, arguments, directory, icon;
+    };
+    auto readLink = [](const std::wstring& link, LinkFields& fields) {
+        ScopedComPtr<IShellLinkW> shell;
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(shell.out())))) {
+            return false;
+        }
+        ScopedComPtr<IPersistFile> file;
+        if (FAILED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.out())))) return false;
+        if (FAILED(file->Load(link.c_str(), STGM_READ))) return false;
+        wchar_t text[MAX_PATH * 2] = {};
+        int iconIndex = 0;
+        shell->GetPath(text, MAX_PATH, nullptr, 0);
+        fields.path = text;
+        text[0] = 0;
+        shell->GetArguments(text, MAX_PATH * 2);
+        fields.arguments = text;
+        text[0] = 0;
+        shell->GetWorkingDirectory(text, MAX_PATH);
+        fields.directory = text;
+        text[0] = 0;
+        shell->GetIconLocation(text, MAX_PATH, &iconIndex);
+        fields.icon = text;
+        return true;
+    };
+    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));
+    const std::wstring link = folder + L"\\" + std::wstring(wstr(tool.name)) + L".lnk";
+    LinkFields fields;
+    ASSERT_TRUE(readLink(link, fields));
+    EXPECT_EQ(lstrcmpiW(fields.path.c_str(), expectedTarget.c_str()), 0) << fields.path;
+    EXPECT_EQ(lstrcmpiW(fields.directory.c_str(), system), 0) << fields.directory;
+    EXPECT_EQ(lstrcmpiW(fields.icon.c_str(), expectedTarget.c_str()), 0) << fields.icon;
+    DeleteFileW(link.c_str());
+
+    // A console: mmc.exe with the quoted console path as its arguments.
+    ToolRecord services;
+    for (const auto& record : loadBuiltinTools()) {
+        if (record.id == u"builtin.services") services = record;
+    }
+    ASSERT_EQ(services.id, u"builtin.services");
+    ASSERT_TRUE(writeToolShortcut(services, fromWide(folder.c_str())));
+    const std::wstring servicesLink = folder + L"\\" + std::wstring(wstr(services.name)) + L".lnk";
+    ASSERT_TRUE(readLink(servicesLink, fields));
+    EXPECT_EQ(fields.arguments, L"\"" + std::wstring(system) + L"\\services.msc\"");
+    DeleteFileW(servicesLink.c_str());
+
+    ToolRecord uri;
+    uri.name = u"截图: 新?";
+    uri.type = ToolType::Url;
+    uri.path = u"ms-screenclip:";
+    ASSERT_TRUE(writeToolShortcut(uri, fromWide(folder.c_str())));
+    const std::wstring url = folder + L"\\截图_ 新_.url";
+    EXPECT_EQ(fileBytes(url), "[InternetShortcut]\r\nURL=ms-screenclip:\r\n");
+    DeleteFileW(url.c_str());
+
+    // Through the menu command: the desktop gets the file and the user a message.
+    const std::wstring desktop(wstr(desktopFolder()));
+    ASSERT_FALSE(desktop.empty());
+    state->navigation.state.contextTool = cmd;
+    SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (HWND box = FindWindowW(L"#32770", nullptr)) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(window, WM_COMMAND, kToolMenuDesktop, 0);
+    const std::wstring onDesktop = desktop + L"\\" + std::wstring(wstr(tool.name)) + L".lnk";
+    EXPECT_NE(GetFileAttributesW(onDesktop.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileW(onDesktop.c_str());
+}
+
+}  // namespace
