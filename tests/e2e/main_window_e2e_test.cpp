@@ -651,6 +651,56 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     EXPECT_EQ(state->activity.textColor, RGB(27, 27, 27));
 }
 
+// Holds each view for a screenshot when TOOLKEEP_SCREENSHOT_TOUR names a marker file:
+// the file receives the name of the view on screen.
+TEST_F(LocalWindow, ScreenshotTour) {
+    wchar_t marker[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"TOOLKEEP_SCREENSHOT_TOUR", marker, MAX_PATH)) {
+        GTEST_SKIP() << "set TOOLKEEP_SCREENSHOT_TOUR";
+    }
+    ASSERT_NE(state, nullptr);
+    auto hold = [&](const char* view) {
+        pump(300);
+        {
+            std::ofstream out(marker, std::ios::trunc);
+            out << view;
+        }
+        pump(2500);
+    };
+    int64_t notepad = catalogIndex(u"builtin.notepad");
+    for (int language : {0, 1}) {
+        SendMessageW(window, WM_COMMAND, language ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
+        for (int theme : {kCmdThemeLight, kCmdThemeDark}) {
+            SendMessageW(window, WM_COMMAND, WPARAM(theme), 0);
+            std::string tag = std::string(language ? "en-" : "zh-") + (theme == kCmdThemeDark ? "dark" : "light");
+            SetWindowTextW(state->assistant.input, language ? L"no internet" : L"上不了网");
+            runAssistantQuery(state->assistant);
+            hold((tag + "-assistant").c_str());
+            launchTool(*state, notepad, false);
+            endProcessById(pidInLine(lastActivityLine()));
+            ToolRecord missing;
+            missing.id = u"custom.gone";
+            missing.name = u"已删除的工具";
+            missing.nameEn = u"Deleted tool";
+            missing.type = ToolType::Exe;
+            missing.path = u"C:\\gone\\tool.exe";
+            launchTool(*state, addTool(missing), false);
+            hold((tag + "-dot").c_str());
+            selectTab(*state, 0);
+            hold((tag + "-activity").c_str());
+            SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
+            hold((tag + "-help").c_str());
+            SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
+            hold((tag + "-about").c_str());
+            SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
+            SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
+            selectTab(*state, fixedTabCount(*state));
+            hold((tag + "-cmd").c_str());
+        }
+    }
+    std::ofstream(marker, std::ios::trunc) << "done";
+}
+
 // --- start-up measurement ---------------------------------------------------------
 
 // The same binary doubles as the smallest possible window program for the baseline.
@@ -719,7 +769,9 @@ StartupFigure measureStart(const std::wstring& exe, const std::wstring& argument
         counters.cb = sizeof counters;
         if (GetProcessMemoryInfo(info.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                                  sizeof counters)) {
-            figure.privateMegabytes = double(counters.PrivateUsage) / (1024.0 * 1024.0);
+            // Wine leaves PrivateUsage at 0; the committed private bytes are in PagefileUsage there too
+            SIZE_T privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+            figure.privateMegabytes = double(privateBytes) / (1024.0 * 1024.0);
         }
         PostMessageW(window, WM_CLOSE, 0, 0);
     }
