@@ -148,10 +148,15 @@ TEST(PlaybookSearch, TagsSummaryAndTitle) {
     EXPECT_EQ(describe(searchPlaybooks(u"x ab", playbooks, 1), playbooks), "p.trim 35\n");
 }
 
-// The shipped pack, in pack order, straight from the embedded copy.
+// The shipped packs, in pack order, straight from the embedded copies.
 std::vector<ToolRecord> shippedTools() {
     auto document = parseJson(utf8ToWide(platform::embeddedResource(101)));
     return document ? parseToolPack(*document, false) : std::vector<ToolRecord>{};
+}
+
+std::vector<Playbook> shippedPlaybooks() {
+    auto document = parseJson(utf8ToWide(platform::embeddedResource(103)));
+    return document ? parsePlaybooks(*document) : std::vector<Playbook>{};
 }
 
 TEST(ShippedCatalog, WorkedExamples) {
@@ -189,6 +194,16 @@ TEST(ShippedCatalog, PinyinInitialTags) {
     };
     EXPECT_EQ(scoreOf(u"jsj"), 0);
     EXPECT_EQ(scoreOf(u"jsjgl"), 20);
+}
+
+TEST(ShippedPlaybooks, WorkedExamples) {
+    const auto playbooks = shippedPlaybooks();
+    ASSERT_GE(playbooks.size(), 13u);
+    EXPECT_EQ(describe(searchPlaybooks(u"上不了网", playbooks, 8), playbooks), "net.no-internet 35\n");
+    auto usb = searchPlaybooks(u"u盘读不出", playbooks, 8);
+    ASSERT_FALSE(usb.empty());
+    EXPECT_EQ(playbooks[usb[0].index].id, u"hw.usb");
+    EXPECT_EQ(usb[0].score, 95);
 }
 
 }  // namespace
