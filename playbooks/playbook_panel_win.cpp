@@ -311,6 +311,10 @@ void openPlaybookTab(PlaybookPanel& panel, const std::vector<Playbook>& playbook
     if (index >= playbooks.size()) return;
     const Playbook chosen = playbooks[index];  // the list may be the one a callback replaces
     const int tab = tabIndex(panel);
+    if (panel.window) {
+        // Above the tab control, which would otherwise paint over the page.
+        SetWindowPos(panel.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     if (!tabIsOpen(panel)) {
         loadPlaybook(panel, chosen);
         tabLabelAt(panel, tab, true);
