@@ -219,7 +219,9 @@ TEST(ShippedPlaybookPack, MatchesTheTable) {
         ASSERT_EQ(p.steps.size(), r.steps);
         for (size_t s = 0; s < p.steps.size(); ++s) {
             const PlaybookStep& step = p.steps[s];
-            EXPECT_EQ(step.id, u"s" + asciiToWide(std::to_string(s + 1)));
+            std::u16string expectedId = u"s";
+            expectedId.append(asciiToWide(std::to_string(s + 1)));
+            EXPECT_EQ(step.id, expectedId);
             EXPECT_FALSE(step.text.empty());
             EXPECT_FALSE(step.textEn.empty());
             EXPECT_EQ(step.hint.empty(), step.hintEn.empty()) << wideToUtf8(step.id);
