@@ -463,6 +463,12 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
         for (int id : step.unticked) EXPECT_FALSE(menuState(id) & MF_CHECKED) << step.command << " unticks " << id;
         EXPECT_NE(configText().find(step.saved), std::string::npos) << step.saved;
     }
+    // the pages take the chosen size too
+    SendMessageW(window, WM_COMMAND, 1220, 0);
+    LOGFONTW font = {};
+    ASSERT_TRUE(GetObjectW(state->activity.font, sizeof font, &font));
+    EXPECT_EQ(font.lfHeight, -MulDiv(20, windowDpi(state->activity.window), 72));
+    EXPECT_STREQ(font.lfFaceName, L"Consolas");
     // terminal items follow the tab in front
     EXPECT_TRUE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_TRUE(menuState(kCmdCloseTerminal) & MF_GRAYED);
