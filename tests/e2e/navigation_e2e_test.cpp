@@ -286,6 +286,34 @@ TEST_F(NavigationWindow, SearchBoxSwitchesToResultsAndBack) {
     EXPECT_EQ(topTexts().size(), state->catalog.playbooks.size());
 }
 
+TEST_F(NavigationWindow, RealMouseClicksRebuildTheTreeSafely) {
+    ASSERT_NE(state, nullptr);
+    typeSearch(L"zzzz-nothing");
+    auto realClick = [this](int64_t data) {
+        const TreeRow* row = findRow(data);
+        if (!row) return false;
+        RECT rect = {};
+        std::memcpy(&rect, &row->item, sizeof row->item);
+        SendMessageW(state->tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        POINT screen = point;
+        ClientToScreen(state->tree, &screen);
+        SetCursorPos(screen.x, screen.y);
+        const LPARAM at = MAKELPARAM(point.x, point.y);
+        PostMessageW(state->tree, WM_LBUTTONUP, 0, at);
+        SendMessageW(state->tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        pump(100);
+        return true;
+    };
+    ASSERT_TRUE(realClick(kNavAllPlaybooksItem));
+    EXPECT_EQ(state->navigation.state.segment, 1);
+    EXPECT_EQ(windowText(state->searchBox), L"");
+    ASSERT_TRUE(realClick(playbookItemData(0)));
+    EXPECT_TRUE(state->playbookTabOpen);
+    closePlaybookTab(state->playbook);
+    EXPECT_FALSE(state->playbookTabOpen);
+}
+
 TEST_F(NavigationWindow, FavoritesRecentsAndTheContextMenu) {
     ASSERT_NE(state, nullptr);
     const int64_t cmd = toolIndex(u"builtin.cmd");
