@@ -209,6 +209,25 @@ protected:
         pump(50);
         return result;
     }
+    // The tool context menu, read while it is open and then dismissed.
+    std::vector<std::u16string> contextMenu(int64_t tool) {
+        static std::vector<std::u16string> captured;
+        captured.clear();
+        SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            HWND popup = FindWindowW(L"#32768", nullptr);
+            HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+            for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[128] = {};
+                GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+                captured.push_back(fromWide(text));
+            }
+            EndMenu();
+        });
+        treeNotify(tool, NM_RCLICK);
+        EXPECT_EQ(state->navigation.state.contextTool, tool);
+        return captured;
+    }
     int64_t toolIndex(const std::u16string& id) {
         for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
             if (state->catalog.tools[i].id == id) return int64_t(i);
@@ -324,23 +343,27 @@ TEST_F(NavigationWindow, FavoritesRecentsAndTheContextMenu) {
     EXPECT_EQ(topTexts().front(), u"\u2B50 收藏夹 (1)");
     EXPECT_NE(fileBytes(configPath).find("builtin.cmd"), std::string::npos);
 
-    // The context menu, read while it is open and then dismissed.
-    static std::vector<std::u16string> captured;
-    captured.clear();
-    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        HWND popup = FindWindowW(L"#32768", nullptr);
-        HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
-        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[128] = {};
-            GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-            captured.push_back(fromWide(text));
-        }
-        EndMenu();
-    });
-    treeNotify(cmd, NM_RCLICK);
-    EXPECT_EQ(captured, (std::vector<std::u16string>{uiText(82), uiText(83), uiText(84), u"", uiText(87), uiText(93),
-                                                      uiText(94)}));
+    // The context menus of a built-in, a not-installed external and a custom tool.
+    EXPECT_EQ(contextMenu(cmd), (std::vector<std::u16string>{uiText(82), uiText(83), uiText(84), u"", uiText(87),
+                                                              uiText(93), uiText(94)}));
+    int64_t external = -1;
+    for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
+        if (state->catalog.tools[i].isExternal && !state->catalog.tools[i].isInstalled) external = int64_t(i);
+    }
+    ASSERT_GE(external, 0);
+    EXPECT_EQ(contextMenu(external), (std::vector<std::u16string>{uiText(88), u"", uiText(86), uiText(93), uiText(94)}));
+    ToolRecord custom;
+    custom.id = u"e2e.custom";
+    custom.name = u"e2e custom";
+    custom.path = u"C:\\nowhere\\gone.exe";
+    custom.type = ToolType::Exe;
+    custom.isCustom = true;
+    state->catalog.tools.push_back(custom);
+    rebuildTree(state->navigation);
+    EXPECT_EQ(contextMenu(int64_t(state->catalog.tools.size() - 1)),
+              (std::vector<std::u16string>{uiText(82), uiText(83), u"", uiText(86), uiText(93), uiText(94), u"",
+                                           uiText(85)}));
+    state->navigation.state.contextTool = cmd;
 
     SendMessageW(window, WM_COMMAND, kToolMenuFavorite, 0);
     EXPECT_TRUE(state->settings.favorites.empty());
