@@ -108,8 +108,19 @@ bool firstArgumentIs(const std::vector<std::u16string>& args, std::initializer_l
     return false;
 }
 
+// The argument as the program sees it: the C runtime drops double quotes, so
+// "/f" in quotes is still /f.
+std::u16string withoutQuotes(const std::u16string& arg) {
+    std::u16string out;
+    for (char16_t c : arg) {
+        if (c != u'"') out += c;
+    }
+    return out;
+}
+
 // chkdsk switches may be glued ("/f/r", "c:/f") and carry values ("/L:5000").
-bool chkdskArgumentRepairs(const std::u16string& arg) {
+bool chkdskArgumentRepairs(const std::u16string& quoted) {
+    std::u16string arg = withoutQuotes(quoted);
     static const char16_t* const kRepairSwitches[] = {u"f",       u"r",         u"x",
                                                       u"b",       u"spotfix",   u"offlinescanandfix",
                                                       u"forceofflinefix", u"sdcleanup", u"freeorphanedchains",
@@ -130,7 +141,8 @@ bool chkdskArgumentRepairs(const std::u16string& arg) {
 }
 
 // route's -f flushes the table wherever it stands, also inside combined switches.
-bool routeArgumentFlushes(const std::u16string& arg) {
+bool routeArgumentFlushes(const std::u16string& quoted) {
+    std::u16string arg = withoutQuotes(quoted);
     return !arg.empty() && (arg[0] == u'-' || arg[0] == u'/') && arg.find(u'f') != std::u16string::npos;
 }
 

@@ -105,6 +105,8 @@ TEST(Allowlist, ChkdskRefusesEveryRepairSwitch) {
         {u"cmd", u"chkdsk /freeorphanedchains", repair},
         {u"cmd", u"chkdsk /markclean", repair},
         {u"cmd", u"chkdsk.exe d: /x", repair},
+        {u"cmd", u"chkdsk c: \"/f\"", repair},  // quotes are dropped before chkdsk sees them
+        {u"cmd", u"chkdsk \"c:/r\"", repair},
     });
 }
 
@@ -114,6 +116,8 @@ TEST(Allowlist, RoutePrintRefusesFlushAnywhere) {
         {u"cmd", u"route print -F", u"route 仅允许 print"},
         {u"cmd", u"route print /f", u"route 仅允许 print"},
         {u"cmd", u"route print -4 -pf", u"route 仅允许 print"},
+        {u"cmd", u"route print \"-f\"", u"route 仅允许 print"},
+        {u"cmd", u"route print \"\"/f", u"route 仅允许 print"},
         {u"cmd", u"route print 10.*", nullptr},
         {u"cmd", u"route print if", nullptr},  // not a switch
     });
