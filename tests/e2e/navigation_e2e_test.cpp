@@ -583,6 +583,31 @@ TEST_F(NavigationWindow, DesktopShortcutsReadBack) {
     const std::wstring onDesktop = desktop + L"\\" + std::wstring(wstr(tool.name)) + L".lnk";
     EXPECT_NE(GetFileAttributesW(onDesktop.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(onDesktop.c_str());
+
+    // A URI tool cannot be pinned: the explanation, and no file to show.
+    ToolRecord uriTool = uri;
+    uriTool.id = u"e2e.uri";
+    state->catalog.tools.push_back(uriTool);
+    state->navigation.state.contextTool = int64_t(state->catalog.tools.size() - 1);
+    static std::wstring boxText;
+    boxText.clear();
+    SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND box = FindWindowW(L"#32770", nullptr);
+        if (!box) return;
+        EnumChildWindows(
+            box,
+            [](HWND child, LPARAM) {
+                wchar_t name[32] = {};
+                GetClassNameW(child, name, 32);
+                if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextLengthW(child) > 20) boxText = windowText(child);
+                return TRUE;
+            },
+            0);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(window, WM_COMMAND, kToolMenuPin, 0);
+    EXPECT_EQ(fromWide(boxText.c_str()), uiText(98));
 }
 
 }  // namespace
