@@ -17,6 +17,7 @@ std::vector<std::u16string> ids(const std::vector<ToolRecord>& tools) {
 }
 
 TEST_F(DataPack, EmbeddedCopyWhenNoFileAnywhere) {
+    REQUIRE_EMBEDDED_PACKS();
     std::u16string label = u"unset";
     auto document = loadDataPack(kBuiltinToolsPack, &label);
     ASSERT_TRUE(document);
@@ -28,6 +29,7 @@ TEST_F(DataPack, EmbeddedCopyWhenNoFileAnywhere) {
 }
 
 TEST_F(DataPack, DataDirFileWinsAndIsLabelledWithItsPath) {
+    REQUIRE_EMBEDDED_PACKS();
     std::u16string dir = makeDir(u"data");
     std::u16string file = platform::joinPath(dir, u"builtin-tools.json");
     ASSERT_TRUE(writeWholeFile(file, kProbe));
@@ -44,6 +46,7 @@ TEST_F(DataPack, DataDirFileWinsAndIsLabelledWithItsPath) {
 }
 
 TEST_F(DataPack, UnusableCandidatesFallBackToTheEmbeddedCopy) {
+    REQUIRE_EMBEDDED_PACKS();
     struct Case {
         const char* bytes;
         const char* why;
@@ -115,6 +118,7 @@ TEST_F(DataPack, PerUserFileIsUsedWhenTheDataDirHasNone) {
 }
 
 TEST_F(DataPack, BrokenFirstCandidateDoesNotReachTheSecond) {
+    REQUIRE_EMBEDDED_PACKS();
     REQUIRE_PER_USER_REDIRECT();
     std::u16string dir = makeDir(u"data");
     platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);

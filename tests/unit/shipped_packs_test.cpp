@@ -7,6 +7,7 @@
 #include "data/data_pack.h"
 #include "data/text.h"
 #include "platform/platform.h"
+#include "tests/unit/sandbox.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ const std::set<std::u16string> kAdmin = {
     u"rstrui", u"mdsched", u"sfc", u"dism", u"msconfig", u"regedit", u"optionalfeatures"};
 
 TEST(ShippedPacks, BuiltinIdsOrderCategoriesAndAdminFlags) {
+    REQUIRE_EMBEDDED_PACKS();
     JsonValue doc = shippedPack(kBuiltinToolsPack);
     EXPECT_EQ(getString(doc, u"version"), u"1.0");
     EXPECT_EQ(getString(doc, u"dataVersion"), u"0.0.4");
@@ -71,6 +73,7 @@ TEST(ShippedPacks, BuiltinIdsOrderCategoriesAndAdminFlags) {
 }
 
 TEST(ShippedPacks, BuiltinTypesTargetsAndTexts) {
+    REQUIRE_EMBEDDED_PACKS();
     JsonValue doc = shippedPack(kBuiltinToolsPack);
     const JsonValue* list = findMember(doc, u"tools");
     ASSERT_TRUE(isKind(list, JsonKind::Array));
@@ -114,6 +117,7 @@ TEST(ShippedPacks, BuiltinTypesTargetsAndTexts) {
 }
 
 TEST(ShippedPacks, ExternalToolsAreLinksOnly) {
+    REQUIRE_EMBEDDED_PACKS();
     JsonValue doc = shippedPack(kExternalToolsPack);
     EXPECT_EQ(getString(doc, u"dataVersion"), u"0.0.4");
     EXPECT_FALSE(getString(doc, u"note").empty());
