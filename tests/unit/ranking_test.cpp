@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "data/json.h"
@@ -7,6 +8,7 @@
 #include "data/tool_record.h"
 #include "platform/platform.h"
 #include "playbooks/playbook.h"
+#include "search/lexicon.h"
 #include "search/ranking.h"
 
 namespace {
@@ -194,6 +196,88 @@ TEST(ShippedCatalog, PinyinInitialTags) {
     };
     EXPECT_EQ(scoreOf(u"jsj"), 0);
     EXPECT_EQ(scoreOf(u"jsjgl"), 20);
+}
+
+// The scoring written out plainly, one lower-cased copy per use, to check the
+// prepared-query implementation against on many queries.
+std::vector<ScoredIndex> plainSearchTools(const std::u16string& query, const std::vector<ToolRecord>& tools,
+                                          size_t limit) {
+    std::u16string q = lowerAscii(query);
+    std::vector<ScoredIndex> hits;
+    if (q.empty()) return hits;
+    for (size_t i = 0; i < tools.size(); ++i) {
+        const ToolRecord& t = tools[i];
+        int32_t s = 0;
+        std::u16string n = lowerAscii(t.name), f = lowerAscii(t.fileName);
+        if (n.size() >= 2 && containsText(q, n)) s += 50;
+        if (!f.empty() && containsText(q, f)) s += 45;
+        for (const auto& tag : t.tags)
+            if (containsText(q, lowerAscii(tag))) s += 20;
+        auto alias = toolAliases().find(t.id);
+        if (alias != toolAliases().end())
+            for (const auto& a : alias->second)
+                if (containsText(q, a)) {
+                    s += 60;
+                    break;
+                }
+        for (const auto& rule : symptomRules()) {
+            bool fires = false;
+            for (const auto& k : rule.keywords) fires = fires || containsText(q, k);
+            if (!fires) continue;
+            for (const auto& c : rule.categories)
+                if (t.category == c) {
+                    s += 15;
+                    break;
+                }
+            for (const auto& h : rule.fileHints)
+                if (containsText(f, h)) {
+                    s += 35;
+                    break;
+                }
+        }
+        if (s > 0) hits.push_back({i, s});
+    }
+    std::stable_sort(hits.begin(), hits.end(), [](const ScoredIndex& a, const ScoredIndex& b) { return a.score > b.score; });
+    if (hits.size() > limit) hits.resize(limit);
+    return hits;
+}
+
+std::vector<uint64_t> plainFilterTools(const std::u16string& query, const std::vector<ToolRecord>& tools) {
+    std::u16string q = lowerAscii(query);
+    auto in = [&](const std::u16string& text) { return q.empty() || containsText(lowerAscii(text), q); };
+    std::vector<uint64_t> kept;
+    for (size_t i = 0; i < tools.size(); ++i) {
+        const ToolRecord& t = tools[i];
+        bool match = in(t.name) || (!t.nameEn.empty() && in(t.nameEn)) ||
+                     (!t.descriptionEn.empty() && in(t.descriptionEn)) || in(t.fileName);
+        for (const auto& tag : t.tags) match = match || in(tag);
+        if (match) kept.push_back(i);
+    }
+    return kept;
+}
+
+TEST(ShippedCatalog, SameResultsAsThePlainScoring) {
+    const auto tools = shippedTools();
+    std::vector<std::u16string> words;
+    for (const auto& rule : symptomRules()) words.insert(words.end(), rule.keywords.begin(), rule.keywords.end());
+    for (const auto& [id, aliases] : toolAliases()) words.insert(words.end(), aliases.begin(), aliases.end());
+    for (const auto& t : tools) {
+        words.insert(words.end(), {t.name, t.nameEn, t.fileName});
+        words.insert(words.end(), t.tags.begin(), t.tags.end());
+    }
+    std::vector<std::u16string> queries;
+    for (size_t i = 0; i < words.size(); i += 5) {
+        std::u16string upper = words[i];
+        for (auto& c : upper)
+            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+        queries.push_back(upper.substr(0, upper.size() / 2 + 1));
+        queries.push_back(upper + u" " + words[(i * 7919) % words.size()] + words[(i * 104729) % words.size()]);
+    }
+    for (const auto& query : queries) {
+        ASSERT_EQ(describe(searchTools(query, tools, 5), tools), describe(plainSearchTools(query, tools, 5), tools))
+            << wideToUtf8(query);
+        ASSERT_EQ(filterTools(query, tools), plainFilterTools(query, tools)) << wideToUtf8(query);
+    }
 }
 
 TEST(ShippedPlaybooks, WorkedExamples) {
