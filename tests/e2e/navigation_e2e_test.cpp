@@ -446,6 +446,13 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     EXPECT_FALSE(state->playbook.buttons[3].enabled);
     EXPECT_FALSE(state->playbook.buttons[5].visible);
 
+    // Plain lines follow a theme change; the coloured ones keep their colours.
+    for (int command : {1023, 1022}) {
+        runMenuCommand(*state, command);
+        EXPECT_EQ(state->playbook.lines[1].color, state->colors.terminalText) << command;
+        EXPECT_EQ(state->playbook.lines[0].color, COLORREF(0xDC6824)) << command;
+    }
+
     clickPanel(1);
     clickPanel(1);
     EXPECT_EQ(state->playbook.current, 2);
