@@ -25,10 +25,31 @@ void lowerInto(std::u16string& out, std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[i] = foldAscii(text[i]);
 }
 
-// Does the lower-cased query contain lower(text)? Folds the text on the fly.
-bool queryContainsFolded(std::u16string_view q, std::u16string_view text) {
+// The lower-cased query with a 64-bit summary of the code units it holds: a
+// text with a unit missing from the summary cannot occur in the query, which
+// spares most of the searches.
+struct Query {
+    std::u16string text;
+    uint64_t units = 0;
+};
+
+inline uint64_t unitBit(char16_t c) {
+    return uint64_t{1} << (c & 63);
+}
+
+Query prepareText(const std::u16string& query) {
+    Query q{lowerAscii(query)};
+    for (char16_t c : q.text) q.units |= unitBit(c);
+    return q;
+}
+
+// Does the query contain lower(text)? Folds the text on the fly.
+bool queryContains(const Query& query, std::u16string_view text) {
+    const std::u16string_view q = query.text;
     const size_t n = text.size();
     if (n == 0 || n > q.size()) return false;
+    for (char16_t c : text)
+        if (!(query.units & unitBit(foldAscii(c)))) return false;
     const char16_t first = foldAscii(text[0]);
     for (size_t i = 0, last = q.size() - n; i <= last; ++i) {
         if (q[i] != first) continue;
@@ -60,6 +81,12 @@ bool containsAny(std::u16string_view haystack, const std::vector<std::u16string>
     return false;
 }
 
+bool queryContainsAny(const Query& query, const std::vector<std::u16string>& needles) {
+    for (const auto& needle : needles)
+        if (queryContains(query, needle)) return true;
+    return false;
+}
+
 // Highest score first, ties in list order, cut to limit. Positions are unique,
 // so (score desc, index asc) is a total order: a partial sort gives exactly
 // what a stable sort followed by the cut would.
@@ -83,12 +110,12 @@ struct QueryLexicon {
     bool anyFileHints = false;
 };
 
-QueryLexicon prepareQuery(std::u16string_view q) {
+QueryLexicon prepareLexicon(const Query& q) {
     QueryLexicon lex;
     for (const auto& [id, aliases] : toolAliases())
-        if (containsAny(q, aliases)) lex.aliasHitIds.push_back(&id);
+        if (queryContainsAny(q, aliases)) lex.aliasHitIds.push_back(&id);
     for (const auto& rule : symptomRules()) {
-        if (!containsAny(q, rule.keywords)) continue;
+        if (!queryContainsAny(q, rule.keywords)) continue;
         lex.firingRules.push_back(&rule);
         if (!rule.fileHints.empty()) lex.anyFileHints = true;
         for (size_t c = 0; c < rule.categories.size(); ++c) {
@@ -129,9 +156,9 @@ bool containsText(std::u16string_view haystack, std::u16string_view needle) {
 
 std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vector<ToolRecord>& tools,
                                      size_t limit) {
-    const std::u16string q = lowerAscii(query);
-    if (q.empty()) return {};
-    const QueryLexicon lex = prepareQuery(q);
+    const Query q = prepareText(query);
+    if (q.text.empty()) return {};
+    const QueryLexicon lex = prepareLexicon(q);
 
     std::vector<ScoredIndex> hits;
     hits.reserve(tools.size());
@@ -139,10 +166,10 @@ std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vec
     for (size_t i = 0; i < tools.size(); ++i) {
         const ToolRecord& tool = tools[i];
         int32_t s = 0;
-        if (tool.name.size() >= 2 && queryContainsFolded(q, tool.name)) s += kNameBonus;
-        if (queryContainsFolded(q, tool.fileName)) s += kFileBonus;
+        if (tool.name.size() >= 2 && queryContains(q, tool.name)) s += kNameBonus;
+        if (queryContains(q, tool.fileName)) s += kFileBonus;
         for (const auto& tag : tool.tags)
-            if (queryContainsFolded(q, tag)) s += kToolTagBonus;
+            if (queryContains(q, tag)) s += kToolTagBonus;
         if (!lex.aliasHitIds.empty() && hasAliasHit(lex, tool.id)) s += kAliasBonus;
         for (const auto& [category, bonus] : lex.categoryBonus)
             if (tool.category == *category) s += bonus;
@@ -159,20 +186,20 @@ std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vec
 
 std::vector<ScoredIndex> searchPlaybooks(const std::u16string& query, const std::vector<Playbook>& playbooks,
                                          size_t limit) {
-    const std::u16string q = lowerAscii(query);
-    if (q.empty()) return {};
+    const Query q = prepareText(query);
+    if (q.text.empty()) return {};
     std::vector<ScoredIndex> hits;
     for (size_t i = 0; i < playbooks.size(); ++i) {
         const Playbook& playbook = playbooks[i];
         int32_t s = 0;
         for (const auto& tag : playbook.tags)
-            if (queryContainsFolded(q, tag)) s += kPlaybookTagBonus;
-        if (queryContainsFolded(q, playbook.summary)) s += kSummaryBonus;
+            if (queryContains(q, tag)) s += kPlaybookTagBonus;
+        if (queryContains(q, playbook.summary)) s += kSummaryBonus;
         // "U盘/移动硬盘不识别" is matched by its first half only.
         std::u16string_view title = playbook.title;
         title = title.substr(0, title.find(u'/'));
         while (!title.empty() && title.back() == u' ') title.remove_suffix(1);
-        if (title.size() >= 2 && queryContainsFolded(q, title)) s += kTitleBonus;
+        if (title.size() >= 2 && queryContains(q, title)) s += kTitleBonus;
         if (s > 0) hits.push_back({static_cast<uint64_t>(i), s});
     }
     rankAndCut(hits, limit);
