@@ -1,5 +1,6 @@
 #include "launcher/catalog.h"
 
+#include "data/custom_tools.h"
 #include "data/data_pack.h"
 
 std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin, std::vector<ToolRecord> external,
@@ -23,3 +24,5 @@ Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
     catalog.playbooks = loadPlaybookPack();
     return catalog;
 }
+
+Catalog loadCatalog() { return loadCatalog(loadCustomTools()); }

@@ -19,5 +19,7 @@ std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin,
                                          const std::vector<ToolRecord>& custom,
                                          const ResolutionProbes& probes = systemProbes());
 
-// Reads the packs now (files replaced on disk take effect here).
+// Reads the packs and the custom tools file now (files replaced on disk take
+// effect here).
+Catalog loadCatalog();
 Catalog loadCatalog(const std::vector<ToolRecord>& customTools);
