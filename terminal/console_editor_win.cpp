@@ -4,6 +4,7 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ constexpr LPARAM kTextLimit = 268435456;
 // so that other messages get their turn during a flood of output.
 constexpr UINT WM_TERMINAL_CONTINUE = WM_APP + 11;
 constexpr DWORD kOutputSliceMs = 40;
-constexpr size_t kSliceChars = 64 * 1024;
+constexpr size_t kSliceChars = 16 * 1024;
 
 enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave };
 
@@ -237,6 +238,19 @@ void reverseSearchDialog(Terminal& t) {
     reverseSearchHistory(t, query);
 }
 
+// The parent refuses changes to protected text; a rich edit that does not
+// report them (older or foreign implementations) is held back here as well.
+bool touchesTranscript(const Terminal& t, WPARAM key, bool ctrl) {
+    CHARRANGE range = selection(t);
+    bool startsInOutput = range.cpMin < t.inputStart;
+    switch (key) {
+        case VK_BACK: return startsInOutput || (range.cpMin == range.cpMax && range.cpMin <= t.inputStart);
+        case VK_DELETE: return startsInOutput;
+        case 'X': return ctrl && startsInOutput;
+    }
+    return false;
+}
+
 bool onKeyDown(Terminal& t, WPARAM key) {
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool shift = GetKeyState(VK_SHIFT) < 0;
@@ -251,7 +265,7 @@ bool onKeyDown(Terminal& t, WPARAM key) {
         case VK_UP: if (selection(t).cpMin < t.inputStart) return false; historyBack(t); return true;
         case VK_DOWN: if (selection(t).cpMin < t.inputStart) return false; historyForward(t); return true;
     }
-    return false;
+    return touchesTranscript(t, key, ctrl);
 }
 
 bool onChar(Terminal& t, WPARAM code) {
@@ -318,6 +332,10 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             makeInsertionEditable(t);
             break;
         case WM_PASTE: pasteIntoInput(t); return 0;
+        case WM_CUT:
+        case WM_CLEAR:
+            if (selection(t).cpMin < t.inputStart) return 0;
+            break;
         case WM_CONTEXTMENU: onContextMenu(t, lParam); return 0;
         case WM_TIMER:
             if (wParam != kPromptTimer) break;
@@ -334,6 +352,70 @@ std::u16string currentDirectory() {
     wchar_t buffer[260] = {};
     DWORD length = GetCurrentDirectoryW(260, buffer);
     return length > 0 && length < 260 ? fromWide(buffer, length) : std::u16string();
+}
+
+struct StreamSource {
+    const std::string* bytes;
+    size_t offset;
+};
+
+DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    size_t count = source->bytes->size() - source->offset;
+    if (count > size_t(wanted)) count = size_t(wanted);
+    std::memcpy(buffer, source->bytes->data() + source->offset, count);
+    source->offset += count;
+    *given = LONG(count);
+    return 0;
+}
+
+void appendRtfText(std::string& rtf, const std::u16string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\r' || (c == u'\n' && (i == 0 || text[i - 1] != u'\r'))) {
+            rtf += "\\par\n";
+        } else if (c == u'\n') {
+            // the LF of a CR LF pair: the CR made the paragraph
+        } else if (c == u'\t') {
+            rtf += "\\tab ";
+        } else if (c == u'\\' || c == u'{' || c == u'}') {
+            rtf += '\\';
+            rtf += char(c);
+        } else if (c < 0x80) {
+            rtf += char(c);
+        } else {
+            rtf += "\\u" + std::to_string(int(int16_t(c))) + "?";
+        }
+    }
+}
+
+// Runs as one RTF stream replacing the selection, in the control's own font,
+// so that only colour and weight differ from typed text.
+void streamRunsIn(Terminal& t, const std::vector<const OutputRun*>& runs) {
+    CHARFORMAT2W base = {};
+    base.cbSize = sizeof base;
+    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&base));
+    std::vector<Rgb> colors;
+    auto colorIndex = [&colors](Rgb color) {
+        for (size_t i = 0; i < colors.size(); ++i)
+            if (colors[i] == color) return i + 1;
+        colors.push_back(color);
+        return colors.size();
+    };
+    std::string body;
+    for (const OutputRun* run : runs) {
+        body += "\\cf" + std::to_string(colorIndex(run->color)) + (run->bold ? "\\b " : "\\b0 ");
+        appendRtfText(body, run->text);
+    }
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset1 ";
+    appendRtfText(rtf, fromWide(base.szFaceName));
+    rtf += ";}}{\\colortbl;";
+    for (const Rgb& c : colors)
+        rtf += "\\red" + std::to_string(c.r) + "\\green" + std::to_string(c.g) + "\\blue" + std::to_string(c.b) + ";";
+    rtf += "}\\f0\\fs" + std::to_string(base.yHeight / 10) + " " + body + "}";
+    StreamSource source = {&rtf, 0};
+    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, readStream};
+    SendMessageW(t.editor, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 void freeQueuedOutput(Terminal& t) {
@@ -437,22 +519,35 @@ void insertOutput(Terminal& t, const std::u16string& text, COLORREF color, bool 
 }
 
 void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
-    bool any = false;
-    for (const OutputRun& run : runs) any = any || !run.text.empty();
-    if (!any || !t.editor) return;
+    std::vector<const OutputRun*> shown;
+    for (const OutputRun& run : runs)
+        if (!run.text.empty()) shown.push_back(&run);
+    if (shown.empty() || !t.editor) return;
     CHARRANGE user = selection(t);
     LONG oldStart = t.inputStart;
     t.allowEdit = true;
-    for (const OutputRun& run : runs) {
-        if (run.text.empty()) continue;
-        select(t, t.inputStart, t.inputStart);
-        setSelectionFormat(t, toColorRef(run.color), run.bold, true);
-        SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(run.text)));
-        t.inputStart = selection(t).cpMax;
-        size_t last = run.text.find_last_not_of(u" \t");
-        if (last != std::u16string::npos) t.outputEndsWithPrompt = run.text[last] == u'>';
-    }
     select(t, t.inputStart, t.inputStart);
+    if (shown.size() == 1) {
+        setSelectionFormat(t, toColorRef(shown[0]->color), shown[0]->bold, true);
+        SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(shown[0]->text)));
+    } else {
+        // One formatted stream instead of a format change and an insertion per run:
+        // the control lays out once.
+        streamRunsIn(t, shown);
+        LONG end = selection(t).cpMax;
+        select(t, t.inputStart, end);
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_PROTECTED;
+        format.dwEffects = CFE_PROTECTED;
+        SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        select(t, end, end);
+    }
+    t.inputStart = selection(t).cpMax;
+    for (const OutputRun* run : shown) {
+        size_t last = run->text.find_last_not_of(u" \t");
+        if (last != std::u16string::npos) t.outputEndsWithPrompt = run->text[last] == u'>';
+    }
     setSelectionFormat(t, t.defaultColor, false, false);
     // Keep the caret where the user left it inside the input line.
     if (user.cpMin > oldStart) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class ShellKind : uint32_t { Cmd = 0, PowerShell = 1 };
+#include "data/settings.h"  // ShellKind
 
 // The exact command line started for a kind.
 std::u16string shellCommandLine(ShellKind kind);

@@ -1,0 +1,617 @@
+// Real terminals with real CMD shells, hosted in a window of this program and
+// driven with window messages: keys, clipboard, dialogs, tabs and output.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <richedit.h>
+#include <tlhelp32.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "data/files.h"
+#include "platform/win_text.h"
+#include "terminal/terminal_tabs.h"
+#include "ui/input_dialog.h"
+
+namespace {
+
+constexpr wchar_t kHostClass[] = L"TerminalE2EHost";
+constexpr DWORD kWaitMs = 15000;
+constexpr UINT WM_PROBE = WM_APP + 50;
+
+// The host's message handling: EN_PROTECTED and the responsiveness probe.
+struct Host {
+    HWND window = nullptr;
+    TerminalTabs tabs;
+    std::atomic<long long> worstProbeMicros{0};
+};
+
+long long nowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (host && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
+        return answerProtectedNotification(host->tabs, reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
+    if (host && message == WM_PROBE) {
+        long long waited = nowMicros() - static_cast<long long>(lParam);
+        if (waited > host->worstProbeMicros) host->worstProbeMicros = waited;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool waitUntil(DWORD ms, const std::function<bool()>& done) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        pumpMessages();
+        if (done()) return true;
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(5);
+    }
+}
+
+void pumpFor(DWORD ms) {
+    waitUntil(ms, [] { return false; });
+}
+
+void pressKey(HWND editor, WPARAM key, BYTE modifier = 0) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE saved = modifier ? keys[modifier] : 0;
+    if (modifier) keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(editor, WM_KEYDOWN, key, 1);
+    if (modifier) keys[modifier] = saved;
+    SetKeyboardState(keys);
+    SendMessageW(editor, WM_KEYUP, key, 0xC0000001);
+}
+
+void typeText(HWND editor, const std::u16string& text) {
+    for (char16_t c : text) SendMessageW(editor, WM_CHAR, WPARAM(c), 1);
+}
+
+void setClipboard(HWND owner, const std::u16string& text) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    auto* target = static_cast<char16_t*>(GlobalLock(memory));
+    std::copy(text.begin(), text.end(), target);
+    target[text.size()] = 0;
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+std::u16string clipboard(HWND owner) {
+    std::u16string text;
+    if (!OpenClipboard(owner)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = fromWide(static_cast<const wchar_t*>(GlobalLock(data)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::string narrow(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+}
+
+size_t countOf(const std::u16string& text, const std::u16string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
+CHARRANGE selectionOf(HWND editor) {
+    CHARRANGE range = {};
+    SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+std::u16string tabLabel(HWND tabControl, int index) {
+    wchar_t buffer[128] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = 128;
+    SendMessageW(tabControl, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    return fromWide(buffer);
+}
+
+// Answers the next modal input dialog with the given caption from another
+// thread: fills the text box and presses OK (or Cancel).
+std::thread answerDialog(const std::u16string& caption, const std::u16string& text, bool ok = true) {
+    return std::thread([caption, text, ok] {
+        for (int i = 0; i < 1000; ++i) {
+            HWND dialog = FindWindowW(L"#32770", wstr(caption));
+            if (dialog && IsWindowVisible(dialog)) {
+                SetDlgItemTextW(dialog, 1000, wstr(text));
+                PostMessageW(dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+}
+
+bool processAlive(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return false;
+    bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return alive;
+}
+
+std::vector<DWORD> childrenOf(DWORD parent) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
+}
+
+std::u16string tempPath(const std::u16string& name) {
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    return fromWide(dir) + name;
+}
+
+class TerminalE2E : public ::testing::Test {
+protected:
+    Host host;
+
+    void SetUp() override {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        static bool registered = [instance] {
+            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
+            InitCommonControlsEx(&controls);
+            WNDCLASSEXW windowClass = {};
+            windowClass.cbSize = sizeof windowClass;
+            windowClass.lpfnWndProc = hostProc;
+            windowClass.hInstance = instance;
+            windowClass.lpszClassName = kHostClass;
+            return RegisterClassExW(&windowClass) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        host.window = CreateWindowExW(0, kHostClass, L"terminal-e2e", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                      900, 600, nullptr, nullptr, instance, nullptr);
+        ASSERT_NE(host.window, nullptr);
+        SetWindowLongPtrW(host.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
+        host.tabs.owner = host.window;
+        host.tabs.instance = instance;
+        host.tabs.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30,
+                                               host.window, nullptr, instance, nullptr);
+        host.tabs.fixedTabCount = 2;
+        for (const wchar_t* label : {L"Activity", L"Assistant"}) {
+            TCITEMW item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<wchar_t*>(label);
+            int at = int(SendMessageW(host.tabs.tabControl, TCM_GETITEMCOUNT, 0, 0));
+            SendMessageW(host.tabs.tabControl, TCM_INSERTITEMW, WPARAM(at), reinterpret_cast<LPARAM>(&item));
+        }
+        host.tabs.layoutRightPane = [this] {
+            for (TerminalEntry& entry : host.tabs.terminals) MoveWindow(entry.terminal->editor, 0, 30, 880, 520, TRUE);
+        };
+    }
+
+    void TearDown() override {
+        destroyAllTerminals(host.tabs);
+        if (host.window) DestroyWindow(host.window);
+        pumpMessages();
+    }
+
+    Terminal& openReadyTerminal(ShellKind kind = ShellKind::Cmd) {
+        int index = openTerminalTab(host.tabs, kind);
+        EXPECT_GE(index, 2);
+        Terminal& t = *host.tabs.terminals.back().terminal;
+        host.tabs.layoutRightPane();
+        EXPECT_TRUE(waitUntil(kWaitMs, [&] {
+            return t.outputChunks > 0 && t.outputEndsWithPrompt && !t.syntheticPromptShown;
+        })) << "no prompt from the shell";
+        return t;
+    }
+
+    // Runs a typed command and waits until the marker shows `times` times.
+    bool run(Terminal& t, const std::u16string& command, const std::u16string& marker, size_t times = 2) {
+        typeText(t.editor, command);
+        pressKey(t.editor, VK_RETURN);
+        return waitUntil(kWaitMs, [&] {
+            return countOf(terminalText(t), marker) >= times && t.outputEndsWithPrompt;
+        });
+    }
+};
+
+TEST_F(TerminalE2E, TypedCommandRunsOnceEchoedAndLandsInHistory) {
+    Terminal& t = openReadyTerminal();
+    typeText(t.editor, u"echo WRE2EONE");
+    EXPECT_EQ(terminalInputLine(t), u"echo WRE2EONE");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRE2EONE") >= 2 && t.outputEndsWithPrompt; }));
+    pumpFor(300);
+    std::u16string text = terminalText(t);
+    // The shell's own echo of the line is suppressed: the command shows once.
+    EXPECT_EQ(countOf(text, u"echo WRE2EONE"), 1u) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(u"\r\nWRE2EONE\r\n"), std::u16string::npos);
+    EXPECT_TRUE(terminalInputLine(t).empty());
+
+    ASSERT_TRUE(run(t, u"echo WRE2ETWO", u"WRE2ETWO"));
+    typeText(t.editor, u"  ");
+    pressKey(t.editor, VK_RETURN);  // blank: sent, not stored
+    ASSERT_TRUE(run(t, u"echo WRE2ETWO", u"WRE2ETWO", 4));  // repeated: stored once
+    EXPECT_EQ(t.history, (std::vector<std::u16string>{u"echo WRE2EONE", u"echo WRE2ETWO"}));
+
+    pressKey(t.editor, VK_UP);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRE2ETWO");
+    pressKey(t.editor, VK_UP);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRE2EONE");
+    pressKey(t.editor, VK_UP);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRE2EONE");
+    pressKey(t.editor, VK_DOWN);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRE2ETWO");
+    pressKey(t.editor, VK_DOWN);
+    EXPECT_TRUE(terminalInputLine(t).empty());
+}
+
+TEST_F(TerminalE2E, TranscriptIsProtectedAndTypingLandsInTheInputLine) {
+    Terminal& t = openReadyTerminal();
+    ASSERT_TRUE(run(t, u"echo WRPROT", u"WRPROT"));
+    pumpFor(200);
+    std::u16string before = terminalText(t);
+    LONG start = t.inputStart;
+
+    SendMessageW(t.editor, EM_SETSEL, WPARAM(start), LPARAM(start));
+    pressKey(t.editor, VK_BACK);
+    SendMessageW(t.editor, WM_CHAR, 8, 1);
+    pressKey(t.editor, VK_DELETE);
+    EXPECT_EQ(terminalText(t), before) << "Backspace at the start of the input line changed the transcript";
+
+    SendMessageW(t.editor, EM_SETSEL, 0, 5);
+    pressKey(t.editor, VK_DELETE);
+    SendMessageW(t.editor, WM_CUT, 0, 0);
+    EXPECT_EQ(terminalText(t), before) << "the output was cut or deleted";
+
+    SendMessageW(t.editor, EM_SETSEL, 0, 5);
+    typeText(t.editor, u"xy");
+    EXPECT_EQ(terminalInputLine(t), u"xy");
+    EXPECT_EQ(terminalText(t), before + u"xy");
+
+    pressKey(t.editor, VK_BACK);
+    EXPECT_EQ(terminalInputLine(t), u"x");
+    SendMessageW(t.editor, WM_CHAR, VK_TAB, 1);
+    SendMessageW(t.editor, WM_CHAR, VK_ESCAPE, 1);
+    EXPECT_EQ(terminalInputLine(t), u"x");
+}
+
+TEST_F(TerminalE2E, ReverseSearchAndFindThroughTheirDialogs) {
+    Terminal& t = openReadyTerminal();
+    ASSERT_TRUE(run(t, u"echo WRFINDAA one", u"WRFINDAA"));
+    ASSERT_TRUE(run(t, u"echo wrfindbb", u"wrfindbb"));
+    ASSERT_TRUE(run(t, u"echo WRFINDAA two", u"WRFINDAA", 4));
+
+    std::thread answer = answerDialog(builtinTerminalText(29), u"wrfindaa");
+    pressKey(t.editor, 'R', VK_CONTROL);
+    answer.join();
+    EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA two");
+    answer = answerDialog(builtinTerminalText(29), u"wrfindaa");
+    pressKey(t.editor, 'R', VK_CONTROL);
+    answer.join();
+    EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one");
+    answer = answerDialog(builtinTerminalText(29), u"no such thing", false);
+    pressKey(t.editor, 'R', VK_CONTROL);
+    answer.join();
+    EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one") << "Cancel changed the input line";
+    replaceInput(t, u"");
+
+    SendMessageW(t.editor, EM_SETSEL, 0, 0);
+    answer = answerDialog(builtinTerminalText(27), u"WRFINDBB");
+    pressKey(t.editor, 'F', VK_CONTROL);
+    answer.join();
+    CHARRANGE first = selectionOf(t.editor);
+    EXPECT_EQ(first.cpMax - first.cpMin, 8);
+    EXPECT_EQ(t.lastFind, u"WRFINDBB");
+    pressKey(t.editor, VK_F3);
+    CHARRANGE second = selectionOf(t.editor);
+    EXPECT_GT(second.cpMin, first.cpMin) << "F3 did not move to the next match";
+    pressKey(t.editor, VK_F3);
+    EXPECT_EQ(selectionOf(t.editor).cpMin, first.cpMin) << "the search did not wrap to the top";
+}
+
+TEST_F(TerminalE2E, PasteAndQuickEditRightClick) {
+    Terminal& t = openReadyTerminal();
+    setClipboard(host.window, u"echo WRPASTE");
+    SendMessageW(t.editor, EM_SETSEL, 0, 3);  // the caret guard moves the paste to the input line
+    pressKey(t.editor, VK_INSERT, VK_SHIFT);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRPASTE");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRPASTE") >= 2; }));
+
+    setQuickEdit(t, true);
+    FINDTEXTEXW find = {{0, -1}, L"WRPASTE", {0, 0}};
+    ASSERT_GE(SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)), 0);
+    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+    SendMessageW(t.editor, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(t.editor), MAKELPARAM(10, 10));
+    EXPECT_EQ(clipboard(host.window), u"WRPASTE");
+    CHARRANGE after = selectionOf(t.editor);
+    EXPECT_EQ(after.cpMin, find.chrgText.cpMax);
+    EXPECT_EQ(after.cpMax, find.chrgText.cpMax);
+    SendMessageW(t.editor, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(t.editor), MAKELPARAM(10, 10));
+    EXPECT_EQ(terminalInputLine(t), u"WRPASTE");
+
+    // Multi-line paste: one submission of CR-separated lines. (Wine's cmd runs
+    // only the first line of a multi-line pipe read, so only that is awaited.)
+    replaceInput(t, u"");
+    setClipboard(host.window, u"echo WRLINEA\r\necho WRLINEB");
+    pressKey(t.editor, 'V', VK_CONTROL);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRLINEA\recho WRLINEB");
+    pressKey(t.editor, VK_RETURN);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRLINEA") >= 2; }))
+        << narrow(terminalText(t));
+}
+
+TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
+    Terminal& t = openReadyTerminal();
+    std::u16string file = tempPath(u"wr-sgr-e2e.txt");
+    ASSERT_TRUE(writeWholeFile(
+        file, "plain \x1b[31mWRSGRRED\x1b[0m \x1b[1;38;5;46mWRSGRBOLD\x1b[0m \x1b[48;5;31mWRSGRBG\x1b[0m\r\n"));
+    typeText(t.editor, u"type \"" + file + u"\"");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"WRSGRBG") != std::u16string::npos; }));
+    pumpFor(200);
+    std::u16string text = terminalText(t);
+    EXPECT_EQ(text.find(u"\x1b"), std::u16string::npos);
+    EXPECT_NE(text.find(u"plain WRSGRRED WRSGRBOLD WRSGRBG"), std::u16string::npos);
+
+    auto formatAt = [&](const wchar_t* word) {
+        FINDTEXTEXW find = {{0, -1}, word, {0, 0}};
+        SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
+        SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof format;
+        SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format;
+    };
+    CHARFORMAT2W red = formatAt(L"WRSGRRED");
+    EXPECT_EQ(red.crTextColor, RGB(197, 15, 31));
+    EXPECT_TRUE(red.dwEffects & CFE_PROTECTED);
+    CHARFORMAT2W bold = formatAt(L"WRSGRBOLD");
+    EXPECT_EQ(bold.crTextColor, RGB(0, 255, 0));
+    EXPECT_TRUE(bold.dwEffects & CFE_BOLD);
+    EXPECT_EQ(formatAt(L"WRSGRBG").crTextColor, t.defaultColor);
+    DeleteFileW(wstr(file));
+
+    replaceInput(t, u"");
+    typeText(t.editor, u" CLS ");
+    pressKey(t.editor, VK_RETURN);
+    EXPECT_EQ(terminalText(t).find(u"WRSGRRED"), std::u16string::npos);
+    EXPECT_EQ(t.inputStart, 0);
+    pumpFor(500);
+    EXPECT_EQ(terminalText(t).find(u"WRSGRRED"), std::u16string::npos);
+}
+
+TEST_F(TerminalE2E, SubstitutePromptAppearsAfterSilenceAndGoesWithOutput) {
+    Terminal& t = openReadyTerminal();
+    insertOutput(t, u"no prompt here\r\n", t.defaultColor, false);
+    t.outputEndsWithPrompt = false;
+    SendMessageW(t.editor, WM_TIMER, 1, 0);  // the prompt timer fires
+    EXPECT_TRUE(t.syntheticPromptShown);
+    std::u16string text = terminalText(t);
+    ASSERT_GE(text.size(), t.prompt.size());
+    EXPECT_EQ(text.substr(text.size() - t.prompt.size()), t.prompt);
+    PostMessageW(t.editor, WM_TERMINAL_OUTPUT, 0, reinterpret_cast<LPARAM>(new std::u16string(u"later\r\n")));
+    pumpFor(50);
+    EXPECT_FALSE(t.syntheticPromptShown);
+    EXPECT_NE(terminalText(t).find(u"no prompt here\r\nlater\r\n"), std::u16string::npos);
+}
+
+TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
+    for (int i = 0; i < 3; ++i) openTerminalTab(host.tabs, ShellKind::Cmd);
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 2), u"CMD");
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"CMD 2");
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
+
+    Terminal& second = *host.tabs.terminals[1].terminal;
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return second.outputChunks > 0 && second.outputEndsWithPrompt; }));
+    typeText(second.editor, u"ping -n 60 127.0.0.1");
+    pressKey(second.editor, VK_RETURN);
+    DWORD shellId = GetProcessId(second.shell.process);
+    std::vector<DWORD> children;
+    waitUntil(kWaitMs, [&] { return !(children = childrenOf(shellId)).empty(); });
+    EXPECT_FALSE(children.empty()) << "ping did not start";
+
+    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
+    std::thread answer = answerDialog(builtinTerminalText(32), u"Build box");
+    renameCurrentTerminal(host.tabs);
+    answer.join();
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box");
+    answer = answerDialog(builtinTerminalText(32), u"", true);
+    renameCurrentTerminal(host.tabs);
+    answer.join();
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box") << "an empty name renamed the tab";
+
+    closeCurrentTerminal(host.tabs);
+    ASSERT_EQ(host.tabs.terminals.size(), 2u);
+    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"CMD 3");
+    EXPECT_FALSE(processAlive(shellId)) << "the shell outlived its tab";
+    for (DWORD child : children) EXPECT_FALSE(processAlive(child)) << "a command started by the shell outlived its tab";
+
+    EXPECT_EQ(openTerminalTab(host.tabs, ShellKind::Cmd), 4);
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
+
+    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 4, 0);
+    closeCurrentTerminal(host.tabs);
+    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3) << "the new last tab should be in front";
+    closeCurrentTerminal(host.tabs);
+    ASSERT_EQ(host.tabs.terminals.size(), 1u);
+    closeCurrentTerminal(host.tabs);
+    EXPECT_EQ(host.tabs.terminals.size(), 1u) << "the last terminal was closed";
+
+    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 1, 0);
+    answer = answerDialog(builtinTerminalText(32), u"Named one");
+    openNamedTerminal(host.tabs, ShellKind::Cmd);
+    answer.join();
+    ASSERT_EQ(host.tabs.terminals.size(), 2u);
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Named one");
+    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    answer = answerDialog(builtinTerminalText(32), u"ignored", false);
+    openNamedTerminal(host.tabs, ShellKind::Cmd);
+    answer.join();
+    EXPECT_EQ(host.tabs.terminals.size(), 2u) << "Cancel created a terminal";
+}
+
+TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
+    openTerminalTab(host.tabs, ShellKind::Cmd);
+    std::u16string reported;
+    host.tabs.reportActivity = [&](const std::u16string& line, COLORREF color) {
+        reported = line;
+        EXPECT_EQ(color, RGB(36, 104, 220));
+    };
+    fillCommand(host.tabs, u"PowerShell", u"Get-Process");
+    ASSERT_EQ(host.tabs.terminals.size(), 2u) << "no PowerShell terminal was opened";
+    EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
+    EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
+    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(reported, builtinTerminalText(153));
+
+    fillCommand(host.tabs, u"cmd", u"ipconfig /all");
+    EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");
+    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(host.tabs.terminals.size(), 2u);
+}
+
+TEST_F(TerminalE2E, DestroyingATerminalDuringAFloodOfOutputIsClean) {
+    Terminal& t = openReadyTerminal();
+    typeText(t.editor, u"for /L %i in (1,1,20000) do @echo flooding line %i");
+    pressKey(t.editor, VK_RETURN);
+    waitUntil(kWaitMs, [&] { return t.outputChunks > 20; });
+    DWORD shellId = GetProcessId(t.shell.process);
+    HWND editor = t.editor;
+    destroyAllTerminals(host.tabs);
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_FALSE(processAlive(shellId));
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_TERMINAL_OUTPUT, WM_TERMINAL_OUTPUT, PM_NOREMOVE));
+}
+
+TEST_F(TerminalE2E, InputDialogCutsLongTextAndCancelKeepsTheValue) {
+    std::u16string value = u"start";
+    std::thread answer = answerDialog(u"Ask", std::u16string(300, u'a'));
+    EXPECT_TRUE(askText(host.window, u"Ask", u"Prompt:", u"OK", u"Cancel", value));
+    answer.join();
+    EXPECT_EQ(value, std::u16string(254, u'a'));
+
+    value = u"keep";
+    answer = answerDialog(u"Ask", u"other", false);
+    EXPECT_FALSE(askText(host.window, u"Ask", u"Prompt:", u"OK", u"Cancel", value));
+    answer.join();
+    EXPECT_EQ(value, u"keep");
+
+    std::thread inspect([] {
+        for (int i = 0; i < 1000; ++i) {
+            HWND dialog = FindWindowW(L"#32770", L"Look");
+            if (dialog && IsWindowVisible(dialog)) {
+                wchar_t text[64] = {};
+                GetDlgItemTextW(dialog, 1000, text, 64);
+                wchar_t ok[16] = {};
+                GetDlgItemTextW(dialog, IDOK, ok, 16);
+                bool right = std::wstring(text) == L"prefilled" && std::wstring(ok) == L"Yes";
+                PostMessageW(dialog, WM_COMMAND, right ? IDOK : IDCANCEL, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+    value = u"prefilled";
+    EXPECT_TRUE(askText(host.window, u"Look", u"Prompt:", u"Yes", u"No", value));
+    inspect.join();
+    EXPECT_EQ(value, u"prefilled");
+}
+
+// Throughput under a flood of output; runs only with TOOLKEEP_TERMINAL_BENCH=1.
+void writeBenchFile(const std::u16string& path, bool coloured, size_t bytes) {
+    std::string out;
+    size_t written = 0;
+    for (unsigned line = 0; written < bytes; ++line) {
+        char text[160];
+        int n = coloured ? std::snprintf(text, sizeof text,
+                                         "\x1b[3%um%06u\x1b[0m \x1b[1;38;5;%umcoloured\x1b[0m output line of the "
+                                         "bench \x1b[38;2;10;%u;200mrgb\x1b[0m\r\n",
+                                         line % 8, line, line % 256, line % 256)
+                         : std::snprintf(text, sizeof text,
+                                         "%06u plain output line of the benchmark, as a long directory listing "
+                                         "prints\r\n",
+                                         line);
+        out.append(text, size_t(n));
+        written += size_t(n);
+    }
+    out += "WRBENCHEND\r\n";
+    writeWholeFile(path, out);
+}
+
+TEST_F(TerminalE2E, Throughput) {
+    if (!GetEnvironmentVariableW(L"TOOLKEEP_TERMINAL_BENCH", nullptr, 0)) GTEST_SKIP() << "set TOOLKEEP_TERMINAL_BENCH=1";
+    for (bool coloured : {false, true}) {
+        std::u16string file = tempPath(coloured ? u"wr-bench-sgr.txt" : u"wr-bench-plain.txt");
+        writeBenchFile(file, coloured, 5 * 1024 * 1024);
+        Terminal& t = openReadyTerminal();
+        host.worstProbeMicros = 0;
+        std::atomic<bool> probing{true};
+        HWND target = host.window;
+        std::thread prober([&] {
+            while (probing) {
+                PostMessageW(target, WM_PROBE, 0, LPARAM(nowMicros()));
+                Sleep(20);
+            }
+        });
+        long long started = nowMicros();
+        typeText(t.editor, u"type \"" + file + u"\"");
+        pressKey(t.editor, VK_RETURN);
+        int polls = 0;
+        auto finished = [&] {
+            if (++polls % 20) return false;  // look at the text every 100 ms only
+            GETTEXTLENGTHEX query = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+            LONG length = LONG(SendMessageW(t.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+            wchar_t tail[64] = {};
+            TEXTRANGEW range = {{length > 40 ? length - 40 : 0, length}, tail};
+            SendMessageW(t.editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+            return std::wstring(tail).find(L"WRBENCHEND") != std::wstring::npos && t.queuedOutput.empty();
+        };
+        bool done = waitUntil(300000, finished);
+        long long elapsed = nowMicros() - started;
+        probing = false;
+        prober.join();
+        pumpMessages();
+        EXPECT_TRUE(done);
+        std::printf("[bench] %s 5 MB: %.2f s to show, longest unresponsive %.0f ms, %llu chunks\n",
+                    coloured ? "SGR" : "plain", double(elapsed) / 1e6, double(host.worstProbeMicros) / 1e3,
+                    static_cast<unsigned long long>(t.outputChunks));
+        std::fflush(stdout);
+        destroyAllTerminals(host.tabs);
+        DeleteFileW(wstr(file));
+    }
+}
+
+}  // namespace
