@@ -617,4 +617,35 @@ TEST_F(NavigationWindow, DesktopShortcutsReadBack) {
     EXPECT_EQ(fromWide(boxText.c_str()), uiText(98));
 }
 
+// The shipped program itself: typing into its search box moves its segment strip.
+TEST(NavigationExe, TypingSwitchesToResultsAndBack) {
+    ExeProcess process = startToolkeep(L"");
+    ASSERT_TRUE(process.started);
+    HWND window = findProcessWindow(process, kMainWindowClass, 30000);
+    ASSERT_NE(window, nullptr);
+    HWND searchBox = nullptr;
+    for (int i = 0; i < 100 && !searchBox; ++i) {
+        searchBox = GetDlgItem(window, 2001);
+        if (!searchBox) Sleep(100);
+    }
+    ASSERT_NE(searchBox, nullptr);
+    HWND segments = nullptr;
+    RECT box = {};
+    GetWindowRect(searchBox, &box);
+    for (HWND child = FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr); child;
+         child = FindWindowExW(window, child, WC_TABCONTROLW, nullptr)) {
+        RECT r = {};
+        GetWindowRect(child, &r);
+        if (r.left == box.left) segments = child;
+    }
+    ASSERT_NE(segments, nullptr);
+    SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c"));
+    EXPECT_EQ(SendMessageW(segments, TCM_GETCURSEL, 0, 0), 2);
+    SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    EXPECT_EQ(SendMessageW(segments, TCM_GETCURSEL, 0, 0), 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(waitForExit(process, 15000), 0);
+    closeProcess(process);
+}
+
 }  // namespace
