@@ -629,14 +629,17 @@ TEST(NavigationExe, TypingSwitchesToResultsAndBack) {
         if (!searchBox) Sleep(100);
     }
     ASSERT_NE(searchBox, nullptr);
+    // The segment strip is the left one of the two tab controls, once the window is laid out.
     HWND segments = nullptr;
-    RECT box = {};
-    GetWindowRect(searchBox, &box);
-    for (HWND child = FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr); child;
-         child = FindWindowExW(window, child, WC_TABCONTROLW, nullptr)) {
-        RECT r = {};
-        GetWindowRect(child, &r);
-        if (r.left == box.left) segments = child;
+    for (int i = 0; i < 100 && !segments; ++i) {
+        HWND first = FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr);
+        HWND second = first ? FindWindowExW(window, first, WC_TABCONTROLW, nullptr) : nullptr;
+        RECT a = {}, b = {};
+        if (second && GetWindowRect(first, &a) && GetWindowRect(second, &b) && a.left != b.left) {
+            segments = a.left < b.left ? first : second;
+        } else {
+            Sleep(100);
+        }
     }
     ASSERT_NE(segments, nullptr);
     SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c"));
