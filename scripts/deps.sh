@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, once. Fast when all is present.
 set -euo pipefail
-packages=(cmake make g++ g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth x11-utils fonts-wqy-microhei
+packages=(cmake make g++ g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth x11-utils fonts-wqy-microhei fonts-symbola
           imagemagick googletest libgtest-dev libgmock-dev libbenchmark-dev clang python3)
 missing=()
 for p in "${packages[@]}"; do

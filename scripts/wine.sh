@@ -24,22 +24,22 @@ if [ -z "${DISPLAY:-}" ]; then
   trap stop_xvfb EXIT
 fi
 
-if [ ! -f "$WINEPREFIX/.toolkeep-ready" ]; then
+if [ ! -f "$WINEPREFIX/.toolkeep-ready-2" ]; then
   mkdir -p "$WINEPREFIX"
   "$wine_bin" wineboot --init >/dev/null 2>&1
-  reg="$WINEPREFIX/fontlink.reg"
-  {
-    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
-    for face in "Segoe UI" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Consolas" "Microsoft Sans Serif" "Lucida Console" "Courier New"; do
-      printf '"%s"=hex(7):77,00,71,00,79,00,2d,00,6d,00,69,00,63,00,72,00,6f,00,68,00,65,00,69,00,2e,00,74,00,74,00,63,00,00,00,00,00\r\n' "$face"
-    done
-  } > "$reg"
-  "$wine_bin" regedit "$reg" >/dev/null 2>&1
+  # Chinese text (and symbols) fall back to these fonts from the usual UI faces.
+  key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+  for face in "Segoe UI" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Consolas" "Microsoft Sans Serif" \
+              "Lucida Console" "Courier New" "WenQuanYi Micro Hei"; do
+    "$wine_bin" reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc\0Symbola_hint.ttf' /f >/dev/null 2>&1
+  done
   fontdir="$WINEPREFIX/drive_c/windows/Fonts"
   mkdir -p "$fontdir"
-  for f in /usr/share/fonts/truetype/wqy/wqy-microhei.ttc; do [ -f "$f" ] && ln -sf "$f" "$fontdir/"; done
-  "$wine_bin" wineserver -w 2>/dev/null || wineserver -w 2>/dev/null
-  touch "$WINEPREFIX/.toolkeep-ready"
+  for f in /usr/share/fonts/truetype/wqy/wqy-microhei.ttc /usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf; do
+    [ -f "$f" ] && ln -sf "$f" "$fontdir/"
+  done
+  wineserver -w 2>/dev/null
+  touch "$WINEPREFIX/.toolkeep-ready-2"
 fi
 
 "$wine_bin" "$@"
