@@ -188,4 +188,23 @@ TEST(McpServerExe, EndlessLineIsDroppedWithOneParseError) {
     EXPECT_EQ(finish(child), 0);
 }
 
+TEST(McpServerExe, InvalidStandardHandlesExitWithOne) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = INVALID_HANDLE_VALUE;
+    startup.hStdError = INVALID_HANDLE_VALUE;
+    std::wstring commandLine = L"\"" + toolkeepExePath() + L"\" --mcp-stdio";
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &info));
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+    else TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    EXPECT_EQ(code, 1u);
+}
+
 }  // namespace
