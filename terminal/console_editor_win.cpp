@@ -4,7 +4,6 @@
 #include <richedit.h>
 #include <windowsx.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -354,68 +353,49 @@ std::u16string currentDirectory() {
     return length > 0 && length < 260 ? fromWide(buffer, length) : std::u16string();
 }
 
-struct StreamSource {
-    const std::string* bytes;
-    size_t offset;
-};
-
-DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    size_t count = source->bytes->size() - source->offset;
-    if (count > size_t(wanted)) count = size_t(wanted);
-    std::memcpy(buffer, source->bytes->data() + source->offset, count);
-    source->offset += count;
-    *given = LONG(count);
-    return 0;
+// Length of a text inside the control, where CR LF is one paragraph mark.
+LONG controlLength(const std::u16string& text, char16_t before) {
+    LONG length = 0;
+    for (char16_t c : text) {
+        if (!(c == u'\n' && before == u'\r')) ++length;
+        before = c;
+    }
+    return length;
 }
 
-void appendRtfText(std::string& rtf, const std::u16string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c == u'\r' || (c == u'\n' && (i == 0 || text[i - 1] != u'\r'))) {
-            rtf += "\\par\n";
-        } else if (c == u'\n') {
-            // the LF of a CR LF pair: the CR made the paragraph
-        } else if (c == u'\t') {
-            rtf += "\\tab ";
-        } else if (c == u'\\' || c == u'{' || c == u'}') {
-            rtf += '\\';
-            rtf += char(c);
-        } else if (c < 0x80) {
-            rtf += char(c);
-        } else {
-            rtf += "\\u" + std::to_string(int(int16_t(c))) + "?";
+// Inserts the runs' text in one piece, then colours the runs that differ from
+// the default format: one insertion instead of one per run keeps the layout
+// work of the control small.
+void insertRunsInOnePiece(Terminal& t, const std::vector<const OutputRun*>& runs) {
+    std::u16string text;
+    for (const OutputRun* run : runs) text += run->text;
+    LONG start = t.inputStart;
+    setSelectionFormat(t, t.defaultColor, false, true);
+    SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(text)));
+    LONG end = selection(t).cpMax;
+    if (end - start != controlLength(text, 0)) {
+        // The control counted the line breaks differently: insert run by run.
+        select(t, start, end);
+        SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+        for (const OutputRun* run : runs) {
+            setSelectionFormat(t, toColorRef(run->color), run->bold, true);
+            SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(run->text)));
         }
+        return;
     }
-}
-
-// Runs as one RTF stream replacing the selection, in the control's own font,
-// so that only colour and weight differ from typed text.
-void streamRunsIn(Terminal& t, const std::vector<const OutputRun*>& runs) {
-    CHARFORMAT2W base = {};
-    base.cbSize = sizeof base;
-    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&base));
-    std::vector<Rgb> colors;
-    auto colorIndex = [&colors](Rgb color) {
-        for (size_t i = 0; i < colors.size(); ++i)
-            if (colors[i] == color) return i + 1;
-        colors.push_back(color);
-        return colors.size();
-    };
-    std::string body;
+    Rgb plain = toRgb(t.defaultColor);
+    LONG at = start;
+    char16_t before = 0;
     for (const OutputRun* run : runs) {
-        body += "\\cf" + std::to_string(colorIndex(run->color)) + (run->bold ? "\\b " : "\\b0 ");
-        appendRtfText(body, run->text);
+        LONG length = controlLength(run->text, before);
+        before = run->text.back();
+        if (!(run->color == plain) || run->bold) {
+            select(t, at, at + length);
+            setSelectionFormat(t, toColorRef(run->color), run->bold, true);
+        }
+        at += length;
     }
-    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset1 ";
-    appendRtfText(rtf, fromWide(base.szFaceName));
-    rtf += ";}}{\\colortbl;";
-    for (const Rgb& c : colors)
-        rtf += "\\red" + std::to_string(c.r) + "\\green" + std::to_string(c.g) + "\\blue" + std::to_string(c.b) + ";";
-    rtf += "}\\f0\\fs" + std::to_string(base.yHeight / 10) + " " + body + "}";
-    StreamSource source = {&rtf, 0};
-    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, readStream};
-    SendMessageW(t.editor, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    select(t, end, end);
 }
 
 void freeQueuedOutput(Terminal& t) {
@@ -531,17 +511,9 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
         setSelectionFormat(t, toColorRef(shown[0]->color), shown[0]->bold, true);
         SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(shown[0]->text)));
     } else {
-        // One formatted stream instead of a format change and an insertion per run:
-        // the control lays out once.
-        streamRunsIn(t, shown);
-        LONG end = selection(t).cpMax;
-        select(t, t.inputStart, end);
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        format.dwMask = CFM_PROTECTED;
-        format.dwEffects = CFE_PROTECTED;
-        SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        select(t, end, end);
+        SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
+        insertRunsInOnePiece(t, shown);
+        SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
     }
     t.inputStart = selection(t).cpMax;
     for (const OutputRun* run : shown) {
