@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "data/json.h"
@@ -205,6 +206,25 @@ TEST(McpServerExe, InvalidStandardHandlesExitWithOne) {
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     EXPECT_EQ(code, 1u);
+}
+
+TEST(McpServerExe, SelfTestSuitePassesAndWritesItsLog) {
+    ExeProcess process = startToolkeep(L"--selftest-mcp");
+    EXPECT_EQ(waitForExit(process, 30000), 0);
+    closeProcess(process);
+    wchar_t temp[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    ASSERT_GT(n, 0u);
+    HANDLE file = CreateFileW((std::wstring(temp, n) + L"toolkeep-mcp-selftest.log").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string log(65536, '\0');
+    DWORD got = 0;
+    ReadFile(file, &log[0], DWORD(log.size()), &got, nullptr);
+    CloseHandle(file);
+    log.resize(got);
+    EXPECT_EQ(log.rfind("== MCP \xE5\x8F\xAA\xE8\xAF\xBB\xE6\x9C\x8D\xE5\x8A\xA1\xE8\x87\xAA\xE6\xA3\x80 ==\r\n", 0), 0u);
+    EXPECT_NE(log.find("PASS 9 / 9 ==\r\n"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "mcp/mcp_documents.h"
 #include "mcp/mcp_server.h"
 
