@@ -138,6 +138,15 @@ const std::vector<ToolRecord>& mcpToolList() {
     return tools;
 }
 
+const std::vector<std::string>& mcpEscapedToolDocuments() {
+    static const std::vector<std::string> documents = [] {
+        std::vector<std::string> escaped;
+        for (const ToolRecord& tool : mcpToolList()) escaped.push_back(jsonEscape(toolDocument(tool)));
+        return escaped;
+    }();
+    return documents;
+}
+
 const std::vector<Playbook>& mcpPlaybookList() {
     static const std::vector<Playbook> playbooks = loadPlaybookPack();
     return playbooks;

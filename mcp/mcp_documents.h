@@ -24,3 +24,5 @@ std::vector<ToolRecord> buildMcpToolList(const std::vector<ToolRecord>& builtin,
 // Built on first call, then kept for the life of the process.
 const std::vector<ToolRecord>& mcpToolList();
 const std::vector<Playbook>& mcpPlaybookList();
+// jsonEscape(toolDocument(t)) for each entry of mcpToolList, built with it.
+const std::vector<std::string>& mcpEscapedToolDocuments();

@@ -42,10 +42,25 @@ const std::string& toolsListResult() {
     return result;
 }
 
-std::string toolDocuments(const std::vector<ToolRecord>& tools) {
+// The text item is the escaped document; escaping works byte by byte, so
+// escaped documents joined with "," inside "[" "]" escape the whole array.
+std::string escapedToolText(const std::string& escapedDocument) {
+    return "{\"content\":[{\"type\":\"text\",\"text\":\"" + escapedDocument + "\"}]}";
+}
+
+std::string escapedToolDocument(const McpSources& sources, const std::vector<ToolRecord>& tools, size_t index) {
+    if (sources.escapedToolDocuments) {
+        const std::vector<std::string>& documents = sources.escapedToolDocuments();
+        if (index < documents.size()) return documents[index];
+    }
+    return jsonEscape(toolDocument(tools[index]));
+}
+
+std::string escapedToolArray(const McpSources& sources, const std::vector<ToolRecord>& tools,
+                             const std::vector<size_t>& indices) {
     std::vector<std::string> documents;
-    documents.reserve(tools.size());
-    for (const ToolRecord& tool : tools) documents.push_back(toolDocument(tool));
+    documents.reserve(indices.size());
+    for (size_t index : indices) documents.push_back(escapedToolDocument(sources, tools, index));
     return jsonArrayOf(documents);
 }
 
@@ -61,21 +76,27 @@ std::string callTool(const JsonValue& request, const std::u16string& id, const M
         return arguments ? getString(*arguments, key) : std::u16string();
     };
 
-    if (name == u"list_tools") return mcpResult(id, mcpToolText(toolDocuments(sources.tools())));
+    if (name == u"list_tools") {
+        const std::vector<ToolRecord>& tools = sources.tools();
+        std::vector<size_t> all(tools.size());
+        for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+        return mcpResult(id, escapedToolText(escapedToolArray(sources, tools, all)));
+    }
     if (name == u"search_tools") {
         std::u16string query = argument(u"query");
         if (query.empty()) return mcpError(id, kInvalidParams, u"missing 'query'");
         const std::vector<ToolRecord>& tools = sources.tools();
-        std::vector<std::string> documents;
+        std::vector<size_t> hits;
         for (const ScoredIndex& hit : searchTools(query, tools, kSearchLimit)) {
-            if (hit.index < tools.size()) documents.push_back(toolDocument(tools[size_t(hit.index)]));
+            if (hit.index < tools.size()) hits.push_back(size_t(hit.index));
         }
-        return mcpResult(id, mcpToolText(jsonArrayOf(documents)));
+        return mcpResult(id, escapedToolText(escapedToolArray(sources, tools, hits)));
     }
     if (name == u"get_tool_info") {
         std::u16string toolId = argument(u"id");
-        for (const ToolRecord& tool : sources.tools()) {
-            if (tool.id == toolId) return mcpResult(id, mcpToolText(toolDocument(tool)));
+        const std::vector<ToolRecord>& tools = sources.tools();
+        for (size_t i = 0; i < tools.size(); ++i) {
+            if (tools[i].id == toolId) return mcpResult(id, escapedToolText(escapedToolDocument(sources, tools, i)));
         }
         return mcpError(id, kInvalidParams, u"unknown tool id");
     }
@@ -103,9 +124,7 @@ std::string mcpError(const std::u16string& idText, int32_t code, const std::u16s
            ",\"message\":" + jsonQuote(message) + "}}";
 }
 
-std::string mcpToolText(const std::string& document) {
-    return "{\"content\":[{\"type\":\"text\",\"text\":\"" + jsonEscape(document) + "\"}]}";
-}
+std::string mcpToolText(const std::string& document) { return escapedToolText(jsonEscape(document)); }
 
 std::u16string mcpIdText(const JsonValue& request) {
     const JsonValue* id = findMember(request, u"id");
@@ -129,7 +148,7 @@ std::string handleMcpRequest(const std::string& line, const McpSources& sources)
 }
 
 std::string handleMcpRequest(const std::string& line) {
-    static const McpSources processLists{mcpToolList, mcpPlaybookList};
+    static const McpSources processLists{mcpToolList, mcpPlaybookList, mcpEscapedToolDocuments};
     return handleMcpRequest(line, processLists);
 }
 

@@ -24,6 +24,9 @@ std::string handleMcpRequest(const std::string& line);
 struct McpSources {
     std::function<const std::vector<ToolRecord>&()> tools;
     std::function<const std::vector<Playbook>&()> playbooks;
+    // Optional: jsonEscape(toolDocument(t)) for each tool t, in list order,
+    // so tool answers need not rebuild them.
+    std::function<const std::vector<std::string>&()> escapedToolDocuments;
 };
 std::string handleMcpRequest(const std::string& line, const McpSources& sources);
 

@@ -85,7 +85,7 @@ struct Fixture {
 
     McpSources sources() {
         return {[this]() -> const std::vector<ToolRecord>& { ++fetches; return tools; },
-                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }};
+                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }, {}};
     }
     std::string ask(const std::string& line) { return handleMcpRequest(line, sources()); }
     std::string call(const std::string& name, const std::string& arguments, const std::string& id = "9") {
@@ -210,6 +210,19 @@ TEST(McpTools, SearchAndErrors) {
               mcpError(u"1", -32601, u"unknown tool: "));
     EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/call","params":{"name":"get_playbook"}})"),
               mcpError(u"1", -32602, u"unknown playbook id"));
+}
+
+TEST(McpTools, PrebuiltToolDocumentsGiveTheSameBytes) {
+    Fixture f;
+    std::vector<std::string> escaped;
+    for (const ToolRecord& t : f.tools) escaped.push_back(jsonEscape(toolDocument(t)));
+    McpSources cached = f.sources();
+    cached.escapedToolDocuments = [&]() -> const std::vector<std::string>& { return escaped; };
+    for (const std::string line : {R"({"id":1,"method":"tools/call","params":{"name":"list_tools"}})",
+                                   R"({"id":1,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"my.z"}}})",
+                                   R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})"}) {
+        EXPECT_EQ(handleMcpRequest(line, cached), f.ask(line)) << line;
+    }
 }
 
 TEST(McpHostileInput, EachLineGetsItsAnswer) {
