@@ -15,9 +15,9 @@ say() { printf '== %s\n' "$*"; }
 # GoogleTest programs: counts come from gtest's own closing lines.
 count_gtest() {  # name, log, exit code
   local p f s
-  p=$(grep -o '^\[  PASSED  \] [0-9]*' "$2" | tail -1 | grep -o '[0-9]*$')
-  f=$(grep -o '^\[  FAILED  \] [0-9]* test' "$2" | tail -1 | grep -o '[0-9]* ' | tr -d ' ')
-  s=$(grep -o '^\[  SKIPPED \] [0-9]* test' "$2" | tail -1 | grep -o '[0-9]* ' | tr -d ' ')
+  p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$2" | tail -1)
+  f=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$2" | tail -1)
+  s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$2" | tail -1)
   p=${p:-0}; f=${f:-0}; s=${s:-0}
   if [ "$3" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; echo "$1 exited with $3"; tail -20 "$2"; fi
   [ "$f" -gt 0 ] && grep -E '^\[  FAILED  \] [A-Za-z]' "$2" | sort -u
