@@ -141,6 +141,12 @@ void takeQueuedMessages(Terminal& t) {
     }
 }
 
+void freeQueuedOutput(Terminal& t) {
+    if (t.editor) takeQueuedMessages(t);
+    for (std::u16string* chunk : t.queuedOutput) delete chunk;
+    t.queuedOutput.clear();
+}
+
 // Renders queued chunks for a slice of time; the rest waits for the next turn.
 void renderQueuedOutput(Terminal& t) {
     takeQueuedMessages(t);
@@ -342,7 +348,13 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         case WM_TERMINAL_OUTPUT: onOutput(t, reinterpret_cast<std::u16string*>(lParam)); return 0;
         case WM_TERMINAL_CONTINUE: renderQueuedOutput(t); return 0;
-        case WM_NCDESTROY: RemoveWindowSubclass(window, editorProc, id); break;
+        case WM_NCDESTROY:
+            // Destroyed with its parent before destroyTerminal ran: free what is queued now.
+            freeQueuedOutput(t);
+            KillTimer(window, kPromptTimer);
+            t.editor = nullptr;
+            RemoveWindowSubclass(window, editorProc, id);
+            break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -396,12 +408,6 @@ void insertRunsInOnePiece(Terminal& t, const std::vector<const OutputRun*>& runs
         at += length;
     }
     select(t, end, end);
-}
-
-void freeQueuedOutput(Terminal& t) {
-    if (t.editor) takeQueuedMessages(t);
-    for (std::u16string* chunk : t.queuedOutput) delete chunk;
-    t.queuedOutput.clear();
 }
 
 }  // namespace

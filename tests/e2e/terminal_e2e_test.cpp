@@ -550,7 +550,7 @@ TEST_F(TerminalE2E, InputDialogCutsLongTextAndCancelKeepsTheValue) {
     EXPECT_EQ(value, u"prefilled");
 }
 
-// Throughput under a flood of output; runs only with TOOLKEEP_TERMINAL_BENCH=1.
+// Throughput under a flood of output; runs only with TOOLKEEP_TERMINAL_BENCH set.
 void writeBenchFile(const std::u16string& path, bool coloured, size_t bytes) {
     std::string out;
     size_t written = 0;
@@ -572,10 +572,13 @@ void writeBenchFile(const std::u16string& path, bool coloured, size_t bytes) {
 }
 
 TEST_F(TerminalE2E, Throughput) {
-    if (!GetEnvironmentVariableW(L"TOOLKEEP_TERMINAL_BENCH", nullptr, 0)) GTEST_SKIP() << "set TOOLKEEP_TERMINAL_BENCH=1";
+    // The variable's value is the size in megabytes (5 when it is not a number).
+    wchar_t value[16] = {};
+    if (!GetEnvironmentVariableW(L"TOOLKEEP_TERMINAL_BENCH", value, 16)) GTEST_SKIP() << "set TOOLKEEP_TERMINAL_BENCH=5";
+    int megabytes = _wtoi(value) > 0 ? _wtoi(value) : 5;
     for (bool coloured : {false, true}) {
         std::u16string file = tempPath(coloured ? u"wr-bench-sgr.txt" : u"wr-bench-plain.txt");
-        writeBenchFile(file, coloured, 5 * 1024 * 1024);
+        writeBenchFile(file, coloured, size_t(megabytes) * 1024 * 1024);
         Terminal& t = openReadyTerminal();
         host.worstProbeMicros = 0;
         std::atomic<bool> probing{true};
@@ -605,8 +608,8 @@ TEST_F(TerminalE2E, Throughput) {
         prober.join();
         pumpMessages();
         EXPECT_TRUE(done);
-        std::printf("[bench] %s 5 MB: %.2f s to show, longest unresponsive %.0f ms, %llu chunks\n",
-                    coloured ? "SGR" : "plain", double(elapsed) / 1e6, double(host.worstProbeMicros) / 1e3,
+        std::printf("[bench] %s %d MB: %.2f s to show, longest unresponsive %.0f ms, %llu chunks\n",
+                    coloured ? "SGR" : "plain", megabytes, double(elapsed) / 1e6, double(host.worstProbeMicros) / 1e3,
                     static_cast<unsigned long long>(t.outputChunks));
         std::fflush(stdout);
         destroyAllTerminals(host.tabs);
