@@ -22,6 +22,7 @@ constexpr LPARAM kTextLimit = 268435456;
 constexpr UINT WM_TERMINAL_CONTINUE = WM_APP + 11;
 constexpr DWORD kOutputSliceMs = 40;
 constexpr size_t kSliceChars = 16 * 1024;
+constexpr size_t kSliceRuns = 128;  // each coloured run is a format change in the control
 
 enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave };
 
@@ -154,7 +155,7 @@ void renderQueuedOutput(Terminal& t) {
     while (!t.queuedOutput.empty()) {
         std::vector<OutputRun> batch;
         size_t chars = 0;
-        while (!t.queuedOutput.empty() && chars < kSliceChars) {
+        while (!t.queuedOutput.empty() && chars < kSliceChars && batch.size() < kSliceRuns) {
             std::u16string* chunk = t.queuedOutput.front();
             t.queuedOutput.pop_front();
             chars += chunk->size();
