@@ -274,7 +274,13 @@ std::string jsonEscape(const std::string& utf8) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(utf8.size() + 8);
-    for (unsigned char b : utf8) {
+    const char* run = utf8.data();
+    const char* end = run + utf8.size();
+    for (const char* p = run; p < end; ++p) {
+        unsigned char b = static_cast<unsigned char>(*p);
+        if (b >= 0x20 && b != 0x22 && b != 0x5C) continue;
+        out.append(run, p);  // copy the stretch that needs no escaping in one go
+        run = p + 1;
         switch (b) {
             case 0x22: out += "\\\""; break;
             case 0x5C: out += "\\\\"; break;
@@ -282,15 +288,12 @@ std::string jsonEscape(const std::string& utf8) {
             case 0x0A: out += "\\n"; break;
             case 0x0D: out += "\\r"; break;
             default:
-                if (b < 0x20) {
-                    out += "\\u00";
-                    out += kHex[b >> 4];
-                    out += kHex[b & 15];
-                } else {
-                    out += char(b);
-                }
+                out += "\\u00";
+                out += kHex[b >> 4];
+                out += kHex[b & 15];
         }
     }
+    out.append(run, end);
     return out;
 }
 

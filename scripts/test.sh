@@ -95,7 +95,7 @@ wine "$root/build/win/toolkeep_tests.exe" --gtest_color=no >"$log_dir/win-unit.l
 count_gtest "Windows unit tests" "$log_dir/win-unit.log" $?
 
 say "self-tests (Wine)"
-temp_dir=$(ls -d "$root"/build/wineprefix/drive_c/users/*/AppData/Local/Temp 2>/dev/null | head -1)
+temp_dir=$(ls -d "$root"/build/wineprefix/drive_c/users/*/Temp "$root"/build/wineprefix/drive_c/users/*/AppData/Local/Temp 2>/dev/null | grep -v /Public/ | head -1)
 for suite in terminal config semantic datapack mcp playbook; do
   case $suite in terminal) logname=toolkeep-selftest.log ;; *) logname=toolkeep-$suite-selftest.log ;; esac
   rm -f "$temp_dir/$logname"
