@@ -10,15 +10,6 @@
 
 namespace {
 
-int paneDpi(HWND window) {
-    int dpi = 96;
-    if (HDC dc = GetDC(window)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(window, dc);
-    }
-    return dpi > 0 ? dpi : 96;
-}
-
 void setDefaultTextColor(LogPane& pane) {
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
@@ -47,7 +38,7 @@ void setPaneFont(LogPane& pane, int points) {
     if (!pane.window) return;
     if (points < 8) points = 8;
     if (points > 28) points = 28;
-    HFONT font = CreateFontW(-MulDiv(points, paneDpi(pane.window), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    HFONT font = CreateFontW(-MulDiv(points, windowDpi(pane.window), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              FIXED_PITCH | FF_MODERN, L"Consolas");
     if (!font) return;
