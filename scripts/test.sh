@@ -110,10 +110,18 @@ say "end-to-end tests (Wine)"
 timeout 900 "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" --gtest_color=no >"$log_dir/win-e2e.log" 2>&1
 count_gtest "end-to-end tests" "$log_dir/win-e2e.log" $?
 
-if [ -x "$root/scripts/mcp-client-test.sh" ]; then
-  say "MCP client compatibility"
-  if "$root/scripts/mcp-client-test.sh" >"$log_dir/mcp-client.log" 2>&1; then add 1 0; say "MCP client: ok"
-  else add 0 1; tail -20 "$log_dir/mcp-client.log"; fi
+# The standard MCP TypeScript client (from the npm registry) talks to the real exe.
+if command -v node >/dev/null && command -v npm >/dev/null; then
+  say "MCP client compatibility (Wine)"
+  timeout 600 bash "$root/tests/mcp-client/run.sh" "$root/build/win/toolkeep.exe" >"$log_dir/mcp-client.log" 2>&1
+  rc=$?
+  p=$(grep -c '^ok ' "$log_dir/mcp-client.log"); f=$(grep -c '^FAIL' "$log_dir/mcp-client.log")
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; tail -20 "$log_dir/mcp-client.log"; fi
+  grep '^FAIL' "$log_dir/mcp-client.log"
+  say "MCP client: $p passed, $f failed"
+  add "$p" "$f"
+else
+  echo "MCP client compatibility: node/npm not installed, not run"
 fi
 
 say "fuzzing (${fuzz_seconds}s per target)"
