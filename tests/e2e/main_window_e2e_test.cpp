@@ -18,6 +18,7 @@
 #include "data/custom_tools.h"
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
+#include "tests/e2e/local_window.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"
@@ -27,16 +28,6 @@ namespace {
 constexpr DWORD kWait = 30000;
 
 // --- files the window writes -------------------------------------------------
-
-std::wstring toolkeepDataFile(const wchar_t* name) {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder))) {
-        path = std::wstring(folder) + L"\\Toolkeep\\" + name;
-    }
-    CoTaskMemFree(folder);
-    return path;
-}
 
 bool readBytes(const std::wstring& path, std::string& bytes) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -49,7 +40,7 @@ bool readBytes(const std::wstring& path, std::string& bytes) {
 
 std::string configText() {
     std::string bytes;
-    readBytes(toolkeepDataFile(L"config.json"), bytes);
+    readBytes(appDataFile(L"config.json"), bytes);
     return bytes;
 }
 
@@ -58,7 +49,7 @@ struct SavedFile {
     std::wstring path;
     bool existed = false;
     std::string bytes;
-    explicit SavedFile(const wchar_t* name) : path(toolkeepDataFile(name)) { existed = readBytes(path, bytes); }
+    explicit SavedFile(const wchar_t* name) : path(appDataFile(name)) { existed = readBytes(path, bytes); }
     ~SavedFile() {
         if (existed) {
             std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
@@ -102,14 +93,6 @@ std::vector<std::wstring> tabLabels(HANDLE process, HWND tabs) {
     int count = int(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) labels.push_back(remoteTabLabel(process, tabs, i));
     return labels;
-}
-
-std::wstring windowText(HWND window) {
-    int length = int(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(size_t(length) + 1, L'\0');
-    SendMessageW(window, WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(size_t(length));
-    return text;
 }
 
 struct Children {
@@ -225,7 +208,7 @@ TEST_F(ExeWindow, StartsWithItsControlsAndTabsThenSwitchesLanguage) {
     EXPECT_NE(saved.find("\"language\": \"en-US\""), std::string::npos);
 
     // choosing the language in force rewrites nothing
-    DeleteFileW(toolkeepDataFile(L"config.json").c_str());
+    DeleteFileW(appDataFile(L"config.json").c_str());
     run.command(kCmdLanguageEnglish);
     EXPECT_EQ(configText(), "");
 
@@ -302,42 +285,6 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
 
 // --- the window inside this process --------------------------------------------
 
-void pump(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-// This test program carries no embedded packs: hand it the exe's own copies.
-void useTheExesDataPacks() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    HMODULE exe = LoadLibraryExW(toolkeepExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!exe) return;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"toolkeep-e2e-packs";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::pair<int, const wchar_t*> packs[] = {
-        {101, L"builtin-tools.json"}, {102, L"external-tools.json"}, {103, L"playbooks.json"}};
-    for (const auto& pack : packs) {
-        HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(pack.first), MAKEINTRESOURCEW(10));  // RT_RCDATA
-        HGLOBAL loaded = found ? LoadResource(exe, found) : nullptr;
-        if (!loaded) continue;
-        std::ofstream out((folder + L"\\" + pack.second).c_str(), std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(LockResource(loaded)), std::streamsize(SizeofResource(exe, found)));
-    }
-    FreeLibrary(exe);
-    SetEnvironmentVariableW(L"TOOLKEEP_DATA_DIR", folder.c_str());
-}
-
 class LocalWindow : public ::testing::Test {
 protected:
     SavedFile config{L"config.json"};
@@ -348,34 +295,10 @@ protected:
     void SetUp() override {
         DeleteFileW(config.path.c_str());
         useTheExesDataPacks();
-        static bool registered = false;
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        if (!registered) {
-            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-            InitCommonControlsEx(&controls);
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            WNDCLASSEXW windowClass = {};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = mainWindowProc;
-            windowClass.hInstance = instance;
-            windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            windowClass.lpszClassName = kMainWindowClass;
-            registered = RegisterClassExW(&windowClass) != 0;
-        }
-        window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, nullptr);
-        ShowWindow(window, SW_SHOW);
-        pump(200);
+        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
         state = mainState();
     }
-    void TearDown() override {
-        if (window) DestroyWindow(window);
-        pump(100);
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
+    void TearDown() override { destroyLocalMainWindow(window); }
 
     std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
     std::u16string lastActivityLine() {

@@ -19,70 +19,10 @@
 #include "tests/e2e/exe_process.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
+#include "tests/e2e/local_window.h"
 #include "ui/ui_text.h"
 
 namespace {
-
-void pump(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-std::wstring appDataFile(const wchar_t* name) {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder))) {
-        path = std::wstring(folder) + L"\\Toolkeep\\" + name;
-    }
-    CoTaskMemFree(folder);
-    return path;
-}
-
-std::string fileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-// The packs embedded in the exe, handed to this test program through the data directory.
-void useTheExesDataPacks() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    HMODULE exe = LoadLibraryExW(toolkeepExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!exe) return;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"toolkeep-nav-e2e-packs";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::pair<int, const wchar_t*> packs[] = {
-        {101, L"builtin-tools.json"}, {102, L"external-tools.json"}, {103, L"playbooks.json"}};
-    for (const auto& pack : packs) {
-        HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(pack.first), MAKEINTRESOURCEW(10));
-        HGLOBAL loaded = found ? LoadResource(exe, found) : nullptr;
-        if (!loaded) continue;
-        std::ofstream out((folder + L"\\" + pack.second).c_str(), std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(LockResource(loaded)), std::streamsize(SizeofResource(exe, found)));
-    }
-    FreeLibrary(exe);
-    SetEnvironmentVariableW(L"TOOLKEEP_DATA_DIR", folder.c_str());
-}
-
-std::wstring windowText(HWND window) {
-    const int length = int(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(size_t(length) + 1, L'\0');
-    SendMessageW(window, WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(size_t(length));
-    return text;
-}
 
 std::vector<std::u16string> linesOf(const std::wstring& text) {
     std::vector<std::u16string> lines;
@@ -133,33 +73,11 @@ protected:
         if (hadConfig) savedConfig = fileBytes(configPath);
         DeleteFileW(configPath.c_str());
         useTheExesDataPacks();
-        static bool registered = false;
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        if (!registered) {
-            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-            InitCommonControlsEx(&controls);
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            WNDCLASSEXW windowClass = {};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = mainWindowProc;
-            windowClass.hInstance = instance;
-            windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            windowClass.lpszClassName = kMainWindowClass;
-            registered = RegisterClassExW(&windowClass) != 0;
-        }
-        window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1320,
-                                 840, nullptr, nullptr, instance, nullptr);
-        ShowWindow(window, SW_SHOW);
-        pump(300);
+        window = createLocalMainWindow(0, 0, 300);
         state = mainState();
     }
     void TearDown() override {
-        if (window) DestroyWindow(window);
-        pump(100);
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        destroyLocalMainWindow(window);
         if (hadConfig) {
             std::ofstream out(configPath.c_str(), std::ios::binary | std::ios::trunc);
             out << savedConfig;
