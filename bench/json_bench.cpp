@@ -28,6 +28,10 @@ void BM_ParseToolPack(benchmark::State& state) {
     for (auto _ : state) {
         auto value = parseJson(utf8ToWide(doc));
         benchmark::DoNotOptimize(value);
+        // Freeing the tree is not parsing: keep it out of the timed region.
+        state.PauseTiming();
+        value.reset();
+        state.ResumeTiming();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
 }
