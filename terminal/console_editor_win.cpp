@@ -4,10 +4,12 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/win_text.h"
+#include "terminal/output_rtf.h"
 #include "terminal/terminal.h"
 #include "ui/input_dialog.h"
 
@@ -17,12 +19,22 @@ constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kPromptTimer = 1;
 constexpr UINT kPromptDelayMs = 350;
 constexpr LPARAM kTextLimit = 268435456;
+constexpr WPARAM kUndoLimit = 100;  // the control's default
 // Posted to itself to render the rest of the queued output after a pause,
 // so that other messages get their turn during a flood of output.
 constexpr UINT WM_TERMINAL_CONTINUE = WM_APP + 11;
 constexpr DWORD kOutputSliceMs = 40;
-constexpr size_t kSliceChars = 16 * 1024;
-constexpr size_t kSliceRuns = 128;  // each coloured run is a format change in the control
+// Each insertion has a fixed cost that grows with the transcript (the control
+// walks its paragraphs to find positions), so output goes in in large pieces.
+constexpr size_t kBatchChars = 64 * 1024;
+constexpr size_t kBatchRuns = 2048;  // each coloured run is a style change in the control
+// Every insertion costs the control a walk over its paragraphs and a repaint,
+// which grow with the transcript; output arriving in quick succession is
+// therefore gathered and inserted at most this often.
+constexpr UINT_PTR kRenderTimer = 2;
+constexpr DWORD kRenderGapMs = 50;
+// While a backlog is worked off, the window is brought up to date this often.
+constexpr DWORD kBacklogPaintMs = 100;
 
 enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave };
 
@@ -67,6 +79,17 @@ void makeInsertionEditable(Terminal& t) {
     t.allowEdit = true;
     setSelectionFormat(t, t.defaultColor, false, false);
     t.allowEdit = false;
+}
+
+// Puts the caret at inputStart. The control finds a position by walking its
+// paragraphs from the top, so the common case, no typed input after the
+// transcript, asks for the end of the text instead, which it finds at once.
+void selectInsertionPoint(const Terminal& t) {
+    if (t.inputStart >= textLength(t)) {
+        select(t, -1, -1);
+    } else {
+        select(t, t.inputStart, t.inputStart);
+    }
 }
 
 void repaint(const Terminal& t) {
@@ -146,16 +169,19 @@ void freeQueuedOutput(Terminal& t) {
     if (t.editor) takeQueuedMessages(t);
     for (std::u16string* chunk : t.queuedOutput) delete chunk;
     t.queuedOutput.clear();
+    t.renderPending = false;
 }
 
 // Renders queued chunks for a slice of time; the rest waits for the next turn.
 void renderQueuedOutput(Terminal& t) {
+    if (t.renderPending) KillTimer(t.editor, kRenderTimer);
+    t.renderPending = false;
     takeQueuedMessages(t);
     DWORD started = GetTickCount();
     while (!t.queuedOutput.empty()) {
         std::vector<OutputRun> batch;
         size_t chars = 0;
-        while (!t.queuedOutput.empty() && chars < kSliceChars && batch.size() < kSliceRuns) {
+        while (!t.queuedOutput.empty() && chars < kBatchChars && batch.size() < kBatchRuns) {
             std::u16string* chunk = t.queuedOutput.front();
             t.queuedOutput.pop_front();
             chars += chunk->size();
@@ -167,8 +193,12 @@ void renderQueuedOutput(Terminal& t) {
         armPromptTimer(t);
         if (GetTickCount() - started >= kOutputSliceMs) break;
     }
+    t.lastRenderTick = GetTickCount();
     if (!t.queuedOutput.empty()) {
-        UpdateWindow(t.editor);
+        if (t.lastRenderTick - t.lastPaintTick >= kBacklogPaintMs) {
+            UpdateWindow(t.editor);
+            t.lastPaintTick = t.lastRenderTick;
+        }
         PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
     }
 }
@@ -176,12 +206,20 @@ void renderQueuedOutput(Terminal& t) {
 void onOutput(Terminal& t, std::u16string* chunk) {
     if (!chunk) return;
     t.queuedOutput.push_back(chunk);
-    renderQueuedOutput(t);
+    if (t.renderPending) return;
+    DWORD since = GetTickCount() - t.lastRenderTick;
+    if (since >= kRenderGapMs) {
+        renderQueuedOutput(t);
+    } else {
+        t.renderPending = true;
+        SetTimer(t.editor, kRenderTimer, kRenderGapMs - since, nullptr);
+    }
 }
 
 void onPromptTimer(Terminal& t) {
     KillTimer(t.editor, kPromptTimer);
     if (!t.promptTimerArmed) return;
+    if (!t.queuedOutput.empty()) return;  // output is on its way; its rendering re-arms the timer
     t.promptTimerArmed = false;
     if (t.outputEndsWithPrompt) return;
     insertOutput(t, t.prompt, t.defaultColor, false);
@@ -344,6 +382,10 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             break;
         case WM_CONTEXTMENU: onContextMenu(t, lParam); return 0;
         case WM_TIMER:
+            if (wParam == kRenderTimer) {
+                renderQueuedOutput(t);
+                return 0;
+            }
             if (wParam != kPromptTimer) break;
             onPromptTimer(t);
             return 0;
@@ -353,6 +395,7 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             // Destroyed with its parent before destroyTerminal ran: free what is queued now.
             freeQueuedOutput(t);
             KillTimer(window, kPromptTimer);
+            KillTimer(window, kRenderTimer);
             t.editor = nullptr;
             RemoveWindowSubclass(window, editorProc, id);
             break;
@@ -366,49 +409,30 @@ std::u16string currentDirectory() {
     return length > 0 && length < 260 ? fromWide(buffer, length) : std::u16string();
 }
 
-// Length of a text inside the control, where CR LF is one paragraph mark.
-LONG controlLength(const std::u16string& text, char16_t before) {
-    LONG length = 0;
-    for (char16_t c : text) {
-        if (!(c == u'\n' && before == u'\r')) ++length;
-        before = c;
-    }
-    return length;
+struct StreamSource {
+    const std::string* bytes;
+    size_t offset;
+};
+
+DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    size_t count = source->bytes->size() - source->offset;
+    if (wanted < 0) wanted = 0;
+    if (count > size_t(wanted)) count = size_t(wanted);
+    std::memcpy(buffer, source->bytes->data() + source->offset, count);
+    source->offset += count;
+    *given = LONG(count);
+    return 0;
 }
 
-// Inserts the runs' text in one piece, then colours the runs that differ from
-// the default format: one insertion instead of one per run keeps the layout
-// work of the control small.
-void insertRunsInOnePiece(Terminal& t, const std::vector<const OutputRun*>& runs) {
-    std::u16string text;
-    for (const OutputRun* run : runs) text += run->text;
-    LONG start = t.inputStart;
-    setSelectionFormat(t, t.defaultColor, false, true);
-    SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(text)));
-    LONG end = selection(t).cpMax;
-    if (end - start != controlLength(text, 0)) {
-        // The control counted the line breaks differently: insert run by run.
-        select(t, start, end);
-        SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-        for (const OutputRun* run : runs) {
-            setSelectionFormat(t, toColorRef(run->color), run->bold, true);
-            SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(run->text)));
-        }
-        return;
-    }
-    Rgb plain = toRgb(t.defaultColor);
-    LONG at = start;
-    char16_t before = 0;
-    for (const OutputRun* run : runs) {
-        LONG length = controlLength(run->text, before);
-        before = run->text.back();
-        if (!(run->color == plain) || run->bold) {
-            select(t, at, at + length);
-            setSelectionFormat(t, toColorRef(run->color), run->bold, true);
-        }
-        at += length;
-    }
-    select(t, end, end);
+// Inserts the runs as one formatted stream at the (empty) selection, which
+// carries the control's font and protection: one insertion and one layout
+// for the whole batch instead of a format change and an insertion per run.
+void streamRunsIn(Terminal& t, const std::vector<OutputRun>& runs) {
+    std::string rtf = outputRunsToRtf(runs);
+    StreamSource source = {&rtf, 0};
+    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, readStream};
+    SendMessageW(t.editor, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 }  // namespace
@@ -452,6 +476,7 @@ void destroyTerminal(Terminal& t) {
     freeQueuedOutput(t);
     if (t.editor) {
         KillTimer(t.editor, kPromptTimer);
+        KillTimer(t.editor, kRenderTimer);
         DestroyWindow(t.editor);
         t.editor = nullptr;
     }
@@ -513,14 +538,19 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
     CHARRANGE user = selection(t);
     LONG oldStart = t.inputStart;
     t.allowEdit = true;
-    select(t, t.inputStart, t.inputStart);
+    // A visible control repaints and scrolls after every change; held back,
+    // it does so once, after the whole batch. Output is not the user's to
+    // undo, and undo records for the pieces of a large batch cost more time
+    // the more there are.
+    SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(t.editor, EM_SETUNDOLIMIT, 0, 0);
+    selectInsertionPoint(t);
     if (shown.size() == 1) {
         setSelectionFormat(t, toColorRef(shown[0]->color), shown[0]->bold, true);
         SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(shown[0]->text)));
     } else {
-        SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
-        insertRunsInOnePiece(t, shown);
-        SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
+        setSelectionFormat(t, t.defaultColor, false, true);
+        streamRunsIn(t, runs);
     }
     t.inputStart = selection(t).cpMax;
     for (const OutputRun* run : shown) {
@@ -533,6 +563,8 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
         LONG shift = t.inputStart - oldStart;
         select(t, user.cpMin + shift, user.cpMax + shift);
     }
+    SendMessageW(t.editor, EM_SETUNDOLIMIT, kUndoLimit, 0);
+    SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
     SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
     repaint(t);
     t.allowEdit = false;

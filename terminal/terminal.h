@@ -39,6 +39,9 @@ struct Terminal {
     SgrState sgr;                      // colorActive, currentColor, bold
     // Output chunks taken off the message queue, not yet rendered.
     std::deque<std::u16string*> queuedOutput;
+    bool renderPending = false;        // the render timer will insert the queued output
+    DWORD lastRenderTick = 0;
+    DWORD lastPaintTick = 0;
     uint64_t outputChunks = 0;         // chunks received from the shell
     TerminalTextLookup text;           // empty: built-in Chinese texts
 
