@@ -6,3 +6,9 @@ bash "$root/scripts/deps.sh"
 cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release -DTOOLKEEP_BENCH=ON -DTOOLKEEP_TESTS=OFF >/dev/null
 cmake --build "$root/build/bench" -j "$(nproc)" --target toolkeep_bench >/dev/null
 "$root/build/bench/toolkeep_bench" --benchmark_counters_tabular=true "$@"
+
+# The terminal under a flood of output, through Wine's cmd.exe: 5 MB each of
+# plain, palette-coloured and densely coloured text (TERMINAL_BENCH_MB to change).
+bash "$root/scripts/build.sh" win >/dev/null
+TOOLKEEP_TERMINAL_BENCH="${TERMINAL_BENCH_MB:-5}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" \
+  --gtest_filter='TerminalE2E.Throughput*' 2>/dev/null | grep '^\[bench\]' || true

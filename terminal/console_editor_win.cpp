@@ -27,14 +27,16 @@ constexpr DWORD kOutputSliceMs = 40;
 // Each insertion has a fixed cost that grows with the transcript (the control
 // walks its paragraphs to find positions), so output goes in in large pieces.
 constexpr size_t kBatchChars = 64 * 1024;
-constexpr size_t kBatchRuns = 2048;  // each coloured run is a style change in the control
+constexpr size_t kBatchRuns = 8192;  // each coloured run is a style change in the control
 // Every insertion costs the control a walk over its paragraphs and a repaint,
 // which grow with the transcript; output arriving in quick succession is
 // therefore gathered and inserted at most this often.
 constexpr UINT_PTR kRenderTimer = 2;
 constexpr DWORD kRenderGapMs = 50;
-// While a backlog is worked off, the window is brought up to date this often.
-constexpr DWORD kBacklogPaintMs = 100;
+// Repainting costs a walk over the paragraphs too: while output keeps coming,
+// the control is held back from redrawing and shown at most this often.
+constexpr UINT_PTR kPaintTimer = 3;
+constexpr DWORD kPaintGapMs = 150;
 
 enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave };
 
@@ -94,6 +96,33 @@ void selectInsertionPoint(const Terminal& t) {
 
 void repaint(const Terminal& t) {
     InvalidateRect(t.editor, nullptr, FALSE);
+}
+
+void holdRedraw(Terminal& t) {
+    if (t.redrawHeld) return;
+    SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
+    t.redrawHeld = true;
+}
+
+// Lets the control draw again and brings the caret into view.
+void releaseRedraw(Terminal& t) {
+    if (!t.redrawHeld) return;
+    KillTimer(t.editor, kPaintTimer);
+    t.redrawHeld = false;
+    SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
+    repaint(t);
+    t.lastPaintTick = GetTickCount();
+}
+
+// After an insertion: show it now, or with the next paint when one was recent.
+void showInsertion(Terminal& t) {
+    DWORD since = GetTickCount() - t.lastPaintTick;
+    if (since >= kPaintGapMs) {
+        releaseRedraw(t);
+    } else {
+        SetTimer(t.editor, kPaintTimer, kPaintGapMs - since, nullptr);
+    }
 }
 
 void caretGuard(Terminal& t) {
@@ -195,10 +224,9 @@ void renderQueuedOutput(Terminal& t) {
     }
     t.lastRenderTick = GetTickCount();
     if (!t.queuedOutput.empty()) {
-        if (t.lastRenderTick - t.lastPaintTick >= kBacklogPaintMs) {
-            UpdateWindow(t.editor);
-            t.lastPaintTick = t.lastRenderTick;
-        }
+        // Paint due now, not when the backlog is gone: posted messages come
+        // before painting.
+        if (!t.redrawHeld) UpdateWindow(t.editor);
         PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
     }
 }
@@ -361,8 +389,15 @@ void onContextMenu(Terminal& t, LPARAM position) {
     }
 }
 
+// What the user does is shown at once, even in the middle of a flood of output.
+bool isUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           message == WM_VSCROLL || message == WM_CONTEXTMENU || message == WM_PASTE;
+}
+
 LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     Terminal& t = *reinterpret_cast<Terminal*>(data);
+    if (t.redrawHeld && isUserInput(message) && message != WM_MOUSEMOVE) releaseRedraw(t);
     switch (message) {
         case WM_KEYDOWN:
             if (onKeyDown(t, wParam)) return 0;
@@ -386,6 +421,10 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 renderQueuedOutput(t);
                 return 0;
             }
+            if (wParam == kPaintTimer) {
+                releaseRedraw(t);
+                return 0;
+            }
             if (wParam != kPromptTimer) break;
             onPromptTimer(t);
             return 0;
@@ -396,6 +435,7 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             freeQueuedOutput(t);
             KillTimer(window, kPromptTimer);
             KillTimer(window, kRenderTimer);
+            KillTimer(window, kPaintTimer);
             t.editor = nullptr;
             RemoveWindowSubclass(window, editorProc, id);
             break;
@@ -477,6 +517,7 @@ void destroyTerminal(Terminal& t) {
     if (t.editor) {
         KillTimer(t.editor, kPromptTimer);
         KillTimer(t.editor, kRenderTimer);
+        KillTimer(t.editor, kPaintTimer);
         DestroyWindow(t.editor);
         t.editor = nullptr;
     }
@@ -539,10 +580,10 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
     LONG oldStart = t.inputStart;
     t.allowEdit = true;
     // A visible control repaints and scrolls after every change; held back,
-    // it does so once, after the whole batch. Output is not the user's to
-    // undo, and undo records for the pieces of a large batch cost more time
-    // the more there are.
-    SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
+    // it does so once, after the whole batch or later ones. Output is not the
+    // user's to undo, and undo records for the pieces of a large batch cost
+    // more time the more there are.
+    holdRedraw(t);
     SendMessageW(t.editor, EM_SETUNDOLIMIT, 0, 0);
     selectInsertionPoint(t);
     if (shown.size() == 1) {
@@ -564,9 +605,7 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
         select(t, user.cpMin + shift, user.cpMax + shift);
     }
     SendMessageW(t.editor, EM_SETUNDOLIMIT, kUndoLimit, 0);
-    SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
-    SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
-    repaint(t);
+    showInsertion(t);
     t.allowEdit = false;
     t.syntheticPromptShown = false;
 }

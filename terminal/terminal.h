@@ -41,6 +41,7 @@ struct Terminal {
     std::deque<std::u16string*> queuedOutput;
     bool renderPending = false;        // the render timer will insert the queued output
     DWORD lastRenderTick = 0;
+    bool redrawHeld = false;           // the control does not draw until the paint timer or user input
     DWORD lastPaintTick = 0;
     uint64_t outputChunks = 0;         // chunks received from the shell
     TerminalTextLookup text;           // empty: built-in Chinese texts

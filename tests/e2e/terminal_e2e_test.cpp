@@ -528,6 +528,65 @@ TEST_F(TerminalE2E, DestroyingATerminalDuringAFloodOfOutputIsClean) {
     EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_TERMINAL_OUTPUT, WM_TERMINAL_OUTPUT, PM_NOREMOVE));
 }
 
+TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd) {
+    Terminal& t = openReadyTerminal();
+    // Some 300 KB: many chunks, gathered into batches while the control holds its redraw.
+    std::string file;
+    for (unsigned line = 0; line < 6000; ++line) {
+        char text[96];
+        int n = std::snprintf(text, sizeof text, "\x1b[3%um%05u flood\x1b[0m \x1b[1;33mwarn\x1b[0m tail\r\n", line % 8,
+                              line);
+        file.append(text, size_t(n));
+    }
+    std::u16string path = tempPath(u"wr-flood.txt");
+    ASSERT_TRUE(writeWholeFile(path, file));
+    typeText(t.editor, u"type \"" + path + u"\"");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputChunks > 5 && t.redrawHeld; })) << "no held redraw seen";
+    // A key pressed in the middle of the flood is shown at once and lands in the input line.
+    SendMessageW(t.editor, WM_CHAR, L'q', 0);
+    EXPECT_FALSE(t.redrawHeld);
+    EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE);
+    ASSERT_TRUE(waitUntil(60000, [&] {
+        return terminalText(t).find(u"05999 flood") != std::u16string::npos && t.outputEndsWithPrompt;
+    }));
+    pumpFor(400);
+    EXPECT_FALSE(t.redrawHeld);
+    EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the control was left undrawable";
+
+    // Every line once and in order. A sequence cut by a read boundary may
+    // leave its tail as text, which is how cut sequences are handled.
+    std::u16string text = terminalText(t);
+    size_t at = 0;
+    for (unsigned line = 0; line < 6000; ++line) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%05u flood", line);
+        at = text.find(std::u16string(number, number + 11), at);
+        ASSERT_NE(at, std::u16string::npos) << "line " << line << " lost or out of order";
+    }
+    EXPECT_EQ(countOf(text, u" tail\r\n"), 6000u);
+    EXPECT_EQ(terminalInputLine(t), u"q");
+
+    // The end of the text is in view, and late output kept its colours.
+    GETTEXTLENGTHEX query = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LONG length = LONG(SendMessageW(t.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+    POINTL end = {};
+    SendMessageW(t.editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&end), LPARAM(length - 1));
+    RECT client;
+    GetClientRect(t.editor, &client);
+    EXPECT_TRUE(end.y >= 0 && end.y < client.bottom) << end.y;
+    FINDTEXTEXW find = {{length - 2000, -1}, L"warn", {0, 0}};
+    ASSERT_GE(SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)), 0);
+    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.crTextColor, RGB(193, 156, 0));
+    EXPECT_TRUE(format.dwEffects & CFE_BOLD);
+    EXPECT_TRUE(format.dwEffects & CFE_PROTECTED);
+    DeleteFileW(wstr(path));
+}
+
 TEST_F(TerminalE2E, InputDialogCutsLongTextAndCancelKeepsTheValue) {
     std::u16string value = u"start";
     std::thread answer = answerDialog(u"Ask", std::u16string(300, u'a'));
