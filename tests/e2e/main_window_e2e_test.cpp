@@ -19,6 +19,7 @@
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
+#include "terminal/terminal.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"
@@ -669,6 +670,11 @@ TEST_F(LocalWindow, ScreenshotTour) {
             SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
             selectTab(*state, fixedTabCount(*state));
+            if (language == 0 && theme == kCmdThemeLight) {
+                Terminal& cmd = *state->terminals.terminals.front().terminal;
+                renderOutput(cmd, u"\x1b[32mOK\x1b[0m  \x1b[1;31mERROR\x1b[0m  \x1b[33mwarning\x1b[0m  "
+                                  u"\x1b[38;5;208m256-colour\x1b[0m  \x1b[38;2;90;160;255m24-bit\x1b[0m  中文输出\r\n");
+            }
             hold((tag + "-cmd").c_str());
         }
     }
