@@ -98,8 +98,11 @@ void repaint(const Terminal& t) {
     InvalidateRect(t.editor, nullptr, FALSE);
 }
 
+// Holding back redraw takes the control's visible style away until it is
+// released, and releasing gives it back; a hidden control draws nothing
+// anyway, so only a shown one is held.
 void holdRedraw(Terminal& t) {
-    if (t.redrawHeld) return;
+    if (t.redrawHeld || !(GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE)) return;
     SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
     t.redrawHeld = true;
 }
@@ -560,6 +563,12 @@ void setTerminalFont(Terminal& t, int points) {
     SendMessageW(t.editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (t.font) DeleteObject(t.font);
     t.font = font;
+}
+
+void showTerminal(Terminal& t, bool visible) {
+    if (!t.editor) return;
+    releaseRedraw(t);  // or the release would show a control hidden meanwhile
+    ShowWindow(t.editor, visible ? SW_SHOW : SW_HIDE);
 }
 
 void setQuickEdit(Terminal& t, bool quickEdit) {

@@ -57,6 +57,8 @@ void destroyTerminal(Terminal& terminal);
 void setTerminalColors(Terminal& terminal, COLORREF background, COLORREF text);
 void setTerminalFont(Terminal& terminal, int points);
 void setQuickEdit(Terminal& terminal, bool quickEdit);
+// Shows or hides the control (the tab strip does so as tabs change).
+void showTerminal(Terminal& terminal, bool visible);
 void insertOutput(Terminal& terminal, const std::u16string& text, COLORREF color, bool bold);
 // Inserts several runs as insertOutput would one after the other, with one
 // scroll and one repaint at the end.

@@ -327,8 +327,8 @@ void selectTab(MainState& state, int index) {
     showIf(state.assistantOutput.window, index == 1);
     showIf(state.assistant.input, index == 1);
     for (int k = 0; k < terminalTabCount(state); ++k) {
-        const Terminal* terminal = state.terminals.terminals[size_t(k)].terminal.get();
-        if (terminal) showIf(terminal->editor, index == fixed + k);
+        Terminal* terminal = state.terminals.terminals[size_t(k)].terminal.get();
+        if (terminal) showTerminal(*terminal, index == fixed + k);
     }
     state.currentTab = index;
 

@@ -587,6 +587,26 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
     DeleteFileW(wstr(path));
 }
 
+TEST_F(TerminalE2E, TerminalHiddenWhileOutputArrivesStaysHidden) {
+    Terminal& t = openReadyTerminal();
+    auto shown = [&] { return (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0; };
+    // Two insertions in quick succession: the second waits for the next paint.
+    insertOutput(t, u"one\r\n", t.defaultColor, false);
+    insertOutput(t, u"two\r\n", t.defaultColor, false);
+    ASSERT_TRUE(t.redrawHeld);
+    // The user switches to another tab meanwhile.
+    showTerminal(t, false);
+    pumpFor(300);
+    EXPECT_FALSE(shown());
+    renderOutput(t, u"\x1b[31mred\x1b[0m three\r\n");
+    renderOutput(t, u"four\r\n");
+    pumpFor(300);
+    EXPECT_FALSE(shown()) << "output made a hidden terminal visible";
+    showTerminal(t, true);
+    EXPECT_TRUE(shown());
+    EXPECT_NE(terminalText(t).find(u"one\r\ntwo\r\nred three\r\nfour\r\n"), std::u16string::npos);
+}
+
 TEST_F(TerminalE2E, InputDialogCutsLongTextAndCancelKeepsTheValue) {
     std::u16string value = u"start";
     std::thread answer = answerDialog(u"Ask", std::u16string(300, u'a'));
