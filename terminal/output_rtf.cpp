@@ -48,26 +48,33 @@ std::string outputRunsToRtf(const std::vector<OutputRun>& runs) {
         if (added) colors.push_back(color);
         return found->second;
     };
-    // Every attribute written is a style look-up in the editor, so only
-    // changes are written; the first run states both.
+    // Every attribute written is a style look-up in the editor and every
+    // change makes a new run, so only changes are written, and runs of blanks
+    // and line breaks, whose colour and weight do not show, keep the
+    // attributes before them. The first visible run states both.
     std::string body;
     char16_t before = 0;
     long color = 0;
-    bool bold = false, first = true;
+    bool bold = false, stated = false;
     for (const OutputRun& run : runs) {
         if (run.text.empty()) continue;
-        long index = colorIndex(run.color);
-        if (first || index != color) {
-            body += "\\cf";
-            appendNumber(body, index);
-            color = index;
+        if (run.text.find_first_not_of(u" \t\r\n") != std::u16string::npos) {
+            long index = colorIndex(run.color);
+            bool changed = false;
+            if (!stated || index != color) {
+                body += "\\cf";
+                appendNumber(body, index);
+                color = index;
+                changed = true;
+            }
+            if (!stated || run.bold != bold) {
+                body += run.bold ? "\\b" : "\\b0";
+                bold = run.bold;
+                changed = true;
+            }
+            if (changed) body += ' ';  // ends the control word
+            stated = true;
         }
-        if (first || run.bold != bold) {
-            body += run.bold ? "\\b" : "\\b0";
-            bold = run.bold;
-        }
-        body += ' ';
-        first = false;
         before = appendRtfText(body, run.text, before);
     }
     // Index 0 of the table is the automatic colour, which no run uses.

@@ -10,5 +10,6 @@
 
 // The runs as an RTF document that spells out only colour and weight: the
 // font, size and protection come from the format at the insertion point.
-// A CR LF pair, a lone CR and a lone LF each end a paragraph.
+// Runs of blanks and line breaks keep the colour and weight before them, as
+// those do not show. A CR LF pair, a lone CR and a lone LF each end a paragraph.
 std::string outputRunsToRtf(const std::vector<OutputRun>& runs);

@@ -15,15 +15,19 @@ std::string body(const std::string& rtf) {
     return rtf.substr(end + 1, rtf.size() - end - 2);
 }
 
-TEST(OutputRtf, ColourTableHoldsEachColourOnceAndOnlyChangesAreWritten) {
+TEST(OutputRtf, ColourTableHoldsEachColourOnceAndOnlyVisibleChangesAreWritten) {
     std::string rtf = outputRunsToRtf({{u"a", kGrey, false},
                                        {u"b", kRed, true},
                                        {u"", kGrey, false},  // empty runs leave no trace
                                        {u"c", kRed, false},
-                                       {u"d", kGrey, false}});
+                                       {u" \r\n", kGrey, true},  // blanks keep the attributes before them
+                                       {u"d", kRed, false},
+                                       {u"e", kGrey, false}});
     EXPECT_EQ(rtf.substr(0, rtf.find('}') + 1), "{\\rtf1{\\colortbl;\\red204\\green204\\blue204;\\red197\\green15\\blue31;}");
-    EXPECT_EQ(body(rtf), "\\cf1\\b0 a\\cf2\\b b\\b0 c\\cf1 d");
+    EXPECT_EQ(body(rtf), "\\cf1\\b0 a\\cf2\\b b\\b0 c \\par\nd\\cf1 e");
     EXPECT_EQ(outputRunsToRtf({}), "{\\rtf1{\\colortbl;}}");
+    // Blanks before the first visible run take the format at the insertion point.
+    EXPECT_EQ(outputRunsToRtf({{u"  ", kRed, true}}), "{\\rtf1{\\colortbl;}  }");
 }
 
 TEST(OutputRtf, LineBreaksEachMakeOneParagraph) {
