@@ -120,6 +120,11 @@ void releaseRedraw(Terminal& t) {
 
 // After an insertion: show it now, or with the next paint when one was recent.
 void showInsertion(Terminal& t) {
+    if (!t.redrawHeld) {  // a hidden control
+        SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
+        repaint(t);
+        return;
+    }
     DWORD since = GetTickCount() - t.lastPaintTick;
     if (since >= kPaintGapMs) {
         releaseRedraw(t);
@@ -394,13 +399,14 @@ void onContextMenu(Terminal& t, LPARAM position) {
 
 // What the user does is shown at once, even in the middle of a flood of output.
 bool isUserInput(UINT message) {
+    if (message == WM_MOUSEMOVE) return false;
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
            message == WM_VSCROLL || message == WM_CONTEXTMENU || message == WM_PASTE;
 }
 
 LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     Terminal& t = *reinterpret_cast<Terminal*>(data);
-    if (t.redrawHeld && isUserInput(message) && message != WM_MOUSEMOVE) releaseRedraw(t);
+    if (t.redrawHeld && isUserInput(message)) releaseRedraw(t);
     switch (message) {
         case WM_KEYDOWN:
             if (onKeyDown(t, wParam)) return 0;
