@@ -114,7 +114,8 @@ void releaseRedraw(Terminal& t) {
     t.redrawHeld = false;
     SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
     SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
-    repaint(t);
+    // The frame too: the scroll bar may have come or changed meanwhile.
+    RedrawWindow(t.editor, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
     t.lastPaintTick = GetTickCount();
 }
 

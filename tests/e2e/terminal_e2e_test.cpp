@@ -553,6 +553,7 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
     pumpFor(400);
     EXPECT_FALSE(t.redrawHeld);
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the control was left undrawable";
+    EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VSCROLL) << "no scroll bar over 6000 lines";
 
     // Every line once and in order. A sequence cut by a read boundary may
     // leave its tail as text, which is how cut sequences are handled.
