@@ -58,7 +58,9 @@ void layoutRightPane(MainState& state) {
     int left = state.leftWidth + kSplitterWidth;
     int width = client.right - left;
     int height = client.bottom - statusHeight;
-    place(state.tabControl, left, 0, width, height);
+    // The tab strip lies under its pages: it paints its whole body, and a
+    // page below it would lose its scroll bar to that paint.
+    SetWindowPos(state.tabControl, HWND_BOTTOM, left, 0, std::max(width, 0), std::max(height, 0), SWP_NOACTIVATE);
 
     RECT page = {0, 0, std::max(width, 0), std::max(height, 0)};
     TabCtrl_AdjustRect(state.tabControl, FALSE, &page);

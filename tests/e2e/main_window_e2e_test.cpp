@@ -606,6 +606,22 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     EXPECT_EQ(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
 }
 
+// The tab strip paints its whole body; a page under it would lose its scroll bar.
+TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
+    ASSERT_NE(state, nullptr);
+    auto above = [&](HWND page) {
+        for (HWND below = GetWindow(page, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
+            if (below == state->tabControl) return true;
+        return false;
+    };
+    SendMessageW(window, WM_COMMAND, kCmdHelp, 0);  // opens a page after start-up
+    SendMessageW(window, WM_COMMAND, kCmdNewCmd, 0);
+    pump(300);
+    EXPECT_TRUE(above(state->activity.window));
+    EXPECT_TRUE(above(state->help.window));
+    for (TerminalEntry& entry : state->terminals.terminals) EXPECT_TRUE(above(entry.terminal->editor));
+}
+
 TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
@@ -672,6 +688,12 @@ TEST_F(LocalWindow, ScreenshotTour) {
             selectTab(*state, fixedTabCount(*state));
             if (language == 0 && theme == kCmdThemeLight) {
                 Terminal& cmd = *state->terminals.terminals.front().terminal;
+                // A flood of output first, then a sample of each kind of colour at the end.
+                for (int line = 0; line < 3000; ++line) {
+                    std::string number = std::to_string(line);
+                    renderOutput(cmd, u"\x1b[3" + std::u16string(1, char16_t(u'1' + line % 7)) + u"mflood line " +
+                                          std::u16string(number.begin(), number.end()) + u"\x1b[0m of output\r\n");
+                }
                 renderOutput(cmd, u"\x1b[32mOK\x1b[0m  \x1b[1;31mERROR\x1b[0m  \x1b[33mwarning\x1b[0m  "
                                   u"\x1b[38;5;208m256-colour\x1b[0m  \x1b[38;2;90;160;255m24-bit\x1b[0m  中文输出\r\n");
             }
