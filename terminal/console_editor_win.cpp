@@ -36,7 +36,7 @@ constexpr DWORD kRenderGapMs = 50;
 // Repainting costs a walk over the paragraphs too: while output keeps coming,
 // the control is held back from redrawing and shown at most this often.
 constexpr UINT_PTR kPaintTimer = 3;
-constexpr DWORD kPaintGapMs = 150;
+constexpr DWORD kPaintGapMs = 100;
 
 enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave };
 
