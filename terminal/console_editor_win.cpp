@@ -4,74 +4,19 @@
 #include <richedit.h>
 #include <windowsx.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/win_text.h"
-#include "terminal/output_rtf.h"
-#include "terminal/terminal.h"
+#include "terminal/editor_control_win.h"
 #include "ui/input_dialog.h"
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-constexpr UINT_PTR kPromptTimer = 1;
-constexpr UINT kPromptDelayMs = 350;
 constexpr LPARAM kTextLimit = 268435456;
-constexpr WPARAM kUndoLimit = 100;  // the control's default
-// Posted to itself to render the rest of the queued output after a pause,
-// so that other messages get their turn during a flood of output.
-constexpr UINT WM_TERMINAL_CONTINUE = WM_APP + 11;
-constexpr DWORD kOutputSliceMs = 40;
-// Each insertion has a fixed cost that grows with the transcript (the control
-// walks its paragraphs to find positions), so output goes in in large pieces.
-constexpr size_t kBatchChars = 64 * 1024;
-constexpr size_t kBatchRuns = 8192;  // each coloured run is a style change in the control
-// Every insertion costs the control a walk over its paragraphs and a repaint,
-// which grow with the transcript; output arriving in quick succession is
-// therefore gathered and inserted at most this often.
-constexpr UINT_PTR kRenderTimer = 2;
-constexpr DWORD kRenderGapMs = 50;
-// Repainting costs a walk over the paragraphs too: while output keeps coming,
-// the control is held back from redrawing and shown at most this often.
-constexpr UINT_PTR kPaintTimer = 3;
-constexpr DWORD kPaintGapMs = 100;
 
-enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave };
-
-CHARRANGE selection(const Terminal& t) {
-    CHARRANGE range = {0, 0};
-    SendMessageW(t.editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
-
-void select(const Terminal& t, LONG from, LONG to) {
-    CHARRANGE range = {from, to};
-    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-LONG textLength(const Terminal& t) {
-    GETTEXTLENGTHEX query = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-    return LONG(SendMessageW(t.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
-}
-
-std::u16string textRange(const Terminal& t, LONG from, LONG to) {
-    if (to <= from) return {};
-    std::vector<wchar_t> buffer(size_t(to - from) + 1, L'\0');
-    TEXTRANGEW range = {{from, to}, buffer.data()};
-    LRESULT copied = SendMessageW(t.editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    return fromWide(buffer.data(), size_t(copied > 0 ? copied : 0));
-}
-
-void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected) {
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR | CFM_BOLD | CFM_PROTECTED;
-    format.dwEffects = (bold ? CFE_BOLD : 0) | (isProtected ? CFE_PROTECTED : 0);
-    format.crTextColor = color;
-    SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-}
+enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, kMenuSave, kMenuStop };
 
 // An empty selection takes the format of the text before it, which is
 // protected output at the start of the input line; typing there must not be.
@@ -83,55 +28,8 @@ void makeInsertionEditable(Terminal& t) {
     t.allowEdit = false;
 }
 
-// Puts the caret at inputStart. The control finds a position by walking its
-// paragraphs from the top, so the common case, no typed input after the
-// transcript, asks for the end of the text instead, which it finds at once.
-void selectInsertionPoint(const Terminal& t) {
-    if (t.inputStart >= textLength(t)) {
-        select(t, -1, -1);
-    } else {
-        select(t, t.inputStart, t.inputStart);
-    }
-}
-
 void repaint(const Terminal& t) {
     InvalidateRect(t.editor, nullptr, FALSE);
-}
-
-// Holding back redraw takes the control's visible style away until it is
-// released, and releasing gives it back; a hidden control draws nothing
-// anyway, so only a shown one is held.
-void holdRedraw(Terminal& t) {
-    if (t.redrawHeld || !(GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE)) return;
-    SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
-    t.redrawHeld = true;
-}
-
-// Lets the control draw again and brings the caret into view.
-void releaseRedraw(Terminal& t) {
-    if (!t.redrawHeld) return;
-    KillTimer(t.editor, kPaintTimer);
-    t.redrawHeld = false;
-    SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
-    SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
-    // The frame too: the scroll bar may have come or changed meanwhile.
-    RedrawWindow(t.editor, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-    t.lastPaintTick = GetTickCount();
-}
-
-// After an insertion: show it now, or with the next paint when one was recent.
-void showInsertion(Terminal& t) {
-    if (!t.redrawHeld) {  // a hidden control
-        SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
-        repaint(t);
-        return;
-    }
-    DWORD since = GetTickCount() - t.lastPaintTick;
-    if (since >= kPaintGapMs) {
-        releaseRedraw(t);
-    } else {
-        SetTimer(t.editor, kPaintTimer, kPaintGapMs - since, nullptr);
-    }
 }
 
 void caretGuard(Terminal& t) {
@@ -139,11 +37,6 @@ void caretGuard(Terminal& t) {
         LONG end = textLength(t);
         select(t, end, end);
     }
-}
-
-void armPromptTimer(Terminal& t) {
-    t.promptTimerArmed = true;
-    SetTimer(t.editor, kPromptTimer, kPromptDelayMs, nullptr);
 }
 
 void beep() {
@@ -158,125 +51,12 @@ void copySelection(Terminal& t) {
     SendMessageW(t.editor, WM_COPY, 0, 0);
 }
 
-void removeSyntheticPrompt(Terminal& t) {
-    if (t.syntheticPromptShown && t.syntheticPromptLength > 0) {
-        LONG start = t.inputStart - LONG(t.syntheticPromptLength);
-        if (start < 0) start = 0;
-        if (start != t.inputStart) {
-            CHARRANGE user = selection(t);
-            LONG removed = t.inputStart - start;
-            t.allowEdit = true;
-            select(t, start, t.inputStart);
-            SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-            t.allowEdit = false;
-            t.inputStart = start;
-            if (user.cpMin >= start + removed) select(t, user.cpMin - removed, user.cpMax - removed);
-        }
-    }
-    t.syntheticPromptShown = false;
-}
-
-// Takes one chunk off the queue: prompt removal and echo suppression, then
-// its runs are appended to the batch being built.
-void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch) {
-    removeSyntheticPrompt(t);
-    if (!t.pendingEcho.empty() && !chunk.empty()) {
-        EchoMatch echo = matchShellEcho(chunk, t.pendingEcho);
-        if (echo.settled) {
-            chunk.erase(0, echo.dropCount);
-            t.pendingEcho.clear();
-        }
-    }
-    for (OutputRun& run : parseTerminalOutput(chunk, t.sgr, toRgb(t.defaultColor))) {
-        if (!batch.empty() && batch.back().color == run.color && batch.back().bold == run.bold) {
-            batch.back().text += run.text;
-        } else {
-            batch.push_back(std::move(run));
-        }
-    }
-}
-
-void takeQueuedMessages(Terminal& t) {
-    MSG message;
-    while (PeekMessageW(&message, t.editor, WM_TERMINAL_OUTPUT, WM_TERMINAL_OUTPUT, PM_REMOVE)) {
-        if (message.lParam) t.queuedOutput.push_back(reinterpret_cast<std::u16string*>(message.lParam));
-    }
-}
-
-void freeQueuedOutput(Terminal& t) {
-    if (t.editor) takeQueuedMessages(t);
-    for (std::u16string* chunk : t.queuedOutput) delete chunk;
-    t.queuedOutput.clear();
-    t.renderPending = false;
-}
-
-// Renders queued chunks for a slice of time; the rest waits for the next turn.
-void renderQueuedOutput(Terminal& t) {
-    if (t.renderPending) KillTimer(t.editor, kRenderTimer);
-    t.renderPending = false;
-    takeQueuedMessages(t);
-    DWORD started = GetTickCount();
-    while (!t.queuedOutput.empty()) {
-        std::vector<OutputRun> batch;
-        size_t chars = 0;
-        while (!t.queuedOutput.empty() && chars < kBatchChars && batch.size() < kBatchRuns) {
-            std::u16string* chunk = t.queuedOutput.front();
-            t.queuedOutput.pop_front();
-            chars += chunk->size();
-            ++t.outputChunks;
-            takeChunk(t, *chunk, batch);
-            delete chunk;
-        }
-        insertOutputRuns(t, batch);
-        armPromptTimer(t);
-        if (GetTickCount() - started >= kOutputSliceMs) break;
-    }
-    t.lastRenderTick = GetTickCount();
-    if (!t.queuedOutput.empty()) {
-        // Paint due now, not when the backlog is gone: posted messages come
-        // before painting.
-        if (!t.redrawHeld) UpdateWindow(t.editor);
-        PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
-    }
-}
-
-void onOutput(Terminal& t, std::u16string* chunk) {
-    if (!chunk) return;
-    t.queuedOutput.push_back(chunk);
-    if (t.renderPending) return;
-    DWORD since = GetTickCount() - t.lastRenderTick;
-    if (since >= kRenderGapMs) {
-        renderQueuedOutput(t);
+void requestStop(Terminal& t) {
+    if (t.stopRequested) {
+        t.stopRequested();
     } else {
-        t.renderPending = true;
-        SetTimer(t.editor, kRenderTimer, kRenderGapMs - since, nullptr);
+        stopTerminalCommand(t);
     }
-}
-
-void onPromptTimer(Terminal& t) {
-    KillTimer(t.editor, kPromptTimer);
-    if (!t.promptTimerArmed) return;
-    if (!t.queuedOutput.empty()) return;  // output is on its way; its rendering re-arms the timer
-    t.promptTimerArmed = false;
-    if (t.outputEndsWithPrompt) return;
-    insertOutput(t, t.prompt, t.defaultColor, false);
-    t.syntheticPromptShown = true;
-    t.syntheticPromptLength = uint32_t(t.prompt.size());
-}
-
-void localClear(Terminal& t) {
-    t.allowEdit = true;
-    SETTEXTEX options = {ST_DEFAULT, 1200};
-    SendMessageW(t.editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&options), reinterpret_cast<LPARAM>(L""));
-    select(t, 0, 0);
-    setSelectionFormat(t, t.defaultColor, false, false);
-    t.allowEdit = false;
-    InvalidateRect(t.editor, nullptr, TRUE);
-    UpdateWindow(t.editor);
-    t.inputStart = 0;
-    t.outputEndsWithPrompt = false;
-    t.syntheticPromptShown = false;
-    t.pendingEcho.clear();
 }
 
 void historyBack(Terminal& t) {
@@ -345,6 +125,7 @@ bool onKeyDown(Terminal& t, WPARAM key) {
         case VK_F3: if (t.lastFind.empty()) return false; findInTerminal(t, t.lastFind); return true;
         case VK_UP: if (selection(t).cpMin < t.inputStart) return false; historyBack(t); return true;
         case VK_DOWN: if (selection(t).cpMin < t.inputStart) return false; historyForward(t); return true;
+        case VK_CANCEL: requestStop(t); return true;  // Ctrl+Break
     }
     return touchesTranscript(t, key, ctrl);
 }
@@ -386,6 +167,8 @@ void onContextMenu(Terminal& t, LPARAM position) {
     add(kMenuSelectAll, 92, true);
     add(kMenuFind, 25, true);
     add(kMenuSave, 26, true);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    add(kMenuStop, kTextStopCommand, true);
     POINT at = contextMenuPoint(t, position);
     UINT command = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, t.editor, nullptr));
     DestroyMenu(menu);
@@ -395,7 +178,20 @@ void onContextMenu(Terminal& t, LPARAM position) {
         case kMenuSelectAll: select(t, 0, -1); break;
         case kMenuFind: findDialog(t); break;
         case kMenuSave: saveOutput(t); break;
+        case kMenuStop: requestStop(t); break;
     }
+}
+
+bool onTimer(Terminal& t, WPARAM timer) {
+    switch (timer) {
+        case kRenderTimer: renderQueuedOutput(t); return true;
+        case kPaintTimer: releaseRedraw(t); return true;
+        case kPromptTimer: onPromptTimer(t); return true;
+        case kTypeAheadTimer: onTypeAheadTimer(t); return true;
+        case kRunningTimer: onRunningTimer(t); return true;
+        case kRetireTimer: onRetireTimer(t); return true;
+    }
+    return false;
 }
 
 // What the user does is shown at once, even in the middle of a flood of output.
@@ -427,26 +223,20 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             break;
         case WM_CONTEXTMENU: onContextMenu(t, lParam); return 0;
         case WM_TIMER:
-            if (wParam == kRenderTimer) {
-                renderQueuedOutput(t);
-                return 0;
-            }
-            if (wParam == kPaintTimer) {
-                releaseRedraw(t);
-                return 0;
-            }
-            if (wParam != kPromptTimer) break;
-            onPromptTimer(t);
+            if (!onTimer(t, wParam)) break;
             return 0;
-        case WM_TERMINAL_OUTPUT: onOutput(t, reinterpret_cast<std::u16string*>(lParam)); return 0;
+        case WM_TERMINAL_OUTPUT: onOutputMessage(t, reinterpret_cast<std::u16string*>(lParam)); return 0;
         case WM_TERMINAL_CONTINUE: renderQueuedOutput(t); return 0;
+        case WM_TERMINAL_INPUT_READ: onInputRead(t, uint64_t(wParam)); return 0;
+        case WM_TERMINAL_REFILL: onRefillSlice(t); return 0;
         case WM_NCDESTROY:
-            // Destroyed with its parent before destroyTerminal ran: free what is queued now.
-            freeQueuedOutput(t);
-            KillTimer(window, kPromptTimer);
-            KillTimer(window, kRenderTimer);
-            KillTimer(window, kPaintTimer);
-            t.editor = nullptr;
+            if (window == t.editor) {
+                // Destroyed with its parent before destroyTerminal ran: free what is queued now.
+                dropSpareControls(t);
+                freeQueuedOutput(t);
+                killOutputTimers(t);
+                t.editor = nullptr;
+            }
             RemoveWindowSubclass(window, editorProc, id);
             break;
     }
@@ -457,32 +247,6 @@ std::u16string currentDirectory() {
     wchar_t buffer[260] = {};
     DWORD length = GetCurrentDirectoryW(260, buffer);
     return length > 0 && length < 260 ? fromWide(buffer, length) : std::u16string();
-}
-
-struct StreamSource {
-    const std::string* bytes;
-    size_t offset;
-};
-
-DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    size_t count = source->bytes->size() - source->offset;
-    if (wanted < 0) wanted = 0;
-    if (count > size_t(wanted)) count = size_t(wanted);
-    std::memcpy(buffer, source->bytes->data() + source->offset, count);
-    source->offset += count;
-    *given = LONG(count);
-    return 0;
-}
-
-// Inserts the runs as one formatted stream at the (empty) selection, which
-// carries the control's font and protection: one insertion and one layout
-// for the whole batch instead of a format change and an insertion per run.
-void streamRunsIn(Terminal& t, const std::vector<OutputRun>& runs) {
-    std::string rtf = outputRunsToRtf(runs);
-    StreamSource source = {&rtf, 0};
-    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, readStream};
-    SendMessageW(t.editor, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 }  // namespace
@@ -499,19 +263,35 @@ Terminal::~Terminal() {
     destroyTerminal(*this);
 }
 
+HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    HWND editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
+                                  WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                      ES_NOHIDESEL,
+                                  0, 0, 0, 0, parent, nullptr, instance, nullptr);
+    if (!editor) return nullptr;
+    SendMessageW(editor, EM_EXLIMITTEXT, 0, kTextLimit);
+    SendMessageW(editor, EM_SETBKGNDCOLOR, 0, LPARAM(t.backgroundColor));
+    SendMessageW(editor, EM_SETEVENTMASK, 0, ENM_PROTECTED);
+    if (t.font) SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(t.font), FALSE);
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = t.defaultColor;
+    SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SetWindowSubclass(editor, editorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&t));
+    return editor;
+}
+
 bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize) {
     static HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
     if (!richEdit) return false;
-    t.editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0,
-                               0, 0, 0, parent, nullptr, instance, nullptr);
+    (void)instance;  // the control takes its parent's
+    t.editor = createEditorControl(t, parent, true);
     if (!t.editor) return false;
-    SendMessageW(t.editor, EM_EXLIMITTEXT, 0, kTextLimit);
-    SendMessageW(t.editor, EM_SETBKGNDCOLOR, 0, LPARAM(t.backgroundColor));
-    SendMessageW(t.editor, EM_SETEVENTMASK, 0, ENM_PROTECTED);
     setTerminalFont(t, fontSize);
     t.sgr.currentColor = toRgb(t.defaultColor);
-    SetWindowSubclass(t.editor, editorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&t));
+    t.kind = kind;
     t.prompt = substitutePrompt(kind, currentDirectory());
     if (startSession(t.shell, kind, t.editor)) {
         armPromptTimer(t);
@@ -523,11 +303,10 @@ bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind
 
 void destroyTerminal(Terminal& t) {
     stopSession(t.shell);  // first: no chunk can arrive after this
+    dropSpareControls(t);
     freeQueuedOutput(t);
     if (t.editor) {
-        KillTimer(t.editor, kPromptTimer);
-        KillTimer(t.editor, kRenderTimer);
-        KillTimer(t.editor, kPaintTimer);
+        killOutputTimers(t);
         DestroyWindow(t.editor);
         t.editor = nullptr;
     }
@@ -572,58 +351,8 @@ void setTerminalFont(Terminal& t, int points) {
     t.font = font;
 }
 
-void showTerminal(Terminal& t, bool visible) {
-    if (!t.editor) return;
-    releaseRedraw(t);  // or the release would show a control hidden meanwhile
-    ShowWindow(t.editor, visible ? SW_SHOW : SW_HIDE);
-}
-
 void setQuickEdit(Terminal& t, bool quickEdit) {
     t.quickEdit = quickEdit;
-}
-
-void insertOutput(Terminal& t, const std::u16string& text, COLORREF color, bool bold) {
-    if (text.empty()) return;
-    insertOutputRuns(t, {OutputRun{text, toRgb(color), bold}});
-}
-
-void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& runs) {
-    std::vector<const OutputRun*> shown;
-    for (const OutputRun& run : runs)
-        if (!run.text.empty()) shown.push_back(&run);
-    if (shown.empty() || !t.editor) return;
-    CHARRANGE user = selection(t);
-    LONG oldStart = t.inputStart;
-    t.allowEdit = true;
-    // A visible control repaints and scrolls after every change; held back,
-    // it does so once, after the whole batch or later ones. Output is not the
-    // user's to undo, and undo records for the pieces of a large batch cost
-    // more time the more there are.
-    holdRedraw(t);
-    SendMessageW(t.editor, EM_SETUNDOLIMIT, 0, 0);
-    selectInsertionPoint(t);
-    if (shown.size() == 1) {
-        setSelectionFormat(t, toColorRef(shown[0]->color), shown[0]->bold, true);
-        SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(shown[0]->text)));
-    } else {
-        setSelectionFormat(t, t.defaultColor, false, true);
-        streamRunsIn(t, runs);
-    }
-    t.inputStart = selection(t).cpMax;
-    for (const OutputRun* run : shown) {
-        size_t last = run->text.find_last_not_of(u" \t");
-        if (last != std::u16string::npos) t.outputEndsWithPrompt = run->text[last] == u'>';
-    }
-    setSelectionFormat(t, t.defaultColor, false, false);
-    // Keep the caret where the user left it inside the input line.
-    if (user.cpMin > oldStart) {
-        LONG shift = t.inputStart - oldStart;
-        select(t, user.cpMin + shift, user.cpMax + shift);
-    }
-    SendMessageW(t.editor, EM_SETUNDOLIMIT, kUndoLimit, 0);
-    showInsertion(t);
-    t.allowEdit = false;
-    t.syntheticPromptShown = false;
 }
 
 void replaceInput(Terminal& t, const std::u16string& text) {
@@ -646,8 +375,9 @@ void submitInput(Terminal& t) {
     t.historyIndex = t.history.size();
     if (isLocalClearCommand(line)) {
         writeInput(t.shell, line + u"\n");
-        localClear(t);
+        clearTranscript(t);
     } else {
+        LONG start = t.inputStart;
         LONG end = textLength(t);
         if (end > t.inputStart) {
             CHARRANGE user = selection(t);
@@ -662,11 +392,13 @@ void submitInput(Terminal& t) {
             t.allowEdit = false;
         }
         t.inputStart = end;
-        insertOutput(t, u"\r\n", t.defaultColor, false);
+        mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false}});
         t.pendingEcho = line;
-        writeInput(t.shell, line + u"\n");
+        noteSubmittedLine(t, writeInput(t.shell, line + u"\n"), start, end);
+        insertOutput(t, u"\r\n", t.defaultColor, false);
     }
     armPromptTimer(t);
+    startRunningPoll(t);
 }
 
 void pasteIntoInput(Terminal& t) {
@@ -750,6 +482,8 @@ std::u16string builtinTerminalText(int id) {
         case 91: return u"粘贴";
         case 92: return u"全选";
         case 153: return u"已填入终端 - 请检查后按 Enter 运行。";
+        case kTextStopCommand: return u"停止正在运行的命令";
+        case kTextShellRestarted: return u"[Shell 已重启]";
     }
     return {};
 }

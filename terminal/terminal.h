@@ -12,9 +12,32 @@
 
 #include "terminal/sgr_parser.h"
 #include "terminal/shell_session.h"
+#include "terminal/transcript_mirror.h"
 
-// UI text lookup by text id (25..34, 90..92, 153 are used here).
+// UI text lookup by text id (25..34, 90..92, 153 and the ids below are used here).
 using TerminalTextLookup = std::function<std::u16string(int id)>;
+
+// Texts of the running-command features.
+constexpr int kTextStopCommand = 212;        // "Stop running command"
+constexpr int kTextRestartShell = 213;       // "Restart shell"
+constexpr int kTextRunningPrefix = 214;      // "Running: "
+constexpr int kTextRunningSuffix = 215;      // " (Ctrl+Break to stop)"
+constexpr int kTextStopped = 216;            // Activity: "Stopped"
+constexpr int kTextNothingToStop = 217;      // question: restart the shell instead?
+constexpr int kTextShellRestarted = 218;     // transcript marker
+constexpr int kTextCloseRunningTerminal = 219;  // question before closing a busy tab
+constexpr int kTextCloseRunningWindow = 220;    // question before closing the window
+constexpr int kTextCloseQuestion = 221;      // "Closing ends them ... Close anyway?"
+constexpr int kTextShellRestartedActivity = 222;  // Activity: "Shell restarted"
+constexpr int kTextRestartQuestion = 223;    // "Restart this terminal's shell? ..."
+
+// A line typed while the shell was busy, shown greyed until the shell reads it.
+struct TypedAhead {
+    uint64_t sequence = 0;   // the write's number (writeInput)
+    int32_t start = 0;       // its characters in the transcript
+    int32_t end = 0;
+    bool greyed = false;
+};
 
 struct Terminal {
     HWND editor = nullptr;
@@ -44,7 +67,19 @@ struct Terminal {
     bool redrawHeld = false;           // the control does not draw until the paint timer or user input
     DWORD lastPaintTick = 0;
     uint64_t outputChunks = 0;         // chunks received from the shell
+    TranscriptMirror mirror;           // the transcript's runs, to refill a fresh control from
+    HWND freshEditor = nullptr;        // hidden control being filled with the kept lines
+    uint64_t refillNext = 0;           // next mirror run for the fresh control
+    HWND retiredEditor = nullptr;      // the control before the last refill, destroyed shortly
+    std::vector<TypedAhead> unreadInput;  // oldest first
+    ShellKind kind = ShellKind::Cmd;
+    bool runningPoll = false;          // the running-command timer is set
+    std::u16string runningShown;       // names last reported as running
     TerminalTextLookup text;           // empty: built-in Chinese texts
+    // Set by the tab owner; empty ones are skipped.
+    std::function<void()> stopRequested;  // Ctrl+Break and the context menu
+    // Names of the programs the shell runs, empty when none; visible terminal only.
+    std::function<void(const std::u16string& names)> runningChanged;
 
     Terminal() = default;
     Terminal(const Terminal&) = delete;
@@ -77,6 +112,13 @@ bool findInTerminal(Terminal& terminal, const std::u16string& what);      // bee
 bool reverseSearchHistory(Terminal& terminal, const std::u16string& query);  // beeps on no match
 std::u16string terminalText(const Terminal& terminal);     // whole text, lines end in CR LF
 std::u16string terminalInputLine(const Terminal& terminal); // inputStart to end, CR between lines
+
+// Running commands: ends what the shell started (never the shell itself) and
+// returns it; starts a fresh shell in the same control after a marker line.
+std::vector<ChildProcess> stopTerminalCommand(Terminal& terminal);
+bool restartTerminalShell(Terminal& terminal);
+// Empties the transcript (the local "cls").
+void clearTranscript(Terminal& terminal);
 
 // Output rendering and the transcript file.
 void renderOutput(Terminal& terminal, const std::u16string& chunk);

@@ -33,6 +33,9 @@ struct TerminalTabs {
     std::function<void()> layoutRightPane;
     std::function<void()> rebuildMenuBar;
     std::function<void(const std::u16string& line, COLORREF color)> reportActivity;
+    std::function<void(const std::u16string& text)> showStatus;   // the status bar
+    // Asks a yes/no question; empty: a message box owned by `owner`.
+    std::function<bool(const std::u16string& question)> confirm;
     TerminalTextLookup text;        // also handed to every terminal
 };
 
@@ -46,6 +49,14 @@ void closeCurrentTerminal(TerminalTabs& tabs);
 // Puts a command into the input line of the first terminal of the shell's
 // kind (opening one if needed) without running it.
 void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std::u16string& command);
+// Ends what the shell of the terminal in front runs, naming it in the
+// Activity log; with nothing to end, offers to restart the shell.
+void stopCommandInCurrentTerminal(TerminalTabs& tabs);
+// Asks, then starts a fresh shell in the terminal in front.
+void restartShellInCurrentTerminal(TerminalTabs& tabs);
+// Before the window closes: true when no terminal runs anything, or the user
+// agreed to end what runs.
+bool confirmCloseWithRunningWork(TerminalTabs& tabs);
 // Destroys every terminal (window destruction).
 void destroyAllTerminals(TerminalTabs& tabs);
 

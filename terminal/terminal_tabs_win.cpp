@@ -9,6 +9,11 @@ namespace {
 
 constexpr COLORREF kActionBlue = RGB(36, 104, 220);
 
+std::u16string decimal(unsigned long value) {
+    std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
 void insertTabItem(HWND tabControl, int index, const std::u16string& label) {
     std::u16string copy = label;
     TCITEMW item = {};
@@ -55,11 +60,63 @@ bool askTerminalName(TerminalTabs& tabs, std::u16string& name) {
     return askText(tabs.owner, uiText(tabs, 32), uiText(tabs, 31), uiText(tabs, 33), uiText(tabs, 34), name);
 }
 
+bool confirm(TerminalTabs& tabs, const std::u16string& question) {
+    if (tabs.confirm) return tabs.confirm(question);
+    std::u16string title = uiText(tabs, 0);
+    if (title.empty()) title = u"Wrenly";
+    return MessageBoxW(tabs.owner, wstr(question), wstr(title), MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+Terminal* currentTerminal(TerminalTabs& tabs) {
+    int index = currentTerminalIndex(tabs);
+    return index < 0 ? nullptr : tabs.terminals[size_t(index - tabs.fixedTabCount)].terminal.get();
+}
+
+std::u16string terminalLabel(const TerminalTabs& tabs, const Terminal& terminal) {
+    for (size_t k = 0; k < tabs.terminals.size(); ++k)
+        if (tabs.terminals[k].terminal.get() == &terminal) return tabItemLabel(tabs.tabControl, tabs.fixedTabCount + int(k));
+    return {};
+}
+
+// One line per running program: "ping.exe (PID 1234)".
+std::u16string describeProcesses(const std::vector<ChildProcess>& processes) {
+    std::u16string lines;
+    for (const ChildProcess& process : processes)
+        lines += u"\n" + process.exeName + u" (PID " + decimal(process.id) + u")";
+    return lines;
+}
+
+void report(TerminalTabs& tabs, const std::u16string& line, COLORREF color) {
+    if (tabs.reportActivity) tabs.reportActivity(line, color);
+}
+
+void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
+    std::vector<ChildProcess> stopped = stopTerminalCommand(terminal);
+    std::u16string where = terminalLabel(tabs, terminal);
+    for (const ChildProcess& process : stopped) {
+        report(tabs, u"> " + uiText(tabs, kTextStopped) + u" " + process.exeName + u" (PID " + decimal(process.id) +
+                         u") - " + where,
+               kActionBlue);
+    }
+    if (!stopped.empty() || !confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
+    if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
+}
+
+void showRunning(TerminalTabs& tabs, const std::u16string& names) {
+    if (!tabs.showStatus) return;
+    tabs.showStatus(names.empty() ? std::u16string()
+                                   : uiText(tabs, kTextRunningPrefix) + names + uiText(tabs, kTextRunningSuffix));
+}
+
 }  // namespace
 
 int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
     auto terminal = std::make_unique<Terminal>();
     terminal->text = tabs.text;
+    Terminal* created = terminal.get();
+    TerminalTabs* owner = &tabs;
+    terminal->stopRequested = [owner, created] { stopCommandIn(*owner, *created); };
+    terminal->runningChanged = [owner](const std::u16string& names) { showRunning(*owner, names); };
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
@@ -111,6 +168,11 @@ void closeCurrentTerminal(TerminalTabs& tabs) {
         call(tabs.rebuildMenuBar);
         return;
     }
+    std::vector<ChildProcess> running = runningChildren(tabs.terminals[size_t(index - tabs.fixedTabCount)].terminal->shell);
+    if (!running.empty() &&
+        !confirm(tabs, uiText(tabs, kTextCloseRunningTerminal) + describeProcesses(running) + u"\n\n" +
+                           uiText(tabs, kTextCloseQuestion)))
+        return;
     SendMessageW(tabs.tabControl, TCM_DELETEITEM, WPARAM(index), 0);
     size_t k = size_t(index - tabs.fixedTabCount);
     std::unique_ptr<Terminal> closed = std::move(tabs.terminals[k].terminal);
@@ -146,6 +208,28 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
         SetFocus(terminal.editor);
     }
     if (tabs.reportActivity) tabs.reportActivity(uiText(tabs, 153), kActionBlue);
+}
+
+void stopCommandInCurrentTerminal(TerminalTabs& tabs) {
+    if (Terminal* terminal = currentTerminal(tabs)) stopCommandIn(tabs, *terminal);
+}
+
+void restartShellInCurrentTerminal(TerminalTabs& tabs) {
+    Terminal* terminal = currentTerminal(tabs);
+    if (!terminal || !confirm(tabs, uiText(tabs, kTextRestartQuestion))) return;
+    if (restartTerminalShell(*terminal))
+        report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + terminalLabel(tabs, *terminal),
+               kActionBlue);
+}
+
+bool confirmCloseWithRunningWork(TerminalTabs& tabs) {
+    std::u16string running;
+    for (const TerminalEntry& entry : tabs.terminals) {
+        std::vector<ChildProcess> children = runningChildren(entry.terminal->shell);
+        if (!children.empty()) running += u"\n" + terminalLabel(tabs, *entry.terminal) + u":" + describeProcesses(children);
+    }
+    if (running.empty()) return true;
+    return confirm(tabs, uiText(tabs, kTextCloseRunningWindow) + running + u"\n\n" + uiText(tabs, kTextCloseQuestion));
 }
 
 void destroyAllTerminals(TerminalTabs& tabs) {

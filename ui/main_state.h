@@ -33,6 +33,8 @@ enum MenuCommand : int {
     kCmdNewNamedPowerShell = 1013,
     kCmdRenameTerminal = 1014,
     kCmdCloseTerminal = 1015,
+    kCmdStopCommand = 1016,
+    kCmdRestartShell = 1017,
     kCmdThemeSystem = 1021,
     kCmdThemeLight = 1022,
     kCmdThemeDark = 1023,

@@ -135,6 +135,9 @@ void openStartupTerminals(MainState& state) {
     tabs.rebuildMenuBar = [s]() { buildMenuBar(*s); };
     tabs.reportActivity = [](const std::u16string& line, COLORREF color) { reportActivity(line, color); };
     tabs.text = [](int id) { return uiText(id); };
+    tabs.showStatus = [s](const std::u16string& text) {
+        SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
+    };
     syncTerminalTabs(state);
     openTerminalTab(tabs, ShellKind::Cmd);
     openTerminalTab(tabs, ShellKind::PowerShell);
@@ -167,6 +170,11 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
+}
+
+// Programs still running in a terminal end with the window: ask first.
+void onClose(HWND window, MainState& state) {
+    if (confirmCloseWithRunningWork(state.terminals)) DestroyWindow(window);
 }
 
 void onDestroy(MainState& state) {
@@ -363,6 +371,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (!GetWindowLongPtrW(window, GWLP_USERDATA)) return DefWindowProcW(window, message, wParam, lParam);
     MainState& state = stateOf(window);
     switch (message) {
+        case WM_CLOSE: onClose(window, state); return 0;
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: layoutWindow(state); return 0;
         case WM_ACTIVATE: onActivate(state, wParam); break;

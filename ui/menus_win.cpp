@@ -78,6 +78,9 @@ HMENU terminalMenu(const MainState& state) {
     bool terminalInFront = state.currentTab >= fixedTabCount(state);
     addItem(menu, kCmdRenameTerminal, uiText(23), false, !terminalInFront);
     addItem(menu, kCmdCloseTerminal, uiText(24), false, !(terminalInFront && terminalTabCount(state) > 1));
+    addSeparator(menu);
+    addItem(menu, kCmdStopCommand, uiText(kTextStopCommand) + u"\tCtrl+Break", false, !terminalInFront);
+    addItem(menu, kCmdRestartShell, uiText(kTextRestartShell), false, !terminalInFront);
     return menu;
 }
 

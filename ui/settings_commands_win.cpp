@@ -44,6 +44,8 @@ void runTerminalCommand(MainState& state, int id) {
         case kCmdNewNamedPowerShell: openNamedTerminal(tabs, ShellKind::PowerShell); break;
         case kCmdRenameTerminal: renameCurrentTerminal(tabs); break;
         case kCmdCloseTerminal: closeCurrentTerminal(tabs); break;
+        case kCmdStopCommand: stopCommandInCurrentTerminal(tabs); break;
+        case kCmdRestartShell: restartShellInCurrentTerminal(tabs); break;
     }
     buildMenuBar(state);
 }
@@ -91,7 +93,9 @@ bool runMenuCommand(MainState& state, int id) {
         case kCmdNewNamedCmd:
         case kCmdNewNamedPowerShell:
         case kCmdRenameTerminal:
-        case kCmdCloseTerminal: runTerminalCommand(state, id); return true;
+        case kCmdCloseTerminal:
+        case kCmdStopCommand:
+        case kCmdRestartShell: runTerminalCommand(state, id); return true;
         case kCmdRestartElevated: restartAsAdministrator(state); return true;
     }
     if (id >= kCmdFontSizeBase && id < kCmdFontSizeBase + 100) {

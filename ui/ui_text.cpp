@@ -228,6 +228,32 @@ constexpr TextRow kRows[] = {
     {199, u"（保留）", u"(reserved)"},
     {200, u"（保留）", u"(reserved)"},
     {201, u"（保留）", u"(reserved)"},
+    {202, u"（保留）", u"(reserved)"},
+    {203, u"（保留）", u"(reserved)"},
+    {204, u"（保留）", u"(reserved)"},
+    {205, u"（保留）", u"(reserved)"},
+    {206, u"（保留）", u"(reserved)"},
+    {207, u"（保留）", u"(reserved)"},
+    {208, u"（保留）", u"(reserved)"},
+    {209, u"（保留）", u"(reserved)"},
+    {210, u"（保留）", u"(reserved)"},
+    {211, u"（保留）", u"(reserved)"},
+    {212, u"停止正在运行的命令", u"Stop running command"},
+    {213, u"重启 Shell", u"Restart shell"},
+    {214, u"正在运行：", u"Running: "},
+    {215, u"（Ctrl+Break 停止）", u" (Ctrl+Break to stop)"},
+    {216, u"[已停止]", u"[Stopped]"},
+    {217, u"没有可停止的子进程：命令在 Shell 自身中运行。\n要重启此终端的 Shell 吗？当前 Shell 将被结束，已有输出会保留。",
+     u"Nothing to stop: the command runs inside the shell itself.\nRestart this terminal's shell? The current shell "
+     u"ends; the transcript stays."},
+    {218, u"[Shell 已重启]", u"[shell restarted]"},
+    {219, u"此终端中仍有程序在运行：", u"Programs are still running in this terminal:"},
+    {220, u"终端中仍有程序在运行：", u"Programs are still running in terminals:"},
+    {221, u"关闭将结束它们（包括用 start 打开的窗口）及其未保存的工作。仍要关闭吗？",
+     u"Closing ends them (windows opened with start included) and their unsaved work. Close anyway?"},
+    {222, u"[已重启 Shell]", u"[Shell restarted]"},
+    {223, u"重启此终端的 Shell 吗？当前 Shell 及其启动的程序将被结束，已有输出会保留。",
+     u"Restart this terminal's shell? The current shell and everything it started end; the transcript stays."},
 };
 
 constexpr bool rowsInIdOrder() {
@@ -237,7 +263,7 @@ constexpr bool rowsInIdOrder() {
     }
     return index == kUiTextCount;
 }
-static_assert(rowsInIdOrder(), "the text table must hold ids 0..201 in order");
+static_assert(rowsInIdOrder(), "the text table must hold its ids in order from 0");
 
 int gLanguage = 0;
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-constexpr int kUiTextCount = 202;
+constexpr int kUiTextCount = 224;
 
 // 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
 int uiLanguage();
@@ -12,7 +12,7 @@ bool uiEnglish();
 // The settings value "en-US" gives English; anything else Chinese.
 int languageFromSetting(const std::u16string& stored);
 
-// The text in the current language; empty for an id outside 0..201.
+// The text in the current language; empty for an id outside the table.
 std::u16string uiText(int id);
 // The text in the given language (1 English, else Chinese).
 std::u16string uiTextIn(int language, int id);

@@ -642,6 +642,177 @@ TEST_F(TerminalE2E, InputDialogCutsLongTextAndCancelKeepsTheValue) {
     EXPECT_EQ(value, u"prefilled");
 }
 
+// Running commands: the stop key, the shell restart, the running indicator,
+// the close confirmation and the substitute prompt all look at what the
+// shell has started.
+DWORD childNamed(DWORD shell, const wchar_t* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == shell && lstrcmpiW(entry.szExeFile, name) == 0) found = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return found;
+}
+
+TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
+    std::vector<std::u16string> activity, status;
+    host.tabs.reportActivity = [&](const std::u16string& line, COLORREF) { activity.push_back(line); };
+    host.tabs.showStatus = [&](const std::u16string& text) { status.push_back(text); };
+    Terminal& t = openReadyTerminal();
+    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 2, 0);
+    showTerminal(t, true);
+    DWORD shell = shellProcessId(t.shell);
+    ASSERT_NE(shell, 0u);
+
+    typeText(t.editor, u"ping -n 60 127.0.0.1");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
+    DWORD ping = childNamed(shell, L"ping.exe");
+    // The indicator names the program while it runs; no prompt claims it ended.
+    ASSERT_TRUE(waitUntil(3000, [&] { return !status.empty() && !status.back().empty(); }));
+    EXPECT_NE(status.back().find(u"ping.exe"), std::u16string::npos) << narrow(status.back());
+    pumpFor(1200);
+    EXPECT_FALSE(t.syntheticPromptShown) << "a substitute prompt appeared while ping ran";
+
+    pressKey(t.editor, VK_CANCEL, VK_CONTROL);
+    EXPECT_TRUE(waitUntil(1000, [&] { return !processAlive(ping); })) << "ping still runs a second after Ctrl+Break";
+    EXPECT_TRUE(processAlive(shell));
+    EXPECT_EQ(shellProcessId(t.shell), shell);
+    ASSERT_FALSE(activity.empty());
+    EXPECT_NE(activity.back().find(u"ping.exe"), std::u16string::npos) << narrow(activity.back());
+    EXPECT_NE(activity.back().find(u"CMD"), std::u16string::npos) << narrow(activity.back());
+    EXPECT_TRUE(waitUntil(2000, [&] { return !status.empty() && status.back().empty(); })) << "indicator stayed";
+    EXPECT_TRUE(run(t, u"echo WRAFTERSTOP", u"WRAFTERSTOP")) << narrow(terminalText(t));
+}
+
+TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {
+    std::vector<std::u16string> questions;
+    bool agree = false;
+    host.tabs.confirm = [&](const std::u16string& question) {
+        questions.push_back(question);
+        return agree;
+    };
+    Terminal& t = openReadyTerminal();
+    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 2, 0);
+    ASSERT_TRUE(run(t, u"echo WRBEFORERESTART", u"WRBEFORERESTART"));
+    DWORD shell = shellProcessId(t.shell);
+
+    pressKey(t.editor, VK_CANCEL, VK_CONTROL);  // declined: nothing changes
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(shellProcessId(t.shell), shell);
+
+    agree = true;
+    stopCommandInCurrentTerminal(host.tabs);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_NE(shellProcessId(t.shell), shell);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return !processAlive(shell); })) << "the old shell still runs";
+    std::u16string text = terminalText(t);
+    EXPECT_NE(text.find(u"WRBEFORERESTART"), std::u16string::npos);
+    EXPECT_NE(text.find(builtinTerminalText(kTextShellRestarted)), std::u16string::npos);
+    EXPECT_TRUE(run(t, u"echo WRAFTERRESTART", u"WRAFTERRESTART")) << narrow(terminalText(t));
+}
+
+TEST_F(TerminalE2E, ClosingABusyTerminalAsksAndNamesWhatRuns) {
+    std::vector<std::u16string> questions;
+    bool agree = false;
+    host.tabs.confirm = [&](const std::u16string& question) {
+        questions.push_back(question);
+        return agree;
+    };
+    openReadyTerminal();
+    Terminal& busy = openReadyTerminal();
+    DWORD shell = shellProcessId(busy.shell);
+    typeText(busy.editor, u"ping -n 60 127.0.0.1");
+    pressKey(busy.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
+    DWORD ping = childNamed(shell, L"ping.exe");
+
+    EXPECT_FALSE(confirmCloseWithRunningWork(host.tabs));
+    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
+    closeCurrentTerminal(host.tabs);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_NE(questions.back().find(u"ping.exe"), std::u16string::npos) << narrow(questions.back());
+    EXPECT_EQ(host.tabs.terminals.size(), 2u) << "declined, yet the tab closed";
+
+    agree = true;
+    closeCurrentTerminal(host.tabs);
+    EXPECT_EQ(host.tabs.terminals.size(), 1u);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return !processAlive(ping); }));
+    EXPECT_TRUE(confirmCloseWithRunningWork(host.tabs));
+    EXPECT_EQ(questions.size(), 3u) << "asked although nothing runs";
+}
+
+TEST_F(TerminalE2E, TypeAheadIsGreyUntilTheShellReadsItThenRuns) {
+    Terminal& t = openReadyTerminal();
+    typeText(t.editor, u"ping -n 4 127.0.0.1");
+    pressKey(t.editor, VK_RETURN);
+    DWORD shell = shellProcessId(t.shell);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
+    typeText(t.editor, u"echo WRTYPED");
+    pressKey(t.editor, VK_RETURN);
+    pumpFor(400);
+    auto colourOf = [&](const wchar_t* word) {
+        FINDTEXTEXW find = {{0, -1}, word, {0, 0}};
+        SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
+        CHARRANGE user = selectionOf(t.editor);
+        SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof format;
+        SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
+        return format.crTextColor;
+    };
+    EXPECT_NE(colourOf(L"echo WRTYPED"), t.defaultColor) << "typed-ahead line not greyed while ping runs";
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRTYPED") >= 3; }))
+        << narrow(terminalText(t));
+    EXPECT_TRUE(waitUntil(2000, [&] { return colourOf(L"echo WRTYPED") == t.defaultColor; }))
+        << "the line stayed grey after the shell read it";
+}
+
+TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
+    Terminal& t = openReadyTerminal();
+    typeText(t.editor, u"echo WRTYPEDKEPT");  // typed, not submitted: must survive the move
+    std::u16string chunk;
+    for (int line = 0; line < 80000; ++line) {
+        std::string text = "WRLINE" + std::to_string(line) + "\r\n";
+        chunk.append(text.begin(), text.end());
+        if (line % 4000 == 3999) {
+            renderOutput(t, chunk);
+            chunk.clear();
+        }
+    }
+    ASSERT_TRUE(waitUntil(60000, [&] { return t.freshEditor == nullptr; })) << "the transcript never moved";
+    // A program that rewrites its progress line leaves one line, not many.
+    renderOutput(t, u"WRPROGRESS 10%\rWRPROGRESS 55%\r");
+    renderOutput(t, u"WRPROGRESS 100%\r\n");
+    std::u16string text = terminalText(t);
+    EXPECT_LE(t.mirror.lines, 50001u);
+    EXPECT_EQ(text.find(u"WRLINE0\r\n"), std::u16string::npos) << "the oldest lines were kept";
+    EXPECT_EQ(text.rfind(u"WRLINE", 0), 0u) << "the transcript no longer starts at a line";
+    EXPECT_NE(text.find(u"WRLINE79999\r\nWRPROGRESS 100%\r\n"), std::u16string::npos);
+    EXPECT_EQ(countOf(text, u"WRPROGRESS"), 1u);
+    EXPECT_EQ(terminalInputLine(t), u"echo WRTYPEDKEPT");
+    EXPECT_TRUE(IsWindowVisible(t.editor));
+    pumpFor(1500);  // the old control goes
+    EXPECT_EQ(t.retiredEditor, nullptr);
+
+    // The input line is still editable and protected as before.
+    SendMessageW(t.editor, EM_SETSEL, 0, 5);
+    pressKey(t.editor, VK_DELETE);
+    EXPECT_EQ(terminalText(t).rfind(u"WRLINE", 0), 0u) << "the moved transcript is not protected";
+    pressKey(t.editor, VK_RETURN);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRTYPEDKEPT") >= 2; }))
+        << narrow(terminalText(t).substr(terminalText(t).size() - 300));
+    EXPECT_TRUE(findInTerminal(t, u"WRLINE79990"));
+    typeText(t.editor, u"cls");
+    pressKey(t.editor, VK_RETURN);
+    EXPECT_EQ(terminalText(t).find(u"WRLINE"), std::u16string::npos);
+    EXPECT_EQ(t.mirror.lines, 0u);
+    EXPECT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
+}
+
 // Throughput under a flood of output. Coloured output comes in two kinds:
 // palette colours, as compilers, directory listings and version control print
 // them, and a dense mix of 256-colour and 24-bit codes in which nearly every

@@ -1,0 +1,53 @@
+#include "terminal/editor_control_win.h"
+
+#include <vector>
+
+#include "platform/win_text.h"
+
+CHARRANGE selection(const Terminal& t) {
+    CHARRANGE range = {0, 0};
+    SendMessageW(t.editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+void select(const Terminal& t, LONG from, LONG to) {
+    CHARRANGE range = {from, to};
+    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+LONG textLength(const Terminal& t) {
+    GETTEXTLENGTHEX query = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return LONG(SendMessageW(t.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+}
+
+std::u16string textRange(const Terminal& t, LONG from, LONG to) {
+    if (to <= from) return {};
+    std::vector<wchar_t> buffer(size_t(to - from) + 1, L'\0');
+    TEXTRANGEW range = {{from, to}, buffer.data()};
+    LRESULT copied = SendMessageW(t.editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    return fromWide(buffer.data(), size_t(copied > 0 ? copied : 0));
+}
+
+void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected) {
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR | CFM_BOLD | CFM_PROTECTED;
+    format.dwEffects = (bold ? CFE_BOLD : 0) | (isProtected ? CFE_PROTECTED : 0);
+    format.crTextColor = color;
+    SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+}
+
+// Recolours protected text without touching the user's selection.
+void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
+    if (!t.editor || to <= from) return;
+    CHARRANGE user = selection(t);
+    t.allowEdit = true;
+    select(t, from, to);
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = color;
+    SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    select(t, user.cpMin, user.cpMax);
+    t.allowEdit = false;
+}

@@ -1,0 +1,145 @@
+// Bounded scrollback. Dropping lines from the top of a rich-edit control
+// costs time in proportion to the whole text for every line dropped (seconds
+// for a few thousand lines of a long transcript), and so does emptying it.
+// The transcript therefore moves to a fresh control instead: it is filled
+// from the mirror in slices, between other messages, while output goes on
+// into the control in view, and takes its place once it has caught up.
+#include <windows.h>
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "terminal/editor_control_win.h"
+
+namespace {
+
+// The transcript keeps this many of the latest lines. It moves to a fresh
+// control once a block more has come, so the cost of refilling is spread
+// over many lines of output.
+constexpr uint64_t kScrollbackLines = 50000;
+constexpr uint64_t kRefillBlockLines = 25000;
+// Lines streamed into the fresh control per step; a step costs the control a
+// walk over what it holds, so steps are large, and a slice holds steps for
+// at most kRefillSliceMs before other messages get their turn.
+constexpr uint64_t kRefillStepLines = 1000;
+constexpr DWORD kRefillSliceMs = 40;
+// The replaced control is destroyed a little later, once the messages the
+// reader thread posted to it have been passed on.
+constexpr UINT kRetireDelayMs = 1000;
+
+void moveTimers(Terminal& t, HWND from, HWND to) {
+    for (UINT_PTR timer : {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer, kRetireTimer})
+        KillTimer(from, timer);
+    if (t.promptTimerArmed) armPromptTimer(t);
+    if (t.renderPending) PostMessageW(to, WM_TERMINAL_CONTINUE, 0, 0);
+    if (t.runningPoll) startRunningPoll(t);
+}
+
+// Output the reader posted to a control that is about to go.
+void takeMessagesOf(Terminal& t, HWND control) {
+    MSG message;
+    while (PeekMessageW(&message, control, WM_TERMINAL_OUTPUT, WM_TERMINAL_OUTPUT, PM_REMOVE))
+        if (message.lParam) t.queuedOutput.push_back(reinterpret_cast<std::u16string*>(message.lParam));
+}
+
+void destroyControl(Terminal& t, HWND& control) {
+    if (!control) return;
+    takeMessagesOf(t, control);
+    DestroyWindow(control);
+    control = nullptr;
+}
+
+// Puts `fresh` where the terminal's control is, with the input line and
+// caret, and makes it the terminal's control; the old one is retired.
+void swapIn(Terminal& t, HWND fresh) {
+    HWND old = t.editor;
+    std::u16string typed = textRange(t, t.inputStart, textLength(t));
+    CHARRANGE user = selection(t);
+    LONG caretInInput = user.cpMin >= t.inputStart ? user.cpMin - t.inputStart : LONG(typed.size());
+    bool visible = IsWindowVisible(old) != FALSE;
+    bool focused = GetFocus() == old;
+    releaseRedraw(t);
+
+    RECT bounds;
+    GetWindowRect(old, &bounds);
+    MapWindowPoints(nullptr, GetParent(old), reinterpret_cast<POINT*>(&bounds), 2);
+    SetWindowPos(fresh, old, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOACTIVATE);
+    destroyControl(t, t.retiredEditor);
+    t.editor = fresh;
+    t.inputStart = textLength(t);
+    t.allowEdit = true;
+    select(t, -1, -1);
+    setSelectionFormat(t, t.defaultColor, false, false);
+    if (!typed.empty()) SendMessageW(fresh, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(typed.c_str()));
+    t.allowEdit = false;
+    select(t, t.inputStart + caretInInput, t.inputStart + caretInInput);
+    setNotifyWindow(t.shell, fresh);
+    // Positions in the old text mean nothing here; a line still unread
+    // simply stays in the text colour.
+    t.unreadInput.clear();
+
+    if (visible) ShowWindow(fresh, SW_SHOWNA);
+    ShowWindow(old, SW_HIDE);
+    moveTimers(t, old, fresh);
+    if (focused) SetFocus(fresh);
+    SendMessageW(fresh, EM_SCROLLCARET, 0, 0);
+    t.retiredEditor = old;
+    SetTimer(fresh, kRetireTimer, kRetireDelayMs, nullptr);
+}
+
+void finishRefill(Terminal& t) {
+    HWND fresh = t.freshEditor;
+    t.freshEditor = nullptr;
+    uint64_t end = t.mirror.dropped + t.mirror.runs.size();
+    appendRunsTo(t, fresh, mirrorTake(t.mirror, t.refillNext, end, UINT64_MAX));
+    swapIn(t, fresh);
+}
+
+}  // namespace
+
+void trimScrollback(Terminal& t) {
+    if (t.freshEditor || t.mirror.lines < kScrollbackLines + kRefillBlockLines) return;
+    mirrorDropOldest(t.mirror, kScrollbackLines);
+    t.freshEditor = createEditorControl(t, GetParent(t.editor), false);
+    if (!t.freshEditor) return;  // the transcript simply goes on growing
+    t.refillNext = t.mirror.dropped;
+    PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
+}
+
+void onRefillSlice(Terminal& t) {
+    if (!t.freshEditor) return;
+    DWORD started = GetTickCount();
+    // Only finished lines: the unfinished last line may still change, and
+    // goes over with the swap.
+    while (t.refillNext < mirrorCompleteEnd(t.mirror)) {
+        appendRunsTo(t, t.freshEditor, mirrorTake(t.mirror, t.refillNext, mirrorCompleteEnd(t.mirror), kRefillStepLines));
+        if (GetTickCount() - started >= kRefillSliceMs) {
+            PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
+            return;
+        }
+    }
+    finishRefill(t);
+}
+
+void onRetireTimer(Terminal& t) {
+    KillTimer(t.editor, kRetireTimer);
+    size_t queued = t.queuedOutput.size();
+    destroyControl(t, t.retiredEditor);
+    if (t.queuedOutput.size() != queued) PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
+}
+
+void replaceWithEmptyControl(Terminal& t) {
+    if (!t.editor) return;
+    destroyControl(t, t.freshEditor);
+    HWND fresh = createEditorControl(t, GetParent(t.editor), false);
+    if (!fresh) return;
+    mirrorClear(t.mirror);
+    swapIn(t, fresh);  // the input line alone goes over
+}
+
+void dropSpareControls(Terminal& t) {
+    destroyControl(t, t.freshEditor);
+    destroyControl(t, t.retiredEditor);
+}
