@@ -20,18 +20,46 @@ struct Renderer {
     Rgb defaultColor;
     std::vector<OutputRun> runs;
     std::u16string pending;
+    bool resetNext = false;  // the pending text came after a bare CR
 
     void flush() {
         if (pending.empty()) return;
         Rgb color = state.colorActive ? state.currentColor : defaultColor;
-        if (!runs.empty() && runs.back().color == color && runs.back().bold == state.bold) {
+        if (!resetNext && !runs.empty() && !runs.back().lineReset && runs.back().color == color &&
+            runs.back().bold == state.bold) {
             runs.back().text += pending;
         } else {
-            runs.push_back({pending, color, state.bold});
+            runs.push_back({pending, color, state.bold, resetNext});
         }
         pending.clear();
+        resetNext = false;
+    }
+
+    void text(char16_t c) {
+        if (c == u'\r') {
+            state.pendingCarriageReturn = true;  // decided by what follows
+        } else if (c == u'\n') {
+            pending += state.pendingCarriageReturn ? u"\r\n" : u"\n";
+            state.pendingCarriageReturn = false;
+        } else if (keptCharacter(c)) {
+            if (state.pendingCarriageReturn) {
+                flush();
+                resetNext = true;
+                state.pendingCarriageReturn = false;
+            }
+            pending += c;
+        }
     }
 };
+
+// The end of an operating-system command: BEL, or ST (ESC backslash).
+size_t oscEnd(const std::u16string& chunk, size_t from) {
+    for (size_t j = from; j < chunk.size(); ++j) {
+        if (chunk[j] == kBel) return j + 1;
+        if (chunk[j] == kEsc && j + 1 < chunk.size() && chunk[j + 1] == u'\\') return j + 2;
+    }
+    return std::u16string::npos;
+}
 
 std::vector<uint32_t> sgrNumbers(const std::u16string& params) {
     std::vector<uint32_t> numbers;
@@ -63,15 +91,21 @@ size_t extendedColor(const std::vector<uint32_t>& n, size_t i, Rgb& color) {
     return 0;
 }
 
+void resetAttributes(SgrState& state, Rgb defaultColor) {
+    state.colorActive = false;
+    state.currentColor = defaultColor;
+    state.bold = false;
+}
+
 void applySgr(SgrState& state, Rgb defaultColor, const std::vector<uint32_t>& codes) {
     if (codes.empty()) {
-        state = SgrState{false, defaultColor, false};
+        resetAttributes(state, defaultColor);
         return;
     }
     for (size_t i = 0; i < codes.size(); ++i) {
         uint32_t code = codes[i];
         if (code == 0) {
-            state = SgrState{false, defaultColor, false};
+            resetAttributes(state, defaultColor);
         } else if (code == 1) {
             state.bold = true;
         } else if (code == 22) {
@@ -128,16 +162,16 @@ std::vector<OutputRun> parseTerminalOutput(const std::u16string& chunk, SgrState
     while (i < size) {
         char16_t c = chunk[i];
         if (c != kEsc) {
-            if (keptCharacter(c)) out.pending += c;
+            out.text(c);
             ++i;
             continue;
         }
         if (i + 1 >= size) break;  // a lone ESC at the end is dropped
         char16_t next = chunk[i + 1];
         if (next == u']') {
-            size_t bel = chunk.find(kBel, i + 2);
-            if (bel == std::u16string::npos) break;  // swallows the rest of the chunk
-            i = bel + 1;
+            size_t end = oscEnd(chunk, i + 2);
+            if (end == std::u16string::npos) break;  // swallows the rest of the chunk
+            i = end;
         } else if (next == u'[') {
             size_t j = i + 2;
             while (j < size && !(chunk[j] >= 0x40 && chunk[j] <= 0x7E)) ++j;
@@ -153,4 +187,33 @@ std::vector<OutputRun> parseTerminalOutput(const std::u16string& chunk, SgrState
     }
     out.flush();
     return std::move(out.runs);
+}
+
+bool foldLineResets(std::vector<OutputRun>& runs) {
+    std::vector<OutputRun> folded;
+    bool resetBefore = false;  // a reset reached back past the first run
+    for (OutputRun& run : runs) {
+        if (run.lineReset) {
+            bool lineStartFound = false;
+            while (!folded.empty()) {
+                std::u16string& text = folded.back().text;
+                size_t lineFeed = text.rfind(u'\n');
+                if (lineFeed != std::u16string::npos) {
+                    text.erase(lineFeed + 1);
+                    lineStartFound = true;
+                    break;
+                }
+                folded.pop_back();
+            }
+            if (!lineStartFound) resetBefore = true;
+            run.lineReset = false;
+        }
+        if (!run.text.empty()) folded.push_back(std::move(run));
+    }
+    if (resetBefore) {
+        if (folded.empty()) folded.push_back(OutputRun{});  // nothing left but the erase itself
+        folded.front().lineReset = true;
+    }
+    runs = std::move(folded);
+    return resetBefore;
 }

@@ -16,12 +16,18 @@ struct SgrState {
     bool colorActive = false;  // an SGR colour is in force
     Rgb currentColor;          // colour chosen by the last SGR colour code
     bool bold = false;
+    // A CR with no text after it yet: a line feed makes it a line break,
+    // text makes it a return to the start of the line.
+    bool pendingCarriageReturn = false;
 };
 
 struct OutputRun {
     std::u16string text;
     Rgb color;
     bool bold = false;
+    // Erase the current line (back to just after the last line break) before
+    // this run's text: the text came after a bare CR, as progress shows.
+    bool lineReset = false;
 };
 
 // Base palette entry 0..15 (out-of-range indices are clamped).
@@ -30,6 +36,12 @@ Rgb paletteColor(int index);
 Rgb color256(int index);
 
 // Renders one chunk. Text keeps the attributes in force when it was read;
-// adjacent runs with equal attributes are merged. A sequence cut by the end
-// of the chunk is dropped, not carried over.
+// adjacent runs with equal attributes are merged unless one resets the line.
+// A sequence cut by the end of the chunk is dropped, not carried over; a CR
+// at its end is decided by what the next chunk brings. CR LF stays "\r\n".
 std::vector<OutputRun> parseTerminalOutput(const std::u16string& chunk, SgrState& state, Rgb defaultColor);
+
+// Applies the line resets whose erased text lies within the runs themselves,
+// dropping runs left empty, so that only the first run may still carry one.
+// Returns true when it does: the line it erases began before these runs.
+bool foldLineResets(std::vector<OutputRun>& runs);

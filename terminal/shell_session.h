@@ -1,18 +1,38 @@
 // One hidden CMD or PowerShell child on anonymous pipes, in a kill-on-close
-// job, with a reader thread that posts decoded output to a window.
+// job, with a reader thread that posts decoded output to a window and a
+// writer thread that feeds it the typed input.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "terminal/console_rules.h"
 
 // Posted for each output chunk: WPARAM 0, LPARAM an owned std::u16string*.
 // The receiver deletes the string.
 constexpr UINT WM_TERMINAL_OUTPUT = WM_APP + 10;
+// Posted when the shell has read its input: WPARAM the sequence number of the
+// newest write of which it has read every byte (and so of all before it).
+constexpr UINT WM_TERMINAL_INPUT_READ = WM_APP + 12;
+
+struct InputWrite {
+    uint64_t sequence = 0;
+    std::string bytes;  // in the shell's code page
+};
+
+// A process started, directly or not, by a shell.
+struct ChildProcess {
+    DWORD id = 0;
+    DWORD parentId = 0;
+    std::u16string exeName;
+};
 
 struct ShellSession {
     HANDLE inputWrite = nullptr;   // our end of the child's stdin
@@ -24,16 +44,45 @@ struct ShellSession {
     UINT codePage = CP_OEMCP;
     HANDLE reader = nullptr;       // reader thread; joined by stopSession
     std::atomic<bool> running{false};
-    std::mutex writeLock;
+    std::mutex writeLock;          // guards the input fields below
     bool inJob = false;            // the child was assigned to the job
+
+    // Input: writeInput queues, the writer thread writes and watches the shell read.
+    HANDLE writer = nullptr;       // writer thread; joined by stopSession
+    HANDLE inputPeek = nullptr;    // the child's end of its stdin, to see what is still unread
+    std::deque<InputWrite> inputQueue;
+    std::condition_variable inputQueued;
+    uint64_t lastWriteSequence = 0;
+    bool writerStopping = false;
+
+    // Output posted to the window and not yet taken by the editor.
+    std::mutex outputLock;         // guards the output fields below
+    std::condition_variable outputTaken;
+    size_t pendingChars = 0;
+    size_t pendingChunks = 0;
+    bool readerStopping = false;
 
     ShellSession() = default;
     ShellSession(const ShellSession&) = delete;
     ShellSession& operator=(const ShellSession&) = delete;
 };
 
+// Starts the shell with its threads. A stopped session may be started again.
 bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow);
-void writeInput(ShellSession& session, const std::u16string& text);
-// Kills the child and everything in its job, closes every handle, joins the
-// reader. Safe twice and on a session that never started; not from the reader.
+// Queues text for the shell's input and returns at once with the write's
+// sequence number (1, 2, ... from the start of the session; 0 when nothing
+// was queued). Writes reach the shell in order, as it reads them.
+uint64_t writeInput(ShellSession& session, const std::u16string& text);
+// The editor took (rendered or freed) a chunk of this many characters off the
+// output that was posted to it; the reader waits while too much is pending.
+void noteOutputTaken(ShellSession& session, size_t chars);
+// Kills the child and everything in its job, closes every handle, joins both
+// threads. Safe twice and on a session that never started; not from its threads.
 void stopSession(ShellSession& session);
+
+DWORD shellProcessId(const ShellSession& session);  // 0 without a shell
+// The processes the shell started and theirs in turn, parents first; never the
+// shell itself nor its console host.
+std::vector<ChildProcess> runningChildren(const ShellSession& session);
+// Ends those processes (the shell stays and prompts again); returns them.
+std::vector<ChildProcess> stopRunningCommand(ShellSession& session);

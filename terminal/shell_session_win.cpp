@@ -2,14 +2,31 @@
 
 #include <process.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "platform/win_text.h"
+#include "terminal/output_decoder.h"
 
 namespace {
 
 constexpr DWORD kReadSize = 4096;
+// Output posted and not yet taken by the editor is bounded: the thread's
+// message queue drops posts past 10 000 messages, and every terminal of the
+// window shares that queue...
+constexpr size_t kMaxPendingChunks = 2000;
+// ...and a flood must not pile up memory faster than the editor shows it.
+constexpr size_t kMaxPendingChars = 8 * 1024 * 1024 / sizeof(char16_t);
+// A post refused while the window lives (its queue is full) is tried again
+// after a pause that doubles from the first to the last value.
+constexpr DWORD kFirstPostRetryMs = 5;
+constexpr DWORD kLastPostRetryMs = 200;
+// While written input is still unread, the writer looks this often whether
+// the shell has read it; with nothing unread it sleeps until the next write.
+constexpr DWORD kInputPollMs = 25;
+// stopSession looks this often whether the writer has ended, unblocking it.
+constexpr DWORD kWriterStopPollMs = 20;
 
 // Bytes at the end of a read that start a double-byte character whose second
 // byte has not arrived yet; they are decoded with the next read.
@@ -22,34 +39,146 @@ size_t incompleteTail(const char* data, size_t size, UINT codePage) {
     return i > size ? 1 : 0;
 }
 
-std::u16string decode(const char* data, size_t size, UINT codePage) {
-    if (size == 0) return {};
-    int length = MultiByteToWideChar(codePage, 0, data, int(size), nullptr, 0);
-    if (length <= 0) return {};
-    std::u16string text(size_t(length), u'\0');
-    MultiByteToWideChar(codePage, 0, data, int(size), reinterpret_cast<wchar_t*>(&text[0]), length);
-    return text;
+OemDecode codePageDecode(UINT codePage) {
+    return [codePage](const char* data, size_t size, std::u16string& out) {
+        size_t tail = incompleteTail(data, size, codePage);
+        int whole = int(size - tail);
+        if (whole == 0) return tail;
+        int length = MultiByteToWideChar(codePage, 0, data, whole, nullptr, 0);
+        if (length <= 0) return tail;
+        size_t at = out.size();
+        out.resize(at + size_t(length));
+        MultiByteToWideChar(codePage, 0, data, whole, reinterpret_cast<wchar_t*>(&out[at]), length);
+        return tail;
+    };
+}
+
+// Waits until the editor has room for a chunk of this size and counts it as
+// pending; false when the session stops meanwhile.
+bool reserveOutput(ShellSession& session, size_t chars) {
+    std::unique_lock<std::mutex> hold(session.outputLock);
+    session.outputTaken.wait(hold, [&] {
+        bool room = session.pendingChunks < kMaxPendingChunks &&
+                    (session.pendingChars == 0 || session.pendingChars + chars <= kMaxPendingChars);
+        return session.readerStopping || room;
+    });
+    if (session.readerStopping) return false;
+    session.pendingChars += chars;
+    ++session.pendingChunks;
+    return true;
+}
+
+// Posts a chunk; a full queue is waited out, only a gone window or a
+// stopping session loses it.
+void postOutput(ShellSession& session, std::u16string* chunk) {
+    size_t chars = chunk->size();
+    DWORD pause = kFirstPostRetryMs;
+    for (;;) {
+        if (PostMessageW(session.notifyWindow, session.outputMessage, 0, reinterpret_cast<LPARAM>(chunk))) return;
+        if (!IsWindow(session.notifyWindow)) break;
+        std::unique_lock<std::mutex> hold(session.outputLock);
+        if (session.outputTaken.wait_for(hold, std::chrono::milliseconds(pause), [&] { return session.readerStopping; }))
+            break;
+        pause = pause * 2 < kLastPostRetryMs ? pause * 2 : kLastPostRetryMs;
+    }
+    delete chunk;  // nobody else will free it
+    noteOutputTaken(session, chars);
 }
 
 unsigned __stdcall readerLoop(void* argument) {
     ShellSession& session = *static_cast<ShellSession*>(argument);
     HANDLE pipe = session.outputRead;  // our own copy: stopSession closes it only after the join
-    std::vector<char> buffer(kReadSize + 1);
-    size_t carried = 0;
+    std::vector<char> buffer(kReadSize);
+    OutputDecoder decoder;
+    OemDecode oem = codePageDecode(session.codePage);
     while (session.running.load()) {
         DWORD got = 0;
-        if (!ReadFile(pipe, buffer.data() + carried, kReadSize - DWORD(carried), &got, nullptr) || got == 0) break;
-        size_t size = carried + got;
-        carried = incompleteTail(buffer.data(), size, session.codePage);
-        std::u16string text = decode(buffer.data(), size - carried, session.codePage);
-        if (carried) buffer[0] = buffer[size - 1];
+        if (!ReadFile(pipe, buffer.data(), kReadSize, &got, nullptr) || got == 0) break;
+        std::u16string text = decodeShellOutput(decoder, buffer.data(), got, oem);
         if (text.empty() || !session.notifyWindow) continue;
-        auto* chunk = new std::u16string(std::move(text));
-        if (!PostMessageW(session.notifyWindow, session.outputMessage, 0, reinterpret_cast<LPARAM>(chunk)))
-            delete chunk;  // the window is gone: nobody else will free it
+        if (!reserveOutput(session, text.size())) break;
+        postOutput(session, new std::u16string(std::move(text)));
     }
     session.running.store(false);
     return 0;
+}
+
+std::string encodeInput(const ShellSession& session, const std::u16string& text) {
+    std::u16string lines = shellInputText(text);
+    // No best fit: a look-alike such as a full-width ampersand must not turn
+    // into the real shell operator on its way to the shell.
+    UINT codePage = session.codePage;
+    DWORD flags = (codePage == CP_UTF8 || codePage == CP_UTF7) ? 0 : WC_NO_BEST_FIT_CHARS;
+    int size = WideCharToMultiByte(codePage, flags, wstr(lines), int(lines.size()), nullptr, 0, nullptr, nullptr);
+    if (size <= 0 && flags) {  // an OEM code page of UTF-8 takes no flags
+        flags = 0;
+        size = WideCharToMultiByte(codePage, flags, wstr(lines), int(lines.size()), nullptr, 0, nullptr, nullptr);
+    }
+    if (size <= 0) return {};
+    std::string bytes(size_t(size), '\0');
+    WideCharToMultiByte(codePage, flags, wstr(lines), int(lines.size()), &bytes[0], size, nullptr, nullptr);
+    return bytes;
+}
+
+// Bytes of input the shell has not read yet; 0 when that cannot be seen.
+DWORD unreadInput(const ShellSession& session) {
+    DWORD unread = 0;
+    if (!session.inputPeek || !PeekNamedPipe(session.inputPeek, nullptr, 0, nullptr, &unread, nullptr)) return 0;
+    return unread;
+}
+
+bool shellEnded(const ShellSession& session) {
+    return WaitForSingleObject(session.process, 0) == WAIT_OBJECT_0;
+}
+
+// Writes queued input in order, each write once the shell has read all
+// before it (a shell reading a pipe may take several lines in one read and
+// run only the first), and reports each write the shell has read.
+unsigned __stdcall writerLoop(void* argument) {
+    ShellSession& session = *static_cast<ShellSession*>(argument);
+    uint64_t written = 0, reported = 0;
+    for (;;) {
+        bool unread = written != reported;
+        InputWrite next;
+        {
+            std::unique_lock<std::mutex> hold(session.writeLock);
+            if (unread) {
+                session.inputQueued.wait_for(hold, std::chrono::milliseconds(kInputPollMs),
+                                             [&] { return session.writerStopping; });
+            } else {
+                session.inputQueued.wait(hold, [&] { return session.writerStopping || !session.inputQueue.empty(); });
+            }
+            if (session.writerStopping) break;
+            if (!unread) {
+                next = std::move(session.inputQueue.front());
+                session.inputQueue.pop_front();
+            }
+        }
+        if (unread) {
+            if (unreadInput(session) > 0 && !shellEnded(session)) continue;
+            if (session.notifyWindow && !shellEnded(session))
+                PostMessageW(session.notifyWindow, WM_TERMINAL_INPUT_READ, WPARAM(written), 0);
+            reported = written;
+        } else if (shellEnded(session)) {
+            reported = written = next.sequence;  // lost, as input typed into an ended console is
+        } else {
+            DWORD done = 0;
+            WriteFile(session.inputWrite, next.bytes.data(), DWORD(next.bytes.size()), &done, nullptr);
+            written = next.sequence;
+        }
+    }
+    return 0;
+}
+
+// Makes a write the writer is blocked in return: cancels it, and reads what
+// the ended shell left unread so that a write waiting for room completes.
+void unblockWriter(ShellSession& session) {
+    CancelSynchronousIo(session.writer);
+    DWORD unread = unreadInput(session);
+    if (unread == 0) return;
+    std::vector<char> discard(unread);
+    DWORD got = 0;
+    ReadFile(session.inputPeek, discard.data(), unread, &got, nullptr);
 }
 
 void closeAndClear(HANDLE& handle) {
@@ -64,6 +193,32 @@ void createJob(ShellSession& session) {
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(session.job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     session.inJob = AssignProcessToJobObject(session.job, session.process) != FALSE;
+}
+
+// Starts the writer thread; childInput is the child's standard input handle
+// as the child holds it (inherited handles keep their value).
+void startInputWriter(ShellSession& session, HANDLE childInput) {
+    if (!DuplicateHandle(session.process, childInput, GetCurrentProcess(), &session.inputPeek, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        session.inputPeek = nullptr;  // the shell's reading is then not seen: each write counts as read once written
+    session.writer = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, writerLoop, &session, 0, nullptr));
+}
+
+void stopInputWriter(ShellSession& session) {
+    {
+        std::lock_guard<std::mutex> hold(session.writeLock);
+        session.writerStopping = true;
+    }
+    session.inputQueued.notify_all();
+    if (session.writer) {
+        while (WaitForSingleObject(session.writer, kWriterStopPollMs) == WAIT_TIMEOUT) unblockWriter(session);
+        closeAndClear(session.writer);
+    }
+    closeAndClear(session.inputPeek);
+    std::lock_guard<std::mutex> hold(session.writeLock);
+    session.inputQueue.clear();
+    session.lastWriteSequence = 0;
+    session.writerStopping = false;
 }
 
 }  // namespace
@@ -118,35 +273,48 @@ bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow) {
         stopSession(session);
         return false;
     }
+    startInputWriter(session, startup.hStdInput);
     return true;
 }
 
-void writeInput(ShellSession& session, const std::u16string& text) {
-    if (!session.inputWrite || text.empty()) return;
-    std::lock_guard<std::mutex> hold(session.writeLock);
-    std::u16string lines = shellInputText(text);
-    // No best fit: a look-alike such as a full-width ampersand must not turn
-    // into the real shell operator on its way to the shell.
-    UINT codePage = session.codePage;
-    DWORD flags = (codePage == CP_UTF8 || codePage == CP_UTF7) ? 0 : WC_NO_BEST_FIT_CHARS;
-    int size = WideCharToMultiByte(codePage, flags, wstr(lines), int(lines.size()), nullptr, 0, nullptr, nullptr);
-    if (size <= 0 && flags) {  // an OEM code page of UTF-8 takes no flags
-        flags = 0;
-        size = WideCharToMultiByte(codePage, flags, wstr(lines), int(lines.size()), nullptr, 0, nullptr, nullptr);
+uint64_t writeInput(ShellSession& session, const std::u16string& text) {
+    if (!session.writer || text.empty()) return 0;
+    std::string bytes = encodeInput(session, text);
+    if (bytes.empty()) return 0;
+    uint64_t sequence = 0;
+    {
+        std::lock_guard<std::mutex> hold(session.writeLock);
+        sequence = ++session.lastWriteSequence;
+        session.inputQueue.push_back({sequence, std::move(bytes)});
     }
-    if (size <= 0) return;
-    std::string bytes(size_t(size), '\0');
-    WideCharToMultiByte(codePage, flags, wstr(lines), int(lines.size()), &bytes[0], size, nullptr, nullptr);
-    DWORD written = 0;
-    WriteFile(session.inputWrite, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    FlushFileBuffers(session.inputWrite);
+    session.inputQueued.notify_one();
+    return sequence;
+}
+
+void noteOutputTaken(ShellSession& session, size_t chars) {
+    {
+        std::lock_guard<std::mutex> hold(session.outputLock);
+        session.pendingChars -= chars < session.pendingChars ? chars : session.pendingChars;
+        if (session.pendingChunks > 0) --session.pendingChunks;
+    }
+    session.outputTaken.notify_all();
+}
+
+DWORD shellProcessId(const ShellSession& session) {
+    return session.process ? GetProcessId(session.process) : 0;
 }
 
 void stopSession(ShellSession& session) {
     session.running.store(false);
+    {
+        std::lock_guard<std::mutex> hold(session.outputLock);
+        session.readerStopping = true;  // a reader waiting for room gives up
+    }
+    session.outputTaken.notify_all();
     closeAndClear(session.job);  // kill-on-close ends the shell and all it started
     if (session.process && !session.inJob) TerminateProcess(session.process, 1);
     session.inJob = false;
+    stopInputWriter(session);
     closeAndClear(session.inputWrite);
     if (session.reader) {
         // A grandchild outside the job may still hold the pipe open.
@@ -158,4 +326,8 @@ void stopSession(ShellSession& session) {
     }
     closeAndClear(session.outputRead);
     closeAndClear(session.process);
+    std::lock_guard<std::mutex> hold(session.outputLock);
+    session.pendingChars = 0;
+    session.pendingChunks = 0;
+    session.readerStopping = false;
 }

@@ -100,6 +100,7 @@ TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
         {esc(u"[2J") + esc(u"[H") + u"a", u"a"},
         {u"a\x07" u"b\x08" u"c\x0c" u"d\te", u"abcd\te"},
         {esc(u"]0;title\x07") + u"after", u"after"},
+        {esc(u"]8;;http://x") + esc(u"\\") + u"link" + esc(u"]8;;") + esc(u"\\") + u" after", u"link after"},
         {u"before" + esc(u"]0;title without end"), u"before"},
         {u"cut" + esc(u"[31"), u"cut"},
         {u"lone" + esc(u""), u"lone"},
@@ -111,6 +112,61 @@ TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
         SgrState state{false, kDefault, false};
         EXPECT_EQ(plainText(render(c.chunk, state)), c.shown);
     }
+}
+
+// Runs of several chunks, one after the other, as the editor gathers them:
+// "|" between runs, "^" before a run that resets its line.
+std::u16string describe(const std::vector<OutputRun>& runs) {
+    std::u16string text;
+    for (const OutputRun& run : runs) {
+        if (!text.empty()) text += u'|';
+        if (run.lineReset) text += u'^';
+        text += run.text;
+    }
+    return text;
+}
+
+std::vector<OutputRun> renderChunks(const std::vector<std::u16string>& chunks, SgrState& state) {
+    std::vector<OutputRun> runs;
+    for (const std::u16string& chunk : chunks)
+        for (OutputRun& run : render(chunk, state)) runs.push_back(std::move(run));
+    return runs;
+}
+
+TEST(SgrParser, CarriageReturnsResetTheLineAndCrLfStaysABreak) {
+    struct Case {
+        std::vector<std::u16string> chunks;
+        std::u16string runs;        // as parsed
+        std::u16string folded;      // after foldLineResets
+        bool resetsEditorLine;      // what foldLineResets returns
+        bool crPending;             // a CR waits for the next chunk
+    } cases[] = {
+        {{u"a\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
+        {{u"a\r\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
+        {{u"a\nb"}, u"a\nb", u"a\nb", false, false},
+        {{u"x\r", u"\ny"}, u"x|\r\ny", u"x|\r\ny", false, false},
+        {{u"a 1%\r", u"a 2%"}, u"a 1%|^a 2%", u"^a 2%", true, false},
+        {{u"Scan\r\nVerify 1%\rVerify 2%\rVerify 3%\r\n"}, u"Scan\r\nVerify 1%|^Verify 2%|^Verify 3%\r\n",
+         u"Scan\r\n|Verify 3%\r\n", false, false},
+        {{u"1%\r2%\r3%"}, u"1%|^2%|^3%", u"^3%", true, false},
+        {{u"done\r"}, u"done", u"done", false, true},
+        {{u"a\r" + esc(u"[0m") + u"\n"}, u"a\r\n", u"a\r\n", false, false},
+        {{esc(u"[32m") + u"ok" + esc(u"[0m") + u" 5%\r" + esc(u"[32m") + u"ok" + esc(u"[0m") + u" 6%"},
+         u"ok| 5%|^ok| 6%", u"^ok| 6%", true, false},
+        {{u"a\nb 1%\r\tb 2%\nc"}, u"a\nb 1%|^\tb 2%\nc", u"a\n|\tb 2%\nc", false, false},
+    };
+    for (const Case& c : cases) {
+        SgrState state{false, kDefault, false};
+        std::vector<OutputRun> runs = renderChunks(c.chunks, state);
+        EXPECT_EQ(describe(runs), c.runs);
+        EXPECT_EQ(state.pendingCarriageReturn, c.crPending);
+        EXPECT_EQ(foldLineResets(runs), c.resetsEditorLine);
+        EXPECT_EQ(describe(runs), c.folded);
+        for (size_t i = 1; i < runs.size(); ++i) EXPECT_FALSE(runs[i].lineReset);
+    }
+    std::vector<OutputRun> none;
+    EXPECT_FALSE(foldLineResets(none));
+    EXPECT_TRUE(none.empty());
 }
 
 TEST(SgrParser, ColourCarriesOverToTheNextChunk) {

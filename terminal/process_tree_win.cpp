@@ -1,0 +1,125 @@
+// The processes a shell has started, found by their parent ids, and the
+// ending of them. A console Ctrl+C cannot be used: sent to the shell's
+// console it ends the shell itself.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win_text.h"
+#include "terminal/shell_session.h"
+
+namespace {
+
+// A command may start another while it is being ended; each round takes a
+// new look, and this many rounds are enough for any chain of starts.
+constexpr int kStopRounds = 8;
+// How long a round lets the ended processes go before it looks again.
+constexpr DWORD kStopSettleMs = 50;
+// The exit code of a program ended by Ctrl+C, which the shell knows.
+constexpr UINT kInterruptedExitCode = 0xC000013A;
+// Its own child on Windows 8 and later: ending it ends the shell.
+constexpr char16_t kConsoleHost[] = u"conhost.exe";
+
+struct Ancestor {
+    DWORD id = 0;
+    uint64_t created = 0;  // 0 when unknown
+};
+
+uint64_t creationTime(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!process || !GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return uint64_t(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
+uint64_t creationTime(DWORD id) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    uint64_t created = creationTime(process);
+    if (process) CloseHandle(process);
+    return created;
+}
+
+bool isConsoleHost(const std::u16string& exeName) {
+    std::u16string name = exeName;
+    for (char16_t& c : name)
+        if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+    return name == kConsoleHost;
+}
+
+std::vector<ChildProcess> processSnapshot() {
+    std::vector<ChildProcess> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return processes;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID, fromWide(entry.szExeFile)});
+    CloseHandle(snapshot);
+    return processes;
+}
+
+// The descendants of the roots, parents first. A process whose parent id
+// names a root but that is older than it is not its child: the id was reused.
+std::vector<ChildProcess> descendants(const std::vector<ChildProcess>& processes, std::vector<Ancestor> roots,
+                                      DWORD shellId) {
+    std::vector<ChildProcess> found;
+    std::vector<DWORD> seen = {shellId, GetCurrentProcessId()};
+    for (const Ancestor& root : roots) seen.push_back(root.id);
+    for (size_t next = 0; next < roots.size(); ++next) {
+        Ancestor parent = roots[next];
+        for (const ChildProcess& process : processes) {
+            if (process.parentId != parent.id || isConsoleHost(process.exeName)) continue;
+            if (std::find(seen.begin(), seen.end(), process.id) != seen.end()) continue;
+            uint64_t created = creationTime(process.id);
+            if (created && parent.created && created < parent.created) continue;
+            seen.push_back(process.id);
+            found.push_back(process);
+            roots.push_back({process.id, created});
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+std::vector<ChildProcess> runningChildren(const ShellSession& session) {
+    DWORD shellId = shellProcessId(session);
+    if (!shellId) return {};
+    return descendants(processSnapshot(), {{shellId, creationTime(session.process)}}, shellId);
+}
+
+std::vector<ChildProcess> stopRunningCommand(ShellSession& session) {
+    std::vector<ChildProcess> stopped;
+    DWORD shellId = shellProcessId(session);
+    if (!shellId) return stopped;
+    // The ended ones stay roots: what they started meanwhile names them as parent.
+    std::vector<Ancestor> roots = {{shellId, creationTime(session.process)}};
+    for (int round = 0; round < kStopRounds; ++round) {
+        std::vector<ChildProcess> running = descendants(processSnapshot(), roots, shellId);
+        std::vector<HANDLE> ending;
+        for (const ChildProcess& process : running) {
+            HANDLE handle = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                        process.id);
+            if (!handle) continue;  // gone already
+            uint64_t created = creationTime(handle);
+            if (TerminateProcess(handle, kInterruptedExitCode)) {
+                ending.push_back(handle);
+                stopped.push_back(process);
+                roots.push_back({process.id, created});
+            } else {
+                CloseHandle(handle);
+            }
+        }
+        if (ending.empty()) break;
+        DWORD settleStart = GetTickCount();
+        for (HANDLE handle : ending) {
+            DWORD spent = GetTickCount() - settleStart;
+            WaitForSingleObject(handle, spent < kStopSettleMs ? kStopSettleMs - spent : 0);
+            CloseHandle(handle);
+        }
+    }
+    return stopped;
+}
