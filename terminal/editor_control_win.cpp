@@ -51,3 +51,7 @@ void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
     select(t, user.cpMin, user.cpMax);
     t.allowEdit = false;
 }
+
+bool isShown(HWND control) {
+    return control && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}

@@ -28,6 +28,8 @@ LONG textLength(const Terminal& t);
 std::u16string textRange(const Terminal& t, LONG from, LONG to);
 void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected);
 void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color);
+// Whether the control is shown in its tab (its own style, whatever its parent).
+bool isShown(HWND control);
 
 // The editor's rich-edit control with the terminal's font, colours and
 // subclass; hidden unless `visible` (console_editor_win.cpp).

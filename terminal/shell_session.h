@@ -39,7 +39,7 @@ struct ShellSession {
     HANDLE outputRead = nullptr;   // our end of the child's stdout/stderr
     HANDLE job = nullptr;
     HANDLE process = nullptr;
-    HWND notifyWindow = nullptr;
+    std::atomic<HWND> notifyWindow{nullptr};  // the editor may move to a fresh control
     UINT outputMessage = WM_TERMINAL_OUTPUT;
     UINT codePage = CP_OEMCP;
     HANDLE reader = nullptr;       // reader thread; joined by stopSession
@@ -76,6 +76,8 @@ uint64_t writeInput(ShellSession& session, const std::u16string& text);
 // The editor took (rendered or freed) a chunk of this many characters off the
 // output that was posted to it; the reader waits while too much is pending.
 void noteOutputTaken(ShellSession& session, size_t chars);
+// Output and read notices go to this window from now on.
+void setNotifyWindow(ShellSession& session, HWND window);
 // Kills the child and everything in its job, closes every handle, joins both
 // threads. Safe twice and on a session that never started; not from its threads.
 void stopSession(ShellSession& session);

@@ -223,6 +223,10 @@ void stopInputWriter(ShellSession& session) {
 
 }  // namespace
 
+void setNotifyWindow(ShellSession& session, HWND window) {
+    session.notifyWindow.store(window);
+}
+
 bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow) {
     session.notifyWindow = notifyWindow;
     session.outputMessage = WM_TERMINAL_OUTPUT;
