@@ -45,6 +45,8 @@ struct Terminal {
     DWORD lastPaintTick = 0;
     uint64_t outputChunks = 0;         // chunks received from the shell
     TerminalTextLookup text;           // empty: built-in Chinese texts
+    // Told the path of a transcript that could not be saved; empty: a warning beep.
+    std::function<void(const std::u16string& path)> reportSaveFailure;
 
     Terminal() = default;
     Terminal(const Terminal&) = delete;
@@ -81,6 +83,8 @@ std::u16string terminalInputLine(const Terminal& terminal); // inputStart to end
 // Output rendering and the transcript file.
 void renderOutput(Terminal& terminal, const std::u16string& chunk);
 void saveOutput(Terminal& terminal);
+// The save behind the dialog; a failure goes to reportSaveFailure.
+bool saveTranscript(Terminal& terminal, const std::u16string& path);
 // The bytes saveOutput writes for a transcript: UTF-8 with a byte-order mark.
 std::string transcriptFileBytes(const std::u16string& text);
 

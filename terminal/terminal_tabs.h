@@ -33,6 +33,7 @@ struct TerminalTabs {
     std::function<void()> layoutRightPane;
     std::function<void()> rebuildMenuBar;
     std::function<void(const std::u16string& line, COLORREF color)> reportActivity;
+    std::function<void(const std::u16string& path)> reportSaveFailure;  // a transcript was not saved
     TerminalTextLookup text;        // also handed to every terminal
 };
 

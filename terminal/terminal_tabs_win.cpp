@@ -60,6 +60,9 @@ bool askTerminalName(TerminalTabs& tabs, std::u16string& name) {
 int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
     auto terminal = std::make_unique<Terminal>();
     terminal->text = tabs.text;
+    terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
+        if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
+    };
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
