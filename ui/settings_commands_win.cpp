@@ -62,13 +62,13 @@ bool runMenuCommand(MainState& state, int id) {
         case kCmdLaunchSingleClick:
         case kCmdLaunchDoubleClick: {
             const ClickBehavior click = id == kCmdLaunchSingleClick ? ClickBehavior::Single : ClickBehavior::Double;
-            changeAndRebuildMenu(state, [click](Settings& s) { s.clickBehavior = click; });
+            changeAndRebuildMenu(state, [click](Settings& record) { record.clickBehavior = click; });
             return true;
         }
         case kCmdShellCmd:
         case kCmdShellPowerShell: {
             const ShellKind shell = id == kCmdShellCmd ? ShellKind::Cmd : ShellKind::PowerShell;
-            changeAndRebuildMenu(state, [shell](Settings& s) { s.defaultShell = shell; });
+            changeAndRebuildMenu(state, [shell](Settings& record) { record.defaultShell = shell; });
             return true;
         }
         case kCmdThemeSystem: setTheme(state, ThemeMode::System); return true;
@@ -76,14 +76,14 @@ bool runMenuCommand(MainState& state, int id) {
         case kCmdThemeDark: setTheme(state, ThemeMode::Dark); return true;
         case kCmdShowFileNames: {
             const bool show = !s.showFileName;
-            changeAndRebuildMenu(state, [show](Settings& s) { s.showFileName = show; });
+            changeAndRebuildMenu(state, [show](Settings& record) { record.showFileName = show; });
             rebuildTree(state.navigation);
             return true;
         }
         case kCmdQuickEdit: {
             const bool quickEdit = !s.quickEdit;
             state.terminals.quickEdit = quickEdit;
-            changeAndRebuildMenu(state, [quickEdit](Settings& s) { s.quickEdit = quickEdit; });
+            changeAndRebuildMenu(state, [quickEdit](Settings& record) { record.quickEdit = quickEdit; });
             setAllTerminalsQuickEdit(state.terminals, quickEdit);
             return true;
         }
