@@ -32,14 +32,13 @@ std::u16string customToolsPath() {
     return platform::joinPath(dir, u"custom-tools.json");
 }
 
-std::vector<ToolRecord> loadCustomTools() {
+std::vector<ToolRecord> loadCustomTools(DocumentOutcome* outcome) {
     std::u16string path = customToolsPath();
     if (path.empty()) return {};
-    auto bytes = readWholeFile(path);
-    if (!bytes || bytes->empty()) return {};
-    auto document = parseJson(utf8ToWide(*bytes));
-    if (!document) return {};
-    return parseToolPack(*document, true);
+    StoredDocument stored = readStoredDocument(path, isCustomToolsDocument);
+    if (outcome) *outcome = stored.outcome;
+    if (stored.outcome.state != DocumentState::Loaded) return {};
+    return parseToolPack(stored.document, true);
 }
 
 std::string serializeCustomTools(const std::vector<ToolRecord>& tools) {
@@ -62,7 +61,7 @@ std::string serializeCustomTools(const std::vector<ToolRecord>& tools) {
 bool saveCustomTools(const std::vector<ToolRecord>& tools) {
     std::u16string path = customToolsPath();
     if (path.empty()) return false;
-    if (!keepUnusableFile(path, isCustomToolsDocument)) return false;
+    if (!mayReplace(readStoredDocument(path, isCustomToolsDocument).outcome)) return false;
     return saveFileAtomically(path, serializeCustomTools(tools));
 }
 
@@ -93,18 +92,22 @@ ToolRecord makeCustomTool(const std::u16string& path, const std::u16string& args
     return tool;
 }
 
-bool addCustomTool(const std::u16string& path, const std::u16string& args, ToolRecord* added) {
-    std::vector<ToolRecord> tools = loadCustomTools();
+SaveOutcome addCustomTool(const std::u16string& path, const std::u16string& args, ToolRecord* added) {
+    DocumentOutcome found;
+    std::vector<ToolRecord> tools = loadCustomTools(&found);
+    if (!mayReplace(found)) return SaveOutcome::NotRead;
     ToolRecord tool = makeCustomTool(path, args, systemTickCount(), tools);
     tools.push_back(tool);
-    if (!saveCustomTools(tools)) return false;
+    if (!saveCustomTools(tools)) return SaveOutcome::NotWritten;
     if (added) *added = std::move(tool);
-    return true;
+    return SaveOutcome::Saved;
 }
 
-bool removeCustomTool(const std::u16string& toolId) {
-    std::vector<ToolRecord> tools = loadCustomTools();
+SaveOutcome removeCustomTool(const std::u16string& toolId) {
+    DocumentOutcome found;
+    std::vector<ToolRecord> tools = loadCustomTools(&found);
+    if (!mayReplace(found)) return SaveOutcome::NotRead;
     tools.erase(std::remove_if(tools.begin(), tools.end(), [&toolId](const ToolRecord& tool) { return tool.id == toolId; }),
                 tools.end());
-    return saveCustomTools(tools);
+    return saveCustomTools(tools) ? SaveOutcome::Saved : SaveOutcome::NotWritten;
 }

@@ -5,15 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "data/file_backup.h"
 #include "data/tool_record.h"
 
 // %APPDATA%\Toolkeep\custom-tools.json, creating the folder; empty when there is no AppData folder.
 std::u16string customToolsPath();
-// Empty when the file is missing, unreadable or not valid JSON.
-std::vector<ToolRecord> loadCustomTools();
+// Empty when the file is missing, unreadable or not valid JSON; outcome, when
+// given, tells which (an unusable file is copied aside at once).
+std::vector<ToolRecord> loadCustomTools(DocumentOutcome* outcome = nullptr);
 // The UTF-8 text of custom-tools.json (every tool saved as an "exe").
 std::string serializeCustomTools(const std::vector<ToolRecord>& tools);
-// A custom-tools.json that could not be read is kept as custom-tools.json.bad first.
+// Writes the whole list. A custom-tools.json that cannot be read is left
+// alone (false); one that cannot be understood is copied aside first.
 bool saveCustomTools(const std::vector<ToolRecord>& tools);
 
 // The display name of a chosen file: its name without folder and last extension.
@@ -23,9 +26,10 @@ std::u16string customToolName(const std::u16string& path);
 ToolRecord makeCustomTool(const std::u16string& path, const std::u16string& args, uint64_t tickCount,
                           const std::vector<ToolRecord>& existing);
 // Re-reads the file, appends the new tool and saves; added receives the record.
-bool addCustomTool(const std::u16string& path, const std::u16string& args, ToolRecord* added = nullptr);
-// Re-reads the file and drops every tool with this id; the save result is returned.
-bool removeCustomTool(const std::u16string& toolId);
+// A file that cannot be read is not saved over (NotRead).
+SaveOutcome addCustomTool(const std::u16string& path, const std::u16string& args, ToolRecord* added = nullptr);
+// Re-reads the file and drops every tool with this id, as addCustomTool saves.
+SaveOutcome removeCustomTool(const std::u16string& toolId);
 
 // Milliseconds since the system started (GetTickCount64 on Windows).
 uint64_t systemTickCount();

@@ -3,10 +3,58 @@
 #include "data/files.h"
 #include "data/text.h"
 
-bool keepUnusableFile(const std::u16string& path, bool (*isUsable)(const JsonValue& document)) {
-    auto bytes = readWholeFile(path);
-    if (!bytes || bytes->empty()) return true;
-    auto document = parseJson(utf8ToWide(*bytes));
-    if (document && isUsable(*document)) return true;
-    return saveFileAtomically(path + u".bad", *bytes);
+namespace {
+
+// Copies of one file's broken versions; past this many the file is left alone.
+constexpr int kMaxBackups = 100;
+
+// The copy holding these bytes: an existing identical one, else the first free name.
+std::u16string keepAside(const std::u16string& path, const std::string& bytes) {
+    for (int n = 1; n <= kMaxBackups; ++n) {
+        const std::u16string candidate = backupPath(path, n);
+        FileRead existing = readFile(candidate);
+        if (existing.status == ReadStatus::Read && existing.bytes == bytes) return candidate;
+        if (existing.status != ReadStatus::Missing) continue;
+        return saveFileAtomically(candidate, bytes) ? candidate : std::u16string();
+    }
+    return {};
+}
+
+}  // namespace
+
+std::u16string backupPath(const std::u16string& path, int n) {
+    if (n <= 1) return path + u".bad";
+    return path + u".bad-" + asciiToWide(std::to_string(n));
+}
+
+bool mayReplace(const DocumentOutcome& outcome) {
+    switch (outcome.state) {
+        case DocumentState::Loaded:
+        case DocumentState::Missing: return true;
+        case DocumentState::Unusable: return !outcome.keptAs.empty();
+        case DocumentState::Unreadable: return false;
+    }
+    return false;
+}
+
+StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(const JsonValue& document)) {
+    StoredDocument stored;
+    DocumentOutcome& outcome = stored.outcome;
+    outcome.path = path;
+    FileRead read = readFile(path);
+    if (read.status == ReadStatus::Failed) {
+        outcome.state = DocumentState::Unreadable;
+        outcome.error = read.error;
+        return stored;
+    }
+    if (read.status == ReadStatus::Missing || read.bytes.empty()) return stored;
+    auto document = parseJson(fileTextToWide(read.bytes));
+    if (document && isUsable(*document)) {
+        outcome.state = DocumentState::Loaded;
+        stored.document = std::move(*document);
+        return stored;
+    }
+    outcome.state = DocumentState::Unusable;
+    outcome.keptAs = keepAside(path, read.bytes);
+    return stored;
 }

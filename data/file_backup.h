@@ -1,11 +1,44 @@
-// Keeps a file the program cannot read as its own before a save replaces it.
+// Reading the user's own JSON files (config.json, custom-tools.json) so that
+// no save loses what they hold: a file that cannot be read is never saved
+// over, and one that cannot be understood is copied aside first.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "data/json.h"
 
-// When path holds non-empty bytes that do not parse as JSON or fail isUsable,
-// copies them to path + ".bad" (replacing an older copy), so that hand edits
-// survive the next save. False only when such a copy was needed and failed.
-bool keepUnusableFile(const std::u16string& path, bool (*isUsable)(const JsonValue& document));
+enum class DocumentState {
+    Loaded,      // parsed and usable
+    Missing,     // no file, or an empty one: nothing to lose
+    Unreadable,  // there but not readable (in use, access denied, I/O error)
+    Unusable,    // read, but not JSON or not of the expected shape
+};
+
+// What reading one file found, for the report at start-up.
+struct DocumentOutcome {
+    DocumentState state = DocumentState::Missing;
+    std::u16string path;
+    uint32_t error = 0;      // Unreadable: the system's error code
+    std::u16string keptAs;   // Unusable: the copy of the original bytes; empty when copying failed
+};
+
+struct StoredDocument {
+    DocumentOutcome outcome;
+    JsonValue document;  // Loaded only
+};
+
+// Whether a save may replace the file: it holds nothing, or nothing that is not kept elsewhere.
+bool mayReplace(const DocumentOutcome& outcome);
+
+// Reads and parses path (UTF-8, else the ANSI code page). The bytes of an
+// unusable file are copied to path + ".bad", or the next free name
+// (".bad-2", ".bad-3", ...): a copy never replaces an earlier one, and a
+// copy that already holds the same bytes is reused rather than made again.
+StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(const JsonValue& document));
+
+// The name of the n-th copy of an unusable file (n from 1).
+std::u16string backupPath(const std::u16string& path, int n);
+
+// How a save that re-reads the file first ended.
+enum class SaveOutcome { Saved, NotRead, NotWritten };

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -28,17 +29,28 @@ bool writeFile(const std::u16string& path, const std::string& bytes, bool flush)
 }
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::u16string& path) {
+FileRead readFile(const std::u16string& path) {
+    FileRead result;
     ScopedFd file{open(wideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) return std::nullopt;
-    std::string bytes;
+    if (file.fd < 0) {
+        result.error = uint32_t(errno);
+        result.status = errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
+        return result;
+    }
     char block[8192];
     while (true) {
         ssize_t got = read(file.fd, block, sizeof block);
-        if (got < 0) return std::nullopt;
-        if (got == 0) return bytes;
-        bytes.append(block, size_t(got));
+        if (got < 0) {
+            result.error = uint32_t(errno);
+            result.status = ReadStatus::Failed;
+            result.bytes.clear();
+            return result;
+        }
+        if (got == 0) break;
+        result.bytes.append(block, size_t(got));
     }
+    result.status = ReadStatus::Read;
+    return result;
 }
 
 bool writeWholeFile(const std::u16string& path, const std::string& bytes) {
@@ -48,5 +60,7 @@ bool writeWholeFile(const std::u16string& path, const std::string& bytes) {
 bool saveFileAtomically(const std::u16string& path, const std::string& bytes) {
     std::u16string temporary = path + u".tmp";
     if (!writeFile(temporary, bytes, true)) return false;
-    return std::rename(wideToUtf8(temporary).c_str(), wideToUtf8(path).c_str()) == 0;
+    if (std::rename(wideToUtf8(temporary).c_str(), wideToUtf8(path).c_str()) == 0) return true;
+    std::remove(wideToUtf8(temporary).c_str());  // leave no stray copy beside the target
+    return false;
 }

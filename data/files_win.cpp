@@ -4,18 +4,30 @@
 #include "platform/win_handles.h"
 #include "platform/win_text.h"
 
-std::optional<std::string> readWholeFile(const std::u16string& path) {
+FileRead readFile(const std::u16string& path) {
+    FileRead result;
     ScopedHandle file(CreateFileW(wstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return std::nullopt;
-    std::string bytes;
+    if (!file.valid()) {
+        result.error = GetLastError();
+        const bool absent = result.error == ERROR_FILE_NOT_FOUND || result.error == ERROR_PATH_NOT_FOUND;
+        result.status = absent ? ReadStatus::Missing : ReadStatus::Failed;
+        return result;
+    }
     char block[8192];
     while (true) {
         DWORD got = 0;
-        if (!ReadFile(file.handle, block, sizeof block, &got, nullptr)) return std::nullopt;
-        if (got == 0) return bytes;
-        bytes.append(block, got);
+        if (!ReadFile(file.handle, block, sizeof block, &got, nullptr)) {
+            result.error = GetLastError();
+            result.status = ReadStatus::Failed;
+            result.bytes.clear();
+            return result;
+        }
+        if (got == 0) break;
+        result.bytes.append(block, got);
     }
+    result.status = ReadStatus::Read;
+    return result;
 }
 
 namespace {
@@ -42,5 +54,7 @@ bool writeWholeFile(const std::u16string& path, const std::string& bytes) {
 bool saveFileAtomically(const std::u16string& path, const std::string& bytes) {
     std::u16string temporary = path + u".tmp";
     if (!writeFile(temporary, bytes, true)) return false;
-    return MoveFileExW(wstr(temporary), wstr(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (MoveFileExW(wstr(temporary), wstr(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileW(wstr(temporary));  // the target is in use or protected: leave no stray copy beside it
+    return false;
 }

@@ -37,29 +37,9 @@ std::string quoted(const char* text) { return std::string("\"") + text + "\""; }
 
 bool isSettingsDocument(const JsonValue& document) { return document.kind == JsonKind::Object; }
 
-}  // namespace
-
-std::u16string settingsPath() {
-    std::u16string appData = platform::roamingAppDataDir();
-    if (appData.empty()) return {};
-    std::u16string dir = platform::joinPath(appData, u"Toolkeep");
-    platform::createDirectories(dir);
-    return platform::joinPath(dir, u"config.json");
-}
-
-Settings loadSettings() {
-    std::u16string path = settingsPath();
-    if (path.empty()) return Settings();
-    auto bytes = readWholeFile(path);
-    if (!bytes) return Settings();
-    return parseSettings(utf8ToWide(*bytes));
-}
-
-Settings parseSettings(const std::u16string& text) {
+Settings settingsFrom(const JsonValue& doc) {
     Settings settings;
-    auto parsed = parseJson(text);
-    if (!parsed || parsed->kind != JsonKind::Object) return settings;
-    const JsonValue& doc = *parsed;
+    if (doc.kind != JsonKind::Object) return settings;
 
     if (const JsonValue* v = findMember(doc, u"clickBehavior"); isKind(v, JsonKind::String))
         settings.clickBehavior = v->text == u"double" ? ClickBehavior::Double : ClickBehavior::Single;
@@ -87,6 +67,30 @@ Settings parseSettings(const std::u16string& text) {
     return settings;
 }
 
+}  // namespace
+
+std::u16string settingsPath() {
+    std::u16string appData = platform::roamingAppDataDir();
+    if (appData.empty()) return {};
+    std::u16string dir = platform::joinPath(appData, u"Toolkeep");
+    platform::createDirectories(dir);
+    return platform::joinPath(dir, u"config.json");
+}
+
+Settings loadSettings(DocumentOutcome* outcome) {
+    std::u16string path = settingsPath();
+    if (path.empty()) return Settings();
+    StoredDocument stored = readStoredDocument(path, isSettingsDocument);
+    if (outcome) *outcome = stored.outcome;
+    return settingsFrom(stored.document);
+}
+
+Settings parseSettings(const std::u16string& text) {
+    auto parsed = parseJson(text);
+    return parsed ? settingsFrom(*parsed) : Settings();
+}
+
+
 std::string serializeSettings(const Settings& s) {
     const char* theme = s.theme == ThemeMode::Light ? "light" : s.theme == ThemeMode::Dark ? "dark" : "system";
     std::string text = "{\n";
@@ -113,8 +117,26 @@ std::string serializeSettings(const Settings& s) {
 bool saveSettings(const Settings& settings) {
     std::u16string path = settingsPath();
     if (path.empty()) return false;
-    if (!keepUnusableFile(path, isSettingsDocument)) return false;
+    if (!mayReplace(readStoredDocument(path, isSettingsDocument).outcome)) return false;
     return saveFileAtomically(path, serializeSettings(settings));
+}
+
+SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change) {
+    change(live);
+    std::u16string path = settingsPath();
+    if (path.empty()) return SaveOutcome::NotWritten;
+    StoredDocument stored = readStoredDocument(path, isSettingsDocument);
+    if (!mayReplace(stored.outcome)) return SaveOutcome::NotRead;
+    // A file that is gone or broken holds nothing newer than the live record.
+    Settings saved = live;
+    if (stored.outcome.state == DocumentState::Loaded) {
+        saved = settingsFrom(stored.document);
+        change(saved);
+    }
+    if (!saveFileAtomically(path, serializeSettings(saved))) return SaveOutcome::NotWritten;
+    live.favorites = saved.favorites;
+    live.recents = saved.recents;
+    return SaveOutcome::Saved;
 }
 
 void noteRecent(Settings& settings, const std::u16string& toolId) {
@@ -131,4 +153,17 @@ void toggleFavorite(Settings& settings, const std::u16string& toolId) {
         favorites.erase(found);
     else
         favorites.push_back(toolId);
+}
+
+bool isFavorite(const Settings& settings, const std::u16string& toolId) {
+    return std::find(settings.favorites.begin(), settings.favorites.end(), toolId) != settings.favorites.end();
+}
+
+void setFavorite(Settings& settings, const std::u16string& toolId, bool on) {
+    auto& favorites = settings.favorites;
+    if (!on) {
+        favorites.erase(std::remove(favorites.begin(), favorites.end(), toolId), favorites.end());
+    } else if (!isFavorite(settings, toolId)) {
+        favorites.push_back(toolId);
+    }
 }

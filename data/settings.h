@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "data/file_backup.h"
 
 enum class ClickBehavior : int32_t { Single = 0, Double = 1 };
 enum class ShellKind : int32_t { Cmd = 0, PowerShell = 1 };
@@ -38,15 +41,28 @@ struct Settings {
 
 // %APPDATA%\Toolkeep\config.json, creating the folder; empty when there is no AppData folder.
 std::u16string settingsPath();
-// Never fails: anything missing or unusable takes its default.
-Settings loadSettings();
+// Never fails: anything missing or unusable takes its default. outcome, when
+// given, tells what was found (an unusable file is copied aside at once).
+Settings loadSettings(DocumentOutcome* outcome = nullptr);
 Settings parseSettings(const std::u16string& text);
 // The UTF-8 text of config.json.
 std::string serializeSettings(const Settings& settings);
-// A config.json that could not be read is kept as config.json.bad first.
+// Writes the whole record. A config.json that cannot be read is left alone
+// (false); one that cannot be understood is copied aside first.
 bool saveSettings(const Settings& settings);
+
+// One change the user made: set a value, note a recent, set a favourite.
+using SettingsChange = std::function<void(Settings& settings)>;
+// Applies the change to the live record and to what config.json holds now,
+// and saves the latter, so that changes another window saved meanwhile
+// survive. Afterwards the live favourites and recents are the saved ones.
+// NotRead leaves config.json untouched.
+SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change);
 
 // Moves the id to the front of the recents, keeping at most eight.
 void noteRecent(Settings& settings, const std::u16string& toolId);
 // Removes the id from the favourites, or appends it when absent.
 void toggleFavorite(Settings& settings, const std::u16string& toolId);
+// Appends the id when absent (on) or removes every copy of it (off).
+void setFavorite(Settings& settings, const std::u16string& toolId, bool on);
+bool isFavorite(const Settings& settings, const std::u16string& toolId);

@@ -8,5 +8,15 @@ std::u16string utf8ToWide(const std::string& utf8);
 std::u16string utf8ToWide(const char* data, size_t length);
 std::string wideToUtf8(const std::u16string& text);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// code points past U+10FFFF).
+bool isValidUtf8(const std::string& bytes);
+// Bytes in the system's ANSI code page: CP_ACP on Windows; elsewhere, where
+// there is none, each byte is taken as Latin-1.
+std::u16string ansiToWide(const std::string& bytes);
+// The text of a file the user may have edited: UTF-8 when it is valid UTF-8,
+// else the ANSI code page, as older editors saved it (Notepad on Windows 7).
+std::u16string fileTextToWide(const std::string& bytes);
+
 // Plain ASCII literal to UTF-16 (for fixed texts built from narrow pieces).
 std::u16string asciiToWide(const std::string& ascii);

@@ -98,3 +98,10 @@ std::string wideToUtf8(const std::u16string& text) {
     }
     return out;
 }
+
+std::u16string ansiToWide(const std::string& bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (char c : bytes) out += char16_t(static_cast<unsigned char>(c));
+    return out;
+}

@@ -63,8 +63,8 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
         std::u16string line = u"> " + uiText(165) + u" " + name + u" \u2192 " + shownLaunchTarget(tool);
         if (pid != 0) line += u" (PID: " + decimal(pid) + u")";
         reportActivity(line, kActivityBlue);
-        noteRecent(state.settings, tool.id);
-        saveSettingsNow(state);
+        const std::u16string id = tool.id;
+        changeSettings(state, [id](Settings& s) { noteRecent(s, id); });
         rebuildTree(state.navigation);
     } else {
         reportLaunchFailure(name, GetLastError());

@@ -111,11 +111,16 @@ std::u16string desktopFolder() {
 bool writeToolShortcut(const ToolRecord& tool, const std::u16string& folder) {
     if (folder.empty()) return false;
     const std::u16string base = joinToolPath(folder, shortcutFileName(tool.name));
+    ShortcutFiles files;
+    files.read = readFile;
+    files.remove = platform::removeFile;
     if (tool.type == ToolType::Url) {
-        const std::u16string url = tool.path.empty() ? tool.fileName : tool.path;
-        return writeWholeFile(base + u".url", internetShortcutBytes(url));
+        const std::string bytes = internetShortcutBytes(tool.path.empty() ? tool.fileName : tool.path);
+        files.write = [&bytes](const std::u16string& path) { return writeWholeFile(path, bytes); };
+        return placeShortcut(base, u".url", files);
     }
-    return writeShellLink(tool, base + u".lnk");
+    files.write = [&tool](const std::u16string& path) { return writeShellLink(tool, path); };
+    return placeShortcut(base, u".lnk", files);
 }
 
 void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index) {

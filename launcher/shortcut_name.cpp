@@ -2,6 +2,11 @@
 
 #include "data/text.h"
 
+namespace {
+// Numbered names tried before giving up; a desktop never holds that many of one tool.
+constexpr int kMaxShortcutNumber = 99;
+}  // namespace
+
 std::u16string shortcutFileName(const std::u16string& name) {
     std::u16string result = name;
     for (char16_t& c : result) {
@@ -37,6 +42,30 @@ bool isPinVerb(const std::string& verb) {
         char c = verb[i];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (c != expected[i]) return false;
+    }
+    return true;
+}
+
+std::u16string numberedShortcutPath(const std::u16string& base, const std::u16string& extension, int n) {
+    if (n <= 1) return base + extension;
+    return base + u" (" + asciiToWide(std::to_string(n)) + u")" + extension;
+}
+
+bool placeShortcut(const std::u16string& base, const std::u16string& extension, const ShortcutFiles& files) {
+    int free = 1;
+    while (free <= kMaxShortcutNumber && files.read(numberedShortcutPath(base, extension, free)).status != ReadStatus::Missing)
+        ++free;
+    if (free > kMaxShortcutNumber) return false;
+    const std::u16string path = numberedShortcutPath(base, extension, free);
+    if (!files.write(path)) return false;
+    const FileRead written = files.read(path);
+    if (written.status != ReadStatus::Read) return true;
+    for (int n = 1; n < free; ++n) {
+        const FileRead earlier = files.read(numberedShortcutPath(base, extension, n));
+        if (earlier.status == ReadStatus::Read && earlier.bytes == written.bytes) {
+            files.remove(path);
+            return true;
+        }
     }
     return true;
 }

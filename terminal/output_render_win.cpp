@@ -27,5 +27,15 @@ void saveOutput(Terminal& t) {
     dialog.lpstrDefExt = L"txt";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameW(&dialog)) return;
-    writeWholeFile(fromWide(path), transcriptFileBytes(terminalText(t)));
+    saveTranscript(t, fromWide(path));
+}
+
+bool saveTranscript(Terminal& t, const std::u16string& path) {
+    // Written beside and moved over, so a failed save leaves an older file whole.
+    if (saveFileAtomically(path, transcriptFileBytes(terminalText(t)))) return true;
+    if (t.reportSaveFailure)
+        t.reportSaveFailure(path);
+    else
+        MessageBeep(MB_ICONWARNING);
+    return false;
 }

@@ -80,6 +80,8 @@ struct Terminal {
     std::function<void()> stopRequested;  // Ctrl+Break and the context menu
     // Names of the programs the shell runs, empty when none; visible terminal only.
     std::function<void(const std::u16string& names)> runningChanged;
+    // Told the path of a transcript that could not be saved; empty: a warning beep.
+    std::function<void(const std::u16string& path)> reportSaveFailure;
 
     Terminal() = default;
     Terminal(const Terminal&) = delete;
@@ -123,6 +125,8 @@ void clearTranscript(Terminal& terminal);
 // Output rendering and the transcript file.
 void renderOutput(Terminal& terminal, const std::u16string& chunk);
 void saveOutput(Terminal& terminal);
+// The save behind the dialog; a failure goes to reportSaveFailure.
+bool saveTranscript(Terminal& terminal, const std::u16string& path);
 // The bytes saveOutput writes for a transcript: UTF-8 with a byte-order mark.
 std::string transcriptFileBytes(const std::u16string& text);
 

@@ -36,6 +36,7 @@ struct TerminalTabs {
     std::function<void(const std::u16string& text)> showStatus;   // the status bar
     // Asks a yes/no question; empty: a message box owned by `owner`.
     std::function<bool(const std::u16string& question)> confirm;
+    std::function<void(const std::u16string& path)> reportSaveFailure;  // a transcript was not saved
     TerminalTextLookup text;        // also handed to every terminal
 };
 

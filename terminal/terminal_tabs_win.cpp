@@ -117,6 +117,9 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
     TerminalTabs* owner = &tabs;
     terminal->stopRequested = [owner, created] { stopCommandIn(*owner, *created); };
     terminal->runningChanged = [owner](const std::u16string& names) { showRunning(*owner, names); };
+    terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
+        if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
+    };
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);

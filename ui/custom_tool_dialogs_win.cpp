@@ -59,9 +59,10 @@ void addCustomToolInteractive(MainState& state) {
     if (!askText(state.window, uiText(126), uiText(127), uiText(33), uiText(34), args)) args.clear();
     const std::u16string chosen = fromWide(path);
     ToolRecord added;
-    if (!addCustomTool(chosen, args, &added)) {
-        warn(state.window, uiText(124));
-        return;
+    switch (addCustomTool(chosen, args, &added)) {
+        case SaveOutcome::Saved: break;
+        case SaveOutcome::NotRead: warn(state.window, uiTextWith(kTextCustomToolsNotRead, {customToolsPath()})); return;
+        case SaveOutcome::NotWritten: warn(state.window, uiText(124)); return;
     }
     assembleCatalog(state);
     reportActivity(uiText(119) + added.name + u" \u2192 " + chosen, kActivityBlue);
@@ -71,7 +72,10 @@ void removeCustomToolAt(MainState& state, int64_t index) {
     if (index < 0 || uint64_t(index) >= state.catalog.tools.size()) return;
     const ToolRecord tool = state.catalog.tools[size_t(index)];
     if (!tool.isCustom) return;
-    removeCustomTool(tool.id);
+    if (removeCustomTool(tool.id) != SaveOutcome::Saved) {
+        reportActivity(uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kActivityRed);
+        return;
+    }
     reportActivity(uiText(120) + tool.name, kActivityBlue);
     assembleCatalog(state);
 }

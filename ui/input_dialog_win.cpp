@@ -8,7 +8,6 @@
 namespace {
 
 constexpr int kTextBoxId = 1000;
-constexpr int kMaxChars = 254;
 constexpr WORD kButtonClass = 0x0080, kEditClass = 0x0081, kStaticClass = 0x0082;
 
 struct DialogArguments {
@@ -93,9 +92,11 @@ BOOL onInit(HWND dialog, const DialogArguments& args) {
 
 void onOk(HWND dialog) {
     auto* args = reinterpret_cast<DialogArguments*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    wchar_t buffer[kMaxChars + 1] = {};
-    int length = GetDlgItemTextW(dialog, kTextBoxId, buffer, kMaxChars + 1);
-    *args->text = fromWide(buffer, size_t(length > 0 ? length : 0));
+    // Sized from the text itself: launch arguments can be long.
+    HWND box = GetDlgItem(dialog, kTextBoxId);
+    std::vector<wchar_t> buffer(size_t(GetWindowTextLengthW(box)) + 1, L'\0');
+    int length = GetWindowTextW(box, buffer.data(), int(buffer.size()));
+    *args->text = fromWide(buffer.data(), size_t(length > 0 ? length : 0));
     EndDialog(dialog, 1);
 }
 

@@ -121,6 +121,6 @@ void onSplitterButtonUp(MainState& state) {
     if (!state.splitterDragging) return;
     state.splitterDragging = false;
     ReleaseCapture();
-    state.settings.leftWidth = state.leftWidth;
-    saveSettingsNow(state);
+    const int width = state.leftWidth;
+    changeSettings(state, [width](Settings& s) { s.leftWidth = width; });
 }

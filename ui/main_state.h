@@ -78,6 +78,9 @@ struct MainState {
     NavigationPane navigation;
     Catalog catalog;
     bool catalogFromEmbedded = true;
+    // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
+    DocumentOutcome settingsFile;
+    DocumentOutcome customToolsFile;
 };
 
 // The process's main window state; null before creation and after destruction.
@@ -115,7 +118,9 @@ int clampLeftWidth(int x, int clientWidth);
 // Menus and settings commands.
 void buildMenuBar(MainState& state);
 bool runMenuCommand(MainState& state, int id);
-void saveSettingsNow(MainState& state);
+// Applies one settings change and saves it (see saveSettingsChange); a failed
+// save is a red Activity line.
+void changeSettings(MainState& state, const SettingsChange& change);
 void switchLanguage(MainState& state, int language);
 void changeFontSize(MainState& state, int points);
 void toggleHelp(MainState& state, bool showMcp);

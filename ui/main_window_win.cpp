@@ -6,6 +6,7 @@
 
 #include "data/custom_tools.h"
 #include "data/data_pack.h"
+#include "data/text.h"
 #include "platform/win_text.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
@@ -74,6 +75,7 @@ void wireNavigation(MainState& state) {
     nav.openDownloadPage = [s](uint64_t tool) { openDownloadPage(*s, int64_t(tool)); };
     nav.openPlaybook = [s](size_t playbook) { openPlaybookTab(s->playbook, s->catalog.playbooks, playbook); };
     nav.removeCustomTool = [s](uint64_t tool) { removeCustomToolAt(*s, int64_t(tool)); };
+    nav.changeSettings = [s](const SettingsChange& change) { changeSettings(*s, change); };
 }
 
 void createAssistant(MainState& state) {
@@ -122,6 +124,24 @@ void createPlaybookPanelWindow(MainState& state) {
     createPlaybookPanel(panel, state.window, state.instance, state.settings.fontSize);
 }
 
+// A user file that could not be read or understood is named at start-up, with
+// where its original is.
+void reportFileProblem(const DocumentOutcome& file) {
+    switch (file.state) {
+        case DocumentState::Loaded:
+        case DocumentState::Missing: return;
+        case DocumentState::Unreadable:
+            reportActivity(uiTextWith(kTextFileUnreadable, {file.path, asciiToWide(std::to_string(file.error))}),
+                           kActivityRed);
+            return;
+        case DocumentState::Unusable:
+            reportActivity(file.keptAs.empty() ? uiTextWith(kTextFileBrokenNotKept, {file.path})
+                                               : uiTextWith(kTextFileBrokenKept, {file.path, file.keptAs}),
+                           kActivityRed);
+            return;
+    }
+}
+
 void openStartupTerminals(MainState& state) {
     TerminalTabs& tabs = state.terminals;
     tabs.owner = state.window;
@@ -134,6 +154,9 @@ void openStartupTerminals(MainState& state) {
     tabs.layoutRightPane = [s]() { layoutRightPane(*s); };
     tabs.rebuildMenuBar = [s]() { buildMenuBar(*s); };
     tabs.reportActivity = [](const std::u16string& line, COLORREF color) { reportActivity(line, color); };
+    tabs.reportSaveFailure = [](const std::u16string& path) {
+        reportActivity(uiTextWith(kTextOutputNotSaved, {path}), kActivityRed);
+    };
     tabs.text = [](int id) { return uiText(id); };
     tabs.showStatus = [s](const std::u16string& text) {
         SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
@@ -149,7 +172,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->window = window;
     state->instance = create.hInstance;
-    state->settings = loadSettings();
+    state->settings = loadSettings(&state->settingsFile);
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
     updateTitle(window);
@@ -167,6 +190,8 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     assembleCatalog(*state);
     layoutWindow(*state);
     writeAssistantGreeting(state->assistant);
+    reportFileProblem(state->settingsFile);
+    reportFileProblem(state->customToolsFile);
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
@@ -354,7 +379,7 @@ void selectTab(MainState& state, int index) {
 }
 
 void assembleCatalog(MainState& state) {
-    state.catalog = loadCatalog(loadCustomTools());
+    state.catalog = loadCatalog(loadCustomTools(&state.customToolsFile));
     state.catalogFromEmbedded = builtinToolsSource() == kEmbeddedSourceLabel;
     state.navigation.state.assistantOverride = false;
     state.navigation.state.assistantTools.clear();

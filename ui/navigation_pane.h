@@ -24,6 +24,8 @@ struct NavigationPane {
     std::function<void(uint64_t tool)> openDownloadPage;
     std::function<void(size_t playbook)> openPlaybook;
     std::function<void(uint64_t tool)> removeCustomTool;
+    // Applies a change to *settings and saves it; without it only *settings changes.
+    std::function<void(const std::function<void(Settings&)>& change)> changeSettings;
 };
 
 void rebuildTree(NavigationPane& pane);

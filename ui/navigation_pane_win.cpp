@@ -208,8 +208,15 @@ bool handleToolMenuCommand(NavigationPane& pane, HWND owner, int command) {
         case kToolMenuOpenLocation: openFileLocation(catalog, index); break;
         case kToolMenuFavorite:
             if (pane.settings) {
-                toggleFavorite(*pane.settings, catalog[static_cast<size_t>(position)].id);
-                saveSettings(*pane.settings);
+                // What this window shows decides add or remove, so a favourite another
+                // window saved meanwhile is not dropped by a toggle.
+                const std::u16string id = catalog[static_cast<size_t>(position)].id;
+                const bool on = !isFavorite(*pane.settings, id);
+                auto change = [id, on](Settings& s) { setFavorite(s, id, on); };
+                if (pane.changeSettings)
+                    pane.changeSettings(change);
+                else
+                    change(*pane.settings);
             }
             rebuildTree(pane);
             break;

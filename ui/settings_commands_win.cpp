@@ -13,14 +13,13 @@ namespace {
 
 constexpr COLORREF kFrameColor = RGB(120, 144, 184);
 
-void saveAndRebuildMenu(MainState& state) {
-    saveSettingsNow(state);
+void changeAndRebuildMenu(MainState& state, const SettingsChange& change) {
+    changeSettings(state, change);
     buildMenuBar(state);
 }
 
 void setTheme(MainState& state, ThemeMode theme) {
-    state.settings.theme = theme;
-    saveAndRebuildMenu(state);
+    changeAndRebuildMenu(state, [theme](Settings& s) { s.theme = theme; });
     applyTheme(state);
 }
 
@@ -52,35 +51,44 @@ void runTerminalCommand(MainState& state, int id) {
 
 }  // namespace
 
-void saveSettingsNow(MainState& state) { saveSettings(state.settings); }
+void changeSettings(MainState& state, const SettingsChange& change) {
+    const SaveOutcome outcome = saveSettingsChange(state.settings, change);
+    if (outcome == SaveOutcome::Saved) return;
+    const int text = outcome == SaveOutcome::NotRead ? kTextSettingsNotRead : kTextSettingsNotWritten;
+    reportActivity(uiTextWith(text, {settingsPath()}), kActivityRed);
+}
 
 bool runMenuCommand(MainState& state, int id) {
     Settings& s = state.settings;
     switch (id) {
         case kCmdLaunchSingleClick:
-        case kCmdLaunchDoubleClick:
-            s.clickBehavior = id == kCmdLaunchSingleClick ? ClickBehavior::Single : ClickBehavior::Double;
-            saveAndRebuildMenu(state);
+        case kCmdLaunchDoubleClick: {
+            const ClickBehavior click = id == kCmdLaunchSingleClick ? ClickBehavior::Single : ClickBehavior::Double;
+            changeAndRebuildMenu(state, [click](Settings& record) { record.clickBehavior = click; });
             return true;
+        }
         case kCmdShellCmd:
-        case kCmdShellPowerShell:
-            s.defaultShell = id == kCmdShellCmd ? ShellKind::Cmd : ShellKind::PowerShell;
-            saveAndRebuildMenu(state);
+        case kCmdShellPowerShell: {
+            const ShellKind shell = id == kCmdShellCmd ? ShellKind::Cmd : ShellKind::PowerShell;
+            changeAndRebuildMenu(state, [shell](Settings& record) { record.defaultShell = shell; });
             return true;
+        }
         case kCmdThemeSystem: setTheme(state, ThemeMode::System); return true;
         case kCmdThemeLight: setTheme(state, ThemeMode::Light); return true;
         case kCmdThemeDark: setTheme(state, ThemeMode::Dark); return true;
-        case kCmdShowFileNames:
-            s.showFileName = !s.showFileName;
-            saveAndRebuildMenu(state);
+        case kCmdShowFileNames: {
+            const bool show = !s.showFileName;
+            changeAndRebuildMenu(state, [show](Settings& record) { record.showFileName = show; });
             rebuildTree(state.navigation);
             return true;
-        case kCmdQuickEdit:
-            s.quickEdit = !s.quickEdit;
-            state.terminals.quickEdit = s.quickEdit;
-            saveAndRebuildMenu(state);
-            setAllTerminalsQuickEdit(state.terminals, s.quickEdit);
+        }
+        case kCmdQuickEdit: {
+            const bool quickEdit = !s.quickEdit;
+            state.terminals.quickEdit = quickEdit;
+            changeAndRebuildMenu(state, [quickEdit](Settings& record) { record.quickEdit = quickEdit; });
+            setAllTerminalsQuickEdit(state.terminals, quickEdit);
             return true;
+        }
         case kCmdLanguageChinese: switchLanguage(state, 0); return true;
         case kCmdLanguageEnglish: switchLanguage(state, 1); return true;
         case kCmdAddCustomTool: addCustomToolInteractive(state); return true;
@@ -106,8 +114,7 @@ bool runMenuCommand(MainState& state, int id) {
 }
 
 void changeFontSize(MainState& state, int points) {
-    state.settings.fontSize = points;
-    saveSettingsNow(state);
+    changeSettings(state, [points](Settings& s) { s.fontSize = points; });
     state.terminals.fontSize = state.settings.fontSize;
     setAllTerminalsFont(state.terminals, points);
     for (LogPane* pane : {&state.activity, &state.help, &state.about, &state.assistantOutput}) {
@@ -122,9 +129,9 @@ void changeFontSize(MainState& state, int points) {
 void switchLanguage(MainState& state, int language) {
     if (language != 1) language = 0;
     if (int(state.settings.language) == language) return;
-    state.settings.language = language == 1 ? Language::EnUS : Language::ZhCN;
+    const Language chosen = language == 1 ? Language::EnUS : Language::ZhCN;
     setUiLanguage(language);
-    saveSettingsNow(state);
+    changeSettings(state, [chosen](Settings& s) { s.language = chosen; });
     updateTitle(state.window);
     SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(2))));
     setTabLabel(state, 0, uiText(35));

@@ -228,14 +228,18 @@ constexpr TextRow kRows[] = {
     {199, u"（保留）", u"(reserved)"},
     {200, u"（保留）", u"(reserved)"},
     {201, u"（保留）", u"(reserved)"},
-    {202, u"（保留）", u"(reserved)"},
-    {203, u"（保留）", u"(reserved)"},
-    {204, u"（保留）", u"(reserved)"},
-    {205, u"（保留）", u"(reserved)"},
-    {206, u"（保留）", u"(reserved)"},
-    {207, u"（保留）", u"(reserved)"},
-    {208, u"（保留）", u"(reserved)"},
-    {209, u"（保留）", u"(reserved)"},
+    {202, u"无法读取 %s（错误 %s）：文件保持原样，不会被覆盖。",
+     u"Cannot read %s (error %s): the file is left as it is and nothing is saved over it."},
+    {203, u"无法解析 %s：原文件已另存为 %s，本次不使用它。",
+     u"Cannot understand %s: the original is kept as %s and is not used this time."},
+    {204, u"无法解析 %s，也无法另存副本：文件保持原样，不会被覆盖。",
+     u"Cannot understand %s, nor copy it aside: the file is left as it is and nothing is saved over it."},
+    {205, u"设置未保存：无法写入 %s。", u"Settings not saved: cannot write %s."},
+    {206, u"设置未保存：无法读取 %s，因此不覆盖它。", u"Settings not saved: cannot read %s, so it is not overwritten."},
+    {207, u"> [失败] 未能移除 %s：无法保存 %s。", u"> [Failed] %s not removed: cannot save %s."},
+    {208, u"无法读取 %s（可能正被其他程序使用）。为免覆盖该文件，未添加此工具。",
+     u"Cannot read %s (another program may be using it). The tool was not added, so that the file is not overwritten."},
+    {209, u"终端输出未保存：无法写入 %s。", u"Terminal output not saved: cannot write %s."},
     {210, u"（保留）", u"(reserved)"},
     {211, u"（保留）", u"(reserved)"},
     {212, u"停止正在运行的命令", u"Stop running command"},
@@ -263,7 +267,7 @@ constexpr bool rowsInIdOrder() {
     }
     return index == kUiTextCount;
 }
-static_assert(rowsInIdOrder(), "the text table must hold its ids in order from 0");
+static_assert(rowsInIdOrder(), "the text table must hold every id in order");
 
 int gLanguage = 0;
 
@@ -281,6 +285,18 @@ std::u16string uiTextIn(int language, int id) {
 }
 
 std::u16string uiText(int id) { return uiTextIn(gLanguage, id); }
+
+std::u16string uiTextWith(int id, const std::vector<std::u16string>& values) {
+    std::u16string text = uiText(id);
+    size_t from = 0;
+    for (const std::u16string& value : values) {
+        size_t at = text.find(u"%s", from);
+        if (at == std::u16string::npos) break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
 
 std::u16string localized(const std::u16string& chinese, const std::u16string& english) {
     return uiEnglish() && !english.empty() ? english : chinese;

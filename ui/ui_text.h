@@ -2,8 +2,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 constexpr int kUiTextCount = 224;
+
+// Reports about the user's files; each "%s" is filled in order by uiTextWith.
+constexpr int kTextFileUnreadable = 202;       // file, error code
+constexpr int kTextFileBrokenKept = 203;       // file, copy
+constexpr int kTextFileBrokenNotKept = 204;    // file
+constexpr int kTextSettingsNotWritten = 205;   // file
+constexpr int kTextSettingsNotRead = 206;      // file
+constexpr int kTextCustomToolNotRemoved = 207; // tool name, file
+constexpr int kTextCustomToolsNotRead = 208;   // file
+constexpr int kTextOutputNotSaved = 209;       // file
 
 // 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
 int uiLanguage();
@@ -14,6 +25,8 @@ int languageFromSetting(const std::u16string& stored);
 
 // The text in the current language; empty for an id outside the table.
 std::u16string uiText(int id);
+// The text with each "%s" replaced by the next of the values, in order.
+std::u16string uiTextWith(int id, const std::vector<std::u16string>& values);
 // The text in the given language (1 English, else Chinese).
 std::u16string uiTextIn(int language, int id);
 

@@ -64,8 +64,8 @@ TEST_F(CustomToolsFile, AddRemoveAndReloadThroughTheFile) {
     REQUIRE_PER_USER_REDIRECT();
     EXPECT_TRUE(loadCustomTools().empty());
     ToolRecord first, second;
-    ASSERT_TRUE(addCustomTool(u"C:\\Tools\\probe.exe", u"", &first));
-    ASSERT_TRUE(addCustomTool(u"C:\\Tools\\probe.exe", u"/x", &second));
+    ASSERT_EQ(addCustomTool(u"C:\\Tools\\probe.exe", u"", &first), SaveOutcome::Saved);
+    ASSERT_EQ(addCustomTool(u"C:\\Tools\\probe.exe", u"/x", &second), SaveOutcome::Saved);
     EXPECT_NE(first.id, second.id);
     EXPECT_EQ(customToolsPath(), platform::joinPath(userFolder(), u"custom-tools.json"));
 
@@ -78,7 +78,7 @@ TEST_F(CustomToolsFile, AddRemoveAndReloadThroughTheFile) {
     EXPECT_TRUE(tools[0].isCustom);
     EXPECT_EQ(tools[1].args, u"/x");
 
-    ASSERT_TRUE(removeCustomTool(first.id));
+    ASSERT_EQ(removeCustomTool(first.id), SaveOutcome::Saved);
     tools = loadCustomTools();
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_EQ(tools[0].id, second.id);
@@ -105,22 +105,60 @@ TEST_F(CustomToolsFile, HandEditsFollowThePackRules) {
     EXPECT_FALSE(platform::fileExists(customToolsPath() + u".bad"));
 }
 
-TEST_F(CustomToolsFile, BrokenFileIsKeptBesideBeforeAnAddReplacesIt) {
+TEST_F(CustomToolsFile, BrokenFileIsCopiedAsideUnderAFreeNameBeforeAnAdd) {
     REQUIRE_PER_USER_REDIRECT();
+    const std::u16string path = customToolsPath();
     const std::string broken[] = {
         "{\"tools\": [ {\"id\":\"mine\",\"name\":\"Mine\",\"path\":\"m.exe\"}, ]}",  // trailing comma
         "{\"tool\": []}",                                                         // no tools array
     };
-    for (const std::string& bytes : broken) {
-        ASSERT_TRUE(writeWholeFile(customToolsPath(), bytes));
-        EXPECT_TRUE(loadCustomTools().empty());
+    const std::u16string copies[] = {path + u".bad", path + u".bad-2"};
+    for (size_t i = 0; i < 2; ++i) {
+        ASSERT_TRUE(writeWholeFile(path, broken[i]));
+        DocumentOutcome outcome;
+        EXPECT_TRUE(loadCustomTools(&outcome).empty());
+        EXPECT_EQ(outcome.state, DocumentState::Unusable);
+        EXPECT_EQ(outcome.keptAs, copies[i]);
         ToolRecord added;
-        ASSERT_TRUE(addCustomTool(u"C:\\new.exe", u"", &added));
-        EXPECT_EQ(read(customToolsPath() + u".bad"), bytes);
-        std::vector<ToolRecord> tools = loadCustomTools();
+        ASSERT_EQ(addCustomTool(u"C:\\new.exe", u"", &added), SaveOutcome::Saved);
+        std::vector<ToolRecord> tools = loadCustomTools(&outcome);
+        EXPECT_EQ(outcome.state, DocumentState::Loaded);
         ASSERT_EQ(tools.size(), 1u);
         EXPECT_EQ(tools[0].id, added.id);
     }
+    // the second broken file did not replace the first one's copy
+    EXPECT_EQ(read(copies[0]), broken[0]);
+    EXPECT_EQ(read(copies[1]), broken[1]);
+    EXPECT_FALSE(platform::fileExists(path + u".bad-3"));
+}
+
+// A file that is there but cannot be read (here: a folder of that name) is
+// neither taken for an empty list nor saved over.
+TEST_F(CustomToolsFile, UnreadableFileIsNeverSavedOver) {
+    REQUIRE_PER_USER_REDIRECT();
+    const std::u16string path = customToolsPath();
+    ASSERT_TRUE(platform::createDirectories(path));
+    DocumentOutcome outcome;
+    EXPECT_TRUE(loadCustomTools(&outcome).empty());
+    EXPECT_EQ(outcome.state, DocumentState::Unreadable);
+    EXPECT_EQ(addCustomTool(u"C:\\new.exe", u""), SaveOutcome::NotRead);
+    EXPECT_EQ(removeCustomTool(u"custom.ext-1"), SaveOutcome::NotRead);
+    EXPECT_FALSE(saveCustomTools({}));
+    EXPECT_TRUE(platform::directoryExists(path));
+    EXPECT_FALSE(platform::fileExists(path + u".tmp"));
+}
+
+TEST_F(CustomToolsFile, LegacyCodePageNamesSurviveTheNextSave) {
+    REQUIRE_PER_USER_REDIRECT();
+    // "Café" with a Latin-1 e acute, as an editor using the ANSI code page saves it
+    ASSERT_TRUE(writeWholeFile(customToolsPath(),
+                               "{\"tools\":[{\"id\":\"legacy\",\"name\":\"Caf\xE9\",\"path\":\"C:\\\\c.exe\"}]}"));
+    std::vector<ToolRecord> tools = loadCustomTools();
+    ASSERT_EQ(tools.size(), 1u);
+    EXPECT_EQ(tools[0].name, ansiToWide("Caf\xE9"));  // Latin-1 here, the ANSI code page on Windows
+    EXPECT_EQ(tools[0].name.find(u'\uFFFD'), std::u16string::npos);
+    ASSERT_EQ(addCustomTool(u"C:\\new.exe", u""), SaveOutcome::Saved);
+    EXPECT_NE(read(customToolsPath()).find("\"name\": \"" + wideToUtf8(tools[0].name) + "\""), std::string::npos);
 }
 
 }  // namespace

@@ -130,4 +130,32 @@ TEST(TextConversion, InvalidInputBecomesReplacementCharacters) {
     EXPECT_EQ(wideToUtf8(u"网络"), "\xE7\xBD\x91\xE7\xBB\x9C");
 }
 
+// Hand-edited files are UTF-8 unless they fail the strict check; only then the
+// legacy code page applies (Latin-1 off Windows).
+TEST(TextConversion, FilesThatAreNotUtf8AreReadInTheLegacyCodePage) {
+    struct Case {
+        const char* bytes;
+        bool utf8;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"plain", true},
+        {"\xEF\xBB\xBF{}", true},              // byte-order mark
+        {"\xE7\xBD\x91\xE7\xBB\x9C", true},       // 网络
+        {"\xF0\x9F\x98\x80", true},
+        {"caf\xE9", false},                     // Latin-1 e acute
+        {"\xC0\xAF", false},                    // overlong
+        {"\xED\xA0\x80", false},                // encoded surrogate
+        {"\xF4\x90\x80\x80", false},            // past U+10FFFF
+        {"\xE7\xBD", false},                    // cut short
+        {"\xCD\xF8\xC2\xE7", false},            // 网络 in GBK, as Notepad saved it in China
+    };
+    for (const Case& c : cases) EXPECT_EQ(isValidUtf8(c.bytes), c.utf8) << c.bytes;
+    EXPECT_EQ(fileTextToWide("\xE7\xBD\x91"), u"网");
+    // GBK bytes read as Latin-1 here, as CP 936 or 1252 on Windows: never U+FFFD
+    const std::string gbk = "\xCD\xF8\xC2\xE7";
+    EXPECT_EQ(fileTextToWide(gbk), ansiToWide(gbk));
+    EXPECT_EQ(fileTextToWide(gbk).find(u'\uFFFD'), std::u16string::npos);
+}
+
 }  // namespace

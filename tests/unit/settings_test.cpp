@@ -147,6 +147,14 @@ TEST(Settings, ToggleFavoriteTwiceRestoresTheList) {
     s.favorites = {u"a", u"b", u"a"};
     toggleFavorite(s, u"a");
     EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"b", u"a"}));
+    // Setting is idempotent, so applying it to another window's list does no harm.
+    s.favorites = {u"a", u"b", u"a"};
+    setFavorite(s, u"b", true);
+    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b", u"a"}));
+    setFavorite(s, u"a", false);
+    EXPECT_EQ(s.favorites, std::vector<std::u16string>{u"b"});
+    setFavorite(s, u"c", true);
+    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"b", u"c"}));
 }
 
 using SettingsFile = Sandbox;
@@ -169,21 +177,107 @@ TEST_F(SettingsFile, SaveCreatesTheFolderAndLoadReadsItBack) {
     EXPECT_EQ(back.favorites, std::vector<std::u16string>{u"builtin.services"});
 }
 
-TEST_F(SettingsFile, UnreadableFileIsKeptBesideBeforeTheFirstSave) {
+TEST_F(SettingsFile, BrokenFileIsCopiedAsideUnderAFreeNameOnce) {
     REQUIRE_PER_USER_REDIRECT();
     std::u16string path = settingsPath();
-    const std::string handEdited = "{ \"favorites\": [\"builtin.regedit\", ] }";  // trailing comma
-    ASSERT_TRUE(writeWholeFile(path, handEdited));
+    const std::string broken[] = {
+        "{ \"favorites\": [\"builtin.regedit\", ] }",  // trailing comma
+        "{ \"fontSize\": 1",                            // cut short
+        "[\"not\", \"an\", \"object\"]",
+    };
     ASSERT_TRUE(writeWholeFile(path + u".bad", "older copy"));
-    Settings s = loadSettings();
-    EXPECT_TRUE(s.favorites.empty());  // starts with defaults
-    ASSERT_TRUE(saveSettings(s));
-    EXPECT_EQ(read(path + u".bad"), handEdited);
-    EXPECT_EQ(read(path), kDefaultFile);
+    int copy = 2;
+    for (const std::string& bytes : broken) {
+        ASSERT_TRUE(writeWholeFile(path, bytes));
+        DocumentOutcome outcome;
+        Settings s = loadSettings(&outcome);
+        EXPECT_TRUE(s.favorites.empty()) << bytes;  // starts with defaults
+        EXPECT_EQ(outcome.state, DocumentState::Unusable) << bytes;
+        const std::u16string copyPath = path + u".bad-" + asciiToWide(std::to_string(copy++));
+        EXPECT_EQ(outcome.keptAs, copyPath);
+        EXPECT_EQ(read(copyPath), bytes);
+        // reading it again, and the save that replaces it, reuse that copy
+        loadSettings(&outcome);
+        EXPECT_EQ(outcome.keptAs, copyPath);
+        ASSERT_TRUE(saveSettings(s));
+        EXPECT_EQ(read(path), kDefaultFile);
+        EXPECT_FALSE(platform::fileExists(path + u".bad-" + asciiToWide(std::to_string(copy))));
+    }
+    EXPECT_EQ(read(path + u".bad"), "older copy");
     // a readable file is replaced without a copy
-    platform::removeFile(path + u".bad");
-    ASSERT_TRUE(saveSettings(s));
+    DocumentOutcome outcome;
+    loadSettings(&outcome);
+    EXPECT_EQ(outcome.state, DocumentState::Loaded);
+    EXPECT_TRUE(outcome.keptAs.empty());
+}
+
+// A config.json that is there but cannot be read (here: a folder of that name)
+// is not taken for a missing one: nothing is saved over it.
+TEST_F(SettingsFile, UnreadableFileIsNeverSavedOver) {
+    REQUIRE_PER_USER_REDIRECT();
+    std::u16string path = settingsPath();
+    ASSERT_TRUE(platform::createDirectories(path));
+    DocumentOutcome outcome;
+    loadSettings(&outcome);
+    EXPECT_EQ(outcome.state, DocumentState::Unreadable);
+    EXPECT_NE(outcome.error, 0u);
+    EXPECT_EQ(outcome.path, path);
+    Settings live;
+    EXPECT_FALSE(saveSettings(live));
+    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 20; }), SaveOutcome::NotRead);
+    EXPECT_EQ(live.fontSize, 20);  // the window still shows what the user chose
+    EXPECT_TRUE(platform::directoryExists(path));
+    EXPECT_FALSE(platform::fileExists(path + u".tmp"));
     EXPECT_FALSE(platform::fileExists(path + u".bad"));
+}
+
+// Two windows, each with the record it loaded at start: every save re-reads
+// the file and applies only its own change, so neither undoes the other.
+TEST_F(SettingsFile, ChangesOfTwoWindowsBothSurvive) {
+    REQUIRE_PER_USER_REDIRECT();
+    Settings first = loadSettings();
+    Settings second = loadSettings();
+    auto favourite = [](const char16_t* id, bool on) {
+        return [id, on](Settings& s) { setFavorite(s, id, on); };
+    };
+    auto recent = [](const char16_t* id) { return [id](Settings& s) { noteRecent(s, id); }; };
+    EXPECT_EQ(saveSettingsChange(first, favourite(u"builtin.services", true)), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.regedit", true)), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, [](Settings& s) { s.theme = ThemeMode::Dark; }), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, recent(u"builtin.cmd")), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, recent(u"builtin.notepad")), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.fontSize = 16; }), SaveOutcome::Saved);
+
+    Settings saved = loadSettings();
+    EXPECT_EQ(saved.favorites, (std::vector<std::u16string>{u"builtin.services", u"builtin.regedit"}));
+    EXPECT_EQ(saved.recents, (std::vector<std::u16string>{u"builtin.notepad", u"builtin.cmd"}));
+    EXPECT_EQ(saved.theme, ThemeMode::Dark);
+    EXPECT_EQ(saved.fontSize, 16);
+    // each window now lists what was saved; its other values stay its own
+    EXPECT_EQ(first.favorites, saved.favorites);
+    EXPECT_EQ(first.theme, ThemeMode::System);
+    // removing a favourite the other window added keeps the rest
+    EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.services", false)), SaveOutcome::Saved);
+    EXPECT_EQ(loadSettings().favorites, std::vector<std::u16string>{u"builtin.regedit"});
+
+    // a file gone meanwhile gets the whole live record
+    platform::removeFile(settingsPath());
+    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.leftWidth = 500; }), SaveOutcome::Saved);
+    EXPECT_EQ(read(settingsPath()), serializeSettings(first));
+}
+
+TEST_F(SettingsFile, LegacyCodePageFileLoadsWithoutReplacementCharacters) {
+    REQUIRE_PER_USER_REDIRECT();
+    ASSERT_TRUE(writeWholeFile(settingsPath(), "{\"localModel\": \"mod\xE8le.gguf\", \"fontSize\": 14}"));
+    DocumentOutcome outcome;
+    Settings s = loadSettings(&outcome);
+    EXPECT_EQ(outcome.state, DocumentState::Loaded);
+    EXPECT_EQ(s.fontSize, 14);
+    EXPECT_EQ(s.localModel.find(u'\uFFFD'), std::u16string::npos);
+    EXPECT_EQ(s.localModel, ansiToWide("mod\xE8le.gguf"));  // Latin-1 here, the ANSI code page on Windows
+    // the next save writes it as UTF-8
+    EXPECT_EQ(saveSettingsChange(s, [](Settings& x) { x.fontSize = 15; }), SaveOutcome::Saved);
+    EXPECT_NE(read(settingsPath()).find(wideToUtf8(s.localModel)), std::string::npos);
 }
 
 }  // namespace

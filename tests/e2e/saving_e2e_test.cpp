@@ -1,0 +1,478 @@
+// The user's files under real conditions: a file another program holds open,
+// files broken by hand, two windows saving at once, and saves that fail.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data/custom_tools.h"
+#include "data/settings.h"
+#include "data/text.h"
+#include "launcher/shell_integration.h"
+#include "platform/win_text.h"
+#include "terminal/terminal.h"
+#include "tests/e2e/exe_process.h"
+#include "tests/e2e/local_window.h"
+#include "ui/main_state.h"
+#include "ui/main_window.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+constexpr DWORD kWait = 30000;
+constexpr DWORD kSharingViolation = 32;
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool writeBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Puts a file back as it was when the test began (or removes it).
+struct KeptFile {
+    std::wstring path;
+    bool existed = false;
+    std::string bytes;
+    explicit KeptFile(std::wstring where) : path(std::move(where)) {
+        existed = exists(path);
+        if (existed) bytes = fileBytes(path);
+    }
+    ~KeptFile() {
+        if (existed)
+            writeBytes(path, bytes);
+        else
+            DeleteFileW(path.c_str());
+    }
+};
+
+// Holds a file open without sharing, as an editor or a backup program may.
+struct HeldFile {
+    HANDLE handle;
+    explicit HeldFile(const std::wstring& path)
+        : handle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    void release() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
+    ~HeldFile() { release(); }
+};
+
+const char kTwoTools[] =
+    "{\"tools\": [\n"
+    "  {\"id\": \"custom.ext-1\", \"name\": \"One\", \"type\": \"exe\", \"path\": \"C:\\\\one.exe\"},\n"
+    "  {\"id\": \"custom.ext-2\", \"name\": \"Two\", \"type\": \"exe\", \"path\": \"C:\\\\two.exe\"}\n"
+    "]}\n";
+
+// --- the window inside this process --------------------------------------------
+
+class SavingWindow : public ::testing::Test {
+protected:
+    KeptFile config{appDataFile(L"config.json")};
+    KeptFile customTools{appDataFile(L"custom-tools.json")};
+    KeptFile configCopy{appDataFile(L"config.json.bad")};
+    KeptFile toolsCopy{appDataFile(L"custom-tools.json.bad")};
+    KeptFile toolsSecondCopy{appDataFile(L"custom-tools.json.bad-2")};
+    HWND window = nullptr;
+    MainState* state = nullptr;
+
+    void SetUp() override {
+        CreateDirectoryW(appDataFile(L"").c_str(), nullptr);  // a fresh profile has no folder yet
+        for (const KeptFile* file : {&config, &customTools, &configCopy, &toolsCopy, &toolsSecondCopy})
+            DeleteFileW(file->path.c_str());
+        useTheExesDataPacks();
+    }
+    void TearDown() override { destroyLocalMainWindow(window); }
+    void openWindow() {
+        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
+        state = mainState();
+    }
+
+    std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
+    std::u16string lastActivityLine() {
+        std::u16string text = activityText();
+        while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
+        size_t at = text.find_last_of(u"\r\n");
+        return at == std::u16string::npos ? text : text.substr(at + 1);
+    }
+    // Whether the Activity page holds the line, written in red.
+    bool hasRedLine(const std::u16string& line) {
+        HWND pane = state->activity.window;
+        const std::wstring wanted = wide(line);
+        FINDTEXTEXW find = {};
+        find.chrg.cpMin = 0;
+        find.chrg.cpMax = -1;
+        find.lpstrText = wanted.c_str();
+        const LRESULT at = SendMessageW(pane, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
+        if (at < 0) return false;
+        SendMessageW(pane, EM_SETSEL, WPARAM(at), LPARAM(at + 1));
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof format;
+        SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format.crTextColor == kActivityRed;
+    }
+    int64_t catalogIndex(const std::u16string& id) {
+        for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
+            if (state->catalog.tools[i].id == id) return int64_t(i);
+        }
+        return -1;
+    }
+};
+
+// Answers the file picker, the arguments dialog and then the warning, as a user would.
+struct AddToolAnswerer {
+    std::thread worker;
+    std::wstring warning;  // the text of the warning shown
+
+    static HWND waitForDialog(const std::wstring& title) {
+        for (int i = 0; i < 600; ++i) {
+            HWND dialog = FindWindowW(L"#32770", title.c_str());
+            if (dialog && IsWindowVisible(dialog)) return dialog;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+    static BOOL CALLBACK collectText(HWND child, LPARAM param) {
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 512);
+        *reinterpret_cast<std::wstring*>(param) += text;
+        return TRUE;
+    }
+    void start(const std::wstring& program) {
+        worker = std::thread([this, program] {
+            HWND picker = waitForDialog(wide(uiText(121)));
+            if (!picker) return;
+            Sleep(300);
+            HWND name = GetDlgItem(picker, 0x47C);  // the file-name combo box
+            if (!name) name = GetDlgItem(picker, 0x480);
+            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(program.c_str()));
+            PostMessageW(picker, WM_COMMAND, IDOK, 0);
+            HWND ask = waitForDialog(wide(uiText(126)));
+            if (!ask) return;
+            PostMessageW(ask, WM_COMMAND, IDOK, 0);
+            HWND box = waitForDialog(wide(uiText(123)));
+            if (!box) return;
+            EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&warning));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+    }
+    ~AddToolAnswerer() {
+        if (worker.joinable()) worker.join();
+    }
+};
+
+TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
+    const std::string configBytes = "{\n  \"fontSize\": 14,\n  \"favorites\": [\"builtin.cmd\"]\n}\n";
+    ASSERT_TRUE(writeBytes(config.path, configBytes));
+    ASSERT_TRUE(writeBytes(customTools.path, kTwoTools));
+    HeldFile heldConfig(config.path), heldTools(customTools.path);
+    ASSERT_NE(heldConfig.handle, INVALID_HANDLE_VALUE);
+    ASSERT_NE(heldTools.handle, INVALID_HANDLE_VALUE);
+    openWindow();
+    ASSERT_NE(state, nullptr);
+    const std::u16string sharing = asciiToWide(std::to_string(kSharingViolation));
+    EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileUnreadable, {settingsPath(), sharing}))) << wide(activityText());
+    EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileUnreadable, {customToolsPath(), sharing})));
+
+    // A settings command, a favourite, removing and adding a custom tool: all refused, all told.
+    SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
+    EXPECT_EQ(lastActivityLine(), uiTextWith(kTextSettingsNotRead, {settingsPath()}));
+    EXPECT_TRUE(hasRedLine(lastActivityLine()));
+    state->navigation.state.contextTool = catalogIndex(u"builtin.cmd");
+    ASSERT_GE(state->navigation.state.contextTool, 0);
+    SendMessageW(window, WM_COMMAND, kToolMenuFavorite, 0);
+    EXPECT_EQ(lastActivityLine(), uiTextWith(kTextSettingsNotRead, {settingsPath()}));
+
+    ToolRecord shown;
+    shown.id = u"custom.ext-1";
+    shown.name = u"One";
+    shown.isCustom = true;
+    state->catalog.tools.push_back(shown);
+    removeCustomToolAt(*state, int64_t(state->catalog.tools.size() - 1));
+    EXPECT_EQ(lastActivityLine(), uiTextWith(kTextCustomToolNotRemoved, {u"One", customToolsPath()}));
+    EXPECT_TRUE(hasRedLine(lastActivityLine()));
+
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    AddToolAnswerer answerer;
+    answerer.start(std::wstring(system) + L"\\notepad.exe");
+    SendMessageW(window, WM_COMMAND, kCmdAddCustomTool, 0);
+    answerer.worker.join();
+    EXPECT_NE(answerer.warning.find(wide(uiTextWith(kTextCustomToolsNotRead, {customToolsPath()}))),
+              std::wstring::npos)
+        << answerer.warning;
+
+    heldConfig.release();
+    heldTools.release();
+    EXPECT_EQ(fileBytes(config.path), configBytes);
+    EXPECT_EQ(fileBytes(customTools.path), kTwoTools);
+    for (const wchar_t* stray : {L"config.json.tmp", L"config.json.bad", L"custom-tools.json.tmp",
+                                 L"custom-tools.json.bad"}) {
+        EXPECT_FALSE(exists(appDataFile(stray))) << stray;
+    }
+
+    // Once the file is free again, a change goes on top of what it holds.
+    SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
+    Settings saved = loadSettings();
+    EXPECT_EQ(saved.theme, ThemeMode::Light);
+    EXPECT_EQ(saved.fontSize, 14);
+    EXPECT_EQ(saved.favorites, std::vector<std::u16string>{u"builtin.cmd"});
+}
+
+TEST_F(SavingWindow, BrokenFilesAreReportedWithWhereTheOriginalIsKept) {
+    const std::string truncated = "{\n  \"fontSize\": 14,\n  \"favor";
+    const std::string trailingComma = "{\"tools\": [{\"id\": \"mine\", \"name\": \"Mine\", \"path\": \"m.exe\"},]}";
+    ASSERT_TRUE(writeBytes(config.path, truncated));
+    ASSERT_TRUE(writeBytes(customTools.path, trailingComma));
+    ASSERT_TRUE(writeBytes(toolsCopy.path, "an earlier copy"));
+    openWindow();
+    ASSERT_NE(state, nullptr);
+    EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileBrokenKept, {settingsPath(), settingsPath() + u".bad"})))
+        << wide(activityText());
+    EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileBrokenKept, {customToolsPath(), customToolsPath() + u".bad-2"})));
+    EXPECT_EQ(fileBytes(configCopy.path), truncated);
+    EXPECT_EQ(fileBytes(toolsSecondCopy.path), trailingComma);
+    EXPECT_EQ(fileBytes(toolsCopy.path), "an earlier copy");
+    // the originals stay until the first save
+    EXPECT_EQ(fileBytes(config.path), truncated);
+    SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
+    EXPECT_EQ(loadSettings().theme, ThemeMode::Dark);
+    EXPECT_FALSE(exists(appDataFile(L"config.json.bad-2")));
+}
+
+// Notepad on older Windows saved in the ANSI code page: the names must come
+// through the system's conversion, never as U+FFFD, and be saved as UTF-8.
+TEST_F(SavingWindow, LegacyCodePageCustomToolsKeepTheirNames) {
+    const std::string latin = "Caf\xE9";              // é in code page 1252
+    const std::string chinese = "\xCD\xF8\xC2\xE7";    // 网络 in code page 936
+    ASSERT_TRUE(writeBytes(customTools.path, "{\"tools\": [{\"id\": \"legacy.1\", \"name\": \"" + latin +
+                                                 "\", \"path\": \"C:\\\\a.exe\"}, {\"id\": \"legacy.2\", \"name\": \"" +
+                                                 chinese + "\", \"path\": \"C:\\\\b.exe\"}]}"));
+    openWindow();
+    ASSERT_NE(state, nullptr);
+    const int64_t first = catalogIndex(u"legacy.1"), second = catalogIndex(u"legacy.2");
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    const std::u16string latinName = state->catalog.tools[size_t(first)].name;
+    const std::u16string chineseName = state->catalog.tools[size_t(second)].name;
+    EXPECT_EQ(latinName.find(u'\uFFFD'), std::u16string::npos);
+    EXPECT_EQ(chineseName.find(u'\uFFFD'), std::u16string::npos);
+    if (GetACP() == 1252) {
+        EXPECT_EQ(latinName, u"Caf\u00E9");
+    }
+    if (GetACP() == 936) {
+        EXPECT_EQ(chineseName, u"网络");
+    }
+    EXPECT_TRUE(activityText().empty()) << wide(activityText());  // a legacy file is no broken file
+
+    // the next save writes both names as UTF-8
+    ASSERT_EQ(removeCustomTool(u"nothing-by-this-id"), SaveOutcome::Saved);
+    const std::string saved = fileBytes(customTools.path);
+    EXPECT_NE(saved.find(wideToUtf8(latinName)), std::string::npos);
+    EXPECT_NE(saved.find(wideToUtf8(chineseName)), std::string::npos);
+    EXPECT_FALSE(exists(toolsCopy.path));
+}
+
+TEST_F(SavingWindow, FailedTranscriptSaveIsReportedAndLeavesTheOldFile) {
+    openWindow();
+    ASSERT_NE(state, nullptr);
+    ASSERT_FALSE(state->terminals.terminals.empty());
+    Terminal& terminal = *state->terminals.terminals[0].terminal;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"toolkeep-e2e-transcript.txt";
+    KeptFile transcript(path);
+    ASSERT_TRUE(writeBytes(path, "an older transcript"));
+    {
+        HeldFile held(path);
+        EXPECT_FALSE(saveTranscript(terminal, fromWide(path.c_str())));
+    }
+    EXPECT_EQ(lastActivityLine(), uiTextWith(kTextOutputNotSaved, {fromWide(path.c_str())}));
+    EXPECT_TRUE(hasRedLine(lastActivityLine()));
+    EXPECT_EQ(fileBytes(path), "an older transcript");
+    EXPECT_FALSE(exists(path + L".tmp"));
+    EXPECT_TRUE(saveTranscript(terminal, fromWide(path.c_str())));
+    EXPECT_EQ(fileBytes(path).rfind("\xEF\xBB\xBF", 0), 0u);
+}
+
+TEST_F(SavingWindow, DesktopShortcutNeverReplacesAnotherFile) {
+    openWindow();  // the shell link needs the window's COM apartment
+    ASSERT_NE(state, nullptr);
+    const int64_t index = catalogIndex(u"builtin.cmd");
+    ASSERT_GE(index, 0);
+    const ToolRecord tool = state->catalog.tools[size_t(index)];
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"toolkeep-e2e-shortcuts";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring first = folder + L"\\" + wide(tool.name) + L".lnk";
+    const std::wstring second = folder + L"\\" + wide(tool.name) + L" (2).lnk";
+    DeleteFileW(first.c_str());
+    DeleteFileW(second.c_str());
+
+    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));
+    const std::string link = fileBytes(first);
+    ASSERT_FALSE(link.empty());
+    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));  // the same shortcut again
+    EXPECT_FALSE(exists(second));
+    ASSERT_TRUE(writeBytes(first, "the user's own file"));
+    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));
+    EXPECT_EQ(fileBytes(first), "the user's own file");
+    EXPECT_EQ(fileBytes(second), link);
+    DeleteFileW(first.c_str());
+    DeleteFileW(second.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// --- two real windows ----------------------------------------------------------
+
+bool waitUntilReady(HWND window) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kWait; Sleep(5)) {
+        if (GetPropW(window, L"ToolkeepReady")) return true;
+    }
+    return false;
+}
+
+// Memory in another process, for messages whose arguments are pointers.
+struct RemoteBuffer {
+    HANDLE process;
+    void* address;
+    RemoteBuffer(HANDLE p, size_t size) : process(p) {
+        address = VirtualAllocEx(p, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+    }
+};
+
+BOOL CALLBACK findTree(HWND child, LPARAM param) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpW(name, WC_TREEVIEWW) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+}
+
+BOOL CALLBACK findPopupMenu(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
+    wchar_t name[16] = {};
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->first || !IsWindowVisible(window) || !GetClassNameW(window, name, 16)) return TRUE;
+    if (lstrcmpW(name, L"#32768") != 0) return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+struct RunningWindow {
+    ExeProcess process;
+    HWND window = nullptr;
+    HWND tree = nullptr;
+    HWND searchBox = nullptr;
+    RunningWindow() {
+        process = startToolkeep(L"");
+        window = findProcessWindow(process, kMainWindowClass, kWait);
+        if (!window || !waitUntilReady(window)) return;
+        EnumChildWindows(window, findTree, reinterpret_cast<LPARAM>(&tree));
+        searchBox = GetDlgItem(window, kSearchBoxId);
+    }
+    ~RunningWindow() {
+        if (window && IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+        waitForExit(process, kWait);
+        closeProcess(process);
+    }
+    void command(int id) { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
+
+    std::wstring itemText(HTREEITEM item) {
+        RemoteBuffer buffer(process.info.hProcess, sizeof(TVITEMW) + 512 * sizeof(wchar_t));
+        if (!buffer.address) return L"";
+        auto* text = reinterpret_cast<wchar_t*>(static_cast<char*>(buffer.address) + sizeof(TVITEMW));
+        TVITEMW query = {};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = 512;
+        WriteProcessMemory(process.info.hProcess, buffer.address, &query, sizeof query, nullptr);
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(buffer.address));
+        wchar_t local[512] = {};
+        ReadProcessMemory(process.info.hProcess, text, local, sizeof local - sizeof(wchar_t), nullptr);
+        return local;
+    }
+    HTREEITEM findItem(HTREEITEM item, const std::wstring& part) {
+        for (; item; item = HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)))) {
+            if (itemText(item).find(part) != std::wstring::npos) return item;
+            if (HTREEITEM child = HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)))) {
+                if (HTREEITEM found = findItem(child, part)) return found;
+            }
+        }
+        return nullptr;
+    }
+    // Searches for the file name, right-clicks its tool as the mouse would,
+    // leaves the context menu with Escape and then chooses its favourite entry.
+    bool favourite(const wchar_t* fileName) {
+        SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName));
+        HTREEITEM root = HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        HTREEITEM item = findItem(root, fileName);
+        if (!item) return false;
+        SendMessageW(tree, TVM_ENSUREVISIBLE, 0, LPARAM(item));
+        RemoteBuffer buffer(process.info.hProcess, sizeof(RECT));
+        RECT rect = {};
+        std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
+        WriteProcessMemory(process.info.hProcess, buffer.address, &rect, sizeof rect, nullptr);
+        if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(buffer.address))) return false;
+        ReadProcessMemory(process.info.hProcess, buffer.address, &rect, sizeof rect, nullptr);
+        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        POINT screen = point;
+        ClientToScreen(tree, &screen);
+        SetCursorPos(screen.x, screen.y);
+        PostMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+        PostMessageW(tree, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        std::pair<DWORD, HWND> popup{process.info.dwProcessId, nullptr};
+        for (DWORD start = GetTickCount(); !popup.second && GetTickCount() - start < kWait; Sleep(20))
+            EnumWindows(findPopupMenu, reinterpret_cast<LPARAM>(&popup));
+        if (!popup.second) return false;
+        PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        for (DWORD start = GetTickCount(); IsWindowVisible(popup.second) && GetTickCount() - start < kWait;)
+            Sleep(20);
+        command(kToolMenuFavorite);
+        return true;
+    }
+};
+
+TEST(TwoWindows, BothWindowsFavouritesAndSettingsSurvive) {
+    KeptFile config(appDataFile(L"config.json"));
+    CreateDirectoryW(appDataFile(L"").c_str(), nullptr);
+    DeleteFileW(config.path.c_str());
+    RunningWindow first;
+    RunningWindow second;
+    ASSERT_NE(first.tree, nullptr);
+    ASSERT_NE(second.tree, nullptr);
+
+    ASSERT_TRUE(first.favourite(L"regedit.exe"));
+    ASSERT_TRUE(second.favourite(L"notepad.exe"));
+    first.command(kCmdThemeDark);
+    second.command(kCmdFontSizeBase + 16);
+    Settings saved = loadSettings();
+    EXPECT_EQ(saved.favorites, (std::vector<std::u16string>{u"builtin.regedit", u"builtin.notepad"}));
+    EXPECT_EQ(saved.theme, ThemeMode::Dark);
+    EXPECT_EQ(saved.fontSize, 16);
+
+    // Removing a favourite in one window keeps the one the other window added.
+    ASSERT_TRUE(first.favourite(L"regedit.exe"));
+    EXPECT_EQ(loadSettings().favorites, std::vector<std::u16string>{u"builtin.notepad"});
+}
+
+}  // namespace
