@@ -44,7 +44,7 @@ struct ShellSession {
     UINT codePage = CP_OEMCP;
     HANDLE reader = nullptr;       // reader thread; joined by stopSession
     std::atomic<bool> running{false};
-    std::mutex writeLock;          // guards the input fields below
+    std::mutex writeLock;          // guards inputQueue, lastWriteSequence and writerStopping
     bool inJob = false;            // the child was assigned to the job
 
     // Input: writeInput queues, the writer thread writes and watches the shell read.
@@ -56,7 +56,7 @@ struct ShellSession {
     bool writerStopping = false;
 
     // Output posted to the window and not yet taken by the editor.
-    std::mutex outputLock;         // guards the output fields below
+    std::mutex outputLock;         // guards the three fields after outputTaken
     std::condition_variable outputTaken;
     size_t pendingChars = 0;
     size_t pendingChunks = 0;

@@ -8,8 +8,6 @@
 #include <richedit.h>
 #include <tlhelp32.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -24,30 +22,17 @@ namespace {
 
 constexpr wchar_t kHostClass[] = L"TerminalE2EHost";
 constexpr DWORD kWaitMs = 15000;
-constexpr UINT WM_PROBE = WM_APP + 50;
 
-// The host's message handling: EN_PROTECTED and the responsiveness probe.
+// The host's message handling: EN_PROTECTED.
 struct Host {
     HWND window = nullptr;
     TerminalTabs tabs;
-    std::atomic<long long> worstProbeMicros{0};
 };
-
-long long nowMicros() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (host && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
         return answerProtectedNotification(host->tabs, reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
-    if (host && message == WM_PROBE) {
-        long long waited = nowMicros() - static_cast<long long>(lParam);
-        if (waited > host->worstProbeMicros) host->worstProbeMicros = waited;
-        return 0;
-    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -179,8 +164,6 @@ std::u16string tempPath(const std::u16string& name) {
     return fromWide(dir) + name;
 }
 
-enum class BenchOutput { Plain, Palette, Dense };
-
 class TerminalE2E : public ::testing::Test {
 protected:
     Host host;
@@ -235,9 +218,6 @@ protected:
         })) << "no prompt from the shell";
         return t;
     }
-
-    // Times a command that prints megabytes; runs only with TOOLKEEP_TERMINAL_BENCH set.
-    void measureThroughput(BenchOutput kind);
 
     // Runs a typed command and waits until the marker shows `times` times.
     bool run(Terminal& t, const std::u16string& command, const std::u16string& marker, size_t times = 2) {
@@ -817,118 +797,6 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
     EXPECT_EQ(terminalText(t).find(u"WRLINE"), std::u16string::npos);
     EXPECT_EQ(t.mirror.lines, 0u);
     EXPECT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
-}
-
-// Throughput under a flood of output. Coloured output comes in two kinds:
-// palette colours, as compilers, directory listings and version control print
-// them, and a dense mix of 256-colour and 24-bit codes in which nearly every
-// line brings colours of its own.
-void writeBenchFile(const std::u16string& path, BenchOutput kind, size_t bytes) {
-    std::string out;
-    size_t written = 0;
-    for (unsigned line = 0; written < bytes; ++line) {
-        char text[160];
-        int n = 0;
-        switch (kind) {
-            case BenchOutput::Plain:
-                n = std::snprintf(text, sizeof text,
-                                  "%06u plain output line of the benchmark, as a long directory listing prints\r\n", line);
-                break;
-            case BenchOutput::Palette:
-                n = std::snprintf(text, sizeof text,
-                                  "\x1b[3%um%06u\x1b[0m \x1b[1;9%umcoloured\x1b[0m output line of the bench "
-                                  "\x1b[33mwarning\x1b[0m\r\n",
-                                  line % 8, line, line % 8);
-                break;
-            case BenchOutput::Dense:
-                n = std::snprintf(text, sizeof text,
-                                  "\x1b[3%um%06u\x1b[0m \x1b[1;38;5;%umcoloured\x1b[0m output line of the "
-                                  "bench \x1b[38;2;10;%u;200mrgb\x1b[0m\r\n",
-                                  line % 8, line, line % 256, line % 256);
-                break;
-        }
-        out.append(text, size_t(n));
-        written += size_t(n);
-    }
-    out += "WRBENCHEND\r\n";
-    writeWholeFile(path, out);
-}
-
-double threadCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
-    auto seconds = [](FILETIME time) {
-        return double((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-int benchMegabytes() {
-    // The variable's value is the size in megabytes (5 when it is not a number).
-    wchar_t value[16] = {};
-    if (!GetEnvironmentVariableW(L"TOOLKEEP_TERMINAL_BENCH", value, 16)) return 0;
-    return _wtoi(value) > 0 ? _wtoi(value) : 5;
-}
-
-void TerminalE2E::measureThroughput(BenchOutput kind) {
-    int megabytes = benchMegabytes();
-    if (megabytes == 0) GTEST_SKIP() << "set TOOLKEEP_TERMINAL_BENCH=5";
-    static const char* const kNames[] = {"plain", "SGR palette", "SGR dense"};
-    const char* name = kNames[int(kind)];
-    std::u16string file = tempPath(u"wr-bench.txt");
-    writeBenchFile(file, kind, size_t(megabytes) * 1024 * 1024);
-    Terminal& t = openReadyTerminal();
-    host.worstProbeMicros = 0;
-    std::atomic<bool> probing{true};
-    HWND target = host.window;
-    std::thread prober([&] {
-        while (probing) {
-            PostMessageW(target, WM_PROBE, 0, LPARAM(nowMicros()));
-            Sleep(20);
-        }
-    });
-    long long started = nowMicros();
-    double busyBefore = threadCpuSeconds();
-    typeText(t.editor, u"type \"" + file + u"\"");
-    pressKey(t.editor, VK_RETURN);
-    int polls = 0;
-    auto finished = [&] {
-        // Reading text costs the control a walk over its paragraphs: look
-        // only once the shell's prompt is back, and then every 100 ms.
-        if (++polls % 20 || !t.outputEndsWithPrompt || !t.queuedOutput.empty()) return false;
-        GETTEXTLENGTHEX query = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-        LONG length = LONG(SendMessageW(t.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
-        wchar_t tail[64] = {};
-        TEXTRANGEW range = {{length > 40 ? length - 40 : 0, length}, tail};
-        SendMessageW(t.editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-        return std::wstring(tail).find(L"WRBENCHEND") != std::wstring::npos && t.queuedOutput.empty();
-    };
-    bool done = waitUntil(300000, finished);
-    long long elapsed = nowMicros() - started;
-    double busy = threadCpuSeconds() - busyBefore;
-    probing = false;
-    prober.join();
-    pumpMessages();
-    EXPECT_TRUE(done);
-    // The window's own share: the rest of the time goes to the shell and the pipe.
-    std::printf("[bench] %s %d MB: %.2f s to show (window thread busy %.2f s), longest unresponsive %.0f ms, "
-                "%llu chunks\n",
-                name, megabytes, double(elapsed) / 1e6, busy, double(host.worstProbeMicros) / 1e3,
-                static_cast<unsigned long long>(t.outputChunks));
-    std::fflush(stdout);
-    DeleteFileW(wstr(file));
-}
-
-TEST_F(TerminalE2E, ThroughputPlain) {
-    measureThroughput(BenchOutput::Plain);
-}
-
-TEST_F(TerminalE2E, ThroughputPaletteColours) {
-    measureThroughput(BenchOutput::Palette);
-}
-
-TEST_F(TerminalE2E, ThroughputDenseColours) {
-    measureThroughput(BenchOutput::Dense);
 }
 
 }  // namespace
