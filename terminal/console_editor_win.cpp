@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "terminal/output_rtf.h"
 #include "terminal/terminal.h"
@@ -453,12 +454,6 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-std::u16string currentDirectory() {
-    wchar_t buffer[260] = {};
-    DWORD length = GetCurrentDirectoryW(260, buffer);
-    return length > 0 && length < 260 ? fromWide(buffer, length) : std::u16string();
-}
-
 struct StreamSource {
     const std::string* bytes;
     size_t offset;
@@ -500,7 +495,7 @@ Terminal::~Terminal() {
 }
 
 bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize) {
-    static HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
+    static HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
     if (!richEdit) return false;
     t.editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0,
@@ -512,7 +507,7 @@ bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind
     setTerminalFont(t, fontSize);
     t.sgr.currentColor = toRgb(t.defaultColor);
     SetWindowSubclass(t.editor, editorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&t));
-    t.prompt = substitutePrompt(kind, currentDirectory());
+    t.prompt = substitutePrompt(kind, sessionStartDirectory());
     if (startSession(t.shell, kind, t.editor)) {
         armPromptTimer(t);
     } else {

@@ -32,7 +32,11 @@ struct ShellSession {
     ShellSession& operator=(const ShellSession&) = delete;
 };
 
+// The shell runs by its full system-folder path, in sessionStartDirectory(),
+// with the colour variables in its own environment only.
 bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow);
+// The folder every new shell starts in (the user's profile).
+std::u16string sessionStartDirectory();
 void writeInput(ShellSession& session, const std::u16string& text);
 // Kills the child and everything in its job, closes every handle, joins the
 // reader. Safe twice and on a session that never started; not from the reader.
