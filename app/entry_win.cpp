@@ -6,6 +6,7 @@
 
 #include "app/run_mode.h"
 #include "mcp/mcp_server.h"
+#include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "selftest/suites.h"
 #include "ui/main_window.h"
@@ -66,6 +67,7 @@ int runWindowMode(HINSTANCE instance, int showCommand) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+    restrictDllSearchToSystem();  // before anything loads a DLL by name
     bool splitOk = false;
     std::vector<std::u16string> args = commandLineArguments(splitOk);
     if (!splitOk) return runWindowMode(instance, showCommand);

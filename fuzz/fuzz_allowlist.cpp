@@ -1,5 +1,6 @@
 // checkCommand must never crash and never allow a command that still holds a
-// control character or an operator of its shell once placeholders are set aside.
+// control or invisible character, or an operator of its shell (of either shell
+// for cmd), once the listed placeholders are set aside.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,27 +33,33 @@ std::u16string decode(const uint8_t* data, size_t size) {
     return text;
 }
 
-bool isLetter(char16_t c) {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
+const char16_t* const kPlaceholders[] = {u"{gateway}", u"{host}", u"{printer}"};
 
-// The command with blanks trimmed and, before `end`, every {letters} removed.
+// The command with blanks trimmed and, before `end`, every listed placeholder removed.
 std::u16string withoutPlaceholders(const std::u16string& command, size_t end) {
     std::u16string out;
     for (size_t i = 0; i < command.size(); ++i) {
-        if (i < end && command[i] == u'{') {
-            size_t j = i + 1;
-            while (j < end && isLetter(command[j])) ++j;
-            if (j > i + 1 && j < end && command[j] == u'}') {
-                i = j;
-                continue;
+        bool skipped = false;
+        for (const char16_t* ph : kPlaceholders) {
+            std::u16string p = ph;
+            if (i + p.size() <= end && command.compare(i, p.size(), p) == 0) {
+                i += p.size() - 1;
+                skipped = true;
+                break;
             }
         }
-        out += command[i];
+        if (!skipped) out += command[i];
     }
     size_t b = out.find_first_not_of(u" \t");
     if (b == std::u16string::npos) return {};
     return out.substr(b, out.find_last_not_of(u" \t") - b + 1);
+}
+
+// Controls, line and paragraph separators, bidi controls, zero-width and format characters.
+bool isControlOrInvisible(char16_t c) {
+    return c < 0x20 || (c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || (c >= 0x200B && c <= 0x200F) || (c >= 0x2060 && c <= 0x2064) ||
+           c == 0xFEFF;
 }
 
 void checkInvariant(const std::u16string& shell, const std::u16string& command) {
@@ -66,9 +73,10 @@ void checkInvariant(const std::u16string& shell, const std::u16string& command) 
     std::u16string rest = withoutPlaceholders(command, end == std::u16string::npos ? command.size() : end);
     if (rest.empty()) abort();
     for (char16_t c : rest) {
-        if (c < 0x20) abort();
+        if (isControlOrInvisible(c)) abort();
     }
-    if (rest.find_first_of(ps ? u"<>`;&${}()@" : u"<>`|&%^()") != std::u16string::npos) abort();
+    // A cmd step may meet PowerShell in its tab, so it must hold neither shell's operators.
+    if (rest.find_first_of(ps ? u"<>`;&${}()@" : u"<>`|&%^();${}@") != std::u16string::npos) abort();
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #include "launcher/launch_command.h"
 
-#include "platform/platform.h"
 
 namespace {
 
 const std::u16string kAppsFolderMarker = u"shell:AppsFolder\\";
+// Windows PowerShell's place inside the system folder, the same on every version.
+constexpr const char16_t* kPowerShellProgram = u"WindowsPowerShell\\v1.0\\powershell.exe";
 
 bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
@@ -35,34 +36,42 @@ bool startsWithNoCase(const std::u16string& text, const std::u16string& prefix) 
 
 }  // namespace
 
-LaunchCommand buildLaunchCommand(const ToolRecord& tool, const std::u16string& systemDirectory) {
+LaunchCommand buildLaunchCommand(const ToolRecord& tool, const ResolutionProbes& probes) {
+    if (!hasUsableFileName(tool)) return {};
     const std::u16string& target = tool.path.empty() ? tool.fileName : tool.path;
     const std::u16string& applet = tool.fileName.empty() ? tool.path : tool.fileName;
-    if (tool.args.find(kAppsFolderMarker) != std::u16string::npos) return {u"explorer.exe", tool.args};
+    const std::u16string systemDirectory = probes.systemDir ? probes.systemDir() : std::u16string();
+    auto systemProgram = [&](const char16_t* name) {
+        return systemDirectory.empty() ? std::u16string() : joinLoose(systemDirectory, name);
+    };
+    if (tool.args.find(kAppsFolderMarker) != std::u16string::npos) {
+        const std::u16string windows = probes.windowsDir ? probes.windowsDir() : std::u16string();
+        if (windows.empty()) return {};
+        return {joinLoose(windows, u"explorer.exe"), tool.args};
+    }
     switch (tool.type) {
-        case ToolType::Msc: {
-            std::u16string console = systemDirectory.empty() ? applet : joinLoose(systemDirectory, applet);
-            return {u"mmc.exe", withArgs(quoted(console), tool.args)};
-        }
-        case ToolType::Cpl: return {u"control.exe", withArgs(applet, tool.args)};
+        case ToolType::Msc:
+            if (!isPlainFileName(applet) || systemDirectory.empty()) return {};
+            return {systemProgram(u"mmc.exe"), withArgs(quoted(joinLoose(systemDirectory, applet)), tool.args)};
+        case ToolType::Cpl:
+            // control.exe also takes "/name X" with no applet file at all
+            if (!applet.empty() && !isPlainFileName(applet)) return {};
+            return {systemProgram(u"control.exe"), withArgs(applet, tool.args)};
         case ToolType::Url: return {target, {}};
         case ToolType::Ps1:
-            return {u"powershell.exe",
+            return {systemProgram(kPowerShellProgram),
                     withArgs(u"-NoProfile -ExecutionPolicy RemoteSigned -File " + quoted(target), tool.args)};
-        case ToolType::PowerShell: return {u"powershell.exe", u"-NoExit -NoProfile -Command " + quoted(target)};
+        case ToolType::PowerShell:
+            return {systemProgram(kPowerShellProgram), u"-NoExit -NoProfile -Command " + quoted(target)};
         case ToolType::Exe:
         case ToolType::Bat:
         case ToolType::Other: break;
     }
-    return {target, tool.args};
+    return {isAbsolutePath(target) ? target : findExecutable(target, probes), tool.args};
 }
 
-LaunchCommand buildLaunchCommand(const ToolRecord& tool) { return buildLaunchCommand(tool, platform::systemDir()); }
-
-std::u16string shownLaunchTarget(const ToolRecord& tool) {
-    if (!tool.fileName.empty()) return tool.fileName;
-    if (!tool.path.empty()) return tool.path;
-    return tool.name;
+std::u16string launchedCommandText(const LaunchCommand& command) {
+    return withArgs(command.file, command.parameters);
 }
 
 bool isWebAddress(const std::u16string& address) {

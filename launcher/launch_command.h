@@ -4,19 +4,21 @@
 #include <string>
 
 #include "data/tool_record.h"
+#include "launcher/tool_resolution.h"
 
 struct LaunchCommand {
-    std::u16string file;
+    std::u16string file;  // a full path, or a URI for Url tools; empty when nothing can run
     std::u16string parameters;
 };
 
-// systemDirectory joins console files; when it is empty they are passed by name.
-LaunchCommand buildLaunchCommand(const ToolRecord& tool, const std::u16string& systemDirectory);
-// The same with this machine's system directory.
-LaunchCommand buildLaunchCommand(const ToolRecord& tool);
+// Every program is named by its full path: the system's own programs in the
+// system or Windows folder, a tool's program as tool resolution finds it. A
+// bare name would let the shell pick a same-named file beside this program.
+// The file is empty when there is no target, or it cannot be found.
+LaunchCommand buildLaunchCommand(const ToolRecord& tool, const ResolutionProbes& probes = systemProbes());
 
-// The target named in the Activity line: file name, else path, else name.
-std::u16string shownLaunchTarget(const ToolRecord& tool);
+// What an Activity line names: the program that runs and its parameters.
+std::u16string launchedCommandText(const LaunchCommand& command);
 
 // Only web addresses may be handed to the shell as a download page.
 bool isWebAddress(const std::u16string& address);

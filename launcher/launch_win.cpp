@@ -42,8 +42,13 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
         return;
     }
     LaunchCommand command = buildLaunchCommand(tool);
+    const std::u16string name = toolDisplayName(tool);
     if (command.file.empty()) {
-        reportActivity(u"> [失败] " + tool.name + u"：无启动目标", kActivityRed);
+        if (tool.fileName.empty() && tool.path.empty()) {
+            reportActivity(u"> [失败] " + tool.name + u"：无启动目标", kActivityRed);
+        } else {
+            reportLaunchFailure(name, ERROR_FILE_NOT_FOUND);
+        }
         return;
     }
     SHELLEXECUTEINFOW info = {};
@@ -53,14 +58,13 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
     info.lpFile = wstr(command.file);
     info.lpParameters = command.parameters.empty() ? nullptr : wstr(command.parameters);
     info.nShow = SW_SHOWNORMAL;
-    const std::u16string name = toolDisplayName(tool);
     if (ShellExecuteExW(&info)) {
         DWORD pid = 0;
         if (info.hProcess) {
             pid = GetProcessId(info.hProcess);
             CloseHandle(info.hProcess);
         }
-        std::u16string line = u"> " + uiText(165) + u" " + name + u" \u2192 " + shownLaunchTarget(tool);
+        std::u16string line = u"> " + uiText(165) + u" " + name + u" \u2192 " + launchedCommandText(command);
         if (pid != 0) line += u" (PID: " + decimal(pid) + u")";
         reportActivity(line, kActivityBlue);
         const std::u16string id = tool.id;

@@ -129,7 +129,10 @@ void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index) {
     const std::u16string path = resolveToolFile(*tool);
     if (path.empty()) return;
     const std::u16string parameters = u"/select,\"" + path + u"\"";
-    ShellExecuteW(nullptr, L"open", L"explorer.exe", wstr(parameters), nullptr, SW_SHOWNORMAL);
+    const std::u16string windows = platform::windowsDir();
+    if (windows.empty()) return;
+    const std::u16string explorer = joinToolPath(windows, u"explorer.exe");
+    ShellExecuteW(nullptr, L"open", wstr(explorer), wstr(parameters), nullptr, SW_SHOWNORMAL);
 }
 
 void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index) {

@@ -13,7 +13,6 @@ const ResolutionProbes& systemProbes() {
         p.listDirectory = platform::listDirectory;
         p.uriSchemeRegistered = platform::uriSchemeRegistered;
         p.packagedAppFamily = platform::packagedAppFamilyRegistered;
-        p.searchPath = platform::searchProgramPath;
         return p;
     }();
     return probes;
@@ -42,6 +41,15 @@ std::u16string parentDirectory(const std::u16string& path) {
 }
 
 std::u16string programDirectory() { return platform::executableDir(); }
+
+bool isPlainFileName(const std::u16string& name) {
+    return !name.empty() && name.find_first_of(u"\\/:") == std::u16string::npos &&
+           name.find(u"..") == std::u16string::npos;
+}
+
+bool hasUsableFileName(const ToolRecord& tool) {
+    return tool.fileName.empty() || tool.type == ToolType::Url || isPlainFileName(tool.fileName);
+}
 
 std::vector<std::u16string> searchDirectories(const ResolutionProbes& probes) {
     std::vector<std::u16string> dirs;
@@ -99,9 +107,17 @@ std::u16string findInSystemDirectory(const std::u16string& name, const Resolutio
 }
 
 std::u16string resolveOnSearchPath(const std::u16string& name, const ResolutionProbes& probes) {
-    if (name.empty() || isAbsolutePath(name) || !probes.searchPath) return name;
-    std::u16string found = probes.searchPath(name);
-    return found.empty() ? name : found;
+    if (name.empty() || isAbsolutePath(name)) return name;
+    size_t dot = name.find_last_of(u'.');
+    bool hasExtension = dot != std::u16string::npos && name.find_first_of(u"\\/", dot) == std::u16string::npos;
+    const std::u16string file = hasExtension ? name : name + u".exe";
+    for (const auto* probe : {&probes.systemDir, &probes.windowsDir}) {
+        std::u16string dir = *probe ? (*probe)() : std::u16string();
+        if (dir.empty()) continue;
+        std::u16string candidate = joinToolPath(dir, file, probes.separator);
+        if (exists(probes, candidate)) return candidate;
+    }
+    return name;
 }
 
 bool uriSchemeAvailable(const std::u16string& target, const ResolutionProbes& probes) {
@@ -124,6 +140,7 @@ bool packagedAppAvailable(const std::u16string& appUserModelId, const Resolution
 
 bool isToolAvailable(const ToolRecord& tool, const ResolutionProbes& probes) {
     if (tool.isCustom) return true;
+    if (!hasUsableFileName(tool)) return false;
     size_t marker = tool.args.find(kPackagedAppMarker);
     if (marker != std::u16string::npos) {
         return packagedAppAvailable(tool.args.substr(marker + std::char_traits<char16_t>::length(kPackagedAppMarker)),
@@ -131,7 +148,10 @@ bool isToolAvailable(const ToolRecord& tool, const ResolutionProbes& probes) {
     }
     switch (tool.type) {
         case ToolType::Msc:
-        case ToolType::Cpl: return !findInSystemDirectory(preferred(tool.fileName, tool.path), probes).empty();
+        case ToolType::Cpl: {
+            const std::u16string& applet = preferred(tool.fileName, tool.path);
+            return isPlainFileName(applet) && !findInSystemDirectory(applet, probes).empty();
+        }
         case ToolType::Exe:
         case ToolType::Bat: return !findExecutable(preferred(tool.path, tool.fileName), probes).empty();
         case ToolType::Url: return uriSchemeAvailable(preferred(tool.path, tool.fileName), probes);
@@ -145,17 +165,21 @@ bool isToolAvailable(const ToolRecord& tool, const ResolutionProbes& probes) {
 std::u16string resolveToolFile(const ToolRecord& tool, const ResolutionProbes& probes) {
     if (tool.args.find(kPackagedAppMarker) != std::u16string::npos) return {};
     if (tool.isCustom) return exists(probes, tool.path) ? tool.path : std::u16string();
+    if (!hasUsableFileName(tool)) return {};
     switch (tool.type) {
         case ToolType::Exe:
         case ToolType::Bat: return findExecutable(preferred(tool.path, tool.fileName), probes);
         case ToolType::Msc:
-        case ToolType::Cpl: return findInSystemDirectory(preferred(tool.fileName, tool.path), probes);
+        case ToolType::Cpl: {
+            const std::u16string& applet = preferred(tool.fileName, tool.path);
+            return isPlainFileName(applet) ? findInSystemDirectory(applet, probes) : std::u16string();
+        }
         default: return {};
     }
 }
 
 std::u16string findInToolsFolder(const std::u16string& fileName, const ResolutionProbes& probes) {
-    if (fileName.empty() || !probes.programDir) return {};
+    if (!isPlainFileName(fileName) || !probes.programDir) return {};
     std::u16string programDir = probes.programDir();
     if (programDir.empty()) return {};
     std::u16string toolsDir = joinToolPath(programDir, u"Tools", probes.separator);

@@ -22,8 +22,6 @@ struct ResolutionProbes {
     std::function<bool(const std::u16string&)> uriSchemeRegistered;
     // Empty optional when the package repository itself cannot be read.
     std::function<std::optional<bool>(const std::u16string&)> packagedAppFamily;
-    // The system's program search with ".exe" as default extension; empty when not found.
-    std::function<std::u16string(const std::u16string&)> searchPath;
 };
 
 // The probes of the running system.
@@ -35,6 +33,12 @@ bool isAbsolutePath(const std::u16string& path);
 std::u16string joinToolPath(const std::u16string& dir, const std::u16string& name, char16_t separator = u'\\');
 std::u16string parentDirectory(const std::u16string& path);
 std::u16string programDirectory();
+// A pack's file name must name a file and nothing more: not empty, no folder
+// part, drive or "..", so it cannot reach outside the folder it is looked up in.
+// A tool with any other file name is unavailable.
+bool isPlainFileName(const std::u16string& name);
+// No file name, a plain one, or an address (a Url tool may keep it there).
+bool hasUsableFileName(const ToolRecord& tool);
 
 // System folder, Windows folder, WOW64 folder, then each non-empty PATH entry.
 std::vector<std::u16string> searchDirectories(const ResolutionProbes& probes = systemProbes());
@@ -42,7 +46,9 @@ std::vector<std::u16string> searchDirectories(const ResolutionProbes& probes = s
 // Full path or empty. No extension is ever added.
 std::u16string findExecutable(const std::u16string& name, const ResolutionProbes& probes = systemProbes());
 std::u16string findInSystemDirectory(const std::u16string& name, const ResolutionProbes& probes = systemProbes());
-// A relative name as the system's program search finds it; anything else unchanged.
+// A relative program name as found in the system folder, then the Windows
+// folder (".exe" added when it has no extension); anything else unchanged.
+// Unlike the system's own search, this program's folder never takes part.
 std::u16string resolveOnSearchPath(const std::u16string& name, const ResolutionProbes& probes = systemProbes());
 
 bool uriSchemeAvailable(const std::u16string& target, const ResolutionProbes& probes = systemProbes());

@@ -47,10 +47,6 @@ bool uriSchemeRegistered(const std::u16string& scheme);
 // repository itself cannot be opened.
 std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family);
 
-// The system's search for a program ("SearchPathW" with the default extension
-// ".exe"); the full path, or empty when nothing is found.
-std::u16string searchProgramPath(const std::u16string& name);
-
 // Self-test console channel: one line of UTF-16 text, written as is.
 void writeConsole(const std::u16string& text);
 

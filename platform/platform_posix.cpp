@@ -119,24 +119,6 @@ std::string embeddedResource(int resourceId) { return embeddedPackBytes(resource
 bool uriSchemeRegistered(const std::u16string&) { return false; }
 std::optional<bool> packagedAppFamilyRegistered(const std::u16string&) { return false; }
 
-std::u16string searchProgramPath(const std::u16string& name) {
-    auto path = getEnv(u"PATH");
-    if (!path || name.empty()) return {};
-    bool hasExtension = name.find(u'.') != std::u16string::npos;
-    size_t start = 0;
-    while (start <= path->size()) {
-        size_t end = path->find(u':', start);
-        if (end == std::u16string::npos) end = path->size();
-        if (end > start) {
-            std::u16string candidate = joinPath(path->substr(start, end - start), name);
-            if (fileExists(candidate)) return candidate;
-            if (!hasExtension && fileExists(candidate + u".exe")) return candidate + u".exe";
-        }
-        start = end + 1;
-    }
-    return {};
-}
-
 void writeConsole(const std::u16string& text) {
     std::cout << wideToUtf8(text);
     std::cout.flush();

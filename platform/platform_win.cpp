@@ -136,12 +136,6 @@ std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family) {
     return registryKeyExists(repository.key, family);
 }
 
-std::u16string searchProgramPath(const std::u16string& name) {
-    wchar_t buffer[MAX_PATH];
-    DWORD n = SearchPathW(nullptr, wstr(name), L".exe", MAX_PATH, buffer, nullptr);
-    return (n == 0 || n >= MAX_PATH) ? std::u16string() : fromWide(buffer, n);
-}
-
 void writeConsole(const std::u16string& text) {
     static HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         nullptr, OPEN_EXISTING, 0, nullptr);

@@ -24,10 +24,6 @@ bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
 
-bool isAsciiLetter(char16_t c) {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
-
 std::u16string lowerAscii(std::u16string text) {
     for (char16_t& c : text) {
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
@@ -62,25 +58,49 @@ std::vector<std::u16string> splitBlanks(const std::u16string& text) {
     return tokens;
 }
 
-// "{letters}" becomes "PH" in the copy that is judged; the stored command keeps
-// its placeholders. Stops at `end` so the rest is copied unchanged.
+// The words a playbook leaves for the user to fill in. Under PowerShell a brace
+// pair is a script block that some cmdlets run, so only these words count, and
+// none of them names a command that changes anything (PowerShell's Get- fallback
+// makes "host" and "printer" mean Get-Host and Get-Printer at most).
+constexpr const char16_t* kPlaceholderNames[] = {u"gateway", u"host", u"printer"};
+
+// Length of the listed placeholder that starts at `at` (its braces included), or 0.
+size_t placeholderLength(const std::u16string& command, size_t at, size_t end) {
+    if (command[at] != u'{') return 0;
+    size_t close = command.find(u'}', at + 1);
+    if (close == std::u16string::npos || close >= end) return 0;
+    std::u16string name = command.substr(at + 1, close - at - 1);
+    for (const char16_t* listed : kPlaceholderNames) {
+        if (name == listed) return close - at + 1;
+    }
+    return 0;
+}
+
+// A listed "{name}" becomes "PH" in the copy that is judged; the stored command
+// keeps its placeholders. Stops at `end` so the rest is copied unchanged.
 std::u16string substitutePlaceholders(const std::u16string& command, size_t end) {
     std::u16string out;
     size_t i = 0;
     while (i < command.size()) {
-        if (i < end && command[i] == u'{') {
-            size_t j = i + 1;
-            while (j < end && isAsciiLetter(command[j])) ++j;
-            if (j > i + 1 && j < end && command[j] == u'}') {
-                out += u"PH";
-                i = j + 1;
-                continue;
-            }
+        size_t length = i < end ? placeholderLength(command, i, end) : 0;
+        if (length > 0) {
+            out += u"PH";
+            i += length;
+            continue;
         }
         out += command[i];
         ++i;
     }
     return out;
+}
+
+// Characters that end a line, or hide or reorder text, so that what the user
+// reads differs from what the shell gets: C0 and C1 controls, the Unicode line
+// and paragraph separators, bidi overrides and isolates, zero-width and other
+// invisible format characters, and the byte-order mark.
+bool isControlOrInvisible(char16_t c) {
+    return c < 0x20 || (c >= 0x80 && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 // The first character of `set` (in set order) that occurs in text, or 0.
@@ -237,7 +257,7 @@ CommandVerdict checkCommand(const std::u16string& shell, const std::u16string& c
 
     if (work.empty()) return refuse(kEmptyCommand);
     for (char16_t c : work) {
-        if (c < 0x20) return refuse(kControlChar);
+        if (isControlOrInvisible(c)) return refuse(kControlChar);
     }
     if (char16_t c = firstForbidden(work, u">`<")) return refuse(kForbiddenChar + std::u16string(1, c));
 
@@ -254,6 +274,8 @@ CommandVerdict checkCommand(const std::u16string& shell, const std::u16string& c
         }
     }
 
-    if (char16_t c = firstForbidden(work, u"|&%^()")) return refuse(kForbiddenChar + std::u16string(1, c));
+    // A cmd step goes into a CMD tab in which the user may have started
+    // PowerShell, so PowerShell's operators are refused as well.
+    if (char16_t c = firstForbidden(work, u"|&%^();${}@")) return refuse(kForbiddenChar + std::u16string(1, c));
     return checkCmdCommand(work);
 }

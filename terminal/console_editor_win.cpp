@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "terminal/editor_control_win.h"
 #include "ui/input_dialog.h"
@@ -243,10 +244,6 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-std::u16string currentDirectory() {
-    wchar_t buffer[260] = {};
-    DWORD length = GetCurrentDirectoryW(260, buffer);
-    return length > 0 && length < 260 ? fromWide(buffer, length) : std::u16string();
 }
 
 }  // namespace
@@ -284,7 +281,7 @@ HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
 }
 
 bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize) {
-    static HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
+    static HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
     if (!richEdit) return false;
     (void)instance;  // the control takes its parent's
     t.editor = createEditorControl(t, parent, true);
@@ -292,7 +289,7 @@ bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind
     setTerminalFont(t, fontSize);
     t.sgr.currentColor = toRgb(t.defaultColor);
     t.kind = kind;
-    t.prompt = substitutePrompt(kind, currentDirectory());
+    t.prompt = substitutePrompt(kind, sessionStartDirectory());
     if (startSession(t.shell, kind, t.editor)) {
         armPromptTimer(t);
     } else {

@@ -68,10 +68,14 @@ struct ShellSession {
 };
 
 // Starts the shell with its threads. A stopped session may be started again.
+// The shell runs by its full system-folder path, in sessionStartDirectory(),
+// with the colour variables in its own environment only.
 bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow);
 // Queues text for the shell's input and returns at once with the write's
 // sequence number (1, 2, ... from the start of the session; 0 when nothing
 // was queued). Writes reach the shell in order, as it reads them.
+// The folder every new shell starts in (the user's profile).
+std::u16string sessionStartDirectory();
 uint64_t writeInput(ShellSession& session, const std::u16string& text);
 // The editor took (rendered or freed) a chunk of this many characters off the
 // output that was posted to it; the reader waits while too much is pending.

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "platform/win_text.h"
 #include "terminal/output_decoder.h"
+#include "terminal/shell_launch.h"
 
 namespace {
 
@@ -83,6 +85,16 @@ void postOutput(ShellSession& session, std::u16string* chunk) {
     }
     delete chunk;  // nobody else will free it
     noteOutputTaken(session, chars);
+}
+
+// This program's environment with the colour variables added, for the shell alone.
+std::u16string shellEnvironment() {
+    std::vector<std::u16string> inherited;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) inherited.push_back(fromWide(entry));
+        FreeEnvironmentStringsW(strings);
+    }
+    return environmentBlock(inherited, shellColourVariables());
 }
 
 unsigned __stdcall readerLoop(void* argument) {
@@ -227,9 +239,17 @@ void setNotifyWindow(ShellSession& session, HWND window) {
     session.notifyWindow.store(window);
 }
 
+std::u16string sessionStartDirectory() {
+    std::u16string profile = platform::getEnv(u"USERPROFILE").value_or(std::u16string());
+    if (!profile.empty() && !platform::directoryExists(profile)) profile.clear();
+    return shellStartDirectory(profile, platform::systemDir());
+}
+
 bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow) {
     session.notifyWindow = notifyWindow;
     session.outputMessage = WM_TERMINAL_OUTPUT;
+    const std::u16string program = shellProgramPath(kind, platform::systemDir());
+    if (program.empty()) return false;
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
@@ -249,17 +269,15 @@ bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow) {
     startup.hStdOutput = childOutput;
     startup.hStdError = childOutput;
 
-    // Asks colour-capable tools for SGR colour although their output is a pipe.
-    SetEnvironmentVariableW(L"FORCE_COLOR", L"1");
-    SetEnvironmentVariableW(L"CLICOLOR_FORCE", L"1");
-    SetEnvironmentVariableW(L"CLICOLOR", L"1");
-
     std::u16string commandLine = shellCommandLine(kind);
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
+    std::u16string environment = shellEnvironment();
+    const std::u16string directory = sessionStartDirectory();
     PROCESS_INFORMATION info = {};
-    BOOL created = CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                  nullptr, &startup, &info);
+    BOOL created = CreateProcessW(wstr(program), writable.data(), nullptr, nullptr, TRUE,
+                                  CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, &environment[0],
+                                  directory.empty() ? nullptr : wstr(directory), &startup, &info);
     CloseHandle(childInput);
     CloseHandle(childOutput);
     if (!created) {

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "platform/win_handles.h"
+#include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
@@ -21,7 +22,7 @@ void setDefaultTextColor(LogPane& pane) {
 }  // namespace
 
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize) {
-    LoadLibraryW(L"Msftedit.dll");
+    loadSystemLibrary(L"Msftedit.dll");
     pane.window = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                                       ES_NOHIDESEL | ES_READONLY,

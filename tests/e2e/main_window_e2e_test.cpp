@@ -484,7 +484,11 @@ TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
     ASSERT_GE(notepad, 0) << "Wine provides notepad.exe";
     launchTool(*state, notepad, false);
     std::u16string line = lastActivityLine();
-    EXPECT_EQ(line.rfind(u"> [启动] 记事本 → notepad.exe (PID: ", 0), 0u) << std::string(line.begin(), line.end());
+    // The line names the program that runs: notepad.exe of the system folder, by its full path.
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::u16string expected = u"> [启动] 记事本 → " + fromWide(system) + u"\\notepad.exe (PID: ";
+    EXPECT_EQ(line.rfind(expected, 0), 0u) << std::string(line.begin(), line.end());
     EXPECT_EQ(lastActivityColor(), kActivityBlue);
     ASSERT_FALSE(state->settings.recents.empty());
     EXPECT_EQ(state->settings.recents.front(), u"builtin.notepad");

@@ -137,8 +137,14 @@ TEST(Allowlist, ForbiddenCharactersInFixedOrder) {
         {u"cmd", u"ping (x)", u"含禁止字符: ("},
         {u"cmd", u"ping x)", u"含禁止字符: )"},
         {u"cmd", u"ping x | y & z", u"含禁止字符: |"},
-        {u"cmd", u"ping {1.1.1.1}", nullptr},  // braces are harmless under cmd
-        {u"cmd", u"ping {}", nullptr},
+        {u"cmd", u"ping {1.1.1.1}", u"含禁止字符: {"},  // PowerShell may be running in the CMD tab
+        {u"cmd", u"ping x}", u"含禁止字符: }"},
+        {u"cmd", u"ping {}", u"含禁止字符: {"},
+        {u"cmd", u"whoami ;Remove-Item -Recurse -Force C:\\Users\\Public\\Documents", u"含禁止字符: ;"},
+        {u"cmd", u"ping $env:x", u"含禁止字符: $"},
+        {u"cmd", u"ping @x", u"含禁止字符: @"},
+        {u"cmd", u"ping x ;$y", u"含禁止字符: ;"},  // set order, not position
+        {u"cmd", u"ping {gateway} {host} {printer}", nullptr},
         {u"powershell", u"Get-Process {1}", u"PowerShell 含禁止字符: {"},
         {u"powershell", u"Get-Process $x", u"PowerShell 含禁止字符: $"},
         {u"powershell", u"Get-Process; Stop-Process", u"PowerShell 含禁止字符: ;"},
@@ -183,22 +189,35 @@ TEST(Allowlist, PowerShellNativeExeIsNeverACmdlet) {
     });
 }
 
-TEST(Allowlist, PowerShellPlaceholdersOnlyBeforeFirstPipe) {
+TEST(Allowlist, OnlyListedPlaceholdersAndOnlyBeforeFirstPipe) {
+    // Under PowerShell a brace is a script block, and these cmdlets run it.
+    const char16_t* brace = u"PowerShell 含禁止字符: {";
     expectVerdicts({
-        {u"powershell", u"Get-Process | ForEach-Object {logoff}", u"PowerShell 含禁止字符: {"},
-        {u"powershell", u"Get-Process | fl {name}", u"PowerShell 含禁止字符: {"},
-        {u"powershell", u"Get-Process {name} | fl", nullptr},
-        {u"cmd", u"ping {a} | x", u"含禁止字符: |"},
+        {u"powershell", u"Select-Object -InputObject x {logoff}", brace},
+        {u"powershell", u"Format-Table -InputObject x {calc}", brace},
+        {u"powershell", u"Sort-Object -InputObject 1 {calc}", brace},
+        {u"powershell", u"Get-Process {name}", brace},
+        {u"powershell", u"Get-Process {Host}", brace},  // listed names are exact
+        {u"powershell", u"Get-Process {host x}", brace},
+        {u"powershell", u"Get-Process | ForEach-Object {logoff}", brace},
+        {u"powershell", u"Get-Process | fl {host}", brace},
+        {u"powershell", u"Get-Process {host} | fl", nullptr},
+        {u"powershell", u"Test-NetConnection {gateway} -Port {printer}", nullptr},
+        {u"powershell", u"Get-Process {{host}}", brace},
+        {u"cmd", u"ping {calc}", u"含禁止字符: {"},
+        {u"cmd", u"ping {host} | x", u"含禁止字符: |"},
     });
 }
 
 TEST(Allowlist, ShellFamilies) {
-    // The same text judged under each shell name: braces only pass under the cmd rules.
+    // ping passes only the cmd rules, Get-Process only the PowerShell rules.
     for (const char16_t* shell : {u"", u"cmd", u"CMD", u"bash", u"powershell.exe"}) {
-        EXPECT_TRUE(checkCommand(shell, u"ping {1}").allowed) << wideToUtf8(shell);
+        EXPECT_TRUE(checkCommand(shell, u"ping x").allowed) << wideToUtf8(shell);
+        EXPECT_FALSE(checkCommand(shell, u"Get-Process").allowed) << wideToUtf8(shell);
     }
     for (const char16_t* shell : {u"powershell", u"PowerShell", u"pwsh", u"PWSH", u"ps", u"Ps"}) {
-        EXPECT_FALSE(checkCommand(shell, u"ping {1}").allowed) << wideToUtf8(shell);
+        EXPECT_FALSE(checkCommand(shell, u"ping x").allowed) << wideToUtf8(shell);
+        EXPECT_TRUE(checkCommand(shell, u"Get-Process").allowed) << wideToUtf8(shell);
     }
 }
 
@@ -209,8 +228,7 @@ TEST(Allowlist, PlaceholdersBlanksAndControlCharacters) {
         {u"cmd", u" \t ", u"空命令"},
         {u"powershell", u"\t", u"空命令"},
         {u"cmd", u"\tipconfig /all\t ", nullptr},
-        {u"cmd", u"ping {a1}", nullptr},  // not a placeholder, but harmless under cmd
-        {u"cmd", u"{ping} x", u"命令不在白名单: PH"},  // reasons quote the judged copy
+        {u"cmd", u"{host} x", u"命令不在白名单: PH"},  // reasons quote the judged copy
         {u"cmd", u"ping 1.1.1.1\ndel C:\\x", control},
         {u"powershell", u"Get-Process\nRemove-Item x", control},
         {u"cmd", u"ipconfig /all\r\nformat c:", control},
@@ -238,7 +256,29 @@ TEST(Allowlist, ExoticWhitespaceAndLookAlikesAreRefused) {
         {u"cmd", u"sc \u0455top x", u"sc 仅允许 query/qc"},
         {u"powershell", u"Get\u2010Process", (kPsReadOnly + u"Get\u2010Process").c_str()},
         {u"powershell", u"Get-Process |\u00a0Remove-Item", (kPsReadOnly + u"\u00a0Remove-Item").c_str()},
-        {u"cmd", u"ping\u200b x", u"命令不在白名单: ping\u200b"},
+    });
+}
+
+TEST(Allowlist, InvisibleAndLineBreakingCharactersAreControlCharacters) {
+    const char16_t* control = u"含控制字符/换行（疑似命令注入）";
+    // Each class at both ends of its range, in a command that passes without it.
+    const char16_t units[] = {0x80,   0x85,   0x9F,   0x2028, 0x2029, 0x202A, 0x202E, 0x2066, 0x2069,
+                              0x200B, 0x200F, 0x2060, 0x2064, 0xFEFF};
+    for (char16_t unit : units) {
+        std::u16string c(1, unit);
+        expectVerdicts({
+            {u"cmd", u"ping x" + c, control},
+            {u"cmd", c + u"ipconfig /all", control},
+            {u"powershell", u"Get-Process " + c + u"x", control},
+            {u"pwsh", u"Get-Process {host}" + c, control},
+        });
+    }
+    // Their neighbours are plain text.
+    expectVerdicts({
+        {u"cmd", u"ping x\u00a0y", nullptr},    // a visible no-break space is only text
+        {u"cmd", u"ping x\u2030", nullptr},     // per mille, just past the separators
+        {u"cmd", u"ping x\u2065", nullptr},     // unassigned, between the two format runs
+        {u"cmd", u"ping x\u200a", nullptr},     // hair space: visible width
     });
 }
 

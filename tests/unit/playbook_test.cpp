@@ -125,7 +125,7 @@ TEST(PlaybookParse, StepVerdicts) {
         {R"({"type":"command","shell":"powershell","command":"Get-Process"})", true, u""},
         {R"({"type":"command","shell":"pwsh","command":"Get-Process | Stop-Process"})", false,
          u"PowerShell 仅允许只读命令(Get-*/Test-*/Resolve-*/...): Stop-Process"},
-        {R"({"type":"command","shell":"","command":"ping {1}"})", true, u""},
+        {R"({"type":"command","shell":"","command":"ping {host}"})", true, u""},
         {R"({"type":"command"})", false, u"空命令"},
     };
     for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 #include "data/data_pack.h"
 #include "data/text.h"
 #include "platform/platform.h"
+#include "playbooks/playbook.h"
 #include "tests/unit/sandbox.h"
 
 namespace {
@@ -136,6 +137,20 @@ TEST(ShippedPacks, ExternalToolsAreLinksOnly) {
         EXPECT_TRUE(isKind(findMember(entry, u"tags"), JsonKind::Array)) << wideToUtf8(id);
         for (const char16_t* key : {u"type", u"fileName", u"path"}) EXPECT_EQ(findMember(entry, key), nullptr);
     }
+}
+
+// The allowlist only ever tightens: every shipped step must still pass it.
+TEST(ShippedPacks, EveryPlaybookStepStaysEnabled) {
+    REQUIRE_EMBEDDED_PACKS();
+    size_t steps = 0;
+    for (const Playbook& playbook : parsePlaybooks(shippedPack(kPlaybooksPack))) {
+        for (const PlaybookStep& step : playbook.steps) {
+            ++steps;
+            EXPECT_TRUE(step.enabled) << wideToUtf8(playbook.id + u"/" + step.id + u": " + step.command + u" → " +
+                                                    step.disabledReason);
+        }
+    }
+    EXPECT_EQ(steps, 67u);
 }
 
 }  // namespace

@@ -30,9 +30,6 @@ struct FakeMachine {
             if (!families) return std::nullopt;
             return families->count(f) > 0;
         };
-        p.searchPath = [](const std::u16string& n) {
-            return n == u"notepad" ? std::u16string(u"C:\\Windows\\notepad.exe") : std::u16string();
-        };
         return p;
     }
 };
@@ -86,9 +83,50 @@ TEST(ToolResolution, FindingFiles) {
     EXPECT_EQ(findExecutable(u"notepad", p), u"");  // no extension is added
     EXPECT_EQ(findInSystemDirectory(u"compmgmt.msc", p), u"C:\\Windows\\System32\\compmgmt.msc");
     EXPECT_EQ(findInSystemDirectory(u"tool.exe", p), u"");  // PATH is not searched
-    EXPECT_EQ(resolveOnSearchPath(u"notepad", p), u"C:\\Windows\\notepad.exe");
+}
+
+TEST(ToolResolution, ShortcutTargetsComeFromTheSystemFoldersOnly) {
+    FakeMachine machine;
+    machine.files = {u"C:\\Windows\\System32\\mmc.exe", u"C:\\Windows\\notepad.exe", u"C:\\Windows\\System32\\a.b",
+                     u"E:\\App\\planted.exe", u"C:\\Bin\\onpath.exe"};
+    ResolutionProbes p = machine.probes();
+    EXPECT_EQ(resolveOnSearchPath(u"mmc.exe", p), u"C:\\Windows\\System32\\mmc.exe");
+    EXPECT_EQ(resolveOnSearchPath(u"notepad", p), u"C:\\Windows\\notepad.exe");  // ".exe" added
+    EXPECT_EQ(resolveOnSearchPath(u"a.b", p), u"C:\\Windows\\System32\\a.b");
     EXPECT_EQ(resolveOnSearchPath(u"C:\\x.exe", p), u"C:\\x.exe");
     EXPECT_EQ(resolveOnSearchPath(u"nothing", p), u"nothing");
+    EXPECT_EQ(resolveOnSearchPath(u"planted.exe", p), u"planted.exe");  // never beside the program
+    EXPECT_EQ(resolveOnSearchPath(u"onpath.exe", p), u"onpath.exe");
+    EXPECT_EQ(resolveOnSearchPath(u"", p), u"");
+}
+
+TEST(ToolResolution, FileNamesMustBePlain) {
+    for (auto [name, plain] : std::vector<std::pair<std::u16string, bool>>{
+             {u"sfc.exe", true}, {u"Procmon.exe", true}, {u"a b.msc", true}, {u"noext", true},
+             {u"", false}, {u"sub\\x.exe", false}, {u"sub/x.exe", false}, {u"..", false}, {u"..\\x.exe", false},
+             {u"x..exe", false}, {u"C:x.exe", false}, {u"C:\\x.exe", false}, {u"\\\\srv\\s\\x.exe", false}}) {
+        EXPECT_EQ(isPlainFileName(name), plain) << std::string(name.begin(), name.end());
+    }
+    FakeMachine machine;
+    machine.files = {u"C:\\Windows\\System32\\x.msc", u"C:\\Windows\\x.msc", u"C:\\Windows\\System32\\x.exe",
+                     u"E:\\App\\sub\\x.exe", u"E:\\App\\Tools\\..\\x.exe", u"C:\\x.exe"};
+    ResolutionProbes p = machine.probes();
+    // The same tools with a plain name are present; each other name makes them absent.
+    EXPECT_TRUE(isToolAvailable(tool(ToolType::Msc, u"x.msc"), p));
+    EXPECT_TRUE(isToolAvailable(tool(ToolType::Exe, u"x.exe"), p));
+    for (const ToolRecord& bad : {tool(ToolType::Msc, u"..\\x.msc"), tool(ToolType::Msc, u"", u"..\\x.msc"),
+                                  tool(ToolType::Exe, u"sub\\x.exe"), tool(ToolType::Exe, u"C:\\x.exe"),
+                                  tool(ToolType::Exe, u"x:", u"x.exe"), tool(ToolType::Cpl, u"", u"")}) {
+        EXPECT_FALSE(isToolAvailable(bad, p)) << std::string(bad.fileName.begin(), bad.fileName.end());
+        EXPECT_EQ(resolveToolFile(bad, p), u"");
+    }
+    for (const char16_t* name : {u"..\\x.exe", u"C:\\x.exe", u""}) {
+        ToolRecord ext = tool(ToolType::Other, name, u"kept");
+        ext.isExternal = true;
+        discoverExternalTool(ext, p);
+        EXPECT_FALSE(ext.isInstalled);
+        EXPECT_EQ(ext.path, u"kept");
+    }
 }
 
 TEST(ToolResolution, Availability) {
