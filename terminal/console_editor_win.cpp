@@ -244,8 +244,6 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-}
-
 }  // namespace
 
 COLORREF toColorRef(Rgb color) {
