@@ -22,11 +22,11 @@ TEST(TranscriptMirror, CountsLinesAcrossRunsAndSplitPairs) {
     // Every run ends at most one line, at its end; colours stay with their text.
     for (const OutputRun& piece : mirror.runs) {
         size_t breaks = piece.text.find_first_of(u"\r\n");
-        EXPECT_TRUE(breaks == std::u16string::npos || breaks >= piece.text.size() - 2) << std::string(piece.text.begin(), piece.text.end());
+        EXPECT_TRUE(breaks == std::u16string::npos || breaks + 2 >= piece.text.size()) << std::string(piece.text.begin(), piece.text.end());
     }
     EXPECT_EQ(mirror.runs[2].text, u"three\n");
     EXPECT_EQ(mirror.runs[2].color.r, 1);
-    EXPECT_EQ(mirrorCompleteEnd(mirror), 4u);
+    EXPECT_EQ(mirrorCompleteEnd(mirror), 5u);  // "four", the lone CR and "five" came in separate runs
 }
 
 TEST(TranscriptMirror, EditsTouchOnlyTheUnfinishedLine) {
@@ -37,7 +37,7 @@ TEST(TranscriptMirror, EditsTouchOnlyTheUnfinishedLine) {
     mirrorAppend(mirror, {run(u"out C:\\>")});
     mirrorRemoveTail(mirror, 4);
     EXPECT_EQ(textOf(mirror), u"done\r\nout ");
-    mirrorRemoveTail(mirror, 6);  // reaches into a finished line
+    mirrorRemoveTail(mirror, 7);  // reaches into a finished line
     EXPECT_EQ(textOf(mirror), u"don");
     EXPECT_EQ(mirror.lines, 0u);
 }
