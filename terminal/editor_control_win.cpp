@@ -52,6 +52,6 @@ void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
     t.allowEdit = false;
 }
 
-bool isShown(HWND control) {
-    return control && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+bool isShown(const Terminal& t) {
+    return t.editor && (t.redrawHeld || (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0);
 }

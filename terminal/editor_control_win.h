@@ -28,8 +28,9 @@ LONG textLength(const Terminal& t);
 std::u16string textRange(const Terminal& t, LONG from, LONG to);
 void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected);
 void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color);
-// Whether the control is shown in its tab (its own style, whatever its parent).
-bool isShown(HWND control);
+// Whether the terminal is shown in its tab: its control's own style, whatever
+// its parent, or a held redraw, which takes that style away for a while.
+bool isShown(const Terminal& t);
 
 // The editor's rich-edit control with the terminal's font, colours and
 // subclass; hidden unless `visible` (console_editor_win.cpp).

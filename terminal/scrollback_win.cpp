@@ -57,7 +57,7 @@ void swapIn(Terminal& t, HWND fresh) {
     std::u16string typed = textRange(t, t.inputStart, textLength(t));
     CHARRANGE user = selection(t);
     LONG caretInInput = user.cpMin >= t.inputStart ? user.cpMin - t.inputStart : LONG(typed.size());
-    bool visible = isShown(old);
+    bool visible = isShown(t);
     bool focused = GetFocus() == old;
     releaseRedraw(t);
 

@@ -55,7 +55,7 @@ void repaint(const Terminal& t) {
 // released, and releasing gives it back; a hidden control draws nothing
 // anyway, so only a shown one is held.
 void holdRedraw(Terminal& t) {
-    if (t.redrawHeld || !isShown(t.editor)) return;
+    if (t.redrawHeld || !isShown(t)) return;
     SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
     t.redrawHeld = true;
 }
@@ -342,13 +342,13 @@ void onInputRead(Terminal& t, uint64_t sequence) {
 }
 
 void startRunningPoll(Terminal& t) {
-    if (!t.editor || !t.runningChanged || !isShown(t.editor)) return;
+    if (!t.editor || !t.runningChanged || !isShown(t)) return;
     t.runningPoll = true;
     SetTimer(t.editor, kRunningTimer, kRunningPollMs, nullptr);
 }
 
 void onRunningTimer(Terminal& t) {
-    if (!isShown(t.editor)) {
+    if (!isShown(t)) {
         stopRunningPoll(t);
         return;
     }
