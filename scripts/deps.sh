@@ -2,7 +2,7 @@
 # Installs what building and testing need, once. Fast when all is present.
 set -euo pipefail
 packages=(cmake make g++ g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth x11-utils fonts-wqy-microhei fonts-symbola
-          imagemagick googletest libgtest-dev libgmock-dev libbenchmark-dev clang python3)
+          imagemagick googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -18,6 +18,8 @@
 #include "terminal/terminal_tabs.h"
 #include "ui/input_dialog.h"
 
+#include "tests/e2e/message_loop.h"
+
 namespace {
 
 constexpr wchar_t kHostClass[] = L"TerminalE2EHost";
@@ -34,24 +36,6 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (host && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
         return answerProtectedNotification(host->tabs, reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-bool waitUntil(DWORD ms, const std::function<bool()>& done) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        pumpMessages();
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(5);
-    }
 }
 
 void pumpFor(DWORD ms) {
@@ -153,14 +137,6 @@ std::thread answerQuestion(const std::u16string& caption, int button) {
     });
 }
 
-bool processAlive(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return false;
-    bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return alive;
-}
-
 std::vector<DWORD> childrenOf(DWORD parent) {
     std::vector<DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -170,12 +146,6 @@ std::vector<DWORD> childrenOf(DWORD parent) {
         if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
     return children;
-}
-
-std::u16string tempPath(const std::u16string& name) {
-    wchar_t dir[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, dir);
-    return fromWide(dir) + name;
 }
 
 class TerminalE2E : public ::testing::Test {

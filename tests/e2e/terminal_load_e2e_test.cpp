@@ -16,6 +16,8 @@
 
 #include "terminal/terminal.h"
 
+#include "tests/e2e/message_loop.h"
+
 namespace {
 
 constexpr wchar_t kSinkClass[] = L"TerminalLoadSink";
@@ -26,32 +28,6 @@ constexpr long long kAnswerMs = 250;
 long long nowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-bool waitUntil(DWORD ms, const std::function<bool()>& done) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        pumpMessages();
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(5);
-    }
-}
-
-bool processAlive(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return false;
-    bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return alive;
 }
 
 bool hasChild(const std::vector<ChildProcess>& children, const std::u16string& exeName) {

@@ -20,6 +20,8 @@
 #include "platform/win_text.h"
 #include "terminal/terminal.h"
 
+#include "tests/e2e/message_loop.h"
+
 namespace {
 
 constexpr UINT WM_PROBE = WM_APP + 50;
@@ -48,30 +50,6 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-bool waitUntil(DWORD ms, const std::function<bool()>& done) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        pumpMessages();
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(5);
-    }
-}
-
-std::u16string tempPath(const std::u16string& name) {
-    wchar_t dir[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, dir);
-    return fromWide(dir) + name;
 }
 
 int benchMegabytes() {
