@@ -42,6 +42,8 @@ void appendRunsTo(Terminal& t, HWND control, const std::vector<OutputRun>& runs)
 // lines by moving to a fresh control filled from the mirror.
 void trimScrollback(Terminal& t);
 void onRefillSlice(Terminal& t);
+// Fills the fresh control to the end and puts it in place now.
+void completeRefill(Terminal& t);
 void onRetireTimer(Terminal& t);
 // Moves the input line and the shell to an empty control at once (the local clear).
 void replaceWithEmptyControl(Terminal& t);

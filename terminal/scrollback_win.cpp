@@ -2,8 +2,8 @@
 // costs time in proportion to the whole text for every line dropped (seconds
 // for a few thousand lines of a long transcript), and so does emptying it.
 // The transcript therefore moves to a fresh control instead: it is filled
-// from the mirror in slices, between other messages, while output goes on
-// into the control in view, and takes its place once it has caught up.
+// from the mirror in slices, between other messages, while the control in
+// view stays as it is and new output waits; then it takes that one's place.
 #include <windows.h>
 #include <richedit.h>
 
@@ -27,12 +27,23 @@ constexpr DWORD kRefillSliceMs = 40;
 // The replaced control is destroyed a little later, once the messages the
 // reader thread posted to it have been passed on.
 constexpr UINT kRetireDelayMs = 1000;
+constexpr WPARAM kUndoLimit = 100;  // the control's default, for the user's typing
+
+// The control's place in its parent; a control without a width would wrap
+// every character onto a line of its own while it is filled.
+void placeLike(HWND control, HWND model, HWND after) {
+    RECT bounds;
+    GetWindowRect(model, &bounds);
+    MapWindowPoints(nullptr, GetParent(model), reinterpret_cast<POINT*>(&bounds), 2);
+    SetWindowPos(control, after, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOACTIVATE | (after ? 0 : SWP_NOZORDER));
+}
 
 void moveTimers(Terminal& t, HWND from, HWND to) {
     for (UINT_PTR timer : {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer, kRetireTimer})
         KillTimer(from, timer);
     if (t.promptTimerArmed) armPromptTimer(t);
-    if (t.renderPending) PostMessageW(to, WM_TERMINAL_CONTINUE, 0, 0);
+    if (t.renderPending || !t.queuedOutput.empty()) PostMessageW(to, WM_TERMINAL_CONTINUE, 0, 0);
     if (t.runningPoll) startRunningPoll(t);
 }
 
@@ -61,11 +72,8 @@ void swapIn(Terminal& t, HWND fresh) {
     bool focused = GetFocus() == old;
     releaseRedraw(t);
 
-    RECT bounds;
-    GetWindowRect(old, &bounds);
-    MapWindowPoints(nullptr, GetParent(old), reinterpret_cast<POINT*>(&bounds), 2);
-    SetWindowPos(fresh, old, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                 SWP_NOACTIVATE);
+    placeLike(fresh, old, old);
+    SendMessageW(fresh, EM_SETUNDOLIMIT, kUndoLimit, 0);
     destroyControl(t, t.retiredEditor);
     t.editor = fresh;
     t.inputStart = textLength(t);
@@ -102,8 +110,14 @@ void finishRefill(Terminal& t) {
 void trimScrollback(Terminal& t) {
     if (t.freshEditor || t.mirror.lines < kScrollbackLines + kRefillBlockLines) return;
     mirrorDropOldest(t.mirror, kScrollbackLines);
-    t.freshEditor = createEditorControl(t, GetParent(t.editor), false);
+    // Shown, but under the control in view: a hidden control leaves its text
+    // to be laid out all at once when it is first shown.
+    t.freshEditor = createEditorControl(t, GetParent(t.editor), isShown(t));
     if (!t.freshEditor) return;  // the transcript simply goes on growing
+    placeLike(t.freshEditor, t.editor, t.editor);
+    // No undo records while it is filled: each would cost the control time
+    // that grows with everything it recorded before.
+    SendMessageW(t.freshEditor, EM_SETUNDOLIMIT, 0, 0);
     t.refillNext = t.mirror.dropped;
     PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
 }
@@ -121,6 +135,10 @@ void onRefillSlice(Terminal& t) {
         }
     }
     finishRefill(t);
+}
+
+void completeRefill(Terminal& t) {
+    while (t.freshEditor) onRefillSlice(t);
 }
 
 void onRetireTimer(Terminal& t) {

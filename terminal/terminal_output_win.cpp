@@ -259,6 +259,10 @@ void freeQueuedOutput(Terminal& t) {
 void renderQueuedOutput(Terminal& t) {
     if (t.renderPending) KillTimer(t.editor, kRenderTimer);
     t.renderPending = false;
+    // While a fresh control is filled, output waits: filling it has a fixed
+    // amount of work only as long as nothing is added meanwhile, and a flood
+    // would otherwise outrun it. The shell waits too, once enough is pending.
+    if (t.freshEditor) return;
     takeQueuedMessages(t);
     DWORD started = GetTickCount();
     while (!t.queuedOutput.empty()) {
@@ -289,7 +293,7 @@ void renderQueuedOutput(Terminal& t) {
 void onOutputMessage(Terminal& t, std::u16string* chunk) {
     if (!chunk) return;
     t.queuedOutput.push_back(chunk);
-    if (t.renderPending) return;
+    if (t.renderPending || t.freshEditor) return;
     DWORD since = GetTickCount() - t.lastRenderTick;
     if (since >= kRenderGapMs) {
         renderQueuedOutput(t);
@@ -459,6 +463,7 @@ std::vector<ChildProcess> stopTerminalCommand(Terminal& t) {
 bool restartTerminalShell(Terminal& t) {
     if (!t.editor) return false;
     stopSession(t.shell);
+    completeRefill(t);
     // What the old shell printed before it ended still belongs above the marker.
     do {
         renderQueuedOutput(t);
