@@ -11,5 +11,5 @@ cmake --build "$root/build/bench" -j "$(nproc)" --target toolkeep_bench >/dev/nu
 # plain, palette-coloured and densely coloured text, then ten times that of plain
 # text with the first and last part timed (TERMINAL_BENCH_MB to change).
 bash "$root/scripts/build.sh" win >/dev/null
-TOOLKEEP_TERMINAL_BENCH="${TERMINAL_BENCH_MB:-5}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" \
+TOOLKEEP_TERMINAL_BENCH="${TERMINAL_BENCH_MB:-5}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_terminal_bench.exe" \
   --gtest_filter='TerminalThroughput.*' 2>/dev/null | grep '^\[bench\]' || true

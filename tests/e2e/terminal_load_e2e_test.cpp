@@ -199,31 +199,6 @@ TEST_F(TerminalLoad, FloodWhileTheWindowIsBusyArrivesWholeAndInOrder) {
     std::printf("[figures] 20000 lines in %zu chunks\n", sink.chunks);
 }
 
-TEST_F(TerminalLoad, StoppingTheRunningCommandKeepsTheShell) {
-    ASSERT_TRUE(startShell());
-    writeInput(session, u"ping -n 60 127.0.0.1\n");
-    ASSERT_TRUE(pingRuns());
-    DWORD shellId = shellProcessId(session);
-    for (const ChildProcess& child : runningChildren(session)) {
-        EXPECT_NE(child.id, shellId);
-        EXPECT_FALSE(hasChild({child}, u"conhost.exe"));
-    }
-    long long start = nowMs();
-    std::vector<ChildProcess> stopped = stopRunningCommand(session);
-    long long stopMs = nowMs() - start;
-    EXPECT_TRUE(hasChild(stopped, u"ping.exe"));
-    EXPECT_TRUE(runningChildren(session).empty());
-    for (const ChildProcess& child : stopped) EXPECT_FALSE(processAlive(child.id));
-    EXPECT_LT(stopMs, 1000);
-    std::printf("[figures] stopRunningCommand ended ping in %lld ms\n", stopMs);
-
-    EXPECT_EQ(shellProcessId(session), shellId);
-    EXPECT_TRUE(processAlive(shellId)) << "the shell was stopped with its command";
-    writeInput(session, u"echo after-stop\n");
-    EXPECT_TRUE(printed(u"after-stop")) << "the shell does not take commands after the stop";
-    EXPECT_TRUE(stopRunningCommand(session).empty());
-}
-
 // The real console editor: Enter pressed while the shell is busy must not
 // hold up the window.
 Terminal* editorTerminal = nullptr;

@@ -1,5 +1,5 @@
-// Throughput of a real CMD terminal under a flood of output; runs only with
-// TOOLKEEP_TERMINAL_BENCH set (its value: megabytes per case, 5 by default).
+// Throughput of a real CMD terminal under a flood of output, run by
+// scripts/bench.sh with TOOLKEEP_TERMINAL_BENCH set (megabytes per case, 5 by default).
 // Prints figures, asserts nothing about speed.
 #include <gtest/gtest.h>
 
