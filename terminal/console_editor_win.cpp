@@ -29,10 +29,6 @@ void makeInsertionEditable(Terminal& t) {
     t.allowEdit = false;
 }
 
-void repaint(const Terminal& t) {
-    InvalidateRect(t.editor, nullptr, FALSE);
-}
-
 void caretGuard(Terminal& t) {
     if (selection(t).cpMin < t.inputStart) {
         LONG end = textLength(t);

@@ -55,3 +55,7 @@ void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
 bool isShown(const Terminal& t) {
     return t.editor && (t.redrawHeld || (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0);
 }
+
+void repaint(const Terminal& t) {
+    InvalidateRect(t.editor, nullptr, FALSE);
+}

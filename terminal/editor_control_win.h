@@ -28,6 +28,8 @@ LONG textLength(const Terminal& t);
 std::u16string textRange(const Terminal& t, LONG from, LONG to);
 void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected);
 void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color);
+// Redraws the control with its next paint.
+void repaint(const Terminal& t);
 // Whether the terminal is shown in its tab: its control's own style, whatever
 // its parent, or a held redraw, which takes that style away for a while.
 bool isShown(const Terminal& t);

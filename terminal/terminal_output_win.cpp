@@ -47,10 +47,6 @@ void selectInsertionPoint(const Terminal& t) {
     }
 }
 
-void repaint(const Terminal& t) {
-    InvalidateRect(t.editor, nullptr, FALSE);
-}
-
 // Holding back redraw takes the control's visible style away until it is
 // released, and releasing gives it back; a hidden control draws nothing
 // anyway, so only a shown one is held.
@@ -75,21 +71,6 @@ void showInsertion(Terminal& t) {
     }
 }
 
-// Moves every position the terminal keeps after `at` by `delta` characters.
-void shiftPositions(Terminal& t, LONG at, LONG delta) {
-    if (t.inputStart >= at) t.inputStart += delta;
-    std::vector<TypedAhead> kept;
-    for (TypedAhead line : t.unreadInput) {
-        if (line.start < at && delta < 0 && line.start < at - delta) continue;  // removed with the text
-        if (line.start >= at) {
-            line.start += delta;
-            line.end += delta;
-        }
-        kept.push_back(line);
-    }
-    t.unreadInput.swap(kept);
-}
-
 // Removes [from, to) of the transcript, keeping the user's selection on the
 // same characters.
 void removeTranscriptText(Terminal& t, LONG from, LONG to) {
@@ -100,12 +81,21 @@ void removeTranscriptText(Terminal& t, LONG from, LONG to) {
     SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
     t.allowEdit = false;
     LONG removed = to - from;
-    shiftPositions(t, to, -removed);
     auto moved = [&](LONG position) {
         if (position >= to) return position - removed;
         return position > from ? from : position;
     };
     select(t, moved(user.cpMin), moved(user.cpMax));
+    t.inputStart = moved(t.inputStart);
+    // Typed lines inside the removed text go with it; later ones move up.
+    std::vector<TypedAhead> kept;
+    for (TypedAhead line : t.unreadInput) {
+        if (line.start >= from && line.start < to) continue;
+        line.start = moved(line.start);
+        line.end = moved(line.end);
+        kept.push_back(line);
+    }
+    t.unreadInput.swap(kept);
 }
 
 void removeSyntheticPrompt(Terminal& t) {

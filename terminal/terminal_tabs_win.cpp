@@ -78,11 +78,18 @@ std::u16string terminalLabel(const TerminalTabs& tabs, const Terminal& terminal)
     return {};
 }
 
-// One line per running program: "ping.exe (PID 1234)".
+// "ping.exe (PID 1234)"
+std::u16string processLabel(const ChildProcess& process) {
+    return process.exeName + u" (PID " + decimal(process.id) + u")";
+}
+
+// One line per running program.
 std::u16string describeProcesses(const std::vector<ChildProcess>& processes) {
     std::u16string lines;
-    for (const ChildProcess& process : processes)
-        lines += u"\n" + process.exeName + u" (PID " + decimal(process.id) + u")";
+    for (const ChildProcess& process : processes) {
+        lines += u'\n';
+        lines += processLabel(process);
+    }
     return lines;
 }
 
@@ -94,9 +101,7 @@ void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
     std::vector<ChildProcess> stopped = stopTerminalCommand(terminal);
     std::u16string where = terminalLabel(tabs, terminal);
     for (const ChildProcess& process : stopped) {
-        report(tabs, u"> " + uiText(tabs, kTextStopped) + u" " + process.exeName + u" (PID " + decimal(process.id) +
-                         u") - " + where,
-               kActionBlue);
+        report(tabs, u"> " + uiText(tabs, kTextStopped) + u" " + processLabel(process) + u" - " + where, kActionBlue);
     }
     if (!stopped.empty() || !confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
     if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
@@ -229,7 +234,11 @@ bool confirmCloseWithRunningWork(TerminalTabs& tabs) {
     std::u16string running;
     for (const TerminalEntry& entry : tabs.terminals) {
         std::vector<ChildProcess> children = runningChildren(entry.terminal->shell);
-        if (!children.empty()) running += u"\n" + terminalLabel(tabs, *entry.terminal) + u":" + describeProcesses(children);
+        if (children.empty()) continue;
+        running += u'\n';
+        running += terminalLabel(tabs, *entry.terminal);
+        running += u':';
+        running += describeProcesses(children);
     }
     if (running.empty()) return true;
     return confirm(tabs, uiText(tabs, kTextCloseRunningWindow) + running + u"\n\n" + uiText(tabs, kTextCloseQuestion));
