@@ -8,8 +8,9 @@ namespace {
 // Copies of one file's broken versions; past this many the file is left alone.
 constexpr int kMaxBackups = 100;
 
-// The copy holding these bytes: an existing identical one, else the first free name.
-std::u16string keepAside(const std::u16string& path, const std::string& bytes) {
+}  // namespace
+
+std::u16string keepBrokenCopy(const std::u16string& path, const std::string& bytes) {
     for (int n = 1; n <= kMaxBackups; ++n) {
         const std::u16string candidate = backupPath(path, n);
         FileRead existing = readFile(candidate);
@@ -19,8 +20,6 @@ std::u16string keepAside(const std::u16string& path, const std::string& bytes) {
     }
     return {};
 }
-
-}  // namespace
 
 std::u16string backupPath(const std::u16string& path, int n) {
     if (n <= 1) return path + u".bad";
@@ -55,6 +54,6 @@ StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(c
         return stored;
     }
     outcome.state = DocumentState::Unusable;
-    outcome.keptAs = keepAside(path, read.bytes);
+    outcome.keptAs = keepBrokenCopy(path, read.bytes);
     return stored;
 }

@@ -37,6 +37,11 @@ bool mayReplace(const DocumentOutcome& outcome);
 // copy that already holds the same bytes is reused rather than made again.
 StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(const JsonValue& document));
 
+// Copies bytes that could not be understood to path + ".bad", or the next
+// free name: an existing copy holding the same bytes is reused. Empty when no
+// copy could be made.
+std::u16string keepBrokenCopy(const std::u16string& path, const std::string& bytes);
+
 // The name of the n-th copy of an unusable file (n from 1).
 std::u16string backupPath(const std::u16string& path, int n);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,3 +23,10 @@ bool writeWholeFile(const std::u16string& path, const std::string& bytes);
 // A failed write or move leaves the old file untouched (and removes the ".tmp"
 // when the move failed).
 bool saveFileAtomically(const std::u16string& path, const std::string& bytes);
+// Adds the bytes at the end of the file in one write, creating it when absent.
+bool appendToFile(const std::u16string& path, const std::string& bytes);
+// Runs `work` while holding path + ".lock", which every writer of the file
+// takes, in this process or another: a writer that reads, decides and writes
+// is never interleaved with another. False, without running `work`, when the
+// lock stays taken for longer than a writer ever holds it.
+bool underFileLock(const std::u16string& path, const std::function<void()>& work);

@@ -1,5 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -63,4 +64,17 @@ bool saveFileAtomically(const std::u16string& path, const std::string& bytes) {
     if (std::rename(wideToUtf8(temporary).c_str(), wideToUtf8(path).c_str()) == 0) return true;
     std::remove(wideToUtf8(temporary).c_str());  // leave no stray copy beside the target
     return false;
+}
+
+bool appendToFile(const std::u16string& path, const std::string& bytes) {
+    ScopedFd file{open(wideToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)};
+    if (file.fd < 0) return false;
+    return write(file.fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+}
+
+bool underFileLock(const std::u16string& path, const std::function<void()>& work) {
+    ScopedFd lock{open(wideToUtf8(path + u".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)};
+    if (lock.fd < 0 || flock(lock.fd, LOCK_EX) != 0) return false;
+    work();
+    return true;  // closing the descriptor releases the lock
 }

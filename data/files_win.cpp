@@ -58,3 +58,36 @@ bool saveFileAtomically(const std::u16string& path, const std::string& bytes) {
     DeleteFileW(wstr(temporary));  // the target is in use or protected: leave no stray copy beside it
     return false;
 }
+
+bool appendToFile(const std::u16string& path, const std::string& bytes) {
+    ScopedHandle file(CreateFileW(wstr(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    DWORD written = 0;
+    return WriteFile(file.handle, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+}
+
+namespace {
+// A writer holds the lock for one read and one write of a small file.
+constexpr DWORD kLockWaitMs = 3000;
+constexpr DWORD kLockRetryMs = 2;
+}  // namespace
+
+bool underFileLock(const std::u16string& path, const std::function<void()>& work) {
+    const std::u16string lockPath = path + u".lock";
+    DWORD started = GetTickCount();
+    while (true) {
+        // Opened without sharing, the file is the lock; it goes when closed.
+        ScopedHandle lock(CreateFileW(wstr(lockPath), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (lock.valid()) {
+            work();
+            return true;
+        }
+        DWORD error = GetLastError();
+        // Held by another writer, or being deleted by the last one.
+        bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+        if (!busy || GetTickCount() - started >= kLockWaitMs) return false;
+        Sleep(kLockRetryMs);
+    }
+}

@@ -9,6 +9,7 @@
 
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
+#include "terminal/command_history.h"
 #include "terminal/editor_control_win.h"
 #include "ui/input_dialog.h"
 
@@ -61,6 +62,12 @@ void historyBack(Terminal& t) {
     if (t.historyIndex > t.history.size()) t.historyIndex = t.history.size();
     --t.historyIndex;
     replaceInput(t, t.history[size_t(t.historyIndex)]);
+}
+
+// As cmd.exe does: the typed line goes, and history browsing starts afresh.
+void clearInputLine(Terminal& t) {
+    replaceInput(t, u"");
+    t.historyIndex = t.history.size();
 }
 
 void historyForward(Terminal& t) {
@@ -123,6 +130,11 @@ bool onKeyDown(Terminal& t, WPARAM key) {
         case VK_UP: if (selection(t).cpMin < t.inputStart) return false; historyBack(t); return true;
         case VK_DOWN: if (selection(t).cpMin < t.inputStart) return false; historyForward(t); return true;
         case VK_CANCEL: requestStop(t); return true;  // Ctrl+Break
+        case VK_ESCAPE: clearInputLine(t); return true;
+        case VK_TAB:
+            if (ctrl) return false;  // the window's: switching tabs
+            completePathInInput(t, shift);
+            return true;
     }
     return touchesTranscript(t, key, ctrl);
 }
@@ -287,9 +299,17 @@ bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind
     if (startSession(t.shell, kind, t.editor)) {
         armPromptTimer(t);
     } else {
-        insertOutput(t, u"[终端启动失败]\r\n", t.defaultColor, false);
+        insertOutput(t, u"[终端启动失败]\r\n");
     }
     return true;
+}
+
+std::u16string useHistoryFile(Terminal& t, const std::u16string& path) {
+    HistoryLoad load = loadCommandHistory(path);
+    t.historyPath = path;
+    t.history = std::move(load.entries);
+    t.historyIndex = t.history.size();
+    return load.keptAs;
 }
 
 void destroyTerminal(Terminal& t) {
@@ -312,10 +332,12 @@ void destroyTerminal(Terminal& t) {
 }
 
 void setTerminalColors(Terminal& t, COLORREF background, COLORREF text) {
+    bool changed = background != t.backgroundColor || text != t.defaultColor;
     t.backgroundColor = background;
     t.defaultColor = text;
     if (!t.sgr.colorActive) t.sgr.currentColor = toRgb(text);
-    if (!t.editor) return;
+    if (!t.editor || !changed) return;
+    if (refillInCurrentColors(t)) return;
     SendMessageW(t.editor, EM_SETBKGNDCOLOR, 0, LPARAM(background));
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
@@ -362,7 +384,10 @@ LRESULT protectedChangeAnswer(const Terminal& t) {
 
 void submitInput(Terminal& t) {
     std::u16string line = terminalInputLine(t);
-    if (isHistoryWorthy(line) && (t.history.empty() || t.history.back() != line)) t.history.push_back(line);
+    if (isHistoryWorthy(line)) {
+        rememberCommand(t.history, line);
+        if (!t.historyPath.empty() && mayStoreCommand(line)) appendCommandHistory(t.historyPath, line);
+    }
     t.historyIndex = t.history.size();
     if (isLocalClearCommand(line)) {
         writeInput(t.shell, line + u"\n");
@@ -383,10 +408,10 @@ void submitInput(Terminal& t) {
             t.allowEdit = false;
         }
         t.inputStart = end;
-        mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false}});
+        mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false, false, true}});
         t.pendingEcho = line;
         noteSubmittedLine(t, writeInput(t.shell, line + u"\n"), start, end);
-        insertOutput(t, u"\r\n", t.defaultColor, false);
+        insertOutput(t, u"\r\n");
     }
     armPromptTimer(t);
     startRunningPoll(t);
@@ -399,6 +424,36 @@ void pasteIntoInput(Terminal& t) {
     t.allowEdit = selection(t).cpMin >= t.inputStart;
     SendMessageW(t.editor, EM_PASTESPECIAL, CF_UNICODETEXT, reinterpret_cast<LPARAM>(&special));
     t.allowEdit = false;
+}
+
+std::u16string promptDirectoryOf(const Terminal& t) {
+    LONG lineStart = LONG(SendMessageW(t.editor, EM_LINEINDEX, SendMessageW(t.editor, EM_EXLINEFROMCHAR, 0, t.inputStart), 0));
+    if (lineStart < 0 || lineStart > t.inputStart) return {};
+    return promptDirectory(textRange(t, lineStart, t.inputStart));
+}
+
+bool completePathInInput(Terminal& t, bool backwards) {
+    if (!t.editor) return false;
+    caretGuard(t);
+    CHARRANGE range = selection(t);
+    std::u16string input = terminalInputLine(t);
+    size_t caret = size_t(range.cpMin - t.inputStart);
+    CompletionResult result = completeInput(t.completion, input, caret, backwards, promptDirectoryOf(t));
+    if (!result.completed) {
+        beep();
+        return false;
+    }
+    replaceInput(t, result.input);
+    LONG at = t.inputStart + LONG(result.caret);
+    select(t, at, at);
+    return true;
+}
+
+void clearTerminalHistory(Terminal& t) {
+    t.history.clear();
+    t.historyIndex = 0;
+    t.lastReverseQuery.clear();
+    t.lastReverseIndex = 0;
 }
 
 bool findInTerminal(Terminal& t, const std::u16string& what) {

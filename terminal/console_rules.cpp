@@ -20,13 +20,13 @@ char16_t foldCase(char16_t c) {
     return c;
 }
 
-std::u16string folded(const std::u16string& s) {
+}  // namespace
+
+std::u16string foldedText(const std::u16string& s) {
     std::u16string out = s;
     for (char16_t& c : out) c = foldCase(c);
     return out;
 }
-
-}  // namespace
 
 std::u16string shellCommandLine(ShellKind kind) {
     return kind == ShellKind::Cmd ? u"cmd.exe /K" : u"powershell.exe -NoLogo -NoProfile -NoExit";
@@ -88,8 +88,8 @@ bool isHistoryWorthy(const std::u16string& line) {
 long reverseHistoryMatch(const std::vector<std::u16string>& history, const std::u16string& query, size_t start) {
     if (history.empty() || query.empty()) return -1;
     if (start > history.size()) start = history.size();
-    std::u16string q = folded(query);
-    auto matches = [&](size_t i) { return folded(history[i]).find(q) != std::u16string::npos; };
+    std::u16string q = foldedText(query);
+    auto matches = [&](size_t i) { return foldedText(history[i]).find(q) != std::u16string::npos; };
     for (size_t i = start; i-- > 0;)
         if (matches(i)) return long(i);
     for (size_t i = history.size(); i-- > start;)

@@ -29,6 +29,9 @@ struct EchoMatch {
 EchoMatch matchShellEcho(const std::u16string& chunk, const std::u16string& pendingEcho);
 // Lower-cased trimmed word of a submitted line, to spot "cls" and "clear".
 bool isLocalClearCommand(const std::u16string& line);
+// Simple case folding (ASCII, Latin-1, Greek and Cyrillic capitals), as
+// file names and the history are compared.
+std::u16string foldedText(const std::u16string& text);
 // Whether the line is worth keeping in the history.
 bool isHistoryWorthy(const std::u16string& line);
 // Reverse search: index of the first entry containing the query (case folded

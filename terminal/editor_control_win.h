@@ -46,6 +46,10 @@ void trimScrollback(Terminal& t);
 void onRefillSlice(Terminal& t);
 // Fills the fresh control to the end and puts it in place now.
 void completeRefill(Terminal& t);
+// Shows the transcript in the terminal's current colours by moving it to a
+// fresh control: recolouring it in place would cost the control a walk from
+// the top for every run. False when there is no transcript, or no control.
+bool refillInCurrentColors(Terminal& t);
 void onRetireTimer(Terminal& t);
 // Moves the input line and the shell to an empty control at once (the local clear).
 void replaceWithEmptyControl(Terminal& t);

@@ -28,6 +28,9 @@ constexpr DWORD kRefillSliceMs = 40;
 // reader thread posted to it have been passed on.
 constexpr UINT kRetireDelayMs = 1000;
 constexpr WPARAM kUndoLimit = 100;  // the control's default, for the user's typing
+// A transcript this short is shown in new colours at once; a longer one
+// takes a moment, in slices, while the old colours stay in view.
+constexpr uint64_t kRecolorAtOnceLines = 2000;
 
 // The control's place in its parent; a control without a width would wrap
 // every character onto a line of its own while it is filled.
@@ -97,6 +100,21 @@ void swapIn(Terminal& t, HWND fresh) {
     SetTimer(fresh, kRetireTimer, kRetireDelayMs, nullptr);
 }
 
+// Starts filling a fresh control from the first run the mirror keeps.
+bool startRefill(Terminal& t) {
+    // Shown, but under the control in view: a hidden control leaves its text
+    // to be laid out all at once when it is first shown.
+    t.freshEditor = createEditorControl(t, GetParent(t.editor), isShown(t));
+    if (!t.freshEditor) return false;
+    placeLike(t.freshEditor, t.editor, t.editor);
+    // No undo records while it is filled: each would cost the control time
+    // that grows with everything it recorded before.
+    SendMessageW(t.freshEditor, EM_SETUNDOLIMIT, 0, 0);
+    t.refillNext = t.mirror.dropped;
+    PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
+    return true;
+}
+
 void finishRefill(Terminal& t) {
     HWND fresh = t.freshEditor;
     t.freshEditor = nullptr;
@@ -110,16 +128,15 @@ void finishRefill(Terminal& t) {
 void trimScrollback(Terminal& t) {
     if (t.freshEditor || t.mirror.lines < kScrollbackLines + kRefillBlockLines) return;
     mirrorDropOldest(t.mirror, kScrollbackLines);
-    // Shown, but under the control in view: a hidden control leaves its text
-    // to be laid out all at once when it is first shown.
-    t.freshEditor = createEditorControl(t, GetParent(t.editor), isShown(t));
-    if (!t.freshEditor) return;  // the transcript simply goes on growing
-    placeLike(t.freshEditor, t.editor, t.editor);
-    // No undo records while it is filled: each would cost the control time
-    // that grows with everything it recorded before.
-    SendMessageW(t.freshEditor, EM_SETUNDOLIMIT, 0, 0);
-    t.refillNext = t.mirror.dropped;
-    PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
+    startRefill(t);  // without a fresh control the transcript simply goes on growing
+}
+
+bool refillInCurrentColors(Terminal& t) {
+    if (!t.editor || t.mirror.runs.empty()) return false;
+    destroyControl(t, t.freshEditor);  // one being filled has the old colours
+    if (!startRefill(t)) return false;
+    if (t.mirror.lines <= kRecolorAtOnceLines) completeRefill(t);
+    return true;
 }
 
 void onRefillSlice(Terminal& t) {

@@ -24,12 +24,12 @@ struct Renderer {
 
     void flush() {
         if (pending.empty()) return;
-        Rgb color = state.colorActive ? state.currentColor : defaultColor;
-        if (!resetNext && !runs.empty() && !runs.back().lineReset && runs.back().color == color &&
-            runs.back().bold == state.bold) {
+        OutputRun run{pending, state.colorActive ? state.currentColor : defaultColor, state.bold, resetNext,
+                      !state.colorActive};
+        if (!resetNext && !runs.empty() && !runs.back().lineReset && sameLook(runs.back(), run)) {
             runs.back().text += pending;
         } else {
-            runs.push_back({pending, color, state.bold, resetNext});
+            runs.push_back(std::move(run));
         }
         pending.clear();
         resetNext = false;
@@ -136,6 +136,10 @@ void applySgr(SgrState& state, Rgb defaultColor, const std::vector<uint32_t>& co
 }
 
 }  // namespace
+
+bool sameLook(const OutputRun& a, const OutputRun& b) {
+    return a.color == b.color && a.bold == b.bold && a.themeColor == b.themeColor;
+}
 
 Rgb paletteColor(int index) {
     if (index < 0) index = 0;

@@ -28,7 +28,13 @@ struct OutputRun {
     // Erase the current line (back to just after the last line break) before
     // this run's text: the text came after a bare CR, as progress shows.
     bool lineReset = false;
+    // In the terminal's own text colour (no SGR colour in force): shown in
+    // whatever that colour is now, through theme changes.
+    bool themeColor = false;
 };
+
+// Whether two runs look alike, so that one may take the other's text.
+bool sameLook(const OutputRun& a, const OutputRun& b);
 
 // Base palette entry 0..15 (out-of-range indices are clamped).
 Rgb paletteColor(int index);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "terminal/sgr_parser.h"
+#include "terminal/path_completion.h"
 #include "terminal/shell_session.h"
 #include "terminal/transcript_mirror.h"
 
@@ -30,6 +31,10 @@ constexpr int kTextCloseRunningWindow = 220;    // question before closing the w
 constexpr int kTextCloseQuestion = 221;      // "Closing ends them ... Close anyway?"
 constexpr int kTextShellRestartedActivity = 222;  // Activity: "Shell restarted"
 constexpr int kTextRestartQuestion = 223;    // "Restart this terminal's shell? ..."
+constexpr int kTextClearHistory = 224;       // "Clear command history"
+constexpr int kTextClearHistoryQuestion = 225;
+constexpr int kTextHistoryCleared = 226;     // Activity
+constexpr int kTextHistoryNotCleared = 227;  // Activity, before the file names
 
 // A line typed while the shell was busy, shown greyed until the shell reads it.
 struct TypedAhead {
@@ -45,8 +50,10 @@ struct Terminal {
     ShellSession shell;
     std::u16string prompt;             // substitute prompt, fixed at creation
     std::u16string pendingEcho;        // last submitted line until its echo was looked for
-    std::vector<std::u16string> history;
+    std::vector<std::u16string> history;  // oldest first, the saved history at the start
     uint64_t historyIndex = 0;         // == history.size() when not browsing
+    std::u16string historyPath;        // the history file; empty: kept in memory only
+    CompletionCycle completion;        // the last Tab press, for the next one
     std::u16string lastFind;
     std::u16string lastReverseQuery;
     uint32_t lastReverseIndex = 0;
@@ -90,13 +97,20 @@ struct Terminal {
 };
 
 bool createTerminal(Terminal& terminal, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize);
+// Takes the saved history from the file and adds the storable commands
+// entered from now on to it. Returns where a file that was not history text
+// was copied before a fresh one began (empty when none was).
+std::u16string useHistoryFile(Terminal& terminal, const std::u16string& path);
 void destroyTerminal(Terminal& terminal);
+// Text in the terminal's own colour follows the change, and coloured output
+// is shown legibly on the new background.
 void setTerminalColors(Terminal& terminal, COLORREF background, COLORREF text);
 void setTerminalFont(Terminal& terminal, int points);
 void setQuickEdit(Terminal& terminal, bool quickEdit);
 // Shows or hides the control (the tab strip does so as tabs change).
 void showTerminal(Terminal& terminal, bool visible);
-void insertOutput(Terminal& terminal, const std::u16string& text, COLORREF color, bool bold);
+// Inserts text in the terminal's own text colour (notes of its own, prompts).
+void insertOutput(Terminal& terminal, const std::u16string& text);
 // Inserts several runs as insertOutput would one after the other, with one
 // scroll and one repaint at the end.
 void insertOutputRuns(Terminal& terminal, const std::vector<OutputRun>& runs);
@@ -110,6 +124,14 @@ LRESULT protectedChangeAnswer(const Terminal& terminal);
 // Operations behind the keys and the menu, callable without the dialogs.
 void submitInput(Terminal& terminal);
 void pasteIntoInput(Terminal& terminal);
+// Tab and Shift+Tab: completes the word before the caret with file and folder
+// names (beeps when none begins with it).
+bool completePathInInput(Terminal& terminal, bool backwards);
+// The directory the shell's last prompt names; empty when the line before the
+// input is no prompt.
+std::u16string promptDirectoryOf(const Terminal& terminal);
+// Forgets the commands of this session (the history files are emptied apart).
+void clearTerminalHistory(Terminal& terminal);
 bool findInTerminal(Terminal& terminal, const std::u16string& what);      // beeps on no match
 bool reverseSearchHistory(Terminal& terminal, const std::u16string& query);  // beeps on no match
 std::u16string terminalText(const Terminal& terminal);     // whole text, lines end in CR LF

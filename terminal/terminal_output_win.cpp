@@ -12,6 +12,7 @@
 #include "platform/win_text.h"
 #include "terminal/editor_control_win.h"
 #include "terminal/output_rtf.h"
+#include "terminal/readable_color.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch
         }
     }
     for (OutputRun& run : parseTerminalOutput(chunk, t.sgr, toRgb(t.defaultColor))) {
-        if (!batch.empty() && !run.lineReset && batch.back().color == run.color && batch.back().bold == run.bold) {
+        if (!batch.empty() && !run.lineReset && sameLook(batch.back(), run)) {
             batch.back().text += run.text;
         } else {
             batch.push_back(std::move(run));
@@ -170,11 +171,20 @@ DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
     return 0;
 }
 
+// The runs in the colours they are shown in: the terminal's text colour,
+// or their own made legible on its background.
+std::vector<OutputRun> shownRuns(const Terminal& t, const std::vector<OutputRun>& runs) {
+    std::vector<OutputRun> shown = runs;
+    Rgb background = toRgb(t.backgroundColor);
+    for (OutputRun& run : shown) run.color = run.themeColor ? toRgb(t.defaultColor) : readableOn(run.color, background);
+    return shown;
+}
+
 // Inserts the runs as one formatted stream at the (empty) selection, which
 // carries the control's font and protection: one insertion and one layout
 // for the whole batch instead of a format change and an insertion per run.
-void streamRunsIn(HWND control, const std::vector<OutputRun>& runs) {
-    std::string rtf = outputRunsToRtf(runs);
+void streamRunsIn(const Terminal& t, HWND control, const std::vector<OutputRun>& runs) {
+    std::string rtf = outputRunsToRtf(shownRuns(t, runs));
     StreamSource source = {&rtf, 0};
     EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, readStream};
     SendMessageW(control, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
@@ -301,7 +311,7 @@ void onPromptTimer(Terminal& t) {
     if (t.outputEndsWithPrompt) return;
     // A command still runs: a prompt now would claim it had ended.
     if (!runningChildren(t.shell).empty()) return;
-    insertOutput(t, t.prompt, t.defaultColor, false);
+    insertOutput(t, t.prompt);
     t.syntheticPromptShown = true;
     t.syntheticPromptLength = uint32_t(t.prompt.size());
 }
@@ -372,12 +382,12 @@ void appendRunsTo(Terminal& t, HWND control, const std::vector<OutputRun>& runs)
     format.dwEffects = CFE_PROTECTED;
     format.crTextColor = t.defaultColor;
     SendMessageW(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    streamRunsIn(control, runs);
+    streamRunsIn(t, control, runs);
 }
 
-void insertOutput(Terminal& t, const std::u16string& text, COLORREF color, bool bold) {
+void insertOutput(Terminal& t, const std::u16string& text) {
     if (text.empty()) return;
-    insertOutputRuns(t, {OutputRun{text, toRgb(color), bold}});
+    insertOutputRuns(t, {OutputRun{text, toRgb(t.defaultColor), false, false, true}});
 }
 
 void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& given) {
@@ -405,11 +415,12 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& given) {
         t.allowEdit = true;
         selectInsertionPoint(t);
         if (shown.size() == 1) {
-            setSelectionFormat(t, toColorRef(shown[0]->color), shown[0]->bold, true);
+            Rgb color = shownRuns(t, {*shown[0]})[0].color;
+            setSelectionFormat(t, toColorRef(color), shown[0]->bold, true);
             SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(shown[0]->text)));
         } else {
             setSelectionFormat(t, t.defaultColor, false, true);
-            streamRunsIn(t.editor, runs);
+            streamRunsIn(t, t.editor, runs);
         }
         t.inputStart = selection(t).cpMax;
         for (const OutputRun* run : shown) {
@@ -463,10 +474,10 @@ bool restartTerminalShell(Terminal& t) {
     t.pendingEcho.clear();
     t.sgr = SgrState{};
     t.sgr.currentColor = toRgb(t.defaultColor);
-    insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n", t.defaultColor, false);
+    insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n");
     reportRunning(t, {});
     if (!startSession(t.shell, t.kind, t.editor)) {
-        insertOutput(t, u"[终端启动失败]\r\n", t.defaultColor, false);
+        insertOutput(t, u"[终端启动失败]\r\n");
         return false;
     }
     armPromptTimer(t);

@@ -37,6 +37,8 @@ struct TerminalTabs {
     // Asks a yes/no question; empty: a message box owned by `owner`.
     std::function<bool(const std::u16string& question)> confirm;
     std::function<void(const std::u16string& path)> reportSaveFailure;  // a transcript was not saved
+    // A history file that was not history text, and where it was copied.
+    std::function<void(const std::u16string& path, const std::u16string& copy)> reportHistoryKeptAside;
     TerminalTextLookup text;        // also handed to every terminal
 };
 
@@ -58,6 +60,9 @@ void restartShellInCurrentTerminal(TerminalTabs& tabs);
 // Before the window closes: true when no terminal runs anything, or the user
 // agreed to end what runs.
 bool confirmCloseWithRunningWork(TerminalTabs& tabs);
+// Empties both history files and the histories of the open terminals, once
+// the user agreed; false when a file could not be emptied.
+bool clearCommandHistoryEverywhere(TerminalTabs& tabs);
 // Destroys every terminal (window destruction).
 void destroyAllTerminals(TerminalTabs& tabs);
 

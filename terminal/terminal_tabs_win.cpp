@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include "platform/win_text.h"
+#include "terminal/command_history.h"
 #include "ui/input_dialog.h"
 
 namespace {
 
 constexpr COLORREF kActionBlue = RGB(36, 104, 220);
+constexpr COLORREF kFailureRed = RGB(200, 40, 40);
 
 std::u16string decimal(unsigned long value) {
     std::string digits = std::to_string(value);
@@ -125,6 +127,9 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
     terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
         if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
     };
+    std::u16string historyPath = historyFilePath(kind);
+    std::u16string keptAs = useHistoryFile(*terminal, historyPath);
+    if (!keptAs.empty() && tabs.reportHistoryKeptAside) tabs.reportHistoryKeptAside(historyPath, keptAs);
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
@@ -274,4 +279,20 @@ void setAllTerminalsColors(TerminalTabs& tabs, COLORREF background, COLORREF tex
     tabs.background = background;
     tabs.textColor = text;
     for (TerminalEntry& entry : tabs.terminals) setTerminalColors(*entry.terminal, background, text);
+}
+
+bool clearCommandHistoryEverywhere(TerminalTabs& tabs) {
+    if (!confirm(tabs, uiText(tabs, kTextClearHistoryQuestion))) return true;
+    std::u16string failed;
+    for (ShellKind kind : {ShellKind::Cmd, ShellKind::PowerShell}) {
+        std::u16string path = historyFilePath(kind);
+        if (!clearCommandHistory(path)) failed += u" " + path;
+    }
+    for (TerminalEntry& entry : tabs.terminals) clearTerminalHistory(*entry.terminal);
+    if (failed.empty()) {
+        report(tabs, u"> " + uiText(tabs, kTextHistoryCleared), kActionBlue);
+    } else {
+        report(tabs, u"> " + uiText(tabs, kTextHistoryNotCleared) + failed, kFailureRed);
+    }
+    return failed.empty();
 }

@@ -27,10 +27,10 @@ void mirrorAppend(TranscriptMirror& mirror, const std::vector<OutputRun>& runs) 
         for (size_t i = 0; i < text.size(); ++i) {
             bool lineEnd = text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n'));
             if (!lineEnd) continue;
-            pushPiece(mirror, {text.substr(start, i + 1 - start), run.color, run.bold});
+            pushPiece(mirror, {text.substr(start, i + 1 - start), run.color, run.bold, false, run.themeColor});
             start = i + 1;
         }
-        if (start < text.size()) pushPiece(mirror, {text.substr(start), run.color, run.bold});
+        if (start < text.size()) pushPiece(mirror, {text.substr(start), run.color, run.bold, false, run.themeColor});
     }
 }
 

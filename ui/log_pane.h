@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <richedit.h>
+
 #include <string>
+#include <vector>
 
 constexpr COLORREF kActivityBlue = RGB(36, 104, 220);
 constexpr COLORREF kActivityRed = RGB(200, 40, 40);
@@ -15,10 +18,13 @@ struct LogPane {
     HFONT font = nullptr;
     COLORREF textColor = RGB(204, 204, 204);
     COLORREF backgroundColor = RGB(12, 12, 12);
+    // Text written in the pane's text colour, recoloured when that changes.
+    std::vector<CHARRANGE> themedText;
 };
 
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize);
-// Adds CR LF unless the text is empty or already ends with LF.
+// Adds CR LF unless the text is empty or already ends with LF. Text in the
+// pane's text colour follows later changes of it.
 void appendLine(LogPane& pane, const std::u16string& text, COLORREF color);
 void clearPane(LogPane& pane);
 void setPaneColors(LogPane& pane, COLORREF background, COLORREF text);

@@ -19,6 +19,36 @@ void setDefaultTextColor(LogPane& pane) {
     SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
+void noteThemedText(LogPane& pane, LONG from, LONG to) {
+    if (to <= from) return;
+    if (!pane.themedText.empty() && pane.themedText.back().cpMax == from) {
+        pane.themedText.back().cpMax = to;
+    } else {
+        pane.themedText.push_back({from, to});
+    }
+}
+
+// Gives the themed text the pane's text colour, leaving the view as it was.
+void recolorThemedText(LogPane& pane) {
+    if (pane.themedText.empty()) return;
+    SendMessageW(pane.window, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE user = {};
+    SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&user));
+    POINT scroll = {};
+    SendMessageW(pane.window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = pane.textColor;
+    for (CHARRANGE range : pane.themedText) {
+        SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
+    SendMessageW(pane.window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(pane.window, WM_SETREDRAW, TRUE, 0);
+}
+
 }  // namespace
 
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize) {
@@ -54,12 +84,19 @@ void appendLine(LogPane& pane, const std::u16string& text, COLORREF color) {
     std::u16string line = text;
     if (line.back() != u'\n') line += u"\r\n";
     SendMessageW(pane.window, EM_SETSEL, WPARAM(-1), LPARAM(-1));
+    CHARRANGE before = {};
+    SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&before));
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_COLOR;
     format.crTextColor = color;
     SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     SendMessageW(pane.window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(line)));
+    if (color == pane.textColor) {
+        CHARRANGE after = {};
+        SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
+        noteThemedText(pane, before.cpMax, after.cpMax);
+    }
     SendMessageW(pane.window, EM_SCROLLCARET, 0, 0);
     InvalidateRect(pane.window, nullptr, FALSE);
 }
@@ -67,15 +104,18 @@ void appendLine(LogPane& pane, const std::u16string& text, COLORREF color) {
 void clearPane(LogPane& pane) {
     if (!pane.window) return;
     SetWindowTextW(pane.window, L"");
+    pane.themedText.clear();
     InvalidateRect(pane.window, nullptr, TRUE);
 }
 
 void setPaneColors(LogPane& pane, COLORREF background, COLORREF text) {
+    bool textChanged = text != pane.textColor;
     pane.backgroundColor = background;
     pane.textColor = text;
     if (!pane.window) return;
     SendMessageW(pane.window, EM_SETBKGNDCOLOR, 0, LPARAM(background));
     setDefaultTextColor(pane);
+    if (textChanged) recolorThemedText(pane);
     InvalidateRect(pane.window, nullptr, TRUE);
 }
 
@@ -90,6 +130,7 @@ void scrollPaneToTop(LogPane& pane) {
 void destroyLogPane(LogPane& pane) {
     if (pane.window) DestroyWindow(pane.window);
     pane.window = nullptr;
+    pane.themedText.clear();
     if (pane.font) DeleteObject(pane.font);
     pane.font = nullptr;
 }

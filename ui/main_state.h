@@ -35,6 +35,7 @@ enum MenuCommand : int {
     kCmdCloseTerminal = 1015,
     kCmdStopCommand = 1016,
     kCmdRestartShell = 1017,
+    kCmdClearCommandHistory = 1018,
     kCmdThemeSystem = 1021,
     kCmdThemeLight = 1022,
     kCmdThemeDark = 1023,

@@ -157,6 +157,9 @@ void openStartupTerminals(MainState& state) {
     tabs.reportSaveFailure = [](const std::u16string& path) {
         reportActivity(uiTextWith(kTextOutputNotSaved, {path}), kActivityRed);
     };
+    tabs.reportHistoryKeptAside = [](const std::u16string& path, const std::u16string& copy) {
+        reportActivity(uiTextWith(kTextFileBrokenKept, {path, copy}), kActivityRed);
+    };
     tabs.text = [](int id) { return uiText(id); };
     tabs.showStatus = [s](const std::u16string& text) {
         SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
@@ -378,6 +381,14 @@ void selectTab(MainState& state, int index) {
     if (index == 0) setTabLabel(state, 0, uiText(35));
 }
 
+// With the theme following the system, a change of the Windows app theme
+// comes as this broadcast.
+void onSettingChange(MainState& state, LPARAM area) {
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(area);
+    if (!name || wcscmp(name, L"ImmersiveColorSet") != 0 || state.settings.theme != ThemeMode::System) return;
+    applyTheme(state);
+}
+
 void assembleCatalog(MainState& state) {
     state.catalog = loadCatalog(loadCustomTools(&state.customToolsFile));
     state.catalogFromEmbedded = builtinToolsSource() == kEmbeddedSourceLabel;
@@ -412,6 +423,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
         case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
+        case WM_SETTINGCHANGE: onSettingChange(state, lParam); break;
         case kReadyMessage: onReady(window); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -81,6 +81,8 @@ HMENU terminalMenu(const MainState& state) {
     addSeparator(menu);
     addItem(menu, kCmdStopCommand, uiText(kTextStopCommand) + u"\tCtrl+Break", false, !terminalInFront);
     addItem(menu, kCmdRestartShell, uiText(kTextRestartShell), false, !terminalInFront);
+    addSeparator(menu);
+    addItem(menu, kCmdClearCommandHistory, uiText(kTextClearHistory) + u"…");
     return menu;
 }
 

@@ -45,6 +45,7 @@ void runTerminalCommand(MainState& state, int id) {
         case kCmdCloseTerminal: closeCurrentTerminal(tabs); break;
         case kCmdStopCommand: stopCommandInCurrentTerminal(tabs); break;
         case kCmdRestartShell: restartShellInCurrentTerminal(tabs); break;
+        case kCmdClearCommandHistory: clearCommandHistoryEverywhere(tabs); break;
     }
     buildMenuBar(state);
 }
@@ -103,7 +104,8 @@ bool runMenuCommand(MainState& state, int id) {
         case kCmdRenameTerminal:
         case kCmdCloseTerminal:
         case kCmdStopCommand:
-        case kCmdRestartShell: runTerminalCommand(state, id); return true;
+        case kCmdRestartShell:
+        case kCmdClearCommandHistory: runTerminalCommand(state, id); return true;
         case kCmdRestartElevated: restartAsAdministrator(state); return true;
     }
     if (id >= kCmdFontSizeBase && id < kCmdFontSizeBase + 100) {

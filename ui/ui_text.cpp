@@ -258,6 +258,12 @@ constexpr TextRow kRows[] = {
     {222, u"[已重启 Shell]", u"[Shell restarted]"},
     {223, u"重启此终端的 Shell 吗？当前 Shell 及其启动的程序将被结束，已有输出会保留。",
      u"Restart this terminal's shell? The current shell and everything it started end; the transcript stays."},
+    {224, u"清除命令历史", u"Clear command history"},
+    {225, u"清除 CMD 和 PowerShell 已保存的命令历史，以及已打开终端的历史吗？此操作无法撤销。",
+     u"Clear the saved command history of CMD and PowerShell, and the history of the open terminals? This cannot be "
+     u"undone."},
+    {226, u"[已清除命令历史]", u"[Command history cleared]"},
+    {227, u"[失败] 命令历史未能清除：无法写入", u"[Failed] Command history not cleared: cannot write"},
 };
 
 constexpr bool rowsInIdOrder() {

@@ -389,7 +389,7 @@ TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
 
 TEST_F(TerminalE2E, SubstitutePromptAppearsAfterSilenceAndGoesWithOutput) {
     Terminal& t = openReadyTerminal();
-    insertOutput(t, u"no prompt here\r\n", t.defaultColor, false);
+    insertOutput(t, u"no prompt here\r\n");
     t.outputEndsWithPrompt = false;
     SendMessageW(t.editor, WM_TIMER, 1, 0);  // the prompt timer fires
     EXPECT_TRUE(t.syntheticPromptShown);
@@ -558,8 +558,8 @@ TEST_F(TerminalE2E, TerminalHiddenWhileOutputArrivesStaysHidden) {
     Terminal& t = openReadyTerminal();
     auto shown = [&] { return (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0; };
     // Two insertions in quick succession: the second waits for the next paint.
-    insertOutput(t, u"one\r\n", t.defaultColor, false);
-    insertOutput(t, u"two\r\n", t.defaultColor, false);
+    insertOutput(t, u"one\r\n");
+    insertOutput(t, u"two\r\n");
     ASSERT_TRUE(t.redrawHeld);
     // The user switches to another tab meanwhile.
     showTerminal(t, false);

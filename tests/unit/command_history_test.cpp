@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "terminal/command_history.h"
+#include "tests/unit/sandbox.h"
+
+namespace {
+
+TEST(SecretFilter, RealCommandsBothWays) {
+    const char16_t* secret[] = {
+        u"net user alice Xy9#kq",
+        u"NET USER \"Alice Smith\" hunter2 /add",
+        u"C:\\Windows\\System32\\net.exe user bob pa55",
+        u"$p = ConvertTo-SecureString 'x' -AsPlainText -Force",
+        u"mysql -uroot -pPassword1",
+        u"wmic /node:srv /user:admin /password:x os get caption",
+        u"curl -H \"Authorization: Bearer $TOKEN\" https://example.invalid",
+        u"set API_KEY=abc",
+        u"setx apikey 123",
+        u"msbuild app.sln /p:DeployPwd=x",
+        u"sqlcmd -S srv -Q \"...\" -v pwd=x",
+        u"echo %SECRET%",
+        u"cmdkey /add:srv /user:bob /pass:xyz",
+        u"htpasswd -b users bob x",
+    };
+    for (const char16_t* command : secret) {
+        EXPECT_TRUE(looksSecret(command)) << std::string(command, command + std::char_traits<char16_t>::length(command));
+        EXPECT_FALSE(mayStoreCommand(command));
+    }
+    const char16_t* ordinary[] = {
+        u"net user",
+        u"net user alice",
+        u"net user alice /delete",
+        u"net user alice /active:no",
+        u"net localgroup administrators",
+        u"ipconfig /all",
+        u"whoami /priv",
+        u"Get-Process | Sort-Object CPU -Descending",
+        u"ping -n 4 192.168.1.1",
+        u"dir \"C:\\Program Files\"",
+        u"runas /user:admin cmd",
+    };
+    for (const char16_t* command : ordinary) {
+        EXPECT_FALSE(looksSecret(command)) << std::string(command, command + std::char_traits<char16_t>::length(command));
+        EXPECT_TRUE(mayStoreCommand(command));
+    }
+    // A leading blank keeps any command off the disk.
+    EXPECT_FALSE(mayStoreCommand(u" ipconfig /all"));
+    EXPECT_FALSE(mayStoreCommand(u"\tdir"));
+}
+
+TEST(HistoryRules, RepeatsMoveToTheEndAndTheCapHolds) {
+    std::vector<std::u16string> history = {u"a", u"b", u"c"};
+    rememberCommand(history, u"a");
+    EXPECT_EQ(history, (std::vector<std::u16string>{u"b", u"c", u"a"}));
+
+    std::string file = "\xEF\xBB\xBFx\r\ny\n\nx\nz";  // a BOM, CR LF, an empty line, no final break
+    EXPECT_EQ(parseHistory(file), (std::vector<std::u16string>{u"y", u"x", u"z"}));
+
+    std::vector<std::u16string> many;
+    for (size_t i = 0; i < kHistoryCap + 10; ++i) rememberCommand(many, asciiToWide("cmd " + std::to_string(i)));
+    ASSERT_EQ(many.size(), kHistoryCap);
+    EXPECT_EQ(many.front(), u"cmd 10");
+    EXPECT_EQ(parseHistory(historyFileText(many)), many);
+    EXPECT_EQ(parseHistory(historyFileText({u"dir 文件", u"dir 文件"})), std::vector<std::u16string>{u"dir 文件"});
+}
+
+class HistoryFile : public Sandbox {
+protected:
+    std::u16string path() { return historyFilePath(ShellKind::Cmd); }
+    std::vector<std::u16string> onDisk() { return parseHistory(read(path())); }
+    long linesOnDisk() {
+        std::string text = read(path());
+        return long(std::count(text.begin(), text.end(), '\n'));
+    }
+};
+
+TEST_F(HistoryFile, AppendsAndCompactsAtTwiceTheCap) {
+    REQUIRE_PER_USER_REDIRECT();
+    EXPECT_EQ(path(), platform::joinPath(userFolder(), u"history-cmd.txt"));
+    EXPECT_EQ(historyFilePath(ShellKind::PowerShell), platform::joinPath(userFolder(), u"history-powershell.txt"));
+    EXPECT_TRUE(loadCommandHistory(path()).entries.empty());
+
+    ASSERT_TRUE(appendCommandHistory(path(), u"dir"));
+    ASSERT_TRUE(appendCommandHistory(path(), u"ipconfig"));
+    ASSERT_TRUE(appendCommandHistory(path(), u"dir"));
+    EXPECT_EQ(read(path()), "dir\nipconfig\ndir\n");  // appended as entered...
+    EXPECT_EQ(loadCommandHistory(path()).entries, (std::vector<std::u16string>{u"ipconfig", u"dir"}));  // ...read by the rules
+
+    std::string full;
+    for (size_t i = 0; i + 1 < 2 * kHistoryCap; ++i) full += "cmd " + std::to_string(i) + "\n";
+    ASSERT_TRUE(saveFileAtomically(path(), full));
+    ASSERT_TRUE(appendCommandHistory(path(), u"last"));
+    std::vector<std::u16string> compacted = onDisk();
+    ASSERT_EQ(compacted.size(), kHistoryCap);
+    EXPECT_EQ(compacted.back(), u"last");
+    EXPECT_EQ(linesOnDisk(), long(kHistoryCap));
+
+    ASSERT_TRUE(clearCommandHistory(path()));
+    EXPECT_EQ(read(path()), "");
+}
+
+TEST_F(HistoryFile, ABrokenFileIsKeptAsideAndAFreshOneBegun) {
+    REQUIRE_PER_USER_REDIRECT();
+    const std::string garbage("dir\n\xFF\xFE\x00junk", 12);
+    ASSERT_TRUE(saveFileAtomically(path(), garbage));
+    HistoryLoad load = loadCommandHistory(path());
+    EXPECT_TRUE(load.entries.empty());
+    EXPECT_EQ(load.keptAs, path() + u".bad");
+    EXPECT_EQ(read(path() + u".bad"), garbage);
+    EXPECT_EQ(read(path()), "");
+    EXPECT_TRUE(appendCommandHistory(path(), u"hostname"));
+    EXPECT_EQ(onDisk(), std::vector<std::u16string>{u"hostname"});
+}
+
+TEST_F(HistoryFile, WritersAtOnceLoseNoEntry) {
+    REQUIRE_PER_USER_REDIRECT();
+    constexpr int kEach = 150;
+    auto writer = [this](const char* name) {
+        for (int i = 0; i < kEach; ++i) appendCommandHistory(path(), asciiToWide(name + std::to_string(i)));
+    };
+    std::thread one(writer, "one "), two(writer, "two ");
+    one.join();
+    two.join();
+    EXPECT_EQ(onDisk().size(), size_t(2 * kEach));
+    EXPECT_EQ(linesOnDisk(), 2 * kEach);
+}
+
+}  // namespace
