@@ -127,9 +127,11 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
     terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
         if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
     };
-    std::u16string historyPath = historyFilePath(kind);
-    std::u16string keptAs = useHistoryFile(*terminal, historyPath);
-    if (!keptAs.empty() && tabs.reportHistoryKeptAside) tabs.reportHistoryKeptAside(historyPath, keptAs);
+    if (tabs.historyFile) {
+        std::u16string historyPath = tabs.historyFile(kind);
+        std::u16string keptAs = useHistoryFile(*terminal, historyPath);
+        if (!keptAs.empty() && tabs.reportHistoryKeptAside) tabs.reportHistoryKeptAside(historyPath, keptAs);
+    }
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
@@ -285,8 +287,8 @@ bool clearCommandHistoryEverywhere(TerminalTabs& tabs) {
     if (!confirm(tabs, uiText(tabs, kTextClearHistoryQuestion))) return true;
     std::u16string failed;
     for (ShellKind kind : {ShellKind::Cmd, ShellKind::PowerShell}) {
-        std::u16string path = historyFilePath(kind);
-        if (!clearCommandHistory(path)) failed += u" " + path;
+        std::u16string path = tabs.historyFile ? tabs.historyFile(kind) : std::u16string();
+        if (!path.empty() && !clearCommandHistory(path)) failed += u" " + path;
     }
     for (TerminalEntry& entry : tabs.terminals) clearTerminalHistory(*entry.terminal);
     if (failed.empty()) {

@@ -8,6 +8,7 @@
 #include "data/data_pack.h"
 #include "data/text.h"
 #include "platform/win_text.h"
+#include "terminal/command_history.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
 
@@ -157,6 +158,7 @@ void openStartupTerminals(MainState& state) {
     tabs.reportSaveFailure = [](const std::u16string& path) {
         reportActivity(uiTextWith(kTextOutputNotSaved, {path}), kActivityRed);
     };
+    tabs.historyFile = historyFilePath;
     tabs.reportHistoryKeptAside = [](const std::u16string& path, const std::u16string& copy) {
         reportActivity(uiTextWith(kTextFileBrokenKept, {path, copy}), kActivityRed);
     };

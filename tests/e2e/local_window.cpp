@@ -40,6 +40,19 @@ std::string fileBytes(const std::wstring& path) {
     return all.str();
 }
 
+KeptFile::KeptFile(std::wstring where) : path(std::move(where)) {
+    existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (existed) bytes = fileBytes(path);
+}
+
+KeptFile::~KeptFile() {
+    if (existed) {
+        std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+    } else {
+        DeleteFileW(path.c_str());
+    }
+}
+
 std::wstring windowText(HWND window) {
     const int length = int(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
     std::wstring text(size_t(length) + 1, L'\0');

@@ -9,6 +9,16 @@
 void pump(DWORD milliseconds);
 // %APPDATA%\Toolkeep\<name>.
 std::wstring appDataFile(const wchar_t* name);
+// Puts a file back as it was when the test began, or removes it when there was none.
+struct KeptFile {
+    std::wstring path;
+    bool existed = false;
+    std::string bytes;
+    explicit KeptFile(std::wstring where);
+    ~KeptFile();
+    KeptFile(const KeptFile&) = delete;
+    KeptFile& operator=(const KeptFile&) = delete;
+};
 // The whole file, or empty when it cannot be read.
 std::string fileBytes(const std::wstring& path);
 std::wstring windowText(HWND window);

@@ -45,21 +45,6 @@ std::string configText() {
     return bytes;
 }
 
-// Puts a file back as it was when the test began.
-struct SavedFile {
-    std::wstring path;
-    bool existed = false;
-    std::string bytes;
-    explicit SavedFile(const wchar_t* name) : path(appDataFile(name)) { existed = readBytes(path, bytes); }
-    ~SavedFile() {
-        if (existed) {
-            std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-            out << bytes;
-        } else {
-            DeleteFileW(path.c_str());
-        }
-    }
-};
 
 // --- reading controls of another process ---------------------------------------
 
@@ -176,8 +161,8 @@ struct RunningWindow {
 
 class ExeWindow : public ::testing::Test {
 protected:
-    SavedFile config{L"config.json"};
-    SavedFile customTools{L"custom-tools.json"};
+    KeptFile config{appDataFile(L"config.json")};
+    KeptFile customTools{appDataFile(L"custom-tools.json")};
     void SetUp() override { DeleteFileW(config.path.c_str()); }
 };
 
@@ -288,8 +273,8 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
 
 class LocalWindow : public ::testing::Test {
 protected:
-    SavedFile config{L"config.json"};
-    SavedFile customTools{L"custom-tools.json"};
+    KeptFile config{appDataFile(L"config.json")};
+    KeptFile customTools{appDataFile(L"custom-tools.json")};
     HWND window = nullptr;
     MainState* state = nullptr;
 
@@ -663,6 +648,11 @@ TEST_F(LocalWindow, ScreenshotTour) {
         pump(2500);
     };
     int64_t notepad = catalogIndex(u"builtin.notepad");
+    std::u16string paletteSample;
+    for (int index = 0; index < 16; ++index) {
+        std::string code = std::to_string(index < 8 ? 30 + index : 90 + index - 8);
+        paletteSample += u"\x1b[" + std::u16string(code.begin(), code.end()) + u"m#" + std::u16string(1, u"0123456789ABCDEF"[index]) + u"\x1b[0m ";
+    }
     for (int language : {0, 1}) {
         SendMessageW(window, WM_COMMAND, language ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
         for (int theme : {kCmdThemeLight, kCmdThemeDark}) {
@@ -700,6 +690,10 @@ TEST_F(LocalWindow, ScreenshotTour) {
                 }
                 renderOutput(cmd, u"\x1b[32mOK\x1b[0m  \x1b[1;31mERROR\x1b[0m  \x1b[33mwarning\x1b[0m  "
                                   u"\x1b[38;5;208m256-colour\x1b[0m  \x1b[38;2;90;160;255m24-bit\x1b[0m  中文输出\r\n");
+                renderOutput(cmd, u"palette 0-15: " + paletteSample + u" (written on the light theme)\r\n");
+            } else if (language == 0) {
+                Terminal& cmd = *state->terminals.terminals.front().terminal;
+                renderOutput(cmd, u"palette 0-15: " + paletteSample + u" (written on the dark theme)\r\n");
             }
             hold((tag + "-cmd").c_str());
         }
@@ -789,7 +783,7 @@ StartupFigure measureStart(const std::wstring& exe, const std::wstring& argument
 // Not a timed test: prints the figures when TOOLKEEP_STARTUP_BENCH is set.
 TEST(StartupMeasurement, ReadyWindowAgainstAPlainWindow) {
     if (!GetEnvironmentVariableW(L"TOOLKEEP_STARTUP_BENCH", nullptr, 0)) GTEST_SKIP() << "set TOOLKEEP_STARTUP_BENCH";
-    SavedFile config{L"config.json"};
+    KeptFile config{appDataFile(L"config.json")};
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const int rounds = 5;

@@ -43,22 +43,6 @@ bool writeBytes(const std::wstring& path, const std::string& bytes) {
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Puts a file back as it was when the test began (or removes it).
-struct KeptFile {
-    std::wstring path;
-    bool existed = false;
-    std::string bytes;
-    explicit KeptFile(std::wstring where) : path(std::move(where)) {
-        existed = exists(path);
-        if (existed) bytes = fileBytes(path);
-    }
-    ~KeptFile() {
-        if (existed)
-            writeBytes(path, bytes);
-        else
-            DeleteFileW(path.c_str());
-    }
-};
-
 // Holds a file open without sharing, as an editor or a backup program may.
 struct HeldFile {
     HANDLE handle;

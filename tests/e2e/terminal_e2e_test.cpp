@@ -244,6 +244,37 @@ TEST_F(TerminalE2E, TypedCommandRunsOnceEchoedAndLandsInHistory) {
     EXPECT_TRUE(terminalInputLine(t).empty());
 }
 
+TEST_F(TerminalE2E, TabCompletesNamesFromThePromptsFolderAndEscapeClearsTheLine) {
+    std::u16string dir = tempPath(u"wr tab e2e");
+    CreateDirectoryW(wstr(dir), nullptr);
+    for (const char16_t* name : {u"wr alpha one.txt", u"wr alpha two.txt", u"wrbeta.txt"})
+        ASSERT_TRUE(writeWholeFile(dir + u"\\" + name, "x"));
+    Terminal& t = openReadyTerminal();
+    ASSERT_TRUE(run(t, u"cd /d \"" + dir + u"\"", dir + u">", 1));
+    EXPECT_EQ(_wcsicmp(wstr(promptDirectoryOf(t)), wstr(dir)), 0);
+
+    typeText(t.editor, u"type \"wr al");  // a name with blanks is typed from its opening quote
+    pressKey(t.editor, VK_TAB);
+    EXPECT_EQ(terminalInputLine(t), u"type \"wr alpha one.txt\"");
+    pressKey(t.editor, VK_TAB);
+    EXPECT_EQ(terminalInputLine(t), u"type \"wr alpha two.txt\"");
+    pressKey(t.editor, VK_TAB, VK_SHIFT);
+    EXPECT_EQ(terminalInputLine(t), u"type \"wr alpha one.txt\"");
+    SendMessageW(t.editor, WM_CHAR, VK_TAB, 1);  // the character that follows the key inserts nothing
+    EXPECT_EQ(terminalInputLine(t), u"type \"wr alpha one.txt\"");
+
+    pressKey(t.editor, VK_ESCAPE);
+    EXPECT_TRUE(terminalInputLine(t).empty());
+    typeText(t.editor, u"dir /b \"" + dir + u"\\wrb");  // an absolute path, quoted as typed
+    pressKey(t.editor, VK_TAB);
+    EXPECT_EQ(terminalInputLine(t), u"dir /b \"" + dir + u"\\wrbeta.txt\"");
+    pressKey(t.editor, VK_RETURN);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"\r\nwrbeta.txt\r\n") == 1; }));
+    for (const char16_t* name : {u"wr alpha one.txt", u"wr alpha two.txt", u"wrbeta.txt"})
+        DeleteFileW(wstr(dir + u"\\" + name));
+    RemoveDirectoryW(wstr(dir));
+}
+
 TEST_F(TerminalE2E, TranscriptIsProtectedAndTypingLandsInTheInputLine) {
     Terminal& t = openReadyTerminal();
     ASSERT_TRUE(run(t, u"echo WRPROT", u"WRPROT"));

@@ -1,0 +1,230 @@
+// The terminals' comfort in the real main window: history kept from window to
+// window and between processes, earlier output through theme switches, and
+// the theme following the system's.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+#include "data/files.h"
+#include "data/text.h"
+#include "platform/win_text.h"
+#include "terminal/command_history.h"
+#include "terminal/readable_color.h"
+#include "terminal/terminal.h"
+#include "tests/e2e/local_window.h"
+#include "tests/e2e/message_loop.h"
+#include "ui/main_state.h"
+#include "ui/theme.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+constexpr wchar_t kWriterSwitch[] = L"--history-writer=";
+constexpr int kWriterEntries = 150;
+
+COLORREF colorOf(HWND control, const wchar_t* word) {
+    FINDTEXTEXW find = {{0, -1}, word, {0, 0}};
+    if (SendMessageW(control, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)) < 0)
+        return CLR_INVALID;
+    CHARRANGE user = {};
+    SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&user));
+    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    SendMessageW(control, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
+    return format.crTextColor;
+}
+
+class ComfortWindow : public ::testing::Test {
+protected:
+    KeptFile config{appDataFile(L"config.json")};
+    KeptFile cmdHistory{appDataFile(L"history-cmd.txt")};
+    KeptFile powerShellHistory{appDataFile(L"history-powershell.txt")};
+    HWND window = nullptr;
+    MainState* state = nullptr;
+
+    void SetUp() override {
+        for (const KeptFile* file : {&config, &cmdHistory, &powerShellHistory}) DeleteFileW(file->path.c_str());
+        useTheExesDataPacks();
+        open();
+    }
+    void TearDown() override { close(); }
+    void open() {
+        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
+        state = mainState();
+        ASSERT_NE(state, nullptr);
+        ASSERT_FALSE(state->terminals.terminals.empty());
+    }
+    void close() {
+        if (window) destroyLocalMainWindow(window);
+        window = nullptr;
+        state = nullptr;
+    }
+    Terminal& cmd() { return *state->terminals.terminals.front().terminal; }
+    void submit(const std::u16string& line) {
+        replaceInput(cmd(), line);
+        submitInput(cmd());
+    }
+};
+
+TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu) {
+    for (const char16_t* line : {u"echo WRKEEP1", u"echo password=hunter2", u" echo WRBLANK", u"echo WRKEEP2",
+                                 u"echo WRKEEP1"})
+        submit(line);
+    EXPECT_EQ(cmd().history.size(), 4u);  // all of them in this session, the repeat moved to the end
+    EXPECT_EQ(cmd().history.back(), u"echo WRKEEP1");
+
+    close();
+    open();
+    EXPECT_EQ(cmd().history, (std::vector<std::u16string>{u"echo WRKEEP2", u"echo WRKEEP1"}));
+    std::string file = fileBytes(cmdHistory.path);
+    EXPECT_EQ(file.find("hunter2"), std::string::npos);
+    EXPECT_EQ(file.find("WRBLANK"), std::string::npos);
+    SendMessageW(cmd().editor, WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(terminalInputLine(cmd()), u"echo WRKEEP1");  // reached from the earlier window
+
+    std::u16string asked;
+    state->terminals.confirm = [&asked](const std::u16string& question) {
+        asked = question;
+        return true;
+    };
+    SendMessageW(window, WM_COMMAND, kCmdClearCommandHistory, 0);
+    EXPECT_EQ(asked, uiText(kTextClearHistoryQuestion));
+    EXPECT_TRUE(cmd().history.empty());
+    EXPECT_EQ(fileBytes(cmdHistory.path), "");
+    EXPECT_NE(windowText(state->activity.window).find(wstr(uiText(kTextHistoryCleared))), std::wstring::npos);
+}
+
+// One of the writers below: appends its entries once the go file exists.
+TEST(HistoryWriter, DISABLED_AppendsWhenToldToGo) {
+    std::wstring commandLine = GetCommandLineW();
+    size_t at = commandLine.find(kWriterSwitch);
+    ASSERT_NE(at, std::wstring::npos);
+    std::u16string name = fromWide(commandLine.substr(at + wcslen(kWriterSwitch)).c_str());
+    std::u16string path = tempPath(u"wr-history-race.txt");
+    ASSERT_TRUE(waitUntil(20000, [&] { return GetFileAttributesW(wstr(path + u".go")) != INVALID_FILE_ATTRIBUTES; }));
+    for (int i = 0; i < kWriterEntries; ++i)
+        EXPECT_TRUE(appendCommandHistory(path, name + u" " + asciiToWide(std::to_string(i))));
+}
+
+TEST(HistoryFileShared, TwoProcessesAppendingAtOnceKeepEveryEntry) {
+    std::u16string path = tempPath(u"wr-history-race.txt");
+    DeleteFileW(wstr(path));
+    DeleteFileW(wstr(path + u".go"));
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::vector<PROCESS_INFORMATION> writers;
+    for (const wchar_t* name : {L"alpha", L"beta"}) {
+        std::wstring commandLine = L"\"" + std::wstring(exe) +
+                                   L"\" --gtest_also_run_disabled_tests --gtest_filter=HistoryWriter.* " +
+                                   kWriterSwitch + name;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;  // their report stays out of this one; the exit code tells
+        PROCESS_INFORMATION info = {};
+        ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   nullptr, &startup, &info));
+        writers.push_back(info);
+    }
+    ASSERT_TRUE(writeWholeFile(path + u".go", ""));
+    for (PROCESS_INFORMATION& info : writers) {
+        EXPECT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
+        DWORD code = 1;
+        GetExitCodeProcess(info.hProcess, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    std::string text = fileBytes(wstr(path));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 * kWriterEntries);
+    std::vector<std::u16string> entries = parseHistory(text);
+    EXPECT_EQ(entries.size(), size_t(2 * kWriterEntries));  // every line whole and distinct
+    DeleteFileW(wstr(path));
+    DeleteFileW(wstr(path + u".go"));
+}
+
+TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
+    SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
+    selectTab(*state, fixedTabCount(*state));
+    Terminal& t = cmd();
+    renderOutput(t, u"WRPLAIN \x1b[37mWRGREY\x1b[0m \x1b[31mWRRED\x1b[0m\r\n");
+    appendLine(state->activity, u"WRTHEMED", state->activity.textColor);
+    appendLine(state->activity, u"WRBLUE", kActivityBlue);
+
+    const Rgb white = toRgb(kLightTheme.terminalBackground);
+    EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
+    EXPECT_GE(contrastRatio(toRgb(colorOf(t.editor, L"WRGREY")), white), kMinimumContrast);  // light grey darkened
+    EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));                                   // legible: exact
+
+    for (int round = 0; round < 2; ++round) {
+        SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
+        ASSERT_TRUE(waitUntil(10000, [&] { return t.freshEditor == nullptr; }));
+        EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kDarkTheme.terminalText);
+        EXPECT_EQ(colorOf(t.editor, L"WRGREY"), RGB(204, 204, 204));
+        EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));
+        EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kDarkTheme.terminalText);
+        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActivityBlue);
+
+        SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
+        ASSERT_TRUE(waitUntil(10000, [&] { return t.freshEditor == nullptr; }));
+        EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
+        EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kLightTheme.terminalText);
+    }
+    // The transcript is whole and still takes input and output.
+    EXPECT_NE(terminalText(t).find(u"WRPLAIN WRGREY WRRED\r\n"), std::u16string::npos);
+    renderOutput(t, u"WRAFTER\r\n");
+    EXPECT_EQ(colorOf(t.editor, L"WRAFTER"), kLightTheme.terminalText);
+}
+
+struct AppThemeValue {
+    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    DWORD saved = 1;
+    bool existed = false;
+    AppThemeValue() {
+        DWORD size = sizeof saved;
+        existed = RegGetValueW(HKEY_CURRENT_USER, kKey, L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &saved,
+                               &size) == ERROR_SUCCESS;
+    }
+    ~AppThemeValue() {
+        if (existed) {
+            set(saved);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"AppsUseLightTheme");
+        }
+    }
+    static void set(DWORD light) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                            SMTO_ABORTIFHUNG, 2000, &ignored);
+    }
+};
+
+TEST_F(ComfortWindow, FollowingTheSystemTracksTheAppThemeWhileRunning) {
+    AppThemeValue value;
+    AppThemeValue::set(1);
+    SendMessageW(window, WM_COMMAND, kCmdThemeSystem, 0);
+    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    AppThemeValue::set(0);
+    pump(100);
+    EXPECT_EQ(state->colors.terminalBackground, kDarkTheme.terminalBackground);
+    EXPECT_EQ(cmd().backgroundColor, kDarkTheme.terminalBackground);
+    AppThemeValue::set(1);
+    pump(100);
+    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+
+    SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);  // a chosen theme stays
+    AppThemeValue::set(0);
+    pump(100);
+    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+}
+
+}  // namespace
