@@ -57,6 +57,9 @@ struct PlaybookPanel {
     std::function<void(const std::u16string& playbookId)> openPlaybook;
     std::function<void(const std::u16string& shell, const std::u16string& command)> fillCommand;
     std::function<void()> close;
+    // Told of each playbook loaded, and of each step's tool run, command filled or copied.
+    std::function<void(const Playbook& playbook)> opened;
+    std::function<void(const Playbook& playbook, int step, WalkActionKind action)> stepUsed;
     PlaybookTabHost host;
 };
 

@@ -82,6 +82,7 @@ bool tabIsOpen(const PlaybookPanel& panel) { return panel.host.tabOpen && *panel
 int tabIndex(const PlaybookPanel& panel) { return panel.host.tabIndex ? panel.host.tabIndex() : 2; }
 
 void act(PlaybookPanel& panel, const WalkAction& action) {
+    if (panel.stepUsed) panel.stepUsed(panel.playbook, panel.current, action.kind);
     switch (action.kind) {
         case WalkActionKind::MoveTo:
             panel.current = action.step;
@@ -343,6 +344,7 @@ void closePlaybookTab(PlaybookPanel& panel) {
 void loadPlaybook(PlaybookPanel& panel, const Playbook& playbook) {
     panel.playbook = playbook;
     panel.current = 0;
+    if (panel.opened) panel.opened(playbook);
     panel.pressed = -1;
     panel.hover = -1;
     rebuildPanel(panel);

@@ -110,6 +110,22 @@ say "end-to-end tests (Wine)"
 timeout 900 "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" --gtest_color=no >"$log_dir/win-e2e.log" 2>&1
 count_gtest "end-to-end tests" "$log_dir/win-e2e.log" $?
 
+# The session report the end-to-end tests left, opened in a real browser.
+report="$log_dir/session-report.html"
+if ! command -v chromium >/dev/null; then
+  say "session report in a browser: Chromium is not installed, 3 checks skipped"
+  add 0 0 3
+elif [ ! -s "$report" ]; then
+  say "session report in a browser: the end-to-end tests left no report"
+  add 0 1
+else
+  bash "$root/tests/browser/report_in_browser.sh" "$report" "$log_dir" >"$log_dir/report-browser.log" 2>&1
+  grep '^FAIL' "$log_dir/report-browser.log"
+  p=$(grep -c '^ok ' "$log_dir/report-browser.log"); f=$(grep -c '^FAIL' "$log_dir/report-browser.log")
+  say "session report in a browser: $p passed, $f failed"
+  add "$p" "$f"
+fi
+
 # The standard MCP TypeScript client (from the npm registry) talks to the real exe.
 if command -v node >/dev/null && command -v npm >/dev/null; then
   say "MCP client compatibility (Wine)"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win_clock.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
@@ -408,6 +409,8 @@ void submitInput(Terminal& t) {
             t.allowEdit = false;
         }
         t.inputStart = end;
+        if (isHistoryWorthy(line))
+            t.entered.push_back({t.mirror.dropped + t.mirror.runs.size(), line, clockText(ClockFormat::Time)});
         mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false, false, true}});
         t.pendingEcho = line;
         noteSubmittedLine(t, writeInput(t.shell, line + u"\n"), start, end);

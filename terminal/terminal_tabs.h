@@ -37,6 +37,8 @@ struct TerminalTabs {
     // Asks a yes/no question; empty: a message box owned by `owner`.
     std::function<bool(const std::u16string& question)> confirm;
     std::function<void(const std::u16string& path)> reportSaveFailure;  // a transcript was not saved
+    // Told of a terminal about to be closed, with its tab's name.
+    std::function<void(const Terminal& terminal, const std::u16string& name)> terminalClosing;
     // Where a kind's history is kept; empty: in each terminal's memory only.
     std::function<std::u16string(ShellKind kind)> historyFile;
     // A history file that was not history text, and where it was copied.

@@ -188,8 +188,9 @@ void closeCurrentTerminal(TerminalTabs& tabs) {
         !confirm(tabs, uiText(tabs, kTextCloseRunningTerminal) + describeProcesses(running) + u"\n\n" +
                            uiText(tabs, kTextCloseQuestion)))
         return;
-    SendMessageW(tabs.tabControl, TCM_DELETEITEM, WPARAM(index), 0);
     size_t k = size_t(index - tabs.fixedTabCount);
+    if (tabs.terminalClosing) tabs.terminalClosing(*tabs.terminals[k].terminal, terminalLabel(tabs, *tabs.terminals[k].terminal));
+    SendMessageW(tabs.tabControl, TCM_DELETEITEM, WPARAM(index), 0);
     std::unique_ptr<Terminal> closed = std::move(tabs.terminals[k].terminal);
     tabs.terminals.erase(tabs.terminals.begin() + long(k));
     destroyTerminal(*closed);

@@ -17,6 +17,14 @@ struct TranscriptMirror {
     uint64_t dropped = 0;        // runs taken off the front so far: run k is runs[k - dropped]
 };
 
+// A command the user entered: the run its line begins with (absolute number),
+// the line itself and the time it was entered.
+struct EnteredCommand {
+    uint64_t run = 0;
+    std::u16string line;
+    std::u16string time;
+};
+
 // Appends runs as they were inserted (no lineReset among them).
 void mirrorAppend(TranscriptMirror& mirror, const std::vector<OutputRun>& runs);
 // Removes the text after the last line break (a carriage return's erase).

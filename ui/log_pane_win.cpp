@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "platform/win_clock.h"
 #include "platform/win_handles.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
@@ -139,6 +140,7 @@ void reportActivity(const std::u16string& text, COLORREF color) {
     MainState* state = mainState();
     if (!state) return;
     appendLine(state->activity, text, color);
+    state->session.activity.push_back({clockText(ClockFormat::Time), text, toRgb(color)});
     if (state->statusBar) SendMessageW(state->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
     if (state->currentTab != 0 && state->tabControl) setTabLabel(*state, 0, uiText(35) + u" \u2022");
 }

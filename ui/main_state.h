@@ -8,6 +8,7 @@
 #include "data/settings.h"
 #include "launcher/catalog.h"
 #include "playbooks/playbook_panel.h"
+#include "report/session_log.h"
 #include "terminal/terminal_tabs.h"
 #include "ui/assistant_tab.h"
 #include "ui/log_pane.h"
@@ -36,6 +37,7 @@ enum MenuCommand : int {
     kCmdStopCommand = 1016,
     kCmdRestartShell = 1017,
     kCmdClearCommandHistory = 1018,
+    kCmdSaveSessionReport = 1019,
     kCmdThemeSystem = 1021,
     kCmdThemeLight = 1022,
     kCmdThemeDark = 1023,
@@ -82,6 +84,8 @@ struct MainState {
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
+    SessionLog session;  // for the session report
+    int reportsBeingSaved = 0;
 };
 
 // The process's main window state; null before creation and after destruction.
@@ -131,6 +135,17 @@ void fillHelpPage(MainState& state);
 void toggleAbout(MainState& state);
 void fillAboutPage(MainState& state);
 void restartAsAdministrator(MainState& state);
+
+// The session report (session_report_win.cpp): asks where, then writes it on
+// a worker; the outcome comes back as kReportSavedMessage.
+constexpr UINT kReportSavedMessage = WM_APP + 51;
+void saveSessionReport(MainState& state);
+// Writes the report to the path without asking (the dialog's answer); the
+// outcome comes back as kReportSavedMessage.
+void writeSessionReport(MainState& state, const std::u16string& path, bool html);
+void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path);
+// A terminal's part of the report, kept when it closes.
+TerminalRecord terminalReportRecord(const Terminal& terminal, const std::u16string& name, bool open);
 
 // Catalog and tree.
 void assembleCatalog(MainState& state);

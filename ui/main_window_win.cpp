@@ -7,6 +7,7 @@
 #include "data/custom_tools.h"
 #include "data/data_pack.h"
 #include "data/text.h"
+#include "platform/win_clock.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
 #include "ui/main_state.h"
@@ -108,6 +109,12 @@ void createPlaybookPanelWindow(MainState& state) {
             }
         }
     };
+    panel.opened = [s](const Playbook& playbook) {
+        notePlaybookOpened(s->session, playbook, clockText(ClockFormat::Time));
+    };
+    panel.stepUsed = [s](const Playbook& playbook, int step, WalkActionKind action) {
+        noteStepUsed(s->session, playbook, step, action, clockText(ClockFormat::Time));
+    };
     panel.fillCommand = [s](const std::u16string& shell, const std::u16string& command) {
         fillCommand(s->terminals, shell, command);
     };
@@ -159,6 +166,9 @@ void openStartupTerminals(MainState& state) {
         reportActivity(uiTextWith(kTextOutputNotSaved, {path}), kActivityRed);
     };
     tabs.historyFile = historyFilePath;
+    tabs.terminalClosing = [s](const Terminal& terminal, const std::u16string& name) {
+        s->session.closedTerminals.push_back(terminalReportRecord(terminal, name, false));
+    };
     tabs.reportHistoryKeptAside = [](const std::u16string& path, const std::u16string& copy) {
         reportActivity(uiTextWith(kTextFileBrokenKept, {path, copy}), kActivityRed);
     };
@@ -177,6 +187,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->window = window;
     state->instance = create.hInstance;
+    state->session.startedAt = clockText(ClockFormat::DateTime);
     state->settings = loadSettings(&state->settingsFile);
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
@@ -427,6 +438,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
         case WM_SETTINGCHANGE: onSettingChange(state, lParam); break;
         case kReadyMessage: onReady(window); return 0;
+        case kReportSavedMessage: onSessionReportSaved(state, wParam, lParam); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

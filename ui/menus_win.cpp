@@ -63,6 +63,8 @@ HMENU toolsMenu() {
     HMENU menu = CreatePopupMenu();
     addItem(menu, kCmdAddCustomTool, uiText(17));
     addItem(menu, kCmdRemoveSelectedCustomTool, uiText(18));
+    addSeparator(menu);
+    addItem(menu, kCmdSaveSessionReport, uiText(kTextSaveSessionReport));
     return menu;
 }
 

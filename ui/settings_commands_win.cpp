@@ -107,6 +107,7 @@ bool runMenuCommand(MainState& state, int id) {
         case kCmdRestartShell:
         case kCmdClearCommandHistory: runTerminalCommand(state, id); return true;
         case kCmdRestartElevated: restartAsAdministrator(state); return true;
+        case kCmdSaveSessionReport: saveSessionReport(state); return true;
     }
     if (id >= kCmdFontSizeBase && id < kCmdFontSizeBase + 100) {
         changeFontSize(state, id - kCmdFontSizeBase);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-constexpr int kUiTextCount = 228;
+constexpr int kUiTextCount = 263;
 
 // Reports about the user's files; each "%s" is filled in order by uiTextWith.
 constexpr int kTextFileUnreadable = 202;       // file, error code
@@ -15,6 +15,14 @@ constexpr int kTextSettingsNotRead = 206;      // file
 constexpr int kTextCustomToolNotRemoved = 207; // tool name, file
 constexpr int kTextCustomToolsNotRead = 208;   // file
 constexpr int kTextOutputNotSaved = 209;       // file
+// The session report: the menu item, its outcome and the report's own words.
+constexpr int kTextSaveSessionReport = 228;
+constexpr int kTextReportSaved = 229;          // file
+constexpr int kTextReportNotSaved = 230;       // file
+constexpr int kTextReportTitle = 231;          // 231..259: the report's own words
+constexpr int kTextReportHtmlFiles = 260;
+constexpr int kTextReportTextFiles = 261;
+constexpr int kTextReportSaving = 262;
 
 // 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
 int uiLanguage();

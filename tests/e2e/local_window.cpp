@@ -114,3 +114,27 @@ void destroyLocalMainWindow(HWND window) {
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
+
+void WindowFixture::SetUp() {
+    for (const KeptFile* file : {&config, &cmdHistory, &powerShellHistory}) DeleteFileW(file->path.c_str());
+    useTheExesDataPacks();
+    open();
+}
+
+void WindowFixture::open() {
+    window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
+    state = mainState();
+    ASSERT_NE(state, nullptr);
+    ASSERT_FALSE(state->terminals.terminals.empty());
+}
+
+void WindowFixture::close() {
+    if (window) destroyLocalMainWindow(window);
+    window = nullptr;
+    state = nullptr;
+}
+
+void WindowFixture::submit(const std::u16string& line) {
+    replaceInput(cmd(), line);
+    submitInput(cmd());
+}

@@ -1,9 +1,13 @@
 // A main window created inside the test program, and the helpers around it.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+
+#include "terminal/terminal.h"
+#include "ui/main_state.h"
 
 // Dispatches this thread's messages for the given time.
 void pump(DWORD milliseconds);
@@ -29,3 +33,22 @@ void useTheExesDataPacks();
 HWND createLocalMainWindow(int x, int y, DWORD settleMilliseconds);
 // Destroys it and drops the WM_QUIT its destruction posts.
 void destroyLocalMainWindow(HWND window);
+
+// A main window of this process for one test, started without config.json
+// and history files; they are put back as they were afterwards.
+class WindowFixture : public ::testing::Test {
+protected:
+    KeptFile config{appDataFile(L"config.json")};
+    KeptFile cmdHistory{appDataFile(L"history-cmd.txt")};
+    KeptFile powerShellHistory{appDataFile(L"history-powershell.txt")};
+    HWND window = nullptr;
+    MainState* state = nullptr;
+
+    void SetUp() override;
+    void TearDown() override { close(); }
+    void open();
+    void close();
+    // The first terminal (CMD) and a line entered into it.
+    Terminal& cmd() { return *state->terminals.terminals.front().terminal; }
+    void submit(const std::u16string& line);
+};

@@ -20,7 +20,6 @@
 #include "terminal/terminal.h"
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
-#include "ui/main_state.h"
 #include "ui/theme.h"
 #include "ui/ui_text.h"
 
@@ -43,37 +42,7 @@ COLORREF colorOf(HWND control, const wchar_t* word) {
     return format.crTextColor;
 }
 
-class ComfortWindow : public ::testing::Test {
-protected:
-    KeptFile config{appDataFile(L"config.json")};
-    KeptFile cmdHistory{appDataFile(L"history-cmd.txt")};
-    KeptFile powerShellHistory{appDataFile(L"history-powershell.txt")};
-    HWND window = nullptr;
-    MainState* state = nullptr;
-
-    void SetUp() override {
-        for (const KeptFile* file : {&config, &cmdHistory, &powerShellHistory}) DeleteFileW(file->path.c_str());
-        useTheExesDataPacks();
-        open();
-    }
-    void TearDown() override { close(); }
-    void open() {
-        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainState();
-        ASSERT_NE(state, nullptr);
-        ASSERT_FALSE(state->terminals.terminals.empty());
-    }
-    void close() {
-        if (window) destroyLocalMainWindow(window);
-        window = nullptr;
-        state = nullptr;
-    }
-    Terminal& cmd() { return *state->terminals.terminals.front().terminal; }
-    void submit(const std::u16string& line) {
-        replaceInput(cmd(), line);
-        submitInput(cmd());
-    }
-};
+using ComfortWindow = WindowFixture;
 
 TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu) {
     for (const char16_t* line : {u"echo WRKEEP1", u"echo password=hunter2", u" echo WRBLANK", u"echo WRKEEP2",
