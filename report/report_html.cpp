@@ -111,10 +111,17 @@ void contents(Page& page, const SessionReport& report) {
     page.add(u"</ol></li></ol></nav>");
 }
 
+// A section's start: its anchor, its heading, and a word for an empty one.
+void openSection(Page& page, const char16_t* id, const std::u16string& title, bool empty, const ReportLabels& labels) {
+    page.add(u"<section id=\"");
+    page.add(id);
+    page.add(u"\">");
+    page.element(u"h2", title);
+    if (empty) page.element(u"p", labels.none);
+}
+
 void activity(Page& page, const SessionReport& report) {
-    page.add(u"<section id=\"activity\">");
-    page.element(u"h2", report.labels.activity);
-    if (report.activity.empty()) page.element(u"p", report.labels.none);
+    openSection(page, u"activity", report.labels.activity, report.activity.empty(), report.labels);
     page.add(u"<table>");
     for (const ActivityRecord& line : report.activity) {
         page.add(u"<tr>");
@@ -127,9 +134,7 @@ void activity(Page& page, const SessionReport& report) {
 
 void playbooks(Page& page, const SessionReport& report) {
     const ReportLabels& l = report.labels;
-    page.add(u"<section id=\"playbooks\">");
-    page.element(u"h2", l.playbooks);
-    if (report.playbooks.empty()) page.element(u"p", l.none);
+    openSection(page, u"playbooks", l.playbooks, report.playbooks.empty(), l);
     for (const PlaybookRecord& playbook : report.playbooks) {
         page.add(u"<article>");
         page.element(u"h3", playbook.title);
@@ -162,9 +167,7 @@ void playbooks(Page& page, const SessionReport& report) {
 }
 
 void terminals(Page& page, const SessionReport& report) {
-    page.add(u"<section id=\"terminals\">");
-    page.element(u"h2", report.labels.terminals);
-    if (report.terminals.empty()) page.element(u"p", report.labels.none);
+    openSection(page, u"terminals", report.labels.terminals, report.terminals.empty(), report.labels);
     for (size_t t = 0; t < report.terminals.size(); ++t) {
         const TerminalRecord& terminal = report.terminals[t];
         page.add(u"<article id=\"" + terminalId(t) + u"\">");
