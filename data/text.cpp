@@ -41,3 +41,7 @@ bool isValidUtf8(const std::string& bytes) {
 std::u16string fileTextToWide(const std::string& bytes) {
     return isValidUtf8(bytes) ? utf8ToWide(bytes) : ansiToWide(bytes);
 }
+
+std::u16string decimalText(unsigned long long value) {
+    return asciiToWide(std::to_string(value));
+}

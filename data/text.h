@@ -20,3 +20,5 @@ std::u16string fileTextToWide(const std::string& bytes);
 
 // Plain ASCII literal to UTF-16 (for fixed texts built from narrow pieces).
 std::u16string asciiToWide(const std::string& ascii);
+// A number in decimal digits.
+std::u16string decimalText(unsigned long long value);

@@ -3,16 +3,12 @@
 #include <shellapi.h>
 
 #include "launcher/launch_command.h"
+#include "data/text.h"
 #include "platform/win_text.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
 
 namespace {
-
-std::u16string decimal(unsigned long value) {
-    std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
 
 bool inCatalog(const MainState& state, int64_t index) {
     return index >= 0 && uint64_t(index) < state.catalog.tools.size();
@@ -25,7 +21,7 @@ void reportLaunchFailure(const std::u16string& name, DWORD error) {
     } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         line = u"> " + uiText(167) + u" " + name + u": " + uiText(168);
     } else {
-        line = u"> " + uiText(167) + u" " + name + u" (" + uiText(169) + u" " + decimal(error) + u")";
+        line = u"> " + uiText(167) + u" " + name + u" (" + uiText(169) + u" " + decimalText(error) + u")";
     }
     reportActivity(line, kActivityRed);
 }
@@ -65,7 +61,7 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
             CloseHandle(info.hProcess);
         }
         std::u16string line = u"> " + uiText(165) + u" " + name + u" \u2192 " + launchedCommandText(command);
-        if (pid != 0) line += u" (PID: " + decimal(pid) + u")";
+        if (pid != 0) line += u" (PID: " + decimalText(pid) + u")";
         reportActivity(line, kActivityBlue);
         const std::u16string id = tool.id;
         changeSettings(state, [id](Settings& s) { noteRecent(s, id); });

@@ -1,5 +1,6 @@
 #include "playbooks/playbook_walk.h"
 
+#include "data/text.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -23,16 +24,6 @@ bool canRun(const PlaybookStep& step) {
 }
 
 std::u16string shellName(const PlaybookStep& step) { return step.shell.empty() ? u"cmd" : step.shell; }
-
-std::u16string decimal(int value) {
-    std::u16string text;
-    unsigned v = static_cast<unsigned>(value < 0 ? 0 : value);
-    do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + v % 10));
-        v /= 10;
-    } while (v != 0);
-    return text;
-}
 
 const std::u16string kDetailIndent = u"      [";
 
@@ -79,7 +70,7 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
         } else if (isGuarded(step) && !step.enabled) {
             color = kWalkRed;
         }
-        lines.push_back({std::u16string(isCurrent ? u"\u25B6 " : u"   ") + decimal(static_cast<int>(i) + 1) + u". " +
+        lines.push_back({std::u16string(isCurrent ? u"\u25B6 " : u"   ") + decimalText(i + 1) + u". " +
                              localized(step.text, step.textEn),
                          color});
         if (isCurrent) addDetailLines(lines, step, textColor);

@@ -42,10 +42,6 @@ std::u16string hexColor(Rgb color) {
     return text;
 }
 
-std::u16string number(size_t value) {
-    return asciiToWide(std::to_string(value));
-}
-
 struct Page {
     std::u16string html;
     void add(const std::u16string& text) { html += text; }
@@ -58,10 +54,10 @@ struct Page {
 
 std::u16string terminalId(size_t terminal) {
     std::u16string id = u"t";
-    return id.append(number(terminal + 1));
+    return id.append(decimalText(terminal + 1));
 }
 std::u16string commandId(size_t terminal, size_t block) {
-    return terminalId(terminal).append(u"-c").append(number(block + 1));
+    return terminalId(terminal).append(u"-c").append(decimalText(block + 1));
 }
 
 void header(Page& page, const SessionReport& report) {

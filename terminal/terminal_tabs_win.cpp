@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
 #include "ui/input_dialog.h"
@@ -10,11 +11,6 @@ namespace {
 
 constexpr COLORREF kActionBlue = RGB(36, 104, 220);
 constexpr COLORREF kFailureRed = RGB(200, 40, 40);
-
-std::u16string decimal(unsigned long value) {
-    std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
 
 void insertTabItem(HWND tabControl, int index, const std::u16string& label) {
     std::u16string copy = label;
@@ -82,7 +78,7 @@ std::u16string terminalLabel(const TerminalTabs& tabs, const Terminal& terminal)
 
 // "ping.exe (PID 1234)"
 std::u16string processLabel(const ChildProcess& process) {
-    return process.exeName + u" (PID " + decimal(process.id) + u")";
+    return process.exeName + u" (PID " + decimalText(process.id) + u")";
 }
 
 // One line per running program.

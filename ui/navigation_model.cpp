@@ -1,5 +1,6 @@
 #include "ui/navigation_model.h"
 
+#include "data/text.h"
 #include "search/ranking.h"
 #include "ui/ui_text.h"
 
@@ -21,17 +22,8 @@ constexpr Category kCategories[] = {
     {u"external", u"\U0001F9F0", 138, false},      {u"custom", u"\U0001F4E6", 139, false},
 };
 
-std::u16string decimal(size_t value) {
-    std::u16string text;
-    do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return text;
-}
-
 std::u16string countedHeader(const std::u16string& label, size_t count) {
-    return label + u" (" + decimal(count) + u")";
+    return label + u" (" + decimalText(count) + u")";
 }
 
 // Catalog positions of the tools named by an id list, first match per id.
