@@ -19,6 +19,49 @@ void setDefaultTextColor(LogPane& pane) {
     SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
+// Gives the text in colour `from` the colour `to`, other colours kept. The
+// control reports a colour only for a range that is one colour throughout, so
+// mixed ranges are halved until each piece is: a few messages per run of colour.
+void recolorRuns(HWND edit, LONG begin, LONG end, COLORREF from, COLORREF to) {
+    if (begin >= end) return;
+    CHARRANGE range = {begin, end};
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    SendMessageW(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    if (format.dwMask & CFM_COLOR) {
+        if (format.crTextColor != from || (format.dwEffects & CFE_AUTOCOLOR)) return;
+        CHARFORMAT2W recolored = {};
+        recolored.cbSize = sizeof recolored;
+        recolored.dwMask = CFM_COLOR;
+        recolored.crTextColor = to;
+        SendMessageW(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&recolored));
+        return;
+    }
+    if (end - begin == 1) return;
+    const LONG middle = begin + (end - begin) / 2;
+    recolorRuns(edit, begin, middle, from, to);
+    recolorRuns(edit, middle, end, from, to);
+}
+
+// Text written in the old default colour follows the new one (it would be
+// near-black on black after a switch to the dark theme); the view stays put.
+void recolorDefaultText(LogPane& pane, COLORREF from, COLORREF to) {
+    if (from == to) return;
+    CHARRANGE kept = {};
+    SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    POINT scroll = {};
+    SendMessageW(pane.window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(pane.window, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE all = {0, -1};
+    SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    recolorRuns(pane.window, 0, all.cpMax, from, to);
+    SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    SendMessageW(pane.window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(pane.window, WM_SETREDRAW, TRUE, 0);
+}
+
 }  // namespace
 
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize) {
@@ -71,10 +114,12 @@ void clearPane(LogPane& pane) {
 }
 
 void setPaneColors(LogPane& pane, COLORREF background, COLORREF text) {
+    const COLORREF oldText = pane.textColor;
     pane.backgroundColor = background;
     pane.textColor = text;
     if (!pane.window) return;
     SendMessageW(pane.window, EM_SETBKGNDCOLOR, 0, LPARAM(background));
+    recolorDefaultText(pane, oldText, text);
     setDefaultTextColor(pane);
     InvalidateRect(pane.window, nullptr, TRUE);
 }
