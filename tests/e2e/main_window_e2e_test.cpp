@@ -719,6 +719,8 @@ TEST_F(LocalWindow, ScreenshotTour) {
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
             hold((tag + "-about").c_str());
             openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
+            state->playbook.current = 1;  // a command step, with its allowlist verdict
+            rebuildPanel(state->playbook);
             hold((tag + "-playbook").c_str());
             closePlaybookTab(state->playbook);
             SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
