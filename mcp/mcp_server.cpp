@@ -2,6 +2,7 @@
 
 #include "data/text.h"
 #include "mcp/mcp_documents.h"
+#include "resources/version.h"
 #include "search/ranking.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr size_t kSearchLimit = 10;
 
 const char kInitializeResult[] =
     "{\"protocolVersion\":\"2024-11-05\",\"capabilities\":{\"tools\":{}},"
-    "\"serverInfo\":{\"name\":\"toolkeep\",\"version\":\"2.0.1.23\"}}";
+    "\"serverInfo\":{\"name\":\"toolkeep\",\"version\":\"" TOOLKEEP_VERSION_TEXT "\"}}";
 
 std::string toolDescriptor(const char16_t* name, const char16_t* description, const char* property) {
     std::string schema = "{\"type\":\"object\",\"properties\":{}}";

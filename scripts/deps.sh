@@ -2,11 +2,16 @@
 # Installs what building and testing need, once. Fast when all is present.
 set -euo pipefail
 packages=(cmake make g++ g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth x11-utils fonts-wqy-microhei fonts-symbola
-          imagemagick googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev python3)
+          imagemagick xdotool googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# The MCP client check needs the node and npm commands. Asked by command, not by
+# package: a Node.js from elsewhere already brings both, and there Debian's npm
+# package would conflict with it.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive

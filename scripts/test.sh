@@ -43,6 +43,16 @@ count_suite() {  # name, log, exit code, [PowerShell checks count as unavailable
   add "$p" "$f" "$s"
 }
 
+# Script checks: one "ok ..."/"FAIL ..." line per check.
+count_checks() {  # name, log, exit code
+  local p f
+  p=$(grep -c '^ok ' "$2"); f=$(grep -c '^FAIL' "$2")
+  if [ "$3" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; echo "$1 exited with $3"; tail -20 "$2"; fi
+  grep '^FAIL' "$2"
+  say "$1: $p passed, $f failed"
+  add "$p" "$f"
+}
+
 bash scripts/deps.sh || { echo "0 passed, 1 failed"; exit 1; }
 mkdir -p "$log_dir"
 say "building"
@@ -65,6 +75,10 @@ for suite in config semantic datapack mcp playbook; do
   count_suite "native --selftest-$suite" "$log_dir/native-selftest-$suite.log" $?
 done
 rm -rf "$native_tmp"
+
+say "release package"
+bash tests/package/run.sh >"$log_dir/package.log" 2>&1
+count_checks "release package" "$log_dir/package.log" $?
 
 # One display and one wine server for all the Windows runs.
 xvfb_pid=
@@ -127,17 +141,13 @@ else
 fi
 
 # The standard MCP TypeScript client (from the npm registry) talks to the real exe.
+say "MCP client compatibility (Wine)"
 if command -v node >/dev/null && command -v npm >/dev/null; then
-  say "MCP client compatibility (Wine)"
   timeout 600 bash "$root/tests/mcp-client/run.sh" "$root/build/win/toolkeep.exe" >"$log_dir/mcp-client.log" 2>&1
-  rc=$?
-  p=$(grep -c '^ok ' "$log_dir/mcp-client.log"); f=$(grep -c '^FAIL' "$log_dir/mcp-client.log")
-  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; tail -20 "$log_dir/mcp-client.log"; fi
-  grep '^FAIL' "$log_dir/mcp-client.log"
-  say "MCP client: $p passed, $f failed"
-  add "$p" "$f"
+  count_checks "MCP client" "$log_dir/mcp-client.log" $?
 else
-  echo "MCP client compatibility: node/npm not installed, not run"
+  echo "MCP client compatibility: the node or npm command is missing (scripts/deps.sh installs them): 1 check counted as skipped"
+  add 0 0 1
 fi
 
 say "fuzzing (${fuzz_seconds}s per target)"

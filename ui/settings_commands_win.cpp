@@ -6,6 +6,7 @@
 
 #include "data/data_pack.h"
 #include "platform/win_text.h"
+#include "resources/version.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
 
@@ -241,7 +242,7 @@ void fillAboutPage(MainState& state) {
     line(bar + uiTextIn(0, 0) + u"  " + uiTextIn(1, 0), kActivityBlue);
     line(bar + uiText(112), text);
     line(bar + uiText(113), kHintGreen);
-    line(bar + uiText(108) + u" 2.0.1.23 " + uiText(109), kHintGreen);
+    line(bar + uiText(108) + u" " TOOLKEEP_VERSION_TEXT " " + uiText(109), kHintGreen);
     line(frameRule(u'\u251C', u'\u2524'), kFrameColor);
     line(bar + uiText(110), text);
     line(bar + uiText(111), text);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 #include <psapi.h>
 #include <richedit.h>
 #include <shlobj.h>
@@ -631,6 +632,35 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     EXPECT_EQ(state->activity.textColor, RGB(27, 27, 27));
 }
 
+// Text written in a page's default colour follows a theme switch; coloured lines keep their colour.
+TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
+    ASSERT_NE(state, nullptr);
+    auto colorOf = [](const LogPane& pane, const wchar_t* text) {
+        FINDTEXTEXW find = {};
+        find.chrg = {0, -1};
+        find.lpstrText = text;
+        if (SendMessageW(pane.window, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find)) < 0) return CLR_NONE;
+        SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof format;
+        SendMessageW(pane.window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return (format.dwMask & CFM_COLOR) ? format.crTextColor : CLR_NONE;
+    };
+    SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
+    const COLORREF light = state->activity.textColor;
+    appendLine(state->activity, u"plain-before-switch", light);
+    appendLine(state->activity, u"blue-before-switch", kActivityBlue);
+    SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
+    const COLORREF dark = state->activity.textColor;
+    ASSERT_NE(dark, light);
+    EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), dark);
+    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActivityBlue);
+    const std::u16string greeting = uiText(172);
+    EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
+    SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
+    EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), light);
+}
+
 // Holds each view for a screenshot when TOOLKEEP_SCREENSHOT_TOUR names a marker file:
 // the file receives the name of the view on screen.
 TEST_F(LocalWindow, ScreenshotTour) {
@@ -658,6 +688,7 @@ TEST_F(LocalWindow, ScreenshotTour) {
         for (int theme : {kCmdThemeLight, kCmdThemeDark}) {
             SendMessageW(window, WM_COMMAND, WPARAM(theme), 0);
             std::string tag = std::string(language ? "en-" : "zh-") + (theme == kCmdThemeDark ? "dark" : "light");
+            selectTab(*state, 1);  // the previous round ended on a terminal
             SetWindowTextW(state->assistant.input, language ? L"no internet" : L"上不了网");
             runAssistantQuery(state->assistant);
             hold((tag + "-assistant").c_str());
@@ -677,10 +708,16 @@ TEST_F(LocalWindow, ScreenshotTour) {
             hold((tag + "-help").c_str());
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
             hold((tag + "-about").c_str());
+            openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
+            state->playbook.current = 1;  // a command step, with its allowlist verdict
+            rebuildPanel(state->playbook);
+            hold((tag + "-playbook").c_str());
+            closePlaybookTab(state->playbook);
             SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
             selectTab(*state, fixedTabCount(*state));
-            if (language == 0 && theme == kCmdThemeLight) {
+            // In the last round, so that text in the default colour is written in the theme it is shown in.
+            if (language == 1 && theme == kCmdThemeDark) {
                 Terminal& cmd = *state->terminals.terminals.front().terminal;
                 // A flood of output first, then a sample of each kind of colour at the end.
                 for (int line = 0; line < 3000; ++line) {

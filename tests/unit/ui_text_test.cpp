@@ -104,8 +104,17 @@ TEST(UiText, HelpDocumentsHaveTheirSectionsInOrder) {
     EXPECT_TRUE(contains(help, u"Fixed tab order: Activity · Assistant · (Help/About on demand) · terminals; Help and "
                                u"About are toggleable, closable tabs."));
     EXPECT_TRUE(contains(mcp, u"\r\n· toolkeep.exe --mcp-stdio\r\n"));
-    EXPECT_TRUE(contains(mcp, u"\"mcpServers\""));
-    EXPECT_TRUE(contains(mcp, u"\"args\": [\"--mcp-stdio\"]"));
+    // The host configuration and the five tools, as the README gives them, in both languages.
+    for (int language : {0, 1}) {
+        const std::u16string page = uiTextIn(language, 163);
+        EXPECT_TRUE(contains(page, u"{\r\n  \"mcpServers\": {\r\n    \"wrenly\": {\r\n"
+                                   u"      \"command\": \"C:\\\\Tools\\\\toolkeep.exe\",\r\n"
+                                   u"      \"args\": [\"--mcp-stdio\"]\r\n    }\r\n  }\r\n}\r\n"))
+            << language;
+        for (const char16_t* tool : {u"list_tools", u"search_tools(query)", u"get_tool_info(id)", u"list_playbooks",
+                                     u"get_playbook(id)"})
+            EXPECT_TRUE(contains(page, std::u16string(u"\r\n· ") + tool)) << language;
+    }
     EXPECT_TRUE(contains(mcp, u"\"query\":\"no internet\""));
 
     for (int id : {106, 163}) {
