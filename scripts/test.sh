@@ -134,10 +134,7 @@ elif [ ! -s "$report" ]; then
   add 0 1
 else
   bash "$root/tests/browser/report_in_browser.sh" "$report" "$log_dir" >"$log_dir/report-browser.log" 2>&1
-  grep '^FAIL' "$log_dir/report-browser.log"
-  p=$(grep -c '^ok ' "$log_dir/report-browser.log"); f=$(grep -c '^FAIL' "$log_dir/report-browser.log")
-  say "session report in a browser: $p passed, $f failed"
-  add "$p" "$f"
+  count_checks "session report in a browser" "$log_dir/report-browser.log" $?
 fi
 
 # The standard MCP TypeScript client (from the npm registry) talks to the real exe.
