@@ -34,10 +34,6 @@ enum MenuCommand : int {
     kCmdNewNamedPowerShell = 1013,
     kCmdRenameTerminal = 1014,
     kCmdCloseTerminal = 1015,
-    kCmdStopCommand = 1016,
-    kCmdRestartShell = 1017,
-    kCmdClearCommandHistory = 1018,
-    kCmdSaveSessionReport = 1019,
     kCmdThemeSystem = 1021,
     kCmdThemeLight = 1022,
     kCmdThemeDark = 1023,
@@ -46,8 +42,29 @@ enum MenuCommand : int {
     kCmdShowFileNames = 1026,
     kCmdQuickEdit = 1027,
     kCmdRestartElevated = 1028,
+    kCmdStopCommand = 1035,
+    kCmdRestartShell = 1036,
+    kCmdClearCommandHistory = 1037,
+    kCmdSaveSessionReport = 1038,
     kCmdFontSizeBase = 1200,
 };
+
+// The tree's context-menu commands come to the same handler, after these.
+constexpr bool isWindowCommand(int id) {
+    for (int command : {kCmdLaunchSingleClick, kCmdLaunchDoubleClick, kCmdShellCmd, kCmdShellPowerShell,
+                        kCmdAddCustomTool, kCmdRemoveSelectedCustomTool, kCmdHelp, kCmdMcpHelp, kCmdAbout, kCmdNewCmd,
+                        kCmdNewPowerShell, kCmdNewNamedCmd, kCmdNewNamedPowerShell, kCmdRenameTerminal,
+                        kCmdCloseTerminal, kCmdThemeSystem, kCmdThemeLight, kCmdThemeDark, kCmdLanguageChinese,
+                        kCmdLanguageEnglish, kCmdShowFileNames, kCmdQuickEdit, kCmdRestartElevated, kCmdStopCommand,
+                        kCmdRestartShell, kCmdClearCommandHistory, kCmdSaveSessionReport})
+        if (command == id) return true;
+    return false;
+}
+static_assert(!isWindowCommand(kToolMenuLaunch) && !isWindowCommand(kToolMenuRunAsAdmin) &&
+                  !isWindowCommand(kToolMenuRemove) && !isWindowCommand(kToolMenuDesktop) &&
+                  !isWindowCommand(kToolMenuPin) && !isWindowCommand(kToolMenuOpenLocation) &&
+                  !isWindowCommand(kToolMenuFavorite) && !isWindowCommand(kToolMenuDownload),
+              "a tree context-menu command would run a window command instead");
 
 struct MainState {
     HWND window = nullptr;
