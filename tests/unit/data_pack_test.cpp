@@ -96,7 +96,7 @@ TEST_F(DataPack, ChainOrderAndFirstExistingCandidateDecides) {
     ASSERT_GE(chain.size(), 2u);
     EXPECT_EQ(chain[0], dir);
     EXPECT_EQ(chain[1], userFolder());
-    if (chain.size() == 3) EXPECT_EQ(chain[2], platform::executableDir());
+    EXPECT_TRUE(chain.size() == 2 || chain[2] == platform::executableDir());
     EXPECT_FALSE(platform::directoryExists(userFolder()));  // looking creates nothing
     ASSERT_TRUE(platform::createDirectories(userFolder()));
     const std::u16string inDataDir = platform::joinPath(dir, u"builtin-tools.json");

@@ -31,7 +31,9 @@ TEST(UiText, RowsStayAtTheirIds) {
         {179, nullptr, u"💡 Related playbooks: "},
     };
     for (const auto& [id, zh, en] : rows) {
-        if (zh) EXPECT_EQ(uiTextIn(0, id), zh) << id;
+        if (zh) {
+            EXPECT_EQ(uiTextIn(0, id), zh) << id;
+        }
         EXPECT_EQ(uiTextIn(1, id), en) << id;
     }
 }
