@@ -15,7 +15,6 @@
 #include "data/custom_tools.h"
 #include "data/settings.h"
 #include "data/text.h"
-#include "launcher/shell_integration.h"
 #include "platform/win_text.h"
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
@@ -42,7 +41,6 @@ bool writeBytes(const std::wstring& path, const std::string& bytes) {
 
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-// Puts a file back as it was when the test began (or removes it).
 // Holds a file open without sharing, as an editor or a backup program may.
 struct HeldFile {
     HANDLE handle;
@@ -292,35 +290,6 @@ TEST_F(SavingWindow, FailedTranscriptSaveIsReportedAndLeavesTheOldFile) {
     EXPECT_EQ(fileBytes(path).rfind("\xEF\xBB\xBF", 0), 0u);
 }
 
-TEST_F(SavingWindow, DesktopShortcutNeverReplacesAnotherFile) {
-    openWindow();  // the shell link needs the window's COM apartment
-    ASSERT_NE(state, nullptr);
-    const int64_t index = catalogIndex(u"builtin.cmd");
-    ASSERT_GE(index, 0);
-    const ToolRecord tool = state->catalog.tools[size_t(index)];
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"toolkeep-e2e-shortcuts";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring first = folder + L"\\" + wide(tool.name) + L".lnk";
-    const std::wstring second = folder + L"\\" + wide(tool.name) + L" (2).lnk";
-    DeleteFileW(first.c_str());
-    DeleteFileW(second.c_str());
-
-    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));
-    const std::string link = fileBytes(first);
-    ASSERT_FALSE(link.empty());
-    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));  // the same shortcut again
-    EXPECT_FALSE(exists(second));
-    ASSERT_TRUE(writeBytes(first, "the user's own file"));
-    ASSERT_TRUE(writeToolShortcut(tool, fromWide(folder.c_str())));
-    EXPECT_EQ(fileBytes(first), "the user's own file");
-    EXPECT_EQ(fileBytes(second), link);
-    DeleteFileW(first.c_str());
-    DeleteFileW(second.c_str());
-    RemoveDirectoryW(folder.c_str());
-}
-
 // --- two real windows ----------------------------------------------------------
 
 bool waitUntilReady(HWND window) {
@@ -380,36 +349,16 @@ struct RunningWindow {
     }
     void command(int id) { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
 
-    std::wstring itemText(HTREEITEM item) {
-        RemoteBuffer buffer(process.info.hProcess, sizeof(TVITEMW) + 512 * sizeof(wchar_t));
-        if (!buffer.address) return L"";
-        auto* text = reinterpret_cast<wchar_t*>(static_cast<char*>(buffer.address) + sizeof(TVITEMW));
-        TVITEMW query = {};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = 512;
-        WriteProcessMemory(process.info.hProcess, buffer.address, &query, sizeof query, nullptr);
-        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(buffer.address));
-        wchar_t local[512] = {};
-        ReadProcessMemory(process.info.hProcess, text, local, sizeof local - sizeof(wchar_t), nullptr);
-        return local;
+    HTREEITEM next(HTREEITEM item, WPARAM how) {
+        return HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, how, LPARAM(item)));
     }
-    HTREEITEM findItem(HTREEITEM item, const std::wstring& part) {
-        for (; item; item = HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)))) {
-            if (itemText(item).find(part) != std::wstring::npos) return item;
-            if (HTREEITEM child = HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)))) {
-                if (HTREEITEM found = findItem(child, part)) return found;
-            }
-        }
-        return nullptr;
-    }
-    // Searches for the file name, right-clicks its tool as the mouse would,
+    // Searches for the file name, right-clicks the first tool found as the mouse would,
     // leaves the context menu with Escape and then chooses its favourite entry.
     bool favourite(const wchar_t* fileName) {
         SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName));
-        HTREEITEM root = HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        HTREEITEM item = findItem(root, fileName);
+        HTREEITEM section = next(nullptr, TVGN_ROOT);  // the results end with the section of tools
+        while (HTREEITEM after = next(section, TVGN_NEXT)) section = after;
+        HTREEITEM item = next(section, TVGN_CHILD);
         if (!item) return false;
         SendMessageW(tree, TVM_ENSUREVISIBLE, 0, LPARAM(item));
         RemoteBuffer buffer(process.info.hProcess, sizeof(RECT));

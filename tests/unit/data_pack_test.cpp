@@ -8,7 +8,15 @@ namespace {
 const char kProbe[] = R"({"dataVersion":"9.9.9","tools":[{"id":"probe.one","name":"Probe"}]})";
 const char kSecond[] = R"({"dataVersion":"1.2.3","tools":[{"id":"probe.two","name":"Second"}]})";
 
-using DataPack = Sandbox;
+class DataPack : public Sandbox {
+protected:
+    // A fresh folder named by TOOLKEEP_DATA_DIR.
+    std::u16string dataDir() {
+        std::u16string dir = makeDir(u"data");
+        platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
+        return dir;
+    }
+};
 
 std::vector<std::u16string> ids(const std::vector<ToolRecord>& tools) {
     std::vector<std::u16string> out;
@@ -30,10 +38,8 @@ TEST_F(DataPack, EmbeddedCopyWhenNoFileAnywhere) {
 
 TEST_F(DataPack, DataDirFileWinsAndIsLabelledWithItsPath) {
     REQUIRE_EMBEDDED_PACKS();
-    std::u16string dir = makeDir(u"data");
-    std::u16string file = platform::joinPath(dir, u"builtin-tools.json");
+    std::u16string file = platform::joinPath(dataDir(), u"builtin-tools.json");
     ASSERT_TRUE(writeWholeFile(file, kProbe));
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
     EXPECT_EQ(packDataVersion(kBuiltinToolsPack), u"9.9.9");
     EXPECT_EQ(builtinToolsSource(), file);
     EXPECT_EQ(ids(loadBuiltinTools()), std::vector<std::u16string>{u"probe.one"});
@@ -45,41 +51,28 @@ TEST_F(DataPack, DataDirFileWinsAndIsLabelledWithItsPath) {
     EXPECT_EQ(builtinToolsSource(), kEmbeddedSourceLabel);
 }
 
-TEST_F(DataPack, UnusableCandidatesFallBackToTheEmbeddedCopy) {
+// A file is taken when it is a JSON object with the pack's array key, of any
+// kind; anything else falls back to the embedded copy.
+TEST_F(DataPack, WhichFilesAreAccepted) {
     REQUIRE_EMBEDDED_PACKS();
-    struct Case {
-        const char* bytes;
-        const char* why;
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},
+        {"{\"tools\": [", false},
+        {"[1,2]", false},
+        {R"({"dataVersion":"9.9.9","playbooks":[]})", false},
+        {"\xEF\xBB\xBF{\"tools\":[]}", true},
+        {R"({"tools":7,"dataVersion":3})", true},
     };
-    const Case cases[] = {
-        {"", "empty file"},
-        {"{\"tools\": [", "not JSON"},
-        {"[1,2]", "not an object"},
-        {R"({"dataVersion":"9.9.9","playbooks":[]})", "no tools key"},
-    };
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
-    for (const Case& c : cases) {
-        ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"builtin-tools.json"), c.bytes));
+    const std::u16string file = platform::joinPath(dataDir(), u"builtin-tools.json");
+    for (const auto& [bytes, accepted] : cases) {
+        ASSERT_TRUE(writeWholeFile(file, bytes));
         std::u16string label;
         auto document = loadDataPack(kBuiltinToolsPack, &label);
-        ASSERT_TRUE(document) << c.why;
-        EXPECT_EQ(label, kEmbeddedSourceLabel) << c.why;
-        EXPECT_EQ(getString(*document, u"dataVersion"), u"0.0.4") << c.why;
+        ASSERT_TRUE(document) << bytes;
+        EXPECT_EQ(label, accepted ? file : kEmbeddedSourceLabel) << bytes;
+        EXPECT_EQ(packDataVersion(kBuiltinToolsPack), accepted ? u"0.0.0" : u"0.0.4") << bytes;
+        EXPECT_EQ(loadBuiltinTools().empty(), accepted) << bytes;
     }
-}
-
-TEST_F(DataPack, AcceptedFilesNeedOnlyTheArrayKey) {
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
-    ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"builtin-tools.json"), "\xEF\xBB\xBF{\"tools\":[]}"));
-    EXPECT_TRUE(loadBuiltinTools().empty());
-    EXPECT_EQ(packDataVersion(kBuiltinToolsPack), u"0.0.0");
-    EXPECT_NE(builtinToolsSource(), kEmbeddedSourceLabel);
-    // a "tools" member of any kind makes the document acceptable
-    ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"builtin-tools.json"), R"({"tools":7,"dataVersion":3})"));
-    EXPECT_NE(builtinToolsSource(), kEmbeddedSourceLabel);
-    EXPECT_EQ(packDataVersion(kBuiltinToolsPack), u"0.0.0");
 }
 
 TEST_F(DataPack, OverlongOrEmptyDataDirIsIgnored) {
@@ -92,52 +85,31 @@ TEST_F(DataPack, OverlongOrEmptyDataDirIsIgnored) {
     EXPECT_EQ(dataDirectoryChain().front(), std::u16string(259, u'a'));
 }
 
-TEST_F(DataPack, ChainOrderDataDirThenPerUserThenProgramFolder) {
+// Data folder, per-user folder, program folder: the first candidate that exists
+// decides. A usable file is taken, a broken one falls back to the embedded copy
+// without looking further, a folder is skipped.
+TEST_F(DataPack, ChainOrderAndFirstExistingCandidateDecides) {
+    REQUIRE_EMBEDDED_PACKS();
     REQUIRE_PER_USER_REDIRECT();
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
+    std::u16string dir = dataDir();
     auto chain = dataDirectoryChain();
     ASSERT_GE(chain.size(), 2u);
     EXPECT_EQ(chain[0], dir);
     EXPECT_EQ(chain[1], userFolder());
-    if (chain.size() == 3) {
-        EXPECT_EQ(chain[2], platform::executableDir());
-    }
-    EXPECT_FALSE(platform::directoryExists(userFolder()));  // a pack load creates nothing
-}
-
-TEST_F(DataPack, PerUserFileIsUsedWhenTheDataDirHasNone) {
-    REQUIRE_PER_USER_REDIRECT();
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
+    EXPECT_TRUE(chain.size() == 2 || chain[2] == platform::executableDir());
+    EXPECT_FALSE(platform::directoryExists(userFolder()));  // looking creates nothing
     ASSERT_TRUE(platform::createDirectories(userFolder()));
-    std::u16string userFile = platform::joinPath(userFolder(), u"builtin-tools.json");
+    const std::u16string inDataDir = platform::joinPath(dir, u"builtin-tools.json");
+    const std::u16string userFile = platform::joinPath(userFolder(), u"builtin-tools.json");
     ASSERT_TRUE(writeWholeFile(userFile, kSecond));
-    EXPECT_EQ(builtinToolsSource(), userFile);
+    EXPECT_EQ(builtinToolsSource(), userFile);  // the data folder has none
     EXPECT_EQ(ids(loadBuiltinTools()), std::vector<std::u16string>{u"probe.two"});
-}
-
-TEST_F(DataPack, BrokenFirstCandidateDoesNotReachTheSecond) {
-    REQUIRE_EMBEDDED_PACKS();
-    REQUIRE_PER_USER_REDIRECT();
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
-    ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"builtin-tools.json"), "not json"));
-    ASSERT_TRUE(platform::createDirectories(userFolder()));
-    ASSERT_TRUE(writeWholeFile(platform::joinPath(userFolder(), u"builtin-tools.json"), kSecond));
+    ASSERT_TRUE(platform::createDirectories(inDataDir));
+    EXPECT_EQ(builtinToolsSource(), userFile);
+    ASSERT_TRUE(std::filesystem::remove(std::filesystem::path(inDataDir)));
+    ASSERT_TRUE(writeWholeFile(inDataDir, "not json"));
     EXPECT_EQ(builtinToolsSource(), kEmbeddedSourceLabel);
     EXPECT_EQ(packDataVersion(kBuiltinToolsPack), u"0.0.4");
-}
-
-TEST_F(DataPack, DirectoryNamedLikeThePackIsSkipped) {
-    REQUIRE_PER_USER_REDIRECT();
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
-    ASSERT_TRUE(platform::createDirectories(platform::joinPath(dir, u"builtin-tools.json")));
-    ASSERT_TRUE(platform::createDirectories(userFolder()));
-    std::u16string userFile = platform::joinPath(userFolder(), u"builtin-tools.json");
-    ASSERT_TRUE(writeWholeFile(userFile, kSecond));
-    EXPECT_EQ(builtinToolsSource(), userFile);
 }
 
 TEST_F(DataPack, ProgramFolderIsTheLastPlaceLooked) {
@@ -155,8 +127,7 @@ TEST_F(DataPack, ProgramFolderIsTheLastPlaceLooked) {
 }
 
 TEST_F(DataPack, ExternalRecordsAreForcedExternalAndNotInstalled) {
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
+    std::u16string dir = dataDir();
     ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"external-tools.json"),
                                R"({"tools":[{"id":"ext.a","name":"A","exe":"a.exe","category":"system"},
                                             {"id":"ext.b","name":"B"}]})"));
@@ -172,8 +143,7 @@ TEST_F(DataPack, ExternalRecordsAreForcedExternalAndNotInstalled) {
 }
 
 TEST_F(DataPack, PlaybooksPackNeedsItsOwnArrayKey) {
-    std::u16string dir = makeDir(u"data");
-    platform::setEnv(u"TOOLKEEP_DATA_DIR", dir);
+    std::u16string dir = dataDir();
     ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"playbooks.json"), R"({"dataVersion":"9.9.9","tools":[]})"));
     EXPECT_NE(packDataVersion(kPlaybooksPack), u"9.9.9");
     ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"playbooks.json"), R"({"dataVersion":"9.9.9","playbooks":[]})"));

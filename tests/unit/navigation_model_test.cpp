@@ -24,35 +24,29 @@ Playbook playbook(const char16_t* id, const char16_t* title, std::vector<std::u1
     return p;
 }
 
-struct Fixture {
-    std::vector<ToolRecord> catalog = {tool(u"a", u"Alpha", u"system", u"alpha.msc"),
-                                       tool(u"b", u"Bravo", u"network"),
-                                       tool(u"c", u"Charlie", u"storage"),
-                                       tool(u"d", u"Delta", u"nowhere")};
-    std::vector<Playbook> playbooks = {playbook(u"p0", u"Zulu trouble", {u"zulu"}), playbook(u"p1", u"Yankee")};
-    std::vector<std::u16string> favorites;
-    std::vector<std::u16string> recents;
-    bool showFileName = true;
-    NavigationSources sources() const { return {catalog, playbooks, favorites, recents, showFileName}; }
-};
-
 std::vector<std::u16string> texts(const std::vector<NavItem>& items) {
     std::vector<std::u16string> out;
     for (const auto& item : items) out.push_back(item.text);
     return out;
 }
 
+// Four tools, one in no category; two playbooks.
 class NavigationModel : public ::testing::Test {
 protected:
     void SetUp() override { setUiLanguage(1); }
     void TearDown() override { setUiLanguage(0); }
-    Fixture f;
+    NavigationSources sources() const { return {catalog, playbooks, favorites, recents, true}; }
+    std::vector<ToolRecord> catalog = {tool(u"a", u"Alpha", u"system", u"alpha.msc"), tool(u"b", u"Bravo", u"network"),
+                                       tool(u"c", u"Charlie", u"storage"), tool(u"d", u"Delta", u"nowhere")};
+    std::vector<Playbook> playbooks = {playbook(u"p0", u"Zulu trouble", {u"zulu"}), playbook(u"p1", u"Yankee")};
+    std::vector<std::u16string> favorites;
+    std::vector<std::u16string> recents;
 };
 
 TEST_F(NavigationModel, ToolsSegmentShowsNonEmptyCategoriesAndAlwaysCustom) {
-    f.favorites = {u"c", u"gone", u"a"};
-    f.recents = {u"b"};
-    const auto items = buildToolsSegment(f.sources());
+    favorites = {u"c", u"gone", u"a"};
+    recents = {u"b"};
+    const auto items = buildToolsSegment(sources());
     EXPECT_EQ(texts(items), (std::vector<std::u16string>{
                                 u"\u2B50 Favorites (2)", u"\U0001F558 Recent (1)", u"\U0001F5A5 System (1)",
                                 u"\U0001F310 Network (1)", u"\U0001F4BE Storage (1)", u"\U0001F4E6 Custom Tools (0)"}));
@@ -83,7 +77,7 @@ TEST_F(NavigationModel, ToolItemText) {
 }
 
 TEST_F(NavigationModel, PlaybooksSegmentAndItemData) {
-    const auto items = buildPlaybooksSegment(f.playbooks);
+    const auto items = buildPlaybooksSegment(playbooks);
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[1].text, u"\U0001F9ED Yankee EN");
     EXPECT_EQ(items[1].data, -1001);
@@ -105,10 +99,10 @@ TEST_F(NavigationModel, ResultsSections) {
         {{1}, {0}, {u"↩ All tools", u"↩ All playbooks", u"\U0001F9ED Playbooks (1)", u"\U0001F527 Tools (1)"}},
     };
     for (const auto& c : cases) {
-        const auto items = buildResultsSegment(f.sources(), c.tools, c.playbooks);
+        const auto items = buildResultsSegment(sources(), c.tools, c.playbooks);
         EXPECT_EQ(texts(items), c.expected);
     }
-    const auto both = buildResultsSegment(f.sources(), {1}, {0});
+    const auto both = buildResultsSegment(sources(), {1}, {0});
     EXPECT_EQ(both[2].data, kNavAllPlaybooksItem);
     EXPECT_TRUE(both[2].expanded);
     EXPECT_EQ(both[2].children[0].text, u"Zulu trouble EN");
@@ -121,12 +115,12 @@ TEST_F(NavigationModel, SearchBoxSegmentsAndHandOver) {
     NavigationState s;
     applySearchText(s, u"alp");
     EXPECT_EQ(s.segment, kSegmentResults);
-    auto items = buildNavigationTree(s, f.sources());
+    auto items = buildNavigationTree(s, sources());
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[2].children[0].data, 0);
 
     applySearchText(s, u"zulu");  // playbook only
-    items = buildNavigationTree(s, f.sources());
+    items = buildNavigationTree(s, sources());
     EXPECT_EQ(texts(items).back(), u"\U0001F9ED Playbooks (1)");
 
     applySearchText(s, std::u16string(300, u'x'));
@@ -134,10 +128,10 @@ TEST_F(NavigationModel, SearchBoxSegmentsAndHandOver) {
     applySearchText(s, u"");
     EXPECT_EQ(s.segment, kSegmentTools);
 
-    applyAssistantResults(s, {3, 1}, u"zulu", f.playbooks);
+    applyAssistantResults(s, {3, 1}, u"zulu", playbooks);
     EXPECT_TRUE(s.assistantOverride);
     EXPECT_EQ(s.assistantPlaybooks, (std::vector<uint64_t>{0}));
-    const ResultLists lists = resultLists(s, f.catalog, f.playbooks);
+    const ResultLists lists = resultLists(s, catalog, playbooks);
     EXPECT_EQ(lists.tools, (std::vector<uint64_t>{3, 1}));  // a tool in no category is still listed
 
     // Typing replaces the hand-over; leaving Results drops text and hand-over.
@@ -146,9 +140,9 @@ TEST_F(NavigationModel, SearchBoxSegmentsAndHandOver) {
     EXPECT_TRUE(applySegment(s, kSegmentPlaybooks));
     EXPECT_TRUE(s.searchText.empty());
     EXPECT_FALSE(applySegment(s, kSegmentResults));
-    EXPECT_EQ(texts(buildNavigationTree(s, f.sources())).size(), 3u);  // two "↩" and the hint
+    EXPECT_EQ(texts(buildNavigationTree(s, sources())).size(), 3u);  // two "↩" and the hint
 
-    applyAssistantResults(s, {}, u"nothing here", f.playbooks);
+    applyAssistantResults(s, {}, u"nothing here", playbooks);
     EXPECT_FALSE(s.assistantOverride);
     EXPECT_EQ(s.segment, kSegmentResults);
     EXPECT_EQ(segmentFromTab(1), kSegmentPlaybooks);

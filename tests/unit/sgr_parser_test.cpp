@@ -1,18 +1,25 @@
 #include <gtest/gtest.h>
 
+#include "data/text.h"
 #include "terminal/console_rules.h"
 #include "terminal/sgr_parser.h"
 
 namespace {
 
 constexpr Rgb kDefault = {204, 204, 204};
-constexpr Rgb kRed = {197, 15, 31};
-constexpr Rgb kGreen = {19, 161, 14};
 
 std::u16string esc(const std::u16string& rest) { return u"\x1b" + rest; }
 
 std::vector<OutputRun> render(const std::u16string& chunk, SgrState& state) {
     return parseTerminalOutput(chunk, state, kDefault);
+}
+
+// Chunks parsed one after the other with one state, as a shell's reads arrive.
+std::vector<OutputRun> renderChunks(const std::vector<std::u16string>& chunks, SgrState& state) {
+    std::vector<OutputRun> runs;
+    for (const std::u16string& chunk : chunks)
+        for (OutputRun& run : render(chunk, state)) runs.push_back(std::move(run));
+    return runs;
 }
 
 std::u16string plainText(const std::vector<OutputRun>& runs) {
@@ -21,75 +28,55 @@ std::u16string plainText(const std::vector<OutputRun>& runs) {
     return text;
 }
 
-// The colour of the first run holding the text.
-Rgb colorOf(const std::vector<OutputRun>& runs, const std::u16string& text) {
-    for (const OutputRun& run : runs)
-        if (run.text.find(text) != std::u16string::npos) return run.color;
-    ADD_FAILURE() << "no run holds the text";
-    return {};
+// Each run as "r,g,b text", with "*" before the text when bold; runs joined by "|".
+std::string styled(const std::vector<OutputRun>& runs) {
+    std::string out;
+    for (const OutputRun& run : runs) {
+        if (!out.empty()) out += "|";
+        out += std::to_string(run.color.r) + "," + std::to_string(run.color.g) + "," + std::to_string(run.color.b) +
+               (run.bold ? " *" : " ") + wideToUtf8(run.text);
+    }
+    return out;
 }
 
-TEST(SgrParser, ColoursAWordAndResetsForTheLineBreak) {
-    SgrState state{false, kDefault, false};
-    auto runs = render(esc(u"[31m") + u"word" + esc(u"[0m") + u"\r\n", state);
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].text, u"word");
-    EXPECT_EQ(runs[0].color, kRed);
-    EXPECT_EQ(runs[1].text, u"\r\n");
-    EXPECT_EQ(runs[1].color, kDefault);
-    EXPECT_FALSE(state.colorActive);
-}
-
-TEST(SgrParser, BoldAndColourCodesChangeIndependently) {
-    SgrState state{false, kDefault, false};
-    auto runs = render(esc(u"[1;32m") + u"a" + esc(u"[22m") + u"b" + esc(u"[1m") + esc(u"[39m") + u"c" +
-                           esc(u"[m") + u"d",
-                       state);
-    ASSERT_EQ(runs.size(), 4u);
-    EXPECT_EQ(runs[0].color, kGreen);
-    EXPECT_TRUE(runs[0].bold);
-    EXPECT_EQ(runs[1].color, kGreen);
-    EXPECT_FALSE(runs[1].bold);
-    EXPECT_EQ(runs[2].color, kDefault);
-    EXPECT_TRUE(runs[2].bold);
-    EXPECT_EQ(runs[3].color, kDefault);
-    EXPECT_FALSE(runs[3].bold);
-}
-
-TEST(SgrParser, ExtendedColourForms) {
+TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
+    const std::string def = "204,204,204 ", red = "197,15,31 ", green = "19,161,14 ";
     struct Case {
-        std::u16string params;
-        Rgb expected;
+        std::vector<std::u16string> chunks;
+        std::string runs;
     } cases[] = {
-        {u"38;5;196", {255, 0, 0}},     {u"38;5;244", {128, 128, 128}}, {u"38;2;300;0;0", {44, 0, 0}},
-        {u"38;5;4", {0, 85, 220}},      {u"38;5;16", {0, 0, 0}},        {u"38;5;231", {255, 255, 255}},
-        {u"38;5;255", {238, 238, 238}}, {u"38;5;9999", {255, 255, 255}}, {u"91", {231, 72, 86}},
-        {u"97", {242, 242, 242}},       {u"1;34", {0, 85, 220}},
+        {{esc(u"[31m") + u"word" + esc(u"[0m") + u"\r\n"}, red + "word|" + def + "\r\n"},
+        {{esc(u"[1;32m") + u"a" + esc(u"[22m") + u"b" + esc(u"[1m") + esc(u"[39m") + u"c" + esc(u"[m") + u"d"},
+         "19,161,14 *a|" + green + "b|204,204,204 *c|" + def + "d"},
+        {{esc(u"[31m") + u"a", u"b"}, red + "a|" + red + "b"},  // colour carries over to the next chunk
+        // Extended forms: 256-colour index (cube, grey ramp, clamped), 24-bit (clamped), bright.
+        {{esc(u"[38;5;196m") + u"x"}, "255,0,0 x"},
+        {{esc(u"[38;5;244m") + u"x"}, "128,128,128 x"},
+        {{esc(u"[38;5;4m") + u"x"}, "0,85,220 x"},
+        {{esc(u"[38;5;16m") + u"x"}, "0,0,0 x"},
+        {{esc(u"[38;5;231m") + u"x"}, "255,255,255 x"},
+        {{esc(u"[38;5;255m") + u"x"}, "238,238,238 x"},
+        {{esc(u"[38;5;9999m") + u"x"}, "255,255,255 x"},
+        {{esc(u"[38;2;300;0;0m") + u"x"}, "44,0,0 x"},
+        {{esc(u"[91m") + u"x"}, "231,72,86 x"},
+        {{esc(u"[97m") + u"x"}, "242,242,242 x"},
+        {{esc(u"[1;34m") + u"x"}, "0,85,220 *x"},
+        // "38;5" lacks its index: 38 alone is dropped, 5 (blink) is ignored.
+        {{esc(u"[38;5m") + u"x"}, def + "x"},
+        // "38;2;31;2" lacks blue: the 2 and the numbers after it count as codes, and 31 among them is red.
+        {{esc(u"[38;2;31;2m") + u"x"}, red + "x"},
+        // Background sequences consume their numbers; background colours change nothing.
+        {{esc(u"[48;5;31m") + u"x", esc(u"[48;2;31;32;33m") + u"y", esc(u"[48;5;200;31m") + u"z"},
+         def + "x|" + def + "y|" + red + "z"},
+        {{esc(u"[41;44;107m") + u"x"}, def + "x"},
     };
     for (const Case& c : cases) {
         SgrState state{false, kDefault, false};
-        auto runs = render(esc(u"[" + c.params + u"m") + u"x", state);
-        ASSERT_EQ(runs.size(), 1u);
-        EXPECT_EQ(runs[0].color, c.expected) << std::string(c.params.begin(), c.params.end());
+        EXPECT_EQ(styled(renderChunks(c.chunks, state)), c.runs) << wideToUtf8(c.chunks[0].substr(1));
     }
-}
-
-TEST(SgrParser, IncompleteExtendedFormsFallBackToSingleCodes) {
-    // "38;5" lacks its index: 38 alone is dropped, 5 (blink) is ignored.
-    SgrState state{false, kDefault, false};
-    EXPECT_EQ(render(esc(u"[38;5m") + u"x", state)[0].color, kDefault);
-    // "38;2;1;2" lacks blue: the 2 and the numbers after it count as codes, and 31 among them is red.
-    state = {false, kDefault, false};
-    EXPECT_EQ(render(esc(u"[38;2;31;2m") + u"x", state)[0].color, kRed);
-}
-
-TEST(SgrParser, BackgroundSequencesConsumeTheirNumbers) {
-    SgrState state{false, kDefault, false};
-    EXPECT_EQ(render(esc(u"[48;5;31m") + u"x", state)[0].color, kDefault);
-    EXPECT_EQ(render(esc(u"[48;2;31;32;33m") + u"x", state)[0].color, kDefault);
-    EXPECT_EQ(render(esc(u"[48;5;200;31m") + u"x", state)[0].color, kRed);
-    state = {false, kDefault, false};
-    EXPECT_EQ(render(esc(u"[41;44;107m") + u"x", state)[0].color, kDefault);
+    // Out-of-range indexes never read outside the tables.
+    EXPECT_EQ(paletteColor(-3), (Rgb{12, 12, 12}));
+    EXPECT_EQ(color256(-1), (Rgb{12, 12, 12}));
 }
 
 TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
@@ -126,13 +113,6 @@ std::u16string describe(const std::vector<OutputRun>& runs) {
     return text;
 }
 
-std::vector<OutputRun> renderChunks(const std::vector<std::u16string>& chunks, SgrState& state) {
-    std::vector<OutputRun> runs;
-    for (const std::u16string& chunk : chunks)
-        for (OutputRun& run : render(chunk, state)) runs.push_back(std::move(run));
-    return runs;
-}
-
 TEST(SgrParser, CarriageReturnsResetTheLineAndCrLfStaysABreak) {
     struct Case {
         std::vector<std::u16string> chunks;
@@ -167,21 +147,6 @@ TEST(SgrParser, CarriageReturnsResetTheLineAndCrLfStaysABreak) {
     std::vector<OutputRun> none;
     EXPECT_FALSE(foldLineResets(none));
     EXPECT_TRUE(none.empty());
-}
-
-TEST(SgrParser, ColourCarriesOverToTheNextChunk) {
-    SgrState state{false, kDefault, false};
-    render(esc(u"[31m") + u"a", state);
-    auto runs = render(u"b", state);
-    EXPECT_EQ(colorOf(runs, u"b"), kRed);
-}
-
-TEST(SgrParser, ColourTables) {
-    EXPECT_EQ(paletteColor(-3), (Rgb{12, 12, 12}));
-    EXPECT_EQ(color256(-1), (Rgb{12, 12, 12}));
-    EXPECT_EQ(color256(15), (Rgb{242, 242, 242}));
-    EXPECT_EQ(color256(16 + 36 * 1 + 6 * 2 + 3), (Rgb{95, 135, 175}));
-    EXPECT_EQ(color256(232), (Rgb{8, 8, 8}));
 }
 
 TEST(ConsoleRules, TerminalNamesAndShellKinds) {
