@@ -37,9 +37,9 @@ if [ "$(cat "$cache/publish.key" 2>/dev/null)" != "$key" ]; then
   started=$(date +%s)
   if ! dotnet publish "$cache/src/PowerShellHost.csproj" -c Release -o "$cache/publish" \
       >"$cache/publish.log" 2>&1; then
-    if grep -q -E 'NU1301|Unable to load the service index' "$cache/publish.log"; then
+    if grep -q 'error NU1301' "$cache/publish.log"; then
       echo "PowerShell fixture: NuGet is unreachable, the engine cannot be restored: the PowerShell checks are skipped"
-      grep -m3 -E 'NU1301|error' "$cache/publish.log"
+      grep -m3 'error NU1301' "$cache/publish.log"
       exit 2
     fi
     echo "PowerShell fixture: the publish failed:"
@@ -52,6 +52,8 @@ if [ "$(cat "$cache/publish.key" 2>/dev/null)" != "$key" ]; then
   echo "PowerShell fixture: published in $(( $(date +%s) - started ))s, $(du -sh "$cache/publish" | cut -f1)"
 fi
 
+# The prefix is made first: making it puts the stub in place.
+[ -f "$prefix/system.reg" ] || "$root/scripts/wine.sh" cmd /c exit >/dev/null 2>&1
 if [ "$(cat "$target/.fixture-key" 2>/dev/null)" != "$key" ]; then
   mkdir -p "$target"
   cp -a "$cache/publish/." "$target/"
@@ -62,9 +64,10 @@ fi
 # gives one); script(1) provides a terminal for this one start.
 command=(-NoLogo -NoProfile -NonInteractive -Command "'engine ' + \$PSVersionTable.PSVersion")
 started=$(date +%s%N)
-out=$(timeout "$start_timeout_s" script -qec \
+# A crash reports at once instead of waiting in Wine's debugger.
+out=$(WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mshtml=};winedbg.exe=d" timeout "$start_timeout_s" script -qec \
   "$(printf '%q ' "$root/scripts/wine.sh" 'C:\windows\system32\WindowsPowerShell\v1.0\powershell.exe' "${command[@]}")" \
-  /dev/null 2>&1 | tr -d '\r')
+  /dev/null 2>&1 | tr -d '\r' | sed 's/\x1b\[[0-9;?]*[A-Za-z]//g')
 version=$(grep -o -m1 'engine [0-9][0-9.]*' <<<"$out")
 if [ -z "$version" ]; then
   echo "PowerShell fixture: the engine does not start under Wine:"
