@@ -117,10 +117,10 @@ protected:
         SendMessageW(t.editor, WM_KEYUP, VK_RETURN, 0xC0000001);
     }
 
-    // Enter on the input line as it stands; returns what the shell printed
-    // before its next prompt, or a note that none came.
-    std::u16string runInput(Terminal& t) {
-        std::u16string command = terminalInputLine(t);
+    // Puts the command on the input line and presses Enter; returns what the
+    // shell printed before its next prompt, or a note that none came.
+    std::u16string run(Terminal& t, const std::u16string& command) {
+        replaceInput(t, command);
         std::u16string prompt = u"PS " + promptDirectoryOf(t) + u"> ";
         size_t prompts = countOf(terminalText(t), prompt);
         pressEnter(t);
@@ -135,11 +135,6 @@ protected:
         if (start == std::u16string::npos || end <= start) return u"(the command line is missing) " + text;
         start += prompt.size() + command.size();
         return text.substr(start, end - start);
-    }
-
-    std::u16string run(Terminal& t, const std::u16string& command) {
-        replaceInput(t, command);
-        return runInput(t);
     }
 };
 
