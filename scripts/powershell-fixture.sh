@@ -35,7 +35,7 @@ if [ "$(cat "$cache/publish.key" 2>/dev/null)" != "$key" ]; then
   # Built from a copy so that obj/ and bin/ stay out of the source tree.
   cp "$source_dir"/PowerShellHost.csproj "$source_dir"/Program.cs "$cache/src/"
   started=$(date +%s)
-  if ! dotnet publish "$cache/src/PowerShellHost.csproj" -c Release -o "$cache/publish" \
+  if ! DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1 dotnet publish "$cache/src/PowerShellHost.csproj" -c Release -o "$cache/publish" \
       >"$cache/publish.log" 2>&1; then
     if grep -q 'error NU1301' "$cache/publish.log"; then
       echo "PowerShell fixture: NuGet is unreachable, the engine cannot be restored: the PowerShell checks are skipped"
