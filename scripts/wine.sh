@@ -7,7 +7,11 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${TOOLKEEP_WINE_PREFIX:-$root/build/wineprefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# No Mono or Gecko download prompts while the prefix is made. Programs then run
+# with mscoree enabled: Wine's loader resolves a .NET program's IL-only DLLs
+# through it (the PowerShell test fixture), and nothing else loads it.
+boot_overrides=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mshtml="}
 wine_bin=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 
 xvfb_pid=
@@ -26,7 +30,7 @@ fi
 
 if [ ! -f "$WINEPREFIX/.toolkeep-ready-2" ]; then
   mkdir -p "$WINEPREFIX"
-  "$wine_bin" wineboot --init >/dev/null 2>&1
+  WINEDLLOVERRIDES=$boot_overrides "$wine_bin" wineboot --init >/dev/null 2>&1
   # Chinese text (and symbols) fall back to these fonts from the usual UI faces.
   key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
   for face in "Segoe UI" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Consolas" "Microsoft Sans Serif" \

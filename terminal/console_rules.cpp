@@ -1,5 +1,7 @@
 #include "terminal/console_rules.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isBlankOrBreak(char16_t c) {
@@ -60,14 +62,27 @@ std::u16string substitutePrompt(ShellKind kind, const std::u16string& directory)
 }
 
 EchoMatch matchShellEcho(const std::u16string& chunk, const std::u16string& pendingEcho) {
+    if (pendingEcho == kEchoLineBreak) {
+        size_t end = 0;
+        if (end < chunk.size() && chunk[end] == u'\r') ++end;
+        if (end < chunk.size() && chunk[end] == u'\n') ++end;
+        return {end, true, {}};
+    }
+    // The next part of an echo that began in an earlier chunk may start with a blank.
     size_t start = 0;
-    while (start < chunk.size() && isBlankOrBreak(chunk[start])) ++start;
-    if (start == chunk.size()) return {0, false};
-    if (pendingEcho.empty() || chunk.compare(start, pendingEcho.size(), pendingEcho) != 0) return {0, true};
-    size_t end = start + pendingEcho.size();
+    size_t direct = std::min(chunk.size(), pendingEcho.size());
+    if (pendingEcho.empty() || pendingEcho.compare(0, direct, chunk, 0, direct) != 0) {
+        while (start < chunk.size() && isBlankOrBreak(chunk[start])) ++start;
+        if (start == chunk.size()) return {0, false, pendingEcho};
+    }
+    size_t length = std::min(chunk.size() - start, pendingEcho.size());
+    if (pendingEcho.empty() || pendingEcho.compare(0, length, chunk, start, length) != 0) return {0, true, {}};
+    size_t end = start + length;
+    if (length < pendingEcho.size()) return {end, false, pendingEcho.substr(length)};
     if (end < chunk.size() && chunk[end] == u'\r') ++end;
-    if (end < chunk.size() && chunk[end] == u'\n') ++end;
-    return {end, true};
+    if (end < chunk.size() && chunk[end] == u'\n') return {end + 1, true, {}};
+    if (end == chunk.size()) return {end, false, kEchoLineBreak};
+    return {end, true, {}};
 }
 
 bool isLocalClearCommand(const std::u16string& line) {

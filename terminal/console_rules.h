@@ -21,11 +21,16 @@ ShellKind shellKindForName(const std::u16string& shellName);
 std::u16string substitutePrompt(ShellKind kind, const std::u16string& directory);
 // Shell echo of a submitted line: how many leading characters of the chunk to
 // drop (0 when it does not start with the echo), and whether the pending echo
-// is settled (false when the chunk holds only blanks and line breaks).
+// is settled (false when the chunk holds only blanks and line breaks, or ends
+// inside the echo or right after it). PowerShell echoes a line it reads from a
+// pipe a character at a time, so the echo may span chunks: while not settled,
+// `rest` is what is still expected (kEchoLineBreak: only the line break).
 struct EchoMatch {
     size_t dropCount = 0;
     bool settled = false;
+    std::u16string rest;
 };
+constexpr const char16_t* kEchoLineBreak = u"\n";
 EchoMatch matchShellEcho(const std::u16string& chunk, const std::u16string& pendingEcho);
 // Lower-cased trimmed word of a submitted line, to spot "cls" and "clear".
 bool isLocalClearCommand(const std::u16string& line);

@@ -49,7 +49,7 @@ struct Terminal {
     HFONT font = nullptr;
     ShellSession shell;
     std::u16string prompt;             // substitute prompt, fixed at creation
-    std::u16string pendingEcho;        // last submitted line until its echo was looked for
+    std::u16string pendingEcho;        // what is still expected of the last submitted line's echo
     std::vector<std::u16string> history;  // oldest first, the saved history at the start
     uint64_t historyIndex = 0;         // == history.size() when not browsing
     std::u16string historyPath;        // the history file; empty: kept in memory only

@@ -134,10 +134,8 @@ void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch
     removeSyntheticPrompt(t);
     if (!t.pendingEcho.empty() && !chunk.empty()) {
         EchoMatch echo = matchShellEcho(chunk, t.pendingEcho);
-        if (echo.settled) {
-            chunk.erase(0, echo.dropCount);
-            t.pendingEcho.clear();
-        }
+        chunk.erase(0, echo.dropCount);
+        t.pendingEcho = echo.settled ? std::u16string() : echo.rest;
     }
     for (OutputRun& run : parseTerminalOutput(chunk, t.sgr, toRgb(t.defaultColor))) {
         if (!batch.empty() && !run.lineReset && sameLook(batch.back(), run)) {

@@ -174,13 +174,44 @@ TEST(ConsoleRules, EchoSuppression) {
         {u"other\r\n", u"dir", 0, true},
         {u"Dir\r\n", u"dir", 0, true},
         {u" \r\n\t", u"dir", 0, false},
-        {u"dir", u"dir", 3, true},
+        {u"dir", u"dir", 3, false},  // its line break may come next
+        {u"\r\nfiles", kEchoLineBreak, 2, true},
+        {u"files", kEchoLineBreak, 0, true},
     };
     for (const Case& c : cases) {
         EchoMatch m = matchShellEcho(c.chunk, c.pending);
         EXPECT_EQ(m.dropCount, c.drop);
         EXPECT_EQ(m.settled, c.settled);
     }
+}
+
+TEST(ConsoleRules, EchoSpreadOverChunksIsDroppedWhole) {
+    // PowerShell echoes a piped line as it reads it, a few characters per write.
+    const std::u16string line = u"Write-Output WR";
+    const std::vector<std::vector<std::u16string>> chunkings = {
+        {u"W", u"rite-O", u"ut", u"put", u" W", u"R", u"\n", u"WR\r\n", u"PS C:\\> "},
+        {u"Write-Output WR", u"\r\nWR\r\nPS C:\\> "},
+        {u"\r\n", u"Write-Output WR\r\nWR\r\n", u"PS C:\\> "},
+        {u"Write-Output WR\nWR\r\nPS C:\\> "},
+    };
+    for (const auto& chunks : chunkings) {
+        std::u16string pending = line, shown;
+        for (std::u16string chunk : chunks) {
+            if (!pending.empty()) {
+                EchoMatch m = matchShellEcho(chunk, pending);
+                chunk.erase(0, m.dropCount);
+                pending = m.settled ? std::u16string() : m.rest;
+            }
+            shown += chunk;
+        }
+        std::u16string blanksGone = shown.substr(shown.find(u'W'));
+        EXPECT_EQ(blanksGone, u"WR\r\nPS C:\\> ") << chunks.size();
+    }
+    // An echo that turns out different stops being dropped where it differs.
+    EchoMatch part = matchShellEcho(u"Write", line);
+    EchoMatch other = matchShellEcho(u"-Host x", part.rest);
+    EXPECT_EQ(other.dropCount, 0u);
+    EXPECT_TRUE(other.settled);
 }
 
 TEST(ConsoleRules, LocalClearAndHistoryWorthiness) {

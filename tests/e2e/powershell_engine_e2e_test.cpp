@@ -1,0 +1,248 @@
+// The PowerShell half of the terminal against a real engine: typed commands,
+// the shipped playbooks' PowerShell steps, and the allowlist's verdicts set
+// against what PowerShell really runs. Wine's powershell.exe is a stub that
+// prints nothing, so these run only where TOOLKEEP_REAL_POWERSHELL says the
+// system's powershell.exe is a real engine (scripts/powershell-fixture.sh puts
+// PowerShell 7's there).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "data/text.h"
+#include "platform/win_text.h"
+#include "playbooks/allowlist.h"
+#include "playbooks/playbook.h"
+#include "terminal/console_rules.h"
+#include "terminal/shell_session.h"
+#include "terminal/terminal_tabs.h"
+
+#include "tests/e2e/local_window.h"
+#include "tests/e2e/message_loop.h"
+
+namespace {
+
+constexpr wchar_t kHostClass[] = L"PowerShellE2EHost";
+// The engine's first start under Wine compiles much of it: far slower than a command.
+constexpr DWORD kStartMs = 60000;
+constexpr DWORD kCommandMs = 30000;
+
+bool realPowerShell() {
+    return GetEnvironmentVariableW(L"TOOLKEEP_REAL_POWERSHELL", nullptr, 0) > 0;
+}
+
+size_t countOf(const std::u16string& text, const std::u16string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
+std::u16string replaceAll(std::u16string text, const std::u16string& what, const std::u16string& with) {
+    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+    return text;
+}
+
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* tabs = reinterpret_cast<TerminalTabs*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (tabs && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
+        return answerProtectedNotification(*tabs, reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class PowerShellE2E : public ::testing::Test {
+protected:
+    HWND window = nullptr;
+    TerminalTabs tabs;
+
+    void SetUp() override {
+        if (!realPowerShell())
+            GTEST_SKIP() << "Wine's powershell.exe is a stub: scripts/powershell-fixture.sh installs a real engine "
+                            "and TOOLKEEP_REAL_POWERSHELL=1 says so";
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        static bool registered = [instance] {
+            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
+            InitCommonControlsEx(&controls);
+            WNDCLASSEXW windowClass = {};
+            windowClass.cbSize = sizeof windowClass;
+            windowClass.lpfnWndProc = hostProc;
+            windowClass.hInstance = instance;
+            windowClass.lpszClassName = kHostClass;
+            return RegisterClassExW(&windowClass) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        window = CreateWindowExW(0, kHostClass, L"powershell-e2e", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 900,
+                                 600, nullptr, nullptr, instance, nullptr);
+        ASSERT_NE(window, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tabs));
+        tabs.owner = window;
+        tabs.instance = instance;
+        tabs.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30, window,
+                                          nullptr, instance, nullptr);
+        tabs.fixedTabCount = 2;  // as in the main window: Activity and Assistant come first
+        for (const wchar_t* label : {L"Activity", L"Assistant"}) {
+            TCITEMW item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<wchar_t*>(label);
+            int at = int(SendMessageW(tabs.tabControl, TCM_GETITEMCOUNT, 0, 0));
+            SendMessageW(tabs.tabControl, TCM_INSERTITEMW, WPARAM(at), reinterpret_cast<LPARAM>(&item));
+        }
+        tabs.layoutRightPane = [this] {
+            for (TerminalEntry& entry : tabs.terminals) MoveWindow(entry.terminal->editor, 0, 30, 880, 520, TRUE);
+        };
+    }
+
+    void TearDown() override {
+        destroyAllTerminals(tabs);
+        if (window) DestroyWindow(window);
+        pumpMessages();
+    }
+
+    Terminal& openReadyPowerShell() {
+        openTerminalTab(tabs, ShellKind::PowerShell);
+        Terminal& t = *tabs.terminals.back().terminal;
+        tabs.layoutRightPane();
+        EXPECT_TRUE(waitUntil(kStartMs, [&] {
+            return t.outputChunks > 0 && t.outputEndsWithPrompt && !t.syntheticPromptShown;
+        })) << "no prompt from PowerShell";
+        return t;
+    }
+
+    static void pressEnter(Terminal& t) {
+        SendMessageW(t.editor, WM_KEYDOWN, VK_RETURN, 1);
+        SendMessageW(t.editor, WM_KEYUP, VK_RETURN, 0xC0000001);
+    }
+
+    // Puts the command on the input line and presses Enter; returns what the
+    // shell printed before its next prompt, or a note that none came.
+    std::u16string run(Terminal& t, const std::u16string& command) {
+        replaceInput(t, command);
+        std::u16string prompt = u"PS " + promptDirectoryOf(t) + u"> ";
+        size_t prompts = countOf(terminalText(t), prompt);
+        pressEnter(t);
+        bool back = waitUntil(kCommandMs, [&] {
+            // A quiet cmdlet gets a stand-in prompt from the terminal: wait for PowerShell's own.
+            return t.outputEndsWithPrompt && !t.syntheticPromptShown && countOf(terminalText(t), prompt) > prompts;
+        });
+        std::u16string text = terminalText(t);
+        if (!back) return u"(no prompt came back) " + text;
+        size_t start = text.rfind(prompt + command);
+        size_t end = text.rfind(prompt);
+        if (start == std::u16string::npos || end <= start) return u"(the command line is missing) " + text;
+        start += prompt.size() + command.size();
+        return text.substr(start, end - start);
+    }
+};
+
+TEST_F(PowerShellE2E, CommandsShowOnceWithTheirOutputOrErrorAndThePromptComesBack) {
+    struct Case {
+        const char16_t* command;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {u"Write-Output WRPSOUT", u"WRPSOUT"},
+        {u"1..3 | ForEach-Object { \"WRLINE$_\" }", u"WRLINE1\r\nWRLINE2\r\nWRLINE3"},
+        {u"Get-Item C:\\wr-not-there", u"Cannot find path"},  // errors come on the same pipe
+        {u"Get-ChildItem C:\\windows -Filter win.ini | Format-List Name", u"win.ini"},
+    };
+    Terminal& t = openReadyPowerShell();
+    for (const Case& c : cases) {
+        std::u16string output = run(t, c.command);
+        EXPECT_NE(output.find(c.expected), std::u16string::npos) << wideToUtf8(c.command) << "\n" << wideToUtf8(output);
+        // PowerShell echoes what it reads from a pipe; the terminal shows the line once.
+        EXPECT_EQ(countOf(terminalText(t), c.command), 1u) << wideToUtf8(terminalText(t));
+    }
+    replaceInput(t, u"Set-Location C:\\windows");
+    pressEnter(t);
+    EXPECT_TRUE(waitUntil(kCommandMs, [&] { return promptDirectoryOf(t) == u"C:\\windows"; }))
+        << wideToUtf8(terminalText(t));
+}
+
+TEST_F(PowerShellE2E, ShippedPlaybookStepsFilledIntoTheTerminalRunAndGiveOutput) {
+    std::vector<const PlaybookStep*> steps;
+    useTheExesDataPacks();
+    std::vector<Playbook> playbooks = loadPlaybookPack();
+    for (const Playbook& playbook : playbooks)
+        for (const PlaybookStep& step : playbook.steps)
+            if (step.actionType == StepActionType::Command && step.enabled &&
+                shellKindForName(step.shell) == ShellKind::PowerShell)
+                steps.push_back(&step);
+    ASSERT_FALSE(steps.empty()) << "the shipped playbooks have no PowerShell step";
+
+    Terminal& t = openReadyPowerShell();
+    std::vector<std::string> missing;
+    for (const PlaybookStep* step : steps) {
+        fillCommand(tabs, step->shell, step->command);
+        ASSERT_EQ(tabs.terminals.size(), 1u) << "the step opened another terminal";
+        EXPECT_EQ(terminalInputLine(t), step->command);
+        // What the step's hint asks of the user: the placeholders filled in.
+        std::u16string filled = step->command;
+        for (const char16_t* placeholder : {u"{host}", u"{gateway}", u"{printer}"})
+            filled = replaceAll(filled, placeholder, u"127.0.0.1");
+        std::u16string output = run(t, filled);
+        EXPECT_NE(output.find_first_not_of(u" \r\n"), std::u16string::npos) << wideToUtf8(filled) << ": no output";
+        EXPECT_EQ(output.find(u"(no prompt"), std::u16string::npos) << wideToUtf8(filled) << "\n" << wideToUtf8(output);
+        if (output.find(u"is not recognized") != std::u16string::npos) missing.push_back(wideToUtf8(filled));
+    }
+    if (!missing.empty()) {
+        std::string list;
+        for (const std::string& command : missing) list += "\n  " + command;
+        GTEST_SKIP() << "these steps name cmdlets of Windows' own modules, which PowerShell 7's engine lacks:" << list;
+    }
+}
+
+// Each probe leaves a file of its name in the shell's folder when PowerShell
+// runs it: the harmless stand-in for logoff.
+TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
+    struct Sample {
+        const char16_t* command;
+        const char16_t* probe;
+        bool allowed;
+        bool probeRuns;
+    };
+    const Sample samples[] = {
+        // Script blocks: these cmdlets evaluate them.
+        {u"Select-Object -InputObject x {New-Item wrprobe1}", u"wrprobe1", false, true},
+        {u"Sort-Object -InputObject 1 {New-Item wrprobe2}", u"wrprobe2", false, true},
+        {u"Get-Date | Format-Table {New-Item wrprobe3}", u"wrprobe3", false, true},
+        {u"Get-Date | ForEach-Object {New-Item wrprobe4}", u"wrprobe4", false, true},
+        {u"Get-Date | fl {New-Item wrprobe5}", u"wrprobe5", false, true},
+        // ... and these do not: a string is formatted as itself, a name needs input.
+        {u"Format-Table -InputObject x {New-Item wrprobe6}", u"wrprobe6", false, false},
+        {u"Get-Process {New-Item wrprobe7}", u"wrprobe7", false, false},
+        // Statements, subexpressions and cmdlets that write.
+        {u"Get-Date; New-Item wrprobe8", u"wrprobe8", false, true},
+        {u"Get-Date $(New-Item wrprobe9)", u"wrprobe9", false, true},
+        {u"Get-Date (New-Item wrprobe10)", u"wrprobe10", false, true},
+        {u"Get-Date @(New-Item wrprobe11)", u"wrprobe11", false, true},
+        {u"Invoke-Expression 'New-Item wrprobe12'", u"wrprobe12", false, true},
+        {u"Get-Date | Out-File wrprobe13", u"wrprobe13", false, true},
+        // Allowed: the probe's words are only arguments.
+        {u"Select-Object -InputObject x New-Item wrprobe14", u"wrprobe14", true, false},
+        {u"Get-Date | Format-Table New-Item wrprobe15", u"wrprobe15", true, false},
+        {u"Get-Process -Name New-Item wrprobe16", u"wrprobe16", true, false},
+        {u"Get-Item wrprobe17", u"wrprobe17", true, false},
+        {u"Get-Content wrprobe18", u"wrprobe18", true, false},
+        {u"Get-ChildItem | Sort-Object Name | Select-Object -First 3 | Format-List Name", u"wrprobe19", true, false},
+    };
+    const std::u16string folder = sessionStartDirectory() + u"\\";
+    for (const Sample& s : samples) DeleteFileW(wstr(folder + s.probe));
+    Terminal& t = openReadyPowerShell();
+    for (const Sample& s : samples) {
+        std::string label = wideToUtf8(s.command);
+        CommandVerdict verdict = checkCommand(u"powershell", s.command);
+        EXPECT_EQ(verdict.allowed, s.allowed) << label << ": " << wideToUtf8(verdict.reason);
+        std::u16string output = run(t, s.command);
+        EXPECT_EQ(output.find(u"(no prompt"), std::u16string::npos) << label;
+        std::u16string probe = folder + s.probe;
+        EXPECT_EQ(GetFileAttributesW(wstr(probe)) != INVALID_FILE_ATTRIBUTES, s.probeRuns)
+            << label << (s.probeRuns ? ": the probe did not run\n" : ": the probe ran\n") << wideToUtf8(output);
+        DeleteFileW(wstr(probe));
+    }
+}
+
+}  // namespace
