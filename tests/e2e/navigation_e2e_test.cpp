@@ -541,6 +541,7 @@ TEST(NavigationExe, TypingSwitchesToResultsAndBack) {
     ASSERT_TRUE(process.started);
     HWND window = findProcessWindow(process, kMainWindowClass, 30000);
     ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 3000 && !GetPropW(window, L"ToolkeepReady"); ++i) Sleep(10);  // laid out and filled
     HWND searchBox = nullptr;
     for (int i = 0; i < 100 && !searchBox; ++i) {
         searchBox = GetDlgItem(window, 2001);
