@@ -89,7 +89,11 @@ struct Terminal {
     ~Terminal();
 };
 
-bool createTerminal(Terminal& terminal, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize);
+// Without startShell the control is made but the shell waits for startTerminalShell
+// (the window shows itself first); that starts it once, doing nothing when it runs.
+bool createTerminal(Terminal& terminal, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize,
+                    bool startShell = true);
+void startTerminalShell(Terminal& terminal);
 void destroyTerminal(Terminal& terminal);
 void setTerminalColors(Terminal& terminal, COLORREF background, COLORREF text);
 void setTerminalFont(Terminal& terminal, int points);

@@ -162,8 +162,9 @@ void openStartupTerminals(MainState& state) {
         SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
     };
     syncTerminalTabs(state);
-    openTerminalTab(tabs, ShellKind::Cmd);
-    openTerminalTab(tabs, ShellKind::PowerShell);
+    // Their shells start once the window has painted itself (onReady).
+    openTerminalTab(tabs, ShellKind::Cmd, false);
+    openTerminalTab(tabs, ShellKind::PowerShell, false);
 }
 
 LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
@@ -176,6 +177,9 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
     updateTitle(window);
+    // Before the children: the menu bar shrinks the client area, and the
+    // layout that follows is cheap while there is nothing to lay out.
+    buildMenuBar(*state);
 
     createLeftPane(*state);
     wireNavigation(*state);
@@ -185,7 +189,6 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     createPlaybookPanelWindow(*state);
     openStartupTerminals(*state);
 
-    buildMenuBar(*state);
     applyTheme(*state);
     assembleCatalog(*state);
     layoutWindow(*state);
@@ -281,7 +284,13 @@ void onExitSizeMove(MainState& state) {
     }
 }
 
-void onReady(HWND window) { SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(1)); }
+// Posted at creation, so it comes after the first paint: the window is ready.
+// The shells start now; input waits for this, so nothing reaches a terminal
+// before its shell runs.
+void onReady(HWND window, MainState& state) {
+    SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(1));
+    for (TerminalEntry& entry : state.terminals.terminals) startTerminalShell(*entry.terminal);
+}
 
 }  // namespace
 
@@ -412,7 +421,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
         case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
-        case kReadyMessage: onReady(window); return 0;
+        case kReadyMessage: onReady(window, state); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
