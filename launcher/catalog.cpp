@@ -20,7 +20,8 @@ std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin,
 
 Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
     Catalog catalog;
-    catalog.tools = assembleToolList(loadBuiltinTools(), loadExternalTools(), customTools);
+    catalog.tools =
+        assembleToolList(loadBuiltinTools(), loadExternalTools(), customTools, listingProbes(systemProbes()));
     catalog.playbooks = loadPlaybookPack();
     return catalog;
 }

@@ -14,10 +14,10 @@ struct Catalog {
 };
 
 // The present built-in tools in pack order, every external tool after the
-// Tools-folder lookup, then the custom tools in file order.
+// Tools-folder lookup, then the custom tools in file order. Asks many
+// questions: give it listing probes (listingProbes).
 std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin, std::vector<ToolRecord> external,
-                                         const std::vector<ToolRecord>& custom,
-                                         const ResolutionProbes& probes = systemProbes());
+                                         const std::vector<ToolRecord>& custom, const ResolutionProbes& probes);
 
 // Reads the packs and the custom tools file now (files replaced on disk take
 // effect here).

@@ -1,9 +1,14 @@
 #include "launcher/tool_resolution.h"
 
+#include <map>
+#include <memory>
+#include <string_view>
+
 const ResolutionProbes& systemProbes() {
     static const ResolutionProbes probes = [] {
         ResolutionProbes p;
         p.separator = platform::pathSeparator();
+        p.namesIgnoreCase = platform::fileNamesIgnoreCase();
         p.fileExists = platform::fileExists;
         p.systemDir = platform::systemDir;
         p.windowsDir = platform::windowsDir;
@@ -13,6 +18,7 @@ const ResolutionProbes& systemProbes() {
         p.listDirectory = platform::listDirectory;
         p.uriSchemeRegistered = platform::uriSchemeRegistered;
         p.packagedAppFamily = platform::packagedAppFamilyRegistered;
+        p.packagedAppFamilies = platform::packagedAppFamilies;
         return p;
     }();
     return probes;
@@ -75,6 +81,11 @@ bool exists(const ResolutionProbes& probes, const std::u16string& path) {
     return !path.empty() && probes.fileExists && probes.fileExists(path);
 }
 
+bool existsIn(const ResolutionProbes& probes, const std::u16string& dir, const std::u16string& name) {
+    if (probes.fileInDirectory) return probes.fileInDirectory(dir, name);
+    return exists(probes, joinToolPath(dir, name, probes.separator));
+}
+
 bool hasSeparator(const std::u16string& name) { return name.find_first_of(u"\\/") != std::u16string::npos; }
 
 const std::u16string& preferred(const std::u16string& first, const std::u16string& second) {
@@ -91,8 +102,7 @@ std::u16string findExecutable(const std::u16string& name, const ResolutionProbes
         if (exists(probes, beside)) return beside;
     }
     for (const std::u16string& dir : searchDirectories(probes)) {
-        std::u16string candidate = joinToolPath(dir, name, probes.separator);
-        if (exists(probes, candidate)) return candidate;
+        if (existsIn(probes, dir, name)) return joinToolPath(dir, name, probes.separator);
     }
     return {};
 }
@@ -101,9 +111,8 @@ std::u16string findInSystemDirectory(const std::u16string& name, const Resolutio
     if (name.empty()) return {};
     if (isAbsolutePath(name)) return exists(probes, name) ? name : std::u16string();
     std::u16string dir = probes.systemDir ? probes.systemDir() : std::u16string();
-    if (dir.empty()) return {};
-    std::u16string candidate = joinToolPath(dir, name, probes.separator);
-    return exists(probes, candidate) ? candidate : std::u16string();
+    if (dir.empty() || !existsIn(probes, dir, name)) return {};
+    return joinToolPath(dir, name, probes.separator);
 }
 
 std::u16string resolveOnSearchPath(const std::u16string& name, const ResolutionProbes& probes) {
@@ -113,9 +122,7 @@ std::u16string resolveOnSearchPath(const std::u16string& name, const ResolutionP
     const std::u16string file = hasExtension ? name : name + u".exe";
     for (const auto* probe : {&probes.systemDir, &probes.windowsDir}) {
         std::u16string dir = *probe ? (*probe)() : std::u16string();
-        if (dir.empty()) continue;
-        std::u16string candidate = joinToolPath(dir, file, probes.separator);
-        if (exists(probes, candidate)) return candidate;
+        if (!dir.empty() && existsIn(probes, dir, file)) return joinToolPath(dir, file, probes.separator);
     }
     return name;
 }
@@ -183,14 +190,12 @@ std::u16string findInToolsFolder(const std::u16string& fileName, const Resolutio
     std::u16string programDir = probes.programDir();
     if (programDir.empty()) return {};
     std::u16string toolsDir = joinToolPath(programDir, u"Tools", probes.separator);
-    std::u16string direct = joinToolPath(toolsDir, fileName, probes.separator);
-    if (exists(probes, direct)) return direct;
+    if (existsIn(probes, toolsDir, fileName)) return joinToolPath(toolsDir, fileName, probes.separator);
     if (!probes.listDirectory) return {};
-    for (const platform::DirEntry& entry : probes.listDirectory(toolsDir)) {
+    for (const platform::DirEntry& entry : probes.listDirectory(toolsDir).value_or(std::vector<platform::DirEntry>{})) {
         if (!entry.isDirectory || entry.name.empty() || entry.name[0] == u'.') continue;
-        std::u16string candidate =
-            joinToolPath(joinToolPath(toolsDir, entry.name, probes.separator), fileName, probes.separator);
-        if (exists(probes, candidate)) return candidate;
+        std::u16string folder = joinToolPath(toolsDir, entry.name, probes.separator);
+        if (existsIn(probes, folder, fileName)) return joinToolPath(folder, fileName, probes.separator);
     }
     return {};
 }
@@ -199,4 +204,193 @@ void discoverExternalTool(ToolRecord& tool, const ResolutionProbes& probes) {
     std::u16string found = findInToolsFolder(tool.fileName, probes);
     tool.isInstalled = !found.empty();
     if (tool.isInstalled) tool.path = found;
+}
+
+namespace {
+
+// Joined paths at least this long are left to the direct probe, which knows
+// the system's path-length limit (260 on Windows); the listing would not.
+constexpr size_t kListedPathLimit = 240;
+
+char16_t foldedAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; }
+
+std::u16string foldedName(const std::u16string& name, bool ignoreCase) {
+    std::u16string out = name;
+    if (ignoreCase) {
+        for (char16_t& c : out) c = foldedAscii(c);
+    }
+    return out;
+}
+
+bool printableAscii(const std::u16string& text) {
+    for (char16_t c : text) {
+        if (c < 0x20 || c > 0x7E) return false;
+    }
+    return true;
+}
+
+// A name a listing answers for exactly as the file system would: plain
+// printable ASCII, none of the characters the system reads as wildcards or a
+// short name, no trailing dot or blank (the system trims those), and a path
+// within the length the system accepts.
+bool listingCanAnswer(const std::u16string& dir, const std::u16string& name) {
+    if (dir.empty() || !isPlainFileName(name) || !printableAscii(name)) return false;
+    if (name.find_first_of(u"*?~\"<>|") != std::u16string::npos) return false;
+    if (name.back() == u'.' || name.back() == u' ') return false;
+    if (dir.find_first_of(u"*?") != std::u16string::npos) return false;
+    return dir.size() + 1 + name.size() < kListedPathLimit;
+}
+
+size_t nameHash(std::u16string_view name, bool ignoreCase) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (char16_t c : name) {
+        hash ^= ignoreCase ? foldedAscii(c) : c;
+        hash *= 1099511628211ull;
+    }
+    // The low bits, which pick the slot, depend only on the low bits of each
+    // character (so not on ASCII case): fold the well-mixed high bits in.
+    return size_t(hash ^ (hash >> 32));
+}
+
+bool sameName(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (ignoreCase ? foldedAscii(a[i]) != foldedAscii(b[i]) : a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+// A set of names that refers to the listed names themselves: a folder of
+// thousands of files is indexed without a copy or an allocation per name.
+// Open addressing; a slot holds a position in `names` plus one, 0 when free.
+struct NameIndex {
+    std::vector<std::u16string_view> names;
+    std::vector<uint32_t> slots;
+    bool ignoreCase = true;
+};
+
+NameIndex indexNames(std::vector<std::u16string_view> names, bool ignoreCase) {
+    NameIndex index;
+    index.ignoreCase = ignoreCase;
+    size_t size = 8;
+    while (size < 2 * names.size()) size *= 2;  // at most half full keeps the probe runs short
+    index.slots.assign(size, 0);
+    for (size_t i = 0; i < names.size(); ++i) {
+        size_t slot = nameHash(names[i], ignoreCase) & (size - 1);
+        while (index.slots[slot]) slot = (slot + 1) & (size - 1);
+        index.slots[slot] = uint32_t(i + 1);
+    }
+    index.names = std::move(names);
+    return index;
+}
+
+bool indexHolds(const NameIndex& index, std::u16string_view name) {
+    if (index.slots.empty()) return false;
+    const size_t mask = index.slots.size() - 1;
+    for (size_t slot = nameHash(name, index.ignoreCase) & mask; index.slots[slot]; slot = (slot + 1) & mask) {
+        if (sameName(index.names[index.slots[slot] - 1], name, index.ignoreCase)) return true;
+    }
+    return false;
+}
+
+struct ListedFolder {
+    std::optional<std::vector<platform::DirEntry>> entries;  // empty when it could not be read
+    std::optional<NameIndex> files;                          // the file entries, once asked
+};
+
+struct ListedFamilies {
+    bool read = false;
+    std::optional<std::vector<std::u16string>> names;  // empty when the repository could not be read
+    NameIndex index;  // key names compare without regard to case on every system
+};
+
+// What one set of listing probes has read so far; shared by its callables.
+struct Listings {
+    ResolutionProbes direct;
+    // By the folder as the file system compares it, so that a PATH entry
+    // repeating a system folder in other letters is not read again.
+    std::map<std::u16string, ListedFolder> folders;
+    ListedFamilies families;
+
+    ListedFolder& folder(const std::u16string& dir) {
+        auto [place, added] = folders.try_emplace(foldedName(dir, direct.namesIgnoreCase));
+        if (added && direct.listDirectory) place->second.entries = direct.listDirectory(dir);
+        return place->second;
+    }
+
+    // The file names of the folder; null when it could not be read.
+    const NameIndex* filesIn(const std::u16string& dir) {
+        ListedFolder& listed = folder(dir);
+        if (!listed.entries) return nullptr;
+        if (!listed.files) {
+            std::vector<std::u16string_view> names;
+            names.reserve(listed.entries->size());
+            for (const platform::DirEntry& entry : *listed.entries) {
+                if (!entry.isDirectory) names.push_back(entry.name);
+            }
+            listed.files = indexNames(std::move(names), direct.namesIgnoreCase);
+        }
+        return &*listed.files;
+    }
+
+    bool fileIn(const std::u16string& dir, const std::u16string& name) {
+        if (listingCanAnswer(dir, name)) {
+            if (const NameIndex* files = filesIn(dir)) return indexHolds(*files, name);
+        }
+        std::u16string path = joinToolPath(dir, name, direct.separator);
+        return !path.empty() && direct.fileExists && direct.fileExists(path);
+    }
+
+    std::optional<bool> familyRegistered(const std::u16string& family) {
+        if (!families.read && direct.packagedAppFamilies) {
+            families.names = direct.packagedAppFamilies();
+            if (families.names) {
+                families.index = indexNames({families.names->begin(), families.names->end()}, true);
+            }
+        }
+        families.read = true;
+        // A backslash would name a key further down; leave such names to the direct probe.
+        if (families.names && printableAscii(family) && family.find(u'\\') == std::u16string::npos)
+            return indexHolds(families.index, family);
+        return direct.packagedAppFamily(family);
+    }
+};
+
+// A folder probe asked once: the answer does not change within one assembly.
+std::function<std::u16string()> askedOnce(const std::function<std::u16string()>& probe) {
+    if (!probe) return probe;
+    auto answer = std::make_shared<std::optional<std::u16string>>();
+    return [probe, answer] {
+        if (!*answer) *answer = probe();
+        return **answer;
+    };
+}
+
+}  // namespace
+
+ResolutionProbes listingProbes(const ResolutionProbes& direct) {
+    auto listings = std::make_shared<Listings>();
+    listings->direct = direct;
+    ResolutionProbes p = direct;
+    p.systemDir = askedOnce(direct.systemDir);
+    p.windowsDir = askedOnce(direct.windowsDir);
+    p.systemWow64Dir = askedOnce(direct.systemWow64Dir);
+    p.programDir = askedOnce(direct.programDir);
+    if (direct.pathVariable) {
+        auto answer = std::make_shared<std::optional<std::optional<std::u16string>>>();
+        p.pathVariable = [probe = direct.pathVariable, answer] {
+            if (!*answer) *answer = probe();
+            return **answer;
+        };
+    }
+    p.fileInDirectory = [listings](const std::u16string& dir, const std::u16string& name) {
+        return listings->fileIn(dir, name);
+    };
+    if (direct.listDirectory) {
+        p.listDirectory = [listings](const std::u16string& dir) { return listings->folder(dir).entries; };
+    }
+    if (direct.packagedAppFamily) {
+        p.packagedAppFamily = [listings](const std::u16string& family) { return listings->familyRegistered(family); };
+    }
+    return p;
 }

@@ -12,20 +12,33 @@
 
 struct ResolutionProbes {
     char16_t separator = u'\\';  // put between joined path parts
+    bool namesIgnoreCase = true;  // how the file system compares file names
     std::function<bool(const std::u16string&)> fileExists;
     std::function<std::u16string()> systemDir;       // empty when unknown
     std::function<std::u16string()> windowsDir;      // empty when unknown
     std::function<std::u16string()> systemWow64Dir;  // empty on 32-bit systems
     std::function<std::optional<std::u16string>()> pathVariable;
     std::function<std::u16string()> programDir;
-    std::function<std::vector<platform::DirEntry>(const std::u16string&)> listDirectory;
+    // As platform::listDirectory: empty optional when the folder cannot be read.
+    std::function<std::optional<std::vector<platform::DirEntry>>(const std::u16string&)> listDirectory;
     std::function<bool(const std::u16string&)> uriSchemeRegistered;
     // Empty optional when the package repository itself cannot be read.
     std::function<std::optional<bool>(const std::u16string&)> packagedAppFamily;
+    std::function<std::optional<std::vector<std::u16string>>()> packagedAppFamilies;  // the same, all at once
+    // Whether the folder holds a file of that name; unset: fileExists of the joined path.
+    std::function<bool(const std::u16string& dir, const std::u16string& name)> fileInDirectory;
 };
 
-// The probes of the running system.
+// The probes of the running system: one system call per question, which suits
+// a single look-up (a launch, a context menu).
 const ResolutionProbes& systemProbes();
+
+// Probes for many questions at once (assembling a catalog): every folder the
+// rules look into is read once into a set of names, the package families and
+// the search folders once; what a listing cannot settle exactly as the file
+// system would goes to `direct`. The answers are those of `direct`, as of the
+// moment each listing was read: use them for one assembly, then drop them.
+ResolutionProbes listingProbes(const ResolutionProbes& direct);
 
 // Path helpers; backslash and slash both separate.
 bool isPathSeparator(char16_t c);

@@ -134,7 +134,8 @@ std::vector<ToolRecord> buildMcpToolList(const std::vector<ToolRecord>& builtin,
 }
 
 const std::vector<ToolRecord>& mcpToolList() {
-    static const std::vector<ToolRecord> tools = buildMcpToolList(loadBuiltinTools(), loadExternalTools());
+    static const std::vector<ToolRecord> tools =
+        buildMcpToolList(loadBuiltinTools(), loadExternalTools(), listingProbes(systemProbes()));
     return tools;
 }
 

@@ -28,6 +28,7 @@ std::u16string joinPath(const std::u16string& dir, const std::u16string& name);
 
 // File-system queries.
 bool fileExists(const std::u16string& path);        // exists and is not a directory
+bool fileNamesIgnoreCase();                         // how this platform's file system compares names
 bool directoryExists(const std::u16string& path);
 bool createDirectories(const std::u16string& path);  // like SHCreateDirectoryExW
 bool removeFile(const std::u16string& path);
@@ -36,7 +37,9 @@ struct DirEntry {
     std::u16string name;
     bool isDirectory = false;
 };
-std::vector<DirEntry> listDirectory(const std::u16string& path);
+// No entries when the folder does not exist; an empty optional when it exists
+// but could not be read (a caller that must not miss a file then asks for it).
+std::optional<std::vector<DirEntry>> listDirectory(const std::u16string& path);
 
 // The bytes of an embedded data pack (RCDATA 101..103); empty when missing.
 std::string embeddedResource(int resourceId);
@@ -46,6 +49,8 @@ bool uriSchemeRegistered(const std::u16string& scheme);
 // Whether the user's package repository holds the family; empty when the
 // repository itself cannot be opened.
 std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family);
+// Every family the repository holds; empty when it cannot be opened or read.
+std::optional<std::vector<std::u16string>> packagedAppFamilies();
 
 // Self-test console channel: one line of UTF-16 text, written as is.
 void writeConsole(const std::u16string& text);

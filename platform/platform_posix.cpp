@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +80,8 @@ bool fileExists(const std::u16string& path) {
     return statMode(path, mode) && !S_ISDIR(mode);
 }
 
+bool fileNamesIgnoreCase() { return false; }
+
 bool directoryExists(const std::u16string& path) {
     mode_t mode;
     return statMode(path, mode) && S_ISDIR(mode);
@@ -100,15 +103,20 @@ bool createDirectories(const std::u16string& path) {
 
 bool removeFile(const std::u16string& path) { return std::remove(narrow(path).c_str()) == 0; }
 
-std::vector<DirEntry> listDirectory(const std::u16string& path) {
+std::optional<std::vector<DirEntry>> listDirectory(const std::u16string& path) {
     std::vector<DirEntry> entries;
     DIR* dir = opendir(narrow(path).c_str());
-    if (!dir) return entries;
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR) return entries;
+        return std::nullopt;
+    }
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         std::u16string wide = utf8ToWide(name);
-        entries.push_back({wide, directoryExists(joinPath(path, wide))});
+        // An entry stat cannot follow (a dangling link) is left out: fileExists does not see it either.
+        mode_t mode;
+        if (statMode(joinPath(path, wide), mode)) entries.push_back({wide, S_ISDIR(mode) != 0});
     }
     closedir(dir);
     return entries;
@@ -118,6 +126,7 @@ std::string embeddedResource(int resourceId) { return embeddedPackBytes(resource
 
 bool uriSchemeRegistered(const std::u16string&) { return false; }
 std::optional<bool> packagedAppFamilyRegistered(const std::u16string&) { return false; }
+std::optional<std::vector<std::u16string>> packagedAppFamilies() { return std::vector<std::u16string>{}; }
 
 void writeConsole(const std::u16string& text) {
     std::cout << wideToUtf8(text);

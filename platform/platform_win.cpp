@@ -78,6 +78,8 @@ bool fileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool fileNamesIgnoreCase() { return true; }
+
 bool directoryExists(const std::u16string& path) {
     DWORD attributes = GetFileAttributesW(wstr(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -90,17 +92,28 @@ bool createDirectories(const std::u16string& path) {
 
 bool removeFile(const std::u16string& path) { return DeleteFileW(wstr(path)) != 0; }
 
-std::vector<DirEntry> listDirectory(const std::u16string& path) {
+std::optional<std::vector<DirEntry>> listDirectory(const std::u16string& path) {
     std::vector<DirEntry> entries;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(joinPath(path, u"*")), &data);
-    if (find == INVALID_HANDLE_VALUE) return entries;
+    // The basic level skips the short names, and the large fetch reads a big
+    // folder such as System32 in few calls (both from Windows 7 on).
+    HANDLE find = FindFirstFileExW(wstr(joinPath(path, u"*")), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+                      error == ERROR_DIRECTORY;
+        if (absent) return entries;
+        return std::nullopt;
+    }
     do {
         std::u16string name = fromWide(data.cFileName);
         if (name == u"." || name == u"..") continue;
         entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(find, &data));
+    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(find);
+    if (!complete) return std::nullopt;
     return entries;
 }
 
@@ -120,6 +133,11 @@ bool registryKeyExists(HKEY root, const std::u16string& subKey) {
     ScopedRegKey key;
     return RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ, &key.key) == ERROR_SUCCESS;
 }
+
+constexpr wchar_t kPackageRepository[] =
+    L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel\\"
+    L"Repository\\Families";
+constexpr DWORD kKeyNameBuffer = 256;  // registry key names have at most 255 characters
 }  // namespace
 
 bool uriSchemeRegistered(const std::u16string& scheme) {
@@ -127,13 +145,25 @@ bool uriSchemeRegistered(const std::u16string& scheme) {
 }
 
 std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family) {
-    static const wchar_t kRepository[] =
-        L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel\\"
-        L"Repository\\Families";
     ScopedRegKey repository;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRepository, 0, KEY_READ, &repository.key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kPackageRepository, 0, KEY_READ, &repository.key) != ERROR_SUCCESS)
         return std::nullopt;
     return registryKeyExists(repository.key, family);
+}
+
+std::optional<std::vector<std::u16string>> packagedAppFamilies() {
+    ScopedRegKey repository;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kPackageRepository, 0, KEY_READ, &repository.key) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<std::u16string> families;
+    wchar_t name[kKeyNameBuffer];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = kKeyNameBuffer;
+        LONG rc = RegEnumKeyExW(repository.key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) return families;
+        if (rc != ERROR_SUCCESS) return std::nullopt;
+        families.push_back(fromWide(name, length));
+    }
 }
 
 void writeConsole(const std::u16string& text) {

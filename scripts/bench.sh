@@ -13,3 +13,8 @@ cmake --build "$root/build/bench" -j "$(nproc)" --target toolkeep_bench >/dev/nu
 bash "$root/scripts/build.sh" win >/dev/null
 TOOLKEEP_TERMINAL_BENCH="${TERMINAL_BENCH_MB:-5}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_terminal_bench.exe" \
   --gtest_filter='TerminalThroughput.*' 2>/dev/null | grep '^\[bench\]' || true
+
+# Start-up: a bare Win32 window and toolkeep.exe started alternately, 7 rounds,
+# each timed to the moment its window is ready; the median difference is the figure.
+TOOLKEEP_STARTUP_BENCH=1 "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" \
+  --gtest_filter='StartupMeasurement.*' 2>/dev/null | grep -E '^(round|difference)' || true

@@ -287,7 +287,7 @@ HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
     return editor;
 }
 
-bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize) {
+bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize, bool startShell) {
     static HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
     if (!richEdit) return false;
     (void)instance;  // the control takes its parent's
@@ -297,12 +297,17 @@ bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind
     t.sgr.currentColor = toRgb(t.defaultColor);
     t.kind = kind;
     t.prompt = substitutePrompt(kind, sessionStartDirectory());
-    if (startSession(t.shell, kind, t.editor)) {
+    if (startShell) startTerminalShell(t);
+    return true;
+}
+
+void startTerminalShell(Terminal& t) {
+    if (!t.editor || t.shell.process) return;
+    if (startSession(t.shell, t.kind, t.editor)) {
         armPromptTimer(t);
     } else {
         insertOutput(t, u"[终端启动失败]\r\n");
     }
-    return true;
 }
 
 std::u16string useHistoryFile(Terminal& t, const std::u16string& path) {

@@ -97,7 +97,7 @@ std::vector<std::u16string> completionCandidates(const std::u16string& word, con
     }
     if (folder.empty()) return {};
     std::vector<std::u16string> names;
-    for (const platform::DirEntry& entry : platform::listDirectory(folder))
+    for (const platform::DirEntry& entry : platform::listDirectory(folder).value_or(std::vector<platform::DirEntry>{}))
         if (foldedText(entry.name).compare(0, prefix.size(), prefix) == 0) names.push_back(entry.name);
     std::sort(names.begin(), names.end(), lessFolded);
     std::vector<std::u16string> candidates;

@@ -71,7 +71,9 @@ std::vector<ChildProcess> descendants(const std::vector<ChildProcess>& processes
     for (size_t next = 0; next < roots.size(); ++next) {
         Ancestor parent = roots[next];
         for (const ChildProcess& process : processes) {
-            if (process.parentId != parent.id || isConsoleHost(process.exeName)) continue;
+            // Under Wine a process has no name until it has started: right after the
+            // shell starts, that is the console host it starts first.
+            if (process.parentId != parent.id || process.exeName.empty() || isConsoleHost(process.exeName)) continue;
             if (std::find(seen.begin(), seen.end(), process.id) != seen.end()) continue;
             uint64_t created = creationTime(process.id);
             if (created && parent.created && created < parent.created) continue;

@@ -97,7 +97,11 @@ struct Terminal {
     ~Terminal();
 };
 
-bool createTerminal(Terminal& terminal, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize);
+// Without startShell the control is made but the shell waits for startTerminalShell
+// (the window shows itself first); that starts it once, doing nothing when it runs.
+bool createTerminal(Terminal& terminal, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize,
+                    bool startShell = true);
+void startTerminalShell(Terminal& terminal);
 // Takes the saved history from the file and adds the storable commands
 // entered from now on to it. Returns where a file that was not history text
 // was copied before a fresh one began (empty when none was).

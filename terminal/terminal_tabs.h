@@ -47,7 +47,8 @@ struct TerminalTabs {
 };
 
 // Creates a terminal and its tab at the end; returns the tab index or -1.
-int openTerminalTab(TerminalTabs& tabs, ShellKind kind);
+// Without startShell, startTerminalShell starts its shell later.
+int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell = true);
 // The New CMD / New PowerShell terminal commands.
 void openNewTerminal(TerminalTabs& tabs, ShellKind kind);
 void openNamedTerminal(TerminalTabs& tabs, ShellKind kind);

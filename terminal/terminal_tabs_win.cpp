@@ -113,7 +113,7 @@ void showRunning(TerminalTabs& tabs, const std::u16string& names) {
 
 }  // namespace
 
-int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
+int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     auto terminal = std::make_unique<Terminal>();
     terminal->text = tabs.text;
     Terminal* created = terminal.get();
@@ -128,7 +128,7 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind) {
         std::u16string keptAs = useHistoryFile(*terminal, historyPath);
         if (!keptAs.empty() && tabs.reportHistoryKeptAside) tabs.reportHistoryKeptAside(historyPath, keptAs);
     }
-    if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize)) return -1;
+    if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize, startShell)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
     size_t sameKind = 0;

@@ -455,6 +455,7 @@ TEST(NavigationExe, TypingSwitchesToResultsAndBack) {
     ASSERT_TRUE(process.started);
     HWND window = findProcessWindow(process, kMainWindowClass, 30000);
     ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 3000 && !GetPropW(window, L"ToolkeepReady"); ++i) Sleep(10);  // laid out and filled
     HWND searchBox = nullptr, segments = nullptr;
     for (int i = 0; i < 100 && !segments; ++i, Sleep(100)) {
         searchBox = GetDlgItem(window, kSearchBoxId);
