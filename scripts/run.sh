@@ -18,28 +18,15 @@ window_limit_seconds=180
 # Once mapped, the window still needs a moment to lay out and paint its pages.
 settle_seconds=3
 
-display=
-for n in $(seq 89 140); do
-  [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-  display=:$n
-  break
-done
-[ -n "$display" ] || { echo "No free X display number between :89 and :140" >&2; exit 1; }
-screen_size=1600x1000
-Xvfb "$display" -screen 0 ${screen_size}x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-program=
-stop() {
-  [ -n "$program" ] && WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
-  kill "$xvfb" 2>/dev/null || true
-}
-trap stop EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+source "$root/scripts/private-display.sh"
+start_private_display "$prefix"
+display=$private_display
+screen_size=1600x1000  # as Xvfb is started
 [ -f "$prefix/.toolkeep-ready-2" ] || echo "First run: creating the Wine prefix $prefix (a minute or two)"
 echo "No display: showing the program on a private Xvfb ($display) and waiting for its window (up to ${window_limit_seconds}s)"
 "$root/scripts/wine.sh" "$root/build/win/toolkeep.exe" "$@" &
 program=$!
+wine_started=1
 waited=0
 until xdotool search --onlyvisible --name '^Wrenly' >/dev/null 2>&1; do
   if ! kill -0 "$program" 2>/dev/null; then echo "The program ended before its window appeared" >&2; exit 1; fi

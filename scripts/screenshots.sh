@@ -14,29 +14,15 @@ mkdir -p "$shots"
 view_limit_seconds=120
 docs_limit_bytes=200000
 
-display=
-for n in $(seq 89 140); do
-  [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-  display=:$n
-  break
-done
-[ -n "$display" ] || { echo "No free X display number between :89 and :140" >&2; exit 1; }
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-tour=
-stop() {
-  [ -n "$tour" ] && WINEPREFIX="$root/build/wineprefix" wineserver -k >/dev/null 2>&1
-  kill "$xvfb" 2>/dev/null || true
-}
-trap stop EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+source "$root/scripts/private-display.sh"
+start_private_display "$root/build/wineprefix"
 
 marker=$shots/view.txt
 : >"$marker"
 TOOLKEEP_SCREENSHOT_TOUR="Z:${marker//\//\\}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" \
   --gtest_filter=LocalWindow.ScreenshotTour >"$shots/tour.log" 2>&1 &
 tour=$!
+wine_started=1
 taken=
 waited=0
 while :; do
