@@ -11,13 +11,6 @@
 
 namespace {
 
-std::vector<ToolRecord> shippedTools(const PackInfo& pack) {
-    auto document = parseJson(utf8ToWide(platform::embeddedResource(pack.resourceId)));
-    std::vector<ToolRecord> tools = document ? parseToolPack(*document, false) : std::vector<ToolRecord>{};
-    for (ToolRecord& tool : tools) tool.isExternal = pack.resourceId == kExternalToolsPack.resourceId;
-    return tools;
-}
-
 void fill(FakeFileSystem& fs, const std::u16string& dir, size_t count) {
     for (size_t i = 0; i < count; ++i) fs.put(dir, u"Library" + asciiToWide(std::to_string(i)) + u".dll");
 }

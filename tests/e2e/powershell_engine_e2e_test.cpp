@@ -23,10 +23,10 @@
 
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
+#include "tests/e2e/terminal_host.h"
 
 namespace {
 
-constexpr wchar_t kHostClass[] = L"PowerShellE2EHost";
 // The engine's first start under Wine compiles much of it: far slower than a command.
 constexpr DWORD kStartMs = 60000;
 constexpr DWORD kCommandMs = 30000;
@@ -47,60 +47,18 @@ std::u16string replaceAll(std::u16string text, const std::u16string& what, const
     return text;
 }
 
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* tabs = reinterpret_cast<TerminalTabs*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (tabs && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
-        return answerProtectedNotification(*tabs, reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 class PowerShellE2E : public ::testing::Test {
 protected:
-    HWND window = nullptr;
-    TerminalTabs tabs;
+    TerminalHost host;
+    TerminalTabs& tabs = host.tabs;
 
     void SetUp() override {
         if (!realPowerShell())
             GTEST_SKIP() << "Wine's powershell.exe is a stub: scripts/powershell-fixture.sh installs a real engine "
                             "and TOOLKEEP_REAL_POWERSHELL=1 says so";
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        static bool registered = [instance] {
-            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
-            InitCommonControlsEx(&controls);
-            WNDCLASSEXW windowClass = {};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = hostProc;
-            windowClass.hInstance = instance;
-            windowClass.lpszClassName = kHostClass;
-            return RegisterClassExW(&windowClass) != 0;
-        }();
-        ASSERT_TRUE(registered);
-        window = CreateWindowExW(0, kHostClass, L"powershell-e2e", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 900,
-                                 600, nullptr, nullptr, instance, nullptr);
-        ASSERT_NE(window, nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tabs));
-        tabs.owner = window;
-        tabs.instance = instance;
-        tabs.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30, window,
-                                          nullptr, instance, nullptr);
-        tabs.fixedTabCount = 2;  // as in the main window: Activity and Assistant come first
-        for (const wchar_t* label : {L"Activity", L"Assistant"}) {
-            TCITEMW item = {};
-            item.mask = TCIF_TEXT;
-            item.pszText = const_cast<wchar_t*>(label);
-            int at = int(SendMessageW(tabs.tabControl, TCM_GETITEMCOUNT, 0, 0));
-            SendMessageW(tabs.tabControl, TCM_INSERTITEMW, WPARAM(at), reinterpret_cast<LPARAM>(&item));
-        }
-        tabs.layoutRightPane = [this] {
-            for (TerminalEntry& entry : tabs.terminals) MoveWindow(entry.terminal->editor, 0, 30, 880, 520, TRUE);
-        };
+        ASSERT_TRUE(createTerminalHost(host, L"powershell-e2e"));
     }
-
-    void TearDown() override {
-        destroyAllTerminals(tabs);
-        if (window) DestroyWindow(window);
-        pumpMessages();
-    }
+    void TearDown() override { destroyTerminalHost(host); }
 
     Terminal& openReadyPowerShell() {
         openTerminalTab(tabs, ShellKind::PowerShell);

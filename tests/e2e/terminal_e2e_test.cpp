@@ -19,24 +19,11 @@
 #include "ui/input_dialog.h"
 
 #include "tests/e2e/message_loop.h"
+#include "tests/e2e/terminal_host.h"
 
 namespace {
 
-constexpr wchar_t kHostClass[] = L"TerminalE2EHost";
 constexpr DWORD kWaitMs = 15000;
-
-// The host's message handling: EN_PROTECTED.
-struct Host {
-    HWND window = nullptr;
-    TerminalTabs tabs;
-};
-
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (host && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
-        return answerProtectedNotification(host->tabs, reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
 void pumpFor(DWORD ms) {
     waitUntil(ms, [] { return false; });
@@ -150,47 +137,10 @@ std::vector<DWORD> childrenOf(DWORD parent) {
 
 class TerminalE2E : public ::testing::Test {
 protected:
-    Host host;
+    TerminalHost host;
 
-    void SetUp() override {
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        static bool registered = [instance] {
-            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
-            InitCommonControlsEx(&controls);
-            WNDCLASSEXW windowClass = {};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = hostProc;
-            windowClass.hInstance = instance;
-            windowClass.lpszClassName = kHostClass;
-            return RegisterClassExW(&windowClass) != 0;
-        }();
-        ASSERT_TRUE(registered);
-        host.window = CreateWindowExW(0, kHostClass, L"terminal-e2e", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                                      900, 600, nullptr, nullptr, instance, nullptr);
-        ASSERT_NE(host.window, nullptr);
-        SetWindowLongPtrW(host.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
-        host.tabs.owner = host.window;
-        host.tabs.instance = instance;
-        host.tabs.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30,
-                                               host.window, nullptr, instance, nullptr);
-        host.tabs.fixedTabCount = 2;
-        for (const wchar_t* label : {L"Activity", L"Assistant"}) {
-            TCITEMW item = {};
-            item.mask = TCIF_TEXT;
-            item.pszText = const_cast<wchar_t*>(label);
-            int at = int(SendMessageW(host.tabs.tabControl, TCM_GETITEMCOUNT, 0, 0));
-            SendMessageW(host.tabs.tabControl, TCM_INSERTITEMW, WPARAM(at), reinterpret_cast<LPARAM>(&item));
-        }
-        host.tabs.layoutRightPane = [this] {
-            for (TerminalEntry& entry : host.tabs.terminals) MoveWindow(entry.terminal->editor, 0, 30, 880, 520, TRUE);
-        };
-    }
-
-    void TearDown() override {
-        destroyAllTerminals(host.tabs);
-        if (host.window) DestroyWindow(host.window);
-        pumpMessages();
-    }
+    void SetUp() override { ASSERT_TRUE(createTerminalHost(host, L"terminal-e2e")); }
+    void TearDown() override { destroyTerminalHost(host); }
 
     Terminal& openReadyTerminal(ShellKind kind = ShellKind::Cmd) {
         int index = openTerminalTab(host.tabs, kind);

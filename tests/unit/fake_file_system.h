@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "data/data_pack.h"
+#include "data/json.h"
+#include "data/text.h"
+#include "data/tool_record.h"
 #include "launcher/tool_resolution.h"
+#include "platform/platform.h"
 
 struct FakeFolder {
     std::vector<platform::DirEntry> entries;  // in listing order
@@ -105,3 +110,11 @@ struct FakeFileSystem {
         return p;
     }
 };
+
+// The tools of a shipped pack as the catalog reads them.
+inline std::vector<ToolRecord> shippedTools(const PackInfo& pack) {
+    auto document = parseJson(utf8ToWide(platform::embeddedResource(pack.resourceId)));
+    std::vector<ToolRecord> tools = document ? parseToolPack(*document, false) : std::vector<ToolRecord>{};
+    for (ToolRecord& tool : tools) tool.isExternal = pack.resourceId == kExternalToolsPack.resourceId;
+    return tools;
+}

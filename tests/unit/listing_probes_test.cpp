@@ -11,13 +11,6 @@
 
 namespace {
 
-std::vector<ToolRecord> shippedTools(const PackInfo& pack) {
-    auto document = parseJson(utf8ToWide(platform::embeddedResource(pack.resourceId)));
-    std::vector<ToolRecord> tools = document ? parseToolPack(*document, false) : std::vector<ToolRecord>{};
-    for (ToolRecord& tool : tools) tool.isExternal = pack.resourceId == kExternalToolsPack.resourceId;
-    return tools;
-}
-
 std::u16string upper(std::u16string text) {
     for (char16_t& c : text) {
         if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
