@@ -13,6 +13,7 @@
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
 #include "ui/main_state.h"
+#include "ui/themed_controls.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -266,6 +267,9 @@ LRESULT onEditColors(MainState& state, HDC dc, HWND control) {
 
 LRESULT onNotify(HWND window, MainState& state, const NMHDR& header) {
     if (header.code == EN_PROTECTED) return answerProtectedNotification(state.terminals, header.hwndFrom);
+    if (header.code == NM_CUSTOMDRAW && header.hwndFrom == state.tree) {
+        return drawTreeItemInTheme(state, *reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+    }
     if (header.hwndFrom == state.tabControl) {
         if (header.code == TCN_SELCHANGE) {
             selectTab(state, TabCtrl_GetCurSel(state.tabControl));
@@ -458,6 +462,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
         case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
         case WM_SETTINGCHANGE: onSettingChange(state, lParam); break;
+        case WM_PARENTNOTIFY:
+            if (LOWORD(wParam) == WM_CREATE) themeNewChild(state, reinterpret_cast<HWND>(lParam));
+            break;
         case kReadyMessage: onReady(window, state); return 0;
         case kReportSavedMessage: onSessionReportSaved(state, wParam, lParam); return 0;
     }

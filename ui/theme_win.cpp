@@ -1,10 +1,203 @@
 #include "ui/theme.h"
 
+#include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "platform/win_handles.h"
+#include "platform/win_system_library.h"
 #include "ui/assistant_tab.h"
 #include "ui/main_state.h"
+#include "ui/themed_controls.h"
+
+namespace {
+
+// Subclass ids of the painted controls (one per kind, so each can be removed alone).
+constexpr UINT_PTR kTabStripSubclass = 1;
+constexpr UINT_PTR kStatusBarSubclass = 2;
+// Height of the bar over the selected tab, at 96 dpi.
+constexpr int kTabAccentHeight = 2;
+// Room between a status bar part's edge and its text, at 96 dpi.
+constexpr int kStatusTextInset = 6;
+// The size grip: three rows of dots of this size and pitch, at 96 dpi.
+constexpr int kGripDot = 2;
+constexpr int kGripPitch = 4;
+// Longest status text read back for painting; the status bar holds one line.
+constexpr int kStatusTextLimit = 1024;
+
+using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+
+// uxtheme.dll's SetWindowTheme, or null where the system has none.
+SetWindowThemeFunction setWindowThemeFunction() {
+    static const SetWindowThemeFunction function = [] {
+        HMODULE module = GetModuleHandleW(L"uxtheme.dll");
+        if (!module) module = loadSystemLibrary(L"uxtheme.dll");
+        FARPROC found = module ? GetProcAddress(module, "SetWindowTheme") : nullptr;
+        return reinterpret_cast<SetWindowThemeFunction>(reinterpret_cast<void (*)()>(found));
+    }();
+    return function;
+}
+
+// The dark variant of the Explorer control theme darkens scroll bars, tree
+// glyphs and edit frames on Windows 10 and later; a system without it falls
+// back to the plain control theme.
+void setControlTheme(HWND control, bool dark) {
+    SetWindowThemeFunction setTheme = setWindowThemeFunction();
+    if (!control || !setTheme) return;
+    setTheme(control, dark ? L"DarkMode_Explorer" : L"Explorer", nullptr);
+}
+
+int scaled(HWND window, int pixels) { return MulDiv(pixels, windowDpi(window), 96); }
+
+void fill(HDC dc, const RECT& area, COLORREF color) {
+    SetBkColor(dc, color);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+}
+
+HFONT controlFont(HWND control) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+std::wstring tabLabel(HWND tabs, int index) {
+    wchar_t text[256] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = int(std::size(text));
+    TabCtrl_GetItem(tabs, index, &item);
+    return text;
+}
+
+void paintTab(HDC dc, HWND tabs, const ThemeColors& colors, int index, bool selected) {
+    RECT box;
+    if (!TabCtrl_GetItemRect(tabs, index, &box)) return;
+    if (selected) box.top = 0;  // it stands a little taller than the others
+    fill(dc, box, selected ? colors.tabSelectedBackground : colors.tabBackground);
+    if (selected) {
+        RECT accent = {box.left, box.top, box.right, box.top + scaled(tabs, kTabAccentHeight)};
+        fill(dc, accent, colors.tabAccent);
+    }
+    // A thin gap of the strip's colour keeps neighbouring tabs apart.
+    RECT gap = {box.right - 1, box.top, box.right, box.bottom};
+    fill(dc, gap, colors.tabStrip);
+    SetTextColor(dc, selected ? colors.tabSelectedText : colors.tabText);
+    SetBkMode(dc, TRANSPARENT);
+    std::wstring label = tabLabel(tabs, index);
+    // Prefix processing as the control's own drawing: a label escapes "&" as "&&".
+    DrawTextW(dc, label.c_str(), int(label.size()), &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    if (selected && GetFocus() == tabs) {
+        RECT focus = box;
+        InflateRect(&focus, -scaled(tabs, 3), -scaled(tabs, 3));
+        SetTextColor(dc, colors.tabSelectedText);
+        SetBkColor(dc, colors.tabSelectedBackground);
+        DrawFocusRect(dc, &focus);
+    }
+    SetBkMode(dc, OPAQUE);
+}
+
+void paintTabStrip(HWND tabs, HDC dc, const ThemeColors& colors) {
+    RECT client;
+    GetClientRect(tabs, &client);
+    fill(dc, client, colors.tabStrip);
+    HGDIOBJ oldFont = SelectObject(dc, controlFont(tabs));
+    int selected = TabCtrl_GetCurSel(tabs);
+    int count = TabCtrl_GetItemCount(tabs);
+    for (int index = 0; index < count; ++index) {
+        if (index != selected) paintTab(dc, tabs, colors, index, false);
+    }
+    if (selected >= 0) paintTab(dc, tabs, colors, selected, true);
+    SelectObject(dc, oldFont);
+}
+
+void paintSizeGrip(HWND bar, HDC dc, const RECT& client, COLORREF color) {
+    if (!(GetWindowLongW(bar, GWL_STYLE) & SBARS_SIZEGRIP) || IsZoomed(GetAncestor(bar, GA_ROOT))) return;
+    int dot = scaled(bar, kGripDot), pitch = scaled(bar, kGripPitch);
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column <= row; ++column) {
+            int right = client.right - 2 - column * pitch, bottom = client.bottom - 2 - (2 - row) * pitch;
+            RECT square = {right - dot, bottom - dot, right, bottom};
+            fill(dc, square, color);
+        }
+    }
+}
+
+void paintStatusBar(HWND bar, HDC dc, const ThemeColors& colors) {
+    RECT client;
+    GetClientRect(bar, &client);
+    fill(dc, client, colors.statusBackground);
+    HGDIOBJ oldFont = SelectObject(dc, controlFont(bar));
+    SetTextColor(dc, colors.statusText);
+    SetBkMode(dc, TRANSPARENT);
+    int parts = std::max(1, int(SendMessageW(bar, SB_GETPARTS, 0, 0)));
+    for (int part = 0; part < parts; ++part) {
+        RECT box;
+        if (!SendMessageW(bar, SB_GETRECT, WPARAM(part), reinterpret_cast<LPARAM>(&box))) continue;
+        int length = std::min<int>(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, WPARAM(part), 0)), kStatusTextLimit);
+        std::wstring text(size_t(length) + 1, L'\0');
+        SendMessageW(bar, SB_GETTEXTW, WPARAM(part), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(size_t(length));
+        box.left += scaled(bar, kStatusTextInset);
+        DrawTextW(dc, text.c_str(), int(text.size()), &box,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    SetBkMode(dc, OPAQUE);
+    SelectObject(dc, oldFont);
+    paintSizeGrip(bar, dc, client, colors.statusText);
+}
+
+using Painter = void (*)(HWND, HDC, const ThemeColors&);
+
+// WM_PAINT, and WM_PRINTCLIENT for a capture of the window, through one
+// painter; either may name the DC to paint into.
+LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainState& state) {
+    if (wParam) {
+        painter(control, reinterpret_cast<HDC>(wParam), state.colors);
+        return 0;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(control, &paint);
+    // Drawn off screen first, so that a repaint does not flicker through the strip's colour.
+    RECT client;
+    GetClientRect(control, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    painter(control, memory, state.colors);
+    BitBlt(dc, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
+           paint.rcPaint.bottom - paint.rcPaint.top, memory, paint.rcPaint.left, paint.rcPaint.top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(control, &paint);
+    return 0;
+}
+
+LRESULT CALLBACK themedControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR data) {
+    const MainState& state = *reinterpret_cast<const MainState*>(data);
+    Painter painter = id == kTabStripSubclass ? paintTabStrip : paintStatusBar;
+    switch (message) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT:
+        case WM_PRINTCLIENT: return paintThemed(control, wParam, painter, state);
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: InvalidateRect(control, nullptr, FALSE); break;
+        case WM_NCDESTROY: RemoveWindowSubclass(control, themedControlProc, id); break;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void paintThemedFromNowOn(HWND control, UINT_PTR id, MainState& state) {
+    if (control) SetWindowSubclass(control, themedControlProc, id, reinterpret_cast<DWORD_PTR>(&state));
+}
+
+bool showsDarkTheme(const MainState& state) { return state.colors.windowBackground == kDarkTheme.windowBackground; }
+
+}  // namespace
 
 bool systemUsesDarkApps() {
     ScopedRegKey key;
@@ -27,7 +220,33 @@ bool themeIsDark(int themeSetting) {
     return themeSetting == 2;
 }
 
-const ThemeColors& themeColors(bool dark) { return dark ? kDarkTheme : kLightTheme; }
+LRESULT drawTreeItemInTheme(const MainState& state, NMTVCUSTOMDRAW& draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    HWND tree = draw.nmcd.hdr.hwndFrom;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec);
+    if (!(TreeView_GetItemState(tree, item, TVIS_SELECTED) & TVIS_SELECTED)) return CDRF_DODEFAULT;
+    // The system's colours for a selection without the focus are a light
+    // grey, whatever the tree's own colours: unreadable under light text.
+    bool focused = GetFocus() == tree;
+    draw.clrText = focused ? state.colors.treeSelectedText : state.colors.treeInactiveText;
+    draw.clrTextBk = focused ? state.colors.treeSelectedBackground : state.colors.treeInactiveBackground;
+    return CDRF_DODEFAULT;
+}
+
+void themeNewChild(const MainState& state, HWND child) { setControlTheme(child, showsDarkTheme(state)); }
+
+void themeChildControls(MainState& state) {
+    paintThemedFromNowOn(state.tabControl, kTabStripSubclass, state);
+    paintThemedFromNowOn(state.segmentTabs, kTabStripSubclass, state);
+    paintThemedFromNowOn(state.statusBar, kStatusBarSubclass, state);
+    if (!state.window) return;
+    for (HWND child = GetWindow(state.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child != state.tabControl && child != state.segmentTabs && child != state.statusBar) {
+            themeNewChild(state, child);
+        }
+    }
+}
 
 void deleteThemeBrushes(MainState& state) {
     for (HBRUSH* brush : {&state.windowBrush, &state.treeBrush, &state.editBrush, &state.terminalBrush}) {
@@ -48,9 +267,8 @@ void applyTheme(MainState& state) {
     if (state.tree) {
         TreeView_SetBkColor(state.tree, colors.treeBackground);
         TreeView_SetTextColor(state.tree, colors.treeText);
-        InvalidateRect(state.tree, nullptr, TRUE);
+        TreeView_SetLineColor(state.tree, colors.treeLines);
     }
-    if (state.searchBox) InvalidateRect(state.searchBox, nullptr, TRUE);
 
     state.terminals.background = colors.terminalBackground;
     state.terminals.textColor = colors.terminalText;
@@ -62,9 +280,8 @@ void applyTheme(MainState& state) {
     setPaneColors(state.about, colors.terminalBackground, colors.terminalText);
     if (state.aboutTabOpen) fillAboutPage(state);
     setAssistantGreetingColor(state.assistant, colors.terminalText);
-    if (state.assistant.input) InvalidateRect(state.assistant.input, nullptr, TRUE);
     setPanelColors(state.playbook, colors.terminalBackground, colors.terminalText);
 
-    if (state.tabControl) InvalidateRect(state.tabControl, nullptr, TRUE);
-    if (state.window) InvalidateRect(state.window, nullptr, TRUE);
+    themeChildControls(state);
+    if (state.window) RedrawWindow(state.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
