@@ -7,6 +7,7 @@
 
 #include "platform/win_handles.h"
 #include "platform/win_text.h"
+#include "terminal/readable_color.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ void paintLines(PlaybookPanel& panel, HDC dc, const RECT& client) {
     for (const auto& line : panel.lines) {
         if (y > panel.textBottom) break;
         RECT rect = {margin, y, client.right - margin, y + lineHeight};
-        SetTextColor(dc, line.color);
+        SetTextColor(dc, readableColorref(line.color, panel.backgroundColor, kTextContrast));
         DrawTextW(dc, wstr(line.text), static_cast<int>(line.text.size()), &rect,
                   DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         y += lineHeight;

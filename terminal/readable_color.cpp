@@ -20,12 +20,12 @@ Rgb mixTowards(Rgb color, Rgb target, double share) {
 
 // The smallest move towards the target that reaches the minimum contrast,
 // or the target itself when none short of it does.
-Rgb nearestReadable(Rgb color, Rgb background, Rgb target) {
-    if (contrastRatio(target, background) < kMinimumContrast) return target;
+Rgb nearestReadable(Rgb color, Rgb background, Rgb target, double minimum) {
+    if (contrastRatio(target, background) < minimum) return target;
     double low = 0, high = 1;
     for (int step = 0; step < 20; ++step) {
         double middle = (low + high) / 2;
-        (contrastRatio(mixTowards(color, target, middle), background) >= kMinimumContrast ? high : low) = middle;
+        (contrastRatio(mixTowards(color, target, middle), background) >= minimum ? high : low) = middle;
     }
     return mixTowards(color, target, high);
 }
@@ -41,9 +41,15 @@ double contrastRatio(Rgb a, Rgb b) {
     return x > y ? (x + 0.05) / (y + 0.05) : (y + 0.05) / (x + 0.05);
 }
 
-Rgb readableOn(Rgb color, Rgb background) {
-    if (contrastRatio(color, background) >= kMinimumContrast) return color;
+Rgb readableOn(Rgb color, Rgb background, double minimum) {
+    if (contrastRatio(color, background) >= minimum) return color;
     // Black and white stand out most from a light and a dark background.
     bool lightBackground = contrastRatio(Rgb{0, 0, 0}, background) >= contrastRatio(Rgb{255, 255, 255}, background);
-    return nearestReadable(color, background, lightBackground ? Rgb{0, 0, 0} : Rgb{255, 255, 255});
+    return nearestReadable(color, background, lightBackground ? Rgb{0, 0, 0} : Rgb{255, 255, 255}, minimum);
+}
+
+uint32_t readableColorref(uint32_t color, uint32_t background, double minimum) {
+    auto rgb = [](uint32_t c) { return Rgb{uint8_t(c & 0xFF), uint8_t((c >> 8) & 0xFF), uint8_t((c >> 16) & 0xFF)}; };
+    Rgb shown = readableOn(rgb(color), rgb(background), minimum);
+    return uint32_t(shown.r) | (uint32_t(shown.g) << 8) | (uint32_t(shown.b) << 16);
 }

@@ -20,6 +20,13 @@ struct LogPane {
     COLORREF backgroundColor = RGB(12, 12, 12);
     // Text written in the pane's text colour, recoloured when that changes.
     std::vector<CHARRANGE> themedText;
+    // Text written in another colour, shown in the shade of it that reads on
+    // the background (recoloured when that changes).
+    struct ColouredText {
+        CHARRANGE range;
+        COLORREF color;
+    };
+    std::vector<ColouredText> colouredText;
 };
 
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize);

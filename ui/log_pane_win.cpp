@@ -7,6 +7,7 @@
 #include "platform/win_handles.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
+#include "terminal/readable_color.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
 
@@ -20,6 +21,11 @@ void setDefaultTextColor(LogPane& pane) {
     SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
+// A colour of a line as the pane shows it: the same hue, readable on its background.
+COLORREF shownColor(const LogPane& pane, COLORREF color) {
+    return readableColorref(color, pane.backgroundColor, kTextContrast);
+}
+
 void noteThemedText(LogPane& pane, LONG from, LONG to) {
     if (to <= from) return;
     if (!pane.themedText.empty() && pane.themedText.back().cpMax == from) {
@@ -29,22 +35,26 @@ void noteThemedText(LogPane& pane, LONG from, LONG to) {
     }
 }
 
-// Gives the themed text the pane's text colour, leaving the view as it was.
-void recolorThemedText(LogPane& pane) {
-    if (pane.themedText.empty()) return;
+void setRangeColor(LogPane& pane, CHARRANGE range, COLORREF color) {
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = color;
+    SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+}
+
+// Gives the themed text the pane's text colour and the coloured text its
+// readable shade on the pane's background, leaving the view as it was.
+void recolorText(LogPane& pane) {
+    if (pane.themedText.empty() && pane.colouredText.empty()) return;
     SendMessageW(pane.window, WM_SETREDRAW, FALSE, 0);
     CHARRANGE user = {};
     SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&user));
     POINT scroll = {};
     SendMessageW(pane.window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR;
-    format.crTextColor = pane.textColor;
-    for (CHARRANGE range : pane.themedText) {
-        SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    }
+    for (CHARRANGE range : pane.themedText) setRangeColor(pane, range, pane.textColor);
+    for (const LogPane::ColouredText& run : pane.colouredText) setRangeColor(pane, run.range, shownColor(pane, run.color));
     SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
     SendMessageW(pane.window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(pane.window, WM_SETREDRAW, TRUE, 0);
@@ -90,13 +100,15 @@ void appendLine(LogPane& pane, const std::u16string& text, COLORREF color) {
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_COLOR;
-    format.crTextColor = color;
+    format.crTextColor = color == pane.textColor ? color : shownColor(pane, color);
     SendMessageW(pane.window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     SendMessageW(pane.window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wstr(line)));
+    CHARRANGE after = {};
+    SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
     if (color == pane.textColor) {
-        CHARRANGE after = {};
-        SendMessageW(pane.window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
         noteThemedText(pane, before.cpMax, after.cpMax);
+    } else if (after.cpMax > before.cpMax) {
+        pane.colouredText.push_back({{before.cpMax, after.cpMax}, color});
     }
     SendMessageW(pane.window, EM_SCROLLCARET, 0, 0);
     InvalidateRect(pane.window, nullptr, FALSE);
@@ -106,17 +118,18 @@ void clearPane(LogPane& pane) {
     if (!pane.window) return;
     SetWindowTextW(pane.window, L"");
     pane.themedText.clear();
+    pane.colouredText.clear();
     InvalidateRect(pane.window, nullptr, TRUE);
 }
 
 void setPaneColors(LogPane& pane, COLORREF background, COLORREF text) {
-    bool textChanged = text != pane.textColor;
+    bool changed = text != pane.textColor || background != pane.backgroundColor;
     pane.backgroundColor = background;
     pane.textColor = text;
     if (!pane.window) return;
     SendMessageW(pane.window, EM_SETBKGNDCOLOR, 0, LPARAM(background));
     setDefaultTextColor(pane);
-    if (textChanged) recolorThemedText(pane);
+    if (changed) recolorText(pane);
     InvalidateRect(pane.window, nullptr, TRUE);
 }
 
@@ -132,6 +145,7 @@ void destroyLogPane(LogPane& pane) {
     if (pane.window) DestroyWindow(pane.window);
     pane.window = nullptr;
     pane.themedText.clear();
+    pane.colouredText.clear();
     if (pane.font) DeleteObject(pane.font);
     pane.font = nullptr;
 }

@@ -21,6 +21,7 @@
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
+#include "terminal/readable_color.h"
 #include "terminal/terminal.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
@@ -633,7 +634,8 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     EXPECT_EQ(state->activity.textColor, RGB(27, 27, 27));
 }
 
-// Text written in a page's default colour follows a theme switch; coloured lines keep their colour.
+// Text written in a page's default colour follows a theme switch; coloured
+// lines keep their hue, in the shade that reads on the page.
 TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     ASSERT_NE(state, nullptr);
     auto colorOf = [](const LogPane& pane, const wchar_t* text) {
@@ -655,11 +657,14 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     const COLORREF dark = state->activity.textColor;
     ASSERT_NE(dark, light);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), dark);
-    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActivityBlue);
+    EXPECT_GE(contrastRatio(toRgb(colorOf(state->activity, L"blue-before-switch")),
+                            toRgb(state->activity.backgroundColor)),
+              kTextContrast);
     const std::u16string greeting = uiText(172);
     EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), light);
+    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActivityBlue);
 }
 
 // Holds each view for a screenshot when TOOLKEEP_SCREENSHOT_TOUR names a marker file:

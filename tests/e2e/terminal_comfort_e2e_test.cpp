@@ -140,12 +140,15 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
         EXPECT_EQ(colorOf(t.editor, L"WRGREY"), RGB(204, 204, 204));
         EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));
         EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kDarkTheme.terminalText);
-        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActivityBlue);
+        // A page's coloured line keeps its hue, in the shade that reads on the dark page.
+        EXPECT_GE(contrastRatio(toRgb(colorOf(state->activity.window, L"WRBLUE")), toRgb(kDarkTheme.terminalBackground)),
+                  kTextContrast);
 
         SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
         ASSERT_TRUE(waitUntil(10000, [&] { return t.freshEditor == nullptr; }));
         EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
         EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kLightTheme.terminalText);
+        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActivityBlue);
     }
     // The transcript is whole and still takes input and output.
     EXPECT_NE(terminalText(t).find(u"WRPLAIN WRGREY WRRED\r\n"), std::u16string::npos);

@@ -5,9 +5,6 @@
 
 namespace {
 
-// The least contrast of normal-size text with its background (WCAG 2 level AA).
-constexpr double kTextContrast = 4.5;
-
 Rgb rgbOf(ThemeColor color) {
     return {uint8_t(color & 0xFF), uint8_t((color >> 8) & 0xFF), uint8_t((color >> 16) & 0xFF)};
 }
