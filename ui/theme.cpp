@@ -8,6 +8,7 @@ std::vector<ThemeTextPair> themeTextPairs(const ThemeColors& c) {
         {"tree selection", c.treeSelectedText, c.treeSelectedBackground},
         {"tree selection without focus", c.treeInactiveText, c.treeInactiveBackground},
         {"edit", c.editText, c.editBackground},
+        {"hint of an empty box", c.editCue, c.editBackground},
         {"terminal and pages", c.terminalText, c.terminalBackground},
         {"tab", c.tabText, c.tabBackground},
         {"selected tab", c.tabSelectedText, c.tabSelectedBackground},

@@ -20,6 +20,7 @@ struct ThemeColors {
     ThemeColor treeInactiveText;
     ThemeColor editBackground;
     ThemeColor editText;
+    ThemeColor editCue;  // the hint an empty search or question box shows
     ThemeColor terminalBackground;
     ThemeColor terminalText;
     // Tab strips: the strip behind the tabs, a tab, the selected tab and the bar over it.
@@ -45,6 +46,7 @@ constexpr ThemeColors kLightTheme = {
     .treeInactiveText = themeRgb(27, 27, 27),
     .editBackground = themeRgb(255, 255, 255),
     .editText = themeRgb(27, 27, 27),
+    .editCue = themeRgb(96, 96, 96),
     .terminalBackground = themeRgb(255, 255, 255),
     .terminalText = themeRgb(27, 27, 27),
     .tabStrip = themeRgb(243, 243, 243),
@@ -67,6 +69,7 @@ constexpr ThemeColors kDarkTheme = {
     .treeInactiveText = themeRgb(232, 232, 232),
     .editBackground = themeRgb(51, 51, 55),
     .editText = themeRgb(255, 255, 255),
+    .editCue = themeRgb(170, 170, 170),
     .terminalBackground = themeRgb(12, 12, 12),
     .terminalText = themeRgb(204, 204, 204),
     .tabStrip = themeRgb(30, 30, 30),

@@ -18,6 +18,7 @@ namespace {
 // Subclass ids of the painted controls (one per kind, so each can be removed alone).
 constexpr UINT_PTR kTabStripSubclass = 1;
 constexpr UINT_PTR kStatusBarSubclass = 2;
+constexpr UINT_PTR kHintSubclass = 3;
 // Height of the bar over the selected tab, at 96 dpi.
 constexpr int kTabAccentHeight = 2;
 // Room between a status bar part's edge and its text, at 96 dpi.
@@ -27,8 +28,13 @@ constexpr int kGripDot = 2;
 constexpr int kGripPitch = 4;
 // Longest status text read back for painting; the status bar holds one line.
 constexpr int kStatusTextLimit = 1024;
+// Longest hint of an empty box read back for painting.
+constexpr int kHintLimit = 256;
+// Windows 10 20H1 and later draw the title bar dark when this DWM attribute is set.
+constexpr DWORD kDwmUseImmersiveDarkMode = 20;
 
 using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+using DwmSetWindowAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
 
 // uxtheme.dll's SetWindowTheme, or null where the system has none.
 SetWindowThemeFunction setWindowThemeFunction() {
@@ -43,11 +49,27 @@ SetWindowThemeFunction setWindowThemeFunction() {
 
 // The dark variant of the Explorer control theme darkens scroll bars, tree
 // glyphs and edit frames on Windows 10 and later; a system without it falls
-// back to the plain control theme.
+// back to the plain control theme, which the light theme goes back to.
 void setControlTheme(HWND control, bool dark) {
     SetWindowThemeFunction setTheme = setWindowThemeFunction();
     if (!control || !setTheme) return;
-    setTheme(control, dark ? L"DarkMode_Explorer" : L"Explorer", nullptr);
+    setTheme(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr);
+}
+
+// The title bar follows the theme where the system can draw it dark; dwmapi
+// is loaded only once the dark theme is first shown.
+void setTitleBarTheme(HWND window, bool dark) {
+    static DwmSetWindowAttributeFunction setAttribute = nullptr;
+    static bool looked = false;
+    if (!window || (!dark && !looked)) return;
+    if (!looked) {
+        looked = true;
+        HMODULE module = loadSystemLibrary(L"dwmapi.dll");
+        FARPROC found = module ? GetProcAddress(module, "DwmSetWindowAttribute") : nullptr;
+        setAttribute = reinterpret_cast<DwmSetWindowAttributeFunction>(reinterpret_cast<void (*)()>(found));
+    }
+    BOOL value = dark;
+    if (setAttribute) setAttribute(window, kDwmUseImmersiveDarkMode, &value, sizeof value);
 }
 
 int scaled(HWND window, int pixels) { return MulDiv(pixels, windowDpi(window), 96); }
@@ -191,6 +213,34 @@ LRESULT CALLBACK themedControlProc(HWND control, UINT message, WPARAM wParam, LP
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
+// An empty edit box draws its hint in the system's grey, too faint on the
+// dark box: the hint is drawn again over it in the theme's colour.
+void paintHint(HWND box, const ThemeColors& colors) {
+    wchar_t hint[kHintLimit] = {};
+    if (!SendMessageW(box, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(hint), kHintLimit) || !hint[0]) return;
+    RECT area;
+    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    HideCaret(box);
+    HDC dc = GetDC(box);
+    HGDIOBJ oldFont = SelectObject(dc, controlFont(box));
+    fill(dc, area, colors.editBackground);
+    SetTextColor(dc, colors.editCue);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+    ReleaseDC(box, dc);
+    ShowCaret(box);
+}
+
+LRESULT CALLBACK hintProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(box, hintProc, id);
+    LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+    if (message == WM_PAINT && GetWindowTextLengthW(box) == 0) {
+        paintHint(box, reinterpret_cast<const MainState*>(data)->colors);
+    }
+    return result;
+}
+
 void paintThemedFromNowOn(HWND control, UINT_PTR id, MainState& state) {
     if (control) SetWindowSubclass(control, themedControlProc, id, reinterpret_cast<DWORD_PTR>(&state));
 }
@@ -240,6 +290,10 @@ void themeChildControls(MainState& state) {
     paintThemedFromNowOn(state.tabControl, kTabStripSubclass, state);
     paintThemedFromNowOn(state.segmentTabs, kTabStripSubclass, state);
     paintThemedFromNowOn(state.statusBar, kStatusBarSubclass, state);
+    for (HWND box : {state.searchBox, state.assistant.input}) {
+        if (box) SetWindowSubclass(box, hintProc, kHintSubclass, reinterpret_cast<DWORD_PTR>(&state));
+    }
+    setTitleBarTheme(state.window, showsDarkTheme(state));
     if (!state.window) return;
     for (HWND child = GetWindow(state.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (child != state.tabControl && child != state.segmentTabs && child != state.statusBar) {
