@@ -58,6 +58,7 @@ int runWindowMode(HINSTANCE instance, int showCommand) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (takeMainWindowKey(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -46,6 +46,13 @@ enum MenuCommand : int {
     kCmdRestartShell = 1036,
     kCmdClearCommandHistory = 1037,
     kCmdSaveSessionReport = 1038,
+    // Keyboard shortcuts without a menu item of their own.
+    kCmdNextTab = 1061,
+    kCmdPreviousTab = 1062,
+    kCmdCloseCurrentPage = 1063,
+    kCmdFocusSearch = 1064,
+    kCmdNextPane = 1065,
+    kCmdPreviousPane = 1066,
     kCmdFontSizeBase = 1200,
 };
 
@@ -56,7 +63,8 @@ constexpr bool isWindowCommand(int id) {
                         kCmdNewPowerShell, kCmdNewNamedCmd, kCmdNewNamedPowerShell, kCmdRenameTerminal,
                         kCmdCloseTerminal, kCmdThemeSystem, kCmdThemeLight, kCmdThemeDark, kCmdLanguageChinese,
                         kCmdLanguageEnglish, kCmdShowFileNames, kCmdQuickEdit, kCmdRestartElevated, kCmdStopCommand,
-                        kCmdRestartShell, kCmdClearCommandHistory, kCmdSaveSessionReport})
+                        kCmdRestartShell, kCmdClearCommandHistory, kCmdSaveSessionReport, kCmdNextTab,
+                        kCmdPreviousTab, kCmdCloseCurrentPage, kCmdFocusSearch, kCmdNextPane, kCmdPreviousPane})
         if (command == id) return true;
     return false;
 }
@@ -102,6 +110,10 @@ struct MainState {
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
     SessionLog session;  // for the session report
+    HACCEL accelerators = nullptr;
+    // The control that had the focus when the window last lost activation: a
+    // dialog or another program took it, and it gets it back on return.
+    HWND focusBeforeDeactivate = nullptr;
     int reportsBeingSaved = 0;
 };
 
@@ -163,6 +175,16 @@ void writeSessionReport(MainState& state, const std::u16string& path, bool html)
 void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path);
 // A terminal's part of the report, kept when it closes.
 TerminalRecord terminalReportRecord(const Terminal& terminal, const std::u16string& name, bool open);
+
+// Keyboard (keyboard_win.cpp): the shortcut table, built at creation and
+// destroyed with the window, and its commands; false when the id is not one.
+HACCEL createShortcutTable();
+bool runKeyboardCommand(MainState& state, int id);
+// The control of the page in front that takes the keys.
+HWND pageFocusTarget(const MainState& state);
+// Gives the focus back to the control that had it before a dialog or another
+// program took the activation (else to the page in front).
+void restoreFocus(MainState& state);
 
 // Catalog and tree.
 void assembleCatalog(MainState& state);

@@ -52,7 +52,7 @@ void createLeftPane(MainState& state) {
     state.uiFont = createUiFont(12, windowDpi(state.window));
     setFont(state.searchBox, state.uiFont);
 
-    state.segmentTabs = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS | TCS_FOCUSNEVER);
+    state.segmentTabs = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS);
     setFont(state.segmentTabs, state.uiFont);
     insertSegment(state.segmentTabs, 0, 157);
     insertSegment(state.segmentTabs, 1, 140);
@@ -194,6 +194,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->settings = loadSettings(&state->settingsFile);
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
+    state->accelerators = createShortcutTable();
     updateTitle(window);
     // Before the children: the menu bar shrinks the client area, and the
     // layout that follows is cheap while there is nothing to lay out.
@@ -235,6 +236,8 @@ void onDestroy(MainState& state) {
     deleteThemeBrushes(state);
     if (state.uiFont) DeleteObject(state.uiFont);
     state.uiFont = nullptr;
+    if (state.accelerators) DestroyAcceleratorTable(state.accelerators);
+    state.accelerators = nullptr;
     PostQuitMessage(0);
 }
 
@@ -292,7 +295,11 @@ void onCommand(MainState& state, WPARAM wParam, LPARAM lParam) {
 }
 
 void onActivate(MainState& state, WPARAM wParam) {
-    if (LOWORD(wParam) == WA_INACTIVE) return;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(state.window, focus)) state.focusBeforeDeactivate = focus;
+        return;
+    }
     if (HWND page = currentPageWindow(state)) InvalidateRect(page, nullptr, TRUE);
 }
 
@@ -445,6 +452,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: layoutWindow(state); return 0;
         case WM_ACTIVATE: onActivate(state, wParam); break;
+        // Activation puts the focus on the window itself, where no key is used.
+        case WM_SETFOCUS: restoreFocus(state); return 0;
         case WM_ERASEBKGND: return onEraseBackground(window, state, reinterpret_cast<HDC>(wParam));
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == window && onSplitterSetCursor(state)) return TRUE;

@@ -242,3 +242,21 @@ void relabelNavigation(NavigationPane& pane) {
     }
     rebuildTree(pane);
 }
+
+bool activateSelectedItem(NavigationPane& pane) {
+    if (!pane.tree) return false;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return false;
+    if (perform(pane, doubleClickAction(itemData(pane.tree, item), true))) return true;
+    SendMessageW(pane.tree, TVM_EXPAND, TVE_TOGGLE, reinterpret_cast<LPARAM>(item));
+    return true;
+}
+
+void focusTreeFromSearch(NavigationPane& pane) {
+    if (!pane.tree) return;
+    if (!SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) {
+        LPARAM first = SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        if (first) SendMessageW(pane.tree, TVM_SELECTITEM, TVGN_CARET, first);
+    }
+    SetFocus(pane.tree);
+}

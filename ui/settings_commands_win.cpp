@@ -61,6 +61,7 @@ void changeSettings(MainState& state, const SettingsChange& change) {
 }
 
 bool runMenuCommand(MainState& state, int id) {
+    if (runKeyboardCommand(state, id)) return true;
     Settings& s = state.settings;
     switch (id) {
         case kCmdLaunchSingleClick:

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-constexpr int kUiTextCount = 263;
+constexpr int kUiTextCount = 285;
 
 // Reports about the user's files; each "%s" is filled in order by uiTextWith.
 constexpr int kTextFileUnreadable = 202;       // file, error code

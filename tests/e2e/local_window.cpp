@@ -16,6 +16,7 @@ void pump(DWORD milliseconds) {
     do {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (takeMainWindowKey(message)) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

@@ -9,7 +9,8 @@
 #include "terminal/terminal.h"
 #include "ui/main_state.h"
 
-// Dispatches this thread's messages for the given time.
+// Dispatches this thread's messages for the given time, as the program's own
+// loop does (the main window's shortcuts first).
 void pump(DWORD milliseconds);
 // %APPDATA%\Toolkeep\<name>.
 std::wstring appDataFile(const wchar_t* name);

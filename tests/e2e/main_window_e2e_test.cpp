@@ -417,10 +417,12 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
         std::vector<std::u16string> tabs;
     };
     const Expect expects[] = {
-        {1, {L"Settings", L"Tools", L"Terminal", L"Help"}, L"Add custom tool…", L"New CMD terminal", L"Follow system",
-         L"12 pt", L"Help", L"About", {u"Activity", u"Assistant", u"Help", u"About", u"CMD", u"PowerShell"}},
-        {0, {L"设置", L"工具", L"终端", L"帮助"}, L"添加自定义工具…", L"新建 CMD 终端", L"跟随系统", L"12 pt", L"帮助",
-         L"关于", {u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"}},
+        {1, {L"&Settings", L"T&ools", L"&Terminal", L"&Help"}, L"&Add custom tool…",
+         L"New C&MD terminal\tCtrl+Shift+1", L"Follow &system", L"&4  12 pt", L"&Help", L"&About",
+         {u"Activity", u"Assistant", u"Help", u"About", u"CMD", u"PowerShell"}},
+        {0, {L"设置(&S)", L"工具(&O)", L"终端(&T)", L"帮助(&H)"}, L"添加自定义工具(&A)…",
+         L"新建 CMD 终端(&M)\tCtrl+Shift+1", L"跟随系统(&S)", L"&4  12 pt", L"帮助(&H)", L"关于(&A)",
+         {u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"}},
     };
     for (const Expect& e : expects) {
         SendMessageW(window, WM_COMMAND, e.language ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
@@ -429,10 +431,10 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
         for (UINT i = 0; i < 4; ++i) EXPECT_EQ(menuText(bar, i, MF_BYPOSITION), e.bar[i]);
         EXPECT_EQ(menuText(bar, kCmdAddCustomTool, MF_BYCOMMAND), e.addTool);
         EXPECT_EQ(menuText(bar, kCmdNewCmd, MF_BYCOMMAND), e.newCmd);
-        EXPECT_EQ(menuText(bar, kCmdNewNamedCmd, MF_BYCOMMAND), L"CMD…");
+        EXPECT_EQ(menuText(bar, kCmdNewNamedCmd, MF_BYCOMMAND), L"&CMD…");
         EXPECT_EQ(menuText(bar, kCmdThemeSystem, MF_BYCOMMAND), e.follow);
         EXPECT_EQ(menuText(bar, 1212, MF_BYCOMMAND), e.fontSize12);
-        EXPECT_EQ(menuText(bar, kCmdLanguageChinese, MF_BYCOMMAND), L"中文");
+        EXPECT_EQ(menuText(bar, kCmdLanguageChinese, MF_BYCOMMAND), L"中文(&C)");
         EXPECT_EQ(menuText(bar, kCmdHelp, MF_BYCOMMAND), e.help);
         EXPECT_EQ(menuText(bar, kCmdAbout, MF_BYCOMMAND), e.about);
         for (size_t i = 0; i < e.tabs.size(); ++i) EXPECT_EQ(tabLabel(int(i)), e.tabs[i]);
@@ -441,8 +443,8 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
     HMENU fonts = GetSubMenu(GetSubMenu(GetMenu(window), 0), 7);
     std::vector<std::wstring> sizes;
     for (int i = 0; i < GetMenuItemCount(fonts); ++i) sizes.push_back(menuText(fonts, UINT(i), MF_BYPOSITION));
-    EXPECT_EQ(sizes, (std::vector<std::wstring>{L"9 pt", L"10 pt", L"11 pt", L"12 pt", L"14 pt", L"16 pt", L"18 pt",
-                                                L"20 pt", L"24 pt"}));
+    EXPECT_EQ(sizes, (std::vector<std::wstring>{L"&1  9 pt", L"&2  10 pt", L"&3  11 pt", L"&4  12 pt", L"&5  14 pt",
+                                                L"&6  16 pt", L"&7  18 pt", L"&8  20 pt", L"&9  24 pt"}));
 }
 
 TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
