@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/e2e/local_window.h"
 #include "ui/main_state.h"
@@ -86,30 +87,57 @@ bool hasCjk(const std::wstring& text) {
     return false;
 }
 
-// Every item of the menu and of its submenus has a key of its own in its menu;
-// labels in Chinese carry it as "(&X)", as Windows writes them.
-void checkAccessKeys(HMENU menu, const std::wstring& path) {
+// Labels in one menu each have a key of their own; labels in Chinese carry it
+// as "(&X)", as Windows writes them. Separators come as empty labels.
+void checkAccessKeys(const std::vector<std::wstring>& labels, const std::wstring& where) {
     std::set<wchar_t> seen;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
-        item.dwTypeData = text;
-        item.cch = 256;
-        ASSERT_TRUE(GetMenuItemInfoW(menu, UINT(i), TRUE, &item));
-        if (item.fType & MFT_SEPARATOR) continue;
-        std::wstring label = text;
+    for (std::wstring label : labels) {
+        if (label.empty()) continue;
         label = label.substr(0, label.find(L'\t'));
         const wchar_t key = accessKey(label);
-        const std::string where = utf8(path + L" > " + label);
-        EXPECT_NE(key, 0) << where << ": no access key";
-        EXPECT_TRUE(seen.insert(key).second) << where << ": its key is taken in the same menu";
+        const std::string item = utf8(where + L" > " + label);
+        EXPECT_NE(key, 0) << item << ": no access key";
+        EXPECT_TRUE(seen.insert(key).second) << item << ": its key is taken in the same menu";
         if (hasCjk(label)) {
-            EXPECT_NE(label.find(L"(&"), std::wstring::npos) << where << ": not written as (&X)";
+            EXPECT_NE(label.find(L"(&"), std::wstring::npos) << item << ": not written as (&X)";
         }
-        if (item.hSubMenu) checkAccessKeys(item.hSubMenu, path + L" > " + label);
     }
+}
+
+std::wstring itemLabel(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, UINT(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+std::vector<std::wstring> labelsOf(HMENU menu) {
+    std::vector<std::wstring> labels;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) labels.push_back(itemLabel(menu, i));
+    return labels;
+}
+
+// The menu and every submenu under it.
+void checkMenuTree(HMENU menu, const std::wstring& where) {
+    checkAccessKeys(labelsOf(menu), where);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU submenu = GetSubMenu(menu, i)) checkMenuTree(submenu, where + L" > " + itemLabel(menu, i));
+    }
+}
+
+// The labels of the context menu the window opens, read while it is open.
+std::vector<std::wstring> contextMenuLabels(HWND window) {
+    static std::vector<std::wstring> captured;
+    captured.clear();
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        if (HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr) {
+            captured = labelsOf(menu);
+        }
+        EndMenu();
+    });
+    SendMessageW(window, WM_CONTEXTMENU, WPARAM(window), -1);
+    return captured;
 }
 
 class KeyboardWindow : public WindowFixture {
@@ -128,7 +156,11 @@ TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
     selectTab(*state, fixedTabCount(*state));  // the terminal items as they show with a terminal in front
     for (int command : {kCmdLanguageEnglish, kCmdLanguageChinese}) {
         SendMessageW(window, WM_COMMAND, WPARAM(command), 0);
-        checkAccessKeys(GetMenu(window), command == kCmdLanguageEnglish ? L"en" : L"zh");
+        const std::wstring language = command == kCmdLanguageEnglish ? L"en" : L"zh";
+        checkMenuTree(GetMenu(window), language);
+        const std::vector<std::wstring> terminalMenu = contextMenuLabels(cmd().editor);
+        EXPECT_GE(terminalMenu.size(), 6u);
+        checkAccessKeys(terminalMenu, language + L" terminal");
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cwctype>
+
 #include "ui/navigation_model.h"
 #include "ui/ui_text.h"
 
@@ -192,6 +194,23 @@ TEST_F(NavigationModel, ContextMenuEntries) {
     const auto entries = toolContextMenu(custom, false, false);
     EXPECT_EQ(commands(entries), (std::vector<int>{82, 83, 0, 86, 93, 94, 0, 85}));
     EXPECT_EQ(entries.back().command, kToolMenuRemove);
+    // Every item has an access key of its own in either language.
+    external.homepage = u"https://example.org";
+    for (const auto& menu : {entries, toolContextMenu(builtin, true, true), toolContextMenu(external, true, false)}) {
+        for (int language : {0, 1}) {
+            std::u16string keys;
+            for (const auto& e : menu) {
+                if (e.textId == 0) continue;
+                const std::u16string label = uiTextIn(language, e.textId);
+                const size_t at = label.find(u'&');
+                ASSERT_NE(at, std::u16string::npos) << e.textId;
+                ASSERT_LT(at + 1, label.size()) << e.textId;
+                const char16_t key = char16_t(towupper(label[at + 1]));
+                EXPECT_EQ(keys.find(key), std::u16string::npos) << e.textId << " takes a key already used";
+                keys += key;
+            }
+        }
+    }
 }
 
 }  // namespace

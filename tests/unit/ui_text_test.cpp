@@ -69,6 +69,8 @@ TEST(UiText, HelpDocumentsNameTheRealSwitchAndFile) {
         }
         EXPECT_TRUE(contains(help, u"%APPDATA%\\Toolkeep\\config.json")) << language;
         EXPECT_TRUE(contains(help, u"· --mcp-stdio")) << language;
+        for (const char16_t* key : {u"Ctrl+Tab", u"Ctrl+Shift+1", u"Ctrl+Shift+W", u"Ctrl+L", u"Alt+D", u"F6"})
+            EXPECT_TRUE(contains(help, key)) << language;
         EXPECT_TRUE(contains(mcp, u"\r\n· toolkeep.exe --mcp-stdio\r\n")) << language;
         // The host configuration and the five tools, as the README gives them.
         EXPECT_TRUE(contains(mcp, u"{\r\n  \"mcpServers\": {\r\n    \"wrenly\": {\r\n"
