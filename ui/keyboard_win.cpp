@@ -121,7 +121,10 @@ HWND pageFocusTarget(const MainState& state) {
 }
 
 void restoreFocus(MainState& state) {
+    // Used once: the focus may come to the window for other reasons later (a
+    // focused control hidden), and the page in front is the place then.
     HWND target = state.focusBeforeDeactivate;
+    state.focusBeforeDeactivate = nullptr;
     if (!target || !IsChild(state.window, target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
         target = pageFocusTarget(state);
     }

@@ -274,18 +274,34 @@ TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     EXPECT_EQ(GetFocus(), state->tree);
     EXPECT_NE(TreeView_GetSelection(state->tree), nullptr);
 
-    // Enter on a playbook opens it, as a click does.
+    // Enter on a playbook opens it and on a tool starts it, as a click does.
+    auto selectFirst = [&](const std::function<bool(int64_t)>& wanted) {
+        for (HTREEITEM item = TreeView_GetRoot(state->tree); item; item = nextInTree(state->tree, item)) {
+            TreeView_SelectItem(state->tree, item);
+            if (wanted(selectedItemData(state->navigation))) return true;
+        }
+        return false;
+    };
     setSegment(state->navigation, kSegmentPlaybooks);
     SetFocus(state->tree);
-    HTREEITEM item = TreeView_GetRoot(state->tree);
-    for (; item; item = nextInTree(state->tree, item)) {
-        TreeView_SelectItem(state->tree, item);
-        if (isPlaybookItem(selectedItemData(state->navigation))) break;
-    }
-    ASSERT_NE(item, nullptr) << "no playbook in the tree";
+    ASSERT_TRUE(selectFirst(isPlaybookItem));
     press(VK_RETURN);
     EXPECT_TRUE(state->playbookTabOpen);
     EXPECT_EQ(state->currentTab, playbookTabIndex(*state));
+
+    setSegment(state->navigation, kSegmentTools);
+    SetFocus(state->tree);
+    ASSERT_TRUE(selectFirst([&](int64_t data) {
+        return data >= 0 && state->catalog.tools[size_t(data)].id == u"builtin.notepad";
+    }));
+    press(VK_RETURN);
+    const std::wstring activity = windowText(state->activity.window);
+    const size_t pid = activity.rfind(L"notepad.exe (PID: ");
+    ASSERT_NE(pid, std::wstring::npos) << "Enter started no notepad";
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(std::stoul(activity.substr(pid + 18))))) {
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+    }
 }
 
 }  // namespace
