@@ -465,6 +465,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CTLCOLOREDIT:
             return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
+        case WM_CONTEXTMENU:
+            // From the keyboard (no point): the tree's menu for its selection.
+            if (reinterpret_cast<HWND>(wParam) == state.tree && lParam == -1 &&
+                showSelectedItemMenu(state.navigation, window))
+                return 0;
+            break;
         case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
         case WM_SETTINGCHANGE: onSettingChange(state, lParam); break;
         case kReadyMessage: onReady(window, state); return 0;

@@ -107,9 +107,8 @@ void setItemText(HWND tabs, int index, const std::u16string& text) {
     SendMessageW(tabs, TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
-LRESULT onRightClick(NavigationPane& pane, HWND owner) {
-    POINT screen = {};
-    HTREEITEM item = itemUnderPointer(pane.tree, &screen);
+// The tool's context menu at the given screen point; 0 when the item is no tool.
+LRESULT showToolMenu(NavigationPane& pane, HWND owner, HTREEITEM item, POINT screen) {
     const int64_t data = itemData(pane.tree, item);
     const auto& catalog = catalogOf(pane);
     if (!item || data < 0 || static_cast<uint64_t>(data) >= catalog.size()) return 0;
@@ -129,6 +128,12 @@ LRESULT onRightClick(NavigationPane& pane, HWND owner) {
     TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
     DestroyMenu(menu);
     return TRUE;
+}
+
+LRESULT onRightClick(NavigationPane& pane, HWND owner) {
+    POINT screen = {};
+    HTREEITEM item = itemUnderPointer(pane.tree, &screen);
+    return showToolMenu(pane, owner, item, screen);
 }
 
 }  // namespace
@@ -259,4 +264,14 @@ void focusTreeFromSearch(NavigationPane& pane) {
         if (first) SendMessageW(pane.tree, TVM_SELECTITEM, TVGN_CARET, first);
     }
     SetFocus(pane.tree);
+}
+
+bool showSelectedItemMenu(NavigationPane& pane, HWND owner) {
+    if (!pane.tree) return false;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    RECT text = {};
+    if (!item || !TreeView_GetItemRect(pane.tree, item, &text, TRUE)) return false;
+    POINT below = {text.left, text.bottom};
+    ClientToScreen(pane.tree, &below);
+    return showToolMenu(pane, owner, item, below) != 0;
 }

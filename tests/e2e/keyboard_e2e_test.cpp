@@ -161,6 +161,14 @@ TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
         const std::vector<std::wstring> terminalMenu = contextMenuLabels(cmd().editor);
         EXPECT_GE(terminalMenu.size(), 6u);
         checkAccessKeys(terminalMenu, language + L" terminal");
+        // The tree's menu comes from the keyboard too (Shift+F10 sends no point), for the selected tool.
+        for (HTREEITEM item = TreeView_GetRoot(state->tree); item; item = nextInTree(state->tree, item)) {
+            TreeView_SelectItem(state->tree, item);
+            if (selectedItemData(state->navigation) >= 0) break;
+        }
+        const std::vector<std::wstring> toolMenu = contextMenuLabels(state->tree);
+        EXPECT_GE(toolMenu.size(), 5u);
+        checkAccessKeys(toolMenu, language + L" tool");
     }
 }
 
