@@ -257,11 +257,24 @@ bool activateSelectedItem(NavigationPane& pane) {
     return true;
 }
 
+// The first tool or playbook, past the links back to all tools and playbooks;
+// the first item when there is none.
+HTREEITEM firstResultItem(HWND tree) {
+    HTREEITEM first = TreeView_GetRoot(tree);
+    for (HTREEITEM item = first; item;) {
+        const int64_t data = itemData(tree, item);
+        if (data >= 0 || isPlaybookItem(data)) return item;
+        HTREEITEM next = TreeView_GetChild(tree, item);
+        for (HTREEITEM up = item; !next && up; up = TreeView_GetParent(tree, up)) next = TreeView_GetNextSibling(tree, up);
+        item = next;
+    }
+    return first;
+}
+
 void focusTreeFromSearch(NavigationPane& pane) {
     if (!pane.tree) return;
-    if (!SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) {
-        LPARAM first = SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-        if (first) SendMessageW(pane.tree, TVM_SELECTITEM, TVGN_CARET, first);
+    if (!TreeView_GetSelection(pane.tree)) {
+        if (HTREEITEM first = firstResultItem(pane.tree)) TreeView_SelectItem(pane.tree, first);
     }
     SetFocus(pane.tree);
 }

@@ -274,13 +274,14 @@ TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
         press(step.key, step.modifiers);
         EXPECT_EQ(GetFocus(), step.focus);
     }
-    // Typing in the search box fills the results; Down goes into them.
-    SetWindowTextW(state->searchBox, L"playbook");
+    // Typing in the search box fills the results; Down goes to the first of them.
+    SetWindowTextW(state->searchBox, L"notepad");
     SetFocus(state->searchBox);
     TreeView_SelectItem(state->tree, nullptr);
     press(VK_DOWN);
     EXPECT_EQ(GetFocus(), state->tree);
-    EXPECT_NE(TreeView_GetSelection(state->tree), nullptr);
+    const int64_t first = selectedItemData(state->navigation);
+    EXPECT_TRUE(first >= 0 || isPlaybookItem(first)) << "not on a result but on " << first;
 
     // Enter on a playbook opens it and on a tool starts it, as a click does.
     auto selectFirst = [&](const std::function<bool(int64_t)>& wanted) {
