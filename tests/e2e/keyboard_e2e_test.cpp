@@ -15,7 +15,6 @@
 
 #include "tests/e2e/local_window.h"
 #include "ui/main_state.h"
-#include "ui/ui_text.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ void press(WPARAM key, std::initializer_list<int> modifiers = {}) {
     }
     SetKeyboardState(held);
     HWND focus = GetFocus();
-    PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? LPARAM(1) << 29 | 1 : 1);
+    PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? ((LPARAM(1) << 29) | 1) : 1);
     pump(60);
     SetKeyboardState(keys);
     PostMessageW(focus, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001);
