@@ -169,7 +169,9 @@ void assembleCatalog(MainState& state);
 
 // Custom tools.
 void addCustomToolInteractive(MainState& state);
+// Removes at once; confirmRemoveCustomTool asks the user first.
 void removeCustomToolAt(MainState& state, int64_t index);
+void confirmRemoveCustomTool(MainState& state, int64_t index);
 void removeSelectedCustomTool(MainState& state);
 
 // Launching.

@@ -78,7 +78,7 @@ void wireNavigation(MainState& state) {
     nav.launchTool = [s](uint64_t tool, bool elevated) { launchTool(*s, int64_t(tool), elevated); };
     nav.openDownloadPage = [s](uint64_t tool) { openDownloadPage(*s, int64_t(tool)); };
     nav.openPlaybook = [s](size_t playbook) { openPlaybookTab(s->playbook, s->catalog.playbooks, playbook); };
-    nav.removeCustomTool = [s](uint64_t tool) { removeCustomToolAt(*s, int64_t(tool)); };
+    nav.removeCustomTool = [s](uint64_t tool) { confirmRemoveCustomTool(*s, int64_t(tool)); };
     nav.changeSettings = [s](const SettingsChange& change) { changeSettings(*s, change); };
 }
 

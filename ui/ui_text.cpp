@@ -301,6 +301,9 @@ constexpr TextRow kRows[] = {
     {260, u"HTML 网页 (*.html)", u"HTML page (*.html)"},
     {261, u"文本文件 (*.txt)", u"Text file (*.txt)"},
     {262, u"正在保存会话报告…", u"Saving the session report…"},
+    {263, u"该程序已是自定义工具“%s”。仍要再添加一次吗？", u"This program is already the custom tool \"%s\". Add it again?"},
+    {264, u"移除自定义工具", u"Remove custom tool"},
+    {265, u"要移除自定义工具“%s”吗？", u"Remove the custom tool \"%s\"?"},
 };
 
 constexpr bool rowsInIdOrder() {

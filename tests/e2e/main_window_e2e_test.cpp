@@ -28,6 +28,8 @@
 
 namespace {
 
+std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
 constexpr DWORD kWait = 30000;
 
 // --- files the window writes -------------------------------------------------
@@ -595,6 +597,80 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     for (const ToolRecord& left : state->catalog.tools) EXPECT_NE(left.id, tool.id);
     ASSERT_TRUE(readBytes(customTools.path, file));
     EXPECT_EQ(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
+}
+
+// Answers a run of dialogs in order: each found by its title, then given its
+// text (the picker's file name or the arguments) and closed with its button.
+struct DialogStep {
+    std::wstring title;
+    int button;
+    std::wstring text;
+};
+
+std::thread answerInOrder(std::vector<DialogStep> steps, int* answered) {
+    return std::thread([steps, answered] {
+        for (const DialogStep& step : steps) {
+            HWND dialog = DialogAnswerer::waitForDialog(step.title);
+            if (!dialog) return;
+            Sleep(200);
+            if (HWND picked = GetDlgItem(dialog, 0x47C) ? GetDlgItem(dialog, 0x47C) : GetDlgItem(dialog, 0x480))
+                SendMessageW(picked, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
+            else if (!step.text.empty())
+                SetDlgItemTextW(dialog, 1000, step.text.c_str());
+            PostMessageW(dialog, WM_COMMAND, step.button, 0);
+            for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(20);
+            ++*answered;
+        }
+    });
+}
+
+TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst) {
+    ASSERT_NE(state, nullptr);
+    DeleteFileW(customTools.path.c_str());
+    assembleCatalog(*state);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring program = std::wstring(system) + L"\\notepad.exe";
+    auto customCount = [&] {
+        int count = 0;
+        for (const ToolRecord& tool : state->catalog.tools)
+            if (tool.isCustom && CompareStringOrdinal(wstr(tool.path), -1, program.c_str(), -1, TRUE) == CSTR_EQUAL)
+                ++count;
+        return count;
+    };
+    auto run = [&](std::vector<DialogStep> steps, int command) {
+        int answered = 0;
+        const size_t wanted = steps.size();
+        std::thread worker = answerInOrder(std::move(steps), &answered);
+        SendMessageW(window, WM_COMMAND, command, 0);
+        worker.join();
+        return answered == int(wanted);
+    };
+    const std::wstring picker = wide(uiText(121)), args = wide(uiText(126)), again = wide(uiText(123));
+    const std::u16string before = activityText();
+
+    // Cancel in the arguments dialog adds nothing and says nothing.
+    ASSERT_TRUE(run({{picker, IDOK, program}, {args, IDCANCEL, L"/x"}}, kCmdAddCustomTool));
+    EXPECT_EQ(customCount(), 0);
+    EXPECT_EQ(activityText(), before);
+
+    ASSERT_TRUE(run({{picker, IDOK, program}, {args, IDOK, L""}}, kCmdAddCustomTool));
+    ASSERT_EQ(customCount(), 1);
+    // The same file again: the question comes first, and No adds nothing.
+    ASSERT_TRUE(run({{picker, IDOK, program}, {again, IDNO, L""}}, kCmdAddCustomTool));
+    EXPECT_EQ(customCount(), 1);
+
+    int64_t added = -1;
+    for (size_t i = 0; i < state->catalog.tools.size(); ++i)
+        if (state->catalog.tools[i].isCustom) added = int64_t(i);
+    ASSERT_GE(added, 0);
+    const std::wstring remove = wide(uiText(kTextRemoveCustomToolTitle));
+    state->navigation.state.contextTool = added;
+    ASSERT_TRUE(run({{remove, IDNO, L""}}, kToolMenuRemove));
+    EXPECT_EQ(customCount(), 1);
+    state->navigation.state.contextTool = added;
+    ASSERT_TRUE(run({{remove, IDYES, L""}}, kToolMenuRemove));
+    EXPECT_EQ(customCount(), 0);
 }
 
 // The tab strip paints its whole body; a page under it would lose its scroll bar.
