@@ -17,6 +17,7 @@ const std::vector<Playbook> kNoPlaybooks;
 void setCueBanner(HWND input) {
     const std::u16string cue = uiText(174);
     SendMessageW(input, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
+    InvalidateRect(input, nullptr, TRUE);  // shown at once, not at the next repaint
 }
 
 void writeLines(AssistantPanel& panel, const std::vector<AnswerLine>& lines) {

@@ -239,6 +239,8 @@ void relabelNavigation(NavigationPane& pane) {
     if (pane.searchBox) {
         const std::u16string cue = uiText(2);
         SendMessageW(pane.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
+        // The edit control keeps the old cue on screen until something else repaints it.
+        InvalidateRect(pane.searchBox, nullptr, TRUE);
     }
     rebuildTree(pane);
 }

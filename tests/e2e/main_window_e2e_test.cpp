@@ -425,6 +425,7 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
          L"关于", {u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"}},
     };
     for (const Expect& e : expects) {
+        UpdateWindow(state->searchBox);
         SendMessageW(window, WM_COMMAND, e.language ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
         HMENU bar = GetMenu(window);
         ASSERT_EQ(GetMenuItemCount(bar), 4);
@@ -438,6 +439,8 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
         EXPECT_EQ(menuText(bar, kCmdHelp, MF_BYCOMMAND), e.help);
         EXPECT_EQ(menuText(bar, kCmdAbout, MF_BYCOMMAND), e.about);
         for (size_t i = 0; i < e.tabs.size(); ++i) EXPECT_EQ(tabLabel(int(i)), e.tabs[i]);
+        // the search cue is due to be painted now, not at some later relayout
+        EXPECT_TRUE(GetUpdateRect(state->searchBox, nullptr, FALSE));
     }
     // the font sizes offered, in order
     HMENU fonts = GetSubMenu(GetSubMenu(GetMenu(window), 0), 7);
