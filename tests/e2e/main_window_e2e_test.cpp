@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "data/custom_tools.h"
+#include "platform/win_fonts.h"
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
@@ -381,7 +382,21 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     LOGFONTW font = {};
     ASSERT_TRUE(GetObjectW(state->activity.font, sizeof font, &font));
     EXPECT_EQ(font.lfHeight, -MulDiv(20, windowDpi(state->activity.window), 72));
-    EXPECT_STREQ(font.lfFaceName, L"Consolas");
+    // the first installed of Consolas, Lucida Console, Courier New, drawn in fixed pitch (terminals too)
+    const std::u16string face = monospaceFace();
+    EXPECT_EQ(fromWide(font.lfFaceName), face);
+    EXPECT_TRUE(fontFamilyInstalled(face)) << wide(face);
+    for (const auto& entry : state->terminals.terminals) {
+        ASSERT_TRUE(GetObjectW(entry.terminal->font, sizeof font, &font));
+        EXPECT_EQ(fromWide(font.lfFaceName), face);
+    }
+    HDC dc = GetDC(state->activity.window);
+    HGDIOBJ was = SelectObject(dc, state->activity.font);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, was);
+    ReleaseDC(state->activity.window, dc);
+    EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "the set bit means variable pitch";
     // terminal items follow the tab in front
     EXPECT_TRUE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_TRUE(menuState(kCmdCloseTerminal) & MF_GRAYED);
