@@ -137,9 +137,8 @@ constexpr TextRow kRows[] = {
      u"- Tool navigation/search + one-click launch (UAC on demand); right-click run/admin/folder/desktop/taskbar."},
     {116, u"- 内嵌多标签 CMD/PowerShell 终端：原生编辑、复制粘贴、SGR 彩色输出。",
      u"- Embedded tabbed CMD/PowerShell terminals: native editing, copy/paste, SGR color."},
-    {117, u"- 助手：描述症状 -> 筛选出可一键启动的工具；两个版本都有离线搜索，AI 版另加在线/本地大模型。",
-     u"- Assistant: describe a symptom -> filtered, one-click tools; offline search in both editions, AI edition "
-     u"adds online/local LLM."},
+    {117, u"- 助手：描述症状 -> 离线搜索筛选出可一键启动的工具。",
+     u"- Assistant: describe a symptom -> an offline search picks out tools to launch with one click."},
     {118, u"最小权限；未配置前不联网；只写入 %APPDATA%\\Toolkeep。",
      u"Least-privilege; no network until configured; writes only %APPDATA%\\Toolkeep."},
     {119, u"> [已添加] ", u"> [Added] "},
