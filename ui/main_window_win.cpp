@@ -101,6 +101,13 @@ void createPlaybookPanelWindow(MainState& state) {
     PlaybookPanel& panel = state.playbook;
     MainState* s = &state;
     panel.runTool = [s](const std::u16string& id) { runToolById(*s, id); };
+    panel.findTool = [s](const std::u16string& id) {
+        for (const ToolRecord& tool : s->catalog.tools)
+            if (tool.id == id) return WalkTool{toolDisplayName(tool), tool.isInstalled};
+        for (const ToolRecord& tool : s->catalog.absent)
+            if (tool.id == id) return WalkTool{toolDisplayName(tool), false};
+        return WalkTool{};
+    };
     panel.openLink = [](const std::u16string& url) { openSecureLink(url); };
     panel.openPlaybook = [s](const std::u16string& id) {
         const std::vector<Playbook>& all = s->catalog.playbooks;

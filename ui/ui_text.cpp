@@ -303,6 +303,7 @@ constexpr TextRow kRows[] = {
     {263, u"该程序已是自定义工具“%s”。仍要再添加一次吗？", u"This program is already the custom tool \"%s\". Add it again?"},
     {264, u"移除自定义工具", u"Remove custom tool"},
     {265, u"要移除自定义工具“%s”吗？", u"Remove the custom tool \"%s\"?"},
+    {266, u"（本机没有此工具，无法运行）", u" (not on this machine; cannot run)"},
 };
 
 constexpr bool rowsInIdOrder() {

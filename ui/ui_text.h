@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-constexpr int kUiTextCount = 266;
+constexpr int kUiTextCount = 267;
 
 // Reports about the user's files; each "%s" is filled in order by uiTextWith.
 constexpr int kTextFileUnreadable = 202;       // file, error code
@@ -27,6 +27,7 @@ constexpr int kTextReportSaving = 262;
 constexpr int kTextCustomToolAddAgain = 263;   // tool name
 constexpr int kTextRemoveCustomToolTitle = 264;
 constexpr int kTextRemoveCustomToolAsk = 265;  // tool name
+constexpr int kTextToolNotHere = 266;          // after a playbook step's tool name
 
 // 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
 int uiLanguage();

@@ -285,7 +285,7 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), 2);
     // The panel shows the walk's content (its lines and buttons are the walk model's).
     ASSERT_GE(state->playbook.lines.size(), 6u);
-    EXPECT_EQ(state->playbook.lines[4].text, u"      [Tool] builtin.ncpa");
+    EXPECT_EQ(state->playbook.lines[4].text.rfind(u"      [Tool] Network Connections", 0), 0u);  // its name, not its id
     EXPECT_FALSE(state->playbook.buttons[0].enabled);
 
     // Plain lines follow a theme change; the coloured ones keep their colours.
@@ -323,6 +323,16 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     selectTab(*state, 2);
     clickPanel(5);  // "Ping fails" goes back to step 1
     EXPECT_EQ(state->playbook.current, 0);
+    // A tool this machine lacks (Wine has no ncpa.cpl; elsewhere marked so) is
+    // named and said to be missing, and its step cannot be run.
+    for (ToolRecord& tool : state->catalog.tools)
+        if (tool.id == u"builtin.ncpa") tool.isInstalled = false;
+    rebuildPanel(state->playbook);
+    EXPECT_EQ(state->playbook.lines[4].text, u"      [Tool] Network Connections" + uiText(kTextToolNotHere));
+    EXPECT_FALSE(state->playbook.buttons[2].enabled);
+    // Previous goes back the way the walk came: to the step the branch left.
+    clickPanel(0);
+    EXPECT_EQ(state->playbook.current, 2);
 
     clickPanel(4);  // Close
     EXPECT_FALSE(state->playbookTabOpen);
