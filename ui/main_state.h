@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/settings.h"
+#include "data/window_placement.h"
 #include "launcher/catalog.h"
 #include "playbooks/playbook_panel.h"
 #include "report/session_log.h"
@@ -101,6 +102,10 @@ struct MainState {
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
+    // window.json as read at creation; only the window shown by showMainWindow keeps its placement.
+    std::optional<WindowPlacement> savedPlacement;
+    DocumentOutcome placementFile;
+    bool remembersPlacement = false;
     SessionLog session;  // for the session report
     int reportsBeingSaved = 0;
 };
@@ -135,7 +140,14 @@ void onSplitterButtonDown(MainState& state, int x);
 void onSplitterMouseMove(MainState& state, int x);
 void onSplitterButtonUp(MainState& state);
 // The left-pane width for a pointer at x in a client area of the given width.
-int clampLeftWidth(int x, int clientWidth);
+int clampLeftWidth(int x, int clientWidth, int dpi);
+// The chosen left-pane width, narrowed while the window is too small for it and the right pane.
+int shownLeftWidth(const MainState& state);
+// The least window size at which the left pane at its narrowest and every control of the right pane fit.
+void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info);
+
+// Keeps the window's placement in window.json when it was shown by showMainWindow.
+void rememberWindowPlacement(const MainState& state);
 
 // Menus and settings commands.
 void buildMenuBar(MainState& state);

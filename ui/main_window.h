@@ -6,3 +6,8 @@
 constexpr wchar_t kMainWindowClass[] = L"ToolkeepNativeMainWindow";
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Shows the program's main window where it was when it last closed (a start
+// asked for minimised or maximised still wins), else as showCommand says; from
+// then on its placement is kept when it closes.
+void showMainWindow(HWND window, int showCommand);

@@ -199,6 +199,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
     state->settings = loadSettings(&state->settingsFile);
+    state->savedPlacement = loadWindowPlacement(&state->placementFile);
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
     updateTitle(window);
@@ -220,6 +221,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     writeAssistantGreeting(state->assistant);
     reportFileProblem(state->settingsFile);
     reportFileProblem(state->customToolsFile);
+    reportFileProblem(state->placementFile);
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
@@ -231,6 +233,7 @@ void onClose(HWND window, MainState& state) {
 }
 
 void onDestroy(MainState& state) {
+    rememberWindowPlacement(state);
     RemovePropW(state.window, kReadyProperty);
     destroyAllTerminals(state.terminals);
     destroyLogPane(state.activity);
@@ -451,6 +454,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE: onClose(window, state); return 0;
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: layoutWindow(state); return 0;
+        case WM_GETMINMAXINFO: onGetMinMaxInfo(state, *reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
         case WM_ACTIVATE: onActivate(state, wParam); break;
         case WM_ERASEBKGND: return onEraseBackground(window, state, reinterpret_cast<HDC>(wParam));
         case WM_SETCURSOR:

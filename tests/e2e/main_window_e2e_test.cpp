@@ -168,7 +168,11 @@ class ExeWindow : public ::testing::Test {
 protected:
     KeptFile config{appDataFile(L"config.json")};
     KeptFile customTools{appDataFile(L"custom-tools.json")};
-    void SetUp() override { DeleteFileW(config.path.c_str()); }
+    KeptFile placement{appDataFile(L"window.json")};
+    void SetUp() override {
+        DeleteFileW(config.path.c_str());
+        DeleteFileW(placement.path.c_str());
+    }
 };
 
 using Labels = std::vector<std::wstring>;
@@ -260,7 +264,7 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
         RECT client;
         GetClientRect(w, &client);
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5000, 300));
-        EXPECT_EQ(windowWidth(run.children.tree), client.right - 220);
+        EXPECT_EQ(windowWidth(run.children.tree), client.right - 6 - 540);  // the splitter, then the right pane's least width
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(420, 300));
         SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(420, 300));
         EXPECT_EQ(windowWidth(run.children.tree), 420);
@@ -272,6 +276,57 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
     RunningWindow again;
     ASSERT_NE(again.children.tree, nullptr);
     EXPECT_EQ(windowWidth(again.children.tree), 420);
+}
+
+// Size, position and the maximised state come back after a restart; a place
+// off every monitor comes back on screen; a broken file is kept aside and ignored.
+TEST_F(ExeWindow, PlacementSurvivesARestart) {
+    KeptFile brokenCopy{appDataFile(L"window.json.bad")};
+    DeleteFileW(brokenCopy.path.c_str());
+    const RECT chosen = {140, 90, 140 + 1000, 90 + 700};
+    {
+        RunningWindow run;
+        ASSERT_NE(run.window, nullptr);
+        SetWindowPos(run.window, nullptr, chosen.left, chosen.top, 1000, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    {
+        RunningWindow run;
+        ASSERT_NE(run.window, nullptr);
+        RECT frame = {};
+        GetWindowRect(run.window, &frame);
+        EXPECT_TRUE(EqualRect(&frame, &chosen)) << frame.left << "," << frame.top << " " << frame.right << ","
+                                                << frame.bottom;
+        SendMessageW(run.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        EXPECT_TRUE(IsZoomed(run.window));
+    }
+    {
+        RunningWindow run;
+        ASSERT_NE(run.window, nullptr);
+        EXPECT_TRUE(IsZoomed(run.window));
+        SendMessageW(run.window, WM_SYSCOMMAND, SC_RESTORE, 0);  // back to the size it had before
+        RECT frame = {};
+        GetWindowRect(run.window, &frame);
+        EXPECT_TRUE(EqualRect(&frame, &chosen)) << frame.left << "," << frame.top << " " << frame.right << ","
+                                                << frame.bottom;
+    }
+    std::ofstream(placement.path.c_str(), std::ios::binary | std::ios::trunc)
+        << R"({"left": -30000, "top": -20000, "right": -29000, "bottom": -19300, "maximized": false})";
+    {
+        RunningWindow run;
+        ASSERT_NE(run.window, nullptr);
+        EXPECT_FALSE(IsZoomed(run.window));
+        EXPECT_NE(MonitorFromWindow(run.window, MONITOR_DEFAULTTONULL), nullptr) << "left off screen";
+        EXPECT_EQ(windowWidth(run.window), 1000);
+    }
+    const std::string broken = "{\"left\": 10, \"top\": ";
+    std::ofstream(placement.path.c_str(), std::ios::binary | std::ios::trunc) << broken;
+    {
+        RunningWindow run;
+        ASSERT_NE(run.children.tree, nullptr);
+        EXPECT_TRUE(IsWindowVisible(run.window));
+    }
+    EXPECT_EQ(fileBytes(brokenCopy.path), broken);
+    EXPECT_EQ(fileBytes(placement.path).find("\"left\": "), 4u) << "written anew when the window closed";
 }
 
 // --- the window inside this process --------------------------------------------
@@ -689,6 +744,34 @@ TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst
     state->navigation.state.contextTool = added;
     ASSERT_TRUE(run({{remove, IDYES, L""}}, kToolMenuRemove));
     EXPECT_EQ(customCount(), 0);
+}
+
+// Shrunk far below its least size, the window stops where the playbook's
+// buttons still fit; a wide left pane narrows meanwhile and comes back after.
+TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
+    ASSERT_NE(state, nullptr);
+    ASSERT_FALSE(state->catalog.playbooks.empty());
+    openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
+    state->leftWidth = 700;
+    SetWindowPos(window, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pump(100);
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    EXPECT_GT(frame.right - frame.left, 500);
+    EXPECT_GT(frame.bottom - frame.top, 300);
+    RECT page = {};
+    GetClientRect(state->playbook.window, &page);
+    for (const PanelButton& button : state->playbook.buttons) {
+        if (!button.visible) continue;
+        EXPECT_LE(button.rect.right, page.right) << wide(button.label);
+        EXPECT_LE(button.rect.bottom, page.bottom) << wide(button.label);
+        EXPECT_GE(button.rect.top, 0) << wide(button.label);
+    }
+    EXPECT_GT(state->playbook.textBottom, 0);
+    EXPECT_EQ(windowWidth(state->tree), 150);  // the narrowest left pane
+    SetWindowPos(window, nullptr, 0, 0, 1320, 840, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pump(100);
+    EXPECT_EQ(windowWidth(state->tree), 700);
 }
 
 // The tab strip paints its whole body; a page under it would lose its scroll bar.
