@@ -92,3 +92,11 @@ bool isCombiningMark(char32_t c) {
     return (c >= 0xFE00 && c <= 0xFE0F) || c == 0x200D || (c >= 0x1F3FB && c <= 0x1F3FF) ||
            (c >= 0xE0100 && c <= 0xE01EF);
 }
+
+std::u16string leadingSymbol(const std::u16string& label) {
+    if (label.empty()) return {};
+    const char16_t first = label[0];
+    const bool word = first < 0x2000 || (first >= 0x2E80 && first <= 0xA4CF) || (first >= 0xAC00 && first <= 0xD7AF) ||
+                      (first >= 0xF900 && first <= 0xFAFF) || (first >= 0xFF00 && first <= 0xFFEF);
+    return word ? std::u16string() : label.substr(0, label.find(u' '));
+}

@@ -11,3 +11,6 @@ bool cmapMapsCodePoint(const std::string& cmap, char32_t codePoint);
 // Code points drawn with the character before them, never on their own:
 // variation selectors, the zero-width joiner, skin-tone modifiers.
 bool isCombiningMark(char32_t codePoint);
+// The symbol a label begins with, up to its first blank; empty when the label
+// begins with a word (Latin, Greek, Cyrillic, CJK, Hangul, full-width forms).
+std::u16string leadingSymbol(const std::u16string& label);

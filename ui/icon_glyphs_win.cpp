@@ -86,6 +86,56 @@ std::vector<std::u16string> linkedFaces(const std::u16string& face) {
     return faces;
 }
 
+// Characters no font has, drawn as the missing-glyph box: one inside the
+// first 65536 code points (unassigned in the Greek block) and one past them.
+constexpr char16_t kMissingNarrow[] = u"\u0378";
+constexpr char16_t kMissingWide[] = u"\U0010FFFD";
+// Room for one character at any size the pages use.
+constexpr int kProbeBox = 64;
+
+// The pixels the font selected into dc draws for the text, black on white.
+std::vector<uint32_t> drawnPixels(HDC dc, const std::u16string& text) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kProbeBox;
+    info.bmiHeader.biHeight = -kProbeBox;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    ScopedGdiObject<HBITMAP> bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC memory = CreateCompatibleDC(dc);
+    if (!bitmap.object || !memory) {
+        if (memory) DeleteDC(memory);
+        return {};
+    }
+    std::vector<uint32_t> pixels;
+    {
+        ScopedSelectObject selectedBitmap(memory, bitmap.object);
+        ScopedSelectObject selectedFont(memory, GetCurrentObject(dc, OBJ_FONT));
+        RECT all = {0, 0, kProbeBox, kProbeBox};
+        FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetTextColor(memory, RGB(0, 0, 0));
+        SetBkMode(memory, TRANSPARENT);
+        TextOutW(memory, 2, 2, wstr(text), int(text.size()));
+        GdiFlush();
+        const auto* first = static_cast<const uint32_t*>(bits);
+        pixels.assign(first, first + kProbeBox * kProbeBox);
+    }
+    DeleteDC(memory);
+    return pixels;
+}
+
+// A link entry may name only a font file, with no face to ask for (Wine's
+// do): what the text path draws then tells whether linking found a glyph.
+bool drawnOtherThanMissing(HDC dc, char32_t c) {
+    const std::u16string one = c > 0xFFFF ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)),
+                                                             char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
+                                          : std::u16string(1, char16_t(c));
+    const std::vector<uint32_t> drawn = drawnPixels(dc, one);
+    return !drawn.empty() && drawn != drawnPixels(dc, c > 0xFFFF ? kMissingWide : kMissingNarrow);
+}
+
 bool drawable(HDC dc, const std::u16string& face, const std::u16string& icon) {
     const std::string ownCmap = cmapOf(dc);
     std::vector<FaceCoverage> others;
@@ -101,7 +151,7 @@ bool drawable(HDC dc, const std::u16string& face, const std::u16string& icon) {
         }
         bool found = false;
         for (const FaceCoverage& other : others) found = found || faceHas(dc, other, c);
-        if (!found) return false;
+        if (!found && !drawnOtherThanMissing(dc, c)) return false;
     }
     return true;
 }

@@ -79,6 +79,10 @@ TEST(GlyphTable, CodePointsJoinPairsAndMarkCombiningOnes) {
     EXPECT_EQ(codePoints(std::u16string{0xD83D, u'a', 0xDD27}), (std::u32string{0xFFFD, U'a', 0xFFFD}));
     for (char32_t mark : {char32_t(0xFE0F), char32_t(0x200D), char32_t(0x1F3FB)}) EXPECT_TRUE(isCombiningMark(mark));
     for (char32_t plain : {char32_t(U'a'), char32_t(0x2699), char32_t(0x1F527)}) EXPECT_FALSE(isCombiningMark(plain));
+    EXPECT_EQ(leadingSymbol(u"\U0001F4A1 Related playbooks: "), u"\U0001F4A1");
+    EXPECT_EQ(leadingSymbol(u"\u2699\uFE0F Config"), u"\u2699\uFE0F");
+    for (const char16_t* word : {u"", u"  \u2022 Ping", u"Network", u"\u7F51\u7EDC \u2699", u"\uFF08x\uFF09"})
+        EXPECT_EQ(leadingSymbol(word), u"");
 }
 
 }  // namespace
