@@ -1,5 +1,7 @@
 #include "platform/win_fonts.h"
 
+#include <set>
+
 #include "platform/win_text.h"
 
 namespace {
@@ -12,25 +14,78 @@ int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
     return 0;  // one is enough
 }
 
-// Any installed fixed-pitch TrueType family, the first by name; vertical ("@") faces left out.
-int CALLBACK noteFixedPitch(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM best) {
-    auto* chosen = reinterpret_cast<std::u16string*>(best);
+// Every installed TrueType family; vertical ("@") faces left out.
+int CALLBACK noteTrueType(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM found) {
     const std::u16string face = fromWide(font->lfFaceName);
-    if ((font->lfPitchAndFamily & 3) != FIXED_PITCH || !(type & TRUETYPE_FONTTYPE) || face.empty() || face[0] == u'@')
-        return 1;
-    if (chosen->empty() || face < *chosen) *chosen = face;
+    if ((type & TRUETYPE_FONTTYPE) && !face.empty() && face[0] != u'@')
+        reinterpret_cast<std::set<std::u16string>*>(found)->insert(face);
     return 1;
 }
 
+// Columns line up when a narrow letter, wide ones and a digit take one
+// advance; some monospaced faces with Chinese glyphs (twice as wide) are not
+// flagged fixed-pitch, so the widths are measured.
+constexpr wchar_t kWidthProbe[] = L"iMW0.";
+// The pages and terminals show Chinese: a face with neither a glyph for this
+// ideograph nor a font linked to it would draw their text as boxes.
+constexpr wchar_t kChineseProbe = L'\u4E2D';
+
+bool hasFontLink(const std::u16string& face) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    const bool linked = RegQueryValueExW(key, wstr(face), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return linked;
+}
+
+struct FaceTraits {
+    bool fixed = false;
+    bool chinese = false;
+};
+
+FaceTraits traitsOf(HDC screen, const std::u16string& face) {
+    FaceTraits traits;
+    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, wstr(face));
+    if (!font) return traits;
+    HGDIOBJ was = SelectObject(screen, font);
+    wchar_t chosen[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, chosen);
+    INT first = 0, width = 0;
+    traits.fixed = fromWide(chosen) == face && GetCharWidth32W(screen, kWidthProbe[0], kWidthProbe[0], &first);
+    for (const wchar_t* c = kWidthProbe + 1; *c && traits.fixed; ++c)
+        traits.fixed = GetCharWidth32W(screen, *c, *c, &width) && width == first;
+    WORD glyph = 0xFFFF;
+    traits.chinese = hasFontLink(face) || (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph,
+                                                            GGI_MARK_NONEXISTING_GLYPHS) == 1 && glyph != 0xFFFF);
+    SelectObject(screen, was);
+    DeleteObject(font);
+    return traits;
+}
+
+// Any installed monospaced family, the first by name that can show Chinese,
+// else the first by name; empty when there is none.
 std::u16string anyFixedPitchFace() {
     LOGFONTW all = {};
     all.lfCharSet = DEFAULT_CHARSET;
-    std::u16string chosen;
+    std::set<std::u16string> faces;
+    std::u16string chosen, firstFixed;
     if (HDC screen = GetDC(nullptr)) {
-        EnumFontFamiliesExW(screen, &all, noteFixedPitch, reinterpret_cast<LPARAM>(&chosen), 0);
+        EnumFontFamiliesExW(screen, &all, noteTrueType, reinterpret_cast<LPARAM>(&faces), 0);
+        for (const std::u16string& face : faces) {
+            const FaceTraits traits = traitsOf(screen, face);
+            if (!traits.fixed) continue;
+            if (firstFixed.empty()) firstFixed = face;
+            if (traits.chinese) {
+                chosen = face;
+                break;
+            }
+        }
         ReleaseDC(nullptr, screen);
     }
-    return chosen;
+    return chosen.empty() ? firstFixed : chosen;
 }
 
 }  // namespace
@@ -51,8 +106,9 @@ bool fontFamilyInstalled(const std::u16string& face) {
 std::u16string monospaceFace() {
     for (const char16_t* face : kMonospaceFaces)
         if (fontFamilyInstalled(face)) return face;
-    // None of them (Wine without the core fonts): any fixed-pitch family keeps the columns.
-    const std::u16string other = anyFixedPitchFace();
+    // None of them (Wine without the core fonts): any monospaced family keeps
+    // the columns. Measuring every family takes a while: once per run.
+    static const std::u16string other = anyFixedPitchFace();
     return other.empty() ? kMonospaceFaces[2] : other;
 }
 

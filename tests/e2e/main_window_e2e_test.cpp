@@ -437,7 +437,7 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     LOGFONTW font = {};
     ASSERT_TRUE(GetObjectW(state->activity.font, sizeof font, &font));
     EXPECT_EQ(font.lfHeight, -MulDiv(20, windowDpi(state->activity.window), 72));
-    // the first installed of Consolas, Lucida Console, Courier New, drawn in fixed pitch (terminals too)
+    // the first installed of Consolas, Lucida Console, Courier New, else a monospaced face (terminals too)
     const std::u16string face = monospaceFace();
     EXPECT_EQ(fromWide(font.lfFaceName), face);
     EXPECT_TRUE(fontFamilyInstalled(face)) << wide(face);
@@ -447,11 +447,15 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     }
     HDC dc = GetDC(state->activity.window);
     HGDIOBJ was = SelectObject(dc, state->activity.font);
-    TEXTMETRICW metrics = {};
-    GetTextMetricsW(dc, &metrics);
+    SIZE narrow = {}, broad = {};
+    GetTextExtentPoint32W(dc, L"iiiii", 5, &narrow);
+    GetTextExtentPoint32W(dc, L"MWM0W", 5, &broad);
     SelectObject(dc, was);
     ReleaseDC(state->activity.window, dc);
-    EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "the set bit means variable pitch";
+    EXPECT_EQ(narrow.cx, broad.cx) << "columns would not line up";
+    // and shows the Chinese pages, not boxes
+    EXPECT_NE(drawnPixels(state->activity.window, u"\u4E2D", state->activity.font),
+              drawnPixels(state->activity.window, u"\u0378", state->activity.font));
     // terminal items follow the tab in front
     EXPECT_TRUE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_TRUE(menuState(kCmdCloseTerminal) & MF_GRAYED);
@@ -892,6 +896,17 @@ TEST_F(LocalWindow, ScreenshotTour) {
             state->playbook.current = 1;  // a command step, with its allowlist verdict
             rebuildPanel(state->playbook);
             hold((tag + "-playbook").c_str());
+            for (ToolRecord& tool : state->catalog.tools)
+                if (tool.id == u"builtin.ncpa") tool.isInstalled = false;
+            state->playbook.current = 0;  // a tool step whose tool this machine lacks
+            rebuildPanel(state->playbook);
+            hold((tag + "-toolstep").c_str());
+            RECT before = {};
+            GetWindowRect(window, &before);
+            SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);  // stops at its least size
+            hold((tag + "-minsize").c_str());
+            SetWindowPos(window, nullptr, 0, 0, before.right - before.left, before.bottom - before.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
             closePlaybookTab(state->playbook);
             SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);

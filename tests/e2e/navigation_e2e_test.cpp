@@ -197,32 +197,6 @@ TEST_F(NavigationWindow, SearchBoxSwitchesToResultsAndBack) {
     EXPECT_EQ(topTexts().size(), state->catalog.playbooks.size());
 }
 
-// The pixels the control's font draws for the text in black on white.
-std::vector<uint32_t> drawnPixels(HWND control, const std::u16string& text) {
-    constexpr int kWidth = 96, kHeight = 40;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC screen = GetDC(control);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT all = {0, 0, kWidth, kHeight};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkMode(dc, TRANSPARENT);
-    TextOutW(dc, 4, 4, wstr(text), int(text.size()));
-    GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + kWidth * kHeight);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(control, screen);
-    return pixels;
-}
-
 // Icons the fonts lack are left out, not drawn as boxes: every icon still
 // shown draws otherwise than a character no font has; headers keep their counts.
 TEST_F(NavigationWindow, IconsTheFontsCannotDrawAreLeftOutAndCountsStay) {
