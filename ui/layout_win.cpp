@@ -22,6 +22,17 @@ void place(HWND window, int x, int y, int width, int height) {
 
 int rightReserve(int dpi) { return MulDiv(kRightReserve, dpi, 96); }
 
+// The left pane's least width at which the segment strip shows all its tabs
+// (it sits 2 pixels in from either side), else the splitter's own least width.
+int leastLeftPane(const MainState& state) {
+    int tabs = 0;
+    RECT item;
+    const int count = state.segmentTabs ? TabCtrl_GetItemCount(state.segmentTabs) : 0;
+    for (int i = 0; i < count; ++i)
+        if (TabCtrl_GetItemRect(state.segmentTabs, i, &item)) tabs += item.right - item.left;
+    return std::max(kMinLeftPane, tabs + 8);
+}
+
 int statusBarHeight(const MainState& state) {
     if (!state.statusBar) return 0;
     RECT bounds;
@@ -142,9 +153,9 @@ void onSplitterButtonUp(MainState& state) {
 void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info) {
     if (!state.window) return;
     const int dpi = windowDpi(state.window);
-    // The left pane at its narrowest (a wider one narrows while the window is small), then a right pane where
-    // every control fits.
-    RECT least = {0, 0, kMinLeftPane + kSplitterWidth + rightReserve(dpi), MulDiv(kMinClientHeight, dpi, 96)};
+    // A left pane where the segment strip fits (a wider one narrows while the window is small), then a right
+    // pane where every control fits.
+    RECT least = {0, 0, leastLeftPane(state) + kSplitterWidth + rightReserve(dpi), MulDiv(kMinClientHeight, dpi, 96)};
     const DWORD style = DWORD(GetWindowLongPtrW(state.window, GWL_STYLE));
     const DWORD exStyle = DWORD(GetWindowLongPtrW(state.window, GWL_EXSTYLE));
     AdjustWindowRectEx(&least, style, GetMenu(state.window) != nullptr, exStyle);

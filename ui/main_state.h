@@ -143,7 +143,7 @@ void onSplitterButtonUp(MainState& state);
 int clampLeftWidth(int x, int clientWidth, int dpi);
 // The chosen left-pane width, narrowed while the window is too small for it and the right pane.
 int shownLeftWidth(const MainState& state);
-// The least window size at which the left pane at its narrowest and every control of the right pane fit.
+// The least window size at which the segment strip and every control of the right pane fit.
 void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info);
 
 // Keeps the window's placement in window.json when it was shown by showMainWindow.

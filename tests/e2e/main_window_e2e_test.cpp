@@ -772,7 +772,11 @@ TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
         EXPECT_GE(button.rect.top, 0) << wide(button.label);
     }
     EXPECT_GT(state->playbook.textBottom, 0);
-    EXPECT_EQ(windowWidth(state->tree), 150);  // the narrowest left pane
+    EXPECT_LT(windowWidth(state->tree), 700);
+    RECT strip = {}, lastSegment = {};
+    GetClientRect(state->segmentTabs, &strip);
+    TabCtrl_GetItemRect(state->segmentTabs, TabCtrl_GetItemCount(state->segmentTabs) - 1, &lastSegment);
+    EXPECT_LE(lastSegment.right, strip.right) << "every segment tab shows";
     SetWindowPos(window, nullptr, 0, 0, 1320, 840, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pump(100);
     EXPECT_EQ(windowWidth(state->tree), 700);
