@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/settings.h"
+#include "data/window_placement.h"
 #include "launcher/catalog.h"
 #include "playbooks/playbook_panel.h"
 #include "report/session_log.h"
@@ -109,6 +110,10 @@ struct MainState {
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
+    // window.json as read at creation; only the window shown by showMainWindow keeps its placement.
+    std::optional<WindowPlacement> savedPlacement;
+    DocumentOutcome placementFile;
+    bool remembersPlacement = false;
     SessionLog session;  // for the session report
     HACCEL accelerators = nullptr;
     // The control that had the focus when the window last lost activation: a
@@ -147,7 +152,14 @@ void onSplitterButtonDown(MainState& state, int x);
 void onSplitterMouseMove(MainState& state, int x);
 void onSplitterButtonUp(MainState& state);
 // The left-pane width for a pointer at x in a client area of the given width.
-int clampLeftWidth(int x, int clientWidth);
+int clampLeftWidth(int x, int clientWidth, int dpi);
+// The chosen left-pane width, narrowed while the window is too small for it and the right pane.
+int shownLeftWidth(const MainState& state);
+// The least window size at which the segment strip and every control of the right pane fit.
+void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info);
+
+// Keeps the window's placement in window.json when it was shown by showMainWindow.
+void rememberWindowPlacement(const MainState& state);
 
 // Menus and settings commands.
 void buildMenuBar(MainState& state);
@@ -191,7 +203,9 @@ void assembleCatalog(MainState& state);
 
 // Custom tools.
 void addCustomToolInteractive(MainState& state);
+// Removes at once; confirmRemoveCustomTool asks the user first.
 void removeCustomToolAt(MainState& state, int64_t index);
+void confirmRemoveCustomTool(MainState& state, int64_t index);
 void removeSelectedCustomTool(MainState& state);
 
 // Launching.

@@ -78,7 +78,7 @@ void wireNavigation(MainState& state) {
     nav.launchTool = [s](uint64_t tool, bool elevated) { launchTool(*s, int64_t(tool), elevated); };
     nav.openDownloadPage = [s](uint64_t tool) { openDownloadPage(*s, int64_t(tool)); };
     nav.openPlaybook = [s](size_t playbook) { openPlaybookTab(s->playbook, s->catalog.playbooks, playbook); };
-    nav.removeCustomTool = [s](uint64_t tool) { removeCustomToolAt(*s, int64_t(tool)); };
+    nav.removeCustomTool = [s](uint64_t tool) { confirmRemoveCustomTool(*s, int64_t(tool)); };
     nav.changeSettings = [s](const SettingsChange& change) { changeSettings(*s, change); };
 }
 
@@ -101,6 +101,13 @@ void createPlaybookPanelWindow(MainState& state) {
     PlaybookPanel& panel = state.playbook;
     MainState* s = &state;
     panel.runTool = [s](const std::u16string& id) { runToolById(*s, id); };
+    panel.findTool = [s](const std::u16string& id) {
+        for (const ToolRecord& tool : s->catalog.tools)
+            if (tool.id == id) return WalkTool{toolDisplayName(tool), tool.isInstalled};
+        for (const ToolRecord& tool : s->catalog.absent)
+            if (tool.id == id) return WalkTool{toolDisplayName(tool), false};
+        return WalkTool{};
+    };
     panel.openLink = [](const std::u16string& url) { openSecureLink(url); };
     panel.openPlaybook = [s](const std::u16string& id) {
         const std::vector<Playbook>& all = s->catalog.playbooks;
@@ -192,6 +199,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
     state->settings = loadSettings(&state->settingsFile);
+    state->savedPlacement = loadWindowPlacement(&state->placementFile);
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
     state->accelerators = createShortcutTable();
@@ -214,6 +222,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     writeAssistantGreeting(state->assistant);
     reportFileProblem(state->settingsFile);
     reportFileProblem(state->customToolsFile);
+    reportFileProblem(state->placementFile);
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
@@ -225,6 +234,7 @@ void onClose(HWND window, MainState& state) {
 }
 
 void onDestroy(MainState& state) {
+    rememberWindowPlacement(state);
     RemovePropW(state.window, kReadyProperty);
     destroyAllTerminals(state.terminals);
     destroyLogPane(state.activity);
@@ -451,6 +461,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE: onClose(window, state); return 0;
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: layoutWindow(state); return 0;
+        case WM_GETMINMAXINFO: onGetMinMaxInfo(state, *reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
         case WM_ACTIVATE: onActivate(state, wParam); break;
         // Activation puts the focus on the window itself, where no key is used.
         case WM_SETFOCUS: restoreFocus(state); return 0;

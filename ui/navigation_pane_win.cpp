@@ -4,6 +4,7 @@
 #include "launcher/shell_integration.h"
 #include "launcher/tool_resolution.h"
 #include "platform/win_text.h"
+#include "ui/icon_glyphs.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -17,7 +18,8 @@ const std::vector<ToolRecord>& catalogOf(const NavigationPane& pane) { return pa
 NavigationSources sourcesOf(const NavigationPane& pane) {
     return {catalogOf(pane), pane.playbooks ? *pane.playbooks : kNoPlaybooks,
             pane.settings ? pane.settings->favorites : kNoIds, pane.settings ? pane.settings->recents : kNoIds,
-            pane.settings ? pane.settings->showFileName : true};
+            pane.settings ? pane.settings->showFileName : true,
+            [tree = pane.tree](const std::u16string& icon) { return iconDrawable(tree, icon); }};
 }
 
 bool doubleClickMode(const NavigationPane& pane) {
@@ -244,6 +246,8 @@ void relabelNavigation(NavigationPane& pane) {
     if (pane.searchBox) {
         const std::u16string cue = uiText(2);
         SendMessageW(pane.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
+        // The edit control keeps the old cue on screen until something else repaints it.
+        InvalidateRect(pane.searchBox, nullptr, TRUE);
     }
     rebuildTree(pane);
 }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "terminal/terminal.h"
 #include "ui/main_state.h"
@@ -27,6 +29,9 @@ struct KeptFile {
 // The whole file, or empty when it cannot be read.
 std::string fileBytes(const std::wstring& path);
 std::wstring windowText(HWND window);
+// The pixels the font (null: the control's own) draws for the text in black on white: text drawn
+// as the missing-glyph box draws as a character no font has does.
+std::vector<uint32_t> drawnPixels(HWND control, const std::u16string& text, HFONT font = nullptr);
 // This test program carries no embedded packs: hand it the exe's own copies
 // through the data directory.
 void useTheExesDataPacks();
