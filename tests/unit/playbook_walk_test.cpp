@@ -146,23 +146,24 @@ TEST_F(PlaybookWalk, Actions) {
 
 TEST_F(PlaybookWalk, ToolStepsShowTheToolsNameAndRunOnlyAPresentTool) {
     struct Case {
-        WalkTool found;
-        std::u16string line;
+        std::u16string_view name;  // as the tool look-up answers; empty: no such tool
+        bool present;
+        std::u16string_view line;
         uint32_t color;
         bool runs;
     };
     const Case cases[] = {
-        {{u"Network Connections", true}, u"      [Tool] Network Connections", kWalkGreen, true},
-        {{u"Sysinternals Process Explorer", false},
+        {u"Network Connections", true, u"      [Tool] Network Connections", kWalkGreen, true},
+        {u"Sysinternals Process Explorer", false,
          u"      [Tool] Sysinternals Process Explorer (not on this machine; cannot run)", kWalkRed, false},
-        {{u"", false}, u"      [Tool] builtin.ncpa (not on this machine; cannot run)", kWalkRed, false},  // unknown id
+        {u"", false, u"      [Tool] builtin.ncpa (not on this machine; cannot run)", kWalkRed, false},  // unknown id
     };
     for (const Case& c : cases) {
         WalkContext context;
         std::u16string asked;
         context.tool = [&](const std::u16string& id) {
             asked = id;
-            return c.found;
+            return WalkTool{std::u16string(c.name), c.present};
         };
         const WalkContent content = buildWalkContent(p, 0, 0, context);
         EXPECT_EQ(asked, u"builtin.ncpa");
