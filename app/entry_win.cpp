@@ -53,11 +53,12 @@ int runWindowMode(HINSTANCE instance, int showCommand) {
     HWND window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
-    ShowWindow(window, showCommand);
+    showMainWindow(window, showCommand);
     UpdateWindow(window);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (takeMainWindowKey(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -1,5 +1,7 @@
 #include "launcher/catalog.h"
 
+#include <set>
+
 #include "data/custom_tools.h"
 #include "data/data_pack.h"
 
@@ -20,8 +22,12 @@ std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin,
 
 Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
     Catalog catalog;
-    catalog.tools =
-        assembleToolList(loadBuiltinTools(), loadExternalTools(), customTools, listingProbes(systemProbes()));
+    const std::vector<ToolRecord> builtin = loadBuiltinTools();
+    catalog.tools = assembleToolList(builtin, loadExternalTools(), customTools, listingProbes(systemProbes()));
+    std::set<std::u16string> listed;
+    for (const ToolRecord& tool : catalog.tools) listed.insert(tool.id);
+    for (const ToolRecord& tool : builtin)
+        if (!listed.count(tool.id)) catalog.absent.push_back(tool);
     catalog.playbooks = loadPlaybookPack();
     return catalog;
 }

@@ -10,6 +10,7 @@
 
 struct Catalog {
     std::vector<ToolRecord> tools;  // present built-in, every external, custom
+    std::vector<ToolRecord> absent; // built-in tools this machine lacks, kept to name them (playbook steps)
     std::vector<Playbook> playbooks;
 };
 

@@ -52,6 +52,8 @@ struct PlaybookPanel {
     COLORREF backgroundColor = RGB(12, 12, 12);
     Playbook playbook;
     int current = 0;
+    std::vector<int> trail;  // the steps walked through to reach current (see recordWalkMove)
+    WalkToolLookup findTool; // a tool step's tool on this machine; empty: shown by id
     std::function<void(const std::u16string& toolId)> runTool;
     std::function<void(const std::u16string& url)> openLink;
     std::function<void(const std::u16string& playbookId)> openPlaybook;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win_handles.h"
@@ -82,10 +83,14 @@ void tabLabelAt(PlaybookPanel& panel, int index, bool insert) {
 bool tabIsOpen(const PlaybookPanel& panel) { return panel.host.tabOpen && *panel.host.tabOpen; }
 int tabIndex(const PlaybookPanel& panel) { return panel.host.tabIndex ? panel.host.tabIndex() : 2; }
 
-void act(PlaybookPanel& panel, const WalkAction& action) {
+WalkContext walkContext(const PlaybookPanel& panel) { return {panel.findTool, panel.trail}; }
+
+// back: the move came from Previous, which retraces the trail instead of adding to it.
+void act(PlaybookPanel& panel, const WalkAction& action, bool back) {
     if (panel.stepUsed) panel.stepUsed(panel.playbook, panel.current, action.kind);
     switch (action.kind) {
         case WalkActionKind::MoveTo:
+            recordWalkMove(panel.trail, panel.current, back);
             panel.current = action.step;
             rebuildPanel(panel);
             break;
@@ -114,16 +119,21 @@ void paintLines(PlaybookPanel& panel, HDC dc, const RECT& client) {
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
     const int dpi = dpiOf(panel.window);
-    const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading + MulDiv(4, dpi, 96);
+    const int spacing = MulDiv(4, dpi, 96);
+    const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading + spacing;
     const int margin = MulDiv(8, dpi, 96);
+    // Long hints and tips wrap onto further lines rather than end in an ellipsis.
+    const UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
     int y = margin;
     for (const auto& line : panel.lines) {
         if (y > panel.textBottom) break;
-        RECT rect = {margin, y, client.right - margin, y + lineHeight};
+        RECT rect = {margin, y, client.right - margin, y};
+        DrawTextW(dc, wstr(line.text), static_cast<int>(line.text.size()), &rect, format | DT_CALCRECT);
+        const int height = std::max(lineHeight, static_cast<int>(rect.bottom - rect.top) + spacing);
+        rect = {margin, y, client.right - margin, std::min(y + height, panel.textBottom)};
         SetTextColor(dc, readableColorref(line.color, panel.backgroundColor, kTextContrast));
-        DrawTextW(dc, wstr(line.text), static_cast<int>(line.text.size()), &rect,
-                  DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-        y += lineHeight;
+        DrawTextW(dc, wstr(line.text), static_cast<int>(line.text.size()), &rect, format);
+        y += height;
     }
 }
 
@@ -226,7 +236,8 @@ LRESULT onButtonUp(PlaybookPanel& panel, HWND window, POINT point) {
     const int hit = hitTest(panel, point);
     invalidate(panel, false);
     if (hit != slot || !slotEnabled(panel, slot)) return 0;
-    act(panel, walkButtonAction(panel.playbook, panel.current, slot));
+    act(panel, walkButtonAction(panel.playbook, panel.current, slot, walkContext(panel)),
+        slot == static_cast<int>(WalkButton::Prev));
     return 0;
 }
 
@@ -345,6 +356,7 @@ void closePlaybookTab(PlaybookPanel& panel) {
 void loadPlaybook(PlaybookPanel& panel, const Playbook& playbook) {
     panel.playbook = playbook;
     panel.current = 0;
+    panel.trail.clear();
     if (panel.opened) panel.opened(playbook);
     panel.pressed = -1;
     panel.hover = -1;
@@ -352,7 +364,7 @@ void loadPlaybook(PlaybookPanel& panel, const Playbook& playbook) {
 }
 
 void rebuildPanel(PlaybookPanel& panel) {
-    const WalkContent content = buildWalkContent(panel.playbook, panel.current, panel.textColor);
+    const WalkContent content = buildWalkContent(panel.playbook, panel.current, panel.textColor, walkContext(panel));
     panel.lines.clear();
     for (const auto& line : content.lines) panel.lines.push_back({line.text, static_cast<COLORREF>(line.color)});
     for (int i = 0; i < kWalkButtonCount; ++i) {

@@ -14,9 +14,16 @@ bool isGuarded(const PlaybookStep& step) {
     return step.actionType == StepActionType::Command || step.actionType == StepActionType::OpenUrl;
 }
 
-bool canRun(const PlaybookStep& step) {
+WalkTool toolOf(const PlaybookStep& step, const WalkContext& context) {
+    if (!context.tool) return {step.ref, true};
+    WalkTool tool = context.tool(step.ref);
+    if (tool.name.empty()) tool.name = step.ref;
+    return tool;
+}
+
+bool canRun(const PlaybookStep& step, const WalkContext& context) {
     switch (step.actionType) {
-        case StepActionType::Tool: return !step.ref.empty();
+        case StepActionType::Tool: return !step.ref.empty() && toolOf(step, context).present;
         case StepActionType::Command:
         case StepActionType::OpenUrl: return step.enabled;
         default: return false;
@@ -27,12 +34,16 @@ std::u16string shellName(const PlaybookStep& step) { return step.shell.empty() ?
 
 const std::u16string kDetailIndent = u"      [";
 
-void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint32_t textColor) {
+void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint32_t textColor,
+                    const WalkContext& context) {
     const uint32_t actionColor = step.enabled ? kWalkGreen : kWalkRed;
     switch (step.actionType) {
-        case StepActionType::Tool:
-            lines.push_back({kDetailIndent + uiText(147) + u"] " + step.ref, kWalkGreen});
+        case StepActionType::Tool: {
+            const WalkTool tool = toolOf(step, context);
+            lines.push_back({kDetailIndent + uiText(147) + u"] " + tool.name + (tool.present ? u"" : uiText(kTextToolNotHere)),
+                             tool.present ? kWalkGreen : kWalkRed});
             break;
+        }
         case StepActionType::Command:
             lines.push_back({kDetailIndent + uiText(148) + u":" + shellName(step) + u"] " + step.command, actionColor});
             break;
@@ -55,7 +66,7 @@ std::u16string walkDisplayTitle(const Playbook& playbook) { return localized(pla
 
 std::u16string playbookTabLabel(const Playbook& playbook) { return uiText(164) + u"/" + walkDisplayTitle(playbook); }
 
-WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor) {
+WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor, const WalkContext& context) {
     WalkContent content;
     auto& lines = content.lines;
     lines.push_back({walkDisplayTitle(playbook), kWalkTitleColor});
@@ -73,7 +84,7 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
         lines.push_back({std::u16string(isCurrent ? u"\u25B6 " : u"   ") + decimalText(i + 1) + u". " +
                              localized(step.text, step.textEn),
                          color});
-        if (isCurrent) addDetailLines(lines, step, textColor);
+        if (isCurrent) addDetailLines(lines, step, textColor, context);
     }
     lines.push_back({u"", textColor});
     lines.push_back({uiText(155), textColor});
@@ -85,9 +96,9 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
     }
     const int stepCount = static_cast<int>(playbook.steps.size());
     const PlaybookStep* step = stepAt(playbook, current);
-    buttons[0].enabled = current > 0;
+    buttons[0].enabled = !context.trail.empty() || current > 0;
     buttons[1].enabled = current < stepCount - 1;
-    buttons[2].enabled = step && canRun(*step);
+    buttons[2].enabled = step && canRun(*step, context);
     buttons[3].enabled = step && step->actionType == StepActionType::Command && step->enabled;
     buttons[4].enabled = true;
     for (int k = 0; k < kWalkBranchSlots; ++k) {
@@ -102,20 +113,24 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
     return content;
 }
 
-WalkAction walkButtonAction(const Playbook& playbook, int current, int slot) {
+WalkAction walkButtonAction(const Playbook& playbook, int current, int slot, const WalkContext& context) {
     WalkAction action;
     const int stepCount = static_cast<int>(playbook.steps.size());
     const PlaybookStep* step = stepAt(playbook, current);
     switch (static_cast<WalkButton>(slot)) {
         case WalkButton::Prev:
-            if (current > 0) action = {WalkActionKind::MoveTo, current - 1, {}, {}};
+            if (!context.trail.empty()) {
+                action = {WalkActionKind::MoveTo, context.trail.back(), {}, {}};
+            } else if (current > 0) {
+                action = {WalkActionKind::MoveTo, current - 1, {}, {}};
+            }
             break;
         case WalkButton::Next:
             if (current < stepCount - 1) action = {WalkActionKind::MoveTo, current + 1, {}, {}};
             break;
         case WalkButton::RunStep:
             if (!step) break;
-            if (step->actionType == StepActionType::Tool && !step->ref.empty()) {
+            if (step->actionType == StepActionType::Tool && canRun(*step, context)) {
                 action = {WalkActionKind::RunTool, 0, step->ref, {}};
             } else if (step->actionType == StepActionType::Command && step->enabled) {
                 action = {WalkActionKind::FillCommand, 0, shellName(*step), step->command};
@@ -153,6 +168,14 @@ WalkAction walkButtonAction(const Playbook& playbook, int current, int slot) {
         }
     }
     return action;
+}
+
+void recordWalkMove(std::vector<int>& trail, int from, bool back) {
+    if (!back) {
+        trail.push_back(from);
+    } else if (!trail.empty()) {
+        trail.pop_back();
+    }
 }
 
 int mulDivRound(int value, int numerator, int denominator) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,24 @@ struct WalkContent {
     std::array<WalkButtonState, kWalkButtonCount> buttons;
 };
 
+// A tool step's tool as this machine has it: its display name, and whether it can start here.
+struct WalkTool {
+    std::u16string name;
+    bool present = false;
+};
+using WalkToolLookup = std::function<WalkTool(const std::u16string& toolId)>;
+
+// What the walk knows beyond the playbook.
+struct WalkContext {
+    WalkToolLookup tool;     // empty: every tool counts as present and shows by its id
+    std::vector<int> trail;  // the steps left behind, oldest first; Previous retraces them
+};
+
 // Texts follow the current UI language.
 std::u16string walkDisplayTitle(const Playbook& playbook);
 std::u16string playbookTabLabel(const Playbook& playbook);
-WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor);
+WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor,
+                             const WalkContext& context = {});
 
 enum class WalkActionKind { None, MoveTo, RunTool, FillCommand, OpenLink, CopyCommand, Close, OpenPlaybook };
 struct WalkAction {
@@ -47,7 +62,10 @@ struct WalkAction {
     std::u16string second; // the command of FillCommand
 };
 // What a click on an enabled slot does.
-WalkAction walkButtonAction(const Playbook& playbook, int current, int slot);
+WalkAction walkButtonAction(const Playbook& playbook, int current, int slot, const WalkContext& context = {});
+// Keeps the trail after a move away from step from: going back drops its last
+// step, any other move (Next, a branch) adds from.
+void recordWalkMove(std::vector<int>& trail, int from, bool back);
 
 struct WalkRect {
     int left = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win_clock.h"
+#include "platform/win_fonts.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
@@ -361,9 +362,7 @@ void setTerminalFont(Terminal& t, int points) {
         dpi = GetDeviceCaps(dc, LOGPIXELSY);
         ReleaseDC(t.editor, dc);
     }
-    HFONT font = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                             L"Consolas");
+    HFONT font = createMonospaceFont(-MulDiv(points, dpi, 72));
     if (!font) return;
     SendMessageW(t.editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (t.font) DeleteObject(t.font);

@@ -12,8 +12,27 @@ namespace {
 constexpr COLORREF kActionBlue = RGB(36, 104, 220);
 constexpr COLORREF kFailureRed = RGB(200, 40, 40);
 
+// A tab control reads "&" as an access-key mark; the user's names keep theirs as "&&".
+std::u16string escapeAmpersands(const std::u16string& label) {
+    std::u16string escaped;
+    for (char16_t c : label) {
+        escaped += c;
+        if (c == u'&') escaped += u'&';
+    }
+    return escaped;
+}
+
+std::u16string unescapeAmpersands(const std::u16string& label) {
+    std::u16string plain;
+    for (size_t i = 0; i < label.size(); ++i) {
+        plain += label[i];
+        if (label[i] == u'&' && i + 1 < label.size() && label[i + 1] == u'&') ++i;
+    }
+    return plain;
+}
+
 void insertTabItem(HWND tabControl, int index, const std::u16string& label) {
-    std::u16string copy = label;
+    std::u16string copy = escapeAmpersands(label);
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(wstr(copy));
@@ -21,21 +40,23 @@ void insertTabItem(HWND tabControl, int index, const std::u16string& label) {
 }
 
 void setTabItemLabel(HWND tabControl, int index, const std::u16string& label) {
-    std::u16string copy = label;
+    std::u16string copy = escapeAmpersands(label);
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(wstr(copy));
     SendMessageW(tabControl, TCM_SETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    // A shorter name narrows the tab; the strip repaints whole so no tail of the old label stays.
+    InvalidateRect(tabControl, nullptr, TRUE);
 }
 
 std::u16string tabItemLabel(HWND tabControl, int index) {
-    wchar_t buffer[128] = {};
+    wchar_t buffer[256] = {};
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = buffer;
-    item.cchTextMax = 128;
+    item.cchTextMax = 256;
     SendMessageW(tabControl, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-    return fromWide(item.pszText ? item.pszText : buffer);
+    return unescapeAmpersands(fromWide(item.pszText ? item.pszText : buffer));
 }
 
 std::u16string uiText(const TerminalTabs& tabs, int id) {

@@ -2,8 +2,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win_text.h"
 #include "ui/assistant_answer.h"
+#include "ui/glyph_table.h"
+#include "ui/icon_glyphs.h"
 #include "ui/log_pane.h"
 #include "ui/ui_text.h"
 
@@ -17,11 +21,18 @@ const std::vector<Playbook> kNoPlaybooks;
 void setCueBanner(HWND input) {
     const std::u16string cue = uiText(174);
     SendMessageW(input, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
+    InvalidateRect(input, nullptr, TRUE);  // shown at once, not at the next repaint
 }
 
+// A line's leading icon is left out where the pane's fonts would show a box.
 void writeLines(AssistantPanel& panel, const std::vector<AnswerLine>& lines) {
     if (!panel.pane) return;
-    for (const auto& line : lines) appendLine(*panel.pane, line.text, static_cast<COLORREF>(line.color));
+    for (const auto& line : lines) {
+        const std::u16string icon = leadingSymbol(line.text);
+        const bool drop = !icon.empty() && !iconDrawable(panel.pane->window, icon);
+        const std::u16string text = drop ? line.text.substr(std::min(icon.size() + 1, line.text.size())) : line.text;
+        appendLine(*panel.pane, text, static_cast<COLORREF>(line.color));
+    }
 }
 
 LRESULT CALLBACK inputSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -36,6 +36,19 @@ void warn(HWND owner, const std::u16string& text) {
     MessageBoxW(owner, wstr(text), wstr(uiText(123)), MB_OK | MB_ICONWARNING);
 }
 
+bool askYesNo(HWND owner, const std::u16string& question, const std::u16string& title) {
+    return MessageBoxW(owner, wstr(question), wstr(title), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+// The custom tool already started from this file, if any; Windows paths ignore case.
+const ToolRecord* customToolWithPath(const MainState& state, const std::u16string& path) {
+    for (const ToolRecord& tool : state.catalog.tools) {
+        if (tool.isCustom && CompareStringOrdinal(wstr(tool.path), -1, wstr(path), -1, TRUE) == CSTR_EQUAL)
+            return &tool;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void addCustomToolInteractive(MainState& state) {
@@ -55,9 +68,12 @@ void addCustomToolInteractive(MainState& state) {
         if (error != 0) warn(state.window, withErrorCode(uiText(125), error));
         return;
     }
-    std::u16string args;
-    if (!askText(state.window, uiText(126), uiText(127), uiText(33), uiText(34), args)) args.clear();
     const std::u16string chosen = fromWide(path);
+    if (const ToolRecord* same = customToolWithPath(state, chosen)) {
+        if (!askYesNo(state.window, uiTextWith(kTextCustomToolAddAgain, {same->name}), uiText(123))) return;
+    }
+    std::u16string args;
+    if (!askText(state.window, uiText(126), uiText(127), uiText(33), uiText(34), args)) return;
     ToolRecord added;
     switch (addCustomTool(chosen, args, &added)) {
         case SaveOutcome::Saved: break;
@@ -80,4 +96,13 @@ void removeCustomToolAt(MainState& state, int64_t index) {
     assembleCatalog(state);
 }
 
-void removeSelectedCustomTool(MainState& state) { removeCustomToolAt(state, selectedItemData(state.navigation)); }
+void confirmRemoveCustomTool(MainState& state, int64_t index) {
+    if (index < 0 || uint64_t(index) >= state.catalog.tools.size()) return;
+    const ToolRecord& tool = state.catalog.tools[size_t(index)];
+    if (!tool.isCustom) return;
+    if (!askYesNo(state.window, uiTextWith(kTextRemoveCustomToolAsk, {tool.name}), uiText(kTextRemoveCustomToolTitle)))
+        return;
+    removeCustomToolAt(state, index);
+}
+
+void removeSelectedCustomTool(MainState& state) { confirmRemoveCustomTool(state, selectedItemData(state.navigation)); }

@@ -121,10 +121,13 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 bool askText(HWND owner, const std::u16string& title, const std::u16string& prompt, const std::u16string& okLabel,
              const std::u16string& cancelLabel, std::u16string& text) {
+    // Disabling the owner may leave the focus nowhere; the keys go on where they were.
+    HWND focus = GetFocus();
     std::vector<BYTE> dialogTemplate = buildTemplate();
     DialogArguments args = {&title, &prompt, &okLabel, &cancelLabel, &text};
     INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
                                              reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), owner,
                                              dialogProc, reinterpret_cast<LPARAM>(&args));
+    if (focus && IsWindow(focus) && IsWindowVisible(focus)) SetFocus(focus);
     return result == 1;
 }

@@ -10,10 +10,27 @@ namespace {
 
 constexpr int kSplitterWidth = 6;
 constexpr int kMinLeftPane = 150;
-constexpr int kRightReserve = 220;
+// The right pane's least width at 96 DPI: the playbook panel's five buttons
+// (5 x 98 + 6 x 6 = 526) inside the tab page's frame.
+constexpr int kRightReserve = 540;
+// The least client height at 96 DPI: tab strip, a few playbook lines, both button rows and the status bar.
+constexpr int kMinClientHeight = 340;
 
 void place(HWND window, int x, int y, int width, int height) {
     if (window) MoveWindow(window, x, y, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+int rightReserve(int dpi) { return MulDiv(kRightReserve, dpi, 96); }
+
+// The left pane's least width at which the segment strip shows all its tabs
+// (it sits 2 pixels in from either side), else the splitter's own least width.
+int leastLeftPane(const MainState& state) {
+    int tabs = 0;
+    RECT item;
+    const int count = state.segmentTabs ? TabCtrl_GetItemCount(state.segmentTabs) : 0;
+    for (int i = 0; i < count; ++i)
+        if (TabCtrl_GetItemRect(state.segmentTabs, i, &item)) tabs += item.right - item.left;
+    return std::max(kMinLeftPane, tabs + 8);
 }
 
 int statusBarHeight(const MainState& state) {
@@ -43,10 +60,11 @@ void layoutWindow(MainState& state) {
     GetClientRect(state.window, &client);
     if (state.statusBar) SendMessageW(state.statusBar, WM_SIZE, 0, 0);
     int statusHeight = statusBarHeight(state);
-    place(state.searchBox, 2, 2, state.leftWidth - 4, searchHeight);
-    place(state.segmentTabs, 2, searchHeight + 6, state.leftWidth - 4, segmentHeight);
+    const int leftWidth = shownLeftWidth(state);
+    place(state.searchBox, 2, 2, leftWidth - 4, searchHeight);
+    place(state.segmentTabs, 2, searchHeight + 6, leftWidth - 4, segmentHeight);
     int treeTop = searchHeight + 8 + segmentHeight;
-    place(state.tree, 0, treeTop, state.leftWidth, client.bottom - statusHeight - treeTop);
+    place(state.tree, 0, treeTop, leftWidth, client.bottom - statusHeight - treeTop);
     layoutRightPane(state);
 }
 
@@ -55,7 +73,7 @@ void layoutRightPane(MainState& state) {
     RECT client;
     GetClientRect(state.window, &client);
     int statusHeight = statusBarHeight(state);
-    int left = state.leftWidth + kSplitterWidth;
+    int left = shownLeftWidth(state) + kSplitterWidth;
     int width = client.right - left;
     int height = client.bottom - statusHeight;
     // The tab strip lies under its pages: it paints its whole body, and a
@@ -85,13 +103,20 @@ void layoutRightPane(MainState& state) {
     }
 }
 
-int clampLeftWidth(int x, int clientWidth) {
-    int most = std::max(clientWidth - kRightReserve, kMinLeftPane);
+int clampLeftWidth(int x, int clientWidth, int dpi) {
+    int most = std::max(clientWidth - kSplitterWidth - rightReserve(dpi), kMinLeftPane);
     return std::clamp(x, kMinLeftPane, most);
 }
 
+int shownLeftWidth(const MainState& state) {
+    RECT client;
+    GetClientRect(state.window, &client);
+    return clampLeftWidth(state.leftWidth, client.right, windowDpi(state.window));
+}
+
 bool splitterHit(const MainState& state, int x) {
-    return x >= state.leftWidth && x < state.leftWidth + kSplitterWidth;
+    const int left = shownLeftWidth(state);
+    return x >= left && x < left + kSplitterWidth;
 }
 
 bool onSplitterSetCursor(MainState& state) {
@@ -113,7 +138,7 @@ void onSplitterMouseMove(MainState& state, int x) {
     if (!state.splitterDragging) return;
     RECT client;
     GetClientRect(state.window, &client);
-    state.leftWidth = clampLeftWidth(x, client.right);
+    state.leftWidth = clampLeftWidth(x, client.right, windowDpi(state.window));
     layoutWindow(state);
 }
 
@@ -123,4 +148,17 @@ void onSplitterButtonUp(MainState& state) {
     ReleaseCapture();
     const int width = state.leftWidth;
     changeSettings(state, [width](Settings& s) { s.leftWidth = width; });
+}
+
+void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info) {
+    if (!state.window) return;
+    const int dpi = windowDpi(state.window);
+    // A left pane where the segment strip fits (a wider one narrows while the window is small), then a right
+    // pane where every control fits.
+    RECT least = {0, 0, leastLeftPane(state) + kSplitterWidth + rightReserve(dpi), MulDiv(kMinClientHeight, dpi, 96)};
+    const DWORD style = DWORD(GetWindowLongPtrW(state.window, GWL_STYLE));
+    const DWORD exStyle = DWORD(GetWindowLongPtrW(state.window, GWL_EXSTYLE));
+    AdjustWindowRectEx(&least, style, GetMenu(state.window) != nullptr, exStyle);
+    info.ptMinTrackSize.x = least.right - least.left;
+    info.ptMinTrackSize.y = least.bottom - least.top;
 }

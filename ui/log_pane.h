@@ -35,7 +35,7 @@ bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize)
 void appendLine(LogPane& pane, const std::u16string& text, COLORREF color);
 void clearPane(LogPane& pane);
 void setPaneColors(LogPane& pane, COLORREF background, COLORREF text);
-// "Consolas" at the size clamped to 8..28 points.
+// The monospaced face (Consolas where installed) at the size clamped to 8..28 points.
 void setPaneFont(LogPane& pane, int points);
 // Caret to the start and the view to the top.
 void scrollPaneToTop(LogPane& pane);

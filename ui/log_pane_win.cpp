@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "platform/win_clock.h"
+#include "platform/win_fonts.h"
 #include "platform/win_handles.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
@@ -80,9 +81,7 @@ void setPaneFont(LogPane& pane, int points) {
     if (!pane.window) return;
     if (points < 8) points = 8;
     if (points > 28) points = 28;
-    HFONT font = CreateFontW(-MulDiv(points, windowDpi(pane.window), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             FIXED_PITCH | FF_MODERN, L"Consolas");
+    HFONT font = createMonospaceFont(-MulDiv(points, windowDpi(pane.window), 72));
     if (!font) return;
     SendMessageW(pane.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (pane.font) DeleteObject(pane.font);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/settings.h"
+#include "data/window_placement.h"
 #include "launcher/catalog.h"
 #include "playbooks/playbook_panel.h"
 #include "report/session_log.h"
@@ -46,6 +47,13 @@ enum MenuCommand : int {
     kCmdRestartShell = 1036,
     kCmdClearCommandHistory = 1037,
     kCmdSaveSessionReport = 1038,
+    // Keyboard shortcuts without a menu item of their own.
+    kCmdNextTab = 1061,
+    kCmdPreviousTab = 1062,
+    kCmdCloseCurrentPage = 1063,
+    kCmdFocusSearch = 1064,
+    kCmdNextPane = 1065,
+    kCmdPreviousPane = 1066,
     kCmdFontSizeBase = 1200,
 };
 
@@ -56,7 +64,8 @@ constexpr bool isWindowCommand(int id) {
                         kCmdNewPowerShell, kCmdNewNamedCmd, kCmdNewNamedPowerShell, kCmdRenameTerminal,
                         kCmdCloseTerminal, kCmdThemeSystem, kCmdThemeLight, kCmdThemeDark, kCmdLanguageChinese,
                         kCmdLanguageEnglish, kCmdShowFileNames, kCmdQuickEdit, kCmdRestartElevated, kCmdStopCommand,
-                        kCmdRestartShell, kCmdClearCommandHistory, kCmdSaveSessionReport})
+                        kCmdRestartShell, kCmdClearCommandHistory, kCmdSaveSessionReport, kCmdNextTab,
+                        kCmdPreviousTab, kCmdCloseCurrentPage, kCmdFocusSearch, kCmdNextPane, kCmdPreviousPane})
         if (command == id) return true;
     return false;
 }
@@ -101,7 +110,15 @@ struct MainState {
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
+    // window.json as read at creation; only the window shown by showMainWindow keeps its placement.
+    std::optional<WindowPlacement> savedPlacement;
+    DocumentOutcome placementFile;
+    bool remembersPlacement = false;
     SessionLog session;  // for the session report
+    HACCEL accelerators = nullptr;
+    // The control that had the focus when the window last lost activation: a
+    // dialog or another program took it, and it gets it back on return.
+    HWND focusBeforeDeactivate = nullptr;
     int reportsBeingSaved = 0;
 };
 
@@ -135,7 +152,14 @@ void onSplitterButtonDown(MainState& state, int x);
 void onSplitterMouseMove(MainState& state, int x);
 void onSplitterButtonUp(MainState& state);
 // The left-pane width for a pointer at x in a client area of the given width.
-int clampLeftWidth(int x, int clientWidth);
+int clampLeftWidth(int x, int clientWidth, int dpi);
+// The chosen left-pane width, narrowed while the window is too small for it and the right pane.
+int shownLeftWidth(const MainState& state);
+// The least window size at which the segment strip and every control of the right pane fit.
+void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info);
+
+// Keeps the window's placement in window.json when it was shown by showMainWindow.
+void rememberWindowPlacement(const MainState& state);
 
 // Menus and settings commands.
 void buildMenuBar(MainState& state);
@@ -164,12 +188,24 @@ void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path);
 // A terminal's part of the report, kept when it closes.
 TerminalRecord terminalReportRecord(const Terminal& terminal, const std::u16string& name, bool open);
 
+// Keyboard (keyboard_win.cpp): the shortcut table, built at creation and
+// destroyed with the window, and its commands; false when the id is not one.
+HACCEL createShortcutTable();
+bool runKeyboardCommand(MainState& state, int id);
+// The control of the page in front that takes the keys.
+HWND pageFocusTarget(const MainState& state);
+// Gives the focus back to the control that had it before a dialog or another
+// program took the activation (else to the page in front).
+void restoreFocus(MainState& state);
+
 // Catalog and tree.
 void assembleCatalog(MainState& state);
 
 // Custom tools.
 void addCustomToolInteractive(MainState& state);
+// Removes at once; confirmRemoveCustomTool asks the user first.
 void removeCustomToolAt(MainState& state, int64_t index);
+void confirmRemoveCustomTool(MainState& state, int64_t index);
 void removeSelectedCustomTool(MainState& state);
 
 // Launching.

@@ -6,3 +6,13 @@
 constexpr wchar_t kMainWindowClass[] = L"ToolkeepNativeMainWindow";
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The message loop's first look at a message for the main window: its keyboard
+// shortcuts and the moves between controls. True when the message was used and
+// must not be translated or dispatched.
+bool takeMainWindowKey(MSG& message);
+
+// Shows the program's main window where it was when it last closed (a start
+// asked for minimised or maximised still wins), else as showCommand says; from
+// then on its placement is kept when it closes.
+void showMainWindow(HWND window, int showCommand);

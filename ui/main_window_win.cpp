@@ -53,7 +53,7 @@ void createLeftPane(MainState& state) {
     state.uiFont = createUiFont(12, windowDpi(state.window));
     setFont(state.searchBox, state.uiFont);
 
-    state.segmentTabs = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS | TCS_FOCUSNEVER);
+    state.segmentTabs = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS);
     setFont(state.segmentTabs, state.uiFont);
     insertSegment(state.segmentTabs, 0, 157);
     insertSegment(state.segmentTabs, 1, 140);
@@ -79,7 +79,7 @@ void wireNavigation(MainState& state) {
     nav.launchTool = [s](uint64_t tool, bool elevated) { launchTool(*s, int64_t(tool), elevated); };
     nav.openDownloadPage = [s](uint64_t tool) { openDownloadPage(*s, int64_t(tool)); };
     nav.openPlaybook = [s](size_t playbook) { openPlaybookTab(s->playbook, s->catalog.playbooks, playbook); };
-    nav.removeCustomTool = [s](uint64_t tool) { removeCustomToolAt(*s, int64_t(tool)); };
+    nav.removeCustomTool = [s](uint64_t tool) { confirmRemoveCustomTool(*s, int64_t(tool)); };
     nav.changeSettings = [s](const SettingsChange& change) { changeSettings(*s, change); };
 }
 
@@ -102,6 +102,13 @@ void createPlaybookPanelWindow(MainState& state) {
     PlaybookPanel& panel = state.playbook;
     MainState* s = &state;
     panel.runTool = [s](const std::u16string& id) { runToolById(*s, id); };
+    panel.findTool = [s](const std::u16string& id) {
+        for (const ToolRecord& tool : s->catalog.tools)
+            if (tool.id == id) return WalkTool{toolDisplayName(tool), tool.isInstalled};
+        for (const ToolRecord& tool : s->catalog.absent)
+            if (tool.id == id) return WalkTool{toolDisplayName(tool), false};
+        return WalkTool{};
+    };
     panel.openLink = [](const std::u16string& url) { openSecureLink(url); };
     panel.openPlaybook = [s](const std::u16string& id) {
         const std::vector<Playbook>& all = s->catalog.playbooks;
@@ -193,8 +200,10 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
     state->settings = loadSettings(&state->settingsFile);
+    state->savedPlacement = loadWindowPlacement(&state->placementFile);
     setUiLanguage(int(state->settings.language));
     state->leftWidth = state->settings.leftWidth;
+    state->accelerators = createShortcutTable();
     updateTitle(window);
     // Before the children: the menu bar shrinks the client area, and the
     // layout that follows is cheap while there is nothing to lay out.
@@ -214,6 +223,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     writeAssistantGreeting(state->assistant);
     reportFileProblem(state->settingsFile);
     reportFileProblem(state->customToolsFile);
+    reportFileProblem(state->placementFile);
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
@@ -225,6 +235,7 @@ void onClose(HWND window, MainState& state) {
 }
 
 void onDestroy(MainState& state) {
+    rememberWindowPlacement(state);
     RemovePropW(state.window, kReadyProperty);
     destroyAllTerminals(state.terminals);
     destroyLogPane(state.activity);
@@ -236,6 +247,8 @@ void onDestroy(MainState& state) {
     deleteThemeBrushes(state);
     if (state.uiFont) DeleteObject(state.uiFont);
     state.uiFont = nullptr;
+    if (state.accelerators) DestroyAcceleratorTable(state.accelerators);
+    state.accelerators = nullptr;
     PostQuitMessage(0);
 }
 
@@ -296,7 +309,11 @@ void onCommand(MainState& state, WPARAM wParam, LPARAM lParam) {
 }
 
 void onActivate(MainState& state, WPARAM wParam) {
-    if (LOWORD(wParam) == WA_INACTIVE) return;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(state.window, focus)) state.focusBeforeDeactivate = focus;
+        return;
+    }
     if (HWND page = currentPageWindow(state)) InvalidateRect(page, nullptr, TRUE);
 }
 
@@ -448,7 +465,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE: onClose(window, state); return 0;
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: layoutWindow(state); return 0;
+        case WM_GETMINMAXINFO: onGetMinMaxInfo(state, *reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
         case WM_ACTIVATE: onActivate(state, wParam); break;
+        // Activation puts the focus on the window itself, where no key is used.
+        case WM_SETFOCUS: restoreFocus(state); return 0;
         case WM_ERASEBKGND: return onEraseBackground(window, state, reinterpret_cast<HDC>(wParam));
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == window && onSplitterSetCursor(state)) return TRUE;
@@ -460,6 +480,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CTLCOLOREDIT:
             return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
+        case WM_CONTEXTMENU:
+            // From the keyboard (no point): the tree's menu for its selection.
+            if (reinterpret_cast<HWND>(wParam) == state.tree && lParam == -1 &&
+                showSelectedItemMenu(state.navigation, window))
+                return 0;
+            break;
         case WM_COMMAND: onCommand(state, wParam, lParam); return 0;
         case WM_SETTINGCHANGE: onSettingChange(state, lParam); break;
         case WM_PARENTNOTIFY:

@@ -1,4 +1,5 @@
 // The menu bar, rebuilt from scratch so that check marks and grey items follow the state.
+#include <iterator>
 #include <string>
 
 #include "platform/win_text.h"
@@ -9,10 +10,17 @@ namespace {
 
 constexpr int kFontSizes[] = {9, 10, 11, 12, 14, 16, 18, 20, 24};
 
-std::u16string fontSizeLabel(int points) {
+// The sizes are numbers that share their digits, so each takes its place in
+// the list (1 to 9) as its access key, as numbered lists in Windows menus do.
+std::u16string fontSizeLabel(size_t position, int points) {
     std::string digits = std::to_string(points);
-    return std::u16string(digits.begin(), digits.end()) + u" pt";
+    std::u16string label = u"&";
+    label += char16_t(u'1' + position);
+    label += u"  ";
+    label.append(digits.begin(), digits.end());
+    return label + u" pt";
 }
+static_assert(std::size(kFontSizes) <= 9, "every font size needs a one-digit access key");
 
 void addItem(HMENU menu, int id, const std::u16string& label, bool ticked = false, bool disabled = false) {
     UINT flags = MF_STRING | (ticked ? MF_CHECKED : MF_UNCHECKED) | (disabled ? MF_GRAYED : MF_ENABLED);
@@ -42,8 +50,9 @@ HMENU settingsMenu(const MainState& state) {
     addSubmenu(menu, appearance, uiText(8));
 
     HMENU fontSizes = CreatePopupMenu();
-    for (int size : kFontSizes) {
-        addItem(fontSizes, kCmdFontSizeBase + size, fontSizeLabel(size), s.fontSize == size);
+    for (size_t i = 0; i < std::size(kFontSizes); ++i) {
+        const int size = kFontSizes[i];
+        addItem(fontSizes, kCmdFontSizeBase + size, fontSizeLabel(i, size), s.fontSize == size);
     }
     addSubmenu(menu, fontSizes, uiText(12));
     addItem(menu, kCmdShowFileNames, uiText(13), s.showFileName);
@@ -64,24 +73,24 @@ HMENU toolsMenu() {
     addItem(menu, kCmdAddCustomTool, uiText(17));
     addItem(menu, kCmdRemoveSelectedCustomTool, uiText(18));
     addSeparator(menu);
-    addItem(menu, kCmdSaveSessionReport, uiText(kTextSaveSessionReport));
+    addItem(menu, kCmdSaveSessionReport, uiText(284));
     return menu;
 }
 
 HMENU terminalMenu(const MainState& state) {
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdNewCmd, uiText(20));
-    addItem(menu, kCmdNewPowerShell, uiText(21));
+    addItem(menu, kCmdNewCmd, uiText(20) + u"\tCtrl+Shift+1");
+    addItem(menu, kCmdNewPowerShell, uiText(21) + u"\tCtrl+Shift+2");
     HMENU named = CreatePopupMenu();
-    addItem(named, kCmdNewNamedCmd, u"CMD…");
-    addItem(named, kCmdNewNamedPowerShell, u"PowerShell…");
+    addItem(named, kCmdNewNamedCmd, u"&CMD…");
+    addItem(named, kCmdNewNamedPowerShell, u"&PowerShell…");
     addSubmenu(menu, named, uiText(22));
     addSeparator(menu);
     bool terminalInFront = state.currentTab >= fixedTabCount(state);
     addItem(menu, kCmdRenameTerminal, uiText(23), false, !terminalInFront);
-    addItem(menu, kCmdCloseTerminal, uiText(24), false, !(terminalInFront && terminalTabCount(state) > 1));
+    addItem(menu, kCmdCloseTerminal, uiText(24) + u"\tCtrl+Shift+W", false, !(terminalInFront && terminalTabCount(state) > 1));
     addSeparator(menu);
-    addItem(menu, kCmdStopCommand, uiText(kTextStopCommand) + u"\tCtrl+Break", false, !terminalInFront);
+    addItem(menu, kCmdStopCommand, uiText(283) + u"\tCtrl+Break", false, !terminalInFront);
     addItem(menu, kCmdRestartShell, uiText(kTextRestartShell), false, !terminalInFront);
     addSeparator(menu);
     addItem(menu, kCmdClearCommandHistory, uiText(kTextClearHistory) + u"…");
@@ -90,9 +99,9 @@ HMENU terminalMenu(const MainState& state) {
 
 HMENU helpMenu(const MainState& state) {
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdHelp, uiText(76), state.helpTabOpen && !state.helpShowsMcp);
-    addItem(menu, kCmdMcpHelp, uiText(162), state.helpTabOpen && state.helpShowsMcp);
-    addItem(menu, kCmdAbout, uiText(77), state.aboutTabOpen);
+    addItem(menu, kCmdHelp, uiText(280), state.helpTabOpen && !state.helpShowsMcp);
+    addItem(menu, kCmdMcpHelp, uiText(281), state.helpTabOpen && state.helpShowsMcp);
+    addItem(menu, kCmdAbout, uiText(282), state.aboutTabOpen);
     return menu;
 }
 

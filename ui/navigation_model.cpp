@@ -22,6 +22,16 @@ constexpr Category kCategories[] = {
     {u"external", u"\U0001F9F0", 138, false},      {u"custom", u"\U0001F4E6", 139, false},
 };
 
+constexpr char16_t kPlaybookIcon[] = u"\U0001F9ED";
+constexpr char16_t kToolsIcon[] = u"\U0001F527";
+
+// The icon and the gap after it before the label, or the label alone when the icon cannot be drawn.
+std::u16string withIcon(const std::u16string& icon, const char16_t* gap, const std::u16string& label,
+                        const IconCheck& iconDrawn) {
+    if (icon.empty() || (iconDrawn && !iconDrawn(icon))) return label;
+    return icon + gap + label;
+}
+
 std::u16string countedHeader(const std::u16string& label, size_t count) {
     return label + u" (" + decimalText(count) + u")";
 }
@@ -59,10 +69,8 @@ std::vector<uint64_t> insideOnly(const std::vector<uint64_t>& positions, const s
 
 }  // namespace
 
-std::u16string toolItemText(const ToolRecord& tool, bool showFileName) {
-    std::u16string text;
-    if (!tool.icon.empty()) text = tool.icon + u"  ";
-    text += localized(tool.name, tool.nameEn);
+std::u16string toolItemText(const ToolRecord& tool, bool showFileName, const IconCheck& iconDrawn) {
+    std::u16string text = withIcon(tool.icon, u"  ", localized(tool.name, tool.nameEn), iconDrawn);
     if (showFileName && !tool.fileName.empty()) text += u"   " + tool.fileName;
     if (tool.isExternal && !tool.isInstalled) text += u"  " + uiText(89);
     return text;
@@ -84,11 +92,11 @@ std::vector<NavItem> buildToolsSegment(const NavigationSources& sources) {
         }
         if (tools.empty() && id != u"custom") continue;
         NavItem header;
-        header.text = countedHeader(std::u16string(category.icon) + u" " + uiText(category.textId), tools.size());
+        header.text = countedHeader(withIcon(category.icon, u" ", uiText(category.textId), sources.iconDrawn), tools.size());
         header.data = kNavHeaderItem;
         header.expanded = category.expanded;
         for (uint64_t position : tools) {
-            header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName),
+            header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName, sources.iconDrawn),
                                        static_cast<int64_t>(position), false, {}});
         }
         items.push_back(std::move(header));
@@ -96,10 +104,11 @@ std::vector<NavItem> buildToolsSegment(const NavigationSources& sources) {
     return items;
 }
 
-std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>& playbooks) {
+std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>& playbooks, const IconCheck& iconDrawn) {
     std::vector<NavItem> items;
     for (size_t k = 0; k < playbooks.size(); ++k) {
-        items.push_back({u"\U0001F9ED " + playbookDisplayTitle(playbooks[k]), playbookItemData(k), false, {}});
+        items.push_back(
+            {withIcon(kPlaybookIcon, u" ", playbookDisplayTitle(playbooks[k]), iconDrawn), playbookItemData(k), false, {}});
     }
     return items;
 }
@@ -116,7 +125,7 @@ std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const
         return items;
     }
     if (!shownPlaybooks.empty()) {
-        NavItem header{countedHeader(u"\U0001F9ED " + uiText(140), shownPlaybooks.size()), kNavAllPlaybooksItem, true,
+        NavItem header{countedHeader(withIcon(kPlaybookIcon, u" ", uiText(140), sources.iconDrawn), shownPlaybooks.size()), kNavAllPlaybooksItem, true,
                        {}};
         for (uint64_t k : shownPlaybooks) {
             header.children.push_back({playbookDisplayTitle(sources.playbooks[k]), playbookItemData(k), false, {}});
@@ -124,9 +133,9 @@ std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const
         items.push_back(std::move(header));
     }
     if (!shownTools.empty()) {
-        NavItem header{countedHeader(u"\U0001F527 " + uiText(157), shownTools.size()), kNavAllToolsItem, true, {}};
+        NavItem header{countedHeader(withIcon(kToolsIcon, u" ", uiText(157), sources.iconDrawn), shownTools.size()), kNavAllToolsItem, true, {}};
         for (uint64_t position : shownTools) {
-            header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName),
+            header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName, sources.iconDrawn),
                                        static_cast<int64_t>(position), false, {}});
         }
         items.push_back(std::move(header));
@@ -151,7 +160,7 @@ ResultLists resultLists(const NavigationState& state, const std::vector<ToolReco
 
 std::vector<NavItem> buildNavigationTree(const NavigationState& state, const NavigationSources& sources) {
     switch (state.segment) {
-        case kSegmentPlaybooks: return buildPlaybooksSegment(sources.playbooks);
+        case kSegmentPlaybooks: return buildPlaybooksSegment(sources.playbooks, sources.iconDrawn);
         case kSegmentResults: {
             const ResultLists lists = resultLists(state, sources.catalog, sources.playbooks);
             return buildResultsSegment(sources, lists.tools, lists.playbooks);

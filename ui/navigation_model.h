@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ struct NavigationState {
     int64_t contextTool = -1;
 };
 
+// Whether the tree can draw an icon; an icon it cannot is left out rather than
+// shown as a box. Empty: every icon is drawn.
+using IconCheck = std::function<bool(const std::u16string& icon)>;
+
 // What the pane reads and does not own.
 struct NavigationSources {
     const std::vector<ToolRecord>& catalog;
@@ -43,6 +48,7 @@ struct NavigationSources {
     const std::vector<std::u16string>& favorites;
     const std::vector<std::u16string>& recents;
     bool showFileName = true;
+    IconCheck iconDrawn;
 };
 
 struct NavItem {
@@ -53,11 +59,11 @@ struct NavItem {
 };
 
 // Texts follow the current UI language.
-std::u16string toolItemText(const ToolRecord& tool, bool showFileName);
+std::u16string toolItemText(const ToolRecord& tool, bool showFileName, const IconCheck& iconDrawn = {});
 std::u16string playbookDisplayTitle(const Playbook& playbook);
 
 std::vector<NavItem> buildToolsSegment(const NavigationSources& sources);
-std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>& playbooks);
+std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>& playbooks, const IconCheck& iconDrawn = {});
 std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const std::vector<uint64_t>& tools,
                                          const std::vector<uint64_t>& playbooks);
 

@@ -38,6 +38,14 @@ void onSearchBoxChanged(NavigationPane& pane);
 void onSegmentTabChanged(NavigationPane& pane);
 // NM_CLICK, NM_DBLCLK and NM_RCLICK from the tree; owner receives the menu commands.
 LRESULT onNavigationTreeNotify(NavigationPane& pane, HWND owner, const NMHDR& header);
+// Enter on the tree: the selected item does what a click (or, with double-click
+// launching, a double click) does; a category opens or closes. False when no item is selected.
+bool activateSelectedItem(NavigationPane& pane);
+// Shift+F10 or the menu key on the tree: the selected tool's context menu,
+// below the item. False when the selection is no tool.
+bool showSelectedItemMenu(NavigationPane& pane, HWND owner);
+// Down in the search box: the focus goes to the tree, on its first item when none is selected.
+void focusTreeFromSearch(NavigationPane& pane);
 // Context-menu commands acting on state.contextTool; false when the id is not one of them.
 bool handleToolMenuCommand(NavigationPane& pane, HWND owner, int command);
 // Item data of the tree's selected item, kNavHeaderItem when none.

@@ -4,6 +4,7 @@
 #include "launcher/shell_integration.h"
 #include "launcher/tool_resolution.h"
 #include "platform/win_text.h"
+#include "ui/icon_glyphs.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -17,7 +18,8 @@ const std::vector<ToolRecord>& catalogOf(const NavigationPane& pane) { return pa
 NavigationSources sourcesOf(const NavigationPane& pane) {
     return {catalogOf(pane), pane.playbooks ? *pane.playbooks : kNoPlaybooks,
             pane.settings ? pane.settings->favorites : kNoIds, pane.settings ? pane.settings->recents : kNoIds,
-            pane.settings ? pane.settings->showFileName : true};
+            pane.settings ? pane.settings->showFileName : true,
+            [tree = pane.tree](const std::u16string& icon) { return iconDrawable(tree, icon); }};
 }
 
 bool doubleClickMode(const NavigationPane& pane) {
@@ -107,9 +109,8 @@ void setItemText(HWND tabs, int index, const std::u16string& text) {
     SendMessageW(tabs, TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
-LRESULT onRightClick(NavigationPane& pane, HWND owner) {
-    POINT screen = {};
-    HTREEITEM item = itemUnderPointer(pane.tree, &screen);
+// The tool's context menu at the given screen point; 0 when the item is no tool.
+LRESULT showToolMenu(NavigationPane& pane, HWND owner, HTREEITEM item, POINT screen) {
     const int64_t data = itemData(pane.tree, item);
     const auto& catalog = catalogOf(pane);
     if (!item || data < 0 || static_cast<uint64_t>(data) >= catalog.size()) return 0;
@@ -129,6 +130,12 @@ LRESULT onRightClick(NavigationPane& pane, HWND owner) {
     TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
     DestroyMenu(menu);
     return TRUE;
+}
+
+LRESULT onRightClick(NavigationPane& pane, HWND owner) {
+    POINT screen = {};
+    HTREEITEM item = itemUnderPointer(pane.tree, &screen);
+    return showToolMenu(pane, owner, item, screen);
 }
 
 }  // namespace
@@ -239,6 +246,49 @@ void relabelNavigation(NavigationPane& pane) {
     if (pane.searchBox) {
         const std::u16string cue = uiText(2);
         SendMessageW(pane.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
+        // The edit control keeps the old cue on screen until something else repaints it.
+        InvalidateRect(pane.searchBox, nullptr, TRUE);
     }
     rebuildTree(pane);
+}
+
+bool activateSelectedItem(NavigationPane& pane) {
+    if (!pane.tree) return false;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return false;
+    if (perform(pane, doubleClickAction(itemData(pane.tree, item), true))) return true;
+    SendMessageW(pane.tree, TVM_EXPAND, TVE_TOGGLE, reinterpret_cast<LPARAM>(item));
+    return true;
+}
+
+// The first tool or playbook, past the links back to all tools and playbooks;
+// the first item when there is none.
+HTREEITEM firstResultItem(HWND tree) {
+    HTREEITEM first = TreeView_GetRoot(tree);
+    for (HTREEITEM item = first; item;) {
+        const int64_t data = itemData(tree, item);
+        if (data >= 0 || isPlaybookItem(data)) return item;
+        HTREEITEM next = TreeView_GetChild(tree, item);
+        for (HTREEITEM up = item; !next && up; up = TreeView_GetParent(tree, up)) next = TreeView_GetNextSibling(tree, up);
+        item = next;
+    }
+    return first;
+}
+
+void focusTreeFromSearch(NavigationPane& pane) {
+    if (!pane.tree) return;
+    if (!TreeView_GetSelection(pane.tree)) {
+        if (HTREEITEM first = firstResultItem(pane.tree)) TreeView_SelectItem(pane.tree, first);
+    }
+    SetFocus(pane.tree);
+}
+
+bool showSelectedItemMenu(NavigationPane& pane, HWND owner) {
+    if (!pane.tree) return false;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(pane.tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    RECT text = {};
+    if (!item || !TreeView_GetItemRect(pane.tree, item, &text, TRUE)) return false;
+    POINT below = {text.left, text.bottom};
+    ClientToScreen(pane.tree, &below);
+    return showToolMenu(pane, owner, item, below) != 0;
 }

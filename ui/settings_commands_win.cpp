@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr COLORREF kFrameColor = RGB(120, 144, 184);
-
 void changeAndRebuildMenu(MainState& state, const SettingsChange& change) {
     changeSettings(state, change);
     buildMenuBar(state);
@@ -22,10 +20,6 @@ void changeAndRebuildMenu(MainState& state, const SettingsChange& change) {
 void setTheme(MainState& state, ThemeMode theme) {
     changeAndRebuildMenu(state, [theme](Settings& s) { s.theme = theme; });
     applyTheme(state);
-}
-
-std::u16string frameRule(char16_t left, char16_t right) {
-    return std::u16string(1, left) + std::u16string(38, u'\u2500') + std::u16string(1, right);
 }
 
 bool createPage(MainState& state, LogPane& pane) {
@@ -61,6 +55,7 @@ void changeSettings(MainState& state, const SettingsChange& change) {
 }
 
 bool runMenuCommand(MainState& state, int id) {
+    if (runKeyboardCommand(state, id)) return true;
     Settings& s = state.settings;
     switch (id) {
         case kCmdLaunchSingleClick:
@@ -236,29 +231,26 @@ void fillAboutPage(MainState& state) {
     if (!pane.window) return;
     clearPane(pane);
     const COLORREF text = pane.textColor;
-    const std::u16string bar = u"\u2502 ";
+    // No box frame: CJK text is wider than a monospaced cell, so no right edge would line up.
     auto line = [&](const std::u16string& content, COLORREF color) { appendLine(pane, content, color); };
-    line(frameRule(u'\u250C', u'\u2510'), kFrameColor);
-    line(bar + uiTextIn(0, 0) + u"  " + uiTextIn(1, 0), kActivityBlue);
-    line(bar + uiText(112), text);
-    line(bar + uiText(113), kHintGreen);
-    line(bar + uiText(108) + u" " TOOLKEEP_VERSION_TEXT " " + uiText(109), kHintGreen);
-    line(frameRule(u'\u251C', u'\u2524'), kFrameColor);
-    line(bar + uiText(110), text);
-    line(bar + uiText(111), text);
-    line(u"\u2502", kFrameColor);
-    line(bar + uiText(102) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " +
-             uiText(state.catalogFromEmbedded ? 170 : 171),
+    auto gap = [&] { appendLine(pane, u" ", text); };
+    line(uiText(0) + u"  " + uiText(108) + u" " TOOLKEEP_VERSION_TEXT " " + uiText(109), kActivityBlue);
+    line(uiText(112), text);
+    line(uiText(113), kHintGreen);
+    gap();
+    line(uiText(110), text);
+    line(uiText(111), text);
+    gap();
+    line(uiText(102) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " + uiText(state.catalogFromEmbedded ? 170 : 171),
          kHintGreen);
-    line(bar + uiText(103) + u"  0.0.1", kHintGreen);
-    line(bar + uiText(104) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
-    line(bar + uiText(105) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
-    line(u"\u2502", kFrameColor);
-    line(bar + uiText(114), kActivityBlue);
-    for (int id : {115, 116, 117}) line(bar + u"  " + uiText(id), text);
-    line(u"\u2502", kFrameColor);
-    line(bar + uiText(118), text);
-    line(frameRule(u'\u2514', u'\u2518'), kFrameColor);
+    line(uiText(103) + u"  0.0.1", kHintGreen);
+    line(uiText(104) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
+    line(uiText(105) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
+    gap();
+    line(uiText(114), kActivityBlue);
+    for (int id : {115, 116, 117}) line(u"  " + uiText(id), text);
+    gap();
+    line(uiText(118), text);
     scrollPaneToTop(pane);
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-constexpr int kUiTextCount = 263;
+constexpr int kUiTextCount = 285;
 
 // Reports about the user's files; each "%s" is filled in order by uiTextWith.
 constexpr int kTextFileUnreadable = 202;       // file, error code
@@ -23,6 +23,11 @@ constexpr int kTextReportTitle = 231;          // 231..259: the report's own wor
 constexpr int kTextReportHtmlFiles = 260;
 constexpr int kTextReportTextFiles = 261;
 constexpr int kTextReportSaving = 262;
+// Questions before a custom tool is added twice or removed.
+constexpr int kTextCustomToolAddAgain = 263;   // tool name
+constexpr int kTextRemoveCustomToolTitle = 264;
+constexpr int kTextRemoveCustomToolAsk = 265;  // tool name
+constexpr int kTextToolNotHere = 266;          // after a playbook step's tool name
 
 // 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
 int uiLanguage();

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "terminal/terminal.h"
 #include "ui/main_state.h"
 
-// Dispatches this thread's messages for the given time.
+// Dispatches this thread's messages for the given time, as the program's own
+// loop does (the main window's shortcuts first).
 void pump(DWORD milliseconds);
 // %APPDATA%\Toolkeep\<name>.
 std::wstring appDataFile(const wchar_t* name);
@@ -26,6 +29,9 @@ struct KeptFile {
 // The whole file, or empty when it cannot be read.
 std::string fileBytes(const std::wstring& path);
 std::wstring windowText(HWND window);
+// The pixels the font (null: the control's own) draws for the text in black on white: text drawn
+// as the missing-glyph box draws as a character no font has does.
+std::vector<uint32_t> drawnPixels(HWND control, const std::u16string& text, HFONT font = nullptr);
 // This test program carries no embedded packs: hand it the exe's own copies
 // through the data directory.
 void useTheExesDataPacks();

@@ -407,6 +407,29 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box") << "an empty name renamed the tab";
+    // "&" is kept as itself (stored doubled, so it is no access-key mark) and offered back as typed.
+    answer = answerDialog(builtinTerminalText(32), u"R&D");
+    renameCurrentTerminal(host.tabs);
+    answer.join();
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
+    std::wstring offered;
+    answer = std::thread([&offered] {
+        for (int i = 0; i < 1000; ++i) {
+            HWND dialog = FindWindowW(L"#32770", wstr(builtinTerminalText(32)));
+            if (dialog && IsWindowVisible(dialog)) {
+                wchar_t text[64] = {};
+                GetDlgItemTextW(dialog, 1000, text, 64);
+                offered = text;
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+    renameCurrentTerminal(host.tabs);
+    answer.join();
+    EXPECT_EQ(offered, L"R&D");
+    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
 
     answer = answerQuestion(u"Wrenly", IDYES);  // ping still runs: the close asks first
     closeCurrentTerminal(host.tabs);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cwctype>
+
 #include "ui/navigation_model.h"
 #include "ui/ui_text.h"
 
@@ -35,7 +37,7 @@ class NavigationModel : public ::testing::Test {
 protected:
     void SetUp() override { setUiLanguage(1); }
     void TearDown() override { setUiLanguage(0); }
-    NavigationSources sources() const { return {catalog, playbooks, favorites, recents, true}; }
+    NavigationSources sources() const { return {catalog, playbooks, favorites, recents, true, {}}; }
     std::vector<ToolRecord> catalog = {tool(u"a", u"Alpha", u"system", u"alpha.msc"), tool(u"b", u"Bravo", u"network"),
                                        tool(u"c", u"Charlie", u"storage"), tool(u"d", u"Delta", u"nowhere")};
     std::vector<Playbook> playbooks = {playbook(u"p0", u"Zulu trouble", {u"zulu"}), playbook(u"p1", u"Yankee")};
@@ -74,6 +76,24 @@ TEST_F(NavigationModel, ToolItemText) {
     setUiLanguage(0);
     t.nameEn = u"Name";
     EXPECT_EQ(toolItemText(t, false), u"\U0001F527  名字");
+}
+
+// An icon the tree cannot draw is left out with its gap; the label and the counts stay.
+TEST_F(NavigationModel, IconsTheTreeCannotDrawAreLeftOut) {
+    catalog[0].icon = u"\U0001F527";
+    catalog[1].icon = u"\u2699";
+    NavigationSources withoutEmoji = sources();
+    withoutEmoji.iconDrawn = [](const std::u16string& icon) { return icon.size() == 1; };  // the BMP ones only
+    favorites = {u"a", u"b"};
+    const auto items = buildToolsSegment(withoutEmoji);
+    EXPECT_EQ(texts(items), (std::vector<std::u16string>{u"\u2B50 Favorites (2)", u"System (1)", u"Network (1)",
+                                                         u"Storage (1)", u"Custom Tools (0)"}));
+    EXPECT_EQ(texts(items[0].children), (std::vector<std::u16string>{u"Alpha EN   alpha.msc", u"\u2699  Bravo EN"}));
+    EXPECT_EQ(texts(buildPlaybooksSegment(playbooks, withoutEmoji.iconDrawn)),
+              (std::vector<std::u16string>{u"Zulu trouble EN", u"Yankee EN"}));
+    const auto results = buildResultsSegment(withoutEmoji, {0}, {1});
+    EXPECT_EQ(results[2].text, u"Playbooks (1)");
+    EXPECT_EQ(results[3].text, u"Tools (1)");
 }
 
 TEST_F(NavigationModel, PlaybooksSegmentAndItemData) {
@@ -192,6 +212,23 @@ TEST_F(NavigationModel, ContextMenuEntries) {
     const auto entries = toolContextMenu(custom, false, false);
     EXPECT_EQ(commands(entries), (std::vector<int>{82, 83, 0, 86, 93, 94, 0, 85}));
     EXPECT_EQ(entries.back().command, kToolMenuRemove);
+    // Every item has an access key of its own in either language.
+    external.homepage = u"https://example.org";
+    for (const auto& menu : {entries, toolContextMenu(builtin, true, true), toolContextMenu(external, true, false)}) {
+        for (int language : {0, 1}) {
+            std::u16string keys;
+            for (const auto& e : menu) {
+                if (e.textId == 0) continue;
+                const std::u16string label = uiTextIn(language, e.textId);
+                const size_t at = label.find(u'&');
+                ASSERT_NE(at, std::u16string::npos) << e.textId;
+                ASSERT_LT(at + 1, label.size()) << e.textId;
+                const char16_t key = char16_t(towupper(label[at + 1]));
+                EXPECT_EQ(keys.find(key), std::u16string::npos) << e.textId << " takes a key already used";
+                keys += key;
+            }
+        }
+    }
 }
 
 }  // namespace

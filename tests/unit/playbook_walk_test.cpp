@@ -144,6 +144,63 @@ TEST_F(PlaybookWalk, Actions) {
     }
 }
 
+TEST_F(PlaybookWalk, ToolStepsShowTheToolsNameAndRunOnlyAPresentTool) {
+    struct Case {
+        std::u16string_view name;  // as the tool look-up answers; empty: no such tool
+        bool present;
+        std::u16string_view line;
+        uint32_t color;
+        bool runs;
+    };
+    const Case cases[] = {
+        {u"Network Connections", true, u"      [Tool] Network Connections", kWalkGreen, true},
+        {u"Sysinternals Process Explorer", false,
+         u"      [Tool] Sysinternals Process Explorer (not on this machine; cannot run)", kWalkRed, false},
+        {u"", false, u"      [Tool] builtin.ncpa (not on this machine; cannot run)", kWalkRed, false},  // unknown id
+    };
+    for (const Case& c : cases) {
+        WalkContext context;
+        std::u16string asked;
+        context.tool = [&](const std::u16string& id) {
+            asked = id;
+            return WalkTool{std::u16string(c.name), c.present};
+        };
+        const WalkContent content = buildWalkContent(p, 0, 0, context);
+        EXPECT_EQ(asked, u"builtin.ncpa");
+        ASSERT_GT(content.lines.size(), 4u);
+        EXPECT_EQ(content.lines[4].text, c.line);
+        EXPECT_EQ(content.lines[4].color, c.color);
+        EXPECT_EQ(content.buttons[2].enabled, c.runs);
+        EXPECT_EQ(walkButtonAction(p, 0, 2, context).kind, c.runs ? WalkActionKind::RunTool : WalkActionKind::None);
+    }
+}
+
+// Previous retraces the steps taken: after the branch from step 2 back to step 1,
+// Previous returns to step 2, then to step 1 (the first visit), as walked.
+TEST_F(PlaybookWalk, PreviousRetracesThePathTakenThroughBranches) {
+    WalkContext context;
+    int current = 0;
+    auto press = [&](int slot) {
+        const WalkAction a = walkButtonAction(p, current, slot, context);
+        if (a.kind != WalkActionKind::MoveTo) return false;
+        recordWalkMove(context.trail, current, slot == static_cast<int>(WalkButton::Prev));
+        current = a.step;
+        return true;
+    };
+    EXPECT_FALSE(buildWalkContent(p, current, 0, context).buttons[0].enabled);
+    ASSERT_TRUE(press(1));  // Next: 0 -> 1
+    ASSERT_TRUE(press(5));  // branch "不通" from step 2 goes to s1, index 0
+    EXPECT_EQ(current, 0);
+    EXPECT_TRUE(buildWalkContent(p, current, 0, context).buttons[0].enabled);
+    const std::vector<int> back = {1, 0};
+    for (int expected : back) {
+        ASSERT_TRUE(press(0));
+        EXPECT_EQ(current, expected);
+    }
+    EXPECT_TRUE(context.trail.empty());
+    EXPECT_FALSE(press(0));
+}
+
 TEST_F(PlaybookWalk, LayoutHitTestAndPalette) {
     const WalkLayout at96 = layoutWalkButtons(500, 96);
     EXPECT_EQ(at96.textBottom, 500 - 60 - 18);

@@ -24,8 +24,8 @@ TEST(UiText, EveryIdHasTextInBothLanguages) {
 TEST(UiText, RowsStayAtTheirIds) {
     const std::tuple<int, const char16_t*, const char16_t*> rows[] = {
         {0, u"Wrenly", u"Wrenly"},          {1, u"（管理员）", u" (Administrator)"},
-        {35, u"操作轨迹", u"Activity"},     {79, u"中文", u"中文"},
-        {80, u"English", u"English"},       {119, u"> [已添加] ", u"> [Added] "},
+        {35, u"操作轨迹", u"Activity"},     {79, u"中文(&C)", u"中文(&C)"},
+        {80, u"&English", u"&English"},     {119, u"> [已添加] ", u"> [Added] "},
         {139, u"自定义工具", u"Custom Tools"}, {140, u"排障剧本", u"Playbooks"},
         {164, u"剧本", u"Playbook"},        {167, u"[失败]", u"[Failed]"},
         {179, nullptr, u"💡 Related playbooks: "},
@@ -69,6 +69,8 @@ TEST(UiText, HelpDocumentsNameTheRealSwitchAndFile) {
         }
         EXPECT_TRUE(contains(help, u"%APPDATA%\\Toolkeep\\config.json")) << language;
         EXPECT_TRUE(contains(help, u"· --mcp-stdio")) << language;
+        for (const char16_t* key : {u"Ctrl+Tab", u"Ctrl+Shift+1", u"Ctrl+Shift+W", u"Ctrl+L", u"Alt+D", u"F6"})
+            EXPECT_TRUE(contains(help, key)) << language;
         EXPECT_TRUE(contains(mcp, u"\r\n· toolkeep.exe --mcp-stdio\r\n")) << language;
         // The host configuration and the five tools, as the README gives them.
         EXPECT_TRUE(contains(mcp, u"{\r\n  \"mcpServers\": {\r\n    \"wrenly\": {\r\n"

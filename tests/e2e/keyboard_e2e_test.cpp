@@ -1,0 +1,315 @@
+// The main window driven from the keyboard: keys are posted to the control
+// with the focus and go through the same loop as the program's own, with the
+// modifiers held in this thread's key state.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwctype>
+#include <functional>
+#include <initializer_list>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/local_window.h"
+#include "ui/main_state.h"
+
+namespace {
+
+// Posts one key press to the focus and lets the loop handle it, the given
+// modifiers held down meanwhile.
+void press(WPARAM key, std::initializer_list<int> modifiers = {}) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE held[256];
+    std::copy(std::begin(keys), std::end(keys), std::begin(held));
+    bool alt = false;
+    for (int modifier : modifiers) {
+        held[modifier] = 0x80;
+        alt = alt || modifier == VK_MENU;
+    }
+    SetKeyboardState(held);
+    HWND focus = GetFocus();
+    PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? ((LPARAM(1) << 29) | 1) : 1);
+    pump(60);
+    SetKeyboardState(keys);
+    PostMessageW(focus, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001);
+    pump(20);
+}
+
+// Answers the next dialog or message box of this process from another thread.
+std::thread answerNextDialog(WPARAM button) {
+    return std::thread([button] {
+        for (int i = 0; i < 1000; ++i) {
+            HWND dialog = FindWindowW(L"#32770", nullptr);
+            if (dialog && IsWindowVisible(dialog)) {
+                PostMessageW(dialog, WM_COMMAND, button, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+}
+
+// The letter after a lone "&", upper-cased; 0 when there is none.
+wchar_t accessKey(const std::wstring& label) {
+    for (size_t i = 0; i + 1 < label.size(); ++i) {
+        if (label[i] != L'&') continue;
+        if (label[i + 1] != L'&') return wchar_t(std::towupper(label[i + 1]));
+        ++i;
+    }
+    return 0;
+}
+
+std::string utf8(const std::wstring& text) {
+    std::string out(text.size() * 3, '\0');
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], int(out.size()), nullptr,
+                                     nullptr);
+    out.resize(size_t(length > 0 ? length : 0));
+    return out;
+}
+
+// The item after this one, going into children first.
+HTREEITEM nextInTree(HWND tree, HTREEITEM item) {
+    if (HTREEITEM child = TreeView_GetChild(tree, item)) return child;
+    for (; item; item = TreeView_GetParent(tree, item)) {
+        if (HTREEITEM sibling = TreeView_GetNextSibling(tree, item)) return sibling;
+    }
+    return nullptr;
+}
+
+bool hasCjk(const std::wstring& text) {
+    for (wchar_t c : text)
+        if (c >= 0x3000) return true;
+    return false;
+}
+
+// Labels in one menu each have a key of their own; labels in Chinese carry it
+// as "(&X)", as Windows writes them. Separators come as empty labels.
+void checkAccessKeys(const std::vector<std::wstring>& labels, const std::wstring& where) {
+    std::set<wchar_t> seen;
+    for (std::wstring label : labels) {
+        if (label.empty()) continue;
+        label = label.substr(0, label.find(L'\t'));
+        const wchar_t key = accessKey(label);
+        const std::string item = utf8(where + L" > " + label);
+        EXPECT_NE(key, 0) << item << ": no access key";
+        EXPECT_TRUE(seen.insert(key).second) << item << ": its key is taken in the same menu";
+        if (hasCjk(label)) {
+            EXPECT_NE(label.find(L"(&"), std::wstring::npos) << item << ": not written as (&X)";
+        }
+    }
+}
+
+std::wstring itemLabel(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, UINT(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+std::vector<std::wstring> labelsOf(HMENU menu) {
+    std::vector<std::wstring> labels;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) labels.push_back(itemLabel(menu, i));
+    return labels;
+}
+
+// The menu and every submenu under it.
+void checkMenuTree(HMENU menu, const std::wstring& where) {
+    checkAccessKeys(labelsOf(menu), where);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU submenu = GetSubMenu(menu, i)) checkMenuTree(submenu, where + L" > " + itemLabel(menu, i));
+    }
+}
+
+// The labels of the context menu the window opens, read while it is open.
+std::vector<std::wstring> contextMenuLabels(HWND window) {
+    static std::vector<std::wstring> captured;
+    captured.clear();
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        if (HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr) {
+            captured = labelsOf(menu);
+        }
+        EndMenu();
+    });
+    SendMessageW(window, WM_CONTEXTMENU, WPARAM(window), -1);
+    return captured;
+}
+
+class KeyboardWindow : public WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        SetForegroundWindow(window);
+        pump(50);
+    }
+    HWND editorAt(int tab) {
+        return state->terminals.terminals[size_t(tab - fixedTabCount(*state))].terminal->editor;
+    }
+};
+
+TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
+    selectTab(*state, fixedTabCount(*state));  // the terminal items as they show with a terminal in front
+    for (int command : {kCmdLanguageEnglish, kCmdLanguageChinese}) {
+        SendMessageW(window, WM_COMMAND, WPARAM(command), 0);
+        const std::wstring language = command == kCmdLanguageEnglish ? L"en" : L"zh";
+        checkMenuTree(GetMenu(window), language);
+        const std::vector<std::wstring> terminalMenu = contextMenuLabels(cmd().editor);
+        EXPECT_GE(terminalMenu.size(), 6u);
+        checkAccessKeys(terminalMenu, language + L" terminal");
+        // The tree's menu comes from the keyboard too (Shift+F10 sends no point), for the selected tool.
+        for (HTREEITEM item = TreeView_GetRoot(state->tree); item; item = nextInTree(state->tree, item)) {
+            TreeView_SelectItem(state->tree, item);
+            if (selectedItemData(state->navigation) >= 0) break;
+        }
+        const std::vector<std::wstring> toolMenu = contextMenuLabels(state->tree);
+        EXPECT_GE(toolMenu.size(), 5u);
+        checkAccessKeys(toolMenu, language + L" tool");
+    }
+}
+
+TEST_F(KeyboardWindow, ShortcutsSwitchOpenAndCloseTabsAndMoveTheFocus) {
+    const int cmdTab = fixedTabCount(*state);
+    selectTab(*state, cmdTab);
+    ASSERT_EQ(GetFocus(), editorAt(cmdTab));
+    struct Step {
+        const char* what;
+        WPARAM key;
+        std::initializer_list<int> modifiers;
+        std::function<bool()> holds;
+    };
+    auto focusIs = [](HWND control) { return [control] { return GetFocus() == control; }; };
+    const Step steps[] = {
+        {"Ctrl+Tab from the editor", VK_TAB, {VK_CONTROL}, [&] { return state->currentTab == cmdTab + 1; }},
+        {"Ctrl+Tab wraps", VK_TAB, {VK_CONTROL}, [&] { return state->currentTab == 0; }},
+        {"Ctrl+Shift+Tab", VK_TAB, {VK_CONTROL, VK_SHIFT}, [&] { return state->currentTab == cmdTab + 1; }},
+        {"Ctrl+Shift+1", '1', {VK_CONTROL, VK_SHIFT},
+         [&] { return terminalTabCount(*state) == 3 && state->terminals.terminals.back().kind == ShellKind::Cmd; }},
+        {"Ctrl+Shift+2", '2', {VK_CONTROL, VK_SHIFT},
+         [&] {
+             return terminalTabCount(*state) == 4 && state->terminals.terminals.back().kind == ShellKind::PowerShell &&
+                    state->currentTab == cmdTab + 3;
+         }},
+        {"Ctrl+Shift+W closes the terminal", 'W', {VK_CONTROL, VK_SHIFT}, [&] { return terminalTabCount(*state) == 3; }},
+        {"Ctrl+L", 'L', {VK_CONTROL}, focusIs(state->searchBox)},
+        {"F6 from the search box", VK_F6, {}, focusIs(state->tree)},
+        {"F6 from the tree", VK_F6, {}, [&] { return GetFocus() == pageFocusTarget(*state) && GetFocus(); }},
+        {"F6 from the page", VK_F6, {}, focusIs(state->searchBox)},
+        {"Shift+F6 back", VK_F6, {VK_SHIFT}, [&] { return GetFocus() == pageFocusTarget(*state); }},
+        {"Alt+D", 'D', {VK_MENU}, focusIs(state->searchBox)},
+    };
+    for (const Step& step : steps) {
+        press(step.key, step.modifiers);
+        EXPECT_TRUE(step.holds()) << step.what;
+    }
+    // Ctrl+L takes the search text whole, ready to be typed over.
+    SetWindowTextW(state->searchBox, L"disk");
+    SetFocus(state->tree);
+    press('L', {VK_CONTROL});
+    DWORD from = 0, to = 0;
+    SendMessageW(state->searchBox, EM_GETSEL, WPARAM(&from), LPARAM(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 4u);
+    // A page closes too, and the last terminal stays.
+    SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
+    ASSERT_TRUE(state->helpTabOpen);
+    press('W', {VK_CONTROL, VK_SHIFT});
+    EXPECT_FALSE(state->helpTabOpen);
+    for (int i = 0; i < 4; ++i) {
+        selectTab(*state, fixedTabCount(*state));
+        press('W', {VK_CONTROL, VK_SHIFT});
+    }
+    EXPECT_EQ(terminalTabCount(*state), 1);
+}
+
+TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
+    const int cmdTab = fixedTabCount(*state);
+    selectTab(*state, cmdTab);
+    const HWND editor = editorAt(cmdTab);
+    struct Dialog {
+        const char* what;
+        std::function<void()> open;
+    };
+    const Dialog dialogs[] = {
+        {"find (Ctrl+F)", [] { press('F', {VK_CONTROL}); }},
+        {"history search (Ctrl+R)", [] { press('R', {VK_CONTROL}); }},
+        {"rename", [&] { SendMessageW(window, WM_COMMAND, kCmdRenameTerminal, 0); }},
+        {"clear-history question", [&] { SendMessageW(window, WM_COMMAND, kCmdClearCommandHistory, 0); }},
+    };
+    for (const Dialog& dialog : dialogs) {
+        SetFocus(editor);
+        std::thread answer = answerNextDialog(dialog.what[0] == 'c' ? IDNO : IDCANCEL);
+        dialog.open();
+        answer.join();
+        pump(50);
+        EXPECT_EQ(GetFocus(), editor) << dialog.what;
+    }
+    // Another program taking the activation and giving it back does the same.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetForegroundWindow(other);
+    pump(50);
+    SetForegroundWindow(window);
+    pump(50);
+    EXPECT_EQ(GetFocus(), editor) << "after another window";
+    DestroyWindow(other);
+}
+
+TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
+    SetFocus(state->searchBox);
+    struct Step {
+        WPARAM key;
+        std::initializer_list<int> modifiers;
+        HWND focus;
+    };
+    const Step steps[] = {
+        {VK_TAB, {}, state->segmentTabs},  {VK_TAB, {}, state->tree},           {VK_TAB, {}, state->searchBox},
+        {VK_TAB, {VK_SHIFT}, state->tree}, {VK_TAB, {VK_SHIFT}, state->segmentTabs},
+    };
+    for (const Step& step : steps) {
+        press(step.key, step.modifiers);
+        EXPECT_EQ(GetFocus(), step.focus);
+    }
+    // Typing in the search box fills the results; Down goes to the first of them.
+    SetWindowTextW(state->searchBox, L"notepad");
+    SetFocus(state->searchBox);
+    TreeView_SelectItem(state->tree, nullptr);
+    press(VK_DOWN);
+    EXPECT_EQ(GetFocus(), state->tree);
+    const int64_t first = selectedItemData(state->navigation);
+    EXPECT_TRUE(first >= 0 || isPlaybookItem(first)) << "not on a result but on " << first;
+
+    // Enter on a playbook opens it and on a tool starts it, as a click does.
+    auto selectFirst = [&](const std::function<bool(int64_t)>& wanted) {
+        for (HTREEITEM item = TreeView_GetRoot(state->tree); item; item = nextInTree(state->tree, item)) {
+            TreeView_SelectItem(state->tree, item);
+            if (wanted(selectedItemData(state->navigation))) return true;
+        }
+        return false;
+    };
+    setSegment(state->navigation, kSegmentPlaybooks);
+    SetFocus(state->tree);
+    ASSERT_TRUE(selectFirst(isPlaybookItem));
+    press(VK_RETURN);
+    EXPECT_TRUE(state->playbookTabOpen);
+    EXPECT_EQ(state->currentTab, playbookTabIndex(*state));
+
+    setSegment(state->navigation, kSegmentTools);
+    SetFocus(state->tree);
+    ASSERT_TRUE(selectFirst([&](int64_t data) {
+        return data >= 0 && state->catalog.tools[size_t(data)].id == u"builtin.notepad";
+    }));
+    press(VK_RETURN);
+    const std::wstring activity = windowText(state->activity.window);
+    const size_t pid = activity.rfind(L"notepad.exe (PID: ");
+    ASSERT_NE(pid, std::wstring::npos) << "Enter started no notepad";
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(std::stoul(activity.substr(pid + 18))))) {
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+    }
+}
+
+}  // namespace

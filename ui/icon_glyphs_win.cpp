@@ -1,0 +1,179 @@
+#include "ui/icon_glyphs.h"
+
+#include <map>
+#include <vector>
+
+#include "platform/win_fonts.h"
+#include "platform/win_handles.h"
+#include "platform/win_text.h"
+#include "ui/glyph_table.h"
+
+namespace {
+
+// 'cmap' as GetFontData takes a table tag: its four letters read as a little-endian number.
+constexpr DWORD kCmapTag = 0x70616D63;
+// Where Windows draws emoji and symbols from when a label's font lacks them.
+const char16_t* const kFallbackFaces[] = {u"Segoe UI Emoji", u"Segoe UI Symbol"};
+// The size the fonts are asked for in; whether a glyph exists does not depend on it.
+constexpr int kProbeHeight = -16;
+
+std::string cmapOf(HDC dc) {
+    const DWORD size = GetFontData(dc, kCmapTag, 0, nullptr, 0);
+    if (size == GDI_ERROR || size == 0) return {};
+    std::string bytes(size, '\0');
+    if (GetFontData(dc, kCmapTag, 0, &bytes[0], size) != size) return {};
+    return bytes;
+}
+
+// GetGlyphIndicesW answers for one UTF-16 unit, so a code point past U+FFFF is
+// looked up in the font's own character map.
+bool selectedFontHas(HDC dc, const std::string& cmap, char32_t c) {
+    if (c <= 0xFFFF) {
+        const wchar_t unit = wchar_t(c);
+        WORD glyph = 0xFFFF;
+        return GetGlyphIndicesW(dc, &unit, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 && glyph != 0xFFFF;
+    }
+    return cmapMapsCodePoint(cmap, c);
+}
+
+struct FaceCoverage {
+    std::u16string face;
+    std::string cmap;
+};
+
+HFONT probeFont(const std::u16string& face) {
+    return CreateFontW(kProbeHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, wstr(face));
+}
+
+FaceCoverage coverageOf(HDC dc, const std::u16string& face) {
+    ScopedGdiObject<HFONT> font(probeFont(face));
+    if (!font.object) return {face, {}};
+    ScopedSelectObject selected(dc, font.object);
+    return {face, cmapOf(dc)};
+}
+
+bool faceHas(HDC dc, const FaceCoverage& coverage, char32_t c) {
+    if (c > 0xFFFF) return cmapMapsCodePoint(coverage.cmap, c);
+    ScopedGdiObject<HFONT> font(probeFont(coverage.face));
+    if (!font.object) return false;
+    ScopedSelectObject selected(dc, font.object);
+    return selectedFontHas(dc, coverage.cmap, c);
+}
+
+// The faces linked to a face ("file,face[,scale...]" entries); a bare file name names no face to ask for.
+std::vector<std::u16string> linkedFaces(const std::u16string& face) {
+    std::vector<std::u16string> faces;
+    ScopedRegKey links;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
+                      KEY_QUERY_VALUE, &links.key) != ERROR_SUCCESS)
+        return faces;
+    HKEY key = links.key;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, wstr(face), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+        std::vector<wchar_t> list(size / sizeof(wchar_t) + 2, L'\0');
+        if (RegQueryValueExW(key, wstr(face), nullptr, nullptr, reinterpret_cast<BYTE*>(list.data()), &size) ==
+            ERROR_SUCCESS) {
+            for (const wchar_t* entry = list.data(); *entry; entry += wcslen(entry) + 1) {
+                const std::u16string text = fromWide(entry);
+                const size_t comma = text.find(u',');
+                if (comma == std::u16string::npos) continue;
+                const size_t end = text.find(u',', comma + 1);
+                faces.push_back(text.substr(comma + 1, end == std::u16string::npos ? end : end - comma - 1));
+            }
+        }
+    }
+    return faces;
+}
+
+// Characters no font has, drawn as the missing-glyph box: one inside the
+// first 65536 code points (unassigned in the Greek block) and one past them.
+constexpr char16_t kMissingNarrow[] = u"\u0378";
+constexpr char16_t kMissingWide[] = u"\U0010FFFD";
+// Room for one character at any size the pages use.
+constexpr int kProbeBox = 64;
+
+// The pixels the font selected into dc draws for the text, black on white.
+std::vector<uint32_t> drawnPixels(HDC dc, const std::u16string& text) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kProbeBox;
+    info.bmiHeader.biHeight = -kProbeBox;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    ScopedGdiObject<HBITMAP> bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC memory = CreateCompatibleDC(dc);
+    if (!bitmap.object || !memory) {
+        if (memory) DeleteDC(memory);
+        return {};
+    }
+    std::vector<uint32_t> pixels;
+    {
+        ScopedSelectObject selectedBitmap(memory, bitmap.object);
+        ScopedSelectObject selectedFont(memory, GetCurrentObject(dc, OBJ_FONT));
+        RECT all = {0, 0, kProbeBox, kProbeBox};
+        FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetTextColor(memory, RGB(0, 0, 0));
+        SetBkMode(memory, TRANSPARENT);
+        TextOutW(memory, 2, 2, wstr(text), int(text.size()));
+        GdiFlush();
+        const auto* first = static_cast<const uint32_t*>(bits);
+        pixels.assign(first, first + kProbeBox * kProbeBox);
+    }
+    DeleteDC(memory);
+    return pixels;
+}
+
+// A link entry may name only a font file, with no face to ask for (Wine's
+// do): what the text path draws then tells whether linking found a glyph.
+bool drawnOtherThanMissing(HDC dc, char32_t c) {
+    const std::u16string one = c > 0xFFFF ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)),
+                                                             char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
+                                          : std::u16string(1, char16_t(c));
+    const std::vector<uint32_t> drawn = drawnPixels(dc, one);
+    return !drawn.empty() && drawn != drawnPixels(dc, c > 0xFFFF ? kMissingWide : kMissingNarrow);
+}
+
+bool drawable(HDC dc, const std::u16string& face, const std::u16string& icon) {
+    const std::string ownCmap = cmapOf(dc);
+    std::vector<FaceCoverage> others;
+    bool othersRead = false;
+    for (char32_t c : codePoints(icon)) {
+        if (isCombiningMark(c) || selectedFontHas(dc, ownCmap, c)) continue;
+        if (!othersRead) {
+            othersRead = true;
+            std::vector<std::u16string> faces = linkedFaces(face);
+            faces.insert(faces.end(), std::begin(kFallbackFaces), std::end(kFallbackFaces));
+            for (const std::u16string& other : faces)
+                if (other != face && fontFamilyInstalled(other)) others.push_back(coverageOf(dc, other));
+        }
+        bool found = false;
+        for (const FaceCoverage& other : others) found = found || faceHas(dc, other, c);
+        if (!found && !drawnOtherThanMissing(dc, c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool iconDrawable(HWND control, const std::u16string& icon) {
+    static std::map<std::u16string, bool> known;  // face, then the icon
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HDC dc = GetDC(control);
+    if (!dc) return true;
+    bool answer = true;
+    {
+        ScopedSelectObject selected(dc, font);
+        wchar_t faceName[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, faceName);  // the face the font mapper chose, not the one asked for
+        const std::u16string face = fromWide(faceName);
+        const std::u16string key = face + u'\n' + icon;
+        auto found = known.find(key);
+        answer = found != known.end() ? found->second : (known[key] = drawable(dc, face, icon));
+    }
+    ReleaseDC(control, dc);
+    return answer;
+}
