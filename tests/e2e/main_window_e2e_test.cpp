@@ -279,6 +279,18 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
     EXPECT_EQ(windowWidth(again.children.tree), 420);
 }
 
+// Under Wine on a busy machine, the X server's late answer to a window's first
+// placement can undo a maximise sent right after start; a user's click comes
+// long after it. So maximise until the state holds for a moment.
+bool maximizeOnceSettled(HWND window) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        Sleep(300);
+        if (IsZoomed(window)) return true;
+    }
+    return false;
+}
+
 // Size, position and the maximised state come back after a restart; a place
 // off every monitor comes back on screen; a broken file is kept aside and ignored.
 TEST_F(ExeWindow, PlacementSurvivesARestart) {
@@ -297,13 +309,12 @@ TEST_F(ExeWindow, PlacementSurvivesARestart) {
         GetWindowRect(run.window, &frame);
         EXPECT_TRUE(EqualRect(&frame, &chosen)) << frame.left << "," << frame.top << " " << frame.right << ","
                                                 << frame.bottom;
-        SendMessageW(run.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-        EXPECT_TRUE(IsZoomed(run.window));
+        EXPECT_TRUE(maximizeOnceSettled(run.window));
     }
     {
         RunningWindow run;
         ASSERT_NE(run.window, nullptr);
-        EXPECT_TRUE(IsZoomed(run.window));
+        EXPECT_TRUE(IsZoomed(run.window)) << fileBytes(placement.path);
         SendMessageW(run.window, WM_SYSCOMMAND, SC_RESTORE, 0);  // back to the size it had before
         RECT frame = {};
         GetWindowRect(run.window, &frame);
