@@ -104,12 +104,16 @@ bool fontFamilyInstalled(const std::u16string& face) {
 }
 
 std::u16string monospaceFace() {
-    for (const char16_t* face : kMonospaceFaces)
-        if (fontFamilyInstalled(face)) return face;
-    // None of them (Wine without the core fonts): any monospaced family keeps
-    // the columns. Measuring every family takes a while: once per run.
-    static const std::u16string other = anyFixedPitchFace();
-    return other.empty() ? kMonospaceFaces[2] : other;
+    // Every page and terminal asks: the answer is found once per run (thread-safe).
+    static const std::u16string chosen = [] {
+        for (const char16_t* face : kMonospaceFaces)
+            if (fontFamilyInstalled(face)) return std::u16string(face);
+        // None of them (Wine without the core fonts): any monospaced family
+        // keeps the columns. Measuring every family takes a while.
+        const std::u16string other = anyFixedPitchFace();
+        return other.empty() ? std::u16string(kMonospaceFaces[2]) : other;
+    }();
+    return chosen;
 }
 
 HFONT createMonospaceFont(int height) {
