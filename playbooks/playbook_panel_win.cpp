@@ -70,7 +70,7 @@ void copyToClipboard(HWND owner, const std::u16string& text) {
 
 void tabLabelAt(PlaybookPanel& panel, int index, bool insert) {
     if (!panel.host.tabControl) return;
-    const std::u16string label = playbookTabLabel(panel.playbook);
+    const std::u16string label = playbookTabLabel(panel.playbook, panel.texts);
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(wstr(label));
@@ -351,7 +351,7 @@ void loadPlaybook(PlaybookPanel& panel, const Playbook& playbook) {
 }
 
 void rebuildPanel(PlaybookPanel& panel) {
-    const WalkContent content = buildWalkContent(panel.playbook, panel.current, panel.textColor);
+    const WalkContent content = buildWalkContent(panel.playbook, panel.current, panel.textColor, panel.texts);
     panel.lines.clear();
     for (const auto& line : content.lines) panel.lines.push_back({line.text, static_cast<COLORREF>(line.color)});
     for (int i = 0; i < kWalkButtonCount; ++i) {

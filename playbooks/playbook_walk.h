@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,16 @@ struct WalkContent {
     std::array<WalkButtonState, kWalkButtonCount> buttons;
 };
 
-// Texts follow the current UI language.
-std::u16string walkDisplayTitle(const Playbook& playbook);
-std::u16string playbookTabLabel(const Playbook& playbook);
-WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor);
+// The walk's words come from above: the program's text table and language.
+struct WalkTexts {
+    std::function<std::u16string(int id)> text;  // empty: no fixed words
+    std::function<bool()> english;               // empty: the Chinese fields
+};
+
+// Texts follow the language the texts record gives.
+std::u16string walkDisplayTitle(const Playbook& playbook, const WalkTexts& texts);
+std::u16string playbookTabLabel(const Playbook& playbook, const WalkTexts& texts);
+WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor, const WalkTexts& texts);
 
 enum class WalkActionKind { None, MoveTo, RunTool, FillCommand, OpenLink, CopyCommand, Close, OpenPlaybook };
 struct WalkAction {

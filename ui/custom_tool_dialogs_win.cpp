@@ -14,7 +14,7 @@ namespace {
 
 std::u16string pickerFilter() {
     std::u16string filter;
-    filter += uiText(122);
+    filter += uiText(kTextExecutables);
     filter += u'\0';
     filter += u"*.exe;*.bat;*.cmd;*.lnk";
     filter += u'\0';
@@ -33,7 +33,7 @@ std::u16string withErrorCode(std::u16string text, unsigned long code) {
 }
 
 void warn(HWND owner, const std::u16string& text) {
-    MessageBoxW(owner, wstr(text), wstr(uiText(123)), MB_OK | MB_ICONWARNING);
+    MessageBoxW(owner, wstr(text), wstr(uiText(kTextAddCustomToolTitle)), MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ void warn(HWND owner, const std::u16string& text) {
 void addCustomToolInteractive(MainState& state) {
     wchar_t path[MAX_PATH] = {};
     const std::u16string filter = pickerFilter();
-    const std::u16string title = uiText(121);
+    const std::u16string title = uiText(kTextChooseProgramTitle);
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = state.window;
@@ -52,20 +52,22 @@ void addCustomToolInteractive(MainState& state) {
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&dialog)) {
         DWORD error = CommDlgExtendedError();
-        if (error != 0) warn(state.window, withErrorCode(uiText(125), error));
+        if (error != 0) warn(state.window, withErrorCode(uiText(kTextFilePickerFailed), error));
         return;
     }
     std::u16string args;
-    if (!askText(state.window, uiText(126), uiText(127), uiText(33), uiText(34), args)) args.clear();
+    if (!askText(state.window, uiText(kTextLaunchArgumentsTitle), uiText(kTextLaunchArgumentsPrompt), uiText(kTextOk),
+                 uiText(kTextCancel), args))
+        args.clear();
     const std::u16string chosen = fromWide(path);
     ToolRecord added;
     switch (addCustomTool(chosen, args, &added)) {
         case SaveOutcome::Saved: break;
         case SaveOutcome::NotRead: warn(state.window, uiTextWith(kTextCustomToolsNotRead, {customToolsPath()})); return;
-        case SaveOutcome::NotWritten: warn(state.window, uiText(124)); return;
+        case SaveOutcome::NotWritten: warn(state.window, uiText(kTextCustomToolNotSaved)); return;
     }
     assembleCatalog(state);
-    reportActivity(uiText(119) + added.name + u" \u2192 " + chosen, kActivityBlue);
+    reportActivity(uiText(kTextToolAdded) + added.name + u" \u2192 " + chosen, kActivityBlue);
 }
 
 void removeCustomToolAt(MainState& state, int64_t index) {
@@ -76,7 +78,7 @@ void removeCustomToolAt(MainState& state, int64_t index) {
         reportActivity(uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kActivityRed);
         return;
     }
-    reportActivity(uiText(120) + tool.name, kActivityBlue);
+    reportActivity(uiText(kTextToolRemoved) + tool.name, kActivityBlue);
     assembleCatalog(state);
 }
 

@@ -137,15 +137,15 @@ void switchLanguage(MainState& state, int language) {
     setUiLanguage(language);
     changeSettings(state, [chosen](Settings& s) { s.language = chosen; });
     updateTitle(state.window);
-    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(2))));
-    setTabLabel(state, 0, uiText(35));
-    setTabLabel(state, 1, uiText(37));
+    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(kTextSearchCue))));
+    setTabLabel(state, 0, uiText(kTextActivityTab));
+    setTabLabel(state, 1, uiText(kTextAssistantTab));
     if (state.helpTabOpen) {
-        setTabLabel(state, helpTabIndex(state), uiText(state.helpShowsMcp ? 162 : 76));
+        setTabLabel(state, helpTabIndex(state), uiText(state.helpShowsMcp ? kTextMcpHelp : kTextHelpPage));
         fillHelpPage(state);
     }
     if (state.aboutTabOpen) {
-        setTabLabel(state, aboutTabIndex(state), uiText(77));
+        setTabLabel(state, aboutTabIndex(state), uiText(kTextAbout));
         fillAboutPage(state);
     }
     if (state.playbookTabOpen) relabelPlaybookPanel(state.playbook);
@@ -166,7 +166,7 @@ void switchLanguage(MainState& state, int language) {
 void fillHelpPage(MainState& state) {
     LogPane& pane = state.help;
     clearPane(pane);
-    appendLine(pane, uiText(state.helpShowsMcp ? 163 : 106), pane.textColor);
+    appendLine(pane, uiText(state.helpShowsMcp ? kTextMcpDocument : kTextHelpDocument), pane.textColor);
     scrollPaneToTop(pane);
 }
 
@@ -176,7 +176,7 @@ void showHelpPage(MainState& state) {
         return;
     }
     if (!createPage(state, state.help)) return;
-    insertTab(state, 2, uiText(state.helpShowsMcp ? 162 : 76));
+    insertTab(state, 2, uiText(state.helpShowsMcp ? kTextMcpHelp : kTextHelpPage));
     state.helpTabOpen = true;
     syncTerminalTabs(state);
     fillHelpPage(state);
@@ -206,7 +206,7 @@ void toggleHelp(MainState& state, bool showMcp) {
         showHelpPage(state);
         return;
     }
-    setTabLabel(state, 2, uiText(showMcp ? 162 : 76));
+    setTabLabel(state, 2, uiText(showMcp ? kTextMcpHelp : kTextHelpPage));
     fillHelpPage(state);
     selectTab(state, 2);
     buildMenuBar(state);
@@ -221,7 +221,7 @@ void toggleAbout(MainState& state) {
         selectFirstTerminalOrActivity(state);
     } else if (createPage(state, state.about)) {
         int index = aboutTabIndex(state);
-        insertTab(state, index, uiText(77));
+        insertTab(state, index, uiText(kTextAbout));
         state.aboutTabOpen = true;
         syncTerminalTabs(state);
         fillAboutPage(state);
@@ -239,25 +239,26 @@ void fillAboutPage(MainState& state) {
     const std::u16string bar = u"\u2502 ";
     auto line = [&](const std::u16string& content, COLORREF color) { appendLine(pane, content, color); };
     line(frameRule(u'\u250C', u'\u2510'), kFrameColor);
-    line(bar + uiTextIn(0, 0) + u"  " + uiTextIn(1, 0), kActivityBlue);
-    line(bar + uiText(112), text);
-    line(bar + uiText(113), kHintGreen);
-    line(bar + uiText(108) + u" " TOOLKEEP_VERSION_TEXT " " + uiText(109), kHintGreen);
+    line(bar + uiTextIn(0, kTextAppName) + u"  " + uiTextIn(1, kTextAppName), kActivityBlue);
+    line(bar + uiText(kTextAboutMaker), text);
+    line(bar + uiText(kTextAboutReleases), kHintGreen);
+    line(bar + uiText(kTextVersion) + u" " TOOLKEEP_VERSION_TEXT " " + uiText(kTextInternalBuild), kHintGreen);
     line(frameRule(u'\u251C', u'\u2524'), kFrameColor);
-    line(bar + uiText(110), text);
-    line(bar + uiText(111), text);
+    line(bar + uiText(kTextAboutSummary), text);
+    line(bar + uiText(kTextAboutPlatform), text);
     line(u"\u2502", kFrameColor);
-    line(bar + uiText(102) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " +
-             uiText(state.catalogFromEmbedded ? 170 : 171),
+    line(bar + uiText(kTextToolDataVersion) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " +
+             uiText(state.catalogFromEmbedded ? kTextBuiltInData : kTextExternalData),
          kHintGreen);
-    line(bar + uiText(103) + u"  0.0.1", kHintGreen);
-    line(bar + uiText(104) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
-    line(bar + uiText(105) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
+    line(bar + uiText(kTextSearchDataVersion) + u"  0.0.1", kHintGreen);
+    line(bar + uiText(kTextExternalDataVersion) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
+    line(bar + uiText(kTextPlaybookDataVersion) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
     line(u"\u2502", kFrameColor);
-    line(bar + uiText(114), kActivityBlue);
-    for (int id : {115, 116, 117}) line(bar + u"  " + uiText(id), text);
+    line(bar + uiText(kTextHighlights), kActivityBlue);
+    for (int id : {kTextHighlightTools, kTextHighlightTerminals, kTextHighlightAssistant})
+        line(bar + u"  " + uiText(id), text);
     line(u"\u2502", kFrameColor);
-    line(bar + uiText(118), text);
+    line(bar + uiText(kTextAboutPrivacy), text);
     line(frameRule(u'\u2514', u'\u2518'), kFrameColor);
     scrollPaneToTop(pane);
 }

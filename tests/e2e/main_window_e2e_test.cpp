@@ -569,7 +569,7 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     DialogAnswerer answerer;
     answerer.file = program;
     answerer.args = L"/A readme.txt";
-    answerer.start(wstr(uiText(121)), wstr(uiText(126)));
+    answerer.start(wstr(uiText(kTextChooseProgramTitle)), wstr(uiText(kTextLaunchArgumentsTitle)));
     SendMessageW(window, WM_COMMAND, kCmdAddCustomTool, 0);
     answerer.worker.join();
     ASSERT_TRUE(answerer.answered);
@@ -656,7 +656,7 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     ASSERT_NE(dark, light);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), dark);
     EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActivityBlue);
-    const std::u16string greeting = uiText(172);
+    const std::u16string greeting = uiText(kTextAssistantIntro);
     EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), light);
