@@ -4,10 +4,6 @@ std::u16string asciiToWide(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
 
-std::u16string utf8ToWide(const std::string& utf8) {
-    return utf8ToWide(utf8.data(), utf8.size());
-}
-
 bool isValidUtf8(const std::string& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();

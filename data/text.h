@@ -1,12 +1,10 @@
-// UTF-8 <-> UTF-16 at the file and wire boundary. Invalid input never fails:
-// it becomes U+FFFD, as the Windows converters do with flags 0.
+// Text at the file and wire boundary: the UTF-8 converters (platform/utf8.h)
+// and the checks and fallbacks built on them.
 #pragma once
 
 #include <string>
 
-std::u16string utf8ToWide(const std::string& utf8);
-std::u16string utf8ToWide(const char* data, size_t length);
-std::string wideToUtf8(const std::u16string& text);
+#include "platform/utf8.h"
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
 // code points past U+10FFFF).

@@ -5,15 +5,20 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "data/tool_record.h"
 
+// A UI text by id, for the message boxes.
+using ShellTextLookup = std::function<std::u16string(int id)>;
+
 // Positions outside the catalog are ignored.
 void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index);
-void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index);
-void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index);
+void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
+                        const ShellTextLookup& text);
+void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text);
 
 // The shortcut for a tool written into folder (".lnk", or ".url" for a URI tool),
 // without any message; false on failure.

@@ -4,13 +4,13 @@
 #include <shlobj.h>
 
 #include "data/files.h"
+#include "data/ui_text_ids.h"
 #include "launcher/launch_command.h"
 #include "launcher/shortcut_name.h"
 #include "launcher/tool_resolution.h"
 #include "platform/platform.h"
 #include "platform/win_handles.h"
 #include "platform/win_text.h"
-#include "ui/ui_text.h"
 
 namespace {
 
@@ -19,9 +19,9 @@ const ToolRecord* toolAt(const std::vector<ToolRecord>& catalog, int64_t index) 
     return &catalog[static_cast<size_t>(index)];
 }
 
-void showMessage(HWND owner, int textId, UINT icon) {
-    const std::u16string text = uiText(textId);
-    const std::u16string title = uiText(0);
+void showMessage(HWND owner, const ShellTextLookup& lookup, int textId, UINT icon) {
+    const std::u16string text = lookup ? lookup(textId) : std::u16string();
+    const std::u16string title = lookup ? lookup(0) : std::u16string();
     MessageBoxW(owner, wstr(text), wstr(title), icon);
 }
 
@@ -135,14 +135,16 @@ void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index) {
     ShellExecuteW(nullptr, L"open", wstr(explorer), wstr(parameters), nullptr, SW_SHOWNORMAL);
 }
 
-void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index) {
+void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
+                        const ShellTextLookup& text) {
     const ToolRecord* tool = toolAt(catalog, index);
     if (!tool) return;
     const bool written = writeToolShortcut(*tool, desktopFolder());
-    showMessage(owner, written ? 95 : 96, written ? MB_ICONINFORMATION : MB_ICONWARNING);
+    showMessage(owner, text, written ? kTextShortcutCreated : kTextShortcutFailed,
+                written ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
-void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index) {
+void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text) {
     const ToolRecord* tool = toolAt(catalog, index);
     if (!tool) return;
     bool pinned = false;
@@ -151,9 +153,9 @@ void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t in
         if (!target.empty() && platform::fileExists(target)) pinned = pinFile(target);
     }
     if (pinned) {
-        showMessage(owner, 97, MB_ICONINFORMATION);
+        showMessage(owner, text, kTextPinned, MB_ICONINFORMATION);
         return;
     }
-    showMessage(owner, 98, MB_ICONINFORMATION);
+    showMessage(owner, text, kTextPinBlocked, MB_ICONINFORMATION);
     openFileLocation(catalog, index);
 }

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "data/text.h"
 #include "platform/embedded_packs.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
 
 namespace platform {
 

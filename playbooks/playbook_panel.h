@@ -63,6 +63,7 @@ struct PlaybookPanel {
     std::function<void(const Playbook& playbook)> opened;
     std::function<void(const Playbook& playbook, int step, WalkActionKind action)> stepUsed;
     PlaybookTabHost host;
+    WalkTexts texts;  // the words of the page and its buttons
 };
 
 // Registers the class once per process.

@@ -72,7 +72,7 @@ void copyToClipboard(HWND owner, const std::u16string& text) {
 
 void tabLabelAt(PlaybookPanel& panel, int index, bool insert) {
     if (!panel.host.tabControl) return;
-    const std::u16string label = playbookTabLabel(panel.playbook);
+    const std::u16string label = playbookTabLabel(panel.playbook, panel.texts);
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(wstr(label));
@@ -83,7 +83,7 @@ void tabLabelAt(PlaybookPanel& panel, int index, bool insert) {
 bool tabIsOpen(const PlaybookPanel& panel) { return panel.host.tabOpen && *panel.host.tabOpen; }
 int tabIndex(const PlaybookPanel& panel) { return panel.host.tabIndex ? panel.host.tabIndex() : 2; }
 
-WalkContext walkContext(const PlaybookPanel& panel) { return {panel.findTool, panel.trail}; }
+WalkContext walkContext(const PlaybookPanel& panel) { return {panel.texts, panel.findTool, panel.trail}; }
 
 // back: the move came from Previous, which retraces the trail instead of adding to it.
 void act(PlaybookPanel& panel, const WalkAction& action, bool back) {

@@ -1,7 +1,7 @@
 #include "playbooks/playbook_walk.h"
 
 #include "data/text.h"
-#include "ui/ui_text.h"
+#include "data/ui_text_ids.h"
 
 namespace {
 
@@ -34,43 +34,60 @@ std::u16string shellName(const PlaybookStep& step) { return step.shell.empty() ?
 
 const std::u16string kDetailIndent = u"      [";
 
+std::u16string uiText(const WalkTexts& texts, int id) { return texts.text ? texts.text(id) : std::u16string(); }
+
+// The English field when English is shown and the field is not empty.
+std::u16string localized(const WalkTexts& texts, const std::u16string& chinese, const std::u16string& english) {
+    return texts.english && texts.english() && !english.empty() ? english : chinese;
+}
+
 void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint32_t textColor,
                     const WalkContext& context) {
+    const WalkTexts& texts = context.texts;
     const uint32_t actionColor = step.enabled ? kWalkGreen : kWalkRed;
     switch (step.actionType) {
         case StepActionType::Tool: {
             const WalkTool tool = toolOf(step, context);
-            lines.push_back({kDetailIndent + uiText(147) + u"] " + tool.name + (tool.present ? u"" : uiText(kTextToolNotHere)),
+            lines.push_back({kDetailIndent + uiText(texts, kTextStepTool) + u"] " + tool.name +
+                                 (tool.present ? u"" : uiText(texts, kTextToolNotHere)),
                              tool.present ? kWalkGreen : kWalkRed});
             break;
         }
         case StepActionType::Command:
-            lines.push_back({kDetailIndent + uiText(148) + u":" + shellName(step) + u"] " + step.command, actionColor});
+            lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u":" + shellName(step) + u"] " +
+                             step.command,
+                         actionColor});
             break;
         case StepActionType::OpenUrl:
-            lines.push_back({kDetailIndent + uiText(149) + u"] " + step.ref, actionColor});
+            lines.push_back({kDetailIndent + uiText(texts, kTextStepLink) + u"] " + step.ref, actionColor});
             break;
         default: break;
     }
     if (isGuarded(step) && !step.enabled && !step.disabledReason.empty()) {
-        lines.push_back({kDetailIndent + uiText(151) + u"] " + step.disabledReason, kWalkRed});
+        lines.push_back({kDetailIndent + uiText(texts, kTextStepDisabled) + u"] " + step.disabledReason, kWalkRed});
     }
     if (!step.hint.empty()) {
-        lines.push_back({kDetailIndent + uiText(152) + u"] " + localized(step.hint, step.hintEn), textColor});
+        const std::u16string hint = localized(texts, step.hint, step.hintEn);
+        lines.push_back({kDetailIndent + uiText(texts, kTextStepHint) + u"] " + hint, textColor});
     }
 }
 
 }  // namespace
 
-std::u16string walkDisplayTitle(const Playbook& playbook) { return localized(playbook.title, playbook.titleEn); }
+std::u16string walkDisplayTitle(const Playbook& playbook, const WalkTexts& texts) {
+    return localized(texts, playbook.title, playbook.titleEn);
+}
 
-std::u16string playbookTabLabel(const Playbook& playbook) { return uiText(164) + u"/" + walkDisplayTitle(playbook); }
+std::u16string playbookTabLabel(const Playbook& playbook, const WalkTexts& texts) {
+    return uiText(texts, kTextPlaybookTabPrefix) + u"/" + walkDisplayTitle(playbook, texts);
+}
 
 WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor, const WalkContext& context) {
+    const WalkTexts& texts = context.texts;
     WalkContent content;
     auto& lines = content.lines;
-    lines.push_back({walkDisplayTitle(playbook), kWalkTitleColor});
-    if (!playbook.summary.empty()) lines.push_back({localized(playbook.summary, playbook.summaryEn), textColor});
+    lines.push_back({walkDisplayTitle(playbook, texts), kWalkTitleColor});
+    if (!playbook.summary.empty()) lines.push_back({localized(texts, playbook.summary, playbook.summaryEn), textColor});
     lines.push_back({u"", textColor});
     for (size_t i = 0; i < playbook.steps.size(); ++i) {
         const PlaybookStep& step = playbook.steps[i];
@@ -82,16 +99,16 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
             color = kWalkRed;
         }
         lines.push_back({std::u16string(isCurrent ? u"\u25B6 " : u"   ") + decimalText(i + 1) + u". " +
-                             localized(step.text, step.textEn),
+                             localized(texts, step.text, step.textEn),
                          color});
         if (isCurrent) addDetailLines(lines, step, textColor, context);
     }
     lines.push_back({u"", textColor});
-    lines.push_back({uiText(155), textColor});
+    lines.push_back({uiText(texts, kTextWalkTip), textColor});
 
     auto& buttons = content.buttons;
     for (int slot = 0; slot <= static_cast<int>(WalkButton::Close); ++slot) {
-        buttons[static_cast<size_t>(slot)].label = uiText(141 + slot);
+        buttons[static_cast<size_t>(slot)].label = uiText(texts, kTextWalkPrevious + slot);
         buttons[static_cast<size_t>(slot)].visible = true;
     }
     const int stepCount = static_cast<int>(playbook.steps.size());
@@ -105,7 +122,7 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
         WalkButtonState& button = buttons[static_cast<size_t>(static_cast<int>(WalkButton::Branch1) + k)];
         if (!step || static_cast<size_t>(k) >= step->branches.size()) continue;
         const StepBranch& branch = step->branches[static_cast<size_t>(k)];
-        button.label = localized(branch.label, branch.labelEn);
+        button.label = localized(texts, branch.label, branch.labelEn);
         if (button.label.empty()) button.label = branch.when;
         button.visible = true;
         button.enabled = true;

@@ -35,6 +35,12 @@ struct WalkContent {
     std::array<WalkButtonState, kWalkButtonCount> buttons;
 };
 
+// The walk's words come from above: the program's text table and language.
+struct WalkTexts {
+    std::function<std::u16string(int id)> text;  // empty: no fixed words
+    std::function<bool()> english;               // empty: the Chinese fields
+};
+
 // A tool step's tool as this machine has it: its display name, and whether it can start here.
 struct WalkTool {
     std::u16string name;
@@ -44,13 +50,14 @@ using WalkToolLookup = std::function<WalkTool(const std::u16string& toolId)>;
 
 // What the walk knows beyond the playbook.
 struct WalkContext {
+    WalkTexts texts;
     WalkToolLookup tool;     // empty: every tool counts as present and shows by its id
     std::vector<int> trail;  // the steps left behind, oldest first; Previous retraces them
 };
 
-// Texts follow the current UI language.
-std::u16string walkDisplayTitle(const Playbook& playbook);
-std::u16string playbookTabLabel(const Playbook& playbook);
+// Texts follow the language the texts record gives.
+std::u16string walkDisplayTitle(const Playbook& playbook, const WalkTexts& texts);
+std::u16string playbookTabLabel(const Playbook& playbook, const WalkTexts& texts);
 WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t textColor,
                              const WalkContext& context = {});
 

@@ -13,7 +13,6 @@
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
 #include "terminal/editor_control_win.h"
-#include "ui/input_dialog.h"
 
 namespace {
 
@@ -89,19 +88,20 @@ HWND dialogOwner(const Terminal& t) {
 }
 
 bool askWithTerminalTexts(Terminal& t, int titleId, int promptId, std::u16string& value) {
-    return askText(dialogOwner(t), terminalUiText(t, titleId), terminalUiText(t, promptId), terminalUiText(t, 33),
-                   terminalUiText(t, 34), value);
+    if (!t.askText) return false;
+    return t.askText(dialogOwner(t), terminalUiText(t, titleId), terminalUiText(t, promptId),
+                     terminalUiText(t, kTextOk), terminalUiText(t, kTextCancel), value);
 }
 
 void findDialog(Terminal& t) {
     std::u16string what = t.lastFind;
-    if (!askWithTerminalTexts(t, 27, 28, what)) return;
+    if (!askWithTerminalTexts(t, kTextFindTitle, kTextFindPrompt, what)) return;
     findInTerminal(t, what);
 }
 
 void reverseSearchDialog(Terminal& t) {
     std::u16string query = t.lastReverseQuery;
-    if (!askWithTerminalTexts(t, 29, 30, query)) return;
+    if (!askWithTerminalTexts(t, kTextReverseSearchTitle, kTextReverseSearchPrompt, query)) return;
     reverseSearchHistory(t, query);
 }
 
@@ -172,12 +172,12 @@ void onContextMenu(Terminal& t, LPARAM position) {
     auto add = [&](UINT id, int textId, bool enabled) {
         AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, wstr(terminalUiText(t, textId)));
     };
-    add(kMenuCopy, 90, hasSelection);
-    add(kMenuPaste, 91, clipboardHasText());
+    add(kMenuCopy, kTextCopy, hasSelection);
+    add(kMenuPaste, kTextPaste, clipboardHasText());
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    add(kMenuSelectAll, 92, true);
-    add(kMenuFind, 25, true);
-    add(kMenuSave, 26, true);
+    add(kMenuSelectAll, kTextSelectAll, true);
+    add(kMenuFind, kTextFindMenu, true);
+    add(kMenuSave, kTextSaveOutput, true);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     add(kMenuStop, kTextStopCommand, true);
     POINT at = contextMenuPoint(t, position);
@@ -521,20 +521,20 @@ std::u16string terminalUiText(const Terminal& t, int id) {
 
 std::u16string builtinTerminalText(int id) {
     switch (id) {
-        case 25: return u"查找…";
-        case 26: return u"保存输出…";
-        case 27: return u"查找";
-        case 28: return u"查找内容：";
-        case 29: return u"反向搜索历史";
-        case 30: return u"反向搜索（子串；再按 Ctrl+R = 更早）：";
-        case 31: return u"终端名称：";
-        case 32: return u"命名终端";
-        case 33: return u"确定";
-        case 34: return u"取消";
-        case 90: return u"复制";
-        case 91: return u"粘贴";
-        case 92: return u"全选";
-        case 153: return u"已填入终端 - 请检查后按 Enter 运行。";
+        case kTextFindMenu: return u"查找…";
+        case kTextSaveOutput: return u"保存输出…";
+        case kTextFindTitle: return u"查找";
+        case kTextFindPrompt: return u"查找内容：";
+        case kTextReverseSearchTitle: return u"反向搜索历史";
+        case kTextReverseSearchPrompt: return u"反向搜索（子串；再按 Ctrl+R = 更早）：";
+        case kTextTerminalNamePrompt: return u"终端名称：";
+        case kTextTerminalNameTitle: return u"命名终端";
+        case kTextOk: return u"确定";
+        case kTextCancel: return u"取消";
+        case kTextCopy: return u"复制";
+        case kTextPaste: return u"粘贴";
+        case kTextSelectAll: return u"全选";
+        case kTextCommandFilled: return u"已填入终端 - 请检查后按 Enter 运行。";
         case kTextStopCommand: return u"停止正在运行的命令";
         case kTextShellRestarted: return u"[Shell 已重启]";
     }

@@ -10,31 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "data/ui_text_ids.h"
 #include "terminal/sgr_parser.h"
 #include "terminal/path_completion.h"
 #include "terminal/shell_session.h"
 #include "terminal/transcript_mirror.h"
 
-// UI text lookup by text id (25..34, 90..92, 153 and the ids below are used here).
+// UI text lookup by text id (data/ui_text_ids.h).
 using TerminalTextLookup = std::function<std::u16string(int id)>;
-
-// Texts of the running-command features.
-constexpr int kTextStopCommand = 212;        // "Stop running command"
-constexpr int kTextRestartShell = 213;       // "Restart shell"
-constexpr int kTextRunningPrefix = 214;      // "Running: "
-constexpr int kTextRunningSuffix = 215;      // " (Ctrl+Break to stop)"
-constexpr int kTextStopped = 216;            // Activity: "Stopped"
-constexpr int kTextNothingToStop = 217;      // question: restart the shell instead?
-constexpr int kTextShellRestarted = 218;     // transcript marker
-constexpr int kTextCloseRunningTerminal = 219;  // question before closing a busy tab
-constexpr int kTextCloseRunningWindow = 220;    // question before closing the window
-constexpr int kTextCloseQuestion = 221;      // "Closing ends them ... Close anyway?"
-constexpr int kTextShellRestartedActivity = 222;  // Activity: "Shell restarted"
-constexpr int kTextRestartQuestion = 223;    // "Restart this terminal's shell? ..."
-constexpr int kTextClearHistory = 224;       // "Clear command history"
-constexpr int kTextClearHistoryQuestion = 225;
-constexpr int kTextHistoryCleared = 226;     // Activity
-constexpr int kTextHistoryNotCleared = 227;  // Activity, before the file names
+// Asks for one line in a modal dialog owned by owner: true when confirmed, with
+// text holding what was typed; the window above supplies the dialog.
+using TerminalAskText = std::function<bool(HWND owner, const std::u16string& title, const std::u16string& prompt,
+                                           const std::u16string& okLabel, const std::u16string& cancelLabel,
+                                           std::u16string& text)>;
 
 // A line typed while the shell was busy, shown greyed until the shell reads it.
 struct TypedAhead {
@@ -84,6 +72,7 @@ struct Terminal {
     bool runningPoll = false;          // the running-command timer is set
     std::u16string runningShown;       // names last reported as running
     TerminalTextLookup text;           // empty: built-in Chinese texts
+    TerminalAskText askText;           // empty: the find and search dialogs do not open
     // Set by the tab owner; empty ones are skipped.
     std::function<void()> stopRequested;  // Ctrl+Break and the context menu
     // Names of the programs the shell runs, empty when none; visible terminal only.

@@ -44,6 +44,7 @@ struct TerminalTabs {
     // A history file that was not history text, and where it was copied.
     std::function<void(const std::u16string& path, const std::u16string& copy)> reportHistoryKeptAside;
     TerminalTextLookup text;        // also handed to every terminal
+    TerminalAskText askText;        // likewise; empty: the naming commands do nothing
 };
 
 // Creates a terminal and its tab at the end; returns the tab index or -1.

@@ -5,7 +5,6 @@
 #include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
-#include "ui/input_dialog.h"
 
 namespace {
 
@@ -76,12 +75,14 @@ void bringToFront(TerminalTabs& tabs, int index) {
 }
 
 bool askTerminalName(TerminalTabs& tabs, std::u16string& name) {
-    return askText(tabs.owner, uiText(tabs, 32), uiText(tabs, 31), uiText(tabs, 33), uiText(tabs, 34), name);
+    if (!tabs.askText) return false;
+    return tabs.askText(tabs.owner, uiText(tabs, kTextTerminalNameTitle), uiText(tabs, kTextTerminalNamePrompt),
+                        uiText(tabs, kTextOk), uiText(tabs, kTextCancel), name);
 }
 
 bool confirm(TerminalTabs& tabs, const std::u16string& question) {
     if (tabs.confirm) return tabs.confirm(question);
-    std::u16string title = uiText(tabs, 0);
+    std::u16string title = uiText(tabs, kTextAppName);
     if (title.empty()) title = u"Wrenly";
     return MessageBoxW(tabs.owner, wstr(question), wstr(title), MB_YESNO | MB_ICONWARNING) == IDYES;
 }
@@ -137,6 +138,7 @@ void showRunning(TerminalTabs& tabs, const std::u16string& names) {
 int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     auto terminal = std::make_unique<Terminal>();
     terminal->text = tabs.text;
+    terminal->askText = tabs.askText;
     Terminal* created = terminal.get();
     TerminalTabs* owner = &tabs;
     terminal->stopRequested = [owner, created] { stopCommandIn(*owner, *created); };
@@ -240,7 +242,7 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
         replaceInput(terminal, command);
         SetFocus(terminal.editor);
     }
-    if (tabs.reportActivity) tabs.reportActivity(uiText(tabs, 153), kActionBlue);
+    if (tabs.reportActivity) tabs.reportActivity(uiText(tabs, kTextCommandFilled), kActionBlue);
 }
 
 void stopCommandInCurrentTerminal(TerminalTabs& tabs) {

@@ -27,14 +27,15 @@ AssistantAnswer answerQuery(const std::u16string& query, const std::vector<ToolR
         if (!titles.empty()) titles += u"\u3001";
         titles += playbooks[hit.index].title;  // the primary title in both languages
     }
-    if (!titles.empty()) answer.lines.push_back({uiText(179) + titles + uiText(180), kAnswerGreen});
+    if (!titles.empty())
+        answer.lines.push_back({uiText(kTextRelatedPlaybooks) + titles + uiText(kTextListedInResults), kAnswerGreen});
 
     const std::vector<ScoredIndex> hits = searchTools(query, catalog, kAnswerToolLimit);
     if (hits.empty()) {
-        answer.lines.push_back({uiText(177), kAnswerRed});
+        answer.lines.push_back({uiText(kTextNoMatchingTools), kAnswerRed});
         return answer;
     }
-    answer.lines.push_back({uiText(178), greetingColor});
+    answer.lines.push_back({uiText(kTextRelevantTools), greetingColor});
     for (const auto& hit : hits) {
         answer.tools.push_back(hit.index);
         if (hit.index >= catalog.size()) continue;
@@ -47,5 +48,5 @@ AssistantAnswer answerQuery(const std::u16string& query, const std::vector<ToolR
 }
 
 std::vector<AnswerLine> greetingLines(uint32_t greetingColor) {
-    return {{uiText(172), greetingColor}, {uiText(55), greetingColor}};
+    return {{uiText(kTextAssistantIntro), greetingColor}, {uiText(kTextOfflineEditionNote), greetingColor}};
 }

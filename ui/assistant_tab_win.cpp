@@ -19,7 +19,7 @@ const std::vector<ToolRecord> kNoTools;
 const std::vector<Playbook> kNoPlaybooks;
 
 void setCueBanner(HWND input) {
-    const std::u16string cue = uiText(174);
+    const std::u16string cue = uiText(kTextAssistantCue);
     SendMessageW(input, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
     InvalidateRect(input, nullptr, TRUE);  // shown at once, not at the next repaint
 }

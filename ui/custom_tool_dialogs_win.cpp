@@ -14,7 +14,7 @@ namespace {
 
 std::u16string pickerFilter() {
     std::u16string filter;
-    filter += uiText(122);
+    filter += uiText(kTextExecutables);
     filter += u'\0';
     filter += u"*.exe;*.bat;*.cmd;*.lnk";
     filter += u'\0';
@@ -33,7 +33,7 @@ std::u16string withErrorCode(std::u16string text, unsigned long code) {
 }
 
 void warn(HWND owner, const std::u16string& text) {
-    MessageBoxW(owner, wstr(text), wstr(uiText(123)), MB_OK | MB_ICONWARNING);
+    MessageBoxW(owner, wstr(text), wstr(uiText(kTextAddCustomToolTitle)), MB_OK | MB_ICONWARNING);
 }
 
 bool askYesNo(HWND owner, const std::u16string& question, const std::u16string& title) {
@@ -54,7 +54,7 @@ const ToolRecord* customToolWithPath(const MainState& state, const std::u16strin
 void addCustomToolInteractive(MainState& state) {
     wchar_t path[MAX_PATH] = {};
     const std::u16string filter = pickerFilter();
-    const std::u16string title = uiText(121);
+    const std::u16string title = uiText(kTextChooseProgramTitle);
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = state.window;
@@ -65,23 +65,26 @@ void addCustomToolInteractive(MainState& state) {
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&dialog)) {
         DWORD error = CommDlgExtendedError();
-        if (error != 0) warn(state.window, withErrorCode(uiText(125), error));
+        if (error != 0) warn(state.window, withErrorCode(uiText(kTextFilePickerFailed), error));
         return;
     }
     const std::u16string chosen = fromWide(path);
     if (const ToolRecord* same = customToolWithPath(state, chosen)) {
-        if (!askYesNo(state.window, uiTextWith(kTextCustomToolAddAgain, {same->name}), uiText(123))) return;
+        if (!askYesNo(state.window, uiTextWith(kTextCustomToolAddAgain, {same->name}), uiText(kTextAddCustomToolTitle)))
+            return;
     }
     std::u16string args;
-    if (!askText(state.window, uiText(126), uiText(127), uiText(33), uiText(34), args)) return;
+    if (!askText(state.window, uiText(kTextLaunchArgumentsTitle), uiText(kTextLaunchArgumentsPrompt), uiText(kTextOk),
+                 uiText(kTextCancel), args))
+        return;
     ToolRecord added;
     switch (addCustomTool(chosen, args, &added)) {
         case SaveOutcome::Saved: break;
         case SaveOutcome::NotRead: warn(state.window, uiTextWith(kTextCustomToolsNotRead, {customToolsPath()})); return;
-        case SaveOutcome::NotWritten: warn(state.window, uiText(124)); return;
+        case SaveOutcome::NotWritten: warn(state.window, uiText(kTextCustomToolNotSaved)); return;
     }
     assembleCatalog(state);
-    reportActivity(uiText(119) + added.name + u" \u2192 " + chosen, kActivityBlue);
+    reportActivity(uiText(kTextToolAdded) + added.name + u" \u2192 " + chosen, kActivityBlue);
 }
 
 void removeCustomToolAt(MainState& state, int64_t index) {
@@ -92,7 +95,7 @@ void removeCustomToolAt(MainState& state, int64_t index) {
         reportActivity(uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kActivityRed);
         return;
     }
-    reportActivity(uiText(120) + tool.name, kActivityBlue);
+    reportActivity(uiText(kTextToolRemoved) + tool.name, kActivityBlue);
     assembleCatalog(state);
 }
 

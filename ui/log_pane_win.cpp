@@ -155,7 +155,7 @@ void reportActivity(const std::u16string& text, COLORREF color) {
     appendLine(state->activity, text, color);
     state->session.activity.push_back({clockText(ClockFormat::Time), text, toRgb(color)});
     if (state->statusBar) SendMessageW(state->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
-    if (state->currentTab != 0 && state->tabControl) setTabLabel(*state, 0, uiText(35) + u" \u2022");
+    if (state->currentTab != 0 && state->tabControl) setTabLabel(*state, 0, uiText(kTextActivityTab) + u" \u2022");
 }
 
 bool isElevated() {
@@ -169,7 +169,7 @@ bool isElevated() {
 }
 
 void updateTitle(HWND mainWindow) {
-    std::u16string title = uiText(0);
-    if (isElevated()) title += uiText(1);
+    std::u16string title = uiText(kTextAppName);
+    if (isElevated()) title += uiText(kTextAdministratorSuffix);
     SetWindowTextW(mainWindow, wstr(title));
 }

@@ -12,6 +12,7 @@
 #include "platform/win_clock.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
+#include "ui/input_dialog.h"
 #include "ui/main_state.h"
 #include "ui/themed_controls.h"
 #include "ui/ui_text.h"
@@ -49,15 +50,15 @@ void insertSegment(HWND tabs, int index, int textId) {
 
 void createLeftPane(MainState& state) {
     state.searchBox = createChild(state, WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, kSearchBoxId);
-    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(2))));
+    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(kTextSearchCue))));
     state.uiFont = createUiFont(12, windowDpi(state.window));
     setFont(state.searchBox, state.uiFont);
 
     state.segmentTabs = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS);
     setFont(state.segmentTabs, state.uiFont);
-    insertSegment(state.segmentTabs, 0, 157);
-    insertSegment(state.segmentTabs, 1, 140);
-    insertSegment(state.segmentTabs, 2, 158);
+    insertSegment(state.segmentTabs, 0, kTextToolsSegment);
+    insertSegment(state.segmentTabs, 1, kTextPlaybooks);
+    insertSegment(state.segmentTabs, 2, kTextResultsSegment);
     TabCtrl_SetCurSel(state.segmentTabs, 0);
 
     state.tree = createChild(state, 0, WC_TREEVIEWW,
@@ -94,7 +95,7 @@ void createAssistant(MainState& state) {
         showAssistantResults(s->navigation, tools, query);
     };
     createAssistantInput(assistant, state.window, state.instance);
-    insertTab(state, 1, uiText(37));
+    insertTab(state, 1, uiText(kTextAssistantTab));
 }
 
 void createPlaybookPanelWindow(MainState& state) {
@@ -129,6 +130,8 @@ void createPlaybookPanelWindow(MainState& state) {
         fillCommand(s->terminals, shell, command);
     };
     panel.close = [s]() { closePlaybookTab(s->playbook); };
+    panel.texts.text = [](int id) { return uiText(id); };
+    panel.texts.english = uiEnglish;
     panel.host.tabControl = state.tabControl;
     panel.host.tabOpen = &state.playbookTabOpen;
     panel.host.tabIndex = [s]() { return playbookTabIndex(*s); };
@@ -183,6 +186,7 @@ void openStartupTerminals(MainState& state) {
         reportActivity(uiTextWith(kTextFileBrokenKept, {path, copy}), kActivityRed);
     };
     tabs.text = [](int id) { return uiText(id); };
+    tabs.askText = askText;
     tabs.showStatus = [s](const std::u16string& text) {
         SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
     };
@@ -212,7 +216,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     createLeftPane(*state);
     wireNavigation(*state);
     createLogPane(state->activity, window, state->instance, state->settings.fontSize);
-    insertTab(*state, 0, uiText(35));
+    insertTab(*state, 0, uiText(kTextActivityTab));
     createAssistant(*state);
     createPlaybookPanelWindow(*state);
     openStartupTerminals(*state);
@@ -433,7 +437,7 @@ void selectTab(MainState& state, int index) {
         InvalidateRect(page, nullptr, TRUE);
         SetFocus(page);
     }
-    if (index == 0) setTabLabel(state, 0, uiText(35));
+    if (index == 0) setTabLabel(state, 0, uiText(kTextActivityTab));
 }
 
 // With the theme following the system, a change of the Windows app theme

@@ -36,61 +36,62 @@ void addSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
 HMENU settingsMenu(const MainState& state) {
     const Settings& s = state.settings;
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdLaunchSingleClick, uiText(4), int(s.clickBehavior) <= 0);
-    addItem(menu, kCmdLaunchDoubleClick, uiText(5), int(s.clickBehavior) > 0);
+    addItem(menu, kCmdLaunchSingleClick, uiText(kTextLaunchOnSingleClick), int(s.clickBehavior) <= 0);
+    addItem(menu, kCmdLaunchDoubleClick, uiText(kTextLaunchOnDoubleClick), int(s.clickBehavior) > 0);
     addSeparator(menu);
-    addItem(menu, kCmdShellCmd, uiText(6), int(s.defaultShell) <= 0);
-    addItem(menu, kCmdShellPowerShell, uiText(7), int(s.defaultShell) > 0);
+    addItem(menu, kCmdShellCmd, uiText(kTextDefaultShellCmd), int(s.defaultShell) <= 0);
+    addItem(menu, kCmdShellPowerShell, uiText(kTextDefaultShellPowerShell), int(s.defaultShell) > 0);
     addSeparator(menu);
 
     HMENU appearance = CreatePopupMenu();
-    addItem(appearance, kCmdThemeSystem, uiText(9), int(s.theme) <= 0);
-    addItem(appearance, kCmdThemeLight, uiText(10), int(s.theme) == 1);
-    addItem(appearance, kCmdThemeDark, uiText(11), int(s.theme) == 2);
-    addSubmenu(menu, appearance, uiText(8));
+    addItem(appearance, kCmdThemeSystem, uiText(kTextThemeSystem), int(s.theme) <= 0);
+    addItem(appearance, kCmdThemeLight, uiText(kTextThemeLight), int(s.theme) == 1);
+    addItem(appearance, kCmdThemeDark, uiText(kTextThemeDark), int(s.theme) == 2);
+    addSubmenu(menu, appearance, uiText(kTextAppearance));
 
     HMENU fontSizes = CreatePopupMenu();
     for (size_t i = 0; i < std::size(kFontSizes); ++i) {
         const int size = kFontSizes[i];
         addItem(fontSizes, kCmdFontSizeBase + size, fontSizeLabel(i, size), s.fontSize == size);
     }
-    addSubmenu(menu, fontSizes, uiText(12));
-    addItem(menu, kCmdShowFileNames, uiText(13), s.showFileName);
-    addItem(menu, kCmdQuickEdit, uiText(14), s.quickEdit);
+    addSubmenu(menu, fontSizes, uiText(kTextTerminalFontSize));
+    addItem(menu, kCmdShowFileNames, uiText(kTextShowToolFileNames), s.showFileName);
+    addItem(menu, kCmdQuickEdit, uiText(kTextTerminalQuickEdit), s.quickEdit);
     bool elevated = isElevated();
-    addItem(menu, kCmdRestartElevated, uiText(15), elevated, elevated);
+    addItem(menu, kCmdRestartElevated, uiText(kTextRestartAsAdministrator), elevated, elevated);
     addSeparator(menu);
 
     HMENU language = CreatePopupMenu();
-    addItem(language, kCmdLanguageChinese, uiText(79), int(s.language) <= 0);
-    addItem(language, kCmdLanguageEnglish, uiText(80), int(s.language) == 1);
-    addSubmenu(menu, language, uiText(78));
+    addItem(language, kCmdLanguageChinese, uiText(kTextChinese), int(s.language) <= 0);
+    addItem(language, kCmdLanguageEnglish, uiText(kTextEnglish), int(s.language) == 1);
+    addSubmenu(menu, language, uiText(kTextLanguage));
     return menu;
 }
 
 HMENU toolsMenu() {
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdAddCustomTool, uiText(17));
-    addItem(menu, kCmdRemoveSelectedCustomTool, uiText(18));
+    addItem(menu, kCmdAddCustomTool, uiText(kTextAddCustomToolMenu));
+    addItem(menu, kCmdRemoveSelectedCustomTool, uiText(kTextRemoveSelectedCustomTool));
     addSeparator(menu);
-    addItem(menu, kCmdSaveSessionReport, uiText(284));
+    addItem(menu, kCmdSaveSessionReport, uiText(kTextSaveReportMenuItem));
     return menu;
 }
 
 HMENU terminalMenu(const MainState& state) {
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdNewCmd, uiText(20) + u"\tCtrl+Shift+1");
-    addItem(menu, kCmdNewPowerShell, uiText(21) + u"\tCtrl+Shift+2");
+    addItem(menu, kCmdNewCmd, uiText(kTextNewCmdTerminal) + u"\tCtrl+Shift+1");
+    addItem(menu, kCmdNewPowerShell, uiText(kTextNewPowerShellTerminal) + u"\tCtrl+Shift+2");
     HMENU named = CreatePopupMenu();
     addItem(named, kCmdNewNamedCmd, u"&CMD…");
     addItem(named, kCmdNewNamedPowerShell, u"&PowerShell…");
-    addSubmenu(menu, named, uiText(22));
+    addSubmenu(menu, named, uiText(kTextNewNamedTerminal));
     addSeparator(menu);
     bool terminalInFront = state.currentTab >= fixedTabCount(state);
-    addItem(menu, kCmdRenameTerminal, uiText(23), false, !terminalInFront);
-    addItem(menu, kCmdCloseTerminal, uiText(24) + u"\tCtrl+Shift+W", false, !(terminalInFront && terminalTabCount(state) > 1));
+    addItem(menu, kCmdRenameTerminal, uiText(kTextRenameTerminal), false, !terminalInFront);
+    addItem(menu, kCmdCloseTerminal, uiText(kTextCloseTerminal) + u"\tCtrl+Shift+W", false,
+            !(terminalInFront && terminalTabCount(state) > 1));
     addSeparator(menu);
-    addItem(menu, kCmdStopCommand, uiText(283) + u"\tCtrl+Break", false, !terminalInFront);
+    addItem(menu, kCmdStopCommand, uiText(kTextStopCommandMenuItem) + u"\tCtrl+Break", false, !terminalInFront);
     addItem(menu, kCmdRestartShell, uiText(kTextRestartShell), false, !terminalInFront);
     addSeparator(menu);
     addItem(menu, kCmdClearCommandHistory, uiText(kTextClearHistory) + u"…");
@@ -99,9 +100,9 @@ HMENU terminalMenu(const MainState& state) {
 
 HMENU helpMenu(const MainState& state) {
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdHelp, uiText(280), state.helpTabOpen && !state.helpShowsMcp);
-    addItem(menu, kCmdMcpHelp, uiText(281), state.helpTabOpen && state.helpShowsMcp);
-    addItem(menu, kCmdAbout, uiText(282), state.aboutTabOpen);
+    addItem(menu, kCmdHelp, uiText(kTextHelpMenuItem), state.helpTabOpen && !state.helpShowsMcp);
+    addItem(menu, kCmdMcpHelp, uiText(kTextMcpMenuItem), state.helpTabOpen && state.helpShowsMcp);
+    addItem(menu, kCmdAbout, uiText(kTextAboutMenuItem), state.aboutTabOpen);
     return menu;
 }
 
@@ -110,10 +111,10 @@ HMENU helpMenu(const MainState& state) {
 void buildMenuBar(MainState& state) {
     if (!state.window) return;
     HMENU bar = CreateMenu();
-    addSubmenu(bar, settingsMenu(state), uiText(3));
-    addSubmenu(bar, toolsMenu(), uiText(16));
-    addSubmenu(bar, terminalMenu(state), uiText(19));
-    addSubmenu(bar, helpMenu(state), uiText(75));
+    addSubmenu(bar, settingsMenu(state), uiText(kTextMenuSettings));
+    addSubmenu(bar, toolsMenu(), uiText(kTextMenuTools));
+    addSubmenu(bar, terminalMenu(state), uiText(kTextMenuTerminal));
+    addSubmenu(bar, helpMenu(state), uiText(kTextMenuHelp));
     HMENU old = GetMenu(state.window);
     SetMenu(state.window, bar);
     if (old) DestroyMenu(old);

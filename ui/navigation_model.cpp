@@ -14,12 +14,18 @@ struct Category {
 };
 
 constexpr Category kCategories[] = {
-    {u"favorites", u"\u2B50", 128, true},          {u"recents", u"\U0001F558", 129, true},
-    {u"system", u"\U0001F5A5", 130, true},         {u"network", u"\U0001F310", 131, true},
-    {u"security", u"\U0001F510", 132, false},      {u"storage", u"\U0001F4BE", 133, false},
-    {u"config", u"\u2699", 134, false},            {u"diagnostics", u"\U0001F4CB", 135, false},
-    {u"hardware", u"\U0001F5A8", 136, false},      {u"apps", u"\U0001FA9F", 137, false},
-    {u"external", u"\U0001F9F0", 138, false},      {u"custom", u"\U0001F4E6", 139, false},
+    {u"favorites", u"\u2B50", kTextCategoryFavorites, true},
+    {u"recents", u"\U0001F558", kTextCategoryRecent, true},
+    {u"system", u"\U0001F5A5", kTextCategorySystem, true},
+    {u"network", u"\U0001F310", kTextCategoryNetwork, true},
+    {u"security", u"\U0001F510", kTextCategorySecurity, false},
+    {u"storage", u"\U0001F4BE", kTextCategoryStorage, false},
+    {u"config", u"\u2699", kTextCategoryConfiguration, false},
+    {u"diagnostics", u"\U0001F4CB", kTextCategoryDiagnostics, false},
+    {u"hardware", u"\U0001F5A8", kTextCategoryHardware, false},
+    {u"apps", u"\U0001FA9F", kTextCategoryApps, false},
+    {u"external", u"\U0001F9F0", kTextCategoryExternal, false},
+    {u"custom", u"\U0001F4E6", kTextCategoryCustom, false},
 };
 
 constexpr char16_t kPlaybookIcon[] = u"\U0001F9ED";
@@ -72,7 +78,7 @@ std::vector<uint64_t> insideOnly(const std::vector<uint64_t>& positions, const s
 std::u16string toolItemText(const ToolRecord& tool, bool showFileName, const IconCheck& iconDrawn) {
     std::u16string text = withIcon(tool.icon, u"  ", localized(tool.name, tool.nameEn), iconDrawn);
     if (showFileName && !tool.fileName.empty()) text += u"   " + tool.fileName;
-    if (tool.isExternal && !tool.isInstalled) text += u"  " + uiText(89);
+    if (tool.isExternal && !tool.isInstalled) text += u"  " + uiText(kTextNotInstalled);
     return text;
 }
 
@@ -118,14 +124,16 @@ std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const
     const std::vector<uint64_t> shownTools = insideOnly(tools, sources.catalog);
     const std::vector<uint64_t> shownPlaybooks = insideOnly(playbooks, sources.playbooks);
     std::vector<NavItem> items;
-    items.push_back({uiText(159), kNavAllToolsItem, false, {}});
-    items.push_back({uiText(160), kNavAllPlaybooksItem, false, {}});
+    items.push_back({uiText(kTextAllTools), kNavAllToolsItem, false, {}});
+    items.push_back({uiText(kTextAllPlaybooks), kNavAllPlaybooksItem, false, {}});
     if (shownTools.empty() && shownPlaybooks.empty()) {
-        items.push_back({uiText(161), kNavHeaderItem, false, {}});
+        items.push_back({uiText(kTextNoMatch), kNavHeaderItem, false, {}});
         return items;
     }
     if (!shownPlaybooks.empty()) {
-        NavItem header{countedHeader(withIcon(kPlaybookIcon, u" ", uiText(140), sources.iconDrawn), shownPlaybooks.size()), kNavAllPlaybooksItem, true,
+        NavItem header{countedHeader(withIcon(kPlaybookIcon, u" ", uiText(kTextPlaybooks), sources.iconDrawn),
+                                     shownPlaybooks.size()),
+                       kNavAllPlaybooksItem, true,
                        {}};
         for (uint64_t k : shownPlaybooks) {
             header.children.push_back({playbookDisplayTitle(sources.playbooks[k]), playbookItemData(k), false, {}});
@@ -133,7 +141,9 @@ std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const
         items.push_back(std::move(header));
     }
     if (!shownTools.empty()) {
-        NavItem header{countedHeader(withIcon(kToolsIcon, u" ", uiText(157), sources.iconDrawn), shownTools.size()), kNavAllToolsItem, true, {}};
+        NavItem header{countedHeader(withIcon(kToolsIcon, u" ", uiText(kTextToolsSegment), sources.iconDrawn),
+                                     shownTools.size()),
+                       kNavAllToolsItem, true, {}};
         for (uint64_t position : shownTools) {
             header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName, sources.iconDrawn),
                                        static_cast<int64_t>(position), false, {}});
@@ -239,18 +249,19 @@ std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile,
     std::vector<ToolMenuEntry> entries;
     const bool usable = !(tool.isExternal && !tool.isInstalled);
     if (usable) {
-        entries.push_back({kToolMenuLaunch, 82});
-        entries.push_back({kToolMenuRunAsAdmin, 83});
-        if (hasFile) entries.push_back({kToolMenuOpenLocation, 84});
+        entries.push_back({kToolMenuLaunch, kTextLaunch});
+        entries.push_back({kToolMenuRunAsAdmin, kTextRunAsAdministrator});
+        if (hasFile) entries.push_back({kToolMenuOpenLocation, kTextOpenFileLocation});
     }
-    if (!usable || (tool.isExternal && !tool.homepage.empty())) entries.push_back({kToolMenuDownload, 88});
+    if (!usable || (tool.isExternal && !tool.homepage.empty()))
+        entries.push_back({kToolMenuDownload, kTextOpenDownloadPage});
     entries.push_back({0, 0});
-    entries.push_back({kToolMenuFavorite, isFavorite ? 87 : 86});
-    entries.push_back({kToolMenuDesktop, 93});
-    entries.push_back({kToolMenuPin, 94});
+    entries.push_back({kToolMenuFavorite, isFavorite ? kTextRemoveFromFavorites : kTextAddToFavorites});
+    entries.push_back({kToolMenuDesktop, kTextAddToDesktop});
+    entries.push_back({kToolMenuPin, kTextPinToTaskbar});
     if (tool.isCustom) {
         entries.push_back({0, 0});
-        entries.push_back({kToolMenuRemove, 85});
+        entries.push_back({kToolMenuRemove, kTextRemove});
     }
     return entries;
 }

@@ -210,8 +210,8 @@ bool handleToolMenuCommand(NavigationPane& pane, HWND owner, int command) {
         case kToolMenuDownload:
             if (pane.openDownloadPage) pane.openDownloadPage(position);
             break;
-        case kToolMenuDesktop: addDesktopShortcut(owner, catalog, index); break;
-        case kToolMenuPin: pinToTaskbar(owner, catalog, index); break;
+        case kToolMenuDesktop: addDesktopShortcut(owner, catalog, index, uiText); break;
+        case kToolMenuPin: pinToTaskbar(owner, catalog, index, uiText); break;
         case kToolMenuOpenLocation: openFileLocation(catalog, index); break;
         case kToolMenuFavorite:
             if (pane.settings) {
@@ -239,12 +239,12 @@ int64_t selectedItemData(const NavigationPane& pane) {
 
 void relabelNavigation(NavigationPane& pane) {
     if (pane.segmentTabs) {
-        setItemText(pane.segmentTabs, 0, uiText(157));
-        setItemText(pane.segmentTabs, 1, uiText(140));
-        setItemText(pane.segmentTabs, 2, uiText(158));
+        setItemText(pane.segmentTabs, 0, uiText(kTextToolsSegment));
+        setItemText(pane.segmentTabs, 1, uiText(kTextPlaybooks));
+        setItemText(pane.segmentTabs, 2, uiText(kTextResultsSegment));
     }
     if (pane.searchBox) {
-        const std::u16string cue = uiText(2);
+        const std::u16string cue = uiText(kTextSearchCue);
         SendMessageW(pane.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(cue)));
         // The edit control keeps the old cue on screen until something else repaints it.
         InvalidateRect(pane.searchBox, nullptr, TRUE);

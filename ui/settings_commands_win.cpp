@@ -132,15 +132,15 @@ void switchLanguage(MainState& state, int language) {
     setUiLanguage(language);
     changeSettings(state, [chosen](Settings& s) { s.language = chosen; });
     updateTitle(state.window);
-    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(2))));
-    setTabLabel(state, 0, uiText(35));
-    setTabLabel(state, 1, uiText(37));
+    SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(kTextSearchCue))));
+    setTabLabel(state, 0, uiText(kTextActivityTab));
+    setTabLabel(state, 1, uiText(kTextAssistantTab));
     if (state.helpTabOpen) {
-        setTabLabel(state, helpTabIndex(state), uiText(state.helpShowsMcp ? 162 : 76));
+        setTabLabel(state, helpTabIndex(state), uiText(state.helpShowsMcp ? kTextMcpHelp : kTextHelpPage));
         fillHelpPage(state);
     }
     if (state.aboutTabOpen) {
-        setTabLabel(state, aboutTabIndex(state), uiText(77));
+        setTabLabel(state, aboutTabIndex(state), uiText(kTextAbout));
         fillAboutPage(state);
     }
     if (state.playbookTabOpen) relabelPlaybookPanel(state.playbook);
@@ -161,7 +161,7 @@ void switchLanguage(MainState& state, int language) {
 void fillHelpPage(MainState& state) {
     LogPane& pane = state.help;
     clearPane(pane);
-    appendLine(pane, uiText(state.helpShowsMcp ? 163 : 106), pane.textColor);
+    appendLine(pane, uiText(state.helpShowsMcp ? kTextMcpDocument : kTextHelpDocument), pane.textColor);
     scrollPaneToTop(pane);
 }
 
@@ -171,7 +171,7 @@ void showHelpPage(MainState& state) {
         return;
     }
     if (!createPage(state, state.help)) return;
-    insertTab(state, 2, uiText(state.helpShowsMcp ? 162 : 76));
+    insertTab(state, 2, uiText(state.helpShowsMcp ? kTextMcpHelp : kTextHelpPage));
     state.helpTabOpen = true;
     syncTerminalTabs(state);
     fillHelpPage(state);
@@ -201,7 +201,7 @@ void toggleHelp(MainState& state, bool showMcp) {
         showHelpPage(state);
         return;
     }
-    setTabLabel(state, 2, uiText(showMcp ? 162 : 76));
+    setTabLabel(state, 2, uiText(showMcp ? kTextMcpHelp : kTextHelpPage));
     fillHelpPage(state);
     selectTab(state, 2);
     buildMenuBar(state);
@@ -216,7 +216,7 @@ void toggleAbout(MainState& state) {
         selectFirstTerminalOrActivity(state);
     } else if (createPage(state, state.about)) {
         int index = aboutTabIndex(state);
-        insertTab(state, index, uiText(77));
+        insertTab(state, index, uiText(kTextAbout));
         state.aboutTabOpen = true;
         syncTerminalTabs(state);
         fillAboutPage(state);
@@ -234,23 +234,27 @@ void fillAboutPage(MainState& state) {
     // No box frame: CJK text is wider than a monospaced cell, so no right edge would line up.
     auto line = [&](const std::u16string& content, COLORREF color) { appendLine(pane, content, color); };
     auto gap = [&] { appendLine(pane, u" ", text); };
-    line(uiText(0) + u"  " + uiText(108) + u" " TOOLKEEP_VERSION_TEXT " " + uiText(109), kActivityBlue);
-    line(uiText(112), text);
-    line(uiText(113), kHintGreen);
+    line(uiText(kTextAppName) + u"  " + uiText(kTextVersion) + u" " TOOLKEEP_VERSION_TEXT " " +
+             uiText(kTextInternalBuild),
+         kActivityBlue);
+    line(uiText(kTextAboutMaker), text);
+    line(uiText(kTextAboutReleases), kHintGreen);
     gap();
-    line(uiText(110), text);
-    line(uiText(111), text);
+    line(uiText(kTextAboutSummary), text);
+    line(uiText(kTextAboutPlatform), text);
     gap();
-    line(uiText(102) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " + uiText(state.catalogFromEmbedded ? 170 : 171),
+    line(uiText(kTextToolDataVersion) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " +
+             uiText(state.catalogFromEmbedded ? kTextBuiltInData : kTextExternalData),
          kHintGreen);
-    line(uiText(103) + u"  0.0.1", kHintGreen);
-    line(uiText(104) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
-    line(uiText(105) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
+    line(uiText(kTextSearchDataVersion) + u"  0.0.1", kHintGreen);
+    line(uiText(kTextExternalDataVersion) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
+    line(uiText(kTextPlaybookDataVersion) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
     gap();
-    line(uiText(114), kActivityBlue);
-    for (int id : {115, 116, 117}) line(u"  " + uiText(id), text);
+    line(uiText(kTextHighlights), kActivityBlue);
+    for (int id : {kTextHighlightTools, kTextHighlightTerminals, kTextHighlightAssistant})
+        line(u"  " + uiText(id), text);
     gap();
-    line(uiText(118), text);
+    line(uiText(kTextAboutPrivacy), text);
     scrollPaneToTop(pane);
 }
 

@@ -662,7 +662,7 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     DialogAnswerer answerer;
     answerer.file = program;
     answerer.args = L"/A readme.txt";
-    answerer.start(wstr(uiText(121)), wstr(uiText(126)));
+    answerer.start(wstr(uiText(kTextChooseProgramTitle)), wstr(uiText(kTextLaunchArgumentsTitle)));
     SendMessageW(window, WM_COMMAND, kCmdAddCustomTool, 0);
     answerer.worker.join();
     ASSERT_TRUE(answerer.answered);
@@ -737,7 +737,8 @@ TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst
         worker.join();
         return answered == int(wanted);
     };
-    const std::wstring picker = wide(uiText(121)), args = wide(uiText(126)), again = wide(uiText(123));
+    const std::wstring picker = wide(uiText(kTextChooseProgramTitle)), args = wide(uiText(kTextLaunchArgumentsTitle)),
+                       again = wide(uiText(kTextAddCustomToolTitle));
     const std::u16string before = activityText();
 
     // Cancel in the arguments dialog adds nothing and says nothing.
@@ -860,7 +861,7 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     EXPECT_GE(contrastRatio(toRgb(colorOf(state->activity, L"blue-before-switch")),
                             toRgb(state->activity.backgroundColor)),
               kTextContrast);
-    const std::u16string greeting = uiText(172);
+    const std::u16string greeting = uiText(kTextAssistantIntro);
     EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), light);

@@ -191,7 +191,7 @@ TEST_F(NavigationWindow, SearchBoxSwitchesToResultsAndBack) {
     TabCtrl_SetCurSel(state->segmentTabs, 2);
     NMHDR change = {state->segmentTabs, UINT_PTR(GetDlgCtrlID(state->segmentTabs)), UINT(TCN_SELCHANGE)};
     SendMessageW(window, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
-    EXPECT_EQ(topTexts(), (std::vector<std::u16string>{u"↩ 全部工具", u"↩ 全部剧本", uiText(161)}));
+    EXPECT_EQ(topTexts(), (std::vector<std::u16string>{u"↩ 全部工具", u"↩ 全部剧本", uiText(kTextNoMatch)}));
     treeNotify(kNavAllPlaybooksItem, NM_CLICK);
     EXPECT_EQ(state->navigation.state.segment, 1);
     EXPECT_EQ(topTexts().size(), state->catalog.playbooks.size());
@@ -254,8 +254,10 @@ TEST_F(NavigationWindow, FavoritesRecentsAndTheContextMenu) {
     EXPECT_NE(fileBytes(config.path).find("builtin.cmd"), std::string::npos);
 
     // The menu as shown; which entries each kind of tool gets is the navigation model's.
-    EXPECT_EQ(contextMenu(cmd), (std::vector<std::u16string>{uiText(82), uiText(83), uiText(84), u"", uiText(87),
-                                                              uiText(93), uiText(94)}));
+    EXPECT_EQ(contextMenu(cmd), (std::vector<std::u16string>{uiText(kTextLaunch), uiText(kTextRunAsAdministrator),
+                                                              uiText(kTextOpenFileLocation), u"",
+                                                              uiText(kTextRemoveFromFavorites),
+                                                              uiText(kTextAddToDesktop), uiText(kTextPinToTaskbar)}));
     SendMessageW(window, WM_COMMAND, kToolMenuFavorite, 0);
     EXPECT_TRUE(state->settings.favorites.empty());
     EXPECT_NE(topTexts().front(), icon(u"\u2B50") + u"收藏夹 (0)");
@@ -284,7 +286,7 @@ TEST_F(NavigationWindow, AssistantAnswersAndHandsOver) {
     std::vector<std::u16string> lines = assistantLines();
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[2], u"\u203A 上不了网");
-    std::u16string related = uiText(179);  // its icon only where the pane's fonts draw it
+    std::u16string related = uiText(kTextRelatedPlaybooks);  // its icon only where the pane's fonts draw it
     const std::u16string bulb = leadingSymbol(related);
     if (!iconDrawable(state->assistantOutput.window, bulb)) related.erase(0, bulb.size() + 1);
     EXPECT_EQ(lines[3].rfind(related + u"上不了网", 0), 0u);
@@ -305,8 +307,8 @@ TEST_F(NavigationWindow, AssistantAnswersAndHandsOver) {
     askAssistant(L"qqqzzzxxx");
     lines = assistantLines();
     EXPECT_EQ(lines[lines.size() - 2], u"\u203A qqqzzzxxx");
-    EXPECT_EQ(lines.back(), uiText(177));
-    EXPECT_EQ(topTexts(), (std::vector<std::u16string>{u"↩ 全部工具", u"↩ 全部剧本", uiText(161)}));
+    EXPECT_EQ(lines.back(), uiText(kTextNoMatchingTools));
+    EXPECT_EQ(topTexts(), (std::vector<std::u16string>{u"↩ 全部工具", u"↩ 全部剧本", uiText(kTextNoMatch)}));
 }
 
 TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
@@ -353,7 +355,9 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     const std::wstring editor = windowText(cmd.editor);
     EXPECT_EQ(editor.substr(editor.size() - 19), L"ping -n 4 {gateway}");
     EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), fixedTabCount(*state));
-    EXPECT_EQ(fromWide(windowText(state->activity.window).c_str()).find(uiText(153)) != std::u16string::npos, true);
+    EXPECT_EQ(fromWide(windowText(state->activity.window).c_str()).find(uiText(kTextCommandFilled)) !=
+                  std::u16string::npos,
+              true);
 
     selectTab(*state, 2);
     clickPanel(5);  // "Ping fails" goes back to step 1
@@ -490,7 +494,7 @@ TEST_F(NavigationWindow, DesktopShortcutsReadBack) {
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     SendMessageW(window, WM_COMMAND, kToolMenuPin, 0);
-    EXPECT_EQ(fromWide(boxText.c_str()), uiText(98));
+    EXPECT_EQ(fromWide(boxText.c_str()), uiText(kTextPinBlocked));
 }
 
 // The shipped program itself: typing into its search box moves its segment strip,

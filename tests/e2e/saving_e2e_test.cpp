@@ -135,17 +135,17 @@ struct AddToolAnswerer {
     }
     void start(const std::wstring& program) {
         worker = std::thread([this, program] {
-            HWND picker = waitForDialog(wide(uiText(121)));
+            HWND picker = waitForDialog(wide(uiText(kTextChooseProgramTitle)));
             if (!picker) return;
             Sleep(300);
             HWND name = GetDlgItem(picker, 0x47C);  // the file-name combo box
             if (!name) name = GetDlgItem(picker, 0x480);
             SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(program.c_str()));
             PostMessageW(picker, WM_COMMAND, IDOK, 0);
-            HWND ask = waitForDialog(wide(uiText(126)));
+            HWND ask = waitForDialog(wide(uiText(kTextLaunchArgumentsTitle)));
             if (!ask) return;
             PostMessageW(ask, WM_COMMAND, IDOK, 0);
-            HWND box = waitForDialog(wide(uiText(123)));
+            HWND box = waitForDialog(wide(uiText(kTextAddCustomToolTitle)));
             if (!box) return;
             EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&warning));
             PostMessageW(box, WM_COMMAND, IDOK, 0);

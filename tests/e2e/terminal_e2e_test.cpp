@@ -261,22 +261,22 @@ TEST_F(TerminalE2E, ReverseSearchAndFindThroughTheirDialogs) {
     ASSERT_TRUE(run(t, u"echo wrfindbb", u"wrfindbb"));
     ASSERT_TRUE(run(t, u"echo WRFINDAA two", u"WRFINDAA", 4));
 
-    std::thread answer = answerDialog(builtinTerminalText(29), u"wrfindaa");
+    std::thread answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrfindaa");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA two");
-    answer = answerDialog(builtinTerminalText(29), u"wrfindaa");
+    answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrfindaa");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one");
-    answer = answerDialog(builtinTerminalText(29), u"no such thing", false);
+    answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"no such thing", false);
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one") << "Cancel changed the input line";
     replaceInput(t, u"");
 
     SendMessageW(t.editor, EM_SETSEL, 0, 0);
-    answer = answerDialog(builtinTerminalText(27), u"WRFINDBB");
+    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRFINDBB");
     pressKey(t.editor, 'F', VK_CONTROL);
     answer.join();
     CHARRANGE first = selectionOf(t.editor);
@@ -399,23 +399,23 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_FALSE(children.empty()) << "ping did not start";
 
     SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
-    std::thread answer = answerDialog(builtinTerminalText(32), u"Build box");
+    std::thread answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Build box");
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box");
-    answer = answerDialog(builtinTerminalText(32), u"", true);
+    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"", true);
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box") << "an empty name renamed the tab";
     // "&" is kept as itself (stored doubled, so it is no access-key mark) and offered back as typed.
-    answer = answerDialog(builtinTerminalText(32), u"R&D");
+    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"R&D");
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
     std::wstring offered;
     answer = std::thread([&offered] {
         for (int i = 0; i < 1000; ++i) {
-            HWND dialog = FindWindowW(L"#32770", wstr(builtinTerminalText(32)));
+            HWND dialog = FindWindowW(L"#32770", wstr(builtinTerminalText(kTextTerminalNameTitle)));
             if (dialog && IsWindowVisible(dialog)) {
                 wchar_t text[64] = {};
                 GetDlgItemTextW(dialog, 1000, text, 64);
@@ -452,13 +452,13 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_EQ(host.tabs.terminals.size(), 1u) << "the last terminal was closed";
 
     SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 1, 0);
-    answer = answerDialog(builtinTerminalText(32), u"Named one");
+    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Named one");
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
     EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Named one");
     EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    answer = answerDialog(builtinTerminalText(32), u"ignored", false);
+    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"ignored", false);
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     EXPECT_EQ(host.tabs.terminals.size(), 2u) << "Cancel created a terminal";
@@ -476,7 +476,7 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
     EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
     EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(reported, builtinTerminalText(153));
+    EXPECT_EQ(reported, builtinTerminalText(kTextCommandFilled));
 
     fillCommand(host.tabs, u"cmd", u"ipconfig /all");
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "tests/e2e/message_loop.h"
+#include "ui/input_dialog.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ bool createTerminalHost(TerminalHost& host, const wchar_t* title) {
     TerminalTabs& tabs = host.tabs;
     tabs.owner = host.window;
     tabs.instance = instance;
+    tabs.askText = askText;
     tabs.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30, host.window,
                                       nullptr, instance, nullptr);
     tabs.fixedTabCount = 2;  // as in the main window: Activity and Assistant come first

@@ -49,16 +49,22 @@ protected:
     void SetUp() override { setUiLanguage(1); }
     void TearDown() override { setUiLanguage(0); }
     Playbook p = sample();
+    const WalkTexts texts{[](int id) { return uiText(id); }, uiEnglish};
+    WalkContext withTexts() const {
+        WalkContext context;
+        context.texts = texts;
+        return context;
+    }
 };
 
 TEST_F(PlaybookWalk, LinesOfFirstStep) {
-    const WalkContent c = buildWalkContent(p, 0, 0x111111);
+    const WalkContent c = buildWalkContent(p, 0, 0x111111, withTexts());
     std::vector<std::u16string> texts;
     for (const auto& line : c.lines) texts.push_back(line.text);
     EXPECT_EQ(texts, (std::vector<std::u16string>{
                          u"No internet", u"Summary", u"", u"▶ 1. 打开网络连接 en", u"      [Tool] builtin.ncpa",
                          u"      [Hint] Look", u"   2. ping en", u"   3. format en", u"   4. docs en", u"",
-                         uiText(155)}));
+                         uiText(kTextWalkTip)}));
     EXPECT_EQ(c.lines[0].color, kWalkTitleColor);
     EXPECT_EQ(c.lines[3].color, kWalkTitleColor);
     EXPECT_EQ(c.lines[4].color, kWalkGreen);
@@ -68,10 +74,10 @@ TEST_F(PlaybookWalk, LinesOfFirstStep) {
 }
 
 TEST_F(PlaybookWalk, CommandAndRefusedStepDetails) {
-    WalkContent c = buildWalkContent(p, 1, 0);
+    WalkContent c = buildWalkContent(p, 1, 0, withTexts());
     EXPECT_EQ(c.lines[5].text, u"      [Command:cmd] ping -n 4 {gateway}");
     EXPECT_EQ(c.lines[5].color, kWalkGreen);
-    c = buildWalkContent(p, 2, 0);
+    c = buildWalkContent(p, 2, 0, withTexts());
     EXPECT_EQ(c.lines[6].text, u"      [Command:cmd] format c:");
     EXPECT_EQ(c.lines[6].color, kWalkRed);
     EXPECT_EQ(c.lines[7].text, u"      [Disabled] not read-only");
@@ -93,7 +99,7 @@ TEST_F(PlaybookWalk, ButtonRules) {
         {9, {true, false, false, false, true}, {}},
     };
     for (const auto& c : cases) {
-        const WalkContent content = buildWalkContent(p, c.current, 0);
+        const WalkContent content = buildWalkContent(p, c.current, 0, withTexts());
         for (int i = 0; i < 5; ++i) {
             EXPECT_EQ(content.buttons[i].enabled, c.enabled[i]) << c.current << " slot " << i;
             EXPECT_TRUE(content.buttons[i].visible);
@@ -105,9 +111,9 @@ TEST_F(PlaybookWalk, ButtonRules) {
         }
         EXPECT_EQ(labels, c.branches) << c.current;
     }
-    EXPECT_EQ(buildWalkContent(p, 0, 0).buttons[0].label, u"← Prev");
+    EXPECT_EQ(buildWalkContent(p, 0, 0, withTexts()).buttons[0].label, u"← Prev");
     Playbook empty;
-    const WalkContent none = buildWalkContent(empty, 0, 0);
+    const WalkContent none = buildWalkContent(empty, 0, 0, withTexts());
     EXPECT_FALSE(none.buttons[1].enabled);
     EXPECT_FALSE(none.buttons[2].enabled);
 }
@@ -159,7 +165,7 @@ TEST_F(PlaybookWalk, ToolStepsShowTheToolsNameAndRunOnlyAPresentTool) {
         {u"", false, u"      [Tool] builtin.ncpa (not on this machine; cannot run)", kWalkRed, false},  // unknown id
     };
     for (const Case& c : cases) {
-        WalkContext context;
+        WalkContext context = withTexts();
         std::u16string asked;
         context.tool = [&](const std::u16string& id) {
             asked = id;
@@ -178,7 +184,7 @@ TEST_F(PlaybookWalk, ToolStepsShowTheToolsNameAndRunOnlyAPresentTool) {
 // Previous retraces the steps taken: after the branch from step 2 back to step 1,
 // Previous returns to step 2, then to step 1 (the first visit), as walked.
 TEST_F(PlaybookWalk, PreviousRetracesThePathTakenThroughBranches) {
-    WalkContext context;
+    WalkContext context = withTexts();
     int current = 0;
     auto press = [&](int slot) {
         const WalkAction a = walkButtonAction(p, current, slot, context);
@@ -214,7 +220,7 @@ TEST_F(PlaybookWalk, LayoutHitTestAndPalette) {
     EXPECT_EQ(at144.buttons[0].bottom - at144.buttons[0].top, 45);
     EXPECT_EQ(mulDivRound(7, 3, 2), 11);
 
-    WalkContent c = buildWalkContent(p, 0, 0);
+    WalkContent c = buildWalkContent(p, 0, 0, withTexts());
     EXPECT_EQ(hitTestWalkButtons(at96, c.buttons, 10, at96.buttons[0].top + 1), 0);
     EXPECT_EQ(hitTestWalkButtons(at96, c.buttons, 10, at96.buttons[5].top + 1), -1);  // hidden branch
     EXPECT_EQ(hitTestWalkButtons(at96, c.buttons, 10, 5), -1);
@@ -223,7 +229,7 @@ TEST_F(PlaybookWalk, LayoutHitTestAndPalette) {
     EXPECT_FALSE(isDarkColor(0xFFFFFF));
     EXPECT_EQ(walkPalette(0x0C0C0C).face, 0x404040u);
     EXPECT_EQ(walkPalette(0xFFFFFF).pressedFace, 0xC6C6C6u);
-    EXPECT_EQ(playbookTabLabel(p), u"Playbook/No internet");
+    EXPECT_EQ(playbookTabLabel(p, texts), u"Playbook/No internet");
 }
 
 }  // namespace

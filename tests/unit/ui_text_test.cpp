@@ -44,12 +44,12 @@ TEST(UiText, LanguageFlagPicksTheColumn) {
     for (const char16_t* other : {u"zh-CN", u"", u"en-us", u"en", u"fr-FR"}) EXPECT_EQ(languageFromSetting(other), 0);
     setUiLanguage(1);
     EXPECT_TRUE(uiEnglish());
-    EXPECT_EQ(uiText(35), u"Activity");
+    EXPECT_EQ(uiText(kTextActivityTab), u"Activity");
     EXPECT_EQ(localized(u"网络连接", u"Network Connections"), u"Network Connections");
     EXPECT_EQ(localized(u"网络连接", u""), u"网络连接");
     setUiLanguage(2);  // anything but 1 is Chinese
     EXPECT_FALSE(uiEnglish());
-    EXPECT_EQ(uiText(35), u"操作轨迹");
+    EXPECT_EQ(uiText(kTextActivityTab), u"操作轨迹");
     EXPECT_EQ(localized(u"网络连接", u"Network Connections"), u"网络连接");
 }
 
@@ -61,7 +61,7 @@ bool contains(const std::u16string& text, const std::u16string& piece) {
 // and the real switch and settings file named where a user copies them from.
 TEST(UiText, HelpDocumentsNameTheRealSwitchAndFile) {
     for (int language : {0, 1}) {
-        const std::u16string help = uiTextIn(language, 106), mcp = uiTextIn(language, 163);
+        const std::u16string help = uiTextIn(language, kTextHelpDocument), mcp = uiTextIn(language, kTextMcpDocument);
         for (const std::u16string& doc : {help, mcp}) {
             EXPECT_EQ(doc.rfind(u"Wrenly ", 0), 0u) << language;
             EXPECT_TRUE(contains(doc, language ? u"\r\n[" : u"\r\n【")) << language;
