@@ -16,6 +16,7 @@
 #include "data/settings.h"
 #include "data/text.h"
 #include "platform/win_text.h"
+#include "terminal/readable_color.h"
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
@@ -104,7 +105,9 @@ protected:
         CHARFORMAT2W format = {};
         format.cbSize = sizeof format;
         SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        return format.crTextColor == kActivityRed;
+        // Red as the page shows it: the shade of it that reads on the page's background.
+        return format.crTextColor ==
+               readableColorref(kActivityRed, state->activity.backgroundColor, kTextContrast);
     }
     int64_t catalogIndex(const std::u16string& id) {
         for (size_t i = 0; i < state->catalog.tools.size(); ++i) {

@@ -512,7 +512,8 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
     ASSERT_TRUE(writeWholeFile(path, file));
     typeText(t.editor, u"type \"" + path + u"\"");
     pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputChunks > 5 && t.redrawHeld; })) << "no held redraw seen";
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputChunks > 5 && t.redrawHeld; }))
+        << "no held redraw seen; chunks " << t.outputChunks << ", shown " << IsWindowVisible(t.editor);
     // A key pressed in the middle of the flood is shown at once and lands in the input line.
     SendMessageW(t.editor, WM_CHAR, L'q', 0);
     EXPECT_FALSE(t.redrawHeld);
