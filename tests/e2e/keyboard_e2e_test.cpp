@@ -125,18 +125,7 @@ void checkMenuTree(HMENU menu, const std::wstring& where) {
 
 // The labels of the context menu the window opens, read while it is open.
 std::vector<std::wstring> contextMenuLabels(HWND window) {
-    static std::vector<std::wstring> captured;
-    captured.clear();
-    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        HWND popup = FindWindowW(L"#32768", nullptr);
-        if (HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr) {
-            captured = labelsOf(menu);
-        }
-        EndMenu();
-    });
-    SendMessageW(window, WM_CONTEXTMENU, WPARAM(window), -1);
-    return captured;
+    return popupMenuLabels([window] { SendMessageW(window, WM_CONTEXTMENU, WPARAM(window), -1); });
 }
 
 class KeyboardWindow : public WindowFixture {

@@ -62,6 +62,24 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
+std::vector<std::wstring> popupMenuLabels(const std::function<void()>& open) {
+    static std::vector<std::wstring> captured;  // a timer procedure takes no state of its own
+    captured.clear();
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[256] = {};
+            GetMenuStringW(menu, UINT(i), text, 256, MF_BYPOSITION);
+            captured.push_back(text);
+        }
+        EndMenu();
+    });
+    open();
+    return captured;
+}
+
 void useTheExesDataPacks() {
     static bool done = false;
     if (done) return;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct KeptFile {
 // The whole file, or empty when it cannot be read.
 std::string fileBytes(const std::wstring& path);
 std::wstring windowText(HWND window);
+// The item labels of the popup menu open() shows, read while it is open; the menu is then dismissed.
+std::vector<std::wstring> popupMenuLabels(const std::function<void()>& open);
 // The pixels the font (null: the control's own) draws for the text in black on white: text drawn
 // as the missing-glyph box draws as a character no font has does.
 std::vector<uint32_t> drawnPixels(HWND control, const std::u16string& text, HFONT font = nullptr);

@@ -131,22 +131,11 @@ protected:
     }
     // The tool context menu, read while it is open and then dismissed.
     std::vector<std::u16string> contextMenu(int64_t tool) {
-        static std::vector<std::u16string> captured;
-        captured.clear();
-        SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            HWND popup = FindWindowW(L"#32768", nullptr);
-            HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
-            for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-                wchar_t text[128] = {};
-                GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-                captured.push_back(fromWide(text));
-            }
-            EndMenu();
-        });
-        treeNotify(tool, NM_RCLICK);
+        std::vector<std::u16string> labels;
+        for (const std::wstring& label : popupMenuLabels([&] { treeNotify(tool, NM_RCLICK); }))
+            labels.push_back(fromWide(label.c_str()));
         EXPECT_EQ(state->navigation.state.contextTool, tool);
-        return captured;
+        return labels;
     }
     template <typename Record>
     static int64_t indexOf(const std::vector<Record>& records, const std::u16string& id) {
