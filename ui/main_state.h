@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <future>
 #include <string>
 
 #include "data/settings.h"
@@ -75,6 +76,14 @@ static_assert(!isWindowCommand(kToolMenuLaunch) && !isWindowCommand(kToolMenuRun
                   !isWindowCommand(kToolMenuFavorite) && !isWindowCommand(kToolMenuDownload),
               "a tree context-menu command would run a window command instead");
 
+// What reading the catalog finds; it touches no window, so any thread may do it.
+struct CatalogRead {
+    Catalog catalog;
+    DocumentOutcome customToolsFile;
+    bool fromEmbedded = true;
+};
+CatalogRead readCatalog();
+
 struct MainState {
     HWND window = nullptr;
     HINSTANCE instance = nullptr;
@@ -107,6 +116,7 @@ struct MainState {
     NavigationPane navigation;
     Catalog catalog;
     bool catalogFromEmbedded = true;
+    std::future<CatalogRead> startupCatalog;  // read on a worker while the window is made
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
@@ -200,6 +210,9 @@ void restoreFocus(MainState& state);
 
 // Catalog and tree.
 void assembleCatalog(MainState& state);
+void applyCatalog(MainState& state, CatalogRead read);
+// Reads the catalog on a worker (the calling thread when none can be started).
+std::future<CatalogRead> startCatalogRead();
 
 // Custom tools.
 void addCustomToolInteractive(MainState& state);
