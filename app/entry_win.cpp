@@ -32,6 +32,7 @@ int runSelfTestMode(const RunChoice& choice) {
 }
 
 int runWindowMode(HINSTANCE instance, int showCommand) {
+    WindowStart start = beginWindowStart();  // runs alongside the window's making
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
@@ -51,7 +52,7 @@ int runWindowMode(HINSTANCE instance, int showCommand) {
     if (!RegisterClassExW(&windowClass)) return 1;
 
     HWND window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, &start);
     if (!window) return 1;
     showMainWindow(window, showCommand);
     UpdateWindow(window);

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <future>
 #include <string>
 
 #include "data/settings.h"
@@ -14,6 +13,7 @@
 #include "terminal/terminal_tabs.h"
 #include "ui/assistant_tab.h"
 #include "ui/log_pane.h"
+#include "ui/main_window.h"
 #include "ui/navigation_pane.h"
 #include "ui/theme.h"
 
@@ -76,14 +76,6 @@ static_assert(!isWindowCommand(kToolMenuLaunch) && !isWindowCommand(kToolMenuRun
                   !isWindowCommand(kToolMenuFavorite) && !isWindowCommand(kToolMenuDownload),
               "a tree context-menu command would run a window command instead");
 
-// What reading the catalog finds; it touches no window, so any thread may do it.
-struct CatalogRead {
-    Catalog catalog;
-    DocumentOutcome customToolsFile;
-    bool fromEmbedded = true;
-};
-CatalogRead readCatalog();
-
 struct MainState {
     HWND window = nullptr;
     HINSTANCE instance = nullptr;
@@ -116,7 +108,7 @@ struct MainState {
     NavigationPane navigation;
     Catalog catalog;
     bool catalogFromEmbedded = true;
-    std::future<CatalogRead> startupCatalog;  // read on a worker while the window is made
+    WindowStart start;  // the work begun before the window was made
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
@@ -211,8 +203,6 @@ void restoreFocus(MainState& state);
 // Catalog and tree.
 void assembleCatalog(MainState& state);
 void applyCatalog(MainState& state, CatalogRead read);
-// Reads the catalog on a worker (the calling thread when none can be started).
-std::future<CatalogRead> startCatalogRead();
 
 // Custom tools.
 void addCustomToolInteractive(MainState& state);

@@ -3,7 +3,20 @@
 
 #include <windows.h>
 
+#include <future>
+
+#include "launcher/catalog.h"
+
 constexpr wchar_t kMainWindowClass[] = L"ToolkeepNativeMainWindow";
+
+// What the window's creation waits for on the disk or the DLL loader (the
+// catalog, the rich-edit library), begun on workers before the window is made
+// and handed to it as its creation parameter.
+struct WindowStart {
+    std::future<CatalogRead> catalog;
+    std::future<void> richEditLibrary;
+};
+WindowStart beginWindowStart();
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

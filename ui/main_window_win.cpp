@@ -221,8 +221,8 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->window = window;
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
-    // The catalog waits on the file system: it is read while the controls are made.
-    state->startupCatalog = startCatalogRead();
+    if (auto* start = static_cast<WindowStart*>(create.lpCreateParams)) state->start = std::move(*start);
+    if (!state->start.catalog.valid()) state->start.catalog = std::async(std::launch::deferred, readCatalog);
     state->settings = loadSettings(&state->settingsFile);
     state->savedPlacement = loadWindowPlacement(&state->placementFile);
     setUiLanguage(int(state->settings.language));
@@ -240,7 +240,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     openStartupTerminals(*state);
 
     applyTheme(*state);
-    applyCatalog(*state, state->startupCatalog.get());
+    applyCatalog(*state, state->start.catalog.get());
     layoutWindow(*state);
     writeAssistantGreeting(state->assistant);
     reportFileProblem(state->settingsFile);
@@ -474,19 +474,21 @@ void onSettingChange(MainState& state, LPARAM area) {
     applyTheme(state);
 }
 
-CatalogRead readCatalog() {
-    CatalogRead read;
-    read.catalog = loadCatalog(loadCustomTools(&read.customToolsFile));
-    read.fromEmbedded = builtinToolsSource() == kEmbeddedSourceLabel;
-    return read;
+// On a worker, or when asked if no thread can be started.
+template <typename Work>
+auto runAside(Work work) {
+    try {
+        return std::async(std::launch::async, work);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, work);
+    }
 }
 
-std::future<CatalogRead> startCatalogRead() {
-    try {
-        return std::async(std::launch::async, readCatalog);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, readCatalog);  // no thread to spare: read when asked
-    }
+WindowStart beginWindowStart() {
+    WindowStart start;
+    start.catalog = runAside(readCatalog);
+    start.richEditLibrary = runAside([] { loadRichEditLibrary(); });
+    return start;
 }
 
 void assembleCatalog(MainState& state) { applyCatalog(state, readCatalog()); }
