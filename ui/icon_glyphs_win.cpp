@@ -1,6 +1,7 @@
 #include "ui/icon_glyphs.h"
 
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "platform/win_fonts.h"
@@ -167,11 +168,41 @@ bool drawable(HDC dc, const std::u16string& face, FaceFacts& facts, const std::u
     return true;
 }
 
+// The answers so far, shared by the window's thread and the start-up worker
+// that checks the tree's icons ahead.
+struct IconAnswers {
+    std::mutex lock;
+    std::map<std::u16string, bool> known;  // face, then the icon
+    std::map<std::u16string, FaceFacts> faces;
+};
+
+IconAnswers& iconAnswers() {
+    static IconAnswers answers;
+    return answers;
+}
+
+// With the font already selected into dc.
+bool drawableInSelectedFont(HDC dc, const std::u16string& icon) {
+    wchar_t faceName[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, faceName);  // the face the font mapper chose, not the one asked for
+    const std::u16string face = fromWide(faceName);
+    const std::u16string key = face + u'\n' + icon;
+    IconAnswers& answers = iconAnswers();
+    std::lock_guard<std::mutex> held(answers.lock);
+    auto found = answers.known.find(key);
+    if (found != answers.known.end()) return found->second;
+    auto facts = answers.faces.find(face);
+    if (facts == answers.faces.end()) {
+        FaceFacts read;
+        read.cmap = cmapOf(dc);
+        facts = answers.faces.emplace(face, std::move(read)).first;
+    }
+    return answers.known[key] = drawable(dc, face, facts->second, icon);
+}
+
 }  // namespace
 
 bool iconDrawable(HWND control, const std::u16string& icon) {
-    static std::map<std::u16string, bool> known;  // face, then the icon
-    static std::map<std::u16string, FaceFacts> faces;
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     HDC dc = GetDC(control);
@@ -179,23 +210,22 @@ bool iconDrawable(HWND control, const std::u16string& icon) {
     bool answer = true;
     {
         ScopedSelectObject selected(dc, font);
-        wchar_t faceName[LF_FACESIZE] = {};
-        GetTextFaceW(dc, LF_FACESIZE, faceName);  // the face the font mapper chose, not the one asked for
-        const std::u16string face = fromWide(faceName);
-        const std::u16string key = face + u'\n' + icon;
-        auto found = known.find(key);
-        if (found != known.end()) {
-            answer = found->second;
-        } else {
-            auto facts = faces.find(face);
-            if (facts == faces.end()) {
-                FaceFacts read;
-                read.cmap = cmapOf(dc);
-                facts = faces.emplace(face, std::move(read)).first;
-            }
-            answer = known[key] = drawable(dc, face, facts->second, icon);
-        }
+        answer = drawableInSelectedFont(dc, icon);
     }
     ReleaseDC(control, dc);
     return answer;
+}
+
+void checkIconsAhead(const LOGFONTW& font, const std::vector<std::u16string>& icons) {
+    ScopedGdiObject<HFONT> created(CreateFontIndirectW(&font));
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!created.object || !dc) {
+        if (dc) DeleteDC(dc);
+        return;
+    }
+    {
+        ScopedSelectObject selected(dc, created.object);
+        for (const std::u16string& icon : icons) drawableInSelectedFont(dc, icon);
+    }
+    DeleteDC(dc);
 }

@@ -94,6 +94,7 @@ struct MainState {
     HBRUSH editBrush = nullptr;
     HBRUSH terminalBrush = nullptr;
     HFONT uiFont = nullptr;
+    bool controlsThemedDark = false;  // the child controls were last given the dark theme
     HWND searchBox = nullptr;
     HWND segmentTabs = nullptr;
     HWND tree = nullptr;

@@ -15,6 +15,7 @@
 #include "ui/input_dialog.h"
 #include "ui/main_state.h"
 #include "ui/themed_controls.h"
+#include "ui/ui_fonts.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -31,11 +32,6 @@ MainState& stateOf(HWND window) {
 HWND createChild(const MainState& state, DWORD exStyle, const wchar_t* className, DWORD style, int id = 0) {
     return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, state.window,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), state.instance, nullptr);
-}
-
-HFONT createUiFont(int points, int dpi) {
-    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS, L"Segoe UI");
 }
 
 void setFont(HWND window, HFONT font) { SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
@@ -472,23 +468,6 @@ void onSettingChange(MainState& state, LPARAM area) {
     const wchar_t* name = reinterpret_cast<const wchar_t*>(area);
     if (!name || wcscmp(name, L"ImmersiveColorSet") != 0 || state.settings.theme != ThemeMode::System) return;
     applyTheme(state);
-}
-
-// On a worker, or when asked if no thread can be started.
-template <typename Work>
-auto runAside(Work work) {
-    try {
-        return std::async(std::launch::async, work);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, work);
-    }
-}
-
-WindowStart beginWindowStart() {
-    WindowStart start;
-    start.catalog = runAside(readCatalog);
-    start.richEditLibrary = runAside([] { loadRichEditLibrary(); });
-    return start;
 }
 
 void assembleCatalog(MainState& state) { applyCatalog(state, readCatalog()); }
