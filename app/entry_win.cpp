@@ -1,7 +1,6 @@
 // Process entry on Windows: pick one run mode from the command line.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include "app/run_mode.h"
@@ -33,7 +32,6 @@ int runSelfTestMode(const RunChoice& choice) {
 
 int runWindowMode(HINSTANCE instance, int showCommand) {
     WindowStart start = beginWindowStart();  // runs alongside the window's making
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

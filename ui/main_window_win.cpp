@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <richedit.h>
 #include <windowsx.h>
 
@@ -358,6 +359,9 @@ INT_PTR readyStamp() {
 void onReady(HWND window, MainState& state) {
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const INT_PTR firstFrame = readyStamp();
+    // Only what the user starts uses COM (launching through the shell, the
+    // file dialogs); joining an apartment costs the first frame some milliseconds.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     createHiddenPages(state);
     // Set once every page exists, so whoever waits for it finds them all.
     SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(firstFrame));
