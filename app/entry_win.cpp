@@ -1,7 +1,6 @@
 // Process entry on Windows: pick one run mode from the command line.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include "app/run_mode.h"
@@ -32,7 +31,7 @@ int runSelfTestMode(const RunChoice& choice) {
 }
 
 int runWindowMode(HINSTANCE instance, int showCommand) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WindowStart start = beginWindowStart();  // runs alongside the window's making
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -51,7 +50,7 @@ int runWindowMode(HINSTANCE instance, int showCommand) {
     if (!RegisterClassExW(&windowClass)) return 1;
 
     HWND window = CreateWindowExW(0, kMainWindowClass, L"Wrenly", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 1320, 840, nullptr, nullptr, instance, &start);
     if (!window) return 1;
     showMainWindow(window, showCommand);
     UpdateWindow(window);

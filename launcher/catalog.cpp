@@ -33,3 +33,10 @@ Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
 }
 
 Catalog loadCatalog() { return loadCatalog(loadCustomTools()); }
+
+CatalogRead readCatalog() {
+    CatalogRead read;
+    read.catalog = loadCatalog(loadCustomTools(&read.customToolsFile));
+    read.fromEmbedded = builtinToolsSource() == kEmbeddedSourceLabel;
+    return read;
+}

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "data/file_backup.h"
 #include "data/tool_record.h"
 #include "launcher/tool_resolution.h"
 #include "playbooks/playbook.h"
@@ -24,3 +25,12 @@ std::vector<ToolRecord> assembleToolList(const std::vector<ToolRecord>& builtin,
 // effect here).
 Catalog loadCatalog();
 Catalog loadCatalog(const std::vector<ToolRecord>& customTools);
+
+// The catalog with what reading the custom tools file found and whether the
+// built-in tools came from the embedded pack. Any thread may read it.
+struct CatalogRead {
+    Catalog catalog;
+    DocumentOutcome customToolsFile;
+    bool fromEmbedded = true;
+};
+CatalogRead readCatalog();

@@ -27,6 +27,7 @@ struct TerminalTabs {
     COLORREF background = RGB(12, 12, 12);   // theme: terminal background
     COLORREF textColor = RGB(204, 204, 204); // theme: terminal text
     std::vector<TerminalEntry> terminals;    // tab order
+    std::vector<ShellKind> listedAhead;      // tabs after the terminals' still waiting for them (listTerminalTab)
 
     // Supplied by the main window; empty callbacks are skipped.
     std::function<void(int tabIndex)> selectTab;
@@ -48,8 +49,16 @@ struct TerminalTabs {
 };
 
 // Creates a terminal and its tab at the end; returns the tab index or -1.
-// Without startShell, startTerminalShell starts its shell later.
+// Without startShell, startTerminalShell starts its shell later. A tab listed
+// ahead is taken over instead of adding one.
 int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell = true);
+// Adds the tab of a terminal still to be opened, under the name it will have:
+// the tab strip looks whole while the terminals are made later, in the same
+// order (openListedTerminals).
+void listTerminalTab(TerminalTabs& tabs, ShellKind kind);
+// Makes the terminals whose tabs were listed ahead, without starting their
+// shells; a terminal that cannot be made loses its tab.
+void openListedTerminals(TerminalTabs& tabs);
 // The New CMD / New PowerShell terminal commands.
 void openNewTerminal(TerminalTabs& tabs, ShellKind kind);
 void openNamedTerminal(TerminalTabs& tabs, ShellKind kind);

@@ -133,6 +133,15 @@ void showRunning(TerminalTabs& tabs, const std::u16string& names) {
                                    : uiText(tabs, kTextRunningPrefix) + names + uiText(tabs, kTextRunningSuffix));
 }
 
+// Terminals of the kind before the next one made (with those listed ahead: before the next one listed).
+size_t sameKindCount(const TerminalTabs& tabs, ShellKind kind, bool countListed) {
+    size_t count = 0;
+    for (const TerminalEntry& entry : tabs.terminals) count += entry.kind == kind ? 1 : 0;
+    if (countListed)
+        for (ShellKind listed : tabs.listedAhead) count += listed == kind ? 1 : 0;
+    return count;
+}
+
 }  // namespace
 
 int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
@@ -154,12 +163,30 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize, startShell)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
-    size_t sameKind = 0;
-    for (const TerminalEntry& entry : tabs.terminals) sameKind += entry.kind == kind ? 1 : 0;
     int index = tabs.fixedTabCount + int(tabs.terminals.size());
-    insertTabItem(tabs.tabControl, index, automaticTerminalName(kind, sameKind));
+    const std::u16string name = automaticTerminalName(kind, sameKindCount(tabs, kind, false));
+    if (tabs.listedAhead.empty()) {
+        insertTabItem(tabs.tabControl, index, name);
+    } else {
+        tabs.listedAhead.erase(tabs.listedAhead.begin());
+        if (tabItemLabel(tabs.tabControl, index) != name) setTabItemLabel(tabs.tabControl, index, name);
+    }
     tabs.terminals.push_back({std::move(terminal), kind});
     return index;
+}
+
+void listTerminalTab(TerminalTabs& tabs, ShellKind kind) {
+    int index = tabs.fixedTabCount + int(tabs.terminals.size() + tabs.listedAhead.size());
+    insertTabItem(tabs.tabControl, index, automaticTerminalName(kind, sameKindCount(tabs, kind, true)));
+    tabs.listedAhead.push_back(kind);
+}
+
+void openListedTerminals(TerminalTabs& tabs) {
+    while (!tabs.listedAhead.empty()) {
+        if (openTerminalTab(tabs, tabs.listedAhead.front(), false) >= 0) continue;
+        tabs.listedAhead.erase(tabs.listedAhead.begin());
+        TabCtrl_DeleteItem(tabs.tabControl, tabs.fixedTabCount + int(tabs.terminals.size()));
+    }
 }
 
 void openNewTerminal(TerminalTabs& tabs, ShellKind kind) {

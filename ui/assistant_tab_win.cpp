@@ -9,6 +9,7 @@
 #include "ui/glyph_table.h"
 #include "ui/icon_glyphs.h"
 #include "ui/log_pane.h"
+#include "ui/ui_fonts.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -62,9 +63,7 @@ bool createAssistantInput(AssistantPanel& panel, HWND parent, HINSTANCE instance
     HDC dc = GetDC(panel.input);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
     if (dc) ReleaseDC(panel.input, dc);
-    panel.inputFont = CreateFontW(-MulDiv(11, dpi > 0 ? dpi : 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                  DEFAULT_PITCH | FF_SWISS, L"Segoe UI");
+    panel.inputFont = createUiFont(11, dpi > 0 ? dpi : 96);
     if (panel.inputFont) SendMessageW(panel.input, WM_SETFONT, reinterpret_cast<WPARAM>(panel.inputFont), TRUE);
     setCueBanner(panel.input);
     SetWindowSubclass(panel.input, inputSubclassProc, kInputSubclassId, reinterpret_cast<DWORD_PTR>(&panel));

@@ -1,6 +1,7 @@
 #include "ui/icon_glyphs.h"
 
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "platform/win_fonts.h"
@@ -126,40 +127,82 @@ std::vector<uint32_t> drawnPixels(HDC dc, const std::u16string& text) {
     return pixels;
 }
 
-// A link entry may name only a font file, with no face to ask for (Wine's
-// do): what the text path draws then tells whether linking found a glyph.
-bool drawnOtherThanMissing(HDC dc, char32_t c) {
-    const std::u16string one = c > 0xFFFF ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)),
-                                                             char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
-                                          : std::u16string(1, char16_t(c));
-    const std::vector<uint32_t> drawn = drawnPixels(dc, one);
-    return !drawn.empty() && drawn != drawnPixels(dc, c > 0xFFFF ? kMissingWide : kMissingNarrow);
+// What one face needs for every icon, read once: its own character map, the
+// faces Windows falls back to for it, and how it draws a missing glyph.
+struct FaceFacts {
+    std::string cmap;
+    bool othersRead = false;
+    std::vector<FaceCoverage> others;
+    std::vector<uint32_t> missing[2];  // narrow, wide; empty until drawn
+};
+
+std::u16string asText(char32_t c) {
+    return c > 0xFFFF ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
+                      : std::u16string(1, char16_t(c));
 }
 
-bool drawable(HDC dc, const std::u16string& face, const std::u16string& icon) {
-    const std::string ownCmap = cmapOf(dc);
-    std::vector<FaceCoverage> others;
-    bool othersRead = false;
+// A link entry may name only a font file, with no face to ask for (Wine's
+// do): what the text path draws then tells whether linking found a glyph.
+bool drawnOtherThanMissing(HDC dc, FaceFacts& facts, char32_t c) {
+    const std::vector<uint32_t> drawn = drawnPixels(dc, asText(c));
+    if (drawn.empty()) return false;
+    std::vector<uint32_t>& missing = facts.missing[c > 0xFFFF ? 1 : 0];
+    if (missing.empty()) missing = drawnPixels(dc, c > 0xFFFF ? kMissingWide : kMissingNarrow);
+    return drawn != missing;
+}
+
+bool drawable(HDC dc, const std::u16string& face, FaceFacts& facts, const std::u16string& icon) {
     for (char32_t c : codePoints(icon)) {
-        if (isCombiningMark(c) || selectedFontHas(dc, ownCmap, c)) continue;
-        if (!othersRead) {
-            othersRead = true;
+        if (isCombiningMark(c) || selectedFontHas(dc, facts.cmap, c)) continue;
+        if (!facts.othersRead) {
+            facts.othersRead = true;
             std::vector<std::u16string> faces = linkedFaces(face);
             faces.insert(faces.end(), std::begin(kFallbackFaces), std::end(kFallbackFaces));
             for (const std::u16string& other : faces)
-                if (other != face && fontFamilyInstalled(other)) others.push_back(coverageOf(dc, other));
+                if (other != face && fontFamilyInstalled(other)) facts.others.push_back(coverageOf(dc, other));
         }
         bool found = false;
-        for (const FaceCoverage& other : others) found = found || faceHas(dc, other, c);
-        if (!found && !drawnOtherThanMissing(dc, c)) return false;
+        for (const FaceCoverage& other : facts.others) found = found || faceHas(dc, other, c);
+        if (!found && !drawnOtherThanMissing(dc, facts, c)) return false;
     }
     return true;
+}
+
+// The answers so far, shared by the window's thread and the start-up worker
+// that checks the tree's icons ahead.
+struct IconAnswers {
+    std::mutex lock;
+    std::map<std::u16string, bool> known;  // face, then the icon
+    std::map<std::u16string, FaceFacts> faces;
+};
+
+IconAnswers& iconAnswers() {
+    static IconAnswers answers;
+    return answers;
+}
+
+// With the font already selected into dc.
+bool drawableInSelectedFont(HDC dc, const std::u16string& icon) {
+    wchar_t faceName[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, faceName);  // the face the font mapper chose, not the one asked for
+    const std::u16string face = fromWide(faceName);
+    const std::u16string key = face + u'\n' + icon;
+    IconAnswers& answers = iconAnswers();
+    std::lock_guard<std::mutex> held(answers.lock);
+    auto found = answers.known.find(key);
+    if (found != answers.known.end()) return found->second;
+    auto facts = answers.faces.find(face);
+    if (facts == answers.faces.end()) {
+        FaceFacts read;
+        read.cmap = cmapOf(dc);
+        facts = answers.faces.emplace(face, std::move(read)).first;
+    }
+    return answers.known[key] = drawable(dc, face, facts->second, icon);
 }
 
 }  // namespace
 
 bool iconDrawable(HWND control, const std::u16string& icon) {
-    static std::map<std::u16string, bool> known;  // face, then the icon
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     HDC dc = GetDC(control);
@@ -167,13 +210,22 @@ bool iconDrawable(HWND control, const std::u16string& icon) {
     bool answer = true;
     {
         ScopedSelectObject selected(dc, font);
-        wchar_t faceName[LF_FACESIZE] = {};
-        GetTextFaceW(dc, LF_FACESIZE, faceName);  // the face the font mapper chose, not the one asked for
-        const std::u16string face = fromWide(faceName);
-        const std::u16string key = face + u'\n' + icon;
-        auto found = known.find(key);
-        answer = found != known.end() ? found->second : (known[key] = drawable(dc, face, icon));
+        answer = drawableInSelectedFont(dc, icon);
     }
     ReleaseDC(control, dc);
     return answer;
+}
+
+void checkIconsAhead(const LOGFONTW& font, const std::vector<std::u16string>& icons) {
+    ScopedGdiObject<HFONT> created(CreateFontIndirectW(&font));
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!created.object || !dc) {
+        if (dc) DeleteDC(dc);
+        return;
+    }
+    {
+        ScopedSelectObject selected(dc, created.object);
+        for (const std::u16string& icon : icons) drawableInSelectedFont(dc, icon);
+    }
+    DeleteDC(dc);
 }

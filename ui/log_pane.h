@@ -29,6 +29,8 @@ struct LogPane {
     std::vector<ColouredText> colouredText;
 };
 
+// Loads the library behind the rich-edit control class (once per process; later calls are cheap).
+void loadRichEditLibrary();
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize);
 // Adds CR LF unless the text is empty or already ends with LF. Text in the
 // pane's text colour follows later changes of it.

@@ -63,8 +63,10 @@ void recolorText(LogPane& pane) {
 
 }  // namespace
 
+void loadRichEditLibrary() { loadSystemLibrary(L"Msftedit.dll"); }
+
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize) {
-    loadSystemLibrary(L"Msftedit.dll");
+    loadRichEditLibrary();
     pane.window = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                                       ES_NOHIDESEL | ES_READONLY,

@@ -13,6 +13,7 @@
 #include "terminal/terminal_tabs.h"
 #include "ui/assistant_tab.h"
 #include "ui/log_pane.h"
+#include "ui/main_window.h"
 #include "ui/navigation_pane.h"
 #include "ui/theme.h"
 
@@ -93,6 +94,7 @@ struct MainState {
     HBRUSH editBrush = nullptr;
     HBRUSH terminalBrush = nullptr;
     HFONT uiFont = nullptr;
+    bool controlsThemedDark = false;  // the child controls were last given the dark theme
     HWND searchBox = nullptr;
     HWND segmentTabs = nullptr;
     HWND tree = nullptr;
@@ -107,6 +109,7 @@ struct MainState {
     NavigationPane navigation;
     Catalog catalog;
     bool catalogFromEmbedded = true;
+    WindowStart start;  // the work begun before the window was made
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
@@ -200,6 +203,7 @@ void restoreFocus(MainState& state);
 
 // Catalog and tree.
 void assembleCatalog(MainState& state);
+void applyCatalog(MainState& state, CatalogRead read);
 
 // Custom tools.
 void addCustomToolInteractive(MainState& state);

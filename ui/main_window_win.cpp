@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <richedit.h>
 #include <windowsx.h>
 
@@ -15,6 +16,7 @@
 #include "ui/input_dialog.h"
 #include "ui/main_state.h"
 #include "ui/themed_controls.h"
+#include "ui/ui_fonts.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -31,11 +33,6 @@ MainState& stateOf(HWND window) {
 HWND createChild(const MainState& state, DWORD exStyle, const wchar_t* className, DWORD style, int id = 0) {
     return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, state.window,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), state.instance, nullptr);
-}
-
-HFONT createUiFont(int points, int dpi) {
-    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS, L"Segoe UI");
 }
 
 void setFont(HWND window, HFONT font) { SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
@@ -191,9 +188,27 @@ void openStartupTerminals(MainState& state) {
         SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
     };
     syncTerminalTabs(state);
-    // Their shells start once the window has painted itself (onReady).
-    openTerminalTab(tabs, ShellKind::Cmd, false);
-    openTerminalTab(tabs, ShellKind::PowerShell, false);
+    // Only their tabs are in the first frame; the terminals follow it (onReady).
+    listTerminalTab(tabs, ShellKind::Cmd);
+    listTerminalTab(tabs, ShellKind::PowerShell);
+}
+
+// The pages the first frame does not show, made once it is painted: each
+// starts hidden, so none paints or uncovers anything until the layout gives
+// it its place. Lines reported before the Activity page existed are written
+// to it now.
+void createHiddenPages(MainState& state) {
+    if (createLogPane(state.activity, state.window, state.instance, state.settings.fontSize)) {
+        ShowWindow(state.activity.window, state.currentTab == 0 ? SW_SHOW : SW_HIDE);
+        setPaneColors(state.activity, state.colors.terminalBackground, state.colors.terminalText);
+        for (const ActivityRecord& line : state.session.activity)
+            appendLine(state.activity, line.text, toColorRef(line.color));
+    }
+    createPlaybookPanelWindow(state);
+    setPanelColors(state.playbook, state.colors.terminalBackground, state.colors.terminalText);
+    openListedTerminals(state.terminals);
+    for (TerminalEntry& entry : state.terminals.terminals) showTerminal(*entry.terminal, false);
+    layoutRightPane(state);
 }
 
 LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
@@ -203,6 +218,8 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->window = window;
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
+    if (auto* start = static_cast<WindowStart*>(create.lpCreateParams)) state->start = std::move(*start);
+    if (!state->start.catalog.valid()) state->start.catalog = std::async(std::launch::deferred, readCatalog);
     state->settings = loadSettings(&state->settingsFile);
     state->savedPlacement = loadWindowPlacement(&state->placementFile);
     setUiLanguage(int(state->settings.language));
@@ -215,14 +232,12 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
 
     createLeftPane(*state);
     wireNavigation(*state);
-    createLogPane(state->activity, window, state->instance, state->settings.fontSize);
-    insertTab(*state, 0, uiText(kTextActivityTab));
+    insertTab(*state, 0, uiText(kTextActivityTab));  // its page follows the first frame
     createAssistant(*state);
-    createPlaybookPanelWindow(*state);
     openStartupTerminals(*state);
 
     applyTheme(*state);
-    assembleCatalog(*state);
+    applyCatalog(*state, state->start.catalog.get());
     layoutWindow(*state);
     writeAssistantGreeting(state->assistant);
     reportFileProblem(state->settingsFile);
@@ -337,11 +352,19 @@ INT_PTR readyStamp() {
     return std::max<INT_PTR>(1, INT_PTR(double(now.QuadPart) * 10000.0 / double(frequency.QuadPart)));
 }
 
-// Posted at creation, so it comes after the first paint: the window is ready.
-// The shells start now; input waits for this, so nothing reaches a terminal
-// before its shell runs.
+// Posted at creation, so it comes after the first paint: the window is ready
+// once any child still waiting for its paint has it. The hidden pages and the
+// terminals are made now and the shells start; input waits for this, so
+// nothing reaches a page before it exists or a terminal before its shell runs.
 void onReady(HWND window, MainState& state) {
-    SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(readyStamp()));
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const INT_PTR firstFrame = readyStamp();
+    // Only what the user starts uses COM (launching through the shell, the
+    // file dialogs); joining an apartment costs the first frame some milliseconds.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    createHiddenPages(state);
+    // Set once every page exists, so whoever waits for it finds them all.
+    SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(firstFrame));
     for (TerminalEntry& entry : state.terminals.terminals) startTerminalShell(*entry.terminal);
 }
 
@@ -427,15 +450,18 @@ void selectTab(MainState& state, int index) {
     }
     state.currentTab = index;
 
+    // Before the window is shown a focus would activate it early, at some cost
+    // under Wine; its first activation focuses the page in front (restoreFocus).
+    const bool shown = IsWindowVisible(state.window);
     if (index == 1) {
         InvalidateRect(state.assistantOutput.window, nullptr, TRUE);
         if (state.assistant.input) {
             InvalidateRect(state.assistant.input, nullptr, TRUE);
-            SetFocus(state.assistant.input);
+            if (shown) SetFocus(state.assistant.input);
         }
     } else if (HWND page = currentPageWindow(state)) {
         InvalidateRect(page, nullptr, TRUE);
-        SetFocus(page);
+        if (shown) SetFocus(page);
     }
     if (index == 0) setTabLabel(state, 0, uiText(kTextActivityTab));
 }
@@ -448,9 +474,12 @@ void onSettingChange(MainState& state, LPARAM area) {
     applyTheme(state);
 }
 
-void assembleCatalog(MainState& state) {
-    state.catalog = loadCatalog(loadCustomTools(&state.customToolsFile));
-    state.catalogFromEmbedded = builtinToolsSource() == kEmbeddedSourceLabel;
+void assembleCatalog(MainState& state) { applyCatalog(state, readCatalog()); }
+
+void applyCatalog(MainState& state, CatalogRead read) {
+    state.catalog = std::move(read.catalog);
+    state.customToolsFile = std::move(read.customToolsFile);
+    state.catalogFromEmbedded = read.fromEmbedded;
     state.navigation.state.assistantOverride = false;
     state.navigation.state.assistantTools.clear();
     state.navigation.state.assistantPlaybooks.clear();

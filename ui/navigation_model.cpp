@@ -1,5 +1,7 @@
 #include "ui/navigation_model.h"
 
+#include <algorithm>
+
 #include "data/text.h"
 #include "search/ranking.h"
 #include "ui/ui_text.h"
@@ -80,6 +82,16 @@ std::u16string toolItemText(const ToolRecord& tool, bool showFileName, const Ico
     if (showFileName && !tool.fileName.empty()) text += u"   " + tool.fileName;
     if (tool.isExternal && !tool.isInstalled) text += u"  " + uiText(kTextNotInstalled);
     return text;
+}
+
+std::vector<std::u16string> treeIcons(const std::vector<ToolRecord>& tools) {
+    std::vector<std::u16string> icons = {kPlaybookIcon, kToolsIcon};
+    for (const Category& category : kCategories) icons.push_back(category.icon);
+    for (const ToolRecord& tool : tools)
+        if (!tool.icon.empty()) icons.push_back(tool.icon);
+    std::sort(icons.begin(), icons.end());
+    icons.erase(std::unique(icons.begin(), icons.end()), icons.end());
+    return icons;
 }
 
 std::u16string playbookDisplayTitle(const Playbook& playbook) { return localized(playbook.title, playbook.titleEn); }

@@ -51,6 +51,10 @@ struct NavigationSources {
     IconCheck iconDrawn;
 };
 
+// Every icon the tree can show for these tools: the categories', the
+// segments' and the tools' own, each once.
+std::vector<std::u16string> treeIcons(const std::vector<ToolRecord>& tools);
+
 struct NavItem {
     std::u16string text;
     int64_t data = kNavHeaderItem;

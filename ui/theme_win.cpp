@@ -121,6 +121,14 @@ void paintTab(HDC dc, HWND tabs, const ThemeColors& colors, int index, bool sele
     SetBkMode(dc, OPAQUE);
 }
 
+// Below the row of tabs (all of them, the selected one standing taller).
+LONG tabRowBottom(HWND tabs) {
+    RECT row = {};
+    GetClientRect(tabs, &row);
+    TabCtrl_AdjustRect(tabs, FALSE, &row);
+    return row.top;
+}
+
 void paintTabStrip(HWND tabs, HDC dc, const ThemeColors& colors) {
     RECT client;
     GetClientRect(tabs, &client);
@@ -182,18 +190,31 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
     }
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(control, &paint);
-    // Drawn off screen first, so that a repaint does not flicker through the strip's colour.
+    // What has text is drawn off screen first, so that a repaint does not
+    // flicker through the background colour. A tab strip's body lies under its
+    // pages and is one colour: it is filled directly, as an off-screen copy of
+    // the whole body costs a frame under Wine.
     RECT client;
     GetClientRect(control, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    painter(control, memory, state.colors);
-    BitBlt(dc, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
-           paint.rcPaint.bottom - paint.rcPaint.top, memory, paint.rcPaint.left, paint.rcPaint.top, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    RECT drawn = client;
+    if (painter == paintTabStrip) {
+        drawn.bottom = std::min(client.bottom, tabRowBottom(control));
+        RECT body = {client.left, drawn.bottom, client.right, client.bottom};
+        RECT bodyToPaint;
+        if (IntersectRect(&bodyToPaint, &body, &paint.rcPaint)) fill(dc, bodyToPaint, state.colors.tabStrip);
+    }
+    RECT rowToPaint;
+    if (IntersectRect(&rowToPaint, &drawn, &paint.rcPaint)) {
+        HDC memory = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(drawn.right, 1), std::max<LONG>(drawn.bottom, 1));
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        painter(control, memory, state.colors);
+        BitBlt(dc, rowToPaint.left, rowToPaint.top, rowToPaint.right - rowToPaint.left,
+               rowToPaint.bottom - rowToPaint.top, memory, rowToPaint.left, rowToPaint.top, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
     EndPaint(control, &paint);
     return 0;
 }
@@ -284,7 +305,10 @@ LRESULT drawTreeItemInTheme(const MainState& state, NMTVCUSTOMDRAW& draw) {
     return CDRF_DODEFAULT;
 }
 
-void themeNewChild(const MainState& state, HWND child) { setControlTheme(child, showsDarkTheme(state)); }
+// A new control already has the light theme: only the dark one is asked for.
+void themeNewChild(const MainState& state, HWND child) {
+    if (showsDarkTheme(state)) setControlTheme(child, true);
+}
 
 void themeChildControls(MainState& state) {
     paintThemedFromNowOn(state.tabControl, kTabStripSubclass, state);
@@ -293,11 +317,14 @@ void themeChildControls(MainState& state) {
     for (HWND box : {state.searchBox, state.assistant.input}) {
         if (box) SetWindowSubclass(box, hintProc, kHintSubclass, reinterpret_cast<DWORD_PTR>(&state));
     }
-    setTitleBarTheme(state.window, showsDarkTheme(state));
-    if (!state.window) return;
+    const bool dark = showsDarkTheme(state);
+    setTitleBarTheme(state.window, dark);
+    // Each theme change costs a control a redraw: light controls that never were dark are left alone.
+    if (!state.window || (!dark && !state.controlsThemedDark)) return;
+    state.controlsThemedDark = dark;
     for (HWND child = GetWindow(state.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (child != state.tabControl && child != state.segmentTabs && child != state.statusBar) {
-            themeNewChild(state, child);
+            setControlTheme(child, dark);
         }
     }
 }

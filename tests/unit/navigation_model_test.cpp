@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwctype>
+#include <set>
 
 #include "ui/navigation_model.h"
 #include "ui/ui_text.h"
@@ -94,6 +96,18 @@ TEST_F(NavigationModel, IconsTheTreeCannotDrawAreLeftOut) {
     const auto results = buildResultsSegment(withoutEmoji, {0}, {1});
     EXPECT_EQ(results[2].text, u"Playbooks (1)");
     EXPECT_EQ(results[3].text, u"Tools (1)");
+
+    // Start-up checks treeIcons ahead: every icon a segment asks about is among them, each once.
+    std::set<std::u16string> asked;
+    NavigationSources recording = sources();
+    recording.iconDrawn = [&asked](const std::u16string& icon) { return asked.insert(icon), true; };
+    recents = {u"c"};
+    buildToolsSegment(recording);
+    buildPlaybooksSegment(playbooks, recording.iconDrawn);
+    buildResultsSegment(recording, {0, 1}, {0});
+    const std::vector<std::u16string> ahead = treeIcons(catalog);
+    EXPECT_EQ(std::set<std::u16string>(ahead.begin(), ahead.end()).size(), ahead.size());
+    for (const std::u16string& icon : asked) EXPECT_NE(std::find(ahead.begin(), ahead.end(), icon), ahead.end());
 }
 
 TEST_F(NavigationModel, PlaybooksSegmentAndItemData) {
