@@ -6,7 +6,6 @@
 #include "data/files.h"
 #include "data/json.h"
 #include "data/text.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -24,13 +23,7 @@ std::u16string idForTick(uint64_t tick) { return u"custom.ext-" + asciiToWide(st
 
 }  // namespace
 
-std::u16string customToolsPath() {
-    std::u16string appData = platform::roamingAppDataDir();
-    if (appData.empty()) return {};
-    std::u16string dir = platform::joinPath(appData, u"Toolkeep");
-    platform::createDirectories(dir);
-    return platform::joinPath(dir, u"custom-tools.json");
-}
+std::u16string customToolsPath() { return userFilePath(u"custom-tools.json"); }
 
 std::vector<ToolRecord> loadCustomTools(DocumentOutcome* outcome) {
     std::u16string path = customToolsPath();

@@ -25,6 +25,9 @@ bool writeWholeFile(const std::u16string& path, const std::string& bytes);
 bool saveFileAtomically(const std::u16string& path, const std::string& bytes);
 // Adds the bytes at the end of the file in one write, creating it when absent.
 bool appendToFile(const std::u16string& path, const std::string& bytes);
+// A file of the user's folder, %APPDATA%\Toolkeep, which is made when
+// missing; empty when there is no roaming AppData folder.
+std::u16string userFilePath(const std::u16string& name);
 // Runs `work` while holding path + ".lock", which every writer of the file
 // takes, in this process or another: a writer that reads, decides and writes
 // is never interleaved with another. False, without running `work`, when the

@@ -6,7 +6,6 @@
 #include "data/files.h"
 #include "data/json.h"
 #include "data/text.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -69,13 +68,7 @@ Settings settingsFrom(const JsonValue& doc) {
 
 }  // namespace
 
-std::u16string settingsPath() {
-    std::u16string appData = platform::roamingAppDataDir();
-    if (appData.empty()) return {};
-    std::u16string dir = platform::joinPath(appData, u"Toolkeep");
-    platform::createDirectories(dir);
-    return platform::joinPath(dir, u"config.json");
-}
+std::u16string settingsPath() { return userFilePath(u"config.json"); }
 
 Settings loadSettings(DocumentOutcome* outcome) {
     std::u16string path = settingsPath();

@@ -4,7 +4,6 @@
 
 #include "data/files.h"
 #include "data/json.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -53,13 +52,7 @@ int64_t distance(const WindowBox& frame, const WindowBox& area) {
 
 }  // namespace
 
-std::u16string windowPlacementPath() {
-    std::u16string appData = platform::roamingAppDataDir();
-    if (appData.empty()) return {};
-    std::u16string dir = platform::joinPath(appData, u"Toolkeep");
-    platform::createDirectories(dir);
-    return platform::joinPath(dir, u"window.json");
-}
+std::u16string windowPlacementPath() { return userFilePath(u"window.json"); }
 
 std::optional<WindowPlacement> parseWindowPlacement(const std::u16string& text) {
     auto document = parseJson(text);

@@ -6,7 +6,6 @@
 #include "data/file_backup.h"
 #include "data/files.h"
 #include "data/text.h"
-#include "platform/platform.h"
 #include "terminal/console_rules.h"
 
 namespace {
@@ -66,11 +65,7 @@ size_t lineCount(const std::string& bytes) {
 }  // namespace
 
 std::u16string historyFilePath(ShellKind kind) {
-    std::u16string appData = platform::roamingAppDataDir();
-    if (appData.empty()) return {};
-    std::u16string dir = platform::joinPath(appData, u"Toolkeep");
-    platform::createDirectories(dir);
-    return platform::joinPath(dir, kind == ShellKind::Cmd ? u"history-cmd.txt" : u"history-powershell.txt");
+    return userFilePath(kind == ShellKind::Cmd ? u"history-cmd.txt" : u"history-powershell.txt");
 }
 
 bool looksSecret(const std::u16string& command) {

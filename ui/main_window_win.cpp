@@ -219,7 +219,6 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
     if (auto* start = static_cast<WindowStart*>(create.lpCreateParams)) state->start = std::move(*start);
-    if (!state->start.catalog.valid()) state->start.catalog = std::async(std::launch::deferred, readCatalog);
     state->settings = loadSettings(&state->settingsFile);
     state->savedPlacement = loadWindowPlacement(&state->placementFile);
     setUiLanguage(int(state->settings.language));
@@ -237,7 +236,8 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     openStartupTerminals(*state);
 
     applyTheme(*state);
-    applyCatalog(*state, state->start.catalog.get());
+    // A window made without the start-up work (in-process tests) reads its own.
+    applyCatalog(*state, state->start.catalog.valid() ? state->start.catalog.get() : readCatalog());
     layoutWindow(*state);
     writeAssistantGreeting(state->assistant);
     reportFileProblem(state->settingsFile);
