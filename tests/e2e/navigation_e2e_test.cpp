@@ -486,31 +486,4 @@ TEST_F(NavigationWindow, DesktopShortcutsReadBack) {
     EXPECT_EQ(fromWide(boxText.c_str()), uiText(kTextPinBlocked));
 }
 
-// The shipped program itself: typing into its search box moves its segment strip,
-// the left one of its two tab controls once the window is laid out.
-TEST(NavigationExe, TypingSwitchesToResultsAndBack) {
-    ExeProcess process = startToolkeep(L"");
-    ASSERT_TRUE(process.started);
-    HWND window = findProcessWindow(process, kMainWindowClass, 30000);
-    ASSERT_NE(window, nullptr);
-    for (int i = 0; i < 3000 && !GetPropW(window, L"ToolkeepReady"); ++i) Sleep(10);  // laid out and filled
-    HWND searchBox = nullptr, segments = nullptr;
-    for (int i = 0; i < 100 && !segments; ++i, Sleep(100)) {
-        searchBox = GetDlgItem(window, kSearchBoxId);
-        HWND first = FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr);
-        HWND second = first ? FindWindowExW(window, first, WC_TABCONTROLW, nullptr) : nullptr;
-        RECT a = {}, b = {};
-        if (searchBox && second && GetWindowRect(first, &a) && GetWindowRect(second, &b) && a.left != b.left)
-            segments = a.left < b.left ? first : second;
-    }
-    ASSERT_NE(segments, nullptr);
-    SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c"));
-    EXPECT_EQ(SendMessageW(segments, TCM_GETCURSEL, 0, 0), 2);
-    SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    EXPECT_EQ(SendMessageW(segments, TCM_GETCURSEL, 0, 0), 0);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(waitForExit(process, 15000), 0);
-    closeProcess(process);
-}
-
 }  // namespace
