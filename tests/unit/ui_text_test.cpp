@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "ui/ui_text.h"
 
 namespace {
@@ -18,24 +16,6 @@ TEST(UiText, EveryIdHasTextInBothLanguages) {
     }
     EXPECT_TRUE(uiTextIn(1, -1).empty());
     EXPECT_TRUE(uiTextIn(1, kUiTextCount).empty());
-}
-
-// Rows spread over the table: an insertion or deletion shifts them.
-TEST(UiText, RowsStayAtTheirIds) {
-    const std::tuple<int, const char16_t*, const char16_t*> rows[] = {
-        {0, u"Wrenly", u"Wrenly"},          {1, u"（管理员）", u" (Administrator)"},
-        {35, u"操作轨迹", u"Activity"},     {79, u"中文(&C)", u"中文(&C)"},
-        {80, u"&English", u"&English"},     {119, u"> [已添加] ", u"> [Added] "},
-        {139, u"自定义工具", u"Custom Tools"}, {140, u"排障剧本", u"Playbooks"},
-        {164, u"剧本", u"Playbook"},        {167, u"[失败]", u"[Failed]"},
-        {179, nullptr, u"💡 Related playbooks: "},
-    };
-    for (const auto& [id, zh, en] : rows) {
-        if (zh) {
-            EXPECT_EQ(uiTextIn(0, id), zh) << id;
-        }
-        EXPECT_EQ(uiTextIn(1, id), en) << id;
-    }
 }
 
 TEST(UiText, LanguageFlagPicksTheColumn) {
