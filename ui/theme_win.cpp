@@ -203,14 +203,14 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
         RECT bodyToPaint;
         if (IntersectRect(&bodyToPaint, &body, &paint.rcPaint)) fill(dc, bodyToPaint, state.colors.tabStrip);
     }
-    RECT rowToPaint;
-    if (IntersectRect(&rowToPaint, &drawn, &paint.rcPaint)) {
+    RECT drawnToPaint;
+    if (IntersectRect(&drawnToPaint, &drawn, &paint.rcPaint)) {
         HDC memory = CreateCompatibleDC(dc);
         HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(drawn.right, 1), std::max<LONG>(drawn.bottom, 1));
         HGDIOBJ old = SelectObject(memory, bitmap);
         painter(control, memory, state.colors);
-        BitBlt(dc, rowToPaint.left, rowToPaint.top, rowToPaint.right - rowToPaint.left,
-               rowToPaint.bottom - rowToPaint.top, memory, rowToPaint.left, rowToPaint.top, SRCCOPY);
+        BitBlt(dc, drawnToPaint.left, drawnToPaint.top, drawnToPaint.right - drawnToPaint.left,
+               drawnToPaint.bottom - drawnToPaint.top, memory, drawnToPaint.left, drawnToPaint.top, SRCCOPY);
         SelectObject(memory, old);
         DeleteObject(bitmap);
         DeleteDC(memory);
