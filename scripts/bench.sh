@@ -16,5 +16,4 @@ TOOLKEEP_TERMINAL_BENCH="${TERMINAL_BENCH_MB:-5}" "$root/scripts/wine.sh" "$root
 
 # Start-up: a bare Win32 window and toolkeep.exe started alternately, 7 rounds,
 # each timed to the moment its window is ready; the median difference is the figure.
-TOOLKEEP_STARTUP_BENCH=1 "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" \
-  --gtest_filter='StartupMeasurement.*' 2>/dev/null | grep -E '^(round|difference)' || true
+"$root/scripts/wine.sh" "$root/build/win/toolkeep_startup_bench.exe" 2>/dev/null | grep -E '^(round|difference)' || true
