@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "platform/win_handles.h"
 #include "platform/win_text.h"
 
 namespace {
@@ -30,16 +31,6 @@ constexpr wchar_t kWidthProbe[] = L"iMW0.";
 // ideograph nor a font linked to it would draw their text as boxes.
 constexpr wchar_t kChineseProbe = L'\u4E2D';
 
-bool hasFontLink(const std::u16string& face) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    const bool linked = RegQueryValueExW(key, wstr(face), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return linked;
-}
-
 struct FaceTraits {
     bool fixed = false;
     bool chinese = false;
@@ -47,8 +38,7 @@ struct FaceTraits {
 
 FaceTraits traitsOf(HDC screen, const std::u16string& face) {
     FaceTraits traits;
-    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, wstr(face));
+    HFONT font = createProbeFont(face);
     if (!font) return traits;
     HGDIOBJ was = SelectObject(screen, font);
     wchar_t chosen[LF_FACESIZE] = {};
@@ -58,7 +48,7 @@ FaceTraits traitsOf(HDC screen, const std::u16string& face) {
     for (const wchar_t* c = kWidthProbe + 1; *c && traits.fixed; ++c)
         traits.fixed = GetCharWidth32W(screen, *c, *c, &width) && width == first;
     WORD glyph = 0xFFFF;
-    traits.chinese = hasFontLink(face) || (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph,
+    traits.chinese = !fontLinkEntries(face).empty() || (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph,
                                                             GGI_MARK_NONEXISTING_GLYPHS) == 1 && glyph != 0xFFFF);
     SelectObject(screen, was);
     DeleteObject(font);
@@ -89,6 +79,28 @@ std::u16string anyFixedPitchFace() {
 }
 
 }  // namespace
+
+HFONT createProbeFont(const std::u16string& face) {
+    return CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, wstr(face));
+}
+
+std::vector<std::u16string> fontLinkEntries(const std::u16string& face) {
+    std::vector<std::u16string> entries;
+    ScopedRegKey links;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
+                      KEY_QUERY_VALUE, &links.key) != ERROR_SUCCESS)
+        return entries;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(links.key, wstr(face), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_MULTI_SZ)
+        return entries;
+    std::vector<wchar_t> list(size / sizeof(wchar_t) + 2, L'\0');
+    if (RegQueryValueExW(links.key, wstr(face), nullptr, nullptr, reinterpret_cast<BYTE*>(list.data()), &size) !=
+        ERROR_SUCCESS)
+        return entries;
+    for (const wchar_t* entry = list.data(); *entry; entry += wcslen(entry) + 1) entries.push_back(fromWide(entry));
+    return entries;
+}
 
 bool fontFamilyInstalled(const std::u16string& face) {
     if (face.empty() || face.size() >= LF_FACESIZE) return false;

@@ -15,8 +15,6 @@ namespace {
 constexpr DWORD kCmapTag = 0x70616D63;
 // Where Windows draws emoji and symbols from when a label's font lacks them.
 const char16_t* const kFallbackFaces[] = {u"Segoe UI Emoji", u"Segoe UI Symbol"};
-// The size the fonts are asked for in; whether a glyph exists does not depend on it.
-constexpr int kProbeHeight = -16;
 
 std::string cmapOf(HDC dc) {
     const DWORD size = GetFontData(dc, kCmapTag, 0, nullptr, 0);
@@ -42,13 +40,8 @@ struct FaceCoverage {
     std::string cmap;
 };
 
-HFONT probeFont(const std::u16string& face) {
-    return CreateFontW(kProbeHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, wstr(face));
-}
-
 FaceCoverage coverageOf(HDC dc, const std::u16string& face) {
-    ScopedGdiObject<HFONT> font(probeFont(face));
+    ScopedGdiObject<HFONT> font(createProbeFont(face));
     if (!font.object) return {face, {}};
     ScopedSelectObject selected(dc, font.object);
     return {face, cmapOf(dc)};
@@ -56,7 +49,7 @@ FaceCoverage coverageOf(HDC dc, const std::u16string& face) {
 
 bool faceHas(HDC dc, const FaceCoverage& coverage, char32_t c) {
     if (c > 0xFFFF) return cmapMapsCodePoint(coverage.cmap, c);
-    ScopedGdiObject<HFONT> font(probeFont(coverage.face));
+    ScopedGdiObject<HFONT> font(createProbeFont(coverage.face));
     if (!font.object) return false;
     ScopedSelectObject selected(dc, font.object);
     return selectedFontHas(dc, coverage.cmap, c);
@@ -65,24 +58,11 @@ bool faceHas(HDC dc, const FaceCoverage& coverage, char32_t c) {
 // The faces linked to a face ("file,face[,scale...]" entries); a bare file name names no face to ask for.
 std::vector<std::u16string> linkedFaces(const std::u16string& face) {
     std::vector<std::u16string> faces;
-    ScopedRegKey links;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
-                      KEY_QUERY_VALUE, &links.key) != ERROR_SUCCESS)
-        return faces;
-    HKEY key = links.key;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, wstr(face), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
-        std::vector<wchar_t> list(size / sizeof(wchar_t) + 2, L'\0');
-        if (RegQueryValueExW(key, wstr(face), nullptr, nullptr, reinterpret_cast<BYTE*>(list.data()), &size) ==
-            ERROR_SUCCESS) {
-            for (const wchar_t* entry = list.data(); *entry; entry += wcslen(entry) + 1) {
-                const std::u16string text = fromWide(entry);
-                const size_t comma = text.find(u',');
-                if (comma == std::u16string::npos) continue;
-                const size_t end = text.find(u',', comma + 1);
-                faces.push_back(text.substr(comma + 1, end == std::u16string::npos ? end : end - comma - 1));
-            }
-        }
+    for (const std::u16string& entry : fontLinkEntries(face)) {
+        const size_t comma = entry.find(u',');
+        if (comma == std::u16string::npos) continue;
+        const size_t end = entry.find(u',', comma + 1);
+        faces.push_back(entry.substr(comma + 1, end == std::u16string::npos ? end : end - comma - 1));
     }
     return faces;
 }
