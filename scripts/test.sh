@@ -20,7 +20,11 @@ count_gtest() {  # name, log, exit code
   s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$2" | tail -1)
   p=${p:-0}; f=${f:-0}; s=${s:-0}
   if [ "$3" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; echo "$1 exited with $3"; tail -20 "$2"; fi
-  [ "$f" -gt 0 ] && grep -E '^\[  FAILED  \] [A-Za-z]' "$2" | sort -u
+  if [ "$f" -gt 0 ]; then
+    # the first lines of each failure message, so a CI log alone tells what broke
+    grep -E -A6 ': Failure$' "$2" | head -60
+    grep -E '^\[  FAILED  \] [A-Za-z]' "$2" | sort -u
+  fi
   say "$1: $p passed, $f failed, $s skipped"
   add "$p" "$f" "$s"
 }
