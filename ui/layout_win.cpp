@@ -134,20 +134,35 @@ void onSplitterButtonDown(MainState& state, int x) {
     SetCapture(state.window);
 }
 
-void onSplitterMouseMove(MainState& state, int x) {
-    if (!state.splitterDragging) return;
+// Only a move with the left button held drags: the window manager also sends the
+// capturing window moves of its own (after windows change under the pointer), and
+// those carry no button.
+void onSplitterMouseMove(MainState& state, int x, WPARAM keys) {
+    if (!state.splitterDragging || !(keys & MK_LBUTTON)) return;
     RECT client;
     GetClientRect(state.window, &client);
     state.leftWidth = clampLeftWidth(x, client.right, windowDpi(state.window));
     layoutWindow(state);
 }
 
-void onSplitterButtonUp(MainState& state) {
-    if (!state.splitterDragging) return;
+namespace {
+void endSplitterDrag(MainState& state) {
     state.splitterDragging = false;
-    ReleaseCapture();
     const int width = state.leftWidth;
     changeSettings(state, [width](Settings& s) { s.leftWidth = width; });
+}
+}  // namespace
+
+void onSplitterButtonUp(MainState& state) {
+    if (!state.splitterDragging) return;
+    endSplitterDrag(state);
+    ReleaseCapture();  // its capture change finds the drag ended already
+}
+
+// The capture taken away mid-drag (another window, a switch of task): the drag
+// ends where it was, as a release there would.
+void onSplitterCaptureLost(MainState& state) {
+    if (state.splitterDragging) endSplitterDrag(state);
 }
 
 void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info) {

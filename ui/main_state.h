@@ -152,8 +152,9 @@ void layoutRightPane(MainState& state);
 bool splitterHit(const MainState& state, int x);
 bool onSplitterSetCursor(MainState& state);
 void onSplitterButtonDown(MainState& state, int x);
-void onSplitterMouseMove(MainState& state, int x);
+void onSplitterMouseMove(MainState& state, int x, WPARAM keys);
 void onSplitterButtonUp(MainState& state);
+void onSplitterCaptureLost(MainState& state);
 // The left-pane width for a pointer at x in a client area of the given width.
 int clampLeftWidth(int x, int clientWidth, int dpi);
 // The chosen left-pane width, narrowed while the window is too small for it and the right pane.

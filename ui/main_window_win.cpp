@@ -507,8 +507,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (reinterpret_cast<HWND>(wParam) == window && onSplitterSetCursor(state)) return TRUE;
             break;
         case WM_LBUTTONDOWN: onSplitterButtonDown(state, GET_X_LPARAM(lParam)); return 0;
-        case WM_MOUSEMOVE: onSplitterMouseMove(state, GET_X_LPARAM(lParam)); return 0;
+        case WM_MOUSEMOVE: onSplitterMouseMove(state, GET_X_LPARAM(lParam), wParam); return 0;
         case WM_LBUTTONUP: onSplitterButtonUp(state); return 0;
+        case WM_CAPTURECHANGED: onSplitterCaptureLost(state); return 0;
         case WM_EXITSIZEMOVE: onExitSizeMove(state); return 0;
         case WM_CTLCOLOREDIT:
             return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

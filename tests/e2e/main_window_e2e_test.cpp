@@ -253,6 +253,8 @@ TEST_F(ExeWindow, HelpAndAboutTabsComeAndGoAndShiftTheTerminals) {
     EXPECT_EQ(run.selectedTab(), 2);
 }
 
+// The splitter drags only while the left button is held, clamps to both panes' least
+// widths, and the width where a drag ends comes back after a restart.
 TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
     {
         RunningWindow run;
@@ -266,16 +268,25 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5000, 300));
         EXPECT_EQ(windowWidth(run.children.tree), client.right - 6 - 540);  // the splitter, then the right pane's least width
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(420, 300));
+        // a move without the button (the window manager's own, after windows moved) does not drag
+        SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(200, 300));
         SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(420, 300));
         EXPECT_EQ(windowWidth(run.children.tree), 420);
         EXPECT_NE(configText().find("\"leftWidth\": 420"), std::string::npos);
         // a move after the release no longer drags
-        SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(200, 300));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 300));
         EXPECT_EQ(windowWidth(run.children.tree), 420);
+        // the capture lost mid-drag ends it where it was, kept as a release would
+        SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(422, 300));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(380, 300));
+        SendMessageW(w, WM_CAPTURECHANGED, 0, 0);
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 300));
+        EXPECT_EQ(windowWidth(run.children.tree), 380);
+        EXPECT_NE(configText().find("\"leftWidth\": 380"), std::string::npos);
     }
     RunningWindow again;
     ASSERT_NE(again.children.tree, nullptr);
-    EXPECT_EQ(windowWidth(again.children.tree), 420);
+    EXPECT_EQ(windowWidth(again.children.tree), 380);
 }
 
 // Under Wine on a busy machine, the X server's late answer to a window's first
