@@ -16,8 +16,17 @@ constexpr int kRightReserve = 540;
 // The least client height at 96 DPI: tab strip, a few playbook lines, both button rows and the status bar.
 constexpr int kMinClientHeight = 340;
 
+// A child already in place is left alone: under Wine even a move to where it
+// is costs a round of messages, and the layout runs on every size change.
 void place(HWND window, int x, int y, int width, int height) {
-    if (window) MoveWindow(window, x, y, std::max(width, 0), std::max(height, 0), TRUE);
+    if (!window) return;
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    RECT now;
+    GetWindowRect(window, &now);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height) return;
+    MoveWindow(window, x, y, width, height, TRUE);
 }
 
 int rightReserve(int dpi) { return MulDiv(kRightReserve, dpi, 96); }
