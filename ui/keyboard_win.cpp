@@ -121,6 +121,7 @@ HWND pageFocusTarget(const MainState& state) {
 }
 
 void restoreFocus(MainState& state) {
+    if (!state.firstFrameDrawn) return;  // the window keeps it until then
     // Used once: the focus may come to the window for other reasons later (a
     // focused control hidden), and the page in front is the place then.
     HWND target = state.focusBeforeDeactivate;

@@ -122,6 +122,9 @@ struct MainState {
     // The control that had the focus when the window last lost activation: a
     // dialog or another program took it, and it gets it back on return.
     HWND focusBeforeDeactivate = nullptr;
+    // The first frame is drawn and every page exists: from then on the focus
+    // goes to a page's control (the caret and focus handling cost that frame).
+    bool firstFrameDrawn = false;
     int reportsBeingSaved = 0;
 };
 

@@ -363,6 +363,8 @@ void onReady(HWND window, MainState& state) {
     // file dialogs); joining an apartment costs the first frame some milliseconds.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     createHiddenPages(state);
+    state.firstFrameDrawn = true;
+    if (GetFocus() == window) restoreFocus(state);
     // Set once every page exists, so whoever waits for it finds them all.
     SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(firstFrame));
     for (TerminalEntry& entry : state.terminals.terminals) startTerminalShell(*entry.terminal);
@@ -451,7 +453,7 @@ void selectTab(MainState& state, int index) {
     state.currentTab = index;
 
     // Before the window is shown a focus would activate it early, at some cost
-    // under Wine; its first activation focuses the page in front (restoreFocus).
+    // under Wine; the page in front gets it once the first frame is drawn (restoreFocus).
     const bool shown = IsWindowVisible(state.window);
     if (index == 1) {
         InvalidateRect(state.assistantOutput.window, nullptr, TRUE);

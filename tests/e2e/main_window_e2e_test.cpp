@@ -194,6 +194,13 @@ TEST_F(ExeWindow, StartsWithItsControlsAndTabsThenSwitchesLanguage) {
     EXPECT_EQ(run.selectedTab(), 1);
     EXPECT_EQ(run.segments(), (Labels{L"工具", L"排障剧本", L"搜索结果"}));
     EXPECT_EQ(windowWidth(c.tree), 300);
+    // once ready, typing goes to the Assistant's input (the edit that is not the search box)
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(run.window, nullptr), &gui));
+    wchar_t focusClass[16] = {};
+    GetClassNameW(gui.hwndFocus, focusClass, 16);
+    EXPECT_TRUE(_wcsicmp(focusClass, L"Edit") == 0 && gui.hwndFocus != c.searchBox) << focusClass;
 
     run.command(kCmdLanguageEnglish);
     EXPECT_EQ(windowText(run.window), L"Wrenly" + std::wstring(admin.empty() ? L"" : L" (Administrator)"));
