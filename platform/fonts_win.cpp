@@ -48,8 +48,9 @@ FaceTraits traitsOf(HDC screen, const std::u16string& face) {
     for (const wchar_t* c = kWidthProbe + 1; *c && traits.fixed; ++c)
         traits.fixed = GetCharWidth32W(screen, *c, *c, &width) && width == first;
     WORD glyph = 0xFFFF;
-    traits.chinese = !fontLinkEntries(face).empty() || (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph,
-                                                            GGI_MARK_NONEXISTING_GLYPHS) == 1 && glyph != 0xFFFF);
+    traits.chinese = !fontLinkEntries(face).empty() ||
+                     (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 &&
+                      glyph != 0xFFFF);
     SelectObject(screen, was);
     DeleteObject(font);
     return traits;

@@ -56,6 +56,17 @@ struct ScopedComPtr {
     T** out() { return &ptr; }
 };
 
+// A memory device context like the given one (the screen's with null).
+struct ScopedMemoryDC {
+    HDC dc;
+    explicit ScopedMemoryDC(HDC like) : dc(CreateCompatibleDC(like)) {}
+    ScopedMemoryDC(const ScopedMemoryDC&) = delete;
+    ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
+    ~ScopedMemoryDC() {
+        if (dc) DeleteDC(dc);
+    }
+};
+
 struct ScopedSelectObject {
     HDC dc;
     HGDIOBJ previous;

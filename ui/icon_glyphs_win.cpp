@@ -85,26 +85,18 @@ std::vector<uint32_t> drawnPixels(HDC dc, const std::u16string& text) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     ScopedGdiObject<HBITMAP> bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HDC memory = CreateCompatibleDC(dc);
-    if (!bitmap.object || !memory) {
-        if (memory) DeleteDC(memory);
-        return {};
-    }
-    std::vector<uint32_t> pixels;
-    {
-        ScopedSelectObject selectedBitmap(memory, bitmap.object);
-        ScopedSelectObject selectedFont(memory, GetCurrentObject(dc, OBJ_FONT));
-        RECT all = {0, 0, kProbeBox, kProbeBox};
-        FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        SetTextColor(memory, RGB(0, 0, 0));
-        SetBkMode(memory, TRANSPARENT);
-        TextOutW(memory, 2, 2, wstr(text), int(text.size()));
-        GdiFlush();
-        const auto* first = static_cast<const uint32_t*>(bits);
-        pixels.assign(first, first + kProbeBox * kProbeBox);
-    }
-    DeleteDC(memory);
-    return pixels;
+    ScopedMemoryDC memory(dc);
+    if (!bitmap.object || !memory.dc) return {};
+    ScopedSelectObject selectedBitmap(memory.dc, bitmap.object);
+    ScopedSelectObject selectedFont(memory.dc, GetCurrentObject(dc, OBJ_FONT));
+    RECT all = {0, 0, kProbeBox, kProbeBox};
+    FillRect(memory.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(memory.dc, RGB(0, 0, 0));
+    SetBkMode(memory.dc, TRANSPARENT);
+    TextOutW(memory.dc, 2, 2, wstr(text), int(text.size()));
+    GdiFlush();
+    const auto* first = static_cast<const uint32_t*>(bits);
+    return std::vector<uint32_t>(first, first + kProbeBox * kProbeBox);
 }
 
 // What one face needs for every icon, read once: its own character map, the
@@ -198,14 +190,8 @@ bool iconDrawable(HWND control, const std::u16string& icon) {
 
 void checkIconsAhead(const LOGFONTW& font, const std::vector<std::u16string>& icons) {
     ScopedGdiObject<HFONT> created(CreateFontIndirectW(&font));
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!created.object || !dc) {
-        if (dc) DeleteDC(dc);
-        return;
-    }
-    {
-        ScopedSelectObject selected(dc, created.object);
-        for (const std::u16string& icon : icons) drawableInSelectedFont(dc, icon);
-    }
-    DeleteDC(dc);
+    ScopedMemoryDC memory(nullptr);
+    if (!created.object || !memory.dc) return;
+    ScopedSelectObject selected(memory.dc, created.object);
+    for (const std::u16string& icon : icons) drawableInSelectedFont(memory.dc, icon);
 }

@@ -205,15 +205,13 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
     }
     RECT drawnToPaint;
     if (IntersectRect(&drawnToPaint, &drawn, &paint.rcPaint)) {
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(drawn.right, 1), std::max<LONG>(drawn.bottom, 1));
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        painter(control, memory, state.colors);
+        ScopedMemoryDC memory(dc);
+        ScopedGdiObject<HBITMAP> bitmap(
+            CreateCompatibleBitmap(dc, std::max<LONG>(drawn.right, 1), std::max<LONG>(drawn.bottom, 1)));
+        ScopedSelectObject selected(memory.dc, bitmap.object);
+        painter(control, memory.dc, state.colors);
         BitBlt(dc, drawnToPaint.left, drawnToPaint.top, drawnToPaint.right - drawnToPaint.left,
-               drawnToPaint.bottom - drawnToPaint.top, memory, drawnToPaint.left, drawnToPaint.top, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+               drawnToPaint.bottom - drawnToPaint.top, memory.dc, drawnToPaint.left, drawnToPaint.top, SRCCOPY);
     }
     EndPaint(control, &paint);
     return 0;

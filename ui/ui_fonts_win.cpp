@@ -24,7 +24,8 @@ void measureSample(HDC dc, HFONT font) {
 }  // namespace
 
 void loadWindowFontsAhead() {
-    HDC dc = CreateCompatibleDC(nullptr);
+    ScopedMemoryDC memory(nullptr);
+    const HDC dc = memory.dc;
     if (!dc) return;
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY) > 0 ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
     measureSample(dc, createUiFont(12, dpi));
@@ -40,5 +41,4 @@ void loadWindowFontsAhead() {
     LOGFONTW iconTitle = {};
     if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof iconTitle, &iconTitle, 0))
         measureSample(dc, CreateFontIndirectW(&iconTitle));
-    DeleteDC(dc);
 }
