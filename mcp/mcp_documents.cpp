@@ -44,7 +44,10 @@ std::string actionDocument(const PlaybookStep& step) {
             textMember(out, "shell", step.shell.empty() ? std::u16string(u"cmd") : step.shell);
             textMember(out, "command", step.command);
             member(out, "allowed", boolText(step.enabled));
-            if (!step.enabled) optionalText(out, "disabledReason", step.disabledReason);
+            if (!step.enabled) {
+                optionalText(out, "disabledReason", step.disabledReason);
+                optionalText(out, "disabledReasonEn", step.disabledReasonEn);
+            }
             break;
         case StepActionType::OpenUrl:
             member(out, "type", "\"open-url\"");

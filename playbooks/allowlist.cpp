@@ -1,24 +1,84 @@
 #include "playbooks/allowlist.h"
 
+#include <iterator>
 #include <vector>
 
 namespace {
 
-constexpr const char16_t* kEmptyCommand = u"空命令";
-constexpr const char16_t* kControlChar = u"含控制字符/换行（疑似命令注入）";
-constexpr const char16_t* kForbiddenChar = u"含禁止字符: ";
-constexpr const char16_t* kPsForbiddenChar = u"PowerShell 含禁止字符: ";
-constexpr const char16_t* kHasPath = u"命令不得含路径/盘符: ";
-constexpr const char16_t* kNotListed = u"命令不在白名单: ";
-constexpr const char16_t* kPsReadOnly = u"PowerShell 仅允许只读命令(Get-*/Test-*/Resolve-*/...): ";
+// ---------------------------------------------------------------------------
+// Reasons: one sentence in each language. A reason ending in a colon is
+// followed by the offending token or character.
+
+struct Reason {
+    const char16_t* zh;
+    const char16_t* en;
+};
+
+constexpr Reason kEmptyCommand = {u"命令为空。", u"The command is empty."};
+constexpr Reason kTooLong = {
+    u"命令超过 2047 个字符。过长的命令行会被截断，截断后的部分可能作为另一条命令运行。",
+    u"The command is longer than 2047 characters. A line that long is cut, and the rest may run as a command of its "
+    u"own."};
+constexpr Reason kHiddenChar = {
+    u"命令含控制字符、换行或不可见字符，显示的内容与 shell 收到的不同（疑似命令注入）。",
+    u"The command holds a control, line-break or invisible character, so what is shown differs from what the shell "
+    u"gets (possible command injection)."};
+constexpr Reason kTypographicChar = {u"命令含排版用的破折号或引号，PowerShell 会把它当作 - 或引号：",
+                                     u"The command holds a typographic dash or quote, which PowerShell reads as - or "
+                                     u"a quote: "};
+constexpr Reason kForbiddenChar = {u"命令含可串联、重定向或展开命令的字符：",
+                                   u"The command holds a character that can chain, redirect or expand commands: "};
+constexpr Reason kRemoteLiteral = {
+    u"远程主机只能写成占位符（如 {host}），由用户自己填写：",
+    u"A remote host may only be given as a placeholder such as {host}, which the user fills in: "};
+constexpr Reason kWin32Product = {
+    u"查询 Win32_Product 会让 Windows Installer 校验并修复每个已安装的程序，不是只读操作。",
+    u"Querying Win32_Product makes Windows Installer check and repair every installed program: it is not read-only."};
+constexpr Reason kHasPath = {u"命令名不得含路径或盘符：", u"The command name may not hold a path or drive: "};
+constexpr Reason kNotListed = {u"命令不在只读命令白名单中：", u"The command is not on the read-only list: "};
+constexpr Reason kWritesOrConnects = {
+    u"该参数会写文件、连接其他主机或携带凭据，已禁用：",
+    u"This parameter writes files, reaches another host or carries credentials, so it is refused: "};
+constexpr Reason kIpconfig = {u"ipconfig 只允许 /all 和 /displaydns。", u"ipconfig allows only /all and /displaydns."};
+constexpr Reason kNetstat = {u"netstat 不允许 -b（需要管理员权限）。",
+                             u"netstat does not allow -b (it needs administrator rights)."};
+constexpr Reason kArp = {u"arp 只允许 -a。", u"arp allows only -a."};
+constexpr Reason kRoute = {u"route 只允许 print，且不带 -f（-f 会清空路由表）。",
+                           u"route allows only print, without -f (which flushes the routing table)."};
+constexpr Reason kSc = {u"sc 只允许 query 或 qc。", u"sc allows only query or qc."};
+constexpr Reason kScParameter = {
+    u"PowerShell 中 sc 是 Set-Content，query/qc 之后不得有以 - 开头的参数：",
+    u"In PowerShell sc is Set-Content, so no argument after query or qc may start with -: "};
+constexpr Reason kNet = {u"net 只允许 view 或 statistics。", u"net allows only view or statistics."};
+constexpr Reason kPowercfg = {u"powercfg 只允许 /list 或 /query，且后面不带其他开关。",
+                              u"powercfg allows only /list or /query, with no further switch."};
+constexpr Reason kChkdsk = {u"chkdsk 只允许只读扫描，不得带修复开关：",
+                            u"chkdsk may only scan read-only, without a repair switch: "};
+constexpr Reason kPsNotListed = {u"该 PowerShell 命令不在只读命令表中：",
+                                 u"The PowerShell command is not on the read-only list: "};
+constexpr Reason kPsParameter = {u"该参数不在此 PowerShell 命令允许的参数表中：",
+                                 u"The parameter is not among those this PowerShell command may take: "};
+constexpr Reason kPsPipelineStart = {
+    u"该命令只能作为管道的第一段，后面只能接选择和格式化命令：",
+    u"This command may only start a pipeline; only selecting and formatting commands may follow it: "};
+constexpr Reason kPsNativeProgram = {u"带 .exe 的名称是外部程序，不是只读命令表中的 PowerShell 命令：",
+                                     u"A name with .exe is a program, not a PowerShell command of the read-only list: "};
+constexpr Reason kSortSwitch = {u"在 cmd 中 sort 是 sort.exe，不得带以 / 开头的开关（/o 会写文件）：",
+                                u"Under cmd sort is sort.exe, so it may take no /-switch (/o writes a file): "};
+constexpr Reason kCimClass = {
+    u"该 CIM/WMI 类不在只读类表中（类名须紧跟命令或 -ClassName）：",
+    u"The CIM/WMI class is not on the read-only class list (name it right after the command or -ClassName): "};
 
 CommandVerdict allow() {
-    return {true, {}};
+    return {true, {}, {}};
 }
 
-CommandVerdict refuse(const std::u16string& reason) {
-    return {false, reason};
+CommandVerdict refuse(const Reason& reason, const std::u16string& detail = {}) {
+    return {false, reason.zh + detail, reason.en + detail};
 }
+
+// ---------------------------------------------------------------------------
+// Text helpers.
 
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
@@ -33,6 +93,17 @@ std::u16string lowerAscii(std::u16string text) {
 
 bool endsWith(const std::u16string& text, const std::u16string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool startsWith(const std::u16string& text, const std::u16string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isOneOf(const std::u16string& text, std::initializer_list<const char16_t*> listed) {
+    for (const char16_t* item : listed) {
+        if (text == item) return true;
+    }
+    return false;
 }
 
 std::u16string trimBlanks(const std::u16string& text) {
@@ -58,11 +129,19 @@ std::vector<std::u16string> splitBlanks(const std::u16string& text) {
     return tokens;
 }
 
-// The words a playbook leaves for the user to fill in. Under PowerShell a brace
-// pair is a script block that some cmdlets run, so only these words count, and
-// none of them names a command that changes anything (PowerShell's Get- fallback
-// makes "host" and "printer" mean Get-Host and Get-Printer at most).
+// ---------------------------------------------------------------------------
+// Placeholders. The words a playbook leaves for the user to fill in. Under
+// PowerShell a brace pair is a script block that some cmdlets run, so only these
+// words count, and none of them names a command that changes anything
+// (PowerShell's Get- fallback makes "host" and "printer" mean Get-Host and
+// Get-Printer at most).
+
 constexpr const char16_t* kPlaceholderNames[] = {u"gateway", u"host", u"printer"};
+
+// A placeholder becomes this one private-use unit in the judged copy, so that a
+// remote-host argument can be told to be a placeholder and nothing else. The
+// private-use area is refused in the stored text, so it never occurs there.
+constexpr char16_t kPlaceholderMark = 0xE000;
 
 // Length of the listed placeholder that starts at `at` (its braces included), or 0.
 size_t placeholderLength(const std::u16string& command, size_t at, size_t end) {
@@ -76,15 +155,14 @@ size_t placeholderLength(const std::u16string& command, size_t at, size_t end) {
     return 0;
 }
 
-// A listed "{name}" becomes "PH" in the copy that is judged; the stored command
-// keeps its placeholders. Stops at `end` so the rest is copied unchanged.
+// Stops at `end` so the rest is copied unchanged.
 std::u16string substitutePlaceholders(const std::u16string& command, size_t end) {
     std::u16string out;
     size_t i = 0;
     while (i < command.size()) {
         size_t length = i < end ? placeholderLength(command, i, end) : 0;
         if (length > 0) {
-            out += u"PH";
+            out += kPlaceholderMark;
             i += length;
             continue;
         }
@@ -94,14 +172,74 @@ std::u16string substitutePlaceholders(const std::u16string& command, size_t end)
     return out;
 }
 
-// Characters that end a line, or hide or reorder text, so that what the user
-// reads differs from what the shell gets: C0 and C1 controls, the Unicode line
-// and paragraph separators, bidi overrides and isolates, zero-width and other
-// invisible format characters, and the byte-order mark.
-bool isControlOrInvisible(char16_t c) {
-    return c < 0x20 || (c >= 0x80 && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
-           (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+// A token of the judged copy as a reason quotes it: placeholders written as the user sees them.
+std::u16string shown(const std::u16string& token) {
+    std::u16string out;
+    for (char16_t c : token) {
+        if (c == kPlaceholderMark) {
+            out += u"{…}";
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
+
+// ---------------------------------------------------------------------------
+// Characters that hide or change text.
+
+struct CodeRange {
+    char32_t first;
+    char32_t last;
+};
+
+// Default_Ignorable_Code_Point, from DerivedCoreProperties.txt of Unicode 15.1.0
+// (every range of the property, reserved code points included): text that a
+// console or editor shows as nothing. The soft hyphen (U+00AD) is one of them;
+// code page 437 turns it into "-".
+constexpr CodeRange kDefaultIgnorable[] = {
+    {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x061C, 0x061C},   {0x115F, 0x1160},   {0x17B4, 0x17B5},
+    {0x180B, 0x180F},   {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x206F},   {0x3164, 0x3164},
+    {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFF8},   {0x1BCA0, 0x1BCA3},
+    {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+};
+
+bool inRanges(char32_t c, const CodeRange* ranges, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (c >= ranges[i].first && c <= ranges[i].last) return true;
+    }
+    return false;
+}
+
+// C0 and C1 controls and DEL, the line and paragraph separators, the
+// default-ignorable set, the private-use area (no visible meaning, and the
+// placeholder mark) and unpaired surrogates.
+bool hidesText(const std::u16string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            return true;
+        }
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0xE000 && c <= 0xF8FF))
+            return true;
+        if (inRanges(c, kDefaultIgnorable, std::size(kDefaultIgnorable))) return true;
+    }
+    return false;
+}
+
+// PowerShell reads the en and em dashes and the horizontal bar as "-", and the
+// curly quotes as quotes; the hyphens beside them are refused with them.
+bool isTypographic(char16_t c) {
+    return (c >= 0x2010 && c <= 0x2015) || (c >= 0x2018 && c <= 0x201F);
+}
+
+// What chains, redirects, escapes or expands in either shell: cmd's % ^ ! and
+// its parentheses, PowerShell's ; $ @ braces and subexpressions, both shells'
+// & and redirections. The pipe is PowerShell's own, judged segment by segment.
+constexpr const char16_t* kForbiddenInBoth = u">`<&%^();${}@!";
 
 // The first character of `set` (in set order) that occurs in text, or 0.
 char16_t firstForbidden(const std::u16string& text, const std::u16string& set) {
@@ -111,66 +249,395 @@ char16_t firstForbidden(const std::u16string& text, const std::u16string& set) {
     return 0;
 }
 
-bool allArgumentsAre(const std::vector<std::u16string>& args, std::initializer_list<const char16_t*> permitted) {
-    for (size_t i = 1; i < args.size(); ++i) {
-        bool found = false;
-        for (const char16_t* p : permitted) found = found || args[i] == p;
-        if (!found) return false;
-    }
-    return true;
+bool isSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
 }
 
-bool firstArgumentIs(const std::vector<std::u16string>& args, std::initializer_list<const char16_t*> permitted) {
-    if (args.size() < 2) return false;
-    for (const char16_t* p : permitted) {
-        if (args[1] == p) return true;
+// Two path separators in a row open a UNC path (\\host, //host, \/host,
+// \\?\UNC\host), and Windows logs on to that host on its own. Only a placeholder
+// may follow them. Returns the offending blank-separated token, or empty.
+std::u16string literalUncHost(const std::u16string& work) {
+    for (size_t i = 0; i + 1 < work.size(); ++i) {
+        if (!isSeparator(work[i]) || !isSeparator(work[i + 1])) continue;
+        size_t after = i + 2;
+        bool placeholder = after < work.size() && work[after] == kPlaceholderMark &&
+                           (after + 1 == work.size() || isBlank(work[after + 1]) || isSeparator(work[after + 1]));
+        if (placeholder) {
+            i = after;
+            continue;
+        }
+        size_t begin = i;
+        while (begin > 0 && !isBlank(work[begin - 1])) --begin;
+        size_t end = i;
+        while (end < work.size() && !isBlank(work[end])) ++end;
+        return work.substr(begin, end - begin);
     }
-    return false;
+    return {};
 }
 
-// The argument as the program sees it: the C runtime drops double quotes, so
-// "/f" in quotes is still /f.
-std::u16string withoutQuotes(const std::u16string& arg) {
-    std::u16string out;
-    for (char16_t c : arg) {
-        if (c != u'"') out += c;
+// Quotes and commas dropped, as the program sees its arguments from either
+// shell: cmd's C runtime drops double quotes, PowerShell drops single and
+// double ones and turns a comma list into separate arguments. So '/x', "/x"
+// and D:,/x all carry /x. The pieces are lower-cased; empty ones are dropped.
+std::vector<std::u16string> argumentPieces(const std::vector<std::u16string>& tokens, size_t from) {
+    std::vector<std::u16string> pieces;
+    for (size_t i = from; i < tokens.size(); ++i) {
+        std::u16string piece;
+        for (char16_t c : tokens[i]) {
+            if (c == u'"' || c == u'\'') continue;
+            if (c == u',') {
+                if (!piece.empty()) pieces.push_back(lowerAscii(piece));
+                piece.clear();
+                continue;
+            }
+            piece += c;
+        }
+        if (!piece.empty()) pieces.push_back(lowerAscii(piece));
     }
-    return out;
+    return pieces;
 }
+
+bool isSwitch(const std::u16string& piece) {
+    return !piece.empty() && (piece[0] == u'/' || piece[0] == u'-');
+}
+
+// ---------------------------------------------------------------------------
+// cmd programs.
 
 // chkdsk switches may be glued ("/f/r", "c:/f") and carry values ("/L:5000").
-bool chkdskArgumentRepairs(const std::u16string& quoted) {
-    std::u16string arg = withoutQuotes(quoted);
-    static const char16_t* const kRepairSwitches[] = {u"f",       u"r",         u"x",
-                                                      u"b",       u"spotfix",   u"offlinescanandfix",
+// What comes before the first separator is a volume or path ("F:", "F:\"),
+// never a switch: only the parts after a "/" or "-" are.
+bool chkdskArgumentRepairs(const std::u16string& piece) {
+    static const char16_t* const kRepairSwitches[] = {u"f",         u"r",         u"x",
+                                                      u"b",         u"spotfix",   u"offlinescanandfix",
                                                       u"forceofflinefix", u"sdcleanup", u"freeorphanedchains",
-                                                      u"markclean", u"l",       u"scan"};
-    size_t start = 0;
-    while (start <= arg.size()) {
-        size_t cut = arg.find_first_of(u"/-", start);
-        if (cut == std::u16string::npos) cut = arg.size();
-        std::u16string piece = arg.substr(start, cut - start);
-        size_t colon = piece.find(u':');
-        if (colon != std::u16string::npos) piece.resize(colon);
+                                                      u"markclean", u"l",         u"scan"};
+    size_t cut = piece.find_first_of(u"/-");
+    while (cut != std::u16string::npos) {
+        size_t next = piece.find_first_of(u"/-", cut + 1);
+        std::u16string name = piece.substr(cut + 1, next == std::u16string::npos ? std::u16string::npos : next - cut - 1);
+        size_t colon = name.find(u':');
+        if (colon != std::u16string::npos) name.resize(colon);
         for (const char16_t* s : kRepairSwitches) {
-            if (piece == s) return true;
+            if (name == s) return true;
         }
-        start = cut + 1;
+        cut = next;
     }
     return false;
 }
 
 // route's -f flushes the table wherever it stands, also inside combined switches.
-bool routeArgumentFlushes(const std::u16string& quoted) {
-    std::u16string arg = withoutQuotes(quoted);
-    return !arg.empty() && (arg[0] == u'-' || arg[0] == u'/') && arg.find(u'f') != std::u16string::npos;
+bool routeArgumentFlushes(const std::u16string& piece) {
+    return isSwitch(piece) && piece.find(u'f') != std::u16string::npos;
+}
+
+// The programs of the common remote switches: /s names a host to log on to,
+// /u and /p give it an account and password.
+CommandVerdict checkRemoteSwitches(const std::vector<std::u16string>& pieces) {
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const std::u16string& piece = pieces[i];
+        if (isOneOf(piece, {u"/u", u"-u", u"/p", u"-p"})) return refuse(kWritesOrConnects, piece);
+        if (isOneOf(piece, {u"/s", u"-s"})) {
+            bool placeholder = i + 1 < pieces.size() && pieces[i + 1] == std::u16string(1, kPlaceholderMark);
+            if (!placeholder) return refuse(kRemoteLiteral, piece + (i + 1 < pieces.size() ? u" " + shown(pieces[i + 1]) : u""));
+        }
+    }
+    return allow();
+}
+
+CommandVerdict checkCmdCommand(const std::u16string& command) {
+    std::vector<std::u16string> tokens = splitBlanks(command);
+    if (tokens.empty()) return refuse(kEmptyCommand);
+    NormalisedCommandName head = normaliseCommandName(tokens[0]);
+    if (head.hasPath) return refuse(kHasPath, shown(tokens[0]));
+    const std::u16string& name = head.name;
+    std::vector<std::u16string> pieces = argumentPieces(tokens, 1);
+    auto all = [&](std::initializer_list<const char16_t*> permitted) {
+        for (const std::u16string& piece : pieces) {
+            if (!isOneOf(piece, permitted)) return false;
+        }
+        return true;
+    };
+    auto first = [&](std::initializer_list<const char16_t*> permitted) {
+        return !pieces.empty() && isOneOf(pieces[0], permitted);
+    };
+
+    if (name == u"ipconfig") return all({u"/all", u"/displaydns"}) ? allow() : refuse(kIpconfig);
+    if (isOneOf(name, {u"ping", u"tracert", u"pathping", u"nslookup", u"hostname", u"ver", u"whoami"})) return allow();
+    if (isOneOf(name, {u"systeminfo", u"tasklist", u"driverquery", u"getmac"})) return checkRemoteSwitches(pieces);
+    if (name == u"netstat") {
+        for (const std::u16string& piece : pieces) {
+            if (piece.find(u'b') != std::u16string::npos) return refuse(kNetstat);
+        }
+        return allow();
+    }
+    if (name == u"arp") return all({u"-a"}) ? allow() : refuse(kArp);
+    if (name == u"route") {
+        if (!first({u"print"})) return refuse(kRoute);
+        for (size_t i = 1; i < pieces.size(); ++i) {
+            if (routeArgumentFlushes(pieces[i])) return refuse(kRoute);
+        }
+        return allow();
+    }
+    if (name == u"sc") {
+        if (!first({u"query", u"qc"})) return refuse(kSc);
+        // PowerShell 5.1 runs "sc" as Set-Content: "sc query x" only writes a file
+        // named query, but a later -Path or -Value would choose what it overwrites.
+        for (size_t i = 1; i < pieces.size(); ++i) {
+            if (pieces[i][0] == u'-') return refuse(kScParameter, pieces[i]);
+        }
+        return allow();
+    }
+    if (name == u"net") return first({u"view", u"statistics"}) ? allow() : refuse(kNet);
+    if (name == u"powercfg") {
+        if (!first({u"/list", u"/l", u"/query", u"/q"})) return refuse(kPowercfg);
+        for (size_t i = 1; i < pieces.size(); ++i) {
+            if (isSwitch(pieces[i])) return refuse(kPowercfg);
+        }
+        return allow();
+    }
+    if (name == u"chkdsk") {
+        for (const std::u16string& piece : pieces) {
+            if (chkdskArgumentRepairs(piece)) return refuse(kChkdsk, piece);
+        }
+        return allow();
+    }
+    return refuse(kNotListed, shown(tokens[0]));
+}
+
+// ---------------------------------------------------------------------------
+// PowerShell commands.
+
+// Gather: reads this machine and may only start a pipeline. Shape: selects,
+// sorts or formats what it is given and may stand anywhere; nothing after the
+// first segment can bind piped properties to a host or a path.
+enum class PsRole { Gather, Shape };
+
+struct PsCommand {
+    const char16_t* name;     // lower-case, as compared
+    const char16_t* aliases;  // blank-separated lower-case aliases, or empty
+    PsRole role;
+    // Blank-separated lower-case parameter names, each exact (no abbreviation).
+    // -ComputerName, -Server and -TargetName take only a placeholder.
+    const char16_t* parameters;
+    bool cimClass;            // the first argument (or -ClassName's) must be a listed class
+    const char16_t* readOnly; // why it only reads
+};
+
+// The PowerShell commands a step may use. Nothing that writes, connects with a
+// session or credentials, downloads or starts a service is here: not
+// Get-Certificate (enrols), Get-Help (may download help), Get-InstalledModule
+// (may offer to install a provider), Get-PSSessionConfiguration (starts WinRM),
+// nor the DISM, storage-diagnostics and cluster-log cmdlets (write logs).
+constexpr PsCommand kPsCommands[] = {
+    // Processes and services.
+    {u"get-process", u"", PsRole::Gather, u"-name -id -module -fileversioninfo -includeusername", false,
+     u"lists running processes"},
+    {u"get-service", u"", PsRole::Gather, u"-name -displayname -include -exclude -dependentservices -requiredservices",
+     false, u"lists services and their state"},
+    // Event logs.
+    {u"get-winevent", u"", PsRole::Gather, u"-logname -providername -maxevents -oldest -listlog -listprovider -filterxpath",
+     false, u"reads event log records"},
+    {u"get-eventlog", u"", PsRole::Gather, u"-logname -newest -entrytype -source -after -before -instanceid -message -list",
+     false, u"reads classic event logs"},
+    // Network configuration and the DNS client.
+    {u"get-netipconfiguration", u"", PsRole::Gather, u"-interfacealias -interfaceindex -all -detailed", false,
+     u"shows addresses, gateways and DNS servers"},
+    {u"get-netipaddress", u"", PsRole::Gather, u"-addressfamily -interfacealias -interfaceindex -ipaddress", false,
+     u"lists IP addresses"},
+    {u"get-netadapter", u"", PsRole::Gather, u"-name -interfacedescription -physical -includehidden", false,
+     u"lists network adapters"},
+    {u"get-netroute", u"", PsRole::Gather, u"-addressfamily -interfacealias -interfaceindex -destinationprefix", false,
+     u"lists the routing table"},
+    {u"get-nettcpconnection", u"", PsRole::Gather, u"-state -localport -remoteport -localaddress -remoteaddress -owningprocess",
+     false, u"lists TCP connections"},
+    {u"get-netconnectionprofile", u"", PsRole::Gather, u"-interfacealias -interfaceindex -name -networkcategory", false,
+     u"shows each network's profile"},
+    {u"get-netfirewallprofile", u"", PsRole::Gather, u"-name -all", false,
+     u"shows firewall profiles of the local store (no -PolicyStore, which reaches a domain controller)"},
+    {u"get-netfirewallrule", u"", PsRole::Gather, u"-name -displayname -enabled -direction -action -all", false,
+     u"lists local firewall rules"},
+    {u"get-dnsclientserveraddress", u"", PsRole::Gather, u"-interfacealias -interfaceindex -addressfamily", false,
+     u"shows the DNS servers in use"},
+    {u"get-dnsclientcache", u"", PsRole::Gather, u"-entry -name -type", false, u"lists the DNS client cache"},
+    {u"get-dnsclient", u"", PsRole::Gather, u"-interfacealias -interfaceindex", false, u"shows DNS client settings"},
+    {u"resolve-dnsname", u"", PsRole::Gather, u"-name -type -dnsonly -nohostsfile -cacheonly -quicktimeout -server", false,
+     u"one DNS query; the server only as a placeholder"},
+    {u"test-netconnection", u"tnc", PsRole::Gather,
+     u"-computername -port -commontcpport -informationlevel -traceroute -hops", false,
+     u"pings or opens one TCP port; a named -ComputerName only as a placeholder"},
+    {u"test-connection", u"", PsRole::Gather, u"-computername -targetname -count -buffersize -delay -timetolive -quiet",
+     false, u"pings (no -Source, which makes other hosts ping)"},
+    // Printers.
+    {u"get-printer", u"", PsRole::Gather, u"-name", false, u"lists local printers"},
+    {u"get-printjob", u"", PsRole::Gather, u"-printername -id", false, u"lists print jobs"},
+    {u"get-printerdriver", u"", PsRole::Gather, u"-name", false, u"lists printer drivers"},
+    {u"get-printerport", u"", PsRole::Gather, u"-name", false, u"lists printer ports"},
+    // Disks, volumes and files.
+    {u"get-disk", u"", PsRole::Gather, u"-number -friendlyname -serialnumber", false, u"lists disks"},
+    {u"get-physicaldisk", u"", PsRole::Gather, u"-friendlyname -serialnumber -mediatype -usage", false,
+     u"lists physical disks and their health"},
+    {u"get-volume", u"", PsRole::Gather, u"-driveletter -filesystemlabel", false, u"lists volumes and free space"},
+    {u"get-partition", u"", PsRole::Gather, u"-disknumber -partitionnumber -driveletter", false, u"lists partitions"},
+    {u"get-psdrive", u"", PsRole::Gather, u"-name -psprovider", false, u"lists drives and free space"},
+    {u"get-childitem", u"", PsRole::Gather, u"-path -literalpath -filter -include -exclude -recurse -depth -force -file -directory -name",
+     false, u"lists a local folder (UNC paths are refused)"},
+    {u"get-item", u"", PsRole::Gather, u"-path -literalpath -force", false, u"shows one local item"},
+    // Updates and the computer.
+    {u"get-hotfix", u"", PsRole::Gather, u"-id -description", false, u"lists installed updates"},
+    {u"get-computerinfo", u"", PsRole::Gather, u"-property", false, u"shows system and hardware facts"},
+    {u"get-date", u"", PsRole::Gather, u"-format -uformat", false, u"reads the clock"},
+    {u"get-timezone", u"", PsRole::Gather, u"-name -listavailable", false, u"shows the time zone"},
+    {u"get-pnpdevice", u"", PsRole::Gather, u"-class -friendlyname -instanceid -presentonly -status", false,
+     u"lists devices and their state"},
+    {u"get-ciminstance", u"", PsRole::Gather, u"-classname -filter -property", true,
+     u"reads instances of a listed class (no -Query, -Namespace or session)"},
+    {u"get-wmiobject", u"", PsRole::Gather, u"-class -filter -property", true,
+     u"reads instances of a listed class (no -Query, -Namespace or credentials)"},
+    // Local users and groups.
+    {u"get-localuser", u"", PsRole::Gather, u"-name -sid", false, u"lists local accounts"},
+    {u"get-localgroup", u"", PsRole::Gather, u"-name -sid", false, u"lists local groups"},
+    {u"get-localgroupmember", u"", PsRole::Gather, u"-group -name -member -sid", false, u"lists a local group's members"},
+    // Selecting and formatting.
+    {u"select-object", u"select", PsRole::Shape,
+     u"-property -first -last -skip -unique -expandproperty -excludeproperty -index -inputobject", false,
+     u"picks objects and properties"},
+    {u"sort-object", u"sort", PsRole::Shape, u"-property -descending -unique -top -bottom -casesensitive", false,
+     u"sorts objects"},
+    {u"where-object", u"", PsRole::Shape,
+     u"-property -value -eq -ne -gt -ge -lt -le -like -notlike -match -notmatch -contains -in", false,
+     u"filters objects (no script block: braces are refused)"},
+    {u"group-object", u"", PsRole::Shape, u"-property -noelement", false, u"groups objects"},
+    {u"measure-object", u"", PsRole::Shape, u"-property -sum -average -maximum -minimum -line -word -character", false,
+     u"counts and sums"},
+    {u"format-table", u"ft", PsRole::Shape, u"-property -autosize -wrap -groupby -hidetableheaders", false,
+     u"formats as a table"},
+    {u"format-list", u"fl", PsRole::Shape, u"-property -groupby", false, u"formats as a list"},
+    {u"out-string", u"", PsRole::Shape, u"-width -stream", false, u"turns objects into text"},
+};
+
+// Taken by every command: what to do on an error.
+constexpr const char16_t* kCommonParameters = u"-erroraction";
+
+// Parameters that write, connect or carry credentials, named in the reason
+// instead of the plain "not among its parameters".
+constexpr const char16_t* kWritingOrConnectingParameters =
+    u"-logpath -destinationpath -destination -scratchdirectory -outfile -filepath -credential -computername -cn "
+    u"-cimsession -session -server -targetname -source -policystore -gposession -certstorelocation -asjob";
+
+// Parameters whose value names a host: a placeholder only.
+constexpr const char16_t* kHostParameters = u"-computername -server -targetname";
+
+// Classes whose instances are only read. Not Win32_Product (nor its parent
+// CIM_Product), and not the account classes, which ask the domain controller.
+constexpr const char16_t* kReadOnlyClasses =
+    u"win32_operatingsystem win32_computersystem win32_bios win32_baseboard win32_processor win32_physicalmemory "
+    u"win32_logicaldisk win32_diskdrive win32_diskpartition win32_volume win32_networkadapter "
+    u"win32_networkadapterconfiguration win32_service win32_process win32_quickfixengineering win32_printer "
+    u"win32_printjob win32_pnpentity win32_startupcommand win32_videocontroller win32_sounddevice "
+    u"win32_usbcontroller win32_battery win32_timezone win32_pagefileusage win32_reliabilityrecords";
+
+bool listedWord(const char16_t* words, const std::u16string& word) {
+    if (word.empty()) return false;
+    for (const std::u16string& listed : splitBlanks(words)) {
+        if (listed == word) return true;
+    }
+    return false;
+}
+
+const PsCommand* findPsCommand(const std::u16string& name) {
+    for (const PsCommand& command : kPsCommands) {
+        if (name == command.name || listedWord(command.aliases, name)) return &command;
+    }
+    return nullptr;
+}
+
+bool isParameter(const std::u16string& piece) {
+    return piece.size() > 1 && piece[0] == u'-' && !(piece[1] >= u'0' && piece[1] <= u'9');
+}
+
+CommandVerdict checkCimClass(const std::vector<std::u16string>& pieces) {
+    size_t at = !pieces.empty() && isOneOf(pieces[0], {u"-classname", u"-class"}) ? 1 : 0;
+    std::u16string cls = at < pieces.size() ? pieces[at] : std::u16string();
+    return listedWord(kReadOnlyClasses, cls) ? allow() : refuse(kCimClass, shown(cls));
+}
+
+CommandVerdict checkPsParameters(const PsCommand& command, const std::u16string& written,
+                                 const std::vector<std::u16string>& pieces) {
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (!isParameter(pieces[i])) continue;
+        size_t colon = pieces[i].find(u':');
+        std::u16string name = pieces[i].substr(0, colon);
+        if (!listedWord(command.parameters, name) && !listedWord(kCommonParameters, name)) {
+            if (listedWord(kWritingOrConnectingParameters, name)) return refuse(kWritesOrConnects, name);
+            return refuse(kPsParameter, written + u" " + name);
+        }
+        if (listedWord(kHostParameters, name)) {
+            std::u16string value = colon != std::u16string::npos ? pieces[i].substr(colon + 1)
+                                   : i + 1 < pieces.size()      ? pieces[i + 1]
+                                                                : std::u16string();
+            if (value != std::u16string(1, kPlaceholderMark)) return refuse(kRemoteLiteral, name + u" " + shown(value));
+        }
+    }
+    return allow();
+}
+
+CommandVerdict checkPowerShellSegment(const std::u16string& segment, bool first) {
+    std::vector<std::u16string> tokens = splitBlanks(segment);
+    if (tokens.empty()) return refuse(kEmptyCommand);
+    NormalisedCommandName head = normaliseCommandName(tokens[0]);
+    if (head.hasPath) return refuse(kHasPath, shown(tokens[0]));
+    // A name with ".exe" is a native program, never a cmdlet or alias ("sort.exe /o" writes files).
+    if (endsWith(lowerAscii(tokens[0]), u".exe")) return refuse(kPsNativeProgram, shown(tokens[0]));
+    const PsCommand* command = findPsCommand(head.name);
+    if (command == nullptr) return refuse(kPsNotListed, shown(tokens[0]));
+    if (command->role == PsRole::Gather && !first) return refuse(kPsPipelineStart, shown(tokens[0]));
+    std::vector<std::u16string> pieces = argumentPieces(tokens, 1);
+    // cmd runs every segment after a pipe as a program: there "sort" is sort.exe,
+    // whose /o writes a file. PowerShell's own parameters start with "-".
+    if (head.name == u"sort") {
+        for (const std::u16string& piece : pieces) {
+            if (piece[0] == u'/') return refuse(kSortSwitch, piece);
+        }
+    }
+    CommandVerdict verdict = checkPsParameters(*command, shown(tokens[0]), pieces);
+    if (!verdict.allowed || !command->cimClass) return verdict;
+    return checkCimClass(pieces);
+}
+
+CommandVerdict checkPowerShellCommand(const std::u16string& work) {
+    size_t start = 0;
+    bool first = true;
+    while (true) {
+        size_t bar = work.find(u'|', start);
+        size_t end = bar == std::u16string::npos ? work.size() : bar;
+        CommandVerdict verdict = checkPowerShellSegment(trimBlanks(work.substr(start, end - start)), first);
+        if (!verdict.allowed) return verdict;
+        if (bar == std::u16string::npos) return allow();
+        start = bar + 1;
+        first = false;
+    }
 }
 
 bool isPowerShellName(const std::u16string& lowerShell) {
     return lowerShell == u"powershell" || lowerShell == u"pwsh" || lowerShell == u"ps";
 }
 
+// Win32_Product in any spelling: quotes dropped (PowerShell joins 'Win32_'Product),
+// letters folded. Refused in both shells, whatever command names it.
+bool namesWin32Product(const std::u16string& work) {
+    std::u16string folded;
+    for (char16_t c : work) {
+        if (c != u'"' && c != u'\'') folded += c;
+    }
+    return lowerAscii(folded).find(u"win32_product") != std::u16string::npos;
+}
+
 }  // namespace
+
+size_t powerShellTableSize() {
+    return std::size(kPsCommands);
+}
 
 NormalisedCommandName normaliseCommandName(const std::u16string& token) {
     NormalisedCommandName result;
@@ -180,102 +647,27 @@ NormalisedCommandName normaliseCommandName(const std::u16string& token) {
     return result;
 }
 
-CommandVerdict checkCmdCommand(const std::u16string& command) {
-    std::vector<std::u16string> tokens = splitBlanks(command);
-    if (tokens.empty()) return refuse(kEmptyCommand);
-    NormalisedCommandName head = normaliseCommandName(tokens[0]);
-    if (head.hasPath) return refuse(kHasPath + tokens[0]);
-    // tokens[0] stays as written for the reasons; the arguments are compared lower-cased.
-    std::vector<std::u16string> args = tokens;
-    for (size_t i = 1; i < args.size(); ++i) args[i] = lowerAscii(args[i]);
-    const std::u16string& name = head.name;
-
-    if (name == u"ipconfig") {
-        return allArgumentsAre(args, {u"/all", u"/displaydns"}) ? allow() : refuse(u"ipconfig 仅允许 /all /displaydns");
-    }
-    for (const char16_t* anyArgs : {u"ping", u"tracert", u"pathping", u"nslookup", u"getmac", u"hostname", u"ver",
-                                 u"whoami", u"systeminfo", u"driverquery", u"tasklist"}) {
-        if (name == anyArgs) return allow();
-    }
-    if (name == u"netstat") {
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i].find(u'b') != std::u16string::npos) return refuse(u"netstat -b 需管理员，禁用");
-        }
-        return allow();
-    }
-    if (name == u"arp") return allArgumentsAre(args, {u"-a"}) ? allow() : refuse(u"arp 仅允许 -a");
-    if (name == u"route") {
-        if (!firstArgumentIs(args, {u"print"})) return refuse(u"route 仅允许 print");
-        for (size_t i = 2; i < args.size(); ++i) {
-            if (routeArgumentFlushes(args[i])) return refuse(u"route 仅允许 print");
-        }
-        return allow();
-    }
-    if (name == u"sc") return firstArgumentIs(args, {u"query", u"qc"}) ? allow() : refuse(u"sc 仅允许 query/qc");
-    if (name == u"net") {
-        return firstArgumentIs(args, {u"view", u"statistics"}) ? allow() : refuse(u"net 仅允许 view/statistics");
-    }
-    if (name == u"powercfg") {
-        return firstArgumentIs(args, {u"/list", u"/l", u"/query", u"/q"}) ? allow()
-                                                                          : refuse(u"powercfg 仅允许 /list /query");
-    }
-    if (name == u"chkdsk") {
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (chkdskArgumentRepairs(args[i])) return refuse(u"chkdsk 修复参数禁用(仅只读扫描)");
-        }
-        return allow();
-    }
-    return refuse(kNotListed + tokens[0]);
-}
-
-CommandVerdict checkPowerShellSegment(const std::u16string& segment) {
-    std::vector<std::u16string> tokens = splitBlanks(segment);
-    if (tokens.empty()) return refuse(kEmptyCommand);
-    NormalisedCommandName head = normaliseCommandName(tokens[0]);
-    if (head.hasPath) return refuse(kHasPath + tokens[0]);
-    // A name with ".exe" is a native program, never a cmdlet or alias ("sort.exe /o" writes files).
-    if (endsWith(lowerAscii(tokens[0]), u".exe")) return refuse(kPsReadOnly + tokens[0]);
-    const std::u16string& name = head.name;
-    if (name.compare(0, 4, u"get-") == 0) return allow();
-    for (const char16_t* listed : {u"test-netconnection", u"tnc", u"test-connection", u"resolve-dnsname",
-                                   u"measure-object", u"select-object", u"sort-object", u"format-table",
-                                   u"format-list", u"out-string", u"select", u"sort", u"ft", u"fl"}) {
-        if (name == listed) return allow();
-    }
-    return refuse(kPsReadOnly + tokens[0]);
-}
-
 CommandVerdict checkCommand(const std::u16string& shell, const std::u16string& command) {
-    std::u16string lowerShell = lowerAscii(shell);
-    bool powerShell = isPowerShellName(lowerShell);
+    bool powerShell = isPowerShellName(lowerAscii(shell));
+    if (command.size() > kMaxCommandLength) return refuse(kTooLong);
+    std::u16string trimmed = trimBlanks(command);
+    if (trimmed.empty()) return refuse(kEmptyCommand);
+    if (hidesText(trimmed)) return refuse(kHiddenChar);
 
     // Under PowerShell a brace after a pipe is a script block run per object,
     // so placeholders count only in the first segment.
-    size_t substituteEnd = powerShell ? command.find(u'|') : std::u16string::npos;
-    if (substituteEnd == std::u16string::npos) substituteEnd = command.size();
-    std::u16string work = trimBlanks(substitutePlaceholders(command, substituteEnd));
+    size_t substituteEnd = powerShell ? trimmed.find(u'|') : std::u16string::npos;
+    if (substituteEnd == std::u16string::npos) substituteEnd = trimmed.size();
+    std::u16string work = substitutePlaceholders(trimmed, substituteEnd);
 
-    if (work.empty()) return refuse(kEmptyCommand);
     for (char16_t c : work) {
-        if (isControlOrInvisible(c)) return refuse(kControlChar);
+        if (isTypographic(c)) return refuse(kTypographicChar, std::u16string(1, c));
     }
-    if (char16_t c = firstForbidden(work, u">`<")) return refuse(kForbiddenChar + std::u16string(1, c));
-
-    if (powerShell) {
-        if (char16_t c = firstForbidden(work, u";&${}()@")) return refuse(kPsForbiddenChar + std::u16string(1, c));
-        size_t start = 0;
-        while (true) {
-            size_t bar = work.find(u'|', start);
-            size_t end = bar == std::u16string::npos ? work.size() : bar;
-            CommandVerdict verdict = checkPowerShellSegment(trimBlanks(work.substr(start, end - start)));
-            if (!verdict.allowed) return verdict;
-            if (bar == std::u16string::npos) return allow();
-            start = bar + 1;
-        }
-    }
-
-    // A cmd step goes into a CMD tab in which the user may have started
-    // PowerShell, so PowerShell's operators are refused as well.
-    if (char16_t c = firstForbidden(work, u"|&%^();${}@")) return refuse(kForbiddenChar + std::u16string(1, c));
-    return checkCmdCommand(work);
+    // Both shells' operators in either family: a step may be run by the other shell.
+    if (char16_t c = firstForbidden(work, kForbiddenInBoth)) return refuse(kForbiddenChar, std::u16string(1, c));
+    if (!powerShell && work.find(u'|') != std::u16string::npos) return refuse(kForbiddenChar, u"|");
+    std::u16string unc = literalUncHost(work);
+    if (!unc.empty()) return refuse(kRemoteLiteral, shown(unc));
+    if (namesWin32Product(work)) return refuse(kWin32Product);
+    return powerShell ? checkPowerShellCommand(work) : checkCmdCommand(work);
 }

@@ -39,22 +39,26 @@ StepActionType actionTypeFromString(const std::u16string& type) {
 void applyStepVerdict(PlaybookStep& step) {
     step.enabled = true;
     step.disabledReason.clear();
+    step.disabledReasonEn.clear();
     switch (step.actionType) {
         case StepActionType::Command: {
             CommandVerdict verdict = checkCommand(step.shell, step.command);
             step.enabled = verdict.allowed;
             step.disabledReason = verdict.reason;
+            step.disabledReasonEn = verdict.reasonEn;
             break;
         }
         case StepActionType::OpenUrl:
             if (step.ref.compare(0, 8, u"https://") != 0) {
                 step.enabled = false;
                 step.disabledReason = kHttpsOnlyReason;
+                step.disabledReasonEn = kHttpsOnlyReasonEn;
             }
             break;
         case StepActionType::Unrecognised:
             step.enabled = false;
             step.disabledReason = kUnknownActionReason;
+            step.disabledReasonEn = kUnknownActionReasonEn;
             break;
         case StepActionType::Note:
         case StepActionType::Tool:

@@ -30,7 +30,8 @@ struct PlaybookStep {
     std::u16string ref;      // tool id (tool step) or URL (open-url step)
     bool mutates = false;    // carried only; nothing acts on it
     bool enabled = true;
-    std::u16string disabledReason;  // empty when enabled
+    std::u16string disabledReason;    // empty when enabled; Chinese
+    std::u16string disabledReasonEn;  // the same in English
     std::vector<StepBranch> branches;
 };
 
@@ -47,7 +48,9 @@ struct Playbook {
 
 // The reasons a step is disabled by its action rather than by the allowlist.
 constexpr const char16_t* kHttpsOnlyReason = u"仅允许 https 链接";
+constexpr const char16_t* kHttpsOnlyReasonEn = u"Only https links are allowed.";
 constexpr const char16_t* kUnknownActionReason = u"未知动作类型";
+constexpr const char16_t* kUnknownActionReasonEn = u"The step's action type is unknown.";
 
 // Never fails: whatever does not fit the format is skipped; unsafe steps are
 // kept but disabled with a reason.

@@ -64,7 +64,9 @@ void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint
         default: break;
     }
     if (isGuarded(step) && !step.enabled && !step.disabledReason.empty()) {
-        lines.push_back({kDetailIndent + uiText(texts, kTextStepDisabled) + u"] " + step.disabledReason, kWalkRed});
+        lines.push_back({kDetailIndent + uiText(texts, kTextStepDisabled) + u"] " +
+                             localized(texts, step.disabledReason, step.disabledReasonEn),
+                         kWalkRed});
     }
     if (!step.hint.empty()) {
         const std::u16string hint = localized(texts, step.hint, step.hintEn);

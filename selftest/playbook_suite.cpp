@@ -52,6 +52,11 @@ const VerdictCase kVerdicts[] = {
     {u"powershell", u"Get-NetIPConfiguration", true, u"许: ps Get-NetIPConfiguration"},
     {u"powershell", u"Test-NetConnection 1.1.1.1 -Port 443", true, u"许: ps Test-NetConnection"},
     {u"powershell", u"Get-Process | Sort-Object CPU | Select-Object -First 5", true, u"许: ps 只读管道"},
+    {u"cmd", u"chkdsk F:", true, u"许: chkdsk 盘符 F:"},
+    {u"cmd", u"sc query x -Path y", false, u"拒: sc 在 PowerShell 中是 Set-Content"},
+    {u"cmd", u"chkdsk D: '/x'", false, u"拒: PowerShell 去掉引号后的 /x"},
+    {u"cmd", u"net view \\\\203.0.113.7", false, u"拒: 字面远程主机"},
+    {u"powershell", u"Get-WmiObject -Class Win32_Product", false, u"拒: Win32_Product"},
 };
 
 void checkShippedSteps(SuiteLog& log, const std::vector<Playbook>& playbooks) {

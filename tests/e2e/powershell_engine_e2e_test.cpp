@@ -184,7 +184,7 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
         {u"Get-Date | Format-Table New-Item wrprobe15", u"wrprobe15", true, false},
         {u"Get-Process -Name New-Item wrprobe16", u"wrprobe16", true, false},
         {u"Get-Item wrprobe17", u"wrprobe17", true, false},
-        {u"Get-Content wrprobe18", u"wrprobe18", true, false},
+        {u"Get-Content wrprobe18", u"wrprobe18", false, false},  // not on the read-only list
         {u"Get-ChildItem | Sort-Object Name | Select-Object -First 3 | Format-List Name", u"wrprobe19", true, false},
     };
     const std::u16string folder = sessionStartDirectory() + u"\\";
@@ -204,3 +204,41 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
 }
 
 }  // namespace
+
+// A cmd step pasted into PowerShell. Windows PowerShell 5.1 runs "sc" as
+// Set-Content (PowerShell 7 dropped that alias, so the sample names it), and
+// every PowerShell drops quotes and splits at commas before a program sees its
+// arguments: cmd's echo stands in for chkdsk and route, which Wine lacks.
+TEST_F(PowerShellE2E, CmdStepsPastedIntoPowerShellAsPowerShellRunsThem) {
+    struct Sample {
+        const char16_t* step;  // judged as a cmd step
+        bool allowed;
+        const char16_t* ranAs;  // what PowerShell runs
+        const char16_t* probe;  // a file it leaves, or the words it prints
+        bool probeRuns;
+    };
+    const Sample samples[] = {
+        {u"sc query -Path wrprobe20", false, u"Set-Content query -Path wrprobe20", u"wrprobe20", true},
+        {u"sc query wrprobe21", true, u"Set-Content query wrprobe21", u"wrprobe21", false},
+        {u"chkdsk D: '/x'", false, u"cmd.exe /d /c echo WRARGS D: '/x'", u"WRARGS D: /x", true},
+        {u"route print \"-f\"", false, u"cmd.exe /d /c echo WRARGS print \"-f\"", u"WRARGS print -f", true},
+        {u"chkdsk D:,/r", false, u"cmd.exe /d /c echo WRARGS D:,/r", u"WRARGS D: /r", true},
+        {u"chkdsk F:", true, u"cmd.exe /d /c echo WRARGS F:", u"WRARGS F:\r", true},
+    };
+    const std::u16string folder = sessionStartDirectory() + u"\\";
+    Terminal& t = openReadyPowerShell();
+    for (const Sample& s : samples) {
+        std::string label = wideToUtf8(s.step);
+        CommandVerdict verdict = checkCommand(u"cmd", s.step);
+        EXPECT_EQ(verdict.allowed, s.allowed) << label << ": " << wideToUtf8(verdict.reason);
+        std::u16string output = run(t, s.ranAs);
+        EXPECT_EQ(output.find(u"(no prompt"), std::u16string::npos) << label;
+        std::u16string probe = folder + s.probe;
+        bool file = s.probe[0] == u'w';  // files are "wrprobe…", printed words "WRARGS…"
+        bool seen = file ? GetFileAttributesW(wstr(probe)) != INVALID_FILE_ATTRIBUTES
+                         : output.find(s.probe) != std::u16string::npos;
+        EXPECT_EQ(seen, s.probeRuns) << label << "\n" << wideToUtf8(output);
+        if (file) DeleteFileW(wstr(probe));
+    }
+    DeleteFileW(wstr(folder + u"query"));
+}

@@ -62,6 +62,7 @@ struct Fixture {
         refused.shell = u"";
         refused.enabled = false;
         refused.disabledReason = u"r";
+        refused.disabledReasonEn = u"r-en";
         PlaybookStep allowed = step(u"s3", StepActionType::Command, u"del {x}");
         allowed.shell = u"powershell";
         PlaybookStep url = step(u"s4", StepActionType::OpenUrl, u"http://x");
@@ -163,7 +164,7 @@ TEST(McpTools, DocumentsByteForByte) {
         R"({"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":6,"steps":[)"
         R"({"id":"s1","text":"看","textEn":"Look","hint":"h\u0001","action":{"type":"note"},"branches":[)"
         R"({"when":"ok","label":"好","goto":"s2"},{"when":"fail","label":"坏","labelEn":"Bad","goto":"playbook:x#y"}]},)"
-        R"({"id":"s2","text":"","action":{"type":"command","shell":"cmd","command":"del {x}","allowed":false,"disabledReason":"r"}},)"
+        R"({"id":"s2","text":"","action":{"type":"command","shell":"cmd","command":"del {x}","allowed":false,"disabledReason":"r","disabledReasonEn":"r-en"}},)"
         R"({"id":"s3","text":"","action":{"type":"command","shell":"powershell","command":"del {x}","allowed":true}},)"
         R"({"id":"s4","text":"","action":{"type":"open-url","ref":"http://x","allowed":false}},)"
         R"({"id":"s5","text":"","action":{"type":"tool","ref":"builtin.x"}},)"

@@ -121,19 +121,21 @@ TEST(PlaybookParse, StepVerdicts) {
         {R"({"type":"run","command":"ipconfig"})", false, u"未知动作类型"},
         {R"({"type":"","command":"format c:"})", true, u""},  // empty type is a note
         {R"({"type":"tool","ref":""})", true, u""},
-        {R"({"type":"command","command":"ipconfig /release"})", false, u"ipconfig 仅允许 /all /displaydns"},
-        {R"({"type":"command","command":"Get-Process"})", false, u"命令不在白名单: Get-Process"},
+        {R"({"type":"command","command":"ipconfig /release"})", false, u"ipconfig 只允许 /all 和 /displaydns。"},
+        {R"({"type":"command","command":"Get-Process"})", false, u"命令不在只读命令白名单中：Get-Process"},
         {R"({"type":"command","shell":"powershell","command":"Get-Process"})", true, u""},
         {R"({"type":"command","shell":"pwsh","command":"Get-Process | Stop-Process"})", false,
-         u"PowerShell 仅允许只读命令(Get-*/Test-*/Resolve-*/...): Stop-Process"},
+         u"该 PowerShell 命令不在只读命令表中：Stop-Process"},
         {R"({"type":"command","shell":"","command":"ping {host}"})", true, u""},
-        {R"({"type":"command"})", false, u"空命令"},
+        {R"({"type":"command"})", false, u"命令为空。"},
     };
     for (const Case& c : cases) {
         auto steps = parseSteps(std::string(R"([{"id":"s","action":)") + c.action + "}]");
         ASSERT_EQ(steps.size(), 1u) << c.action;
         EXPECT_EQ(steps[0].enabled, c.enabled) << c.action;
         EXPECT_EQ(steps[0].disabledReason, c.reason) << c.action;
+        // Every disabled step says why in English too.
+        EXPECT_EQ(steps[0].disabledReasonEn.empty(), c.enabled) << c.action;
     }
 }
 

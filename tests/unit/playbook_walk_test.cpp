@@ -37,7 +37,8 @@ Playbook sample() {
     PlaybookStep refused = step(u"s3", StepActionType::Command, u"format");
     refused.command = u"format c:";
     refused.enabled = false;
-    refused.disabledReason = u"not read-only";
+    refused.disabledReason = u"非只读";
+    refused.disabledReasonEn = u"not read-only";
     PlaybookStep link = step(u"s4", StepActionType::OpenUrl, u"docs");
     link.ref = u"https://example.org/";
     p.steps = {tool, command, refused, link};
