@@ -95,10 +95,6 @@ bool endsWith(const std::u16string& text, const std::u16string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-bool startsWith(const std::u16string& text, const std::u16string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 bool isOneOf(const std::u16string& text, std::initializer_list<const char16_t*> listed) {
     for (const char16_t* item : listed) {
         if (text == item) return true;
