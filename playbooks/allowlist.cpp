@@ -335,7 +335,10 @@ CommandVerdict checkRemoteSwitches(const std::vector<std::u16string>& pieces) {
         if (isOneOf(piece, {u"/u", u"-u", u"/p", u"-p"})) return refuse(kWritesOrConnects, piece);
         if (isOneOf(piece, {u"/s", u"-s"})) {
             bool placeholder = i + 1 < pieces.size() && pieces[i + 1] == std::u16string(1, kPlaceholderMark);
-            if (!placeholder) return refuse(kRemoteLiteral, piece + (i + 1 < pieces.size() ? u" " + shown(pieces[i + 1]) : u""));
+            if (placeholder) continue;
+            std::u16string detail = piece;
+            if (i + 1 < pieces.size()) detail.append(u" ").append(shown(pieces[i + 1]));
+            return refuse(kRemoteLiteral, detail);
         }
     }
     return allow();

@@ -161,6 +161,8 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
         const char16_t* probe;
         bool allowed;
         bool probeRuns;
+        const char16_t* ranAs = nullptr;  // what PowerShell runs, when not the command itself
+        const char16_t* shell = u"powershell";  // the family the command is judged by
     };
     const Sample samples[] = {
         // Script blocks: these cmdlets evaluate them.
@@ -186,59 +188,36 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
         {u"Get-Item wrprobe17", u"wrprobe17", true, false},
         {u"Get-Content wrprobe18", u"wrprobe18", false, false},  // not on the read-only list
         {u"Get-ChildItem | Sort-Object Name | Select-Object -First 3 | Format-List Name", u"wrprobe19", true, false},
+        // cmd steps pasted into PowerShell. Windows PowerShell 5.1 runs "sc" as
+        // Set-Content (PowerShell 7 dropped the alias, so the sample names it); every
+        // PowerShell drops quotes and splits at commas before a program sees its
+        // arguments (cmd's echo stands in for chkdsk and route, which Wine lacks).
+        {u"sc query -Path wrprobe20", u"wrprobe20", false, true, u"Set-Content query -Path wrprobe20", u"cmd"},
+        {u"sc query wrprobe21", u"wrprobe21", true, false, u"Set-Content query wrprobe21", u"cmd"},
+        {u"chkdsk D: '/x'", u"WRARGS D: /x", false, true, u"cmd.exe /d /c echo WRARGS D: '/x'", u"cmd"},
+        {u"route print \"-f\"", u"WRARGS print -f", false, true, u"cmd.exe /d /c echo WRARGS print \"-f\"", u"cmd"},
+        {u"chkdsk D:,/r", u"WRARGS D: /r", false, true, u"cmd.exe /d /c echo WRARGS D:,/r", u"cmd"},
+        {u"chkdsk F:", u"WRARGS F: /", true, false, u"cmd.exe /d /c echo WRARGS F:", u"cmd"},
     };
     const std::u16string folder = sessionStartDirectory() + u"\\";
     for (const Sample& s : samples) DeleteFileW(wstr(folder + s.probe));
     Terminal& t = openReadyPowerShell();
     for (const Sample& s : samples) {
-        std::string label = wideToUtf8(s.command);
-        CommandVerdict verdict = checkCommand(u"powershell", s.command);
+        std::string label = wideToUtf8(std::u16string(s.shell) + u" | " + s.command);
+        CommandVerdict verdict = checkCommand(s.shell, s.command);
         EXPECT_EQ(verdict.allowed, s.allowed) << label << ": " << wideToUtf8(verdict.reason);
-        std::u16string output = run(t, s.command);
-        EXPECT_EQ(output.find(u"(no prompt"), std::u16string::npos) << label;
-        std::u16string probe = folder + s.probe;
-        EXPECT_EQ(GetFileAttributesW(wstr(probe)) != INVALID_FILE_ATTRIBUTES, s.probeRuns)
-            << label << (s.probeRuns ? ": the probe did not run\n" : ": the probe ran\n") << wideToUtf8(output);
-        DeleteFileW(wstr(probe));
-    }
-}
-
-}  // namespace
-
-// A cmd step pasted into PowerShell. Windows PowerShell 5.1 runs "sc" as
-// Set-Content (PowerShell 7 dropped that alias, so the sample names it), and
-// every PowerShell drops quotes and splits at commas before a program sees its
-// arguments: cmd's echo stands in for chkdsk and route, which Wine lacks.
-TEST_F(PowerShellE2E, CmdStepsPastedIntoPowerShellAsPowerShellRunsThem) {
-    struct Sample {
-        const char16_t* step;  // judged as a cmd step
-        bool allowed;
-        const char16_t* ranAs;  // what PowerShell runs
-        const char16_t* probe;  // a file it leaves, or the words it prints
-        bool probeRuns;
-    };
-    const Sample samples[] = {
-        {u"sc query -Path wrprobe20", false, u"Set-Content query -Path wrprobe20", u"wrprobe20", true},
-        {u"sc query wrprobe21", true, u"Set-Content query wrprobe21", u"wrprobe21", false},
-        {u"chkdsk D: '/x'", false, u"cmd.exe /d /c echo WRARGS D: '/x'", u"WRARGS D: /x", true},
-        {u"route print \"-f\"", false, u"cmd.exe /d /c echo WRARGS print \"-f\"", u"WRARGS print -f", true},
-        {u"chkdsk D:,/r", false, u"cmd.exe /d /c echo WRARGS D:,/r", u"WRARGS D: /r", true},
-        {u"chkdsk F:", true, u"cmd.exe /d /c echo WRARGS F:", u"WRARGS F:\r", true},
-    };
-    const std::u16string folder = sessionStartDirectory() + u"\\";
-    Terminal& t = openReadyPowerShell();
-    for (const Sample& s : samples) {
-        std::string label = wideToUtf8(s.step);
-        CommandVerdict verdict = checkCommand(u"cmd", s.step);
-        EXPECT_EQ(verdict.allowed, s.allowed) << label << ": " << wideToUtf8(verdict.reason);
-        std::u16string output = run(t, s.ranAs);
+        std::u16string output = run(t, s.ranAs ? s.ranAs : s.command);
         EXPECT_EQ(output.find(u"(no prompt"), std::u16string::npos) << label;
         std::u16string probe = folder + s.probe;
         bool file = s.probe[0] == u'w';  // files are "wrprobe…", printed words "WRARGS…"
         bool seen = file ? GetFileAttributesW(wstr(probe)) != INVALID_FILE_ATTRIBUTES
                          : output.find(s.probe) != std::u16string::npos;
-        EXPECT_EQ(seen, s.probeRuns) << label << "\n" << wideToUtf8(output);
+        EXPECT_EQ(seen, s.probeRuns) << label << (s.probeRuns ? ": the probe did not run\n" : ": the probe ran\n")
+                                     << wideToUtf8(output);
         if (file) DeleteFileW(wstr(probe));
     }
     DeleteFileW(wstr(folder + u"query"));
 }
+
+
+}  // namespace

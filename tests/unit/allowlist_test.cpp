@@ -234,12 +234,12 @@ TEST(Allowlist, CharactersThatHideOrChangeText) {
 }
 
 #ifdef _WIN32
-// What the system's cmd.exe prints for a line, run in `folder` with WRX=abc set.
-std::string cmdOutput(const std::wstring& switches, const std::wstring& line, const std::wstring& folder) {
+// What the system's cmd.exe prints for a line, run in `folder`.
+std::string cmdOutput(const std::wstring& line, const std::wstring& folder) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     std::wstring program = std::wstring(system) + L"\\cmd.exe";
-    std::wstring commandLine = L"cmd.exe /d " + switches + L" /c " + line;
+    std::wstring commandLine = L"cmd.exe /d /c " + line;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "(no pipe)";
@@ -250,7 +250,6 @@ std::string cmdOutput(const std::wstring& switches, const std::wstring& line, co
     start.hStdOutput = start.hStdError = writeEnd;
     start.hStdInput = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION info = {};
-    SetEnvironmentVariableW(L"WRX", L"abc");
     bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                   nullptr, folder.c_str(), &start, &info);
     CloseHandle(writeEnd);
@@ -279,14 +278,23 @@ TEST(Allowlist, CmdRunsWhatTheRefusedFormsHide) {
     DeleteFileW(copied.c_str());
 
     // The first segment is no program under cmd, yet the one after the pipe runs
-    // (robocopy stands in for sort.exe /o, which writes its file the same way).
+    // (xcopy stands in for sort.exe /o, which writes its file the same way).
     EXPECT_FALSE(checkCommand(u"powershell", u"Get-ChildItem | sort /o wrcopy\\wrsrc.txt").allowed);
-    cmdOutput(L"", L"Get-ChildItem | robocopy . wrcopy wrsrc.txt", folder);
+    cmdOutput(L"Get-ChildItem | xcopy wrsrc.txt wrcopy\\", folder);
     EXPECT_NE(GetFileAttributesW(copied.c_str()), INVALID_FILE_ATTRIBUTES) << "the program after the pipe did not run";
 
-    // With delayed expansion on, an empty substring of a variable joins text into a switch.
-    EXPECT_FALSE(checkCommand(u"cmd", u"chkdsk c: !WRX:~0,0!/f").allowed);
-    EXPECT_NE(cmdOutput(L"/v:on", L"echo WR!WRX:~0,0!/f", folder).find("WR/f"), std::string::npos);
+    // With delayed expansion on (by policy for every cmd, here by setlocal), an
+    // empty variable joins text into a switch. Wine's cmd takes neither /v:on
+    // nor substrings such as !x:~0,0!; an unset variable shows the same.
+    EXPECT_FALSE(checkCommand(u"cmd", u"chkdsk c: !WRNONE!/f").allowed);
+    std::wstring batch = folder + L"\\wrdelayed.bat";
+    HANDLE file = CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const char lines[] = "@setlocal EnableDelayedExpansion\r\n@echo WR!WRNONE!/f\r\n";
+    DWORD written = 0;
+    WriteFile(file, lines, sizeof(lines) - 1, &written, nullptr);
+    CloseHandle(file);
+    EXPECT_NE(cmdOutput(L"wrdelayed.bat", folder).find("WR/f"), std::string::npos);
+    DeleteFileW(batch.c_str());
 
     DeleteFileW(copied.c_str());
     RemoveDirectoryW((folder + L"\\wrcopy").c_str());
