@@ -271,10 +271,11 @@ std::u16string literalUncHost(const std::u16string& work) {
     return {};
 }
 
-// Quotes and commas dropped, as the program sees its arguments from either
-// shell: cmd's C runtime drops double quotes, PowerShell drops single and
-// double ones and turns a comma list into separate arguments. So '/x', "/x"
-// and D:,/x all carry /x. The pieces are lower-cased; empty ones are dropped.
+// Quotes dropped and commas cut, as a program may see its arguments from
+// either shell: cmd's C runtime drops double quotes, PowerShell drops single and
+// double ones, and a comma separates arguments
+// for cmd's own parsing and for PowerShell's arrays. So '/x', "/x" and D:,/x all
+// count as carrying /x. The pieces are lower-cased; empty ones are dropped.
 std::vector<std::u16string> argumentPieces(const std::vector<std::u16string>& tokens, size_t from) {
     std::vector<std::u16string> pieces;
     for (size_t i = from; i < tokens.size(); ++i) {
@@ -622,7 +623,7 @@ bool isPowerShellName(const std::u16string& lowerShell) {
     return lowerShell == u"powershell" || lowerShell == u"pwsh" || lowerShell == u"ps";
 }
 
-// Win32_Product in any spelling: quotes dropped (PowerShell joins 'Win32_'Product),
+// Win32_Product in any spelling: quotes dropped, so no quoting splits the name,
 // letters folded. Refused in both shells, whatever command names it.
 bool namesWin32Product(const std::u16string& work) {
     std::u16string folded;

@@ -190,14 +190,13 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
         {u"Get-ChildItem | Sort-Object Name | Select-Object -First 3 | Format-List Name", u"wrprobe19", true, false},
         // cmd steps pasted into PowerShell. Windows PowerShell 5.1 runs "sc" as
         // Set-Content (PowerShell 7 dropped the alias, so the sample names it); every
-        // PowerShell drops quotes and splits at commas before a program sees its
+        // PowerShell drops the quotes of an argument before a program sees its
         // arguments (cmd's echo stands in for chkdsk and route, which Wine lacks).
         {u"sc query -Path wrprobe20", u"wrprobe20", false, true, u"Set-Content query -Path wrprobe20", u"cmd"},
         {u"sc query wrprobe21", u"wrprobe21", true, false, u"Set-Content query wrprobe21", u"cmd"},
-        {u"chkdsk D: '/x'", u"WRARGS D: /x", false, true, u"cmd.exe /d /c echo WRARGS D: '/x'", u"cmd"},
-        {u"route print \"-f\"", u"WRARGS print -f", false, true, u"cmd.exe /d /c echo WRARGS print \"-f\"", u"cmd"},
-        {u"chkdsk D:,/r", u"WRARGS D: /r", false, true, u"cmd.exe /d /c echo WRARGS D:,/r", u"cmd"},
-        {u"chkdsk F:", u"WRARGS F: /", true, false, u"cmd.exe /d /c echo WRARGS F:", u"cmd"},
+        {u"chkdsk D: '/x'", u"WRARGS D: /x", false, true, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS D: '/x'", u"cmd"},
+        {u"route print \"-f\"", u"WRARGS print -f", false, true, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS print \"-f\"", u"cmd"},
+        {u"chkdsk F:", u"WRARGS F: /", true, false, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS F:", u"cmd"},
     };
     const std::u16string folder = sessionStartDirectory() + u"\\";
     for (const Sample& s : samples) DeleteFileW(wstr(folder + s.probe));
