@@ -329,18 +329,21 @@ bool routeArgumentFlushes(const std::u16string& piece) {
 }
 
 // The programs of the common remote switches: /s names a host to log on to,
-// /u and /p give it an account and password.
+// /u and /p give it an account and password. A glued value ("/s:host") counts too.
 CommandVerdict checkRemoteSwitches(const std::vector<std::u16string>& pieces) {
+    const std::u16string mark(1, kPlaceholderMark);
     for (size_t i = 0; i < pieces.size(); ++i) {
-        const std::u16string& piece = pieces[i];
-        if (isOneOf(piece, {u"/u", u"-u", u"/p", u"-p"})) return refuse(kWritesOrConnects, piece);
-        if (isOneOf(piece, {u"/s", u"-s"})) {
-            bool placeholder = i + 1 < pieces.size() && pieces[i + 1] == std::u16string(1, kPlaceholderMark);
-            if (placeholder) continue;
-            std::u16string detail = piece;
-            if (i + 1 < pieces.size()) detail.append(u" ").append(shown(pieces[i + 1]));
-            return refuse(kRemoteLiteral, detail);
-        }
+        size_t colon = pieces[i].find(u':');
+        std::u16string name = pieces[i].substr(0, colon);
+        if (isOneOf(name, {u"/u", u"-u", u"/p", u"-p"})) return refuse(kWritesOrConnects, name);
+        if (!isOneOf(name, {u"/s", u"-s"})) continue;
+        std::u16string value = colon != std::u16string::npos ? pieces[i].substr(colon + 1)
+                               : i + 1 < pieces.size()      ? pieces[i + 1]
+                                                            : std::u16string();
+        if (value == mark) continue;
+        std::u16string detail = name;
+        detail.append(u" ").append(shown(value));
+        return refuse(kRemoteLiteral, detail);
     }
     return allow();
 }

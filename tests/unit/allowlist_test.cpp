@@ -128,8 +128,8 @@ TEST(Allowlist, RemoteHostsOnlyAsPlaceholders) {
     expectAll(u"cmd", kRemote,
               {u"net view \\\\203.0.113.7", u"net view //host/share", u"net view \\/host", u"net view \\\\?\\UNC\\h\\s",
                u"net view \\\\{host}x", u"systeminfo /s 203.0.113.7", u"tasklist /S host", u"driverquery -s h",
-               u"getmac /s", u"ping x \\\\{host}\\\\h"});
-    expectAll(u"cmd", kWrites, {u"systeminfo /s {host} /u DOMAIN\\Administrator", u"tasklist /p x"});
+               u"getmac /s", u"systeminfo /s:h", u"ping x \\\\{host}\\\\h"});
+    expectAll(u"cmd", kWrites, {u"systeminfo /s {host} /u DOMAIN\\Administrator", u"tasklist /p x", u"tasklist /u:x"});
     expectAll(u"powershell", kRemote,
               {u"Resolve-DnsName a.b -Server 203.0.113.7", u"Test-NetConnection -ComputerName x -Port 1",
                u"Test-Connection -TargetName:h", u"Get-ChildItem \\\\host\\share", u"Get-Item //host/c",
