@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Pipes requests into the real MCP server and reports cold start, throughput
-and peak resident memory.
+"""Pipes requests into the real MCP server and, side by side, into the same five
+tools served by the official TypeScript SDK (bench/mcp_sdk_server.mjs), and
+reports cold start, throughput and peak resident memory of each.
 
 Usage: bench/mcp_stdio_bench.py PATH/toolkeep [COUNT]
        bench/mcp_stdio_bench.py PATH/toolkeep.exe [COUNT]   (runs under scripts/wine.sh)
 """
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -75,18 +77,18 @@ def peak_kib(pid):
     return None
 
 
-def main():
-    exe = sys.argv[1]
-    count = int(sys.argv[2]) if len(sys.argv) > 2 else 10000
+def measure(argv, exe, count):
+    """Cold start to the first initialize reply, requests per second of each kind, peak memory."""
+    figures = {}
     start = time.perf_counter()
-    proc = subprocess.Popen(command(exe), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL)
-    proc.stdin.write(b'{"jsonrpc":"2.0","id":0,"method":"initialize"}\n')
+    proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    proc.stdin.write(b'{"jsonrpc":"2.0","id":0,"method":"initialize","params":{"protocolVersion":"2025-11-25",'
+                     b'"capabilities":{},"clientInfo":{"name":"bench","version":"1"}}}\n')
     proc.stdin.flush()
     reply = proc.stdout.readline()
-    cold_ms = (time.perf_counter() - start) * 1000
+    figures["first reply (ms)"] = (time.perf_counter() - start) * 1000
     assert b'"serverInfo"' in reply, reply
-    print("cold start to first initialize reply: %.1f ms" % cold_ms)
+    proc.stdin.write(b'{"jsonrpc":"2.0","method":"notifications/initialized"}\n')
     pid = server_pid(proc.pid, exe)
 
     for name, template in REQUESTS.items():
@@ -97,19 +99,43 @@ def main():
         writer = threading.Thread(target=send)
         t0 = time.perf_counter()
         writer.start()
-        size = 0
         for _ in range(count):
             line = proc.stdout.readline()
-            assert line.startswith(b'{"jsonrpc":"2.0","id":') and b'"error"' not in line, line[:200]
-            size = len(line)
+            assert line.startswith(b'{"') and b'"error"' not in line, line[:200]
         elapsed = time.perf_counter() - t0
         writer.join()
-        print("%-13s %8.0f requests/s  (%d requests, reply %d bytes)" % (name, count / elapsed, count, size))
+        figures["%s (requests/s)" % name] = count / elapsed
 
     peak = peak_kib(pid)
-    print("peak resident memory: %s" % ("%.1f MB" % (peak / 1024) if peak else "unknown"))
+    figures["peak memory (MB)"] = peak / 1024 if peak else float("nan")
     proc.stdin.close()
-    print("exit code at end of input: %d" % proc.wait())
+    figures["exit code"] = proc.wait()
+    return figures
+
+
+def main():
+    exe = sys.argv[1]
+    count = int(sys.argv[2]) if len(sys.argv) > 2 else 10000
+    ours = measure(command(exe), exe, count)
+    sdk_server = os.path.join(ROOT, "bench", "mcp_sdk_server.mjs")
+    modules = os.path.join(ROOT, "tests", "mcp-client", "node_modules", "@modelcontextprotocol", "sdk")
+    theirs = None
+    if shutil.which("node") and os.path.isdir(modules):
+        theirs = measure(["node", sdk_server], sdk_server, count)
+    else:
+        print("(no node or no tests/mcp-client/node_modules: the SDK server is not measured)")
+    print("%-28s %12s %12s %8s" % ("%d requests of each kind" % count, "toolkeep", "SDK server", "ahead"))
+    for key, value in ours.items():
+        if theirs is None:
+            print("%-28s %12.1f" % (key, value))
+            continue
+        other = theirs[key]
+        # lower is better for times and memory, higher for throughput
+        ahead = other / value if "requests/s" not in key else value / other
+        if key == "exit code":
+            print("%-28s %12d %12d" % (key, value, other))
+        else:
+            print("%-28s %12.1f %12.1f %7.1fx" % (key, value, other, ahead))
 
 
 if __name__ == "__main__":

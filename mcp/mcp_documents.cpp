@@ -139,11 +139,14 @@ const std::vector<ToolRecord>& mcpToolList() {
     return tools;
 }
 
-const std::vector<std::string>& mcpEscapedToolDocuments() {
-    static const std::vector<std::string> documents = [] {
-        std::vector<std::string> escaped;
-        for (const ToolRecord& tool : mcpToolList()) escaped.push_back(jsonEscape(toolDocument(tool)));
-        return escaped;
+const McpToolDocuments& mcpToolDocuments() {
+    static const McpToolDocuments documents = [] {
+        McpToolDocuments built;
+        for (const ToolRecord& tool : mcpToolList()) {
+            built.plain.push_back(toolDocument(tool));
+            built.escaped.push_back(jsonEscape(built.plain.back()));
+        }
+        return built;
     }();
     return documents;
 }

@@ -24,5 +24,10 @@ std::vector<ToolRecord> buildMcpToolList(const std::vector<ToolRecord>& builtin,
 // Built on first call, then kept for the life of the process.
 const std::vector<ToolRecord>& mcpToolList();
 const std::vector<Playbook>& mcpPlaybookList();
-// jsonEscape(toolDocument(t)) for each entry of mcpToolList, built with it.
-const std::vector<std::string>& mcpEscapedToolDocuments();
+// Each tool document as written, and jsonEscape of it, in tool list order.
+struct McpToolDocuments {
+    std::vector<std::string> plain;
+    std::vector<std::string> escaped;
+};
+// The documents of mcpToolList, built with it.
+const McpToolDocuments& mcpToolDocuments();
