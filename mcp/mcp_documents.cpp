@@ -139,14 +139,27 @@ const std::vector<ToolRecord>& mcpToolList() {
     return tools;
 }
 
-const McpToolDocuments& mcpToolDocuments() {
-    static const McpToolDocuments documents = [] {
-        McpToolDocuments built;
-        for (const ToolRecord& tool : mcpToolList()) {
-            built.plain.push_back(toolDocument(tool));
-            built.escaped.push_back(jsonEscape(built.plain.back()));
-        }
-        return built;
+McpDocuments documentsOf(std::vector<std::string> plain) {
+    McpDocuments documents;
+    for (const std::string& document : plain) documents.escaped.push_back(jsonEscape(document));
+    documents.plain = std::move(plain);
+    return documents;
+}
+
+const McpDocuments& mcpToolDocuments() {
+    static const McpDocuments documents = [] {
+        std::vector<std::string> plain;
+        for (const ToolRecord& tool : mcpToolList()) plain.push_back(toolDocument(tool));
+        return documentsOf(std::move(plain));
+    }();
+    return documents;
+}
+
+const McpDocuments& mcpPlaybookDocuments() {
+    static const McpDocuments documents = [] {
+        std::vector<std::string> plain;
+        for (const Playbook& playbook : mcpPlaybookList()) plain.push_back(playbookDocument(playbook, true));
+        return documentsOf(std::move(plain));
     }();
     return documents;
 }

@@ -101,8 +101,8 @@ std::u16string stepLines(const PlaybookStep& step, const JsonValue* arguments) {
         out += u"    分支 Branches:";
         for (size_t i = 0; i < step.branches.size(); ++i) {
             const StepBranch& branch = step.branches[i];
-            out += (i ? u";" : u"") + std::u16string(u" ") + both(branch.label, branch.labelEn, u" ") + u" → " +
-                   branch.gotoTarget;
+            out.append(i ? u"; " : u" ").append(both(branch.label, branch.labelEn, u" "));
+            out.append(u" → ").append(branch.gotoTarget);
         }
         out += u"\n";
     }

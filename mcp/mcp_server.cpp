@@ -151,7 +151,10 @@ std::string getPrompt(const JsonValue* params, const std::u16string& id, const M
 
 std::string answer(const std::u16string& method, const JsonValue* params, const std::u16string& id,
                    const McpRevision& revision, const McpSources& sources) {
-    if (method == u"tools/list") return reply(id, revision, "{\"tools\":" + mcpToolDescriptors() + "}", true);
+    if (method == u"tools/list") {
+        static const std::string list = "{\"tools\":" + mcpToolDescriptors() + "}";
+        return reply(id, revision, list, true);
+    }
     if (method == u"tools/call") return callTool(params, id, revision, sources);
     if (method == u"prompts/list") {
         return reply(id, revision, "{\"prompts\":" + mcpPromptList(sources.playbooks()) + "}", true);
@@ -212,7 +215,7 @@ std::string handleMcpRequest(const std::string& line, const McpSources& sources,
 }
 
 std::string handleMcpRequest(const std::string& line, McpSession& session) {
-    static const McpSources processLists{mcpToolList, mcpPlaybookList, mcpToolDocuments};
+    static const McpSources processLists{mcpToolList, mcpPlaybookList, mcpToolDocuments, mcpPlaybookDocuments};
     return handleMcpRequest(line, processLists, session);
 }
 

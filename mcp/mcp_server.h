@@ -28,8 +28,10 @@ struct McpSession {
 struct McpSources {
     std::function<const std::vector<ToolRecord>&()> tools;
     std::function<const std::vector<Playbook>&()> playbooks;
-    // Optional: the documents of tools(), built once, so tool answers need not rebuild them.
-    std::function<const McpToolDocuments&()> toolDocuments;
+    // Optional, built once so that answers need not rebuild them: the tool
+    // documents of tools() and the full documents of playbooks().
+    std::function<const McpDocuments&()> toolDocuments;
+    std::function<const McpDocuments&()> playbookDocuments;
 };
 
 // One request line (UTF-8, without its line end) to its reply line, or an

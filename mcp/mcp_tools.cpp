@@ -67,16 +67,23 @@ McpToolOutput problem(const char16_t* text) {
     return out;
 }
 
-// Tool documents come from the prebuilt set when there is one.
-std::string toolDocumentAt(const McpSources& sources, const std::vector<ToolRecord>& tools, size_t index,
-                           bool escaped) {
-    if (sources.toolDocuments) {
-        const McpToolDocuments& documents = sources.toolDocuments();
+// A document from the prebuilt set when there is one, else built now.
+template <typename Record, typename Build>
+std::string documentAt(const std::function<const McpDocuments&()>& prebuilt, const std::vector<Record>& records,
+                       size_t index, bool escaped, Build build) {
+    if (prebuilt) {
+        const McpDocuments& documents = prebuilt();
         const std::vector<std::string>& list = escaped ? documents.escaped : documents.plain;
         if (index < list.size()) return list[index];
     }
-    std::string plain = toolDocument(tools[index]);
+    std::string plain = build(records[index]);
     return escaped ? jsonEscape(plain) : plain;
+}
+
+std::string toolDocumentAt(const McpSources& sources, const std::vector<ToolRecord>& tools, size_t index,
+                           bool escaped) {
+    return documentAt(sources.toolDocuments, tools, index, escaped,
+                      [](const ToolRecord& tool) { return toolDocument(tool); });
 }
 
 // {"tools":[...]} of those tools. Escaping works byte by byte, so the escaped
@@ -130,9 +137,14 @@ McpToolOutput listPlaybooks(const std::u16string&, const McpSources& sources) {
 }
 
 McpToolOutput getPlaybook(const std::u16string& id, const McpSources& sources) {
-    const Playbook* playbook = findPlaybook(sources.playbooks(), id);
-    if (!playbook) return problem(u"unknown playbook id");
-    return document(playbookDocument(*playbook, true));
+    const std::vector<Playbook>& playbooks = sources.playbooks();
+    int index = findPlaybookIndex(playbooks, id);
+    if (index < 0) return problem(u"unknown playbook id");
+    auto full = [](const Playbook& playbook) { return playbookDocument(playbook, true); };
+    McpToolOutput out;
+    out.structured = documentAt(sources.playbookDocuments, playbooks, size_t(index), false, full);
+    out.escaped = documentAt(sources.playbookDocuments, playbooks, size_t(index), true, full);
+    return out;
 }
 
 // Every tool only reads local data: hosts that gate on these hints may call

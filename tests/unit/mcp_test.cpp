@@ -82,7 +82,7 @@ struct Fixture {
 
     McpSources sources() {
         return {[this]() -> const std::vector<ToolRecord>& { ++fetches; return tools; },
-                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }, {}};
+                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }, {}, {}};
     }
     McpSession session;
     std::string ask(const std::string& line) { return handleMcpRequest(line, sources(), session); }
@@ -323,19 +323,20 @@ TEST(McpTools, SearchAndErrors) {
     }
 }
 
-TEST(McpTools, PrebuiltToolDocumentsGiveTheSameBytes) {
+TEST(McpTools, PrebuiltDocumentsGiveTheSameBytes) {
     Fixture f;
-    McpToolDocuments documents;
-    for (const ToolRecord& t : f.tools) {
-        documents.plain.push_back(toolDocument(t));
-        documents.escaped.push_back(jsonEscape(documents.plain.back()));
-    }
+    std::vector<std::string> tools, playbooks;
+    for (const ToolRecord& t : f.tools) tools.push_back(toolDocument(t));
+    for (const Playbook& p : f.playbooks) playbooks.push_back(playbookDocument(p, true));
+    McpDocuments toolDocuments = documentsOf(tools), playbookDocuments = documentsOf(playbooks);
     McpSources cached = f.sources();
-    cached.toolDocuments = [&]() -> const McpToolDocuments& { return documents; };
+    cached.toolDocuments = [&]() -> const McpDocuments& { return toolDocuments; };
+    cached.playbookDocuments = [&]() -> const McpDocuments& { return playbookDocuments; };
     McpSession session;
     for (const std::string line : {R"({"id":1,"method":"tools/call","params":{"name":"list_tools"}})",
                                    R"({"id":1,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"my.z"}}})",
-                                   R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})"}) {
+                                   R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})",
+                                   R"({"id":1,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"pb.two"}}})"}) {
         EXPECT_EQ(handleMcpRequest(line, cached, session), f.ask(line)) << line;
     }
 }
