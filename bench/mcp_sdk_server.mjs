@@ -2,7 +2,7 @@
 // the same shipped packs, served by the official TypeScript SDK (1.x) on stdio.
 // Its search is a plain keyword count, lighter than toolkeep's ranking, so the
 // comparison favours this server.
-// Usage: node bench/mcp_sdk_server.mjs   (needs tests/mcp-client's node_modules)
+// Usage: node bench/mcp_sdk_server.mjs [TOOLS_LIST.json]   (needs tests/mcp-client's node_modules)
 import { readFileSync } from "node:fs";
 import { dirname, join } from "node:path";
 import { fileURLToPath, pathToFileURL } from "node:url";
@@ -66,7 +66,10 @@ const answers = {
 };
 
 const server = new Server({ name: "sdk-reference", version: "1.0.0" }, { capabilities: { tools: {} } });
-server.setRequestHandler(ListToolsRequestSchema, async () => ({ tools: descriptors }));
+// Given a file with toolkeep's own tools/list result, it lists exactly those
+// descriptors, so that both servers send the same bytes for tools/list.
+const listed = process.argv[2] ? JSON.parse(readFileSync(process.argv[2], "utf8")).tools : descriptors;
+server.setRequestHandler(ListToolsRequestSchema, async () => ({ tools: listed }));
 server.setRequestHandler(CallToolRequestSchema, async ({ params }) => {
   const answer = answers[params.name];
   if (!answer) throw new Error(`unknown tool: ${params.name}`);

@@ -6,10 +6,12 @@ reports cold start, throughput and peak resident memory of each.
 Usage: bench/mcp_stdio_bench.py PATH/toolkeep [COUNT]
        bench/mcp_stdio_bench.py PATH/toolkeep.exe [COUNT]   (runs under scripts/wine.sh)
 """
+import json
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -134,6 +136,8 @@ def measure(argv, exe, count):
                 assert b'"error"' not in block, block[:200]
                 seen += block.count(b"\n")
                 pending = (pending + block)[-256:]
+                if len(block) < (1 << 18):
+                    time.sleep(0.0002)  # let replies gather in the pipe: one read per many, not per reply
             elapsed = time.perf_counter() - t0
             writer.join()
             best = max(best, count / elapsed)
@@ -158,7 +162,15 @@ def main():
     modules = os.path.join(ROOT, "tests", "mcp-client", "node_modules", "@modelcontextprotocol", "sdk")
     theirs = None
     if shutil.which("node") and os.path.isdir(modules):
-        theirs = measure(["node", sdk_server], sdk_server, count)
+        # The SDK server lists toolkeep's own descriptors: the same bytes for tools/list.
+        listed = subprocess.run(command(exe), input=REQUESTS["tools/list"].encode() % 1 + b"\n",
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+        with tempfile.NamedTemporaryFile("wb", suffix=".json", delete=False) as f:
+            f.write(json.dumps(json.loads(listed)["result"]).encode())
+        try:
+            theirs = measure(["node", sdk_server, f.name], sdk_server, count)
+        finally:
+            os.unlink(f.name)
     else:
         print("(no node or no tests/mcp-client/node_modules: the SDK server is not measured)")
     print("%-30s %12s %12s %8s" % ("%d requests of each kind" % count, "toolkeep", "SDK server", "ahead"))
