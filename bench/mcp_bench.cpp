@@ -6,8 +6,9 @@
 namespace {
 
 void answer(benchmark::State& state, const std::string& line) {
-    handleMcpRequest(line);  // builds the lists once, outside the timing
-    for (auto _ : state) benchmark::DoNotOptimize(handleMcpRequest(line));
+    McpSession session;
+    handleMcpRequest(line, session);  // builds the lists once, outside the timing
+    for (auto _ : state) benchmark::DoNotOptimize(handleMcpRequest(line, session));
     state.SetItemsProcessed(state.iterations());
 }
 

@@ -23,8 +23,9 @@ void checkReply(const std::string& reply) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    McpSession session;
     if (data[0] % 2 == 0) {
-        checkReply(handleMcpRequest(bytes));
+        checkReply(handleMcpRequest(bytes, session));
         return 0;
     }
     // Stream mode: reads of varying size and a small line cap.
@@ -42,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (line.empty() || line.back() != '\n') std::abort();
         checkReply(line.substr(0, line.size() - 1));
     };
-    serveMcp(stream, [](const std::string& line) { return handleMcpRequest(line); }, 64);
+    serveMcp(stream, [&session](const std::string& line) { return handleMcpRequest(line, session); }, 64);
     return 0;
 }

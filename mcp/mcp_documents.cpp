@@ -142,11 +142,27 @@ const std::vector<ToolRecord>& mcpToolList() {
     return tools;
 }
 
-const std::vector<std::string>& mcpEscapedToolDocuments() {
-    static const std::vector<std::string> documents = [] {
-        std::vector<std::string> escaped;
-        for (const ToolRecord& tool : mcpToolList()) escaped.push_back(jsonEscape(toolDocument(tool)));
-        return escaped;
+McpDocuments documentsOf(std::vector<std::string> plain) {
+    McpDocuments documents;
+    for (const std::string& document : plain) documents.escaped.push_back(jsonEscape(document));
+    documents.plain = std::move(plain);
+    return documents;
+}
+
+const McpDocuments& mcpToolDocuments() {
+    static const McpDocuments documents = [] {
+        std::vector<std::string> plain;
+        for (const ToolRecord& tool : mcpToolList()) plain.push_back(toolDocument(tool));
+        return documentsOf(std::move(plain));
+    }();
+    return documents;
+}
+
+const McpDocuments& mcpPlaybookDocuments() {
+    static const McpDocuments documents = [] {
+        std::vector<std::string> plain;
+        for (const Playbook& playbook : mcpPlaybookList()) plain.push_back(playbookDocument(playbook, true));
+        return documentsOf(std::move(plain));
     }();
     return documents;
 }

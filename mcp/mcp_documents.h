@@ -24,5 +24,12 @@ std::vector<ToolRecord> buildMcpToolList(const std::vector<ToolRecord>& builtin,
 // Built on first call, then kept for the life of the process.
 const std::vector<ToolRecord>& mcpToolList();
 const std::vector<Playbook>& mcpPlaybookList();
-// jsonEscape(toolDocument(t)) for each entry of mcpToolList, built with it.
-const std::vector<std::string>& mcpEscapedToolDocuments();
+// Documents as written, and jsonEscape of each, in list order.
+struct McpDocuments {
+    std::vector<std::string> plain;
+    std::vector<std::string> escaped;
+};
+McpDocuments documentsOf(std::vector<std::string> plain);
+// The tool documents of mcpToolList and the full documents of mcpPlaybookList, built once.
+const McpDocuments& mcpToolDocuments();
+const McpDocuments& mcpPlaybookDocuments();

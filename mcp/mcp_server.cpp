@@ -2,116 +2,170 @@
 
 #include "data/text.h"
 #include "mcp/mcp_documents.h"
+#include "mcp/mcp_tools.h"
 #include "resources/version.h"
-#include "search/ranking.h"
 
 namespace {
 
 constexpr int32_t kParseError = -32700;
 constexpr int32_t kMethodNotFound = -32601;
 constexpr int32_t kInvalidParams = -32602;
-constexpr size_t kSearchLimit = 10;
+constexpr int32_t kUnsupportedProtocolVersion = -32022;
 
-const char kInitializeResult[] =
-    "{\"protocolVersion\":\"2024-11-05\",\"capabilities\":{\"tools\":{}},"
-    "\"serverInfo\":{\"name\":\"toolkeep\",\"version\":\"" TOOLKEEP_VERSION_TEXT "\"}}";
+// The lists change only with the packs, which a running server never reads
+// again: an hour of freshness is safe and spares hosts the re-listing.
+constexpr const char* kListTtlMs = "3600000";
 
-std::string toolDescriptor(const char16_t* name, const char16_t* description, const char* property) {
-    std::string schema = "{\"type\":\"object\",\"properties\":{}}";
-    if (property) {
-        schema = std::string("{\"type\":\"object\",\"properties\":{\"") + property +
-                 "\":{\"type\":\"string\"}},\"required\":[\"" + property + "\"]}";
+// Everything that differs between the protocol revisions this server speaks,
+// newest first. A request is answered by the revision named in its "_meta"
+// (stateless revisions), else by the one its connection's initialize chose,
+// else by the newest handshake revision. 2025-03-26 is not offered: it
+// requires JSON-RPC batches.
+struct McpRevision {
+    const char* version;
+    bool handshake;               // chosen by initialize; otherwise named in each request's "_meta"
+    bool plainInitialize;         // initialize answer as first shipped: tools only, no instructions
+    bool argumentErrorsAsResults; // bad tool arguments: an isError result the model reads, else -32602
+    int32_t unknownToolCode;      // tools/call of a name no tool has
+    bool ping;                    // ping answered (the stateless revision removed it)
+    bool resultFields;            // resultType and serverInfo on every result, ttlMs and cacheScope on lists
+};
+constexpr McpRevision kRevisions[] = {
+    // version      handshake plainInit errorsAsResults unknownTool ping  resultFields
+    {"2026-07-28", false, false, true, kInvalidParams, false, true},
+    {"2025-11-25", true, false, true, kInvalidParams, true, false},
+    {"2025-06-18", true, false, true, kInvalidParams, true, false},
+    {"2024-11-05", true, true, false, kMethodNotFound, true, false},
+};
+
+const McpRevision* findRevision(const std::string& version) {
+    for (const McpRevision& revision : kRevisions) {
+        if (version == revision.version) return &revision;
     }
-    return "{\"name\":" + jsonQuote(name) + ",\"description\":" + jsonQuote(description) +
-           ",\"inputSchema\":" + schema + "}";
+    return nullptr;
 }
 
-const std::string& toolsListResult() {
-    static const std::string result =
-        "{\"tools\":[" +
-        toolDescriptor(u"list_tools", u"列出全部可用工具(内置+外部推荐)。List all available tools.", nullptr) + "," +
-        toolDescriptor(u"search_tools", u"按现象/关键词检索相关工具(中英)。Search tools by symptom/keywords.",
-                       "query") +
-        "," + toolDescriptor(u"get_tool_info", u"按 id 取工具详情。Get tool details by id.", "id") + "," +
-        toolDescriptor(u"list_playbooks",
-                       u"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.", nullptr) +
-        "," +
-        toolDescriptor(u"get_playbook",
-                       u"按 id 取剧本全部步骤(含命令/工具/分支;命令仅只读白名单)。Get a playbook's full steps by id.",
-                       "id") +
-        "]}";
-    return result;
-}
-
-// The text item is the escaped document; escaping works byte by byte, so
-// escaped documents joined with "," inside "[" "]" escape the whole array.
-std::string escapedToolText(const std::string& escapedDocument) {
-    return "{\"content\":[{\"type\":\"text\",\"text\":\"" + escapedDocument + "\"}]}";
-}
-
-std::string escapedToolDocument(const McpSources& sources, const std::vector<ToolRecord>& tools, size_t index) {
-    if (sources.escapedToolDocuments) {
-        const std::vector<std::string>& documents = sources.escapedToolDocuments();
-        if (index < documents.size()) return documents[index];
+const McpRevision& newestHandshakeRevision() {
+    for (const McpRevision& revision : kRevisions) {
+        if (revision.handshake) return revision;
     }
-    return jsonEscape(toolDocument(tools[index]));
+    return kRevisions[0];
 }
 
-std::string escapedToolArray(const McpSources& sources, const std::vector<ToolRecord>& tools,
-                             const std::vector<size_t>& indices) {
-    std::vector<std::string> documents;
-    documents.reserve(indices.size());
-    for (size_t index : indices) documents.push_back(escapedToolDocument(sources, tools, index));
-    return jsonArrayOf(documents);
+// initialize: the version asked for when this server speaks it by handshake, else the newest it does.
+const McpRevision& handshakeRevision(const std::string& requested) {
+    const McpRevision* asked = findRevision(requested);
+    return asked && asked->handshake ? *asked : newestHandshakeRevision();
 }
 
-std::string callTool(const JsonValue& request, const std::u16string& id, const McpSources& sources) {
-    const JsonValue* params = findMember(request, u"params");
+const std::string& supportedVersions() {
+    static const std::string list = [] {
+        std::string out = "[";
+        for (const McpRevision& revision : kRevisions) {
+            if (out.size() > 1) out += ',';
+            out += std::string("\"") + revision.version + "\"";
+        }
+        return out + "]";
+    }();
+    return list;
+}
+
+const char kServerInfo[] = "{\"name\":\"toolkeep\",\"title\":\"Wrenly\",\"version\":\"" TOOLKEEP_VERSION_TEXT "\"}";
+const char kCapabilities[] = "{\"tools\":{},\"prompts\":{}}";
+const char kInstructions[] =
+    "Wrenly 提供本机的 Windows 管理工具目录和离线排障剧本:按现象检索工具、查看工具详情、阅读剧本步骤,"
+    "或把剧本当作提示词使用。它只读:不启动、不执行、不下载任何东西,也不联网;剧本命令附只读白名单判定,由用户自己运行。"
+    "Wrenly offers this machine's Windows administration tools and offline troubleshooting playbooks: search "
+    "tools by symptom, read a tool's details, read a playbook's steps, or use a playbook as a prompt. It only "
+    "reads: it launches, runs and downloads nothing and opens no connection; playbook commands carry their "
+    "read-only allowlist verdict and are run by the user.";
+
+std::string initializeResult(const McpRevision& revision) {
+    if (revision.plainInitialize) {
+        return "{\"protocolVersion\":\"" + std::string(revision.version) +
+               "\",\"capabilities\":{\"tools\":{}},\"serverInfo\":{\"name\":\"toolkeep\",\"version\":\"" +
+               TOOLKEEP_VERSION_TEXT "\"}}";
+    }
+    return "{\"protocolVersion\":\"" + std::string(revision.version) + "\",\"capabilities\":" + kCapabilities +
+           ",\"serverInfo\":" + kServerInfo + ",\"instructions\":\"" + kInstructions + "\"}";
+}
+
+std::string discoverBody() {
+    return std::string("{\"supportedVersions\":") + supportedVersions() + ",\"capabilities\":" + kCapabilities +
+           ",\"instructions\":\"" + kInstructions + "\"}";
+}
+
+// A result as the request's revision writes it. result is a JSON object.
+std::string reply(const std::u16string& id, const McpRevision& revision, const std::string& result,
+                  bool cacheable = false) {
+    if (!revision.resultFields) return mcpResult(id, result);
+    std::string out = std::string("{\"resultType\":\"complete\",\"_meta\":{\"io.modelcontextprotocol/serverInfo\":") +
+                      kServerInfo + "}";
+    if (result.size() > 2) out.append(",").append(result, 1, result.size() - 2);
+    if (cacheable) out += std::string(",\"ttlMs\":") + kListTtlMs + ",\"cacheScope\":\"public\"";
+    return mcpResult(id, out + "}");
+}
+
+std::string unsupportedVersion(const std::u16string& id, const std::u16string& requested) {
+    return "{\"jsonrpc\":\"2.0\",\"id\":" + wideToUtf8(id) + ",\"error\":{\"code\":" +
+           intToText(kUnsupportedProtocolVersion) + ",\"message\":\"Unsupported protocol version\",\"data\":{" +
+           "\"supported\":" + supportedVersions() + ",\"requested\":" + jsonQuote(requested) + "}}}";
+}
+
+const JsonValue* requestMeta(const JsonValue* params) {
+    const JsonValue* meta = params ? findMember(*params, u"_meta") : nullptr;
+    return isKind(meta, JsonKind::Object) ? meta : nullptr;
+}
+
+std::string callTool(const JsonValue* params, const std::u16string& id, const McpRevision& revision,
+                     const McpSources& sources) {
     std::u16string name;
     const JsonValue* arguments = nullptr;
     if (params) {
         name = getString(*params, u"name");
         arguments = findMember(*params, u"arguments");
     }
-    auto argument = [&](const char16_t* key) {
-        return arguments ? getString(*arguments, key) : std::u16string();
-    };
+    const McpTool* tool = findMcpTool(name);
+    if (!tool) return mcpError(id, revision.unknownToolCode, u"unknown tool: " + name);
+    std::u16string argument;
+    if (tool->argument && arguments) argument = getString(*arguments, asciiToWide(tool->argument));
+    McpToolOutput out = tool->answer(argument, sources);
+    if (!out.problem.empty()) {
+        if (!revision.argumentErrorsAsResults) return mcpError(id, kInvalidParams, out.problem);
+        return reply(id, revision,
+                     "{\"content\":[{\"type\":\"text\",\"text\":" + jsonQuote(out.problem) + "}],\"isError\":true}");
+    }
+    return reply(id, revision,
+                 "{\"content\":[{\"type\":\"text\",\"text\":\"" + out.escaped + "\"}],\"structuredContent\":" +
+                     out.structured + "}");
+}
 
-    if (name == u"list_tools") {
-        const std::vector<ToolRecord>& tools = sources.tools();
-        std::vector<size_t> all(tools.size());
-        for (size_t i = 0; i < all.size(); ++i) all[i] = i;
-        return mcpResult(id, escapedToolText(escapedToolArray(sources, tools, all)));
+std::string getPrompt(const JsonValue* params, const std::u16string& id, const McpRevision& revision,
+                      const McpSources& sources) {
+    std::u16string name = params ? getString(*params, u"name") : std::u16string();
+    std::string result =
+        mcpPromptResult(sources.playbooks(), name, params ? findMember(*params, u"arguments") : nullptr);
+    if (result.empty()) return mcpError(id, kInvalidParams, u"unknown prompt: " + name);
+    return reply(id, revision, result);
+}
+
+std::string answer(const std::u16string& method, const JsonValue* params, const std::u16string& id,
+                   const McpRevision& revision, const McpSources& sources) {
+    if (method == u"tools/list") {
+        static const std::string list = "{\"tools\":" + mcpToolDescriptors() + "}";
+        return reply(id, revision, list, true);
     }
-    if (name == u"search_tools") {
-        std::u16string query = argument(u"query");
-        if (query.empty()) return mcpError(id, kInvalidParams, u"missing 'query'");
-        const std::vector<ToolRecord>& tools = sources.tools();
-        std::vector<size_t> hits;
-        for (const ScoredIndex& hit : searchTools(query, tools, kSearchLimit)) {
-            if (hit.index < tools.size()) hits.push_back(size_t(hit.index));
-        }
-        return mcpResult(id, escapedToolText(escapedToolArray(sources, tools, hits)));
+    if (method == u"tools/call") return callTool(params, id, revision, sources);
+    if (method == u"prompts/list") {
+        return reply(id, revision, "{\"prompts\":" + mcpPromptList(sources.playbooks()) + "}", true);
     }
-    if (name == u"get_tool_info") {
-        std::u16string toolId = argument(u"id");
-        const std::vector<ToolRecord>& tools = sources.tools();
-        for (size_t i = 0; i < tools.size(); ++i) {
-            if (tools[i].id == toolId) return mcpResult(id, escapedToolText(escapedToolDocument(sources, tools, i)));
-        }
-        return mcpError(id, kInvalidParams, u"unknown tool id");
+    if (method == u"prompts/get") return getPrompt(params, id, revision, sources);
+    if (method == u"server/discover") {
+        // Always written with the stateless result fields: the method belongs to that revision.
+        return reply(id, kRevisions[0], discoverBody(), true);
     }
-    if (name == u"list_playbooks") {
-        std::vector<std::string> documents;
-        for (const Playbook& playbook : sources.playbooks()) documents.push_back(playbookDocument(playbook, false));
-        return mcpResult(id, mcpToolText(jsonArrayOf(documents)));
-    }
-    if (name == u"get_playbook") {
-        const Playbook* playbook = findPlaybook(sources.playbooks(), argument(u"id"));
-        if (!playbook) return mcpError(id, kInvalidParams, u"unknown playbook id");
-        return mcpResult(id, mcpToolText(playbookDocument(*playbook, true)));
-    }
-    return mcpError(id, kMethodNotFound, u"unknown tool: " + name);
+    if (method == u"ping" && revision.ping) return mcpResult(id, "{}");
+    return mcpError(id, kMethodNotFound, u"method not found: " + method);
 }
 
 }  // namespace
@@ -125,8 +179,6 @@ std::string mcpError(const std::u16string& idText, int32_t code, const std::u16s
            ",\"message\":" + jsonQuote(message) + "}}";
 }
 
-std::string mcpToolText(const std::string& document) { return escapedToolText(jsonEscape(document)); }
-
 std::u16string mcpIdText(const JsonValue& request) {
     const JsonValue* id = findMember(request, u"id");
     if (id && id->kind == JsonKind::String) return utf8ToWide(jsonQuote(id->text));
@@ -134,23 +186,37 @@ std::u16string mcpIdText(const JsonValue& request) {
     return u"null";
 }
 
-std::string handleMcpRequest(const std::string& line, const McpSources& sources) {
+std::string handleMcpRequest(const std::string& line, const McpSources& sources, McpSession& session) {
     std::optional<JsonValue> request = parseJson(utf8ToWide(line));
     if (!request || request->kind != JsonKind::Object) return mcpError(u"null", kParseError, u"parse error");
+    // A message without an id is a notification: never answered, whatever its method.
+    if (!findMember(*request, u"id")) return {};
     std::u16string method = getString(*request, u"method");
     std::u16string id = mcpIdText(*request);
-    if (method == u"initialize") return mcpResult(id, kInitializeResult);
-    if (method == u"tools/list") return mcpResult(id, toolsListResult());
-    if (method == u"tools/call") return callTool(*request, id, sources);
-    if (method == u"ping") return mcpResult(id, "{}");
-    // Unknown methods without an id are notifications: never answered.
-    if (!findMember(*request, u"id")) return {};
-    return mcpError(id, kMethodNotFound, u"method not found: " + method);
+    const JsonValue* params = findMember(*request, u"params");
+    if (params && params->kind != JsonKind::Object) params = nullptr;
+
+    if (method == u"initialize") {
+        const McpRevision& chosen =
+            handshakeRevision(params ? wideToUtf8(getString(*params, u"protocolVersion")) : std::string());
+        session.negotiatedVersion = chosen.version;
+        return mcpResult(id, initializeResult(chosen));
+    }
+    const McpRevision* revision = findRevision(session.negotiatedVersion);
+    if (!revision) revision = &newestHandshakeRevision();
+    if (const JsonValue* meta = requestMeta(params)) {
+        const JsonValue* version = findMember(*meta, u"io.modelcontextprotocol/protocolVersion");
+        if (isKind(version, JsonKind::String)) {
+            revision = findRevision(wideToUtf8(version->text));
+            if (!revision) return unsupportedVersion(id, version->text);
+        }
+    }
+    return answer(method, params, id, *revision, sources);
 }
 
-std::string handleMcpRequest(const std::string& line) {
-    static const McpSources processLists{mcpToolList, mcpPlaybookList, mcpEscapedToolDocuments};
-    return handleMcpRequest(line, processLists);
+std::string handleMcpRequest(const std::string& line, McpSession& session) {
+    static const McpSources processLists{mcpToolList, mcpPlaybookList, mcpToolDocuments, mcpPlaybookDocuments};
+    return handleMcpRequest(line, processLists, session);
 }
 
 int serveMcp(const McpStream& stream, const std::function<std::string(const std::string&)>& handle,
@@ -193,5 +259,6 @@ int serveMcp(const McpStream& stream, const std::function<std::string(const std:
 int runMcpServer() {
     std::optional<McpStream> stdio = openMcpStdio();
     if (!stdio) return 1;
-    return serveMcp(*stdio, [](const std::string& line) { return handleMcpRequest(line); });
+    McpSession session;
+    return serveMcp(*stdio, [&session](const std::string& line) { return handleMcpRequest(line, session); });
 }

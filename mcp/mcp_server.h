@@ -11,30 +11,38 @@
 
 #include "data/json.h"
 #include "data/tool_record.h"
+#include "mcp/mcp_documents.h"
 #include "playbooks/playbook.h"
 
 // Serves until standard input ends; returns the process exit code.
 int runMcpServer();
 
-// One request line (UTF-8, without its line end) to its reply line, or an
-// empty string when no reply is due. Uses the process's tool and playbook lists.
-std::string handleMcpRequest(const std::string& line);
+// What one client connection settled: the protocol version its initialize
+// handshake chose (empty before any handshake). Requests that name their own
+// version in "_meta" are answered by that version whatever this holds.
+struct McpSession {
+    std::string negotiatedVersion;
+};
 
-// The lists a request is answered from, fetched only when a tool call needs them.
+// The lists a request is answered from, fetched only when a request needs them.
 struct McpSources {
     std::function<const std::vector<ToolRecord>&()> tools;
     std::function<const std::vector<Playbook>&()> playbooks;
-    // Optional: jsonEscape(toolDocument(t)) for each tool t, in list order,
-    // so tool answers need not rebuild them.
-    std::function<const std::vector<std::string>&()> escapedToolDocuments;
+    // Optional, built once so that answers need not rebuild them: the tool
+    // documents of tools() and the full documents of playbooks().
+    std::function<const McpDocuments&()> toolDocuments;
+    std::function<const McpDocuments&()> playbookDocuments;
 };
-std::string handleMcpRequest(const std::string& line, const McpSources& sources);
+
+// One request line (UTF-8, without its line end) to its reply line, or an
+// empty string when no reply is due.
+std::string handleMcpRequest(const std::string& line, const McpSources& sources, McpSession& session);
+// The same over the process's tool and playbook lists.
+std::string handleMcpRequest(const std::string& line, McpSession& session);
 
 // Reply envelopes. idText is the id as it goes on the wire ("null", "7", "\"abc\"").
 std::string mcpResult(const std::u16string& idText, const std::string& result);
 std::string mcpError(const std::u16string& idText, int32_t code, const std::u16string& message);
-// The tools/call result carrying a JSON document as its text item.
-std::string mcpToolText(const std::string& document);
 // The request's "id" as it goes back in the reply.
 std::u16string mcpIdText(const JsonValue& request);
 

@@ -7,6 +7,11 @@ cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release -DTOOLKEEP_BE
 cmake --build "$root/build/bench" -j "$(nproc)" --target toolkeep_bench >/dev/null
 "$root/build/bench/toolkeep_bench" --benchmark_counters_tabular=true "$@"
 
+# The MCP server over its pipes, side by side with the same five tools served by
+# the official TypeScript SDK: first reply, requests per second, peak memory.
+cmake --build "$root/build/bench" -j "$(nproc)" --target toolkeep >/dev/null
+python3 "$root/bench/mcp_stdio_bench.py" "$root/build/bench/toolkeep" || true
+
 # The terminal under a flood of output, through Wine's cmd.exe: 5 MB each of
 # plain, palette-coloured and densely coloured text, then ten times that of plain
 # text with the first and last part timed (TERMINAL_BENCH_MB to change).

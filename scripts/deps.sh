@@ -26,3 +26,10 @@ if ! command -v chromium >/dev/null; then
   { apt-get update -qq && apt-get install -y -qq --no-install-recommends chromium >/dev/null; } ||
     echo "Chromium could not be installed: the browser check of the session report will be skipped"
 fi
+# The official MCP clients the client check drives, exactly as pinned in its lock file.
+mcp_client="$(cd "$(dirname "$0")/.." && pwd)/tests/mcp-client"
+if [ ! -d "$mcp_client/node_modules/@modelcontextprotocol/inspector" ] && command -v npm >/dev/null; then
+  echo "Installing the MCP clients (npm ci in tests/mcp-client)"
+  (cd "$mcp_client" && npm ci --no-audit --no-fund --loglevel=error) ||
+    echo "The MCP clients could not be installed: the MCP client check will try again when it runs"
+fi

@@ -13,8 +13,8 @@ struct McpCheck {
     const char16_t* description;
 };
 
-bool replyPasses(const McpCheck& check) {
-    std::string reply = handleMcpRequest(check.request);
+bool replyPasses(const McpCheck& check, McpSession& session) {
+    std::string reply = handleMcpRequest(check.request, session);
     if (check.mustContain.size() == 0) return reply.empty();
     if (reply.empty()) return false;
     for (const char* part : check.mustContain) {
@@ -46,13 +46,23 @@ int runMcpSuite() {
          {"steps", "action", "net.no-internet"},
          u"get_playbook 返回步骤"},
         {R"({"jsonrpc":"2.0","id":8,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"nope"}}})",
-         {"-32602"},
-         u"get_playbook 未知 id 报错"},
+         {"\"isError\":true", "unknown playbook id"},
+         u"get_playbook 未知 id 返回 isError 结果"},
+        {R"({"jsonrpc":"2.0","id":9,"method":"tools/list"})",
+         {"\"readOnlyHint\":true", "\"openWorldHint\":false", "\"outputSchema\""},
+         u"tools/list 工具带只读标注与输出结构"},
+        {R"({"jsonrpc":"2.0","id":10,"method":"prompts/get","params":{"name":"net.no-internet","arguments":{"gateway":"192.0.2.1"}}})",
+         {"\"messages\"", "ping -n 4 192.0.2.1"},
+         u"剧本作为提示词(prompts/get 填入占位符)"},
+        {R"({"jsonrpc":"2.0","id":11,"method":"server/discover","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"2026-07-28"}}})",
+         {"\"supportedVersions\":[\"2026-07-28\"", "\"resultType\":\"complete\""},
+         u"server/discover(2026-07-28 无握手)"},
         {R"({"jsonrpc":"2.0","id":5,"method":"no_such_method"})", {"-32601", "\"error\""}, u"未知方法返回 -32601"},
         {R"({"jsonrpc":"2.0","method":"notifications/initialized"})", {}, u"通知(无id)不应答"},
     };
     SuiteLog log = openSuiteLog(u"toolkeep-mcp-selftest.log");
     writeSuiteLine(log, u"== MCP 只读服务自检 ==");
-    for (const McpCheck& check : checks) suiteCheck(log, replyPasses(check), check.description);
+    McpSession session;
+    for (const McpCheck& check : checks) suiteCheck(log, replyPasses(check, session), check.description);
     return finishSuite(log);
 }

@@ -97,15 +97,17 @@ int finish(McpChild& child) {
     return int(code);
 }
 
-// The document a tools/call reply carries as text, parsed.
-JsonValue toolText(const std::string& reply) {
+// The document a tools/call reply carries as text, parsed; with a key, that member of it.
+JsonValue toolText(const std::string& reply, const char16_t* key = nullptr) {
     auto envelope = parseJson(utf8ToWide(reply));
     if (!envelope) return {};
     const JsonValue* result = findMember(*envelope, u"result");
     const JsonValue* content = result ? findMember(*result, u"content") : nullptr;
     if (!isKind(content, JsonKind::Array) || content->items.empty()) return {};
     auto document = parseJson(getString(content->items[0], u"text"));
-    return document ? *document : JsonValue{};
+    if (!document) return {};
+    const JsonValue* member = key ? findMember(*document, key) : &*document;
+    return member ? *member : JsonValue{};
 }
 
 std::string call(McpChild& child, int id, const std::string& name, const std::string& arguments) {
@@ -119,7 +121,7 @@ const char kParseError[] = R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,
 TEST(McpServerExe, SessionWithEveryToolThenEndOfInput) {
     McpChild child;
     ASSERT_TRUE(startServer(child));
-    EXPECT_EQ(request(child, R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-03-26","capabilities":{},"clientInfo":{"name":"e2e","version":"1"}}})"),
+    EXPECT_EQ(request(child, R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2024-11-05","capabilities":{},"clientInfo":{"name":"e2e","version":"1"}}})"),
               R"({"jsonrpc":"2.0","id":1,"result":{"protocolVersion":"2024-11-05","capabilities":{"tools":{}},"serverInfo":{"name":"toolkeep","version":"2.0.1.23"}}})");
     send(child, "{\"jsonrpc\":\"2.0\",\"method\":\"notifications/initialized\"}\r\n");
     EXPECT_EQ(request(child, R"({"jsonrpc":"2.0","id":"p","method":"ping"})"),
@@ -130,8 +132,9 @@ TEST(McpServerExe, SessionWithEveryToolThenEndOfInput) {
     ASSERT_TRUE(isKind(tools, JsonKind::Array));
     ASSERT_EQ(tools->items.size(), 5u);
     EXPECT_EQ(getString(tools->items[4], u"name"), u"get_playbook");
+    for (const JsonValue& tool : tools->items) EXPECT_TRUE(getBool(*findMember(tool, u"annotations"), u"readOnlyHint", false));
 
-    JsonValue all = toolText(call(child, 3, "list_tools", "{}"));
+    JsonValue all = toolText(call(child, 3, "list_tools", "{}"), u"tools");
     ASSERT_EQ(all.kind, JsonKind::Array);
     ASSERT_FALSE(all.items.empty());
     const JsonValue& first = all.items[0];
@@ -141,11 +144,11 @@ TEST(McpServerExe, SessionWithEveryToolThenEndOfInput) {
     EXPECT_EQ(getString(all.items.back(), u"kind"), u"external");
     EXPECT_FALSE(getBool(all.items.back(), u"available", true));
 
-    JsonValue hits = toolText(call(child, 5, "search_tools", R"({"query":"\u7f51\u7edc\u4e0d\u901a"})"));
+    JsonValue hits = toolText(call(child, 5, "search_tools", R"({"query":"\u7f51\u7edc\u4e0d\u901a"})"), u"tools");
     ASSERT_EQ(hits.kind, JsonKind::Array);
     EXPECT_LE(hits.items.size(), 10u);
 
-    JsonValue playbooks = toolText(call(child, 6, "list_playbooks", "{}"));
+    JsonValue playbooks = toolText(call(child, 6, "list_playbooks", "{}"), u"playbooks");
     ASSERT_EQ(playbooks.kind, JsonKind::Array);
     if (!playbooks.items.empty()) {
         std::u16string id = getString(playbooks.items[0], u"id");
@@ -155,6 +158,10 @@ TEST(McpServerExe, SessionWithEveryToolThenEndOfInput) {
     }
     EXPECT_EQ(call(child, 8, "get_playbook", R"({"id":"nope"})"),
               R"({"jsonrpc":"2.0","id":8,"error":{"code":-32602,"message":"unknown playbook id"}})");
+    // A request of the stateless revision names its own version, and its rules apply.
+    EXPECT_NE(request(child, R"({"jsonrpc":"2.0","id":9,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"nope"},"_meta":{"io.modelcontextprotocol/protocolVersion":"2026-07-28"}}})")
+                  .find(R"("content":[{"type":"text","text":"unknown playbook id"}],"isError":true})"),
+              std::string::npos);
     EXPECT_EQ(finish(child), 0);
 }
 
@@ -224,7 +231,7 @@ TEST(McpServerExe, SelfTestSuitePassesAndWritesItsLog) {
     CloseHandle(file);
     log.resize(got);
     EXPECT_EQ(log.rfind("== MCP \xE5\x8F\xAA\xE8\xAF\xBB\xE6\x9C\x8D\xE5\x8A\xA1\xE8\x87\xAA\xE6\xA3\x80 ==\r\n", 0), 0u);
-    EXPECT_NE(log.find("PASS 9 / 9 ==\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("PASS 12 / 12 ==\r\n"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "data/text.h"
+
 #include "mcp/mcp_documents.h"
 #include "mcp/mcp_server.h"
 
@@ -69,7 +71,8 @@ struct Fixture {
         url.enabled = false;
         url.disabledReason = u"https only";
         playbook.steps = {note, refused, allowed, url, step(u"s5", StepActionType::Tool, u"builtin.x"),
-                          step(u"s6", StepActionType::Unrecognised)};
+                          step(u"s6", StepActionType::Unrecognised),
+                          step(u"s7", StepActionType::Command, u"ping -n 4 {host}")};
         Playbook bare;
         bare.id = u"pb.two";
         bare.title = u"T";
@@ -80,9 +83,10 @@ struct Fixture {
 
     McpSources sources() {
         return {[this]() -> const std::vector<ToolRecord>& { ++fetches; return tools; },
-                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }, {}};
+                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }, {}, {}};
     }
-    std::string ask(const std::string& line) { return handleMcpRequest(line, sources()); }
+    McpSession session;
+    std::string ask(const std::string& line) { return handleMcpRequest(line, sources(), session); }
     std::string call(const std::string& name, const std::string& arguments, const std::string& id = "9") {
         return ask(R"({"id":)" + id + R"(,"method":"tools/call","params":{"name":")" + name +
                    R"(","arguments":)" + arguments + "}}");
@@ -97,12 +101,28 @@ const char kExternalDoc[] =
 const char kCustomDoc[] =
     R"({"id":"my.z","name":"Zed","category":"custom","kind":"custom","available":true,"descriptionEn":"E"})";
 
+const char kCacheHints[] = R"(,"ttlMs":3600000,"cacheScope":"public"}})";
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The tools/call result of a document: its text and, structured, the document itself.
+std::string toolResult(const std::string& id, const std::string& document) {
+    return R"({"jsonrpc":"2.0","id":)" + id + R"(,"result":{"content":[{"type":"text","text":")" +
+           jsonEscape(document) + R"("}],"structuredContent":)" + document + "}}";
+}
+std::string toolProblem(const std::string& message) {
+    return R"({"jsonrpc":"2.0","id":9,"result":{"content":[{"type":"text","text":")" + message +
+           R"("}],"isError":true}})";
+}
+const char kStateless[] = R"("_meta":{"io.modelcontextprotocol/protocolVersion":"2026-07-28"})";
+const char kServerInfoMeta[] =
+    R"("resultType":"complete","_meta":{"io.modelcontextprotocol/serverInfo":{"name":"toolkeep","title":"Wrenly","version":"2.0.1.23"}})";
+
 TEST(McpEnvelope, ExactBytes) {
     EXPECT_EQ(mcpResult(u"7", "{}"), R"({"jsonrpc":"2.0","id":7,"result":{}})");
     EXPECT_EQ(mcpError(u"\"a\"", -32602, u"bad \"x\"\n"),
               R"({"jsonrpc":"2.0","id":"a","error":{"code":-32602,"message":"bad \"x\"\n"}})");
-    EXPECT_EQ(mcpToolText("[{\"a\":\"b\\\\c\"}]"),
-              R"({"content":[{"type":"text","text":"[{\"a\":\"b\\\\c\"}]"}]})");
 }
 
 TEST(McpEnvelope, IdsOfEveryKind) {
@@ -121,66 +141,169 @@ TEST(McpEnvelope, IdsOfEveryKind) {
                   std::string(R"({"jsonrpc":"2.0","id":)") + c.wire + R"(,"result":{}})")
             << c.id;
     }
-    EXPECT_EQ(f.ask(R"({"method":"ping"})"), R"({"jsonrpc":"2.0","id":null,"result":{}})");
 }
 
-TEST(McpMethods, FixedReplies) {
+TEST(McpMethods, NotificationsAreNeverAnswered) {
     Fixture f;
-    EXPECT_EQ(f.ask(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":7})"),
-              R"({"jsonrpc":"2.0","id":1,"result":{"protocolVersion":"2024-11-05","capabilities":{"tools":{}},)"
-              R"("serverInfo":{"name":"toolkeep","version":"2.0.1.23"}}})");
-    EXPECT_EQ(
-        f.ask(R"({"id":2,"method":"tools/list"})"),
-        R"({"jsonrpc":"2.0","id":2,"result":{"tools":[)"
-        R"({"name":"list_tools","description":"列出全部可用工具(内置+外部推荐)。List all available tools.","inputSchema":{"type":"object","properties":{}}},)"
-        R"({"name":"search_tools","description":"按现象/关键词检索相关工具(中英)。Search tools by symptom/keywords.","inputSchema":{"type":"object","properties":{"query":{"type":"string"}},"required":["query"]}},)"
-        R"({"name":"get_tool_info","description":"按 id 取工具详情。Get tool details by id.","inputSchema":{"type":"object","properties":{"id":{"type":"string"}},"required":["id"]}},)"
-        R"({"name":"list_playbooks","description":"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.","inputSchema":{"type":"object","properties":{}}},)"
-        R"({"name":"get_playbook","description":"按 id 取剧本全部步骤(含命令/工具/分支;命令仅只读白名单)。Get a playbook's full steps by id.","inputSchema":{"type":"object","properties":{"id":{"type":"string"}},"required":["id"]}}]}})");
+    for (const char* quiet : {R"({"jsonrpc":"2.0","method":"notifications/initialized"})", "{}",
+                              R"({"method":"ping"})", R"({"method":"initialize","params":{"protocolVersion":"2024-11-05"}})",
+                              R"({"method":"tools/list"})", R"({"method":"tools/call","params":{"name":"list_tools"}})",
+                              R"({"method":"notifications/cancelled","params":{"requestId":1}})",
+                              R"({"method":"server/discover","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"1"}}})"}) {
+        EXPECT_EQ(f.ask(quiet), "") << quiet;
+    }
+    // A notification initialize settles nothing: the plain 2024-11-05 rules stay unchosen.
+    EXPECT_EQ(f.call("get_playbook", "{}"), toolProblem("unknown playbook id"));
+    EXPECT_EQ(f.fetches, 1);
+}
+
+TEST(McpMethods, InitializeAnswersTheVersionAskedOrTheNewest) {
+    const std::string plain =
+        R"({"jsonrpc":"2.0","id":1,"result":{"protocolVersion":"2024-11-05","capabilities":{"tools":{}},)"
+        R"("serverInfo":{"name":"toolkeep","version":"2.0.1.23"}}})";
+    struct Case {
+        const char* params;
+        const char* answered;
+    } cases[] = {
+        {R"({"protocolVersion":"2025-06-18"})", "2025-06-18"}, {R"({"protocolVersion":"2025-11-25"})", "2025-11-25"},
+        {R"({"protocolVersion":"2025-03-26"})", "2025-11-25"}, {R"({"protocolVersion":"2024-10-07"})", "2025-11-25"},
+        {R"({"protocolVersion":"2026-07-28"})", "2025-11-25"}, {R"({"protocolVersion":"2099-01-01"})", "2025-11-25"},
+        {R"({"protocolVersion":5})", "2025-11-25"},            {"7", "2025-11-25"},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        std::string reply = f.ask(std::string(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":)") +
+                                  c.params + "}");
+        EXPECT_EQ(reply.find(std::string(R"("protocolVersion":")") + c.answered + "\""), 34u) << c.params;
+        EXPECT_NE(reply.find(R"("capabilities":{"tools":{},"prompts":{}},"serverInfo":{"name":"toolkeep","title":"Wrenly")"),
+                  std::string::npos);
+        EXPECT_NE(reply.find(R"(,"instructions":"Wrenly )"), std::string::npos) << reply;
+    }
+    Fixture f;
+    EXPECT_EQ(f.ask(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2024-11-05"}})"),
+              plain);
+}
+
+// What each revision does differently, reached the way its clients reach it.
+TEST(McpMethods, EachRevisionKeepsItsRules) {
+    struct Case {
+        const char* initialize;  // the version a handshake asked for, or nullptr
+        const char* meta;        // the "_meta" of each request, or ""
+        bool errorsAsResults;
+        const char* unknownToolCode;
+        bool ping;
+        bool resultFields;
+    } cases[] = {
+        {"2024-11-05", "", false, "-32601", true, false},
+        {"2025-06-18", "", true, "-32602", true, false},
+        {"2025-11-25", "", true, "-32602", true, false},
+        {nullptr, "", true, "-32602", true, false},  // no handshake at all
+        {nullptr, kStateless, true, "-32602", false, true},
+        {"2024-11-05", kStateless, true, "-32602", false, true},  // the request's own version wins
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        if (c.initialize) f.ask(std::string(R"({"id":0,"method":"initialize","params":{"protocolVersion":")") + c.initialize + "\"}}");
+        auto ask = [&](const std::string& method, const std::string& params) {
+            std::string all = params.empty() ? std::string(c.meta)
+                              : *c.meta ? params + "," + c.meta : params;
+            return f.ask(R"({"id":9,"method":")" + method + R"(","params":{)" + all + "}}");
+        };
+        std::string trace = std::string(c.initialize ? c.initialize : "-") + c.meta;
+        std::string bad = ask("tools/call", R"("name":"search_tools","arguments":{})");
+        EXPECT_EQ(bad.find(c.errorsAsResults ? R"("isError":true)" : R"("code":-32602,"message":"missing 'query'")") !=
+                      std::string::npos,
+                  true) << trace << bad;
+        EXPECT_NE(ask("tools/call", R"("name":"nope")").find(std::string(R"("code":)") + c.unknownToolCode),
+                  std::string::npos) << trace;
+        EXPECT_EQ(ask("ping", "") == R"({"jsonrpc":"2.0","id":9,"result":{}})", c.ping) << trace;
+        std::string list = ask("tools/list", "");
+        EXPECT_EQ(list.rfind(std::string(R"({"jsonrpc":"2.0","id":9,"result":{)") + kServerInfoMeta, 0) == 0,
+                  c.resultFields) << trace;
+        EXPECT_EQ(endsWith(list, kCacheHints), c.resultFields) << trace;
+    }
+}
+
+TEST(McpMethods, StatelessDiscoveryAndVersionErrors) {
+    Fixture f;
+    const std::string instructionsStart = R"(,"instructions":"Wrenly )";
+    std::string discover = f.ask(R"({"id":"d","method":"server/discover","params":{)" + std::string(kStateless) + "}}");
+    EXPECT_EQ(discover.substr(0, discover.find(instructionsStart)),
+              std::string(R"({"jsonrpc":"2.0","id":"d","result":{)") + kServerInfoMeta +
+                  R"(,"supportedVersions":["2026-07-28","2025-11-25","2025-06-18","2024-11-05"],)"
+                  R"("capabilities":{"tools":{},"prompts":{}})");
+    EXPECT_TRUE(endsWith(discover, kCacheHints));
+    EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/list","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"1900-01-01"}}})"),
+              R"({"jsonrpc":"2.0","id":1,"error":{"code":-32022,"message":"Unsupported protocol version","data":)"
+              R"({"supported":["2026-07-28","2025-11-25","2025-06-18","2024-11-05"],"requested":"1900-01-01"}}})");
+    EXPECT_EQ(f.ask(R"({"id":2,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"ext.y"},)" +
+                    std::string(kStateless) + "}}"),
+              std::string(R"({"jsonrpc":"2.0","id":2,"result":{)") + kServerInfoMeta +
+                  R"(,"content":[{"type":"text","text":")" + jsonEscape(kExternalDoc) +
+                  R"("}],"structuredContent":)" + kExternalDoc + "}}");
+    EXPECT_EQ(f.ask(R"({"id":1,"method":"Ping"})").find("-32601"), 40u);
     EXPECT_EQ(f.ask(R"({"id":5,"method":"no_such_method"})"),
               R"({"jsonrpc":"2.0","id":5,"error":{"code":-32601,"message":"method not found: no_such_method"}})");
     EXPECT_EQ(f.ask(R"({"id":null})"),
               R"({"jsonrpc":"2.0","id":null,"error":{"code":-32601,"message":"method not found: "}})");
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"Ping"})").find("-32601"), 40u);
-    for (const char* quiet : {R"({"jsonrpc":"2.0","method":"notifications/initialized"})", "{}",
-                              R"({"method":"notifications/cancelled","params":{"requestId":1}})"}) {
-        EXPECT_EQ(f.ask(quiet), "") << quiet;
+    EXPECT_EQ(f.fetches, 1);  // the lists are fetched only when an answer needs them
+}
+
+TEST(McpTools, EveryToolIsAnnotatedWithTitleAndObjectSchemas) {
+    Fixture f;
+    std::optional<JsonValue> reply = parseJson(utf8ToWide(f.ask(R"({"id":2,"method":"tools/list"})")));
+    ASSERT_TRUE(reply);
+    const JsonValue* tools = findMember(*findMember(*reply, u"result"), u"tools");
+    ASSERT_TRUE(tools);
+    std::u16string names;
+    for (const JsonValue& tool : tools->items) {
+        names += getString(tool, u"name") + u",";
+        const JsonValue* annotations = findMember(tool, u"annotations");
+        ASSERT_TRUE(annotations);
+        EXPECT_FALSE(getString(tool, u"title").empty());
+        EXPECT_EQ(getString(*annotations, u"title"), getString(tool, u"title"));
+        EXPECT_TRUE(getBool(*annotations, u"readOnlyHint", false));
+        EXPECT_FALSE(getBool(*annotations, u"destructiveHint", true));
+        EXPECT_TRUE(getBool(*annotations, u"idempotentHint", false));
+        EXPECT_FALSE(getBool(*annotations, u"openWorldHint", true));
+        for (const char16_t* schema : {u"inputSchema", u"outputSchema"}) {
+            EXPECT_EQ(getString(*findMember(tool, schema), u"type"), u"object");
+        }
     }
-    EXPECT_EQ(f.fetches, 0);  // the lists are fetched only by tool calls
+    EXPECT_EQ(names, u"list_tools,search_tools,get_tool_info,list_playbooks,get_playbook,");
 }
 
 TEST(McpTools, DocumentsByteForByte) {
     Fixture f;
     EXPECT_EQ(f.call("list_tools", "{}", "3"),
-              mcpResult(u"3", mcpToolText(std::string("[") + kBuiltinDoc + "," + kExternalDoc + "," + kCustomDoc +
-                                          "]")));
-    EXPECT_EQ(f.call("get_tool_info", R"({"id":"ext.y"})"), mcpResult(u"9", mcpToolText(kExternalDoc)));
+              toolResult("3", std::string(R"({"tools":[)") + kBuiltinDoc + "," + kExternalDoc + "," + kCustomDoc + "]}"));
+    EXPECT_EQ(f.call("get_tool_info", R"({"id":"ext.y"})"), toolResult("9", kExternalDoc));
     EXPECT_EQ(f.call("list_playbooks", "{}"),
-              mcpResult(u"9", mcpToolText(
-                                  R"([{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":6},)"
-                                  R"({"id":"pb.two","title":"T","titleEn":"TE","category":"net","tags":[],"stepCount":0}])")));
+              toolResult("9",
+                         R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7},)"
+                         R"({"id":"pb.two","title":"T","titleEn":"TE","category":"net","tags":[],"stepCount":0}]})"));
     EXPECT_EQ(
         playbookDocument(f.playbooks[0], true),
-        R"({"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":6,"steps":[)"
+        R"({"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"steps":[)"
         R"({"id":"s1","text":"看","textEn":"Look","hint":"h\u0001","action":{"type":"note"},"branches":[)"
         R"({"when":"ok","label":"好","goto":"s2"},{"when":"fail","label":"坏","labelEn":"Bad","goto":"playbook:x#y"}]},)"
         R"({"id":"s2","text":"","action":{"type":"command","shell":"cmd","command":"del {x}","allowed":false,"disabledReason":"r","disabledReasonEn":"r-en"}},)"
         R"({"id":"s3","text":"","action":{"type":"command","shell":"powershell","command":"del {x}","allowed":true}},)"
         R"({"id":"s4","text":"","action":{"type":"open-url","ref":"http://x","allowed":false}},)"
         R"({"id":"s5","text":"","action":{"type":"tool","ref":"builtin.x"}},)"
-        R"({"id":"s6","text":"","action":{"type":"note"}}]})");
-    EXPECT_EQ(f.call("get_playbook", R"({"id":"pb.one"})"),
-              mcpResult(u"9", mcpToolText(playbookDocument(f.playbooks[0], true))));
+        R"({"id":"s6","text":"","action":{"type":"note"}},)"
+        R"({"id":"s7","text":"","action":{"type":"command","shell":"cmd","command":"ping -n 4 {host}","allowed":true}}]})");
+    EXPECT_EQ(f.call("get_playbook", R"({"id":"pb.one"})"), toolResult("9", playbookDocument(f.playbooks[0], true)));
 }
 
 TEST(McpTools, SearchAndErrors) {
     Fixture f;
     EXPECT_EQ(f.call("search_tools", R"({"query":"open zed please"})"),
-              mcpResult(u"9", mcpToolText(std::string("[") + kCustomDoc + "]")));
-    EXPECT_EQ(f.call("search_tools", R"({"query":"qqqqqq"})"), mcpResult(u"9", mcpToolText("[]")));
-    const std::string missingQuery = mcpError(u"9", -32602, u"missing 'query'");
-    const std::string unknownTool = mcpError(u"9", -32602, u"unknown tool id");
-    const std::string unknownPlaybook = mcpError(u"9", -32602, u"unknown playbook id");
+              toolResult("9", std::string(R"({"tools":[)") + kCustomDoc + "]}"));
+    EXPECT_EQ(f.call("search_tools", R"({"query":"qqqqqq"})"), toolResult("9", R"({"tools":[]})"));
+    const std::string missingQuery = toolProblem("missing 'query'");
+    const std::string unknownTool = toolProblem("unknown tool id");
+    const std::string unknownPlaybook = toolProblem("unknown playbook id");
     struct Case {
         std::string name, arguments, reply;
     } cases[] = {
@@ -192,29 +315,64 @@ TEST(McpTools, SearchAndErrors) {
         {"get_tool_info", R"({"id":"EXT.Y"})", unknownTool},
         {"get_playbook", R"({"id":"nope"})", unknownPlaybook},
         {"get_playbook", "null", unknownPlaybook},
-        {"Get_playbook", "{}", mcpError(u"9", -32601, u"unknown tool: Get_playbook")},
+        {"Get_playbook", "{}", mcpError(u"9", -32602, u"unknown tool: Get_playbook")},
     };
     for (const Case& c : cases) EXPECT_EQ(f.call(c.name, c.arguments), c.reply) << c.name << c.arguments;
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/call"})"), mcpError(u"1", -32601, u"unknown tool: "));
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/call","params":"list_tools"})"),
-              mcpError(u"1", -32601, u"unknown tool: "));
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/call","params":{"name":5}})"),
-              mcpError(u"1", -32601, u"unknown tool: "));
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/call","params":{"name":"get_playbook"}})"),
-              mcpError(u"1", -32602, u"unknown playbook id"));
+    for (const char* params : {"", R"(,"params":"list_tools")", R"(,"params":{"name":5})"}) {
+        EXPECT_EQ(f.ask(std::string(R"({"id":1,"method":"tools/call")") + params + "}"),
+                  mcpError(u"1", -32602, u"unknown tool: "));
+    }
 }
 
-TEST(McpTools, PrebuiltToolDocumentsGiveTheSameBytes) {
+TEST(McpTools, PrebuiltDocumentsGiveTheSameBytes) {
     Fixture f;
-    std::vector<std::string> escaped;
-    for (const ToolRecord& t : f.tools) escaped.push_back(jsonEscape(toolDocument(t)));
+    std::vector<std::string> tools, playbooks;
+    for (const ToolRecord& t : f.tools) tools.push_back(toolDocument(t));
+    for (const Playbook& p : f.playbooks) playbooks.push_back(playbookDocument(p, true));
+    McpDocuments toolDocuments = documentsOf(tools), playbookDocuments = documentsOf(playbooks);
     McpSources cached = f.sources();
-    cached.escapedToolDocuments = [&]() -> const std::vector<std::string>& { return escaped; };
+    cached.toolDocuments = [&]() -> const McpDocuments& { return toolDocuments; };
+    cached.playbookDocuments = [&]() -> const McpDocuments& { return playbookDocuments; };
+    McpSession session;
     for (const std::string line : {R"({"id":1,"method":"tools/call","params":{"name":"list_tools"}})",
                                    R"({"id":1,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"my.z"}}})",
-                                   R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})"}) {
-        EXPECT_EQ(handleMcpRequest(line, cached), f.ask(line)) << line;
+                                   R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})",
+                                   R"({"id":1,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"pb.two"}}})"}) {
+        EXPECT_EQ(handleMcpRequest(line, cached, session), f.ask(line)) << line;
     }
+}
+
+TEST(McpPrompts, PlaybooksBecomePromptsWithTheirPlaceholders) {
+    Fixture f;
+    EXPECT_EQ(f.ask(R"({"id":1,"method":"prompts/list"})"),
+              R"({"jsonrpc":"2.0","id":1,"result":{"prompts":[)"
+              R"({"name":"pb.one","title":"断网","description":"s","arguments":[)"
+              R"({"name":"x","description":"填入命令中的 {x}。Fills {x} in the commands.","required":false},)"
+              R"({"name":"host","description":"填入命令中的 {host}。Fills {host} in the commands.","required":false}]},)"
+              R"({"name":"pb.two","title":"T TE","description":"T TE"}]}})");
+    EXPECT_EQ(f.ask(R"({"id":1,"method":"prompts/get","params":{"name":"pb.nope"}})"),
+              mcpError(u"1", -32602, u"unknown prompt: pb.nope"));
+    auto text = [&](const std::string& arguments) {
+        std::optional<JsonValue> reply = parseJson(utf8ToWide(
+            f.ask(R"({"id":1,"method":"prompts/get","params":{"name":"pb.one","arguments":)" + arguments + "}}")));
+        const JsonValue* messages = findMember(*findMember(*reply, u"result"), u"messages");
+        return wideToUtf8(getString(*findMember(messages->items.at(0), u"content"), u"text"));
+    };
+    std::string bare = text("{}");
+    for (const char* part : {"s1. 看 / Look\n    提示 Hint: h\x01\n    分支 Branches: 好 → s2; 坏 Bad → playbook:x#y\n",
+                             "s2. \n    cmd> del {x}  [不允许 not allowed: r]\n",
+                             "s3. \n    powershell> del {x}  [允许(只读白名单) allowed by the read-only allowlist]\n",
+                             "s4. \n    打开网页 Open page: http://x  [不允许 not allowed: https only]\n",
+                             "s5. \n    打开工具 Open tool: builtin.x (get_tool_info)\n", "s6. \n",
+                             "ask me for the values of: {x} {host}."}) {
+        EXPECT_NE(bare.find(part), std::string::npos) << part << "\n" << bare;
+    }
+    // Filled-in values are judged again: a value can make an allowed command unsafe.
+    std::string filled = text(R"({"host":"10.0.0.1","x":"a.txt"})");
+    EXPECT_NE(filled.find("cmd> ping -n 4 10.0.0.1  [允许"), std::string::npos) << filled;
+    EXPECT_NE(filled.find("powershell> del a.txt  [不允许"), std::string::npos) << filled;
+    EXPECT_EQ(filled.find("ask me for"), std::string::npos);
+    EXPECT_NE(text(R"({"host":"h & del c:\\x"})").find("cmd> ping -n 4 h & del c:\\x  [不允许"), std::string::npos);
 }
 
 TEST(McpHostileInput, EachLineGetsItsAnswer) {
