@@ -46,11 +46,14 @@ StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(c
         outcome.error = read.error;
         return stored;
     }
-    if (read.status == ReadStatus::Missing || read.bytes.empty()) return stored;
-    auto document = parseJson(fileTextToWide(read.bytes));
+    // NUL bytes at the end are what a power cut leaves of a write not yet on disk.
+    size_t length = read.bytes.find_last_not_of('\0') + 1;  // 0 when all are NUL
+    if (read.status == ReadStatus::Missing || length == 0) return stored;
+    auto document = parseJson(fileTextToWide(read.bytes.substr(0, length)));
     if (document && isUsable(*document)) {
         outcome.state = DocumentState::Loaded;
         stored.document = std::move(*document);
+        stored.bytes = read.bytes.substr(0, length);
         return stored;
     }
     outcome.state = DocumentState::Unusable;

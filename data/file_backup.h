@@ -26,6 +26,7 @@ struct DocumentOutcome {
 struct StoredDocument {
     DocumentOutcome outcome;
     JsonValue document;  // Loaded only
+    std::string bytes;   // Loaded only: as read, less a NUL tail
 };
 
 // Whether a save may replace the file: it holds nothing, or nothing that is not kept elsewhere.

@@ -110,26 +110,45 @@ std::string serializeSettings(const Settings& s) {
 bool saveSettings(const Settings& settings) {
     std::u16string path = settingsPath();
     if (path.empty()) return false;
-    if (!mayReplace(readStoredDocument(path, isSettingsDocument).outcome)) return false;
-    return saveFileAtomically(path, serializeSettings(settings));
+    bool saved = false;
+    underFileLock(
+        path,
+        [&] {
+            saved = mayReplace(readStoredDocument(path, isSettingsDocument).outcome) &&
+                    saveFileAtomically(path, serializeSettings(settings));
+        },
+        kLockMomentMs);
+    return saved;
 }
 
-SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change) {
+SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change, std::vector<SettingsChange>& unsaved) {
     change(live);
+    unsaved.push_back(change);
     std::u16string path = settingsPath();
     if (path.empty()) return SaveOutcome::NotWritten;
-    StoredDocument stored = readStoredDocument(path, isSettingsDocument);
-    if (!mayReplace(stored.outcome)) return SaveOutcome::NotRead;
-    // A file that is gone or broken holds nothing newer than the live record.
-    Settings saved = live;
-    if (stored.outcome.state == DocumentState::Loaded) {
-        saved = settingsFrom(stored.document);
-        change(saved);
-    }
-    if (!saveFileAtomically(path, serializeSettings(saved))) return SaveOutcome::NotWritten;
-    live.favorites = saved.favorites;
-    live.recents = saved.recents;
-    return SaveOutcome::Saved;
+    SaveOutcome outcome = SaveOutcome::NotWritten;  // also when the lock cannot be had
+    underFileLock(
+        path,
+        [&] {
+            StoredDocument stored = readStoredDocument(path, isSettingsDocument);
+            if (!mayReplace(stored.outcome)) {
+                outcome = SaveOutcome::NotRead;
+                return;
+            }
+            // A file that is gone or broken holds nothing newer than the live record.
+            Settings saved = live;
+            if (stored.outcome.state == DocumentState::Loaded) {
+                saved = settingsFrom(stored.document);
+                for (const SettingsChange& waiting : unsaved) waiting(saved);
+            }
+            if (!saveFileAtomically(path, serializeSettings(saved))) return;
+            live.favorites = saved.favorites;
+            live.recents = saved.recents;
+            unsaved.clear();
+            outcome = SaveOutcome::Saved;
+        },
+        kLockMomentMs);
+    return outcome;
 }
 
 void noteRecent(Settings& settings, const std::u16string& toolId) {

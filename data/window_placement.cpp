@@ -77,8 +77,15 @@ std::optional<WindowPlacement> loadWindowPlacement(DocumentOutcome* outcome) {
 bool saveWindowPlacement(const WindowPlacement& placement) {
     std::u16string path = windowPlacementPath();
     if (path.empty()) return false;
-    if (!mayReplace(readStoredDocument(path, isPlacementDocument).outcome)) return false;
-    return saveFileAtomically(path, serializeWindowPlacement(placement));
+    bool saved = false;
+    underFileLock(
+        path,
+        [&] {
+            saved = mayReplace(readStoredDocument(path, isPlacementDocument).outcome) &&
+                    saveFileAtomically(path, serializeWindowPlacement(placement));
+        },
+        kLockMomentMs);
+    return saved;
 }
 
 WindowBox bringOnScreen(const WindowBox& frame, const std::vector<WindowBox>& workAreas) {
