@@ -94,23 +94,8 @@ std::optional<std::string> withToolRemoved(const StoredDocument& stored, const s
     return text;
 }
 
-// Reads the file, lets `edit` make the new text and saves it, all under the file's lock.
 SaveOutcome editCustomTools(const std::function<std::string(const StoredDocument& stored)>& edit) {
-    std::u16string path = customToolsPath();
-    if (path.empty()) return SaveOutcome::NotWritten;
-    SaveOutcome outcome = SaveOutcome::NotWritten;  // also when the lock cannot be had
-    underFileLock(
-        path,
-        [&] {
-            StoredDocument stored = readStoredDocument(path, isCustomToolsDocument);
-            if (!mayReplace(stored.outcome)) {
-                outcome = SaveOutcome::NotRead;
-                return;
-            }
-            if (saveFileAtomically(path, edit(stored))) outcome = SaveOutcome::Saved;
-        },
-        kLockMomentMs);
-    return outcome;
+    return saveUnderLock(customToolsPath(), isCustomToolsDocument, edit);
 }
 
 std::vector<ToolRecord> toolsOf(const StoredDocument& stored) {

@@ -60,3 +60,21 @@ StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(c
     outcome.keptAs = keepBrokenCopy(path, read.bytes);
     return stored;
 }
+
+SaveOutcome saveUnderLock(const std::u16string& path, bool (*isUsable)(const JsonValue& document),
+                          const std::function<std::string(const StoredDocument& stored)>& merge) {
+    if (path.empty()) return SaveOutcome::NotWritten;
+    SaveOutcome outcome = SaveOutcome::NotWritten;
+    underFileLock(
+        path,
+        [&] {
+            StoredDocument stored = readStoredDocument(path, isUsable);
+            if (!mayReplace(stored.outcome)) {
+                outcome = SaveOutcome::NotRead;
+                return;
+            }
+            if (saveFileAtomically(path, merge(stored))) outcome = SaveOutcome::Saved;
+        },
+        kLockMomentMs);
+    return outcome;
+}

@@ -414,7 +414,9 @@ std::optional<ArraySpans> findArraySpans(const std::string& utf8, const std::u16
     skipBlanks(c);
     if (c.peek() != '{') return std::nullopt;
     ++c.pos;
-    const std::string quotedKey = "\"" + wideToUtf8(key) + "\"";
+    std::string quotedKey = wideToUtf8(key);
+    quotedKey.insert(quotedKey.begin(), '"');
+    quotedKey.push_back('"');
     std::optional<ArraySpans> found;
     while (true) {
         skipBlanks(c);

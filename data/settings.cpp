@@ -108,46 +108,27 @@ std::string serializeSettings(const Settings& s) {
 }
 
 bool saveSettings(const Settings& settings) {
-    std::u16string path = settingsPath();
-    if (path.empty()) return false;
-    bool saved = false;
-    underFileLock(
-        path,
-        [&] {
-            saved = mayReplace(readStoredDocument(path, isSettingsDocument).outcome) &&
-                    saveFileAtomically(path, serializeSettings(settings));
-        },
-        kLockMomentMs);
-    return saved;
+    return saveUnderLock(settingsPath(), isSettingsDocument,
+                         [&settings](const StoredDocument&) { return serializeSettings(settings); }) == SaveOutcome::Saved;
 }
 
 SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change, std::vector<SettingsChange>& unsaved) {
     change(live);
     unsaved.push_back(change);
-    std::u16string path = settingsPath();
-    if (path.empty()) return SaveOutcome::NotWritten;
-    SaveOutcome outcome = SaveOutcome::NotWritten;  // also when the lock cannot be had
-    underFileLock(
-        path,
-        [&] {
-            StoredDocument stored = readStoredDocument(path, isSettingsDocument);
-            if (!mayReplace(stored.outcome)) {
-                outcome = SaveOutcome::NotRead;
-                return;
-            }
-            // A file that is gone or broken holds nothing newer than the live record.
-            Settings saved = live;
-            if (stored.outcome.state == DocumentState::Loaded) {
-                saved = settingsFrom(stored.document);
-                for (const SettingsChange& waiting : unsaved) waiting(saved);
-            }
-            if (!saveFileAtomically(path, serializeSettings(saved))) return;
-            live.favorites = saved.favorites;
-            live.recents = saved.recents;
-            unsaved.clear();
-            outcome = SaveOutcome::Saved;
-        },
-        kLockMomentMs);
+    Settings saved;
+    SaveOutcome outcome = saveUnderLock(settingsPath(), isSettingsDocument, [&](const StoredDocument& stored) {
+        // A file that is gone or broken holds nothing newer than the live record.
+        saved = live;
+        if (stored.outcome.state == DocumentState::Loaded) {
+            saved = settingsFrom(stored.document);
+            for (const SettingsChange& waiting : unsaved) waiting(saved);
+        }
+        return serializeSettings(saved);
+    });
+    if (outcome != SaveOutcome::Saved) return outcome;
+    live.favorites = saved.favorites;
+    live.recents = saved.recents;
+    unsaved.clear();
     return outcome;
 }
 

@@ -75,17 +75,9 @@ std::optional<WindowPlacement> loadWindowPlacement(DocumentOutcome* outcome) {
 }
 
 bool saveWindowPlacement(const WindowPlacement& placement) {
-    std::u16string path = windowPlacementPath();
-    if (path.empty()) return false;
-    bool saved = false;
-    underFileLock(
-        path,
-        [&] {
-            saved = mayReplace(readStoredDocument(path, isPlacementDocument).outcome) &&
-                    saveFileAtomically(path, serializeWindowPlacement(placement));
-        },
-        kLockMomentMs);
-    return saved;
+    return saveUnderLock(windowPlacementPath(), isPlacementDocument, [&placement](const StoredDocument&) {
+               return serializeWindowPlacement(placement);
+           }) == SaveOutcome::Saved;
 }
 
 WindowBox bringOnScreen(const WindowBox& frame, const std::vector<WindowBox>& workAreas) {

@@ -1,6 +1,7 @@
 // Adding a custom tool through the file picker and the arguments dialog, and removing one.
 #include <windows.h>
 #include <commdlg.h>
+#include <cderr.h>
 
 #include <string>
 #include <vector>

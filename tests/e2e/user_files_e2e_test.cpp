@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/custom_tools.h"
+#include "data/files.h"
 #include "data/settings.h"
 #include "data/text.h"
 #include "platform/win_text.h"
@@ -62,6 +63,7 @@ PROCESS_INFORMATION startWorker(const std::wstring& name) {
     SetEnvironmentVariableW(kWorkerName, name.c_str());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;  // its report stays out of this one; the exit code tells
     PROCESS_INFORMATION process = {};
     CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                    &process);
