@@ -61,28 +61,6 @@ TEST(CustomTools, NewRecordAndIdsFromTheTickCount) {
 
 using CustomToolsFile = Sandbox;
 
-TEST_F(CustomToolsFile, AddRemoveAndReloadThroughTheFile) {
-    REQUIRE_PER_USER_REDIRECT();
-    EXPECT_TRUE(loadCustomTools().empty());
-    ToolRecord first, second;
-    ASSERT_EQ(addCustomTool(u"C:\\Tools\\probe.exe", u"", &first), SaveOutcome::Saved);
-    ASSERT_EQ(addCustomTool(u"C:\\Tools\\probe.exe", u"/x", &second), SaveOutcome::Saved);
-    EXPECT_NE(first.id, second.id);
-    EXPECT_EQ(customToolsPath(), platform::joinPath(userFolder(), u"custom-tools.json"));
-
-    std::vector<ToolRecord> tools = loadCustomTools();
-    ASSERT_EQ(tools.size(), 2u);
-    EXPECT_EQ(serializeCustomTools(tools), serializeCustomTools({first, second}));
-    EXPECT_TRUE(tools[0].isCustom);
-
-    ASSERT_EQ(removeCustomTool(first.id), SaveOutcome::Saved);
-    tools = loadCustomTools();
-    ASSERT_EQ(tools.size(), 1u);
-    EXPECT_EQ(tools[0].id, second.id);
-    removeCustomTool(second.id);
-    EXPECT_EQ(read(customToolsPath()), std::string(kHeader) + kFooter);
-}
-
 // A file written by hand, with every member a tool may have, every type and
 // members the program does not know: an add or a remove changes only the
 // tool it concerns, byte for byte.

@@ -159,40 +159,6 @@ TEST_F(SettingsFile, SaveCreatesTheFolderAndLoadReadsItBack) {
     EXPECT_EQ(back.favorites, std::vector<std::u16string>{u"builtin.services"});
 }
 
-TEST_F(SettingsFile, BrokenFileIsCopiedAsideUnderAFreeNameOnce) {
-    REQUIRE_PER_USER_REDIRECT();
-    std::u16string path = settingsPath();
-    const std::string broken[] = {
-        "{ \"favorites\": [\"builtin.regedit\", ] }",  // trailing comma
-        "{ \"fontSize\": 1",                            // cut short
-        "[\"not\", \"an\", \"object\"]",
-    };
-    ASSERT_TRUE(writeWholeFile(path + u".bad", "older copy"));
-    int copy = 2;
-    for (const std::string& bytes : broken) {
-        ASSERT_TRUE(writeWholeFile(path, bytes));
-        DocumentOutcome outcome;
-        Settings s = loadSettings(&outcome);
-        EXPECT_TRUE(s.favorites.empty()) << bytes;  // starts with defaults
-        EXPECT_EQ(outcome.state, DocumentState::Unusable) << bytes;
-        const std::u16string copyPath = path + u".bad-" + asciiToWide(std::to_string(copy++));
-        EXPECT_EQ(outcome.keptAs, copyPath);
-        EXPECT_EQ(read(copyPath), bytes);
-        // reading it again, and the save that replaces it, reuse that copy
-        loadSettings(&outcome);
-        EXPECT_EQ(outcome.keptAs, copyPath);
-        ASSERT_TRUE(saveSettings(s));
-        EXPECT_EQ(read(path), kDefaultFile);
-        EXPECT_FALSE(platform::fileExists(path + u".bad-" + asciiToWide(std::to_string(copy))));
-    }
-    EXPECT_EQ(read(path + u".bad"), "older copy");
-    // a readable file is replaced without a copy
-    DocumentOutcome outcome;
-    loadSettings(&outcome);
-    EXPECT_EQ(outcome.state, DocumentState::Loaded);
-    EXPECT_TRUE(outcome.keptAs.empty());
-}
-
 // A config.json that is there but cannot be read (here: a folder of that name)
 // is not taken for a missing one: nothing is saved over it.
 TEST_F(SettingsFile, UnreadableFileIsNeverSavedOver) {
