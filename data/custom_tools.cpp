@@ -1,6 +1,8 @@
 #include "data/custom_tools.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "data/file_backup.h"
 #include "data/files.h"
@@ -34,28 +36,85 @@ std::vector<ToolRecord> loadCustomTools(DocumentOutcome* outcome) {
     return parseToolPack(stored.document, true);
 }
 
+namespace {
+
+// One tool as the program writes it: "{ ", the members, " }".
+std::string toolEntry(const ToolRecord& tool) {
+    std::string text = "{ " + member("id", configQuote(tool.id));
+    text += ", " + member("name", configQuote(tool.name));
+    text += ", " + member("type", "\"exe\"");
+    text += ", " + member("path", configQuote(tool.path));
+    if (!tool.args.empty()) text += ", " + member("args", configQuote(tool.args));
+    text += ", " + member("category", "\"custom\"");
+    text += ", " + member("icon", configQuote(tool.icon.empty() ? kPuzzlePiece : tool.icon));
+    return text + " }";
+}
+
+// The file as the user left it, in UTF-8 (an ANSI one converted), for edits in place.
+std::string editableText(const StoredDocument& stored) {
+    return isValidUtf8(stored.bytes) ? stored.bytes : wideToUtf8(fileTextToWide(stored.bytes));
+}
+
+// The tools array located in the text, element for element as the parser saw it.
+std::optional<ArraySpans> toolSpans(const std::string& text, const JsonValue& document) {
+    std::optional<ArraySpans> spans = findArraySpans(text, u"tools");
+    const JsonValue* tools = findMember(document, u"tools");
+    if (!spans || !isKind(tools, JsonKind::Array) || spans->elements.size() != tools->items.size()) return std::nullopt;
+    return spans;
+}
+
+// The text with the new tool after the last one; every other byte stays.
+std::optional<std::string> withToolAdded(const StoredDocument& stored, const ToolRecord& tool) {
+    std::string text = editableText(stored);
+    std::optional<ArraySpans> spans = toolSpans(text, stored.document);
+    if (!spans) return std::nullopt;
+    if (spans->elements.empty()) return text.insert(spans->open + 1, "\n    " + toolEntry(tool));
+    return text.insert(spans->elements.back().second, ",\n    " + toolEntry(tool));
+}
+
+// The text without the tools of this id, each cut with the separator before
+// it (the first with the one after it); every other byte stays.
+std::optional<std::string> withToolRemoved(const StoredDocument& stored, const std::u16string& toolId) {
+    std::string text = editableText(stored);
+    std::optional<ArraySpans> spans = toolSpans(text, stored.document);
+    if (!spans) return std::nullopt;
+    const std::vector<JsonValue>& items = findMember(stored.document, u"tools")->items;
+    std::vector<std::pair<size_t, size_t>> kept = spans->elements;
+    for (size_t i = items.size(); i-- > 0;) {
+        if (items[i].kind != JsonKind::Object || getString(items[i], u"id") != toolId) continue;
+        size_t from = i > 0 ? kept[i - 1].second : kept.size() == 1 ? spans->open + 1 : kept[0].first;
+        size_t to = i > 0 || kept.size() == 1 ? kept[i].second : kept[1].first;
+        text.erase(from, to - from);
+        kept.erase(kept.begin() + long(i));
+        for (size_t j = i; j < kept.size(); ++j) {
+            kept[j].first -= to - from;
+            kept[j].second -= to - from;
+        }
+    }
+    return text;
+}
+
+SaveOutcome editCustomTools(const std::function<std::string(const StoredDocument& stored)>& edit) {
+    return saveUnderLock(customToolsPath(), isCustomToolsDocument, edit);
+}
+
+std::vector<ToolRecord> toolsOf(const StoredDocument& stored) {
+    return stored.outcome.state == DocumentState::Loaded ? parseToolPack(stored.document, true)
+                                                         : std::vector<ToolRecord>();
+}
+
+}  // namespace
+
 std::string serializeCustomTools(const std::vector<ToolRecord>& tools) {
     std::string text = "{\n  \"version\": \"1.0\",\n  \"tools\": [\n";
-    for (size_t i = 0; i < tools.size(); ++i) {
-        const ToolRecord& tool = tools[i];
-        text += "    { " + member("id", configQuote(tool.id));
-        text += ", " + member("name", configQuote(tool.name));
-        text += ", " + member("type", "\"exe\"");
-        text += ", " + member("path", configQuote(tool.path));
-        if (!tool.args.empty()) text += ", " + member("args", configQuote(tool.args));
-        text += ", " + member("category", "\"custom\"");
-        text += ", " + member("icon", configQuote(tool.icon.empty() ? kPuzzlePiece : tool.icon));
-        text += i + 1 < tools.size() ? " },\n" : " }\n";
-    }
+    for (size_t i = 0; i < tools.size(); ++i) text += "    " + toolEntry(tools[i]) + (i + 1 < tools.size() ? ",\n" : "\n");
     text += "  ]\n}\n";
     return text;
 }
 
 bool saveCustomTools(const std::vector<ToolRecord>& tools) {
-    std::u16string path = customToolsPath();
-    if (path.empty()) return false;
-    if (!mayReplace(readStoredDocument(path, isCustomToolsDocument).outcome)) return false;
-    return saveFileAtomically(path, serializeCustomTools(tools));
+    return editCustomTools([&tools](const StoredDocument&) { return serializeCustomTools(tools); }) ==
+           SaveOutcome::Saved;
 }
 
 std::u16string customToolName(const std::u16string& path) {
@@ -85,22 +144,30 @@ ToolRecord makeCustomTool(const std::u16string& path, const std::u16string& args
     return tool;
 }
 
+// Edits the file in place, so that what the user wrote into it (every member,
+// known or not, and the layout) survives; a file without one falls back to
+// the program's own layout.
 SaveOutcome addCustomTool(const std::u16string& path, const std::u16string& args, ToolRecord* added) {
-    DocumentOutcome found;
-    std::vector<ToolRecord> tools = loadCustomTools(&found);
-    if (!mayReplace(found)) return SaveOutcome::NotRead;
-    ToolRecord tool = makeCustomTool(path, args, systemTickCount(), tools);
-    tools.push_back(tool);
-    if (!saveCustomTools(tools)) return SaveOutcome::NotWritten;
-    if (added) *added = std::move(tool);
-    return SaveOutcome::Saved;
+    ToolRecord tool;
+    SaveOutcome outcome = editCustomTools([&](const StoredDocument& stored) {
+        std::vector<ToolRecord> tools = toolsOf(stored);
+        tool = makeCustomTool(path, args, systemTickCount(), tools);
+        if (auto edited = stored.outcome.state == DocumentState::Loaded ? withToolAdded(stored, tool) : std::nullopt)
+            return *edited;
+        tools.push_back(tool);
+        return serializeCustomTools(tools);
+    });
+    if (outcome == SaveOutcome::Saved && added) *added = std::move(tool);
+    return outcome;
 }
 
 SaveOutcome removeCustomTool(const std::u16string& toolId) {
-    DocumentOutcome found;
-    std::vector<ToolRecord> tools = loadCustomTools(&found);
-    if (!mayReplace(found)) return SaveOutcome::NotRead;
-    tools.erase(std::remove_if(tools.begin(), tools.end(), [&toolId](const ToolRecord& tool) { return tool.id == toolId; }),
-                tools.end());
-    return saveCustomTools(tools) ? SaveOutcome::Saved : SaveOutcome::NotWritten;
+    return editCustomTools([&toolId](const StoredDocument& stored) {
+        if (auto edited = stored.outcome.state == DocumentState::Loaded ? withToolRemoved(stored, toolId) : std::nullopt)
+            return *edited;
+        std::vector<ToolRecord> tools = toolsOf(stored);
+        tools.erase(std::remove_if(tools.begin(), tools.end(), [&toolId](const ToolRecord& tool) { return tool.id == toolId; }),
+                    tools.end());
+        return serializeCustomTools(tools);
+    });
 }

@@ -46,14 +46,35 @@ StoredDocument readStoredDocument(const std::u16string& path, bool (*isUsable)(c
         outcome.error = read.error;
         return stored;
     }
-    if (read.status == ReadStatus::Missing || read.bytes.empty()) return stored;
-    auto document = parseJson(fileTextToWide(read.bytes));
+    // NUL bytes at the end are what a power cut leaves of a write not yet on disk.
+    size_t length = read.bytes.find_last_not_of('\0') + 1;  // 0 when all are NUL
+    if (read.status == ReadStatus::Missing || length == 0) return stored;
+    auto document = parseJson(fileTextToWide(read.bytes.substr(0, length)));
     if (document && isUsable(*document)) {
         outcome.state = DocumentState::Loaded;
         stored.document = std::move(*document);
+        stored.bytes = read.bytes.substr(0, length);
         return stored;
     }
     outcome.state = DocumentState::Unusable;
     outcome.keptAs = keepBrokenCopy(path, read.bytes);
     return stored;
+}
+
+SaveOutcome saveUnderLock(const std::u16string& path, bool (*isUsable)(const JsonValue& document),
+                          const std::function<std::string(const StoredDocument& stored)>& merge) {
+    if (path.empty()) return SaveOutcome::NotWritten;
+    SaveOutcome outcome = SaveOutcome::NotWritten;
+    underFileLock(
+        path,
+        [&] {
+            StoredDocument stored = readStoredDocument(path, isUsable);
+            if (!mayReplace(stored.outcome)) {
+                outcome = SaveOutcome::NotRead;
+                return;
+            }
+            if (saveFileAtomically(path, merge(stored))) outcome = SaveOutcome::Saved;
+        },
+        kLockMomentMs);
+    return outcome;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "data/json.h"
@@ -26,6 +27,7 @@ struct DocumentOutcome {
 struct StoredDocument {
     DocumentOutcome outcome;
     JsonValue document;  // Loaded only
+    std::string bytes;   // Loaded only: as read, less a NUL tail
 };
 
 // Whether a save may replace the file: it holds nothing, or nothing that is not kept elsewhere.
@@ -47,3 +49,9 @@ std::u16string backupPath(const std::u16string& path, int n);
 
 // How a save that re-reads the file first ended.
 enum class SaveOutcome { Saved, NotRead, NotWritten };
+
+// The read-merge-write of a user file: under the file's lock (waiting a
+// moment at most), reads it and, when it may be replaced, saves the text
+// `merge` makes of what it holds. NotWritten also when the lock cannot be had.
+SaveOutcome saveUnderLock(const std::u16string& path, bool (*isUsable)(const JsonValue& document),
+                          const std::function<std::string(const StoredDocument& stored)>& merge);

@@ -19,17 +19,29 @@ FileRead readFile(const std::u16string& path);
 // The bytes, or nothing when the file is missing or unreadable.
 std::optional<std::string> readWholeFile(const std::u16string& path);
 bool writeWholeFile(const std::u16string& path, const std::string& bytes);
-// Writes path + ".tmp", flushes it to disk, then moves it over path.
-// A failed write or move leaves the old file untouched (and removes the ".tmp"
-// when the move failed).
+// Writes the bytes to a new file of a unique name beside path (made so that
+// no file already there is replaced), flushes it, then moves it over path,
+// trying again for a moment while a reader still has path open. Any failure
+// leaves the old file untouched and removes the new one.
 bool saveFileAtomically(const std::u16string& path, const std::string& bytes);
-// Adds the bytes at the end of the file in one write, creating it when absent.
-bool appendToFile(const std::u16string& path, const std::string& bytes);
+// Cuts the file (created when absent) to `length` bytes and writes the bytes
+// after them, in one write. A failed write cuts it back to `length`, so the
+// file never keeps part of the bytes.
+bool writeFileTail(const std::u16string& path, uint64_t length, const std::string& bytes);
 // A file of the user's folder, %APPDATA%\Toolkeep, which is made when
 // missing; empty when there is no roaming AppData folder.
 std::u16string userFilePath(const std::u16string& name);
-// Runs `work` while holding path + ".lock", which every writer of the file
-// takes, in this process or another: a writer that reads, decides and writes
-// is never interleaved with another. False, without running `work`, when the
-// lock stays taken for longer than a writer ever holds it.
-bool underFileLock(const std::u16string& path, const std::function<void()>& work);
+
+// How long a writer waits for another: a worker as long as a writer ever
+// holds the lock, the window's thread no more than a moment.
+constexpr uint32_t kLockWaitMs = 3000;
+constexpr uint32_t kLockMomentMs = 200;
+enum class LockOutcome {
+    Held,    // the work ran under the lock
+    Busy,    // another writer held it for longer than the wait
+    Failed,  // the lock file cannot be opened at all (access denied, no folder)
+};
+// Runs `work` while holding path + ".lock", which every reader-merger-writer
+// of the file takes, in this process or another: a writer that reads, decides
+// and writes is never interleaved with another. `work` runs only when Held.
+LockOutcome underFileLock(const std::u16string& path, const std::function<void()>& work, uint32_t waitMs);

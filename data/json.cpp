@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "data/text.h"
 
@@ -342,4 +343,112 @@ std::string jsonStringArray(const std::vector<std::u16string>& items) {
 
 std::string intToText(int32_t value) {
     return std::to_string(value);
+}
+
+namespace {
+
+// A byte scanner over text parseJson has accepted: it only needs to find
+// where values begin and end, never to judge them.
+struct ByteCursor {
+    const std::string& text;
+    size_t pos = 0;
+    bool atEnd() const { return pos >= text.size(); }
+    char peek() const { return atEnd() ? '\0' : text[pos]; }
+};
+
+void skipBlanks(ByteCursor& c) {
+    while (!c.atEnd()) {
+        const char b = c.peek();
+        if (b == ' ' || b == '\t' || b == '\n' || b == '\r') {
+            ++c.pos;
+        } else if (c.text.compare(c.pos, 3, "\xEF\xBB\xBF") == 0) {
+            c.pos += 3;  // U+FEFF counts as a blank, as for the parser
+        } else {
+            return;
+        }
+    }
+}
+
+// Cursor on the opening quotation mark; leaves it after the closing one.
+void skipString(ByteCursor& c) {
+    for (++c.pos; !c.atEnd(); ++c.pos) {
+        if (c.peek() == '\\') {
+            ++c.pos;
+        } else if (c.peek() == '"') {
+            ++c.pos;
+            return;
+        }
+    }
+}
+
+void skipValue(ByteCursor& c) {
+    const char first = c.peek();
+    if (first == '"') {
+        skipString(c);
+        return;
+    }
+    if (first != '{' && first != '[') {  // a number or a literal
+        while (!c.atEnd() && std::string_view(",}] \t\n\r").find(c.peek()) == std::string_view::npos) ++c.pos;
+        return;
+    }
+    int depth = 0;
+    while (!c.atEnd()) {
+        const char b = c.peek();
+        if (b == '"') {
+            skipString(c);
+            continue;
+        }
+        ++c.pos;
+        if (b == '{' || b == '[') {
+            ++depth;
+        } else if ((b == '}' || b == ']') && --depth == 0) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<ArraySpans> findArraySpans(const std::string& utf8, const std::u16string& key) {
+    ByteCursor c{utf8};
+    skipBlanks(c);
+    if (c.peek() != '{') return std::nullopt;
+    ++c.pos;
+    std::string quotedKey = wideToUtf8(key);
+    quotedKey.insert(quotedKey.begin(), '"');
+    quotedKey.push_back('"');
+    std::optional<ArraySpans> found;
+    while (true) {
+        skipBlanks(c);
+        if (c.peek() != '"') return found;
+        const size_t keyStart = c.pos;
+        skipString(c);
+        const bool wanted = utf8.compare(keyStart, c.pos - keyStart, quotedKey) == 0;
+        skipBlanks(c);
+        if (c.peek() != ':') return std::nullopt;
+        ++c.pos;
+        skipBlanks(c);
+        if (wanted && c.peek() == '[') {
+            // The last of repeated keys wins, as for the parser.
+            ArraySpans spans;
+            spans.open = c.pos++;
+            while (true) {
+                skipBlanks(c);
+                if (c.peek() == ']') break;
+                const size_t begin = c.pos;
+                skipValue(c);
+                spans.elements.push_back({begin, c.pos});
+                skipBlanks(c);
+                if (c.peek() == ',') ++c.pos;
+                if (c.atEnd()) return std::nullopt;
+            }
+            spans.close = c.pos++;
+            found = std::move(spans);
+        } else {
+            skipValue(c);
+        }
+        skipBlanks(c);
+        if (c.peek() != ',') return found;
+        ++c.pos;
+    }
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class JsonKind : int32_t { Null = 0, Bool = 1, Number = 2, String = 3, Array = 4, Object = 5 };
@@ -39,6 +40,17 @@ bool isKind(const JsonValue* value, JsonKind kind);
 // Defined for every double: truncation toward zero, clamped to the target range.
 int32_t clampToInt32(double value);
 int64_t clampToInt64(double value);
+
+// Where the array under `key` of the top-level object lies in UTF-8 text
+// that parseJson accepted: its brackets and each element's [begin, end), for
+// edits that leave every other byte as the user wrote it. Nothing when the
+// object has no such array.
+struct ArraySpans {
+    size_t open = 0;   // the opening bracket
+    size_t close = 0;  // the closing bracket
+    std::vector<std::pair<size_t, size_t>> elements;
+};
+std::optional<ArraySpans> findArraySpans(const std::string& utf8, const std::u16string& key);
 
 // Writers. All return UTF-8 bytes.
 std::string jsonEscape(const std::string& utf8);

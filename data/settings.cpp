@@ -108,28 +108,28 @@ std::string serializeSettings(const Settings& s) {
 }
 
 bool saveSettings(const Settings& settings) {
-    std::u16string path = settingsPath();
-    if (path.empty()) return false;
-    if (!mayReplace(readStoredDocument(path, isSettingsDocument).outcome)) return false;
-    return saveFileAtomically(path, serializeSettings(settings));
+    return saveUnderLock(settingsPath(), isSettingsDocument,
+                         [&settings](const StoredDocument&) { return serializeSettings(settings); }) == SaveOutcome::Saved;
 }
 
-SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change) {
+SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change, std::vector<SettingsChange>& unsaved) {
     change(live);
-    std::u16string path = settingsPath();
-    if (path.empty()) return SaveOutcome::NotWritten;
-    StoredDocument stored = readStoredDocument(path, isSettingsDocument);
-    if (!mayReplace(stored.outcome)) return SaveOutcome::NotRead;
-    // A file that is gone or broken holds nothing newer than the live record.
-    Settings saved = live;
-    if (stored.outcome.state == DocumentState::Loaded) {
-        saved = settingsFrom(stored.document);
-        change(saved);
-    }
-    if (!saveFileAtomically(path, serializeSettings(saved))) return SaveOutcome::NotWritten;
+    unsaved.push_back(change);
+    Settings saved;
+    SaveOutcome outcome = saveUnderLock(settingsPath(), isSettingsDocument, [&](const StoredDocument& stored) {
+        // A file that is gone or broken holds nothing newer than the live record.
+        saved = live;
+        if (stored.outcome.state == DocumentState::Loaded) {
+            saved = settingsFrom(stored.document);
+            for (const SettingsChange& waiting : unsaved) waiting(saved);
+        }
+        return serializeSettings(saved);
+    });
+    if (outcome != SaveOutcome::Saved) return outcome;
     live.favorites = saved.favorites;
     live.recents = saved.recents;
-    return SaveOutcome::Saved;
+    unsaved.clear();
+    return outcome;
 }
 
 void noteRecent(Settings& settings, const std::u16string& toolId) {

@@ -53,11 +53,12 @@ bool saveSettings(const Settings& settings);
 
 // One change the user made: set a value, note a recent, set a favourite.
 using SettingsChange = std::function<void(Settings& settings)>;
-// Applies the change to the live record and to what config.json holds now,
-// and saves the latter, so that changes another window saved meanwhile
-// survive. Afterwards the live favourites and recents are the saved ones.
-// NotRead leaves config.json untouched.
-SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change);
+// Applies the change to the live record and, under the file's lock, to what
+// config.json holds now, and saves the latter, so that changes another window
+// saved meanwhile survive. Changes whose save failed wait in `unsaved` and go
+// into the next save that succeeds. Afterwards the live favourites and
+// recents are the saved ones. NotRead leaves config.json untouched.
+SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change, std::vector<SettingsChange>& unsaved);
 
 // Moves the id to the front of the recents, keeping at most eight.
 void noteRecent(Settings& settings, const std::u16string& toolId);

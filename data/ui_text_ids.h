@@ -192,3 +192,11 @@ constexpr int kTextMcpMenuItem = 268;
 constexpr int kTextAboutMenuItem = 269;
 constexpr int kTextStopCommandMenuItem = 270;
 constexpr int kTextSaveReportMenuItem = 271;
+// Keeping the user's files whole.
+constexpr int kTextHistoryNotStored = 272;     // file
+constexpr int kTextWaitingForReport = 273;     // status bar, while the window waits to close
+constexpr int kTextCloseWithoutReport = 274;   // question
+constexpr int kTextPathTooLong = 275;
+constexpr int kTextDuplicatePlaybook = 276;    // playbook id
+constexpr int kTextDuplicateStep = 277;        // playbook id, step id
+constexpr int kTextHistoryTornKept = 278;      // file, copy

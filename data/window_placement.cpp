@@ -75,10 +75,9 @@ std::optional<WindowPlacement> loadWindowPlacement(DocumentOutcome* outcome) {
 }
 
 bool saveWindowPlacement(const WindowPlacement& placement) {
-    std::u16string path = windowPlacementPath();
-    if (path.empty()) return false;
-    if (!mayReplace(readStoredDocument(path, isPlacementDocument).outcome)) return false;
-    return saveFileAtomically(path, serializeWindowPlacement(placement));
+    return saveUnderLock(windowPlacementPath(), isPlacementDocument, [&placement](const StoredDocument&) {
+               return serializeWindowPlacement(placement);
+           }) == SaveOutcome::Saved;
 }
 
 WindowBox bringOnScreen(const WindowBox& frame, const std::vector<WindowBox>& workAreas) {

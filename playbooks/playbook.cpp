@@ -1,5 +1,7 @@
 #include "playbooks/playbook.h"
 
+#include <set>
+
 #include "data/data_pack.h"
 #include "playbooks/allowlist.h"
 
@@ -182,4 +184,16 @@ std::vector<std::u16string> checkBranchTargets(const std::vector<Playbook>& play
         }
     }
     return problems;
+}
+
+std::vector<DuplicateId> findDuplicateIds(const std::vector<Playbook>& playbooks) {
+    std::vector<DuplicateId> duplicates;
+    std::set<std::u16string> playbookIds;
+    for (const Playbook& playbook : playbooks) {
+        if (!playbookIds.insert(playbook.id).second) duplicates.push_back({playbook.id, {}});
+        std::set<std::u16string> stepIds;
+        for (const PlaybookStep& step : playbook.steps)
+            if (!stepIds.insert(step.id).second) duplicates.push_back({playbook.id, step.id});
+    }
+    return duplicates;
 }

@@ -76,3 +76,11 @@ BranchTarget parseBranchTarget(const std::u16string& gotoTarget);
 
 // One line per branch whose target does not resolve; empty when all do.
 std::vector<std::u16string> checkBranchTargets(const std::vector<Playbook>& playbooks);
+
+// An id the pack gives more than one playbook, or more than one step of a
+// playbook (stepId set); look-ups take the first of them.
+struct DuplicateId {
+    std::u16string playbookId;
+    std::u16string stepId;  // empty for a playbook's own id
+};
+std::vector<DuplicateId> findDuplicateIds(const std::vector<Playbook>& playbooks);

@@ -141,6 +141,12 @@ say "end-to-end tests (Wine)"
 timeout 900 "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" --gtest_color=no >"$log_dir/win-e2e.log" 2>&1
 count_gtest "end-to-end tests" "$log_dir/win-e2e.log" $?
 
+# A full disk: a small tmpfs as the user's folder for one test.
+say "full disk (Wine)"
+bash scripts/full-disk.sh >"$log_dir/full-disk.log" 2>&1
+count_checks "full disk" "$log_dir/full-disk.log" $?
+grep '^skip' "$log_dir/full-disk.log" && add 0 0 1
+
 # The session report the end-to-end tests left, opened in a real browser.
 report="$log_dir/session-report.html"
 if ! command -v chromium >/dev/null; then

@@ -112,6 +112,9 @@ int runPlaybookSuite() {
     std::vector<std::u16string> problems = checkBranchTargets(playbooks);
     for (const std::u16string& problem : problems) writeSuiteLine(log, u"     分支问题: " + problem);
     suiteCheck(log, problems.empty(), u"分支跳转目标全部有效");
+    std::vector<DuplicateId> duplicates = findDuplicateIds(playbooks);
+    for (const DuplicateId& d : duplicates) writeSuiteLine(log, u"     重复 id: " + d.playbookId + u"/" + d.stepId);
+    suiteCheck(log, duplicates.empty(), u"剧本与步骤 id 无重复");
 
     for (const VerdictCase& c : kVerdicts) {
         suiteCheck(log, checkCommand(c.shell, c.command).allowed == c.allowed, c.description);

@@ -391,7 +391,7 @@ void submitInput(Terminal& t) {
     std::u16string line = terminalInputLine(t);
     if (isHistoryWorthy(line)) {
         rememberCommand(t.history, line);
-        if (!t.historyPath.empty() && mayStoreCommand(line)) appendCommandHistory(t.historyPath, line);
+        if (!t.historyPath.empty() && mayStoreCommand(line)) storeInHistoryFile(t, line);
     }
     t.historyIndex = t.history.size();
     if (isLocalClearCommand(line)) {

@@ -95,6 +95,12 @@ void startTerminalShell(Terminal& terminal);
 // entered from now on to it. Returns where a file that was not history text
 // was copied before a fresh one began (empty when none was).
 std::u16string useHistoryFile(Terminal& terminal, const std::u16string& path);
+// Appends the command to the terminal's history file without holding up the
+// window for longer than a moment. A store that fails posts
+// kHistoryNotStoredMessage to the terminal's parent, with the file's path
+// (a new std::u16string the receiver deletes).
+void storeInHistoryFile(Terminal& terminal, const std::u16string& command);
+constexpr UINT kHistoryNotStoredMessage = WM_APP + 14;
 void destroyTerminal(Terminal& terminal);
 // Text in the terminal's own colour follows the change, and coloured output
 // is shown legibly on the new background.

@@ -1,8 +1,10 @@
 // Adding a custom tool through the file picker and the arguments dialog, and removing one.
 #include <windows.h>
 #include <commdlg.h>
+#include <cderr.h>
 
 #include <string>
+#include <vector>
 
 #include "data/custom_tools.h"
 #include "platform/win_text.h"
@@ -11,6 +13,9 @@
 #include "ui/ui_text.h"
 
 namespace {
+
+// Long enough for any path the system takes (32 767 characters).
+constexpr DWORD kDialogPathLength = 32768;
 
 std::u16string pickerFilter() {
     std::u16string filter;
@@ -52,23 +57,27 @@ const ToolRecord* customToolWithPath(const MainState& state, const std::u16strin
 }  // namespace
 
 void addCustomToolInteractive(MainState& state) {
-    wchar_t path[MAX_PATH] = {};
+    std::vector<wchar_t> path(kDialogPathLength, L'\0');
     const std::u16string filter = pickerFilter();
     const std::u16string title = uiText(kTextChooseProgramTitle);
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = state.window;
     dialog.lpstrFilter = wstr(filter);
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = kDialogPathLength;
     dialog.lpstrTitle = wstr(title);
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&dialog)) {
         DWORD error = CommDlgExtendedError();
-        if (error != 0) warn(state.window, withErrorCode(uiText(kTextFilePickerFailed), error));
+        if (error == FNERR_BUFFERTOOSMALL) {
+            warn(state.window, uiText(kTextPathTooLong));
+        } else if (error != 0) {
+            warn(state.window, withErrorCode(uiText(kTextFilePickerFailed), error));
+        }
         return;
     }
-    const std::u16string chosen = fromWide(path);
+    const std::u16string chosen = fromWide(path.data());
     if (const ToolRecord* same = customToolWithPath(state, chosen)) {
         if (!askYesNo(state.window, uiTextWith(kTextCustomToolAddAgain, {same->name}), uiText(kTextAddCustomToolTitle)))
             return;

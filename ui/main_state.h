@@ -126,6 +126,10 @@ struct MainState {
     // goes to a page's control (the caret and focus handling cost that frame).
     bool firstFrameDrawn = false;
     int reportsBeingSaved = 0;
+    bool closeAfterReports = false;  // the user closed the window while a report was being written
+    // Settings changes whose save failed: written with the next save that succeeds.
+    std::vector<SettingsChange> unsavedSettings;
+    bool historyFailureReported = false;  // a history file that could not be written is told once
 };
 
 // The process's main window state; null before creation and after destruction.

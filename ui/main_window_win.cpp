@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -12,6 +13,7 @@
 #include "data/text.h"
 #include "platform/win_clock.h"
 #include "platform/win_text.h"
+#include "playbooks/playbook.h"
 #include "terminal/command_history.h"
 #include "ui/input_dialog.h"
 #include "ui/main_state.h"
@@ -160,6 +162,23 @@ void reportFileProblem(const DocumentOutcome& file) {
     }
 }
 
+// A pack the user edited may give two playbooks, or two steps, one id.
+void reportDuplicateIds(const std::vector<Playbook>& playbooks) {
+    for (const DuplicateId& d : findDuplicateIds(playbooks)) {
+        reportActivity(d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
+                                        : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
+                       kActivityRed);
+    }
+}
+
+// Posted from wherever a command failed to reach its history file; told once.
+void onHistoryNotStored(MainState& state, LPARAM path) {
+    std::unique_ptr<std::u16string> where(reinterpret_cast<std::u16string*>(path));
+    if (!where || state.historyFailureReported) return;
+    state.historyFailureReported = true;
+    reportActivity(uiTextWith(kTextHistoryNotStored, {*where}), kActivityRed);
+}
+
 void openStartupTerminals(MainState& state) {
     TerminalTabs& tabs = state.terminals;
     tabs.owner = state.window;
@@ -180,7 +199,7 @@ void openStartupTerminals(MainState& state) {
         s->session.closedTerminals.push_back(terminalReportRecord(terminal, name, false));
     };
     tabs.reportHistoryKeptAside = [](const std::u16string& path, const std::u16string& copy) {
-        reportActivity(uiTextWith(kTextFileBrokenKept, {path, copy}), kActivityRed);
+        reportActivity(uiTextWith(kTextHistoryTornKept, {path, copy}), kActivityRed);
     };
     tabs.text = [](int id) { return uiText(id); };
     tabs.askText = askText;
@@ -243,14 +262,35 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     reportFileProblem(state->settingsFile);
     reportFileProblem(state->customToolsFile);
     reportFileProblem(state->placementFile);
+    reportDuplicateIds(state->catalog.playbooks);
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
 }
 
-// Programs still running in a terminal end with the window: ask first.
+bool askCloseWithoutReport(MainState& state) {
+    const std::u16string question = uiText(kTextCloseWithoutReport);
+    if (state.terminals.confirm) return state.terminals.confirm(question);
+    return MessageBoxW(state.window, wstr(question), wstr(uiText(kTextSaveSessionReport)),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+// Programs still running in a terminal end with the window: ask first. A
+// session report still being written is waited for (onSessionReportSaved
+// closes the window); closing again meanwhile asks whether to drop it.
 void onClose(HWND window, MainState& state) {
-    if (confirmCloseWithRunningWork(state.terminals)) DestroyWindow(window);
+    if (state.closeAfterReports) {
+        if (askCloseWithoutReport(state)) DestroyWindow(window);
+        return;
+    }
+    if (!confirmCloseWithRunningWork(state.terminals)) return;
+    if (state.reportsBeingSaved == 0) {
+        DestroyWindow(window);
+        return;
+    }
+    state.closeAfterReports = true;
+    if (state.statusBar)
+        SendMessageW(state.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(uiText(kTextWaitingForReport))));
 }
 
 void onDestroy(MainState& state) {
@@ -529,6 +569,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             break;
         case kReadyMessage: onReady(window, state); return 0;
         case kReportSavedMessage: onSessionReportSaved(state, wParam, lParam); return 0;
+        case kHistoryNotStoredMessage: onHistoryNotStored(state, lParam); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

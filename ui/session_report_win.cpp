@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <cderr.h>
 
 #include <thread>
 
@@ -151,7 +152,11 @@ void saveSessionReport(MainState& state) {
     dialog.lpstrTitle = wstr(title);
     dialog.lpstrDefExt = L"html";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog)) return;
+    if (!GetSaveFileNameW(&dialog)) {
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            MessageBoxW(state.window, wstr(uiText(kTextPathTooLong)), wstr(title), MB_OK | MB_ICONWARNING);
+        return;
+    }
     std::u16string chosen = fromWide(path.data());
     // The type chosen decides, unless the name says otherwise.
     bool html = endsWith(chosen, u".html") || endsWith(chosen, u".htm") ||
@@ -181,4 +186,6 @@ void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path) {
     } else {
         reportActivity(uiTextWith(kTextReportNotSaved, {*where}), kActivityRed);
     }
+    // The window was closed while this report was being written: the last goes with it.
+    if (state.closeAfterReports && state.reportsBeingSaved == 0) DestroyWindow(state.window);
 }

@@ -48,7 +48,7 @@ void runTerminalCommand(MainState& state, int id) {
 }  // namespace
 
 void changeSettings(MainState& state, const SettingsChange& change) {
-    const SaveOutcome outcome = saveSettingsChange(state.settings, change);
+    const SaveOutcome outcome = saveSettingsChange(state.settings, change, state.unsavedSettings);
     if (outcome == SaveOutcome::Saved) return;
     const int text = outcome == SaveOutcome::NotRead ? kTextSettingsNotRead : kTextSettingsNotWritten;
     reportActivity(uiTextWith(text, {settingsPath()}), kActivityRed);

@@ -310,6 +310,18 @@ constexpr TextRow kRows[] = {
     {269, u"关于(&A)", u"&About"},
     {270, u"停止正在运行的命令(&S)", u"&Stop running command"},
     {271, u"保存会话报告(&S)…", u"&Save session report…"},
+    {272, u"无法写入命令历史 %s：本次输入的命令只保留在内存中。",
+     u"Cannot write the command history %s: the commands entered now are kept in memory only."},
+    {273, u"正在写入会话报告，写完后窗口将关闭…", u"Writing the session report; the window closes when it is done…"},
+    {274, u"会话报告仍在写入。不等它写完就关闭吗？报告可能丢失。",
+     u"The session report is still being written. Close without waiting? The report may be lost."},
+    {275, u"所选路径太长，系统无法使用。请选择较短的路径。",
+     u"The chosen path is too long for the system to use. Please choose a shorter path."},
+    {276, u"剧本 id 重复：%s（只使用第一个）。", u"Duplicate playbook id: %s (only the first is used)."},
+    {277, u"剧本 %s 中的步骤 id 重复：%s（只使用第一个）。",
+     u"Duplicate step id in playbook %s: %s (only the first is used)."},
+    {278, u"%s 的末尾有一行不完整（可能因断电或磁盘已满），已去掉；原文件已另存为 %s。",
+     u"The end of %s held an incomplete line (after a power cut or a full disk); it was dropped, and the file as it was is kept as %s."},
 };
 
 constexpr bool rowsInIdOrder() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <string>
@@ -13,6 +14,7 @@
 #include "platform/win_text.h"
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
+#include "ui/main_state.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -122,6 +124,33 @@ TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
         EXPECT_NE(page.find(expected), std::u16string::npos) << wideToUtf8(expected);
     EXPECT_EQ(page.find(u"<script"), std::u16string::npos);
     EXPECT_EQ(page.find(u"</pre> &"), std::u16string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Closing the window while a report is being written waits for it, and says so.
+TEST_F(ReportWindow, ClosingWaitsForAReportBeingWritten) {
+    open();
+    ASSERT_NE(state, nullptr);
+    std::wstring path = reportPath();
+    path.replace(path.size() - 5, 5, L"-at-close.txt");
+    DeleteFileW(path.c_str());
+    writeSessionReport(*state, fromWide(path.c_str()), false);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(IsWindow(window));  // the report's message cannot have come in yet
+    wchar_t status[256] = {};
+    SendMessageW(state->statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
+    EXPECT_EQ(fromWide(status), uiText(kTextWaitingForReport));
+    const HWND closing = window;
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return !IsWindow(closing); }));
+    window = IsWindow(closing) ? closing : nullptr;
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+    DeleteFileW(path.c_str());
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 }  // namespace

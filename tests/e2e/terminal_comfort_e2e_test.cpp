@@ -81,7 +81,7 @@ TEST(HistoryWriter, DISABLED_AppendsWhenToldToGo) {
     std::u16string path = tempPath(u"wr-history-race.txt");
     ASSERT_TRUE(waitUntil(20000, [&] { return GetFileAttributesW(wstr(path + u".go")) != INVALID_FILE_ATTRIBUTES; }));
     for (int i = 0; i < kWriterEntries; ++i)
-        EXPECT_TRUE(appendCommandHistory(path, name + u" " + asciiToWide(std::to_string(i))));
+        EXPECT_EQ(appendCommandHistory(path, name + u" " + asciiToWide(std::to_string(i)), kLockWaitMs), HistoryStore::Stored);
 }
 
 TEST(HistoryFileShared, TwoProcessesAppendingAtOnceKeepEveryEntry) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "data/custom_tools.h"
 #include "tests/unit/sandbox.h"
 
@@ -59,44 +61,53 @@ TEST(CustomTools, NewRecordAndIdsFromTheTickCount) {
 
 using CustomToolsFile = Sandbox;
 
-TEST_F(CustomToolsFile, AddRemoveAndReloadThroughTheFile) {
+// A file written by hand, with every member a tool may have, every type and
+// members the program does not know: an add or a remove changes only the
+// tool it concerns, byte for byte.
+TEST_F(CustomToolsFile, HandWrittenFileChangesOnlyWhereAToolIsAddedOrRemoved) {
     REQUIRE_PER_USER_REDIRECT();
-    EXPECT_TRUE(loadCustomTools().empty());
-    ToolRecord first, second;
-    ASSERT_EQ(addCustomTool(u"C:\\Tools\\probe.exe", u"", &first), SaveOutcome::Saved);
-    ASSERT_EQ(addCustomTool(u"C:\\Tools\\probe.exe", u"/x", &second), SaveOutcome::Saved);
-    EXPECT_NE(first.id, second.id);
-    EXPECT_EQ(customToolsPath(), platform::joinPath(userFolder(), u"custom-tools.json"));
-
+    const std::string head = "\xEF\xBB\xBF{\"version\":\"2\", \"note\": {\"by\": [\"me\", 1e3, null]},\r\n \"tools\" : [";
+    const std::string entries[] = {
+        "{\"id\":\"dup\",\"name\":\"One\",\"type\":\"msc\",\"fileName\":\"services.msc\",\"extra\":{\"a\":[1,{\"b\":\"]\"}]}}",
+        "{\"id\":\"url\",\"name\":\"Docs \\\"here\\\"\",\"nameEn\":\"Docs\",\"type\":\"url\",\"path\":\"https://x.example/?a=1&b=[2]\",\"category\":\"links\"}",
+        "{ \"id\": \"dup\", \"name\": \"Two\", \"type\": \"ps1\", \"path\": \"C:\\\\s\\\\x.ps1\", \"tags\": [\"a\", \"b\"], \"requiresAdmin\": true }",
+        "\n\t{\"id\":\"cpl\",\"name\":\"\xE7\xBD\x91\xE7\xBB\x9C\",\"type\":\"cpl\",\"fileName\":\"ncpa.cpl\",\"description\":\"d\",\"descriptionEn\":\"e\",\"homepage\":\"h\",\"icon\":\"\xF0\x9F\x94\xA7\"}",
+        "{\"id\":\"bat\",\"name\":\"B\",\"type\":\"bat\",\"path\":\"b.bat\",\"args\":\"/q\"}",
+        "{\"id\":\"ps\",\"name\":\"P\",\"type\":\"powershell\",\"fileName\":\"powershell.exe\",\"runAsAdmin\":true}",
+        "{\"id\":\"wmi\",\"name\":\"W\",\"type\":\"wmi\",\"args\":\"Get-Service\"} ,{\"name\":\"no id\"}",
+    };
+    std::string start = head;
+    for (const std::string& entry : entries) start += (start == head ? "" : ", ") + entry;
+    start += "\n ] , \"after\": true}\n";
+    ASSERT_TRUE(writeWholeFile(customToolsPath(), start));
     std::vector<ToolRecord> tools = loadCustomTools();
-    ASSERT_EQ(tools.size(), 2u);
-    EXPECT_EQ(serializeCustomTools(tools), serializeCustomTools({first, second}));
-    EXPECT_TRUE(tools[0].isCustom);
-
-    ASSERT_EQ(removeCustomTool(first.id), SaveOutcome::Saved);
-    tools = loadCustomTools();
-    ASSERT_EQ(tools.size(), 1u);
-    EXPECT_EQ(tools[0].id, second.id);
-    removeCustomTool(second.id);
-    EXPECT_EQ(read(customToolsPath()), std::string(kHeader) + kFooter);
-}
-
-TEST_F(CustomToolsFile, HandEditsFollowThePackRules) {
-    REQUIRE_PER_USER_REDIRECT();
-    ASSERT_TRUE(writeWholeFile(customToolsPath(), R"({"tools":[
-        {"id":"dup","name":"One","type":"msc","path":"a.msc","extra":1},
-        {"id":"dup","name":"Two","path":"b.exe"},
-        {"id":"keep","name":"Keep","path":"k.exe","icon":"🔧"},
-        {"name":"no id"}]})"));
-    std::vector<ToolRecord> tools = loadCustomTools();
-    ASSERT_EQ(tools.size(), 3u);
+    ASSERT_EQ(tools.size(), 7u);
     EXPECT_EQ(tools[0].type, ToolType::Msc);
-    removeCustomTool(u"dup");
-    EXPECT_EQ(read(customToolsPath()),
-              std::string(kHeader) +
-                  "    { \"id\": \"keep\", \"name\": \"Keep\", \"type\": \"exe\", \"path\": \"k.exe\", "
-                  "\"category\": \"custom\", \"icon\": \"🔧\" }\n" +
-                  kFooter);
+    EXPECT_EQ(tools[1].type, ToolType::Url);
+    EXPECT_TRUE(tools[2].requiresAdmin);
+
+    ToolRecord added;
+    ASSERT_EQ(addCustomTool(u"C:\\new.exe", u"", &added), SaveOutcome::Saved);
+    std::string expected = start;
+    const std::string fresh = serializeCustomTools({added});
+    const size_t entryAt = std::strlen(kHeader) + 4;  // after the indent
+    const std::string entry = fresh.substr(entryAt, fresh.size() - entryAt - 1 - std::strlen(kFooter));
+    expected.insert(expected.rfind("{\"name\":\"no id\"}") + 16, ",\n    " + entry);
+    EXPECT_EQ(read(customToolsPath()), expected);
+
+    // Both tools of the id go, each with the separator before it (the first with the one after it).
+    ASSERT_EQ(removeCustomTool(u"dup"), SaveOutcome::Saved);
+    std::string removed = expected;
+    for (const std::string& cut : {", " + entries[2], entries[0] + ", "}) removed.erase(removed.find(cut), cut.size());
+    EXPECT_EQ(read(customToolsPath()), removed);
+    ASSERT_EQ(removeCustomTool(added.id), SaveOutcome::Saved);
+    ASSERT_EQ(removeCustomTool(u"url"), SaveOutcome::Saved);
+    for (const char16_t* id : {u"cpl", u"bat", u"ps", u"wmi"}) ASSERT_EQ(removeCustomTool(id), SaveOutcome::Saved);
+    ASSERT_EQ(removeCustomTool(u"nothing"), SaveOutcome::Saved);
+    std::string left = read(customToolsPath());
+    EXPECT_EQ(left.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(left.find("\"after\": true}\n"), std::string::npos);
+    EXPECT_NE(left.find("{\"name\":\"no id\"}"), std::string::npos);
     EXPECT_FALSE(platform::fileExists(customToolsPath() + u".bad"));
 }
 
@@ -141,19 +152,6 @@ TEST_F(CustomToolsFile, UnreadableFileIsNeverSavedOver) {
     EXPECT_FALSE(saveCustomTools({}));
     EXPECT_TRUE(platform::directoryExists(path));
     EXPECT_FALSE(platform::fileExists(path + u".tmp"));
-}
-
-TEST_F(CustomToolsFile, LegacyCodePageNamesSurviveTheNextSave) {
-    REQUIRE_PER_USER_REDIRECT();
-    // "Café" with a Latin-1 e acute, as an editor using the ANSI code page saves it
-    ASSERT_TRUE(writeWholeFile(customToolsPath(),
-                               "{\"tools\":[{\"id\":\"legacy\",\"name\":\"Caf\xE9\",\"path\":\"C:\\\\c.exe\"}]}"));
-    std::vector<ToolRecord> tools = loadCustomTools();
-    ASSERT_EQ(tools.size(), 1u);
-    EXPECT_EQ(tools[0].name, ansiToWide("Caf\xE9"));  // Latin-1 here, the ANSI code page on Windows
-    EXPECT_EQ(tools[0].name.find(u'\uFFFD'), std::u16string::npos);
-    ASSERT_EQ(addCustomTool(u"C:\\new.exe", u""), SaveOutcome::Saved);
-    EXPECT_NE(read(customToolsPath()).find("\"name\": \"" + wideToUtf8(tools[0].name) + "\""), std::string::npos);
 }
 
 }  // namespace

@@ -173,6 +173,18 @@ TEST(PlaybookBranches, ProblemLines) {
     EXPECT_TRUE(checkBranchTargets({}).empty());
 }
 
+TEST(PlaybookIds, DuplicatesAreFoundAndTheFirstIsUsed) {
+    auto playbooks = parse(R"({"playbooks":[
+      {"id":"a","title":"First","steps":[{"id":"s1","text":"one"},{"id":"s2"},{"id":"s1","text":"two"}]},
+      {"id":"b","title":"B","steps":[{"id":"s1"}]},
+      {"id":"a","title":"Second","steps":[{"id":"s1"},{"id":"s1"}]}]})");
+    std::vector<std::pair<std::u16string, std::u16string>> found;
+    for (const DuplicateId& d : findDuplicateIds(playbooks)) found.push_back({d.playbookId, d.stepId});
+    EXPECT_EQ(found, (std::vector<std::pair<std::u16string, std::u16string>>{{u"a", u"s1"}, {u"a", u""}, {u"a", u"s1"}}));
+    EXPECT_EQ(findPlaybook(playbooks, u"a")->title, u"First");
+    EXPECT_EQ(findStep(playbooks[0], u"s1")->text, u"one");
+}
+
 // The pack that ships inside the program: every step usable as written and
 // every reference resolvable; the first playbook step by step.
 TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
@@ -189,6 +201,7 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
                                            u"net.rdp", u"hw.nosound", u"hw.usb", u"perf.slowboot",
                                            u"storage.diskbusy", u"diag.corrupt"}));
     EXPECT_TRUE(checkBranchTargets(playbooks).empty());
+    EXPECT_TRUE(findDuplicateIds(playbooks).empty());
     size_t hints = 0, totalSteps = 0;
     for (const Playbook& p : playbooks) {
         SCOPED_TRACE(wideToUtf8(p.id));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "data/settings.h"
 #include "tests/unit/sandbox.h"
 
@@ -147,47 +149,14 @@ TEST_F(SettingsFile, SaveCreatesTheFolderAndLoadReadsItBack) {
     Settings s;
     s.leftWidth = 777;
     toggleFavorite(s, u"builtin.services");
+    ASSERT_TRUE(writeWholeFile(path + u".tmp", "the user's own file"));  // never taken for a temporary one
     ASSERT_TRUE(saveSettings(s));
     EXPECT_EQ(read(path), serializeSettings(s));
-    EXPECT_FALSE(platform::fileExists(path + u".tmp"));
+    EXPECT_EQ(read(path + u".tmp"), "the user's own file");
     EXPECT_FALSE(platform::fileExists(path + u".bad"));
     Settings back = loadSettings();
     EXPECT_EQ(back.leftWidth, 777);
     EXPECT_EQ(back.favorites, std::vector<std::u16string>{u"builtin.services"});
-}
-
-TEST_F(SettingsFile, BrokenFileIsCopiedAsideUnderAFreeNameOnce) {
-    REQUIRE_PER_USER_REDIRECT();
-    std::u16string path = settingsPath();
-    const std::string broken[] = {
-        "{ \"favorites\": [\"builtin.regedit\", ] }",  // trailing comma
-        "{ \"fontSize\": 1",                            // cut short
-        "[\"not\", \"an\", \"object\"]",
-    };
-    ASSERT_TRUE(writeWholeFile(path + u".bad", "older copy"));
-    int copy = 2;
-    for (const std::string& bytes : broken) {
-        ASSERT_TRUE(writeWholeFile(path, bytes));
-        DocumentOutcome outcome;
-        Settings s = loadSettings(&outcome);
-        EXPECT_TRUE(s.favorites.empty()) << bytes;  // starts with defaults
-        EXPECT_EQ(outcome.state, DocumentState::Unusable) << bytes;
-        const std::u16string copyPath = path + u".bad-" + asciiToWide(std::to_string(copy++));
-        EXPECT_EQ(outcome.keptAs, copyPath);
-        EXPECT_EQ(read(copyPath), bytes);
-        // reading it again, and the save that replaces it, reuse that copy
-        loadSettings(&outcome);
-        EXPECT_EQ(outcome.keptAs, copyPath);
-        ASSERT_TRUE(saveSettings(s));
-        EXPECT_EQ(read(path), kDefaultFile);
-        EXPECT_FALSE(platform::fileExists(path + u".bad-" + asciiToWide(std::to_string(copy))));
-    }
-    EXPECT_EQ(read(path + u".bad"), "older copy");
-    // a readable file is replaced without a copy
-    DocumentOutcome outcome;
-    loadSettings(&outcome);
-    EXPECT_EQ(outcome.state, DocumentState::Loaded);
-    EXPECT_TRUE(outcome.keptAs.empty());
 }
 
 // A config.json that is there but cannot be read (here: a folder of that name)
@@ -202,12 +171,44 @@ TEST_F(SettingsFile, UnreadableFileIsNeverSavedOver) {
     EXPECT_NE(outcome.error, 0u);
     EXPECT_EQ(outcome.path, path);
     Settings live;
+    std::vector<SettingsChange> unsaved;
     EXPECT_FALSE(saveSettings(live));
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 20; }), SaveOutcome::NotRead);
+    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 20; }, unsaved), SaveOutcome::NotRead);
     EXPECT_EQ(live.fontSize, 20);  // the window still shows what the user chose
     EXPECT_TRUE(platform::directoryExists(path));
     EXPECT_FALSE(platform::fileExists(path + u".tmp"));
     EXPECT_FALSE(platform::fileExists(path + u".bad"));
+    // Once the file can be read, the change that was refused is saved with the next.
+    std::filesystem::remove(std::filesystem::path(path));
+    ASSERT_TRUE(writeWholeFile(path, "{\"leftWidth\": 400}"));
+    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.theme = ThemeMode::Dark; }, unsaved), SaveOutcome::Saved);
+    Settings saved = loadSettings();
+    EXPECT_EQ(saved.fontSize, 20);
+    EXPECT_EQ(saved.theme, ThemeMode::Dark);
+    EXPECT_EQ(saved.leftWidth, 400);
+    EXPECT_TRUE(unsaved.empty());
+}
+
+// A save that cannot take the lock (a folder in its place) writes nothing;
+// its change goes into the next save that can, and a save over a folder
+// leaves no temporary file behind.
+TEST_F(SettingsFile, AFailedSaveKeepsItsChangeAndLeavesNoTemporaryFile) {
+    REQUIRE_PER_USER_REDIRECT();
+    Settings live;
+    std::vector<SettingsChange> unsaved;
+    const std::u16string lock = settingsPath() + u".lock";
+    ASSERT_TRUE(platform::createDirectories(lock));
+    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { setFavorite(s, u"builtin.regedit", true); }, unsaved),
+              SaveOutcome::NotWritten);
+    std::filesystem::remove(std::filesystem::path(lock));
+    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 9; }, unsaved), SaveOutcome::Saved);
+    EXPECT_EQ(loadSettings().favorites, std::vector<std::u16string>{u"builtin.regedit"});
+
+    const std::u16string folder = makeDir(u"a-folder");
+    EXPECT_FALSE(saveFileAtomically(folder, "x"));
+    auto entries = platform::listDirectory(root);
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(entries->size(), 2u);  // appdata and a-folder
 }
 
 // Two windows, each with the record it loaded at start: every save re-reads
@@ -216,16 +217,17 @@ TEST_F(SettingsFile, ChangesOfTwoWindowsBothSurvive) {
     REQUIRE_PER_USER_REDIRECT();
     Settings first = loadSettings();
     Settings second = loadSettings();
+    std::vector<SettingsChange> firstUnsaved, secondUnsaved;
     auto favourite = [](const char16_t* id, bool on) {
         return [id, on](Settings& s) { setFavorite(s, id, on); };
     };
     auto recent = [](const char16_t* id) { return [id](Settings& s) { noteRecent(s, id); }; };
-    EXPECT_EQ(saveSettingsChange(first, favourite(u"builtin.services", true)), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.regedit", true)), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(second, [](Settings& s) { s.theme = ThemeMode::Dark; }), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(first, recent(u"builtin.cmd")), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(second, recent(u"builtin.notepad")), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.fontSize = 16; }), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, favourite(u"builtin.services", true), firstUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.regedit", true), secondUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, [](Settings& s) { s.theme = ThemeMode::Dark; }, secondUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, recent(u"builtin.cmd"), firstUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, recent(u"builtin.notepad"), secondUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.fontSize = 16; }, firstUnsaved), SaveOutcome::Saved);
 
     Settings saved = loadSettings();
     EXPECT_EQ(saved.favorites, (std::vector<std::u16string>{u"builtin.services", u"builtin.regedit"}));
@@ -236,27 +238,13 @@ TEST_F(SettingsFile, ChangesOfTwoWindowsBothSurvive) {
     EXPECT_EQ(first.favorites, saved.favorites);
     EXPECT_EQ(first.theme, ThemeMode::System);
     // removing a favourite the other window added keeps the rest
-    EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.services", false)), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.services", false), secondUnsaved), SaveOutcome::Saved);
     EXPECT_EQ(loadSettings().favorites, std::vector<std::u16string>{u"builtin.regedit"});
 
     // a file gone meanwhile gets the whole live record
     platform::removeFile(settingsPath());
-    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.leftWidth = 500; }), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.leftWidth = 500; }, firstUnsaved), SaveOutcome::Saved);
     EXPECT_EQ(read(settingsPath()), serializeSettings(first));
-}
-
-TEST_F(SettingsFile, LegacyCodePageFileLoadsWithoutReplacementCharacters) {
-    REQUIRE_PER_USER_REDIRECT();
-    ASSERT_TRUE(writeWholeFile(settingsPath(), "{\"localModel\": \"mod\xE8le.gguf\", \"fontSize\": 14}"));
-    DocumentOutcome outcome;
-    Settings s = loadSettings(&outcome);
-    EXPECT_EQ(outcome.state, DocumentState::Loaded);
-    EXPECT_EQ(s.fontSize, 14);
-    EXPECT_EQ(s.localModel.find(u'\uFFFD'), std::u16string::npos);
-    EXPECT_EQ(s.localModel, ansiToWide("mod\xE8le.gguf"));  // Latin-1 here, the ANSI code page on Windows
-    // the next save writes it as UTF-8
-    EXPECT_EQ(saveSettingsChange(s, [](Settings& x) { x.fontSize = 15; }), SaveOutcome::Saved);
-    EXPECT_NE(read(settingsPath()).find(wideToUtf8(s.localModel)), std::string::npos);
 }
 
 }  // namespace

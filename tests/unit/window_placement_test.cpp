@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "data/text.h"
 #include "data/window_placement.h"
-#include "tests/unit/sandbox.h"
 
 namespace {
 
@@ -56,33 +56,6 @@ TEST(WindowPlacement, FramesOffEveryWorkAreaComeBackToTheNearest) {
     };
     for (const Case& c : cases) EXPECT_EQ(bringOnScreen(c.frame, areas), c.expected) << c.what;
     EXPECT_EQ(bringOnScreen({-5000, 0, -4000, 700}, {}), (WindowBox{-5000, 0, -4000, 700})) << "no areas known";
-}
-
-using WindowPlacementFile = Sandbox;
-
-TEST_F(WindowPlacementFile, SavedBesideConfigAndABrokenFileIsKeptAsideAndIgnored) {
-    REQUIRE_PER_USER_REDIRECT();
-    DocumentOutcome outcome;
-    EXPECT_FALSE(loadWindowPlacement(&outcome));
-    EXPECT_EQ(outcome.state, DocumentState::Missing);
-    const std::u16string path = windowPlacementPath();
-    EXPECT_EQ(path, platform::joinPath(userFolder(), u"window.json"));
-
-    WindowPlacement placement;
-    placement.normal = {30, 40, 1030, 740};
-    ASSERT_TRUE(saveWindowPlacement(placement));
-    auto back = loadWindowPlacement(&outcome);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->normal, placement.normal);
-    EXPECT_FALSE(platform::fileExists(path + u".tmp"));
-
-    ASSERT_TRUE(writeWholeFile(path, "{\"left\": 30, \"top\": "));
-    EXPECT_FALSE(loadWindowPlacement(&outcome));
-    EXPECT_EQ(outcome.state, DocumentState::Unusable);
-    EXPECT_EQ(outcome.keptAs, path + u".bad");
-    EXPECT_EQ(read(path + u".bad"), "{\"left\": 30, \"top\": ");
-    ASSERT_TRUE(saveWindowPlacement(placement));
-    EXPECT_TRUE(loadWindowPlacement());
 }
 
 }  // namespace
