@@ -81,7 +81,7 @@ std::u16string actionLine(const PlaybookStep& step, const JsonValue* arguments) 
         case StepActionType::Command: {
             std::u16string shell = step.shell.empty() ? std::u16string(u"cmd") : step.shell;
             Filled filled = fillPlaceholders(step.command, arguments);
-            CommandVerdict verdict{step.enabled, step.disabledReason};
+            CommandVerdict verdict{step.enabled, step.disabledReason, {}};
             if (step.enabled && filled.changed) verdict = checkCommand(shell, filled.command);
             return shell + u"> " + filled.command + u"  [" + verdictText(verdict.allowed, verdict.reason) + u"]";
         }

@@ -16,6 +16,7 @@ python3 "$root/bench/mcp_stdio_bench.py" "$root/build/bench/toolkeep" || true
 # plain, palette-coloured and densely coloured text, then ten times that of plain
 # text with the first and last part timed (TERMINAL_BENCH_MB to change).
 bash "$root/scripts/build.sh" win >/dev/null
+awk -v b="$(stat -c %s "$root/build/win/toolkeep.exe")" 'BEGIN { printf "toolkeep.exe: %d bytes (%.2f MB)\n", b, b / 1048576 }'
 TOOLKEEP_TERMINAL_BENCH="${TERMINAL_BENCH_MB:-5}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_terminal_bench.exe" \
   --gtest_filter='TerminalThroughput.*' 2>/dev/null | grep '^\[bench\]' || true
 
