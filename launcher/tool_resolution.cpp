@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string_view>
+#include <unordered_set>
 
 const ResolutionProbes& systemProbes() {
     static const ResolutionProbes probes = [] {
@@ -241,56 +242,38 @@ bool listingCanAnswer(const std::u16string& dir, const std::u16string& name) {
     return dir.size() + 1 + name.size() < kListedPathLimit;
 }
 
-size_t nameHash(std::u16string_view name, bool ignoreCase) {
-    uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (char16_t c : name) {
-        hash ^= ignoreCase ? foldedAscii(c) : c;
-        hash *= 1099511628211ull;
-    }
-    // The low bits, which pick the slot, depend only on the low bits of each
-    // character (so not on ASCII case): fold the well-mixed high bits in.
-    return size_t(hash ^ (hash >> 32));
-}
-
-bool sameName(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (ignoreCase ? foldedAscii(a[i]) != foldedAscii(b[i]) : a[i] != b[i]) return false;
-    }
-    return true;
-}
-
 // A set of names that refers to the listed names themselves: a folder of
-// thousands of files is indexed without a copy or an allocation per name.
-// Open addressing; a slot holds a position in `names` plus one, 0 when free.
-struct NameIndex {
-    std::vector<std::u16string_view> names;
-    std::vector<uint32_t> slots;
+// thousands of files is indexed without a copy of each name. The hash and the
+// comparison fold ASCII case when the file system does.
+struct NameHash {
     bool ignoreCase = true;
+    size_t operator()(std::u16string_view name) const {
+        uint64_t hash = 14695981039346656037ull;  // FNV-1a
+        for (char16_t c : name) {
+            hash ^= ignoreCase ? foldedAscii(c) : c;
+            hash *= 1099511628211ull;
+        }
+        return size_t(hash);
+    }
 };
 
-NameIndex indexNames(std::vector<std::u16string_view> names, bool ignoreCase) {
-    NameIndex index;
-    index.ignoreCase = ignoreCase;
-    size_t size = 8;
-    while (size < 2 * names.size()) size *= 2;  // at most half full keeps the probe runs short
-    index.slots.assign(size, 0);
-    for (size_t i = 0; i < names.size(); ++i) {
-        size_t slot = nameHash(names[i], ignoreCase) & (size - 1);
-        while (index.slots[slot]) slot = (slot + 1) & (size - 1);
-        index.slots[slot] = uint32_t(i + 1);
+struct NameEqual {
+    bool ignoreCase = true;
+    bool operator()(std::u16string_view a, std::u16string_view b) const {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (ignoreCase ? foldedAscii(a[i]) != foldedAscii(b[i]) : a[i] != b[i]) return false;
+        }
+        return true;
     }
-    index.names = std::move(names);
-    return index;
-}
+};
 
-bool indexHolds(const NameIndex& index, std::u16string_view name) {
-    if (index.slots.empty()) return false;
-    const size_t mask = index.slots.size() - 1;
-    for (size_t slot = nameHash(name, index.ignoreCase) & mask; index.slots[slot]; slot = (slot + 1) & mask) {
-        if (sameName(index.names[index.slots[slot] - 1], name, index.ignoreCase)) return true;
-    }
-    return false;
+using NameIndex = std::unordered_set<std::u16string_view, NameHash, NameEqual>;
+
+NameIndex indexNames(const std::vector<std::u16string_view>& names, bool ignoreCase) {
+    NameIndex index(names.size(), NameHash{ignoreCase}, NameEqual{ignoreCase});
+    index.insert(names.begin(), names.end());
+    return index;
 }
 
 struct ListedFolder {
@@ -328,14 +311,14 @@ struct Listings {
             for (const platform::DirEntry& entry : *listed.entries) {
                 if (!entry.isDirectory) names.push_back(entry.name);
             }
-            listed.files = indexNames(std::move(names), direct.namesIgnoreCase);
+            listed.files = indexNames(names, direct.namesIgnoreCase);
         }
         return &*listed.files;
     }
 
     bool fileIn(const std::u16string& dir, const std::u16string& name) {
         if (listingCanAnswer(dir, name)) {
-            if (const NameIndex* files = filesIn(dir)) return indexHolds(*files, name);
+            if (const NameIndex* files = filesIn(dir)) return files->contains(name);
         }
         std::u16string path = joinToolPath(dir, name, direct.separator);
         return !path.empty() && direct.fileExists && direct.fileExists(path);
@@ -351,7 +334,7 @@ struct Listings {
         families.read = true;
         // A backslash would name a key further down; leave such names to the direct probe.
         if (families.names && printableAscii(family) && family.find(u'\\') == std::u16string::npos)
-            return indexHolds(families.index, family);
+            return families.index.contains(family);
         return direct.packagedAppFamily(family);
     }
 };
