@@ -68,6 +68,10 @@ void killOutputTimers(Terminal& t);
 void noteSubmittedLine(Terminal& t, uint64_t sequence, LONG start, LONG end);
 void onTypeAheadTimer(Terminal& t);
 void onInputRead(Terminal& t, uint64_t sequence);
+// The status bar's note that the running command waits for what is typed.
+void noteWaitingForInput(Terminal& t, bool waiting);
+// The shell ended by itself (WM_TERMINAL_ENDED): its output, then a line saying so.
+void onShellEnded(Terminal& t, DWORD exitCode);
 // The running-command indicator: polls the visible terminal's shell.
 void startRunningPoll(Terminal& t);
 void onRunningTimer(Terminal& t);
