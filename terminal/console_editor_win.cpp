@@ -426,6 +426,15 @@ void commitInputLine(Terminal& t, const std::u16string& line, bool asCommand) {
     insertOutput(t, u"\r\n");
 }
 
+// The input line continues a line the running command printed (set /p's
+// question, pause's "press any key"): what is typed there answers it. A line
+// typed below finished output is the next command, read once this one ends.
+bool answersRunningCommand(const Terminal& t) {
+    if (!t.commandRunning || t.inputStart == 0) return false;
+    std::u16string before = textRange(t, t.inputStart - 1, t.inputStart);
+    return before != u"\r" && before != u"\n";
+}
+
 }  // namespace
 
 void submitInput(Terminal& t) {
@@ -434,9 +443,7 @@ void submitInput(Terminal& t) {
         return;
     }
     std::u16string line = terminalInputLine(t);
-    if (t.commandRunning) {
-        // An answer to the running command (set /p, pause, a program's
-        // question): never a command, never kept.
+    if (answersRunningCommand(t)) {  // never a command, never kept
         noteWaitingForInput(t, false);
         commitInputLine(t, line, false);
         armPromptTimer(t);
