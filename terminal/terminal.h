@@ -66,6 +66,7 @@ struct Terminal {
     DWORD lastPaintTick = 0;
     uint64_t outputChunks = 0;         // chunks received from the shell
     TranscriptMirror mirror;           // the transcript's runs, to refill a fresh control from
+    TranscriptMirror cleared;          // what the local clear took from view, for the session report
     std::vector<EnteredCommand> entered;  // where each command entered begins in the mirror
     HWND freshEditor = nullptr;        // hidden control being filled with the kept lines
     uint64_t refillNext = 0;           // next mirror run for the fresh control
