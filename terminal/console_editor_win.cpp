@@ -405,18 +405,10 @@ namespace {
 void commitInputLine(Terminal& t, const std::u16string& line, bool asCommand) {
     LONG start = t.inputStart;
     LONG end = textLength(t);
-    if (end > t.inputStart) {
-        CHARRANGE user = selection(t);
-        t.allowEdit = true;
-        select(t, t.inputStart, end);
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        format.dwMask = CFM_PROTECTED;
-        format.dwEffects = CFE_PROTECTED;
-        SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        select(t, user.cpMin, user.cpMax);
-        t.allowEdit = false;
-    }
+    CHARFORMAT2W format = {};
+    format.dwMask = CFM_PROTECTED;
+    format.dwEffects = CFE_PROTECTED;
+    setRangeFormat(t, t.inputStart, end, format);
     t.inputStart = end;
     if (asCommand && isHistoryWorthy(line))
         t.entered.push_back({t.mirror.dropped + t.mirror.runs.size(), line, clockText(ClockFormat::Time)});

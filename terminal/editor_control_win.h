@@ -27,6 +27,8 @@ void select(const Terminal& t, LONG from, LONG to);
 LONG textLength(const Terminal& t);
 std::u16string textRange(const Terminal& t, LONG from, LONG to);
 void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected);
+// Formats [from, to), protected or not, without touching the user's selection.
+void setRangeFormat(Terminal& t, LONG from, LONG to, CHARFORMAT2W format);
 void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color);
 // Redraws the control with its next paint.
 void repaint(const Terminal& t);

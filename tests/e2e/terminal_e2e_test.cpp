@@ -835,6 +835,13 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     EXPECT_EQ(format.crTextColor, t.defaultColor) << "the recalled line is not drawn in the text colour";
     EXPECT_EQ(format.dwEffects & CFE_PROTECTED, 0u);
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the recalled line is not drawn";
+
+    std::u16string status;
+    host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
+    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRNOWHERE");
+    pressKey(t.editor, 'F', VK_CONTROL);
+    answer.join();
+    EXPECT_EQ(status, u"找不到“WRNOWHERE”。") << "a search without a match said nothing";
 }
 
 // A built-in that reads its input (set /p, pause) is a running command: no
