@@ -277,7 +277,8 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
         replaceInput(terminal, command);
         SetFocus(terminal.editor);
     }
-    if (tabs.reportActivity) tabs.reportActivity(uiText(tabs, kTextCommandFilled), kActionBlue);
+    // The line names what was filled: the record says which command the admin was handed.
+    if (tabs.reportActivity) tabs.reportActivity(u"> " + command + u" - " + uiText(tabs, kTextCommandFilled), kActionBlue);
 }
 
 void stopCommandInCurrentTerminal(TerminalTabs& tabs) {

@@ -477,7 +477,7 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
     EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
     EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(reported, builtinTerminalText(kTextCommandFilled));
+    EXPECT_EQ(reported, u"> Get-Process - " + builtinTerminalText(kTextCommandFilled));  // names what was filled
 
     fillCommand(host.tabs, u"cmd", u"ipconfig /all");
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");
