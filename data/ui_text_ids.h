@@ -200,3 +200,6 @@ constexpr int kTextPathTooLong = 275;
 constexpr int kTextDuplicatePlaybook = 276;    // playbook id
 constexpr int kTextDuplicateStep = 277;        // playbook id, step id
 constexpr int kTextHistoryTornKept = 278;      // file, copy
+constexpr int kTextWaitingForInput = 279;     // status bar: a command waits for what is typed
+constexpr int kTextShellEnded = 280;          // transcript marker; exit code
+constexpr int kTextFindNone = 281;            // status bar; the text looked for

@@ -7,6 +7,15 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${TOOLKEEP_WINE_PREFIX:-$root/build/wineprefix}
 export WINEDEBUG=-all
+# Wine takes its code pages from the locale: Chinese (936) by default, as a
+# Chinese admin's Windows has them; TOOLKEEP_WINE_LANG picks another, e.g.
+# TOOLKEEP_WINE_LANG=en_US.UTF-8 for a Western one (1252/437). A missing
+# locale is generated first (as root), or Wine falls back to C.
+wine_lang=${TOOLKEEP_WINE_LANG:-zh_CN.UTF-8}
+if ! locale -a 2>/dev/null | grep -qix "$(echo "$wine_lang" | sed 's/UTF-8/utf8/I')"; then
+  localedef -i "${wine_lang%%.*}" -f UTF-8 "$wine_lang" >/dev/null 2>&1 || true
+fi
+export LANG=$wine_lang LC_ALL=$wine_lang
 # No Mono or Gecko download prompts while the prefix is made. Programs then run
 # with mscoree enabled: Wine's loader resolves a .NET program's IL-only DLLs
 # through it (the PowerShell test fixture), and nothing else loads it.

@@ -87,10 +87,14 @@ HWND dialogOwner(const Terminal& t) {
     return parent ? parent : t.editor;
 }
 
+// The line goes back to the control afterwards: keys typed next, Enter above
+// all, reach the line the dialog filled, and a found match shows selected.
 bool askWithTerminalTexts(Terminal& t, int titleId, int promptId, std::u16string& value) {
     if (!t.askText) return false;
-    return t.askText(dialogOwner(t), terminalUiText(t, titleId), terminalUiText(t, promptId),
-                     terminalUiText(t, kTextOk), terminalUiText(t, kTextCancel), value);
+    bool answered = t.askText(dialogOwner(t), terminalUiText(t, titleId), terminalUiText(t, promptId),
+                              terminalUiText(t, kTextOk), terminalUiText(t, kTextCancel), value);
+    if (t.editor && IsWindowVisible(t.editor)) SetFocus(t.editor);
+    return answered;
 }
 
 void findDialog(Terminal& t) {
@@ -239,6 +243,7 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_TERMINAL_OUTPUT: onOutputMessage(t, reinterpret_cast<std::u16string*>(lParam)); return 0;
         case WM_TERMINAL_CONTINUE: renderQueuedOutput(t); return 0;
         case WM_TERMINAL_INPUT_READ: onInputRead(t, uint64_t(wParam)); return 0;
+        case WM_TERMINAL_ENDED: onShellEnded(t, DWORD(wParam)); return 0;
         case WM_TERMINAL_REFILL: onRefillSlice(t); return 0;
         case WM_NCDESTROY:
             if (window == t.editor) {
@@ -373,52 +378,83 @@ void setQuickEdit(Terminal& t, bool quickEdit) {
     t.quickEdit = quickEdit;
 }
 
+// The new line is drawn now and in the text colour whatever the text it
+// replaced looked like: what shows is what Enter sends.
 void replaceInput(Terminal& t, const std::u16string& text) {
     if (!t.editor) return;
+    releaseRedraw(t);
     t.allowEdit = true;
     select(t, t.inputStart, -1);
-    if (selection(t).cpMin == selection(t).cpMax) setSelectionFormat(t, t.defaultColor, false, false);
     SendMessageW(t.editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wstr(text)));
+    select(t, t.inputStart, -1);
+    setSelectionFormat(t, t.defaultColor, false, false);
+    select(t, -1, -1);
     t.allowEdit = false;
     SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
+    repaint(t);
 }
 
 LRESULT protectedChangeAnswer(const Terminal& t) {
     return t.allowEdit ? 0 : 1;
 }
 
+namespace {
+
+// The typed line becomes transcript and goes to the shell: a command, or the
+// input of the command that runs (no echo of it is expected then).
+void commitInputLine(Terminal& t, const std::u16string& line, bool asCommand) {
+    LONG start = t.inputStart;
+    LONG end = textLength(t);
+    CHARFORMAT2W format = {};
+    format.dwMask = CFM_PROTECTED;
+    format.dwEffects = CFE_PROTECTED;
+    setRangeFormat(t, t.inputStart, end, format);
+    t.inputStart = end;
+    if (asCommand && isHistoryWorthy(line))
+        t.entered.push_back({t.mirror.dropped + t.mirror.runs.size(), line, clockText(ClockFormat::Time)});
+    mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false, false, true}});
+    t.pendingEcho = asCommand ? line : std::u16string();
+    noteSubmittedLine(t, writeInput(t.shell, line + u"\n"), start, end);
+    insertOutput(t, u"\r\n");
+}
+
+// The input line continues a line the running command printed (set /p's
+// question, pause's "press any key"): what is typed there answers it. A line
+// typed below finished output is the next command, read once this one ends.
+bool answersRunningCommand(const Terminal& t) {
+    if (!t.commandRunning || t.inputStart == 0) return false;
+    std::u16string before = textRange(t, t.inputStart - 1, t.inputStart);
+    return before != u"\r" && before != u"\n";
+}
+
+}  // namespace
+
 void submitInput(Terminal& t) {
+    if (t.shellEnded) {  // the typed line stays for the new shell
+        restartTerminalShell(t);
+        return;
+    }
     std::u16string line = terminalInputLine(t);
+    if (answersRunningCommand(t)) {  // never a command, never kept
+        noteWaitingForInput(t, false);
+        commitInputLine(t, line, false);
+        armPromptTimer(t);
+        return;
+    }
     if (isHistoryWorthy(line)) {
         rememberCommand(t.history, line);
         if (!t.historyPath.empty() && mayStoreCommand(line)) storeInHistoryFile(t, line);
     }
     t.historyIndex = t.history.size();
+    // cmd prompts on its output after every line it reads; PowerShell on a
+    // pipe does not, so its end is guessed from silence (the substitute prompt).
+    t.commandRunning = t.kind == ShellKind::Cmd;
     if (isLocalClearCommand(line)) {
+        replaceInput(t, u"");  // the clear's own line must not move to the fresh control
         writeInput(t.shell, line + u"\n");
         clearTranscript(t);
     } else {
-        LONG start = t.inputStart;
-        LONG end = textLength(t);
-        if (end > t.inputStart) {
-            CHARRANGE user = selection(t);
-            t.allowEdit = true;
-            select(t, t.inputStart, end);
-            CHARFORMAT2W format = {};
-            format.cbSize = sizeof format;
-            format.dwMask = CFM_PROTECTED;
-            format.dwEffects = CFE_PROTECTED;
-            SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-            select(t, user.cpMin, user.cpMax);
-            t.allowEdit = false;
-        }
-        t.inputStart = end;
-        if (isHistoryWorthy(line))
-            t.entered.push_back({t.mirror.dropped + t.mirror.runs.size(), line, clockText(ClockFormat::Time)});
-        mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false, false, true}});
-        t.pendingEcho = line;
-        noteSubmittedLine(t, writeInput(t.shell, line + u"\n"), start, end);
-        insertOutput(t, u"\r\n");
+        commitInputLine(t, line, true);
     }
     armPromptTimer(t);
     startRunningPoll(t);
@@ -476,9 +512,13 @@ bool findInTerminal(Terminal& t, const std::u16string& what) {
         at = SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
     }
     if (at < 0) {
-        beep();
+        std::u16string note = terminalUiText(t, kTextFindNone);
+        size_t mark = note.find(u"%s");
+        if (mark != std::u16string::npos) note.replace(mark, 2, what);
+        if (t.showNote) t.showNote(note); else beep();
         return false;
     }
+    releaseRedraw(t);
     select(t, find.chrgText.cpMin, find.chrgText.cpMax);
     SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
     repaint(t);
@@ -537,6 +577,9 @@ std::u16string builtinTerminalText(int id) {
         case kTextCommandFilled: return u"已填入终端 - 请检查后按 Enter 运行。";
         case kTextStopCommand: return u"停止正在运行的命令";
         case kTextShellRestarted: return u"[Shell 已重启]";
+        case kTextWaitingForInput: return u"命令正在等待输入（在输入行中键入并按 Enter）";
+        case kTextShellEnded: return u"[Shell 已结束，退出代码 %s。按 Enter 启动新的 Shell。]";
+        case kTextFindNone: return u"找不到“%s”。";
     }
     return {};
 }

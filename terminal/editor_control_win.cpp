@@ -37,19 +37,22 @@ void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isPro
     SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
 }
 
-// Recolours protected text without touching the user's selection.
-void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
+void setRangeFormat(Terminal& t, LONG from, LONG to, CHARFORMAT2W format) {
     if (!t.editor || to <= from) return;
     CHARRANGE user = selection(t);
     t.allowEdit = true;
     select(t, from, to);
-    CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR;
-    format.crTextColor = color;
     SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     select(t, user.cpMin, user.cpMax);
     t.allowEdit = false;
+}
+
+void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
+    CHARFORMAT2W format = {};
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = color;
+    setRangeFormat(t, from, to, format);
 }
 
 bool isShown(const Terminal& t) {

@@ -27,6 +27,8 @@ void select(const Terminal& t, LONG from, LONG to);
 LONG textLength(const Terminal& t);
 std::u16string textRange(const Terminal& t, LONG from, LONG to);
 void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isProtected);
+// Formats [from, to), protected or not, without touching the user's selection.
+void setRangeFormat(Terminal& t, LONG from, LONG to, CHARFORMAT2W format);
 void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color);
 // Redraws the control with its next paint.
 void repaint(const Terminal& t);
@@ -68,6 +70,10 @@ void killOutputTimers(Terminal& t);
 void noteSubmittedLine(Terminal& t, uint64_t sequence, LONG start, LONG end);
 void onTypeAheadTimer(Terminal& t);
 void onInputRead(Terminal& t, uint64_t sequence);
+// The status bar's note that the running command waits for what is typed.
+void noteWaitingForInput(Terminal& t, bool waiting);
+// The shell ended by itself (WM_TERMINAL_ENDED): its output, then a line saying so.
+void onShellEnded(Terminal& t, DWORD exitCode);
 // The running-command indicator: polls the visible terminal's shell.
 void startRunningPoll(Terminal& t);
 void onRunningTimer(Terminal& t);

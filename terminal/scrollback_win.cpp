@@ -170,6 +170,14 @@ void replaceWithEmptyControl(Terminal& t) {
     destroyControl(t, t.freshEditor);
     HWND fresh = createEditorControl(t, GetParent(t.editor), false);
     if (!fresh) return;
+    // The record keeps what the view loses, numbered as it was; text the
+    // bounded scrollback dropped before leaves a gap, and the record restarts.
+    if (t.cleared.dropped + t.cleared.runs.size() != t.mirror.dropped) {
+        mirrorClear(t.cleared);
+        t.cleared.dropped = t.mirror.dropped;
+    }
+    mirrorAppend(t.cleared, std::vector<OutputRun>(t.mirror.runs.begin(), t.mirror.runs.end()));
+    mirrorDropOldest(t.cleared, kScrollbackLines);
     mirrorClear(t.mirror);
     swapIn(t, fresh);  // the input line alone goes over
 }

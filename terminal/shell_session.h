@@ -21,6 +21,8 @@ constexpr UINT WM_TERMINAL_OUTPUT = WM_APP + 10;
 // Posted when the shell has read its input: WPARAM the sequence number of the
 // newest write of which it has read every byte (and so of all before it).
 constexpr UINT WM_TERMINAL_INPUT_READ = WM_APP + 12;
+// Posted once when the shell ended by itself (not stopped): WPARAM its exit code.
+constexpr UINT WM_TERMINAL_ENDED = WM_APP + 15;
 
 struct InputWrite {
     uint64_t sequence = 0;

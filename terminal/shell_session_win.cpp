@@ -29,6 +29,8 @@ constexpr DWORD kLastPostRetryMs = 200;
 constexpr DWORD kInputPollMs = 25;
 // stopSession looks this often whether the writer has ended, unblocking it.
 constexpr DWORD kWriterStopPollMs = 20;
+// The shell's output closed: how long the reader waits for its exit code.
+constexpr DWORD kEndedCodeWaitMs = 2000;
 
 // Bytes at the end of a read that start a double-byte character whose second
 // byte has not arrived yet; they are decoded with the next read.
@@ -111,7 +113,12 @@ unsigned __stdcall readerLoop(void* argument) {
         if (!reserveOutput(session, text.size())) break;
         postOutput(session, new std::u16string(std::move(text)));
     }
-    session.running.store(false);
+    // Still running: the pipe closed because the shell ended, not because it was stopped.
+    if (session.running.exchange(false) && session.notifyWindow) {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(session.process, kEndedCodeWaitMs) == WAIT_OBJECT_0) GetExitCodeProcess(session.process, &code);
+        PostMessageW(session.notifyWindow, WM_TERMINAL_ENDED, WPARAM(code), 0);
+    }
     return 0;
 }
 

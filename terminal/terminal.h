@@ -51,6 +51,9 @@ struct Terminal {
     bool promptTimerArmed = false;
     bool outputEndsWithPrompt = false;
     bool syntheticPromptShown = false;
+    bool commandRunning = false;       // a submitted line runs until the shell prompts again
+    bool waitingShown = false;         // the status says the command waits for input
+    bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
     uint32_t syntheticPromptLength = 0;
     COLORREF defaultColor = RGB(204, 204, 204);
     COLORREF backgroundColor = RGB(12, 12, 12);
@@ -63,6 +66,7 @@ struct Terminal {
     DWORD lastPaintTick = 0;
     uint64_t outputChunks = 0;         // chunks received from the shell
     TranscriptMirror mirror;           // the transcript's runs, to refill a fresh control from
+    TranscriptMirror cleared;          // what the local clear took from view, for the session report
     std::vector<EnteredCommand> entered;  // where each command entered begins in the mirror
     HWND freshEditor = nullptr;        // hidden control being filled with the kept lines
     uint64_t refillNext = 0;           // next mirror run for the fresh control
@@ -76,7 +80,10 @@ struct Terminal {
     // Set by the tab owner; empty ones are skipped.
     std::function<void()> stopRequested;  // Ctrl+Break and the context menu
     // Names of the programs the shell runs, empty when none; visible terminal only.
-    std::function<void(const std::u16string& names)> runningChanged;
+    // waiting: no program runs, and the command has stopped for input.
+    std::function<void(const std::u16string& names, bool waiting)> runningChanged;
+    // A short note for the status bar (a search without a match); empty: a beep.
+    std::function<void(const std::u16string& note)> showNote;
     // Told the path of a transcript that could not be saved; empty: a warning beep.
     std::function<void(const std::u16string& path)> reportSaveFailure;
 

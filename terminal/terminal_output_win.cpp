@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -206,11 +207,38 @@ std::u16string runningNames(const Terminal& t, const std::vector<ChildProcess>& 
     return names;
 }
 
-void reportRunning(Terminal& t, const std::vector<ChildProcess>& running) {
-    std::u16string names = runningNames(t, running);
-    if (names == t.runningShown) return;
+void reportStatus(Terminal& t, const std::u16string& names, bool waiting) {
+    if (names == t.runningShown && waiting == t.waitingShown) return;
     t.runningShown = names;
-    if (t.runningChanged) t.runningChanged(names);
+    t.waitingShown = waiting;
+    if (t.runningChanged) t.runningChanged(names, waiting);
+}
+
+void reportRunning(Terminal& t, const std::vector<ChildProcess>& running) {
+    reportStatus(t, runningNames(t, running), t.waitingShown);
+}
+
+// cmd has printed its prompt: the line before the input ends in one that
+// names a folder (an empty line read after a prompt puts a second one on
+// the same line).
+void noteShellPrompt(Terminal& t) {
+    if (!t.commandRunning) return;
+    LONG from = t.inputStart > kLineScanChars ? t.inputStart - kLineScanChars : 0;
+    std::u16string tail = textRange(t, from, t.inputStart);
+    size_t last = tail.find_last_not_of(u" \t");
+    if (last == std::u16string::npos || tail[last] != u'>') return;
+    size_t begin = tail.find_last_of(u"\r\n>", last - (last > 0 ? 1 : 0));
+    begin = (begin == std::u16string::npos || begin == last) ? 0 : begin + 1;
+    if (promptDirectory(tail.substr(begin, last + 1 - begin)).empty()) return;
+    t.commandRunning = false;
+    noteWaitingForInput(t, false);
+}
+
+std::u16string exitCodeText(DWORD code) {
+    wchar_t buffer[16];
+    // Crash codes (NTSTATUS values) read as hexadecimal.
+    swprintf(buffer, 16, code >= 0x10000 ? L"0x%08lX" : L"%lu", static_cast<unsigned long>(code));
+    return fromWide(buffer);
 }
 
 void stopRunningPoll(Terminal& t) {
@@ -276,6 +304,8 @@ void renderQueuedOutput(Terminal& t) {
             delete chunk;
         }
         insertOutputRuns(t, batch);
+        if (t.waitingShown) noteWaitingForInput(t, false);
+        noteShellPrompt(t);
         armPromptTimer(t);
         if (GetTickCount() - started >= kOutputSliceMs) break;
     }
@@ -306,9 +336,15 @@ void onPromptTimer(Terminal& t) {
     if (!t.promptTimerArmed) return;
     if (!t.queuedOutput.empty()) return;  // output is on its way; its rendering re-arms the timer
     t.promptTimerArmed = false;
-    if (t.outputEndsWithPrompt) return;
-    // A command still runs: a prompt now would claim it had ended.
-    if (!runningChildren(t.shell).empty()) return;
+    if (t.outputEndsWithPrompt || t.shellEnded) return;
+    // A command still runs: a prompt now would claim it had ended. cmd's own
+    // prompt ends it; silence without one is a command waiting for input.
+    bool childrenRun = !runningChildren(t.shell).empty();
+    if (t.commandRunning) {
+        if (!childrenRun) noteWaitingForInput(t, true);
+        return;
+    }
+    if (childrenRun) return;
     insertOutput(t, t.prompt);
     t.syntheticPromptShown = true;
     t.syntheticPromptLength = uint32_t(t.prompt.size());
@@ -343,6 +379,33 @@ void onInputRead(Terminal& t, uint64_t sequence) {
     startRunningPoll(t);  // the shell just took a command
 }
 
+void noteWaitingForInput(Terminal& t, bool waiting) {
+    if (waiting && !isShown(t)) {  // told when shown
+        t.waitingShown = true;
+        return;
+    }
+    reportStatus(t, t.runningShown, waiting);
+}
+
+void onShellEnded(Terminal& t, DWORD exitCode) {
+    // A notice from a shell since replaced, or a shell still there, is stale.
+    if (!t.editor || !t.shell.process || WaitForSingleObject(t.shell.process, 0) != WAIT_OBJECT_0) return;
+    completeRefill(t);
+    do {
+        renderQueuedOutput(t);
+    } while (!t.queuedOutput.empty());
+    removeSyntheticPrompt(t);
+    t.shellEnded = true;
+    t.commandRunning = false;
+    t.promptTimerArmed = false;
+    KillTimer(t.editor, kPromptTimer);
+    reportStatus(t, {}, false);
+    std::u16string note = terminalUiText(t, kTextShellEnded);
+    size_t at = note.find(u"%s");
+    if (at != std::u16string::npos) note.replace(at, 2, exitCodeText(exitCode));
+    insertOutput(t, u"\r\n" + note + u"\r\n");
+}
+
 void startRunningPoll(Terminal& t) {
     if (!t.editor || !t.runningChanged || !isShown(t)) return;
     t.runningPoll = true;
@@ -364,6 +427,7 @@ void showTerminal(Terminal& t, bool visible) {
     releaseRedraw(t);  // or the release would show a control hidden meanwhile
     ShowWindow(t.editor, visible ? SW_SHOW : SW_HIDE);
     if (visible) {
+        if (t.waitingShown && t.runningChanged) t.runningChanged(t.runningShown, true);
         startRunningPoll(t);
     } else if (t.runningPoll || !t.runningShown.empty()) {
         stopRunningPoll(t);
@@ -470,6 +534,8 @@ bool restartTerminalShell(Terminal& t) {
     t.unreadInput.clear();
     KillTimer(t.editor, kTypeAheadTimer);
     t.pendingEcho.clear();
+    t.shellEnded = false;
+    t.commandRunning = false;
     t.sgr = SgrState{};
     t.sgr.currentColor = toRgb(t.defaultColor);
     insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n");

@@ -127,10 +127,15 @@ void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
     if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
 }
 
-void showRunning(TerminalTabs& tabs, const std::u16string& names) {
-    if (!tabs.showStatus) return;
-    tabs.showStatus(names.empty() ? std::u16string()
-                                   : uiText(tabs, kTextRunningPrefix) + names + uiText(tabs, kTextRunningSuffix));
+// The status bar's words for the visible terminal's command: the programs
+// it runs, or that it waits for input (a built-in such as set /p or pause).
+std::u16string runningStatusText(const TerminalTabs& tabs, const std::u16string& names, bool waiting) {
+    if (!names.empty()) return uiText(tabs, kTextRunningPrefix) + names + uiText(tabs, kTextRunningSuffix);
+    return waiting ? uiText(tabs, kTextWaitingForInput) : std::u16string();
+}
+
+void showRunning(TerminalTabs& tabs, const std::u16string& names, bool waiting) {
+    if (tabs.showStatus) tabs.showStatus(runningStatusText(tabs, names, waiting));
 }
 
 // Terminals of the kind before the next one made (with those listed ahead: before the next one listed).
@@ -151,7 +156,10 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     Terminal* created = terminal.get();
     TerminalTabs* owner = &tabs;
     terminal->stopRequested = [owner, created] { stopCommandIn(*owner, *created); };
-    terminal->runningChanged = [owner](const std::u16string& names) { showRunning(*owner, names); };
+    terminal->runningChanged = [owner](const std::u16string& names, bool waiting) { showRunning(*owner, names, waiting); };
+    terminal->showNote = [owner](const std::u16string& note) {
+        if (owner->showStatus) owner->showStatus(note);
+    };
     terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
         if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
     };
@@ -269,7 +277,8 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
         replaceInput(terminal, command);
         SetFocus(terminal.editor);
     }
-    if (tabs.reportActivity) tabs.reportActivity(uiText(tabs, kTextCommandFilled), kActionBlue);
+    // The line names what was filled: the record says which command the admin was handed.
+    if (tabs.reportActivity) tabs.reportActivity(u"> " + command + u" - " + uiText(tabs, kTextCommandFilled), kActionBlue);
 }
 
 void stopCommandInCurrentTerminal(TerminalTabs& tabs) {

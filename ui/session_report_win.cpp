@@ -132,7 +132,10 @@ TerminalRecord terminalReportRecord(const Terminal& terminal, const std::u16stri
     record.name = name;
     record.shell = terminal.kind == ShellKind::Cmd ? u"CMD" : u"PowerShell";
     record.state = text(open ? 27 : 28);
-    record.blocks = transcriptBlocks(terminal.mirror, terminal.entered);
+    // What a clear took from view comes first: the report holds the whole session.
+    record.blocks = transcriptBlocks(terminal.cleared, terminal.entered);
+    for (CommandBlock& block : transcriptBlocks(terminal.mirror, terminal.entered))
+        record.blocks.push_back(std::move(block));
     return record;
 }
 

@@ -322,6 +322,10 @@ constexpr TextRow kRows[] = {
      u"Duplicate step id in playbook %s: %s (only the first is used)."},
     {278, u"%s 的末尾有一行不完整（可能因断电或磁盘已满），已去掉；原文件已另存为 %s。",
      u"The end of %s held an incomplete line (after a power cut or a full disk); it was dropped, and the file as it was is kept as %s."},
+    {279, u"命令正在等待输入（在输入行中键入并按 Enter）", u"The command is waiting for input (type it in the input line and press Enter)"},
+    {280, u"[Shell 已结束，退出代码 %s。按 Enter 启动新的 Shell。]",
+     u"[The shell ended with exit code %s. Press Enter to start a new one.]"},
+    {281, u"找不到“%s”。", u"\"%s\" was not found."},
 };
 
 constexpr bool rowsInIdOrder() {

@@ -79,6 +79,10 @@ TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
     }));
     submit(u"echo WRREPORTTWO");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"\r\nWRREPORTTWO") != std::u16string::npos; }));
+    // A clear typed as the user types it empties the view, not the record.
+    for (char16_t c : std::u16string(u"cls")) SendMessageW(t.editor, WM_CHAR, WPARAM(c), 1);
+    SendMessageW(t.editor, WM_KEYDOWN, VK_RETURN, 1);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"WRREPORTTWO") == std::u16string::npos; }));
 
     // Part of a playbook: its first command step filled into a terminal and copied.
     const std::vector<Playbook>& playbooks = state->catalog.playbooks;

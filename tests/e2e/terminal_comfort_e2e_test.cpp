@@ -50,12 +50,25 @@ TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu
         submit(line);
     EXPECT_EQ(cmd().history.size(), 4u);  // all of them in this session, the repeat moved to the end
     EXPECT_EQ(cmd().history.back(), u"echo WRKEEP1");
+    // The answer typed to the shell's own question is the question's, not a command.
+    Terminal& t = cmd();
+    auto typeLine = [&t](const std::u16string& line) {
+        for (char16_t c : line) SendMessageW(t.editor, WM_CHAR, WPARAM(c), 1);
+        SendMessageW(t.editor, WM_KEYDOWN, VK_RETURN, 1);
+    };
+    pump(1000);  // the lines above all answered
+    ASSERT_TRUE(waitUntil(15000, [&t] { return t.outputEndsWithPrompt && !t.commandRunning; }));
+    typeLine(u"set /p WRPASS=Password: ");
+    ASSERT_TRUE(waitUntil(15000, [&t] { return terminalText(t).size() > 9 && terminalText(t).substr(terminalText(t).size() - 10) == u"Password: "; }));
+    typeLine(u"wrsecret77");
+    ASSERT_TRUE(waitUntil(15000, [&t] { return !t.commandRunning; }));
 
     close();
     open();
     EXPECT_EQ(cmd().history, (std::vector<std::u16string>{u"echo WRKEEP2", u"echo WRKEEP1"}));
     std::string file = fileBytes(cmdHistory.path);
     EXPECT_EQ(file.find("hunter2"), std::string::npos);
+    EXPECT_EQ(file.find("wrsecret77"), std::string::npos) << file;
     EXPECT_EQ(file.find("WRBLANK"), std::string::npos);
     SendMessageW(cmd().editor, WM_KEYDOWN, VK_UP, 1);
     EXPECT_EQ(terminalInputLine(cmd()), u"echo WRKEEP1");  // reached from the earlier window

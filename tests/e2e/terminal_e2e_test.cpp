@@ -8,6 +8,7 @@
 #include <richedit.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -476,7 +477,7 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
     EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
     EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(reported, builtinTerminalText(kTextCommandFilled));
+    EXPECT_EQ(reported, u"> Get-Process - " + builtinTerminalText(kTextCommandFilled));  // names what was filled
 
     fillCommand(host.tabs, u"cmd", u"ipconfig /all");
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");
@@ -810,3 +811,74 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
 }
 
 }  // namespace
+
+// What the input line shows is what Enter sends, after a clear and a recall.
+TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
+    Terminal& t = openReadyTerminal();
+    ASSERT_TRUE(run(t, u"echo WRRECALLED", u"WRRECALLED"));
+    typeText(t.editor, u"cls");
+    pressKey(t.editor, VK_RETURN);
+    EXPECT_EQ(terminalInputLine(t), u"") << "the clear left its command in the input line";
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt; }));
+    ASSERT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
+    EXPECT_EQ(terminalText(t).find(u"clsecho"), std::u16string::npos) << narrow(terminalText(t));
+
+    std::thread answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrrecalled");
+    pressKey(t.editor, 'R', VK_CONTROL);
+    answer.join();
+    ASSERT_EQ(terminalInputLine(t), u"echo WRRECALLED");
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    CHARRANGE line = {t.inputStart, -1};
+    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&line));
+    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.crTextColor, t.defaultColor) << "the recalled line is not drawn in the text colour";
+    EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the recalled line is not drawn";
+
+    std::u16string status;
+    host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
+    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRNOWHERE");
+    pressKey(t.editor, 'F', VK_CONTROL);
+    answer.join();
+    EXPECT_EQ(status, u"找不到“WRNOWHERE”。") << "a search without a match said nothing";
+}
+
+// A built-in that reads its input (set /p, pause) is a running command: no
+// prompt is drawn for it, the answer is its input, not a command; so is the shell's end.
+TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
+    std::u16string status;
+    host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
+    Terminal& t = openReadyTerminal();
+    typeText(t.editor, u"set /p WRNAME=Your name? ");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"Your name? ") != std::u16string::npos; }));
+    pumpFor(900);
+    EXPECT_FALSE(t.syntheticPromptShown) << narrow(terminalText(t));
+    EXPECT_EQ(status, builtinTerminalText(kTextWaitingForInput));
+    typeText(t.editor, u"wranswer");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt && !t.commandRunning; }));
+    EXPECT_TRUE(status.empty());
+
+    typeText(t.editor, u"pause");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.commandRunning && !t.outputEndsWithPrompt; }));
+    pumpFor(900);
+    EXPECT_FALSE(t.syntheticPromptShown) << narrow(terminalText(t));
+    typeText(t.editor, u"x");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !t.commandRunning; })) << narrow(terminalText(t));
+    ASSERT_TRUE(run(t, u"echo %WRNAME%", u"\r\nwranswer\r\n", 1)) << narrow(terminalText(t));
+
+    // exit: the transcript says so, and Enter starts a new shell with the typed line kept.
+    DWORD first = shellProcessId(t.shell);
+    typeText(t.editor, u"exit 3");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"[Shell 已结束，退出代码 3。按 Enter 启动新的 Shell。]") != std::u16string::npos; }))
+        << narrow(terminalText(t));
+    typeText(t.editor, u"echo WRNEWSHELL");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt && shellProcessId(t.shell) != first; }));
+    EXPECT_EQ(terminalInputLine(t), u"echo WRNEWSHELL") << "the typed line was lost";
+    EXPECT_TRUE(run(t, u"", u"\r\nWRNEWSHELL\r\n", 1)) << narrow(terminalText(t));
+}
