@@ -200,3 +200,12 @@ constexpr int kTextPathTooLong = 275;
 constexpr int kTextDuplicatePlaybook = 276;    // playbook id
 constexpr int kTextDuplicateStep = 277;        // playbook id, step id
 constexpr int kTextHistoryTornKept = 278;      // file, copy
+// The tool menu where the system keeps taskbar pins to the user.
+constexpr int kTextAddToStartMenu = 279;
+constexpr int kTextStartMenuShortcutCreated = 280;
+// The terminal on a pipe: what a silent wait means, and a failed job set-up.
+constexpr int kTextWaitsForEndOfInput = 281;   // program name; what to use instead
+constexpr int kTextNeedsConsole = 282;         // program name; what to use instead
+constexpr int kTextJobSetupFailed = 283;       // error code
+constexpr int kTextStopWindowedAsk = 284;      // program names
+constexpr int kTextCannotStopElevated = 285;   // program

@@ -260,7 +260,7 @@ void renderQueuedOutput(Terminal& t) {
     // While a fresh control is filled, output waits: filling it has a fixed
     // amount of work only as long as nothing is added meanwhile, and a flood
     // would otherwise outrun it. The shell waits too, once enough is pending.
-    if (t.freshEditor) return;
+    if (t.freshEditor || t.imeComposing) return;
     takeQueuedMessages(t);
     DWORD started = GetTickCount();
     while (!t.queuedOutput.empty()) {
@@ -291,7 +291,7 @@ void renderQueuedOutput(Terminal& t) {
 void onOutputMessage(Terminal& t, std::u16string* chunk) {
     if (!chunk) return;
     t.queuedOutput.push_back(chunk);
-    if (t.renderPending || t.freshEditor) return;
+    if (t.renderPending || t.freshEditor || t.imeComposing) return;
     DWORD since = GetTickCount() - t.lastRenderTick;
     if (since >= kRenderGapMs) {
         renderQueuedOutput(t);
@@ -450,8 +450,9 @@ void clearTranscript(Terminal& t) {
     t.pendingEcho.clear();
 }
 
-std::vector<ChildProcess> stopTerminalCommand(Terminal& t) {
-    std::vector<ChildProcess> stopped = stopRunningCommand(t.shell);
+std::vector<ChildProcess> stopTerminalCommand(Terminal& t, const EndWindowedChoice& endWindowed,
+                                              std::vector<ChildProcess>* denied) {
+    std::vector<ChildProcess> stopped = stopRunningCommand(t.shell, endWindowed, denied);
     if (!stopped.empty() && t.editor) {
         reportRunning(t, {});
         armPromptTimer(t);
@@ -479,5 +480,6 @@ bool restartTerminalShell(Terminal& t) {
         return false;
     }
     armPromptTimer(t);
+    if (t.shell.jobError && t.reportJobFailure) t.reportJobFailure(t.shell.jobError);
     return true;
 }
