@@ -464,7 +464,9 @@ bool restartTerminalShell(Terminal& t) {
     if (!t.editor) return false;
     stopSession(t.shell);
     completeRefill(t);
-    // What the old shell printed before it ended still belongs above the marker.
+    // What the old shell printed before it ended still belongs above the marker
+    // (a composition still open gives way: the marker moves the caret anyway).
+    t.imeComposing = false;
     do {
         renderQueuedOutput(t);
     } while (!t.queuedOutput.empty());
