@@ -149,7 +149,9 @@ unsigned __stdcall watcherLoop(void* argument) {
     ShellSession& session = *static_cast<ShellSession*>(argument);
     std::unique_lock<std::mutex> hold(session.writeLock);
     for (;;) {
-        session.peekWanted.wait(hold, [&] { return session.writerStopping || session.peekRequested != session.peekStarted; });
+        session.peekWanted.wait(hold, [&] {
+            return session.writerStopping || session.peekRequested != session.peekStarted;
+        });
         if (session.writerStopping) break;
         uint64_t request = session.peekStarted = session.peekRequested;
         session.peekBusy = true;

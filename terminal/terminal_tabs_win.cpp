@@ -157,7 +157,8 @@ std::u16string pipeLimitText(const TerminalTabs& tabs, const Terminal& terminal,
     if (terminal.entered.empty()) return {};
     PipeLimitHint hint = pipeLimitHint(terminal.entered.back().line);
     if (hint.limit == PipeLimit::None || lowerAscii(names).find(hint.program + u".") == std::u16string::npos) return {};
-    std::u16string text = uiText(tabs, hint.limit == PipeLimit::NeedsConsole ? kTextNeedsConsole : kTextWaitsForEndOfInput);
+    int id = hint.limit == PipeLimit::NeedsConsole ? kTextNeedsConsole : kTextWaitsForEndOfInput;
+    std::u16string text = uiText(tabs, id);
     for (const std::u16string* value : {&hint.program, &hint.instead}) {
         size_t at = text.find(u"%s");
         if (at != std::u16string::npos) text.replace(at, 2, *value);

@@ -867,7 +867,9 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     EXPECT_EQ(terminalText(t), before) << "output moved the selection during the composition";
     EXPECT_EQ(selectionOf(t.editor).cpMin, composing.cpMin);
     SendMessageW(t.editor, WM_IME_ENDCOMPOSITION, 0, 0);
-    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRIMEDONE") >= 2 && t.outputEndsWithPrompt; }))
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] {
+        return countOf(terminalText(t), u"WRIMEDONE") >= 2 && t.outputEndsWithPrompt;
+    }))
         << narrow(terminalText(t));
 }
 
