@@ -203,3 +203,12 @@ constexpr int kTextHistoryTornKept = 278;      // file, copy
 constexpr int kTextWaitingForInput = 279;     // status bar: a command waits for what is typed
 constexpr int kTextShellEnded = 280;          // transcript marker; exit code
 constexpr int kTextFindNone = 281;            // status bar; the text looked for
+// The tool menu where the system keeps taskbar pins to the user.
+constexpr int kTextAddToStartMenu = 282;
+constexpr int kTextStartMenuShortcutCreated = 283;
+// The terminal on a pipe: what a silent wait means, and a failed job set-up.
+constexpr int kTextWaitsForEndOfInput = 284;   // program name; what to use instead
+constexpr int kTextNeedsConsole = 285;         // program name; what to use instead
+constexpr int kTextJobSetupFailed = 286;       // error code
+constexpr int kTextStopWindowedAsk = 287;      // program names
+constexpr int kTextCannotStopElevated = 288;   // program

@@ -19,6 +19,11 @@ void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index);
 void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
                         const ShellTextLookup& text);
 void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text);
+void addStartMenuShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
+                          const ShellTextLookup& text);
+// Whether the shell's pin verb works for a program other than the one pinned:
+// only before Windows 10, which keeps taskbar pins to the user's own action.
+bool systemCanPinToTaskbar();
 
 // The shortcut for a tool written into folder (".lnk", or ".url" for a URI tool),
 // without any message; false on failure.

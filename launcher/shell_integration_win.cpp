@@ -144,6 +144,31 @@ void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int6
                 written ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
+void addStartMenuShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
+                          const ShellTextLookup& text) {
+    const ToolRecord* tool = toolAt(catalog, index);
+    if (!tool) return;
+    PWSTR path = nullptr;
+    std::u16string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Programs, 0, nullptr, &path)) && path) folder = fromWide(path);
+    CoTaskMemFree(path);
+    const bool written = writeToolShortcut(*tool, folder);
+    showMessage(owner, text, written ? kTextStartMenuShortcutCreated : kTextShortcutFailed,
+                written ? MB_ICONINFORMATION : MB_ICONWARNING);
+}
+
+bool systemCanPinToTaskbar() {
+    // GetVersionEx answers what the manifest claims to know; RtlGetVersion the truth.
+    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto get = ntdll ? reinterpret_cast<RtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                     : nullptr;
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!get || get(&version) != 0) return false;
+    return version.dwMajorVersion < 10;
+}
+
 void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text) {
     const ToolRecord* tool = toolAt(catalog, index);
     if (!tool) return;

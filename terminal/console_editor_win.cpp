@@ -209,6 +209,17 @@ bool onTimer(Terminal& t, WPARAM timer) {
     return false;
 }
 
+// The rich edit control inserts composed text itself, without WM_CHAR, at
+// the selection: it must sit in the input line with an editable format, and
+// output must not move it until the composition ends.
+void onImeComposing(Terminal& t) {
+    if (!t.imeComposing) {
+        caretGuard(t);
+        makeInsertionEditable(t);
+    }
+    t.imeComposing = true;
+}
+
 // What the user does is shown at once, even in the middle of a flood of output.
 bool isUserInput(UINT message) {
     if (message == WM_MOUSEMOVE) return false;
@@ -230,6 +241,14 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_UNICHAR:
             caretGuard(t);
             makeInsertionEditable(t);
+            break;
+        case WM_IME_STARTCOMPOSITION:
+        case WM_IME_COMPOSITION:
+            onImeComposing(t);
+            break;
+        case WM_IME_ENDCOMPOSITION:
+            t.imeComposing = false;
+            PostMessageW(window, WM_TERMINAL_CONTINUE, 0, 0);  // the output held meanwhile
             break;
         case WM_PASTE: pasteIntoInput(t); return 0;
         case WM_CUT:
@@ -311,6 +330,7 @@ void startTerminalShell(Terminal& t) {
     if (!t.editor || t.shell.process) return;
     if (startSession(t.shell, t.kind, t.editor)) {
         armPromptTimer(t);
+        if (t.shell.jobError && t.reportJobFailure) t.reportJobFailure(t.shell.jobError);
     } else {
         insertOutput(t, u"[终端启动失败]\r\n");
     }

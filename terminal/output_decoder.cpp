@@ -112,3 +112,13 @@ std::u16string decodeShellOutput(OutputDecoder& decoder, const char* bytes, size
     }
     return out;
 }
+
+size_t utf8IncompleteTail(const char* bytes, size_t size) {
+    for (size_t back = 1; back <= 3 && back <= size; ++back) {
+        uint8_t b = uint8_t(bytes[size - back]);
+        if ((b & 0xC0) == 0x80) continue;  // a continuation byte: its lead is further back
+        size_t length = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}

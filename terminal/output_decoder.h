@@ -22,3 +22,8 @@ struct OutputDecoder {
 // Decodes one read. Bytes that cannot be decoded yet (an odd UTF-16 byte, a
 // lone high surrogate, a DBCS lead byte) are held in the decoder.
 std::u16string decodeShellOutput(OutputDecoder& decoder, const char* bytes, size_t size, const OemDecode& oem);
+
+// Bytes at the end of UTF-8 text that start a character whose other bytes
+// have not arrived yet (0 to 3); bytes that can never complete one count as
+// whole, so nothing is held back for good.
+size_t utf8IncompleteTail(const char* bytes, size_t size);

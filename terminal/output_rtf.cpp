@@ -88,7 +88,9 @@ std::string outputRunsToRtf(const std::vector<OutputRun>& runs) {
         appendNumber(rtf, c.b);
         rtf += ';';
     }
-    rtf += '}';
+    // Output is protected by its own format, not by whatever the editor's
+    // reader would carry over from the selection.
+    rtf += "}\\protect ";
     rtf += body;
     rtf += '}';
     return rtf;

@@ -1,6 +1,7 @@
 // The processes a shell has started, found by their parent ids, and the
 // ending of them. A console Ctrl+C cannot be used: sent to the shell's
-// console it ends the shell itself.
+// console it ends the shell itself. Programs with a window are ended only
+// when the user says so, as closing their window would ask about unsaved work.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -85,6 +86,27 @@ std::vector<ChildProcess> descendants(const std::vector<ChildProcess>& processes
     return found;
 }
 
+BOOL CALLBACK noteWindowOwner(HWND window, LPARAM owners) {
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    reinterpret_cast<std::vector<DWORD>*>(owners)->push_back(id);
+    return TRUE;
+}
+
+// The processes that show a top-level window of their own.
+std::vector<DWORD> windowOwners() {
+    std::vector<DWORD> owners;
+    EnumWindows(noteWindowOwner, reinterpret_cast<LPARAM>(&owners));
+    return owners;
+}
+
+bool listed(const std::vector<ChildProcess>& list, DWORD id) {
+    for (const ChildProcess& p : list)
+        if (p.id == id) return true;
+    return false;
+}
+
 }  // namespace
 
 std::vector<ChildProcess> runningChildren(const ShellSession& session) {
@@ -93,25 +115,43 @@ std::vector<ChildProcess> runningChildren(const ShellSession& session) {
     return descendants(processSnapshot(), {{shellId, creationTime(session.process)}}, shellId);
 }
 
-std::vector<ChildProcess> stopRunningCommand(ShellSession& session) {
-    std::vector<ChildProcess> stopped;
+std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWindowedChoice& endWindowed,
+                                             std::vector<ChildProcess>* denied) {
+    std::vector<ChildProcess> stopped, kept, refused;
     DWORD shellId = shellProcessId(session);
     if (!shellId) return stopped;
     // The ended ones stay roots: what they started meanwhile names them as parent.
     std::vector<Ancestor> roots = {{shellId, creationTime(session.process)}};
+    bool asked = false, endWindows = false;
     for (int round = 0; round < kStopRounds; ++round) {
         std::vector<ChildProcess> running = descendants(processSnapshot(), roots, shellId);
+        std::vector<DWORD> owners = windowOwners();
+        std::vector<ChildProcess> windowed;
+        for (const ChildProcess& process : running)
+            if (std::find(owners.begin(), owners.end(), process.id) != owners.end() && !listed(kept, process.id))
+                windowed.push_back(process);
+        if (!windowed.empty() && !asked) {
+            asked = true;
+            endWindows = endWindowed && endWindowed(windowed);
+        }
+        if (!endWindows) kept.insert(kept.end(), windowed.begin(), windowed.end());
         std::vector<HANDLE> ending;
         for (const ChildProcess& process : running) {
+            if (listed(kept, process.id) || listed(refused, process.id)) continue;
             HANDLE handle = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
                                         process.id);
-            if (!handle) continue;  // gone already
+            if (!handle) {
+                // Gone already, or elevated: a shell that is not may not end it.
+                if (GetLastError() == ERROR_ACCESS_DENIED) refused.push_back(process);
+                continue;
+            }
             uint64_t created = creationTime(handle);
             if (TerminateProcess(handle, kInterruptedExitCode)) {
                 ending.push_back(handle);
                 stopped.push_back(process);
                 roots.push_back({process.id, created});
             } else {
+                if (GetLastError() == ERROR_ACCESS_DENIED) refused.push_back(process);
                 CloseHandle(handle);
             }
         }
@@ -123,5 +163,6 @@ std::vector<ChildProcess> stopRunningCommand(ShellSession& session) {
             CloseHandle(handle);
         }
     }
+    if (denied) *denied = refused;
     return stopped;
 }

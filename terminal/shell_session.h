@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ struct ChildProcess {
     std::u16string exeName;
 };
 
+// Bytes of the shell's standard input it has not read yet, as PeekNamedPipe
+// tells them; false when that cannot be seen. On Windows the call waits
+// while the shell is in a read of that pipe (a synchronous file object
+// serialises its I/O), so only the input watcher thread makes it.
+using InputPeek = bool (*)(HANDLE shellInput, DWORD& unread);
+bool peekNamedPipe(HANDLE shellInput, DWORD& unread);
+
 struct ShellSession {
     HANDLE inputWrite = nullptr;   // our end of the child's stdin
     HANDLE outputRead = nullptr;   // our end of the child's stdout/stderr
@@ -48,6 +56,7 @@ struct ShellSession {
     std::atomic<bool> running{false};
     std::mutex writeLock;          // guards inputQueue, lastWriteSequence and writerStopping
     bool inJob = false;            // the child was assigned to the job
+    DWORD jobError = 0;            // why the job's kill-on-close could not be set up; 0 when it was
 
     // Input: writeInput queues, the writer thread writes and watches the shell read.
     HANDLE writer = nullptr;       // writer thread; joined by stopSession
@@ -56,6 +65,18 @@ struct ShellSession {
     std::condition_variable inputQueued;
     uint64_t lastWriteSequence = 0;
     bool writerStopping = false;
+
+    // The watcher thread peeks at the shell's input for the writer, which
+    // must never wait on the shell's end of the pipe itself. Under writeLock.
+    InputPeek peekInput = peekNamedPipe;  // a test puts one that blocks as Windows does
+    HANDLE watcher = nullptr;      // watcher thread; joined by stopSession
+    std::condition_variable peekWanted;
+    uint64_t peekRequested = 0;    // the writer's newest request
+    uint64_t peekStarted = 0;      // the request the watcher's peek in progress (or last) answers
+    uint64_t peekAnswered = 0;     // the request the last finished peek answers
+    DWORD peekStartTick = 0;       // when the peek in progress began
+    bool peekBusy = false;         // the watcher is inside a peek
+    DWORD peekUnread = 0;          // its answer
 
     // Output posted to the window and not yet taken by the editor.
     std::mutex outputLock;         // guards the three fields after outputTaken
@@ -92,5 +113,11 @@ DWORD shellProcessId(const ShellSession& session);  // 0 without a shell
 // The processes the shell started and theirs in turn, parents first; never the
 // shell itself nor its console host.
 std::vector<ChildProcess> runningChildren(const ShellSession& session);
+// Asked whether programs with a window of their own (unsaved work, perhaps)
+// are to be ended too; no answer keeps them.
+using EndWindowedChoice = std::function<bool(const std::vector<ChildProcess>& windowed)>;
 // Ends those processes (the shell stays and prompts again); returns them.
-std::vector<ChildProcess> stopRunningCommand(ShellSession& session);
+// Windowed ones only when endWindowed says so; those that refuse to be ended
+// (elevated, from a shell that is not) go to denied, once each.
+std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWindowedChoice& endWindowed = {},
+                                             std::vector<ChildProcess>* denied = nullptr);

@@ -32,12 +32,15 @@ constexpr DWORD kWriterStopPollMs = 20;
 // The shell's output closed: how long the reader waits for its exit code.
 constexpr DWORD kEndedCodeWaitMs = 2000;
 
-// Bytes at the end of a read that start a double-byte character whose second
-// byte has not arrived yet; they are decoded with the next read.
+// Bytes at the end of a read that start a character whose other bytes have
+// not arrived yet; they are decoded with the next read.
 size_t incompleteTail(const char* data, size_t size, UINT codePage) {
     CPINFO info;
     if (!GetCPInfo(codePage, &info) || info.MaxCharSize < 2) return 0;
     UINT realCodePage = codePage == CP_OEMCP ? GetOEMCP() : codePage;
+    // IsDBCSLeadByteEx knows no UTF-8, the OEM code page of the "Unicode
+    // UTF-8" beta setting and of chcp 65001.
+    if (realCodePage == CP_UTF8) return utf8IncompleteTail(data, size);
     size_t i = 0;
     while (i < size) i += IsDBCSLeadByteEx(realCodePage, BYTE(data[i])) ? 2 : 1;
     return i > size ? 1 : 0;
@@ -140,10 +143,48 @@ std::string encodeInput(const ShellSession& session, const std::u16string& text)
 }
 
 // Bytes of input the shell has not read yet; 0 when that cannot be seen.
+// Only for the watcher thread and for stopSession (once the shell has ended).
 DWORD unreadInput(const ShellSession& session) {
     DWORD unread = 0;
-    if (!session.inputPeek || !PeekNamedPipe(session.inputPeek, nullptr, 0, nullptr, &unread, nullptr)) return 0;
+    if (!session.inputPeek || !session.peekInput(session.inputPeek, unread)) return 0;
     return unread;
+}
+
+// Answers the writer's requests to peek; may block inside a peek as long as
+// the shell reads, holding nothing the writer needs.
+unsigned __stdcall watcherLoop(void* argument) {
+    ShellSession& session = *static_cast<ShellSession*>(argument);
+    std::unique_lock<std::mutex> hold(session.writeLock);
+    for (;;) {
+        session.peekWanted.wait(hold, [&] {
+            return session.writerStopping || session.peekRequested != session.peekStarted;
+        });
+        if (session.writerStopping) break;
+        uint64_t request = session.peekStarted = session.peekRequested;
+        session.peekBusy = true;
+        session.peekStartTick = GetTickCount();
+        hold.unlock();
+        DWORD unread = unreadInput(session);
+        hold.lock();
+        session.peekBusy = false;
+        session.peekAnswered = request;
+        session.peekUnread = unread;
+        session.inputQueued.notify_all();
+    }
+    return 0;
+}
+
+// Whether the shell has read all input written before request, as far as
+// the watcher knows; held under writeLock. A peek that has waited a poll's
+// time since the write is held up by a read of the shell's own: a read on an
+// empty pipe, so nothing is left unread.
+bool watcherSaysRead(const ShellSession& session, uint64_t request, DWORD writtenTick) {
+    if (!session.watcher) return true;  // reading is not seen: a write counts as read once written
+    if (session.peekAnswered >= request) return session.peekUnread == 0;
+    if (!session.peekBusy) return false;
+    DWORD now = GetTickCount();
+    DWORD since = now - session.peekStartTick < now - writtenTick ? now - session.peekStartTick : now - writtenTick;
+    return since >= kInputPollMs;
 }
 
 bool shellEnded(const ShellSession& session) {
@@ -152,18 +193,30 @@ bool shellEnded(const ShellSession& session) {
 
 // Writes queued input in order, each write once the shell has read all
 // before it (a shell reading a pipe may take several lines in one read and
-// run only the first), and reports each write the shell has read.
+// run only the first), and reports each write the shell has read. What the
+// shell has read it learns from the watcher thread, never by a peek of its own.
 unsigned __stdcall writerLoop(void* argument) {
     ShellSession& session = *static_cast<ShellSession*>(argument);
-    uint64_t written = 0, reported = 0;
+    uint64_t written = 0, reported = 0, request = 0;
+    DWORD writtenTick = 0;
     for (;;) {
         bool unread = written != reported;
+        bool read = false;
         InputWrite next;
         {
             std::unique_lock<std::mutex> hold(session.writeLock);
             if (unread) {
-                session.inputQueued.wait_for(hold, std::chrono::milliseconds(kInputPollMs),
-                                             [&] { return session.writerStopping; });
+                if (session.peekAnswered >= request) {  // answered "not all read yet": look again a poll later
+                    session.inputQueued.wait_for(hold, std::chrono::milliseconds(kInputPollMs),
+                                                 [&] { return session.writerStopping; });
+                    if (session.writerStopping) break;
+                    request = ++session.peekRequested;
+                    session.peekWanted.notify_one();
+                }
+                session.inputQueued.wait_for(hold, std::chrono::milliseconds(kInputPollMs), [&] {
+                    return session.writerStopping || session.peekAnswered >= request;
+                });
+                read = watcherSaysRead(session, request, writtenTick);
             } else {
                 session.inputQueued.wait(hold, [&] { return session.writerStopping || !session.inputQueue.empty(); });
             }
@@ -174,7 +227,7 @@ unsigned __stdcall writerLoop(void* argument) {
             }
         }
         if (unread) {
-            if (unreadInput(session) > 0 && !shellEnded(session)) continue;
+            if (!read && !shellEnded(session)) continue;
             if (session.notifyWindow && !shellEnded(session))
                 PostMessageW(session.notifyWindow, WM_TERMINAL_INPUT_READ, WPARAM(written), 0);
             reported = written;
@@ -184,6 +237,10 @@ unsigned __stdcall writerLoop(void* argument) {
             DWORD done = 0;
             WriteFile(session.inputWrite, next.bytes.data(), DWORD(next.bytes.size()), &done, nullptr);
             written = next.sequence;
+            writtenTick = GetTickCount();
+            std::lock_guard<std::mutex> hold(session.writeLock);
+            request = ++session.peekRequested;  // only a peek after this write tells of it
+            session.peekWanted.notify_one();
         }
     }
     return 0;
@@ -193,6 +250,7 @@ unsigned __stdcall writerLoop(void* argument) {
 // the ended shell left unread so that a write waiting for room completes.
 void unblockWriter(ShellSession& session) {
     CancelSynchronousIo(session.writer);
+    if (!shellEnded(session)) return;  // a peek would wait behind the shell's read
     DWORD unread = unreadInput(session);
     if (unread == 0) return;
     std::vector<char> discard(unread);
@@ -205,13 +263,24 @@ void closeAndClear(HANDLE& handle) {
     handle = nullptr;
 }
 
+// Without kill-on-close (or the assignment: before Windows 8 a process in a
+// job of its own, as under some launchers, cannot join another) the shell's
+// programs outlive the terminal; the error is kept for the Activity log.
 void createJob(ShellSession& session) {
+    session.jobError = 0;
     session.job = CreateJobObjectW(nullptr, nullptr);
-    if (!session.job) return;
+    if (!session.job) {
+        session.jobError = GetLastError();
+        return;
+    }
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(session.job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (!SetInformationJobObject(session.job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        session.jobError = GetLastError();
+        return;  // not in the job: stopSession ends the shell itself
+    }
     session.inJob = AssignProcessToJobObject(session.job, session.process) != FALSE;
+    if (!session.inJob) session.jobError = GetLastError();
 }
 
 // Starts the writer thread; childInput is the child's standard input handle
@@ -220,6 +289,8 @@ void startInputWriter(ShellSession& session, HANDLE childInput) {
     if (!DuplicateHandle(session.process, childInput, GetCurrentProcess(), &session.inputPeek, 0, FALSE,
                          DUPLICATE_SAME_ACCESS))
         session.inputPeek = nullptr;  // the shell's reading is then not seen: each write counts as read once written
+    if (session.inputPeek)
+        session.watcher = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, watcherLoop, &session, 0, nullptr));
     session.writer = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, writerLoop, &session, 0, nullptr));
 }
 
@@ -229,18 +300,33 @@ void stopInputWriter(ShellSession& session) {
         session.writerStopping = true;
     }
     session.inputQueued.notify_all();
+    session.peekWanted.notify_all();
     if (session.writer) {
+        unblockWriter(session);  // cancel first: a write waiting for room would hold the join
         while (WaitForSingleObject(session.writer, kWriterStopPollMs) == WAIT_TIMEOUT) unblockWriter(session);
         closeAndClear(session.writer);
+    }
+    closeAndClear(session.inputWrite);  // the writer is gone: a peek now finds the pipe broken
+    if (session.watcher) {
+        // The shell has ended (the job is closed), so its read, and any peek behind it, returns.
+        while (WaitForSingleObject(session.watcher, kWriterStopPollMs) == WAIT_TIMEOUT)
+            CancelSynchronousIo(session.watcher);
+        closeAndClear(session.watcher);
     }
     closeAndClear(session.inputPeek);
     std::lock_guard<std::mutex> hold(session.writeLock);
     session.inputQueue.clear();
     session.lastWriteSequence = 0;
     session.writerStopping = false;
+    session.peekRequested = session.peekStarted = session.peekAnswered = 0;
+    session.peekBusy = false;
 }
 
 }  // namespace
+
+bool peekNamedPipe(HANDLE shellInput, DWORD& unread) {
+    return PeekNamedPipe(shellInput, nullptr, 0, nullptr, &unread, nullptr) != FALSE;
+}
 
 void setNotifyWindow(ShellSession& session, HWND window) {
     session.notifyWindow.store(window);

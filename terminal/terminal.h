@@ -61,6 +61,7 @@ struct Terminal {
     // Output chunks taken off the message queue, not yet rendered.
     std::deque<std::u16string*> queuedOutput;
     bool renderPending = false;        // the render timer will insert the queued output
+    bool imeComposing = false;         // output waits: moving the selection would end the composition
     DWORD lastRenderTick = 0;
     bool redrawHeld = false;           // the control does not draw until the paint timer or user input
     DWORD lastPaintTick = 0;
@@ -86,6 +87,8 @@ struct Terminal {
     std::function<void(const std::u16string& note)> showNote;
     // Told the path of a transcript that could not be saved; empty: a warning beep.
     std::function<void(const std::u16string& path)> reportSaveFailure;
+    // Told the error when the shell's programs would outlive the terminal (no kill-on-close job).
+    std::function<void(unsigned long error)> reportJobFailure;
 
     Terminal() = default;
     Terminal(const Terminal&) = delete;
@@ -146,7 +149,10 @@ std::u16string terminalInputLine(const Terminal& terminal); // inputStart to end
 
 // Running commands: ends what the shell started (never the shell itself) and
 // returns it; starts a fresh shell in the same control after a marker line.
-std::vector<ChildProcess> stopTerminalCommand(Terminal& terminal);
+// Windowed programs are ended only when endWindowed agrees; those that refuse
+// (elevated) are put in denied.
+std::vector<ChildProcess> stopTerminalCommand(Terminal& terminal, const EndWindowedChoice& endWindowed = {},
+                                              std::vector<ChildProcess>* denied = nullptr);
 bool restartTerminalShell(Terminal& terminal);
 // Empties the transcript (the local "cls").
 void clearTranscript(Terminal& terminal);

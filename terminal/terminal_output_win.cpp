@@ -288,7 +288,7 @@ void renderQueuedOutput(Terminal& t) {
     // While a fresh control is filled, output waits: filling it has a fixed
     // amount of work only as long as nothing is added meanwhile, and a flood
     // would otherwise outrun it. The shell waits too, once enough is pending.
-    if (t.freshEditor) return;
+    if (t.freshEditor || t.imeComposing) return;
     takeQueuedMessages(t);
     DWORD started = GetTickCount();
     while (!t.queuedOutput.empty()) {
@@ -321,7 +321,7 @@ void renderQueuedOutput(Terminal& t) {
 void onOutputMessage(Terminal& t, std::u16string* chunk) {
     if (!chunk) return;
     t.queuedOutput.push_back(chunk);
-    if (t.renderPending || t.freshEditor) return;
+    if (t.renderPending || t.freshEditor || t.imeComposing) return;
     DWORD since = GetTickCount() - t.lastRenderTick;
     if (since >= kRenderGapMs) {
         renderQueuedOutput(t);
@@ -514,8 +514,9 @@ void clearTranscript(Terminal& t) {
     t.pendingEcho.clear();
 }
 
-std::vector<ChildProcess> stopTerminalCommand(Terminal& t) {
-    std::vector<ChildProcess> stopped = stopRunningCommand(t.shell);
+std::vector<ChildProcess> stopTerminalCommand(Terminal& t, const EndWindowedChoice& endWindowed,
+                                              std::vector<ChildProcess>* denied) {
+    std::vector<ChildProcess> stopped = stopRunningCommand(t.shell, endWindowed, denied);
     if (!stopped.empty() && t.editor) {
         reportRunning(t, {});
         armPromptTimer(t);
@@ -527,7 +528,9 @@ bool restartTerminalShell(Terminal& t) {
     if (!t.editor) return false;
     stopSession(t.shell);
     completeRefill(t);
-    // What the old shell printed before it ended still belongs above the marker.
+    // What the old shell printed before it ended still belongs above the marker
+    // (a composition still open gives way: the marker moves the caret anyway).
+    t.imeComposing = false;
     do {
         renderQueuedOutput(t);
     } while (!t.queuedOutput.empty());
@@ -545,5 +548,6 @@ bool restartTerminalShell(Terminal& t) {
         return false;
     }
     armPromptTimer(t);
+    if (t.shell.jobError && t.reportJobFailure) t.reportJobFailure(t.shell.jobError);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
+#include "terminal/pipe_limits.h"
 
 namespace {
 
@@ -118,24 +119,66 @@ void report(TerminalTabs& tabs, const std::u16string& line, COLORREF color) {
 }
 
 void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
-    std::vector<ChildProcess> stopped = stopTerminalCommand(terminal);
+    std::vector<ChildProcess> denied;
+    bool windowedAsked = false;
+    auto endWindowed = [&](const std::vector<ChildProcess>& windowed) {
+        windowedAsked = true;
+        std::u16string question = uiText(tabs, kTextStopWindowedAsk);
+        size_t at = question.find(u"%s");
+        if (at != std::u16string::npos) question.replace(at, 2, describeProcesses(windowed));
+        return confirm(tabs, question);
+    };
+    std::vector<ChildProcess> stopped = stopTerminalCommand(terminal, endWindowed, &denied);
     std::u16string where = terminalLabel(tabs, terminal);
     for (const ChildProcess& process : stopped) {
         report(tabs, u"> " + uiText(tabs, kTextStopped) + u" " + processLabel(process) + u" - " + where, kActionBlue);
     }
-    if (!stopped.empty() || !confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
+    for (const ChildProcess& process : denied) {
+        std::u16string line = uiText(tabs, kTextCannotStopElevated);
+        size_t at = line.find(u"%s");
+        if (at != std::u16string::npos) line.replace(at, 2, processLabel(process));
+        report(tabs, u"> " + line + u" - " + where, kFailureRed);
+    }
+    // Something still runs that the user kept or that cannot be ended: no restart offered.
+    if (!stopped.empty() || windowedAsked || !denied.empty()) return;
+    if (!confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
     if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
 }
 
+std::u16string lowerAscii(std::u16string text) {
+    for (char16_t& c : text)
+        if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    return text;
+}
+
+// What the running program waits for when it is one that cannot work on the
+// shell's pipe, and what to use instead; empty otherwise.
+std::u16string pipeLimitText(const TerminalTabs& tabs, const Terminal& terminal, const std::u16string& names) {
+    if (terminal.entered.empty()) return {};
+    PipeLimitHint hint = pipeLimitHint(terminal.entered.back().line);
+    if (hint.limit == PipeLimit::None || lowerAscii(names).find(hint.program + u".") == std::u16string::npos) return {};
+    int id = hint.limit == PipeLimit::NeedsConsole ? kTextNeedsConsole : kTextWaitsForEndOfInput;
+    std::u16string text = uiText(tabs, id);
+    for (const std::u16string* value : {&hint.program, &hint.instead}) {
+        size_t at = text.find(u"%s");
+        if (at != std::u16string::npos) text.replace(at, 2, *value);
+    }
+    return u" — " + text;
+}
+
 // The status bar's words for the visible terminal's command: the programs
-// it runs, or that it waits for input (a built-in such as set /p or pause).
-std::u16string runningStatusText(const TerminalTabs& tabs, const std::u16string& names, bool waiting) {
-    if (!names.empty()) return uiText(tabs, kTextRunningPrefix) + names + uiText(tabs, kTextRunningSuffix);
+// it runs (with what a program that cannot work on the pipe waits for), or
+// that it waits for input (a built-in such as set /p or pause).
+std::u16string runningStatusText(const TerminalTabs& tabs, const Terminal& terminal, const std::u16string& names,
+                                 bool waiting) {
+    if (!names.empty())
+        return uiText(tabs, kTextRunningPrefix) + names + uiText(tabs, kTextRunningSuffix) +
+               pipeLimitText(tabs, terminal, names);
     return waiting ? uiText(tabs, kTextWaitingForInput) : std::u16string();
 }
 
-void showRunning(TerminalTabs& tabs, const std::u16string& names, bool waiting) {
-    if (tabs.showStatus) tabs.showStatus(runningStatusText(tabs, names, waiting));
+void showRunning(TerminalTabs& tabs, const Terminal& terminal, const std::u16string& names, bool waiting) {
+    if (tabs.showStatus) tabs.showStatus(runningStatusText(tabs, terminal, names, waiting));
 }
 
 // Terminals of the kind before the next one made (with those listed ahead: before the next one listed).
@@ -156,12 +199,20 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     Terminal* created = terminal.get();
     TerminalTabs* owner = &tabs;
     terminal->stopRequested = [owner, created] { stopCommandIn(*owner, *created); };
-    terminal->runningChanged = [owner](const std::u16string& names, bool waiting) { showRunning(*owner, names, waiting); };
+    terminal->runningChanged = [owner, created](const std::u16string& names, bool waiting) {
+        showRunning(*owner, *created, names, waiting);
+    };
     terminal->showNote = [owner](const std::u16string& note) {
         if (owner->showStatus) owner->showStatus(note);
     };
     terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
         if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
+    };
+    terminal->reportJobFailure = [owner, created](unsigned long error) {
+        std::u16string line = uiText(*owner, kTextJobSetupFailed);
+        size_t at = line.find(u"%s");
+        if (at != std::u16string::npos) line.replace(at, 2, decimalText(error));
+        report(*owner, u"> " + line + u" - " + terminalLabel(*owner, *created), kFailureRed);
     };
     if (tabs.historyFile) {
         std::u16string historyPath = tabs.historyFile(kind);

@@ -257,7 +257,7 @@ bool containsId(const std::vector<std::u16string>& ids, const std::u16string& id
     return false;
 }
 
-std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile, bool isFavorite) {
+std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile, bool isFavorite, bool canPin) {
     std::vector<ToolMenuEntry> entries;
     const bool usable = !(tool.isExternal && !tool.isInstalled);
     if (usable) {
@@ -270,7 +270,11 @@ std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile,
     entries.push_back({0, 0});
     entries.push_back({kToolMenuFavorite, isFavorite ? kTextRemoveFromFavorites : kTextAddToFavorites});
     entries.push_back({kToolMenuDesktop, kTextAddToDesktop});
-    entries.push_back({kToolMenuPin, kTextPinToTaskbar});
+    if (canPin) {
+        entries.push_back({kToolMenuPin, kTextPinToTaskbar});
+    } else {
+        entries.push_back({kToolMenuStartShortcut, kTextAddToStartMenu});
+    }
     if (tool.isCustom) {
         entries.push_back({0, 0});
         entries.push_back({kToolMenuRemove, kTextRemove});

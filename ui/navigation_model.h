@@ -106,11 +106,14 @@ constexpr int kToolMenuPin = 1020;
 constexpr int kToolMenuOpenLocation = 1031;
 constexpr int kToolMenuFavorite = 1033;
 constexpr int kToolMenuDownload = 1034;
+constexpr int kToolMenuStartShortcut = 1040;
 
 struct ToolMenuEntry {
     int command = 0;  // 0: separator
     int textId = 0;
 };
-// hasFile: the tool's file resolves to a path on disk.
-std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile, bool isFavorite);
+// hasFile: the tool's file resolves to a path on disk. canPin: the system lets
+// programs pin others to the taskbar (before Windows 10); otherwise a Start
+// menu shortcut is offered instead.
+std::vector<ToolMenuEntry> toolContextMenu(const ToolRecord& tool, bool hasFile, bool isFavorite, bool canPin);
 bool containsId(const std::vector<std::u16string>& ids, const std::u16string& id);

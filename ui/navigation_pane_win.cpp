@@ -120,7 +120,7 @@ LRESULT showToolMenu(NavigationPane& pane, HWND owner, HTREEITEM item, POINT scr
     const bool favorite = pane.settings && containsId(pane.settings->favorites, tool.id);
     HMENU menu = CreatePopupMenu();
     if (!menu) return TRUE;
-    for (const auto& entry : toolContextMenu(tool, !resolveToolFile(tool).empty(), favorite)) {
+    for (const auto& entry : toolContextMenu(tool, !resolveToolFile(tool).empty(), favorite, systemCanPinToTaskbar())) {
         if (entry.command == 0) {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         } else {
@@ -190,7 +190,7 @@ LRESULT onNavigationTreeNotify(NavigationPane& pane, HWND owner, const NMHDR& he
 bool handleToolMenuCommand(NavigationPane& pane, HWND owner, int command) {
     switch (command) {
         case kToolMenuLaunch: case kToolMenuRunAsAdmin: case kToolMenuRemove: case kToolMenuDesktop:
-        case kToolMenuPin: case kToolMenuOpenLocation: case kToolMenuFavorite: case kToolMenuDownload: break;
+        case kToolMenuPin: case kToolMenuStartShortcut: case kToolMenuOpenLocation: case kToolMenuFavorite: case kToolMenuDownload: break;
         default: return false;
     }
     const auto& catalog = catalogOf(pane);
@@ -212,6 +212,7 @@ bool handleToolMenuCommand(NavigationPane& pane, HWND owner, int command) {
             break;
         case kToolMenuDesktop: addDesktopShortcut(owner, catalog, index, uiText); break;
         case kToolMenuPin: pinToTaskbar(owner, catalog, index, uiText); break;
+        case kToolMenuStartShortcut: addStartMenuShortcut(owner, catalog, index, uiText); break;
         case kToolMenuOpenLocation: openFileLocation(catalog, index); break;
         case kToolMenuFavorite:
             if (pane.settings) {

@@ -32,6 +32,7 @@ constexpr int kStatusTextLimit = 1024;
 constexpr int kHintLimit = 256;
 // Windows 10 20H1 and later draw the title bar dark when this DWM attribute is set.
 constexpr DWORD kDwmUseImmersiveDarkMode = 20;
+constexpr DWORD kDwmUseImmersiveDarkModeBefore2004 = 19;
 
 using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 using DwmSetWindowAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
@@ -69,7 +70,14 @@ void setTitleBarTheme(HWND window, bool dark) {
         setAttribute = reinterpret_cast<DwmSetWindowAttributeFunction>(reinterpret_cast<void (*)()>(found));
     }
     BOOL value = dark;
-    if (setAttribute) setAttribute(window, kDwmUseImmersiveDarkMode, &value, sizeof value);
+    if (!setAttribute) return;
+    // Windows 10 before 2004 (1809 to 1909) knows the attribute by its older number.
+    if (FAILED(setAttribute(window, kDwmUseImmersiveDarkMode, &value, sizeof value)) &&
+        FAILED(setAttribute(window, kDwmUseImmersiveDarkModeBefore2004, &value, sizeof value)))
+        return;
+    // DWM draws the frame anew only when told it changed, so a live switch shows at once.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
 }
 
 int scaled(HWND window, int pixels) { return MulDiv(pixels, windowDpi(window), 96); }

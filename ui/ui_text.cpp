@@ -326,6 +326,18 @@ constexpr TextRow kRows[] = {
     {280, u"[Shell 已结束，退出代码 %s。按 Enter 启动新的 Shell。]",
      u"[The shell ended with exit code %s. Press Enter to start a new one.]"},
     {281, u"找不到“%s”。", u"\"%s\" was not found."},
+    {282, u"添加到开始菜单(&S)", u"Add to &Start menu"},
+    {283, u"已在开始菜单中创建快捷方式。", u"Shortcut created in the Start menu."},
+    {284, u"%s 在等待输入结束（本终端的输入不会结束），不会自行返回。可改用：%s",
+     u"%s waits for the end of its input, which this terminal never gives; it will not return by itself. Use instead: %s"},
+    {285, u"%s 需要控制台，在本终端中无法输入。可改用：%s",
+     u"%s needs a console and cannot be answered in this terminal. Use instead: %s"},
+    {286, u"未能为 Shell 设置作业对象（错误 %s）：关闭终端后，它启动的程序可能继续运行。",
+     u"Could not set up the shell's job object (error %s): programs it started may keep running after the terminal closes."},
+    {287, u"从此终端启动的窗口程序仍在运行。也结束它们吗？其中未保存的内容会丢失。\n%s",
+     u"Windowed programs started from this terminal are still running. End them too? Unsaved work in them is lost.\n%s"},
+    {288, u"无法结束 %s：它以管理员身份运行（拒绝访问），请在它自己的窗口中关闭。",
+     u"Cannot end %s: it runs as administrator (access denied); close it in its own window."},
 };
 
 constexpr bool rowsInIdOrder() {

@@ -882,3 +882,67 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
     EXPECT_EQ(terminalInputLine(t), u"echo WRNEWSHELL") << "the typed line was lost";
     EXPECT_TRUE(run(t, u"", u"\r\nWRNEWSHELL\r\n", 1)) << narrow(terminalText(t));
 }
+
+namespace {
+
+// A peek as Windows makes it on the shell's synchronous pipe: it waits while
+// the pipe is empty (the shell is inside a read of it) and returns once input
+// has arrived. Wine's peek does not fail once our write end is closed, so it
+// gives up after a few seconds of emptiness, which lets the session stop; a
+// writer that peeked itself would be held that long after every line.
+bool peekBlockingAsWindows(HANDLE shellInput, DWORD& unread) {
+    for (DWORD started = GetTickCount(); GetTickCount() - started < 3000;) {
+        if (!PeekNamedPipe(shellInput, nullptr, 0, nullptr, &unread, nullptr)) return false;
+        if (unread > 0) return true;
+        Sleep(5);
+    }
+    return true;
+}
+
+TEST_F(TerminalE2E, WriterKeepsWritingWhileAPeekWaitsBehindTheShellsRead) {
+    int index = openTerminalTab(host.tabs, ShellKind::Cmd, false);
+    ASSERT_GE(index, 2);
+    Terminal& t = *host.tabs.terminals.back().terminal;
+    host.tabs.layoutRightPane();
+    t.shell.peekInput = peekBlockingAsWindows;
+    startTerminalShell(t);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputChunks > 0 && t.outputEndsWithPrompt; }));
+    // Quick commands one after the other, each typed while the one before may
+    // still be unread: every one runs, and the last is told read.
+    for (const char16_t* line : {u"cd \\", u"echo WRSEAM1", u"cd %TEMP%", u"echo WRSEAM2", u"cd \\", u"cd %TEMP%",
+                                 u"echo WRSEAM3"}) {
+        typeText(t.editor, line);
+        pressKey(t.editor, VK_RETURN);
+    }
+    EXPECT_TRUE(waitUntil(8000, [&] { return countOf(terminalText(t), u"WRSEAM3") >= 2 && t.outputEndsWithPrompt; }))
+        << "the writer waited for a peek behind the shell's read: " << narrow(terminalText(t));
+    EXPECT_EQ(countOf(terminalText(t), u"WRSEAM1"), 2u);
+    EXPECT_TRUE(waitUntil(2000, [&] { return t.unreadInput.empty(); })) << "the last line was never told read";
+    EXPECT_TRUE(run(t, u"echo WRSEAM4", u"WRSEAM4")) << "input stopped after the quick commands";
+}
+
+// Output that arrives during an IME composition waits, so the selection the
+// composition lives in is never moved; it shows when the composition ends.
+TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
+    Terminal& t = openReadyTerminal();
+    typeText(t.editor, u"ping -n 3 127.0.0.1 >nul & echo WRIMEDONE");
+    pressKey(t.editor, VK_RETURN);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRIMEDONE") >= 1; }));
+    pumpFor(300);
+    SendMessageW(t.editor, EM_SETSEL, 0, 0);  // the caret in the transcript: the IME must write into the input line
+    SendMessageW(t.editor, WM_IME_STARTCOMPOSITION, 0, 0);
+    CHARRANGE composing = selectionOf(t.editor);
+    EXPECT_GE(composing.cpMin, t.inputStart) << "the composition would start in the protected transcript";
+    SendMessageW(t.editor, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    std::u16string before = terminalText(t);
+    pumpFor(3500);  // ping ends and the echo arrives meanwhile
+    EXPECT_EQ(terminalText(t), before) << "output moved the selection during the composition";
+    EXPECT_EQ(selectionOf(t.editor).cpMin, composing.cpMin);
+    SendMessageW(t.editor, WM_IME_ENDCOMPOSITION, 0, 0);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] {
+        return countOf(terminalText(t), u"WRIMEDONE") >= 2 && t.outputEndsWithPrompt;
+    }))
+        << narrow(terminalText(t));
+}
+
+}  // namespace

@@ -212,23 +212,24 @@ TEST_F(NavigationModel, ContextMenuEntries) {
         return out;
     };
     ToolRecord builtin = tool(u"a", u"A", u"system");
-    EXPECT_EQ(commands(toolContextMenu(builtin, true, false)), (std::vector<int>{82, 83, 84, 0, 86, 93, 94}));
-    EXPECT_EQ(commands(toolContextMenu(builtin, false, true)), (std::vector<int>{82, 83, 0, 87, 93, 94}));
+    EXPECT_EQ(commands(toolContextMenu(builtin, true, false, true)), (std::vector<int>{82, 83, 84, 0, 86, 93, 94}));
+    // Where the system keeps taskbar pins to the user, a Start menu shortcut takes the pin's place.
+    EXPECT_EQ(commands(toolContextMenu(builtin, false, true, false)), (std::vector<int>{82, 83, 0, 87, 93, 282}));
     ToolRecord external = builtin;
     external.isExternal = true;
     external.isInstalled = false;
-    EXPECT_EQ(commands(toolContextMenu(external, false, false)), (std::vector<int>{88, 0, 86, 93, 94}));
+    EXPECT_EQ(commands(toolContextMenu(external, false, false, true)), (std::vector<int>{88, 0, 86, 93, 94}));
     external.isInstalled = true;
     external.homepage = u"https://example.org";
-    EXPECT_EQ(commands(toolContextMenu(external, true, false)), (std::vector<int>{82, 83, 84, 88, 0, 86, 93, 94}));
+    EXPECT_EQ(commands(toolContextMenu(external, true, false, true)), (std::vector<int>{82, 83, 84, 88, 0, 86, 93, 94}));
     ToolRecord custom = builtin;
     custom.isCustom = true;
-    const auto entries = toolContextMenu(custom, false, false);
-    EXPECT_EQ(commands(entries), (std::vector<int>{82, 83, 0, 86, 93, 94, 0, 85}));
+    const auto entries = toolContextMenu(custom, false, false, false);
+    EXPECT_EQ(commands(entries), (std::vector<int>{82, 83, 0, 86, 93, 282, 0, 85}));
     EXPECT_EQ(entries.back().command, kToolMenuRemove);
     // Every item has an access key of its own in either language.
     external.homepage = u"https://example.org";
-    for (const auto& menu : {entries, toolContextMenu(builtin, true, true), toolContextMenu(external, true, false)}) {
+    for (const auto& menu : {entries, toolContextMenu(builtin, true, true, true), toolContextMenu(external, true, false, false)}) {
         for (int language : {0, 1}) {
             std::u16string keys;
             for (const auto& e : menu) {

@@ -89,4 +89,18 @@ TEST(OutputDecoder, ShowsEachReadAsFarAsItIsComplete) {
     }
 }
 
+TEST(OutputDecoder, Utf8TailHoldsOnlyACharacterCutShort) {
+    const std::string text = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";  // a, e acute, a CJK character, an emoji
+    const size_t boundaries[] = {0, 1, 3, 6, 10};
+    for (size_t size = 0; size <= text.size(); ++size) {
+        size_t whole = 0;
+        for (size_t b : boundaries)
+            if (b <= size) whole = b;
+        EXPECT_EQ(utf8IncompleteTail(text.data(), size), size - whole) << "cut at " << size;
+    }
+    // Bytes that can never make a character are not held back.
+    for (const std::string& bad : {"\x80\x80\x80"s, "\xFF"s, "\xC0"s, "\xF5\x80"s, "\xC3\xA9\xA9"s})
+        EXPECT_EQ(utf8IncompleteTail(bad.data(), bad.size()), 0u);
+}
+
 }  // namespace

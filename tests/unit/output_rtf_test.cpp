@@ -12,7 +12,8 @@ std::string body(const std::string& rtf) {
     size_t table = rtf.find("{\\colortbl;");
     size_t end = rtf.find('}', table);
     EXPECT_EQ(rtf.rfind('}'), rtf.size() - 1);
-    return rtf.substr(end + 1, rtf.size() - end - 2);
+    EXPECT_EQ(rtf.compare(end + 1, 9, "\\protect "), 0) << "every run is protected";
+    return rtf.substr(end + 10, rtf.size() - end - 11);
 }
 
 TEST(OutputRtf, ColourTableHoldsEachColourOnceAndOnlyVisibleChangesAreWritten) {
@@ -25,9 +26,9 @@ TEST(OutputRtf, ColourTableHoldsEachColourOnceAndOnlyVisibleChangesAreWritten) {
                                        {u"e", kGrey, false}});
     EXPECT_EQ(rtf.substr(0, rtf.find('}') + 1), "{\\rtf1{\\colortbl;\\red204\\green204\\blue204;\\red197\\green15\\blue31;}");
     EXPECT_EQ(body(rtf), "\\cf1\\b0 a\\cf2\\b b\\b0 c \\par\nd\\cf1 e");
-    EXPECT_EQ(outputRunsToRtf({}), "{\\rtf1{\\colortbl;}}");
+    EXPECT_EQ(outputRunsToRtf({}), "{\\rtf1{\\colortbl;}\\protect }");
     // Blanks before the first visible run take the format at the insertion point.
-    EXPECT_EQ(outputRunsToRtf({{u"  ", kRed, true}}), "{\\rtf1{\\colortbl;}  }");
+    EXPECT_EQ(outputRunsToRtf({{u"  ", kRed, true}}), "{\\rtf1{\\colortbl;}\\protect   }");
 }
 
 TEST(OutputRtf, LineBreaksEachMakeOneParagraph) {
