@@ -41,3 +41,21 @@ std::u16string fileTextToWide(const std::string& bytes) {
 std::u16string decimalText(unsigned long long value) {
     return asciiToWide(std::to_string(value));
 }
+
+std::u16string withValues(std::u16string text, const std::vector<std::u16string>& values) {
+    size_t from = 0;
+    for (const std::u16string& value : values) {
+        size_t at = text.find(u"%s", from);
+        if (at == std::u16string::npos) break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
+std::u16string lowerAscii(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out)
+        if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    return out;
+}

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/utf8.h"
 
@@ -18,5 +20,10 @@ std::u16string fileTextToWide(const std::string& bytes);
 
 // Plain ASCII literal to UTF-16 (for fixed texts built from narrow pieces).
 std::u16string asciiToWide(const std::string& ascii);
+// The text with each "%s" replaced by the next of the values, in order;
+// a value is never searched for further marks.
+std::u16string withValues(std::u16string text, const std::vector<std::u16string>& values);
+// Plain ASCII letters to lower case; every other character as it is.
+std::u16string lowerAscii(std::u16string_view text);
 // A number in decimal digits.
 std::u16string decimalText(unsigned long long value);

@@ -3,6 +3,8 @@
 #include <iterator>
 #include <vector>
 
+#include "data/text.h"
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -82,13 +84,6 @@ CommandVerdict refuse(const Reason& reason, const std::u16string& detail = {}) {
 
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
-}
-
-std::u16string lowerAscii(std::u16string text) {
-    for (char16_t& c : text) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return text;
 }
 
 bool endsWith(const std::u16string& text, const std::u16string& suffix) {

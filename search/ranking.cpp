@@ -143,12 +143,6 @@ bool hasAliasHit(const QueryLexicon& lex, const std::u16string& id) {
 
 }  // namespace
 
-std::u16string lowerAscii(std::u16string_view text) {
-    std::u16string out;
-    lowerInto(out, text);
-    return out;
-}
-
 bool containsText(std::u16string_view haystack, std::u16string_view needle) {
     if (needle.empty() || needle.size() > haystack.size()) return false;
     return haystack.find(needle) != std::u16string_view::npos;

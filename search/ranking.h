@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/text.h"
 #include "data/tool_record.h"
 #include "playbooks/playbook.h"
 
@@ -17,8 +18,6 @@ struct ScoredIndex {
     int32_t score = 0;
 };
 
-// Maps A-Z to a-z and leaves every other code unit as it is.
-std::u16string lowerAscii(std::u16string_view text);
 // A plain run-of-code-units search; an empty needle is never contained.
 bool containsText(std::u16string_view haystack, std::u16string_view needle);
 

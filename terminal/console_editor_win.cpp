@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/text.h"
 #include "platform/win_clock.h"
 #include "platform/win_fonts.h"
 #include "platform/win_system_library.h"
@@ -532,9 +533,7 @@ bool findInTerminal(Terminal& t, const std::u16string& what) {
         at = SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
     }
     if (at < 0) {
-        std::u16string note = terminalUiText(t, kTextFindNone);
-        size_t mark = note.find(u"%s");
-        if (mark != std::u16string::npos) note.replace(mark, 2, what);
+        std::u16string note = withValues(terminalUiText(t, kTextFindNone), {what});
         if (t.showNote) t.showNote(note); else beep();
         return false;
     }

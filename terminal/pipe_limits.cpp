@@ -2,16 +2,9 @@
 
 #include <vector>
 
+#include "data/text.h"
+
 namespace {
-
-char16_t lower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
-}
-
-std::u16string lowered(std::u16string text) {
-    for (char16_t& c : text) c = lower(c);
-    return text;
-}
 
 // The words of one part of a command line; quotes group, they are dropped.
 std::vector<std::u16string> words(const std::u16string& part) {
@@ -22,13 +15,13 @@ std::vector<std::u16string> words(const std::u16string& part) {
         if (c == u'"') {
             quoted = !quoted;
         } else if (!quoted && (c == u' ' || c == u'\t')) {
-            if (!word.empty()) out.push_back(lowered(word));
+            if (!word.empty()) out.push_back(lowerAscii(word));
             word.clear();
         } else {
             word += c;
         }
     }
-    if (!word.empty()) out.push_back(lowered(word));
+    if (!word.empty()) out.push_back(lowerAscii(word));
     return out;
 }
 

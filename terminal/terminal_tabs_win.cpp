@@ -123,10 +123,7 @@ void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
     bool windowedAsked = false;
     auto endWindowed = [&](const std::vector<ChildProcess>& windowed) {
         windowedAsked = true;
-        std::u16string question = uiText(tabs, kTextStopWindowedAsk);
-        size_t at = question.find(u"%s");
-        if (at != std::u16string::npos) question.replace(at, 2, describeProcesses(windowed));
-        return confirm(tabs, question);
+        return confirm(tabs, withValues(uiText(tabs, kTextStopWindowedAsk), {describeProcesses(windowed)}));
     };
     std::vector<ChildProcess> stopped = stopTerminalCommand(terminal, endWindowed, &denied);
     std::u16string where = terminalLabel(tabs, terminal);
@@ -134,21 +131,13 @@ void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
         report(tabs, u"> " + uiText(tabs, kTextStopped) + u" " + processLabel(process) + u" - " + where, kActionBlue);
     }
     for (const ChildProcess& process : denied) {
-        std::u16string line = uiText(tabs, kTextCannotStopElevated);
-        size_t at = line.find(u"%s");
-        if (at != std::u16string::npos) line.replace(at, 2, processLabel(process));
+        std::u16string line = withValues(uiText(tabs, kTextCannotStopElevated), {processLabel(process)});
         report(tabs, u"> " + line + u" - " + where, kFailureRed);
     }
     // Something still runs that the user kept or that cannot be ended: no restart offered.
     if (!stopped.empty() || windowedAsked || !denied.empty()) return;
     if (!confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
     if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
-}
-
-std::u16string lowerAscii(std::u16string text) {
-    for (char16_t& c : text)
-        if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-    return text;
 }
 
 // What the running program waits for when it is one that cannot work on the
@@ -158,12 +147,7 @@ std::u16string pipeLimitText(const TerminalTabs& tabs, const Terminal& terminal,
     PipeLimitHint hint = pipeLimitHint(terminal.entered.back().line);
     if (hint.limit == PipeLimit::None || lowerAscii(names).find(hint.program + u".") == std::u16string::npos) return {};
     int id = hint.limit == PipeLimit::NeedsConsole ? kTextNeedsConsole : kTextWaitsForEndOfInput;
-    std::u16string text = uiText(tabs, id);
-    for (const std::u16string* value : {&hint.program, &hint.instead}) {
-        size_t at = text.find(u"%s");
-        if (at != std::u16string::npos) text.replace(at, 2, *value);
-    }
-    return u" — " + text;
+    return u" — " + withValues(uiText(tabs, id), {hint.program, hint.instead});
 }
 
 // The status bar's words for the visible terminal's command: the programs
@@ -209,9 +193,7 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
         if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
     };
     terminal->reportJobFailure = [owner, created](unsigned long error) {
-        std::u16string line = uiText(*owner, kTextJobSetupFailed);
-        size_t at = line.find(u"%s");
-        if (at != std::u16string::npos) line.replace(at, 2, decimalText(error));
+        std::u16string line = withValues(uiText(*owner, kTextJobSetupFailed), {decimalText(error)});
         report(*owner, u"> " + line + u" - " + terminalLabel(*owner, *created), kFailureRed);
     };
     if (tabs.historyFile) {

@@ -1,5 +1,7 @@
 #include "ui/ui_text.h"
 
+#include "data/text.h"
+
 namespace {
 
 struct TextRow {
@@ -367,15 +369,7 @@ std::u16string uiTextIn(int language, int id) {
 std::u16string uiText(int id) { return uiTextIn(gLanguage, id); }
 
 std::u16string uiTextWith(int id, const std::vector<std::u16string>& values) {
-    std::u16string text = uiText(id);
-    size_t from = 0;
-    for (const std::u16string& value : values) {
-        size_t at = text.find(u"%s", from);
-        if (at == std::u16string::npos) break;
-        text.replace(at, 2, value);
-        from = at + value.size();
-    }
-    return text;
+    return withValues(uiText(id), values);
 }
 
 std::u16string localized(const std::u16string& chinese, const std::u16string& english) {
