@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/editor_control_win.h"
 #include "terminal/output_rtf.h"
@@ -387,22 +388,28 @@ void noteWaitingForInput(Terminal& t, bool waiting) {
     reportStatus(t, t.runningShown, waiting);
 }
 
-void onShellEnded(Terminal& t, DWORD exitCode) {
-    // A notice from a shell since replaced, or a shell still there, is stale.
-    if (!t.editor || !t.shell.process || WaitForSingleObject(t.shell.process, 0) != WAIT_OBJECT_0) return;
+// What the old shell printed, all of it, before a line about its end. A
+// composition still open gives way (rendering would otherwise wait for it
+// for ever): the line moves the caret anyway.
+void renderAllOutput(Terminal& t) {
     completeRefill(t);
+    t.imeComposing = false;
     do {
         renderQueuedOutput(t);
     } while (!t.queuedOutput.empty());
+}
+
+void onShellEnded(Terminal& t, DWORD exitCode) {
+    // A notice from a shell since replaced, or a shell still there, is stale.
+    if (!t.editor || !t.shell.process || WaitForSingleObject(t.shell.process, 0) != WAIT_OBJECT_0) return;
+    renderAllOutput(t);
     removeSyntheticPrompt(t);
     t.shellEnded = true;
     t.commandRunning = false;
     t.promptTimerArmed = false;
     KillTimer(t.editor, kPromptTimer);
     reportStatus(t, {}, false);
-    std::u16string note = terminalUiText(t, kTextShellEnded);
-    size_t at = note.find(u"%s");
-    if (at != std::u16string::npos) note.replace(at, 2, exitCodeText(exitCode));
+    std::u16string note = withValues(terminalUiText(t, kTextShellEnded), {exitCodeText(exitCode)});
     insertOutput(t, u"\r\n" + note + u"\r\n");
 }
 
@@ -527,13 +534,7 @@ std::vector<ChildProcess> stopTerminalCommand(Terminal& t, const EndWindowedChoi
 bool restartTerminalShell(Terminal& t) {
     if (!t.editor) return false;
     stopSession(t.shell);
-    completeRefill(t);
-    // What the old shell printed before it ended still belongs above the marker
-    // (a composition still open gives way: the marker moves the caret anyway).
-    t.imeComposing = false;
-    do {
-        renderQueuedOutput(t);
-    } while (!t.queuedOutput.empty());
+    renderAllOutput(t);  // still belongs above the marker
     t.unreadInput.clear();
     KillTimer(t.editor, kTypeAheadTimer);
     t.pendingEcho.clear();

@@ -943,6 +943,16 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
         return countOf(terminalText(t), u"WRIMEDONE") >= 2 && t.outputEndsWithPrompt;
     }))
         << narrow(terminalText(t));
+    // The shell ends while a composition is open: its last output and the line
+    // about its end still show, and the window goes on.
+    typeText(t.editor, u"echo WRIMELAST & exit 7");
+    pressKey(t.editor, VK_RETURN);
+    SendMessageW(t.editor, WM_IME_STARTCOMPOSITION, 0, 0);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] {
+        std::u16string text = terminalText(t);
+        return countOf(text, u"WRIMELAST") >= 2 && text.find(u"退出代码 7") != std::u16string::npos;
+    }))
+        << narrow(terminalText(t));
 }
 
 }  // namespace
