@@ -10,6 +10,7 @@
 #include "launcher/tool_resolution.h"
 #include "platform/platform.h"
 #include "platform/win_handles.h"
+#include "platform/win_system_library.h"
 #include "platform/win_text.h"
 
 namespace {
@@ -158,15 +159,8 @@ void addStartMenuShortcut(HWND owner, const std::vector<ToolRecord>& catalog, in
 }
 
 bool systemCanPinToTaskbar() {
-    // GetVersionEx answers what the manifest claims to know; RtlGetVersion the truth.
-    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto get = ntdll ? reinterpret_cast<RtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                     : nullptr;
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!get || get(&version) != 0) return false;
-    return version.dwMajorVersion < 10;
+    OSVERSIONINFOW version;
+    return trueWindowsVersion(version) && version.dwMajorVersion < 10;
 }
 
 void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text) {

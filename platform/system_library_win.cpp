@@ -26,3 +26,13 @@ HMODULE loadSystemLibrary(const wchar_t* fileName) {
     // Its own imports are then looked for beside it, in the system folder.
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+bool trueWindowsVersion(OSVERSIONINFOW& info) {
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    FARPROC found = ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+    auto get = reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void (*)()>(found));
+    return get && get(&info) == 0;
+}

@@ -10,3 +10,7 @@ void restrictDllSearchToSystem();
 
 // Loads a DLL of the system folder by its full path; nullptr when that fails.
 HMODULE loadSystemLibrary(const wchar_t* fileName);
+
+// The version Windows really is: GetVersionEx answers only what the manifest
+// claims to know, RtlGetVersion is not shimmed. False when it cannot be read.
+bool trueWindowsVersion(OSVERSIONINFOW& info);

@@ -11,6 +11,7 @@
 #include "data/files.h"
 #include "data/text.h"
 #include "platform/win_clock.h"
+#include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "resources/version.h"
 #include "ui/main_state.h"
@@ -65,16 +66,10 @@ std::u16string userName() {
     return GetUserNameW(name, &size) ? fromWide(name) : u"?";
 }
 
-// The version the system reports to itself: GetVersionEx is told a lie by
-// the compatibility layer, RtlGetVersion is not.
+// The version the system really is, as the report shows it.
 std::u16string windowsVersion() {
-    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto get = ntdll ? reinterpret_cast<RtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                     : nullptr;
-    if (!get || get(&info) != 0) return u"?";
+    OSVERSIONINFOW info;
+    if (!trueWindowsVersion(info)) return u"?";
     wchar_t version[64] = {};
     swprintf(version, 64, L"%lu.%lu (build %lu)", info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber);
     return fromWide(version);
