@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Runs the end-to-end screenshot tour on a private Xvfb and saves a picture of
+# Runs the screenshot tour (tools/screenshot_tour.cpp) on a private Xvfb and saves a picture of
 # the window for each view to build/shots/<view>.png; with --docs it also
 # writes the README's four pictures to docs/ (cut to 256 colours when one would
 # not stay under 200 KB).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/deps.sh"
-bash "$root/scripts/build.sh" win toolkeep_e2e
+bash "$root/scripts/build.sh" win toolkeep_screenshot_tour
 shots=$root/build/shots
 rm -rf "$shots"
 mkdir -p "$shots"
@@ -19,8 +19,8 @@ start_private_display "$root/build/wineprefix"
 
 marker=$shots/view.txt
 : >"$marker"
-TOOLKEEP_SCREENSHOT_TOUR="Z:${marker//\//\\}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_e2e.exe" \
-  --gtest_filter=LocalWindow.ScreenshotTour >"$shots/tour.log" 2>&1 &
+TOOLKEEP_SCREENSHOT_TOUR="Z:${marker//\//\\}" "$root/scripts/wine.sh" "$root/build/win/toolkeep_screenshot_tour.exe" \
+  >"$shots/tour.log" 2>&1 &
 tour=$!
 wine_started=1
 taken=

@@ -141,7 +141,7 @@ TEST(SourceTree, TextNamesAndTheTableStayInStep) {
                                "myuiText(3)", "uiText(id)", "uiTextWith(kTextFileBrokenKept, {path, copy})"})
         EXPECT_FALSE(callsTextByNumber(sample)) << sample;
     for (const char* folder : {"app", "data", "launcher", "mcp", "platform", "playbooks", "report", "search",
-                               "selftest", "terminal", "ui", "tests"}) {
+                               "selftest", "terminal", "ui", "tests", "tools"}) {
         for (const fs::path& path : sourcesIn(folder)) {
             if (path.filename() == "ui_text.cpp" || path.filename() == "source_tree_test.cpp") continue;
             const std::vector<std::string> lines = linesOf(path);
