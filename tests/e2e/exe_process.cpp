@@ -63,3 +63,16 @@ HWND findProcessWindow(const ExeProcess& process, const wchar_t* className, DWOR
     } while (GetTickCount() - start < milliseconds);
     return nullptr;
 }
+
+bool waitUntilReady(HWND window, DWORD milliseconds) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(5)) {
+        if (GetPropW(window, L"ToolkeepReady")) return true;
+    }
+    return false;
+}
+
+std::wstring environmentValue(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(value, n) : std::wstring();
+}

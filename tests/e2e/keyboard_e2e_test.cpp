@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/local_window.h"
+#include "tests/e2e/message_loop.h"
 #include "ui/main_state.h"
 
 namespace {
@@ -37,20 +38,6 @@ void press(WPARAM key, std::initializer_list<int> modifiers = {}) {
     SetKeyboardState(keys);
     PostMessageW(focus, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001);
     pump(20);
-}
-
-// Answers the next dialog or message box of this process from another thread.
-std::thread answerNextDialog(WPARAM button) {
-    return std::thread([button] {
-        for (int i = 0; i < 1000; ++i) {
-            HWND dialog = FindWindowW(L"#32770", nullptr);
-            if (dialog && IsWindowVisible(dialog)) {
-                PostMessageW(dialog, WM_COMMAND, button, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    });
 }
 
 // The letter after a lone "&", upper-cased; 0 when there is none.
@@ -230,7 +217,7 @@ TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
     };
     for (const Dialog& dialog : dialogs) {
         SetFocus(editor);
-        std::thread answer = answerNextDialog(dialog.what[0] == 'c' ? IDNO : IDCANCEL);
+        std::thread answer = answerQuestion(u"", dialog.what[0] == 'c' ? IDNO : IDCANCEL);
         dialog.open();
         answer.join();
         pump(50);

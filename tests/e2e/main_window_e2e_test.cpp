@@ -35,34 +35,10 @@ constexpr DWORD kWait = 30000;
 
 // --- files the window writes -------------------------------------------------
 
-bool readBytes(const std::wstring& path, std::string& bytes) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    bytes = all.str();
-    return true;
-}
-
-std::string configText() {
-    std::string bytes;
-    readBytes(appDataFile(L"config.json"), bytes);
-    return bytes;
-}
+std::string configText() { return fileBytes(appDataFile(L"config.json")); }
 
 
 // --- reading controls of another process ---------------------------------------
-
-struct RemoteBuffer {
-    HANDLE process;
-    void* address;
-    RemoteBuffer(HANDLE p, size_t size) : process(p) {
-        address = VirtualAllocEx(p, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~RemoteBuffer() {
-        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
-    }
-};
 
 std::wstring remoteTabLabel(HANDLE process, HWND tabs, int index) {
     RemoteBuffer buffer(process, sizeof(TCITEMW) + 512 * sizeof(wchar_t));
@@ -133,15 +109,6 @@ int windowWidth(HWND window) {
     RECT bounds;
     GetWindowRect(window, &bounds);
     return bounds.right - bounds.left;
-}
-
-bool waitUntilReady(HWND window, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        if (GetPropW(window, L"ToolkeepReady")) return true;
-        Sleep(5);
-    }
-    return false;
 }
 
 struct RunningWindow {
@@ -220,21 +187,6 @@ TEST_F(ExeWindow, StartsWithItsControlsAndTabsThenSwitchesLanguage) {
 
     PostMessageW(run.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(waitForExit(run.process, kWait), 0);
-}
-
-TEST_F(ExeWindow, ThemeCommandsRecolourTheTreeAndSave) {
-    RunningWindow run;
-    ASSERT_NE(run.children.tree, nullptr);
-    run.command(kCmdThemeDark);
-    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETBKCOLOR, 0, 0)), RGB(37, 37, 38));
-    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETTEXTCOLOR, 0, 0)), RGB(232, 232, 232));
-    EXPECT_NE(configText().find("\"theme\": \"dark\""), std::string::npos);
-    run.command(kCmdThemeLight);
-    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETBKCOLOR, 0, 0)), RGB(251, 251, 251));
-    EXPECT_EQ(COLORREF(SendMessageW(run.children.tree, TVM_GETTEXTCOLOR, 0, 0)), RGB(27, 27, 27));
-    EXPECT_NE(configText().find("\"theme\": \"light\""), std::string::npos);
-    run.command(kCmdThemeSystem);
-    EXPECT_NE(configText().find("\"theme\": \"system\""), std::string::npos);
 }
 
 TEST_F(ExeWindow, HelpAndAboutTabsComeAndGoAndShiftTheTerminals) {
@@ -696,14 +648,15 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     EXPECT_EQ(tool.args, u"/A readme.txt");
     EXPECT_EQ(tool.id.rfind(u"custom.ext-", 0), 0u);
     EXPECT_EQ(lastActivityLine(), u"> [已添加] notepad → " + fromWide(program.c_str()));
-    std::string file;
-    ASSERT_TRUE(readBytes(customTools.path, file));
+    std::string file = fileBytes(customTools.path);
+    ASSERT_FALSE(file.empty());
     EXPECT_NE(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
 
     removeCustomToolAt(*state, added);
     EXPECT_EQ(lastActivityLine(), u"> [已移除] notepad");
     for (const ToolRecord& left : state->catalog.tools) EXPECT_NE(left.id, tool.id);
-    ASSERT_TRUE(readBytes(customTools.path, file));
+    file = fileBytes(customTools.path);
+    ASSERT_FALSE(file.empty());
     EXPECT_EQ(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
 }
 

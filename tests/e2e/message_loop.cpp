@@ -33,3 +33,36 @@ std::u16string tempPath(const std::u16string& name) {
     GetTempPathW(MAX_PATH, dir);
     return fromWide(dir) + name;
 }
+
+size_t countOf(const std::u16string& text, const std::u16string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
+void typeText(HWND editor, const std::u16string& text) {
+    for (char16_t c : text) SendMessageW(editor, WM_CHAR, WPARAM(c), 1);
+}
+
+void pressEnter(HWND editor) {
+    SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageW(editor, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
+void typeLine(HWND editor, const std::u16string& text) {
+    typeText(editor, text);
+    pressEnter(editor);
+}
+
+std::thread answerQuestion(const std::u16string& caption, int button) {
+    return std::thread([caption, button] {
+        for (int i = 0; i < 1000; ++i) {
+            HWND box = FindWindowW(L"#32770", caption.empty() ? nullptr : wstr(caption));
+            if (box && IsWindowVisible(box)) {
+                PostMessageW(box, WM_COMMAND, WPARAM(button), 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+}

@@ -5,11 +5,21 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 // Dispatches every message waiting for this thread.
 void pumpMessages();
 // Pumps until `done` holds or the time is up; false on time-out.
 bool waitUntil(DWORD milliseconds, const std::function<bool()>& done);
 bool processAlive(DWORD pid);
+// How many times `what` stands in `text`, not overlapping.
+size_t countOf(const std::u16string& text, const std::u16string& what);
+// Characters as typed (WM_CHAR each), then Enter as a key press.
+void typeText(HWND editor, const std::u16string& text);
+void pressEnter(HWND editor);
+void typeLine(HWND editor, const std::u16string& text);
+// Presses the button of the next dialog or message box of this process with
+// the caption (empty: any), from another thread.
+std::thread answerQuestion(const std::u16string& caption, int button);
 // A file name in the temporary folder.
 std::u16string tempPath(const std::u16string& name);

@@ -6,14 +6,14 @@
 #include <windows.h>
 #include <richedit.h>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/win_text.h"
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
+#include "tests/e2e/message_loop.h"
+#include "tests/e2e/terminal_host.h"
 
 namespace {
 
@@ -28,44 +28,12 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring environment(const wchar_t* name) {
-    wchar_t buffer[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableW(name, buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-}
-
 std::wstring textOf(HWND window) {
     LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
     std::wstring text(size_t(length) + 1, L'\0');
     SendMessageW(window, WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(size_t(length));
     return text;
-}
-
-size_t countOf(const std::wstring& text, const std::wstring& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + what.size())) ++count;
-    return count;
-}
-
-bool waitUntil(DWORD ms, const std::function<bool()>& done) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(20);
-    }
-}
-
-void typeLine(HWND editor, const std::wstring& line) {
-    for (wchar_t c : line) SendMessageW(editor, WM_CHAR, WPARAM(c), 1);
-    SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 1);
-    SendMessageW(editor, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
 BOOL CALLBACK collectRichEdits(HWND window, LPARAM param) {
@@ -135,16 +103,16 @@ TEST(PlantedFiles, ACopyBesidePlantedFilesUsesTheSystemShellAndRichEdit) {
     HWND window = findProcessWindow(process, L"ToolkeepNativeMainWindow", kWaitMs);
     ASSERT_NE(window, nullptr);
 
-    const std::wstring profile = environment(L"USERPROFILE");
+    const std::wstring profile = environmentValue(L"USERPROFILE");
     ASSERT_FALSE(profile.empty());
     HWND editor = nullptr;
     EXPECT_TRUE(waitUntil(kWaitMs, [&] { return (editor = cmdTerminal(window, profile)) != nullptr; }))
         << "no CMD terminal shows the prompt of the profile folder";
     if (editor) {
         // Only the real shell expands these; the colour variable is in its environment.
-        typeLine(editor, L"whoami & echo wrenly%FORCE_COLOR%%CD%");
-        const std::wstring answer = L"wrenly1" + profile;
-        EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(textOf(editor), answer) >= 1; }))
+        typeLine(editor, u"whoami & echo wrenly%FORCE_COLOR%%CD%");
+        const std::u16string answer = u"wrenly1" + fromWide(profile.c_str());
+        EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(fromWide(textOf(editor).c_str()), answer) >= 1; }))
             << "the system's cmd.exe did not answer in the profile folder";
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -156,36 +124,18 @@ TEST(PlantedFiles, ACopyBesidePlantedFilesUsesTheSystemShellAndRichEdit) {
     EXPECT_FALSE(exists(folder.file(L"whoami.ran"))) << "the planted whoami.bat ran";
 }
 
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED) {
-        auto* hosted = reinterpret_cast<Terminal*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        return hosted ? protectedChangeAnswer(*hosted) : 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 TEST(PlantedFiles, ColourVariablesReachTheShellButNotThisProgram) {
     for (const wchar_t* name : {L"FORCE_COLOR", L"CLICOLOR_FORCE", L"CLICOLOR"}) SetEnvironmentVariableW(name, nullptr);
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW hostClass = {};
-    hostClass.lpfnWndProc = hostProc;
-    hostClass.hInstance = instance;
-    hostClass.lpszClassName = L"PlantedFilesHost";
-    RegisterClassW(&hostClass);
-    HWND host = CreateWindowW(L"PlantedFilesHost", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 400, nullptr, nullptr,
-                              instance, nullptr);
-    ASSERT_NE(host, nullptr);
-    auto terminal = std::make_unique<Terminal>();
-    ASSERT_TRUE(createTerminal(*terminal, host, instance, ShellKind::Cmd, 12));
-    SetWindowLongPtrW(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(terminal.get()));
-    typeLine(terminal->editor, L"echo wrenly%FORCE_COLOR%%CLICOLOR_FORCE%%CLICOLOR%");
+    TerminalHost host;
+    ASSERT_TRUE(createTerminalHost(host, L"planted-files"));
+    ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd), 2);
+    Terminal* terminal = host.tabs.terminals.back().terminal.get();
+    typeLine(terminal->editor, u"echo wrenly%FORCE_COLOR%%CLICOLOR_FORCE%%CLICOLOR%");
     EXPECT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(*terminal).find(u"wrenly111") != std::u16string::npos; }))
         << "the shell's environment lacks the colour variables";
     for (const wchar_t* name : {L"FORCE_COLOR", L"CLICOLOR_FORCE", L"CLICOLOR"})
         EXPECT_EQ(GetEnvironmentVariableW(name, nullptr, 0), 0u) << "set in this program's own environment";
-    SetWindowLongPtrW(host, GWLP_USERDATA, 0);
-    terminal.reset();
-    DestroyWindow(host);
+    destroyTerminalHost(host);
 }
 
 }  // namespace

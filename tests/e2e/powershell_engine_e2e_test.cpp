@@ -35,12 +35,6 @@ bool realPowerShell() {
     return GetEnvironmentVariableW(L"TOOLKEEP_REAL_POWERSHELL", nullptr, 0) > 0;
 }
 
-size_t countOf(const std::u16string& text, const std::u16string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + what.size())) ++count;
-    return count;
-}
-
 std::u16string replaceAll(std::u16string text, const std::u16string& what, const std::u16string& with) {
     for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
@@ -70,18 +64,13 @@ protected:
         return t;
     }
 
-    static void pressEnter(Terminal& t) {
-        SendMessageW(t.editor, WM_KEYDOWN, VK_RETURN, 1);
-        SendMessageW(t.editor, WM_KEYUP, VK_RETURN, 0xC0000001);
-    }
-
     // Puts the command on the input line and presses Enter; returns what the
     // shell printed before its next prompt, or a note that none came.
     std::u16string run(Terminal& t, const std::u16string& command) {
         replaceInput(t, command);
         std::u16string prompt = u"PS " + promptDirectoryOf(t) + u"> ";
         size_t prompts = countOf(terminalText(t), prompt);
-        pressEnter(t);
+        pressEnter(t.editor);
         bool back = waitUntil(kCommandMs, [&] {
             // A quiet cmdlet gets a stand-in prompt from the terminal: wait for PowerShell's own.
             return t.outputEndsWithPrompt && !t.syntheticPromptShown && countOf(terminalText(t), prompt) > prompts;
@@ -115,7 +104,7 @@ TEST_F(PowerShellE2E, CommandsShowOnceWithTheirOutputOrErrorAndThePromptComesBac
         EXPECT_EQ(countOf(terminalText(t), c.command), 1u) << wideToUtf8(terminalText(t));
     }
     replaceInput(t, u"Set-Location C:\\windows");
-    pressEnter(t);
+    pressEnter(t.editor);
     EXPECT_TRUE(waitUntil(kCommandMs, [&] { return promptDirectoryOf(t) == u"C:\\windows"; }))
         << wideToUtf8(terminalText(t));
 }

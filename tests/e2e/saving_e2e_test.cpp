@@ -296,25 +296,6 @@ TEST_F(SavingWindow, FailedTranscriptSaveIsReportedAndLeavesTheOldFile) {
 
 // --- two real windows ----------------------------------------------------------
 
-bool waitUntilReady(HWND window) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kWait; Sleep(5)) {
-        if (GetPropW(window, L"ToolkeepReady")) return true;
-    }
-    return false;
-}
-
-// Memory in another process, for messages whose arguments are pointers.
-struct RemoteBuffer {
-    HANDLE process;
-    void* address;
-    RemoteBuffer(HANDLE p, size_t size) : process(p) {
-        address = VirtualAllocEx(p, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~RemoteBuffer() {
-        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
-    }
-};
-
 BOOL CALLBACK findTree(HWND child, LPARAM param) {
     wchar_t name[64] = {};
     GetClassNameW(child, name, 64);
@@ -342,7 +323,7 @@ struct RunningWindow {
     RunningWindow() {
         process = startToolkeep(L"");
         window = findProcessWindow(process, kMainWindowClass, kWait);
-        if (!window || !waitUntilReady(window)) return;
+        if (!window || !waitUntilReady(window, kWait)) return;
         EnumChildWindows(window, findTree, reinterpret_cast<LPARAM>(&tree));
         searchBox = GetDlgItem(window, kSearchBoxId);
     }

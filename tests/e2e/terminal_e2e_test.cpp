@@ -42,10 +42,6 @@ void pressKey(HWND editor, WPARAM key, BYTE modifier = 0) {
     SendMessageW(editor, WM_KEYUP, key, 0xC0000001);
 }
 
-void typeText(HWND editor, const std::u16string& text) {
-    for (char16_t c : text) SendMessageW(editor, WM_CHAR, WPARAM(c), 1);
-}
-
 void setClipboard(HWND owner, const std::u16string& text) {
     ASSERT_TRUE(OpenClipboard(owner));
     EmptyClipboard();
@@ -73,12 +69,6 @@ std::string narrow(const std::u16string& text) {
     return std::string(text.begin(), text.end());
 }
 
-size_t countOf(const std::u16string& text, const std::u16string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + what.size())) ++count;
-    return count;
-}
-
 CHARRANGE selectionOf(HWND editor) {
     CHARRANGE range = {};
     SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
@@ -104,20 +94,6 @@ std::thread answerDialog(const std::u16string& caption, const std::u16string& te
             if (dialog && IsWindowVisible(dialog)) {
                 SetDlgItemTextW(dialog, 1000, wstr(text));
                 PostMessageW(dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    });
-}
-
-// Answers the next message box with the given caption from another thread.
-std::thread answerQuestion(const std::u16string& caption, int button) {
-    return std::thread([caption, button] {
-        for (int i = 0; i < 1000; ++i) {
-            HWND box = FindWindowW(L"#32770", wstr(caption));
-            if (box && IsWindowVisible(box)) {
-                PostMessageW(box, WM_COMMAND, WPARAM(button), 0);
                 return;
             }
             Sleep(10);

@@ -17,6 +17,7 @@
 #include "terminal/terminal.h"
 
 #include "tests/e2e/message_loop.h"
+#include "tests/e2e/terminal_host.h"
 
 namespace {
 
@@ -201,39 +202,12 @@ TEST_F(TerminalLoad, FloodWhileTheWindowIsBusyArrivesWholeAndInOrder) {
 
 // The real console editor: Enter pressed while the shell is busy must not
 // hold up the window.
-Terminal* editorTerminal = nullptr;
-
-LRESULT CALLBACK editorHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (editorTerminal && message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_PROTECTED)
-        return protectedChangeAnswer(*editorTerminal);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void pressEnter(HWND editor) {
-    SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 1);
-    SendMessageW(editor, WM_KEYUP, VK_RETURN, 0xC0000001);
-}
-
-void typeLine(HWND editor, const std::u16string& text) {
-    for (char16_t c : text) SendMessageW(editor, WM_CHAR, WPARAM(c), 1);
-    pressEnter(editor);
-}
-
 TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = editorHostProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"TerminalLoadEditorHost";
-    RegisterClassExW(&windowClass);
-    HWND host = CreateWindowExW(0, windowClass.lpszClassName, L"terminal-load", WS_OVERLAPPEDWINDOW, 0, 0, 900, 600,
-                                nullptr, nullptr, instance, nullptr);
-    ASSERT_NE(host, nullptr);
-    auto t = std::make_unique<Terminal>();
-    editorTerminal = t.get();
-    ASSERT_TRUE(createTerminal(*t, host, instance, ShellKind::Cmd, 10));
-    MoveWindow(t->editor, 0, 0, 880, 560, TRUE);
+    TerminalHost host;
+    ASSERT_TRUE(createTerminalHost(host, L"terminal-load"));
+    ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd), 2);
+    Terminal* t = host.tabs.terminals.back().terminal.get();
+    host.tabs.layoutRightPane();
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t->outputChunks > 0 && t->outputEndsWithPrompt; }));
 
     Prober prober(t->editor);
@@ -251,10 +225,7 @@ TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
     std::printf("[figures] longest unresponsive time with type-ahead during ping -n 8: %lld ms\n",
                 prober.worstMs.load());
 
-    editorTerminal = nullptr;
-    t.reset();
-    DestroyWindow(host);
-    pumpMessages();
+    destroyTerminalHost(host);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
+#include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
 
 namespace {
@@ -27,16 +28,10 @@ constexpr int kRounds = 30;
 constexpr DWORD kWorkerWait = 240000;
 constexpr wchar_t kWorkerName[] = L"TOOLKEEP_SAVE_WORKER";
 
-std::wstring environment(const wchar_t* name) {
-    wchar_t value[512] = {};
-    DWORD n = GetEnvironmentVariableW(name, value, 512);
-    return n > 0 && n < 512 ? std::wstring(value, n) : std::wstring();
-}
-
 // Run as a child of the test below: saves in a loop and lists, one a line,
 // what each save it was told succeeded put on disk.
 TEST(SavingWorker, DISABLED_SavesInALoop) {
-    const std::wstring name = environment(kWorkerName);
+    const std::wstring name = environmentValue(kWorkerName);
     ASSERT_FALSE(name.empty());
     std::ofstream out((appDataFile(L"") + name + L".saved").c_str(), std::ios::binary);
     Settings live = loadSettings();
