@@ -1,5 +1,7 @@
 #include "tests/e2e/exe_process.h"
 
+#include <tlhelp32.h>
+
 std::wstring toolkeepExePath() {
     wchar_t buffer[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
@@ -75,4 +77,17 @@ std::wstring environmentValue(const wchar_t* name) {
     wchar_t value[MAX_PATH] = {};
     DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
     return n > 0 && n < MAX_PATH ? std::wstring(value, n) : std::wstring();
+}
+
+std::vector<DWORD> childProcesses(DWORD parent, const wchar_t* exeName) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == parent && (!exeName || lstrcmpiW(entry.szExeFile, exeName) == 0))
+            children.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return children;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 struct ExeProcess {
     PROCESS_INFORMATION info = {};
@@ -35,3 +36,5 @@ struct RemoteBuffer {
 };
 // The value of an environment variable of this program, or empty.
 std::wstring environmentValue(const wchar_t* name);
+// The processes the given one started (with the file name, only those of that name).
+std::vector<DWORD> childProcesses(DWORD parent, const wchar_t* exeName = nullptr);

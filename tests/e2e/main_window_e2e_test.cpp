@@ -21,6 +21,7 @@
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
+#include "tests/e2e/message_loop.h"
 #include "terminal/readable_color.h"
 #include "terminal/terminal.h"
 #include "ui/main_state.h"
@@ -810,14 +811,7 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
 TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     ASSERT_NE(state, nullptr);
     auto colorOf = [](const LogPane& pane, const wchar_t* text) {
-        FINDTEXTEXW find = {};
-        find.chrg = {0, -1};
-        find.lpstrText = text;
-        if (SendMessageW(pane.window, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find)) < 0) return CLR_NONE;
-        SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        SendMessageW(pane.window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        CHARFORMAT2W format = formatOfText(pane.window, text);
         return (format.dwMask & CFM_COLOR) ? format.crTextColor : CLR_NONE;
     };
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);

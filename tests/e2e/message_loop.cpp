@@ -1,5 +1,7 @@
 #include "tests/e2e/message_loop.h"
 
+#include <commdlg.h>
+
 #include "platform/win_text.h"
 
 void pumpMessages() {
@@ -65,4 +67,19 @@ std::thread answerQuestion(const std::u16string& caption, int button) {
             Sleep(10);
         }
     });
+}
+
+CHARFORMAT2W formatOfText(HWND control, const wchar_t* word, LONG from) {
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.crTextColor = CLR_INVALID;
+    FINDTEXTEXW find = {{from, -1}, word, {0, 0}};
+    if (SendMessageW(control, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)) < 0)
+        return format;
+    CHARRANGE user = {};
+    SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&user));
+    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+    SendMessageW(control, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
+    return format;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <richedit.h>
 
 #include <functional>
 #include <string>
@@ -21,5 +22,9 @@ void typeLine(HWND editor, const std::u16string& text);
 // Presses the button of the next dialog or message box of this process with
 // the caption (empty: any), from another thread.
 std::thread answerQuestion(const std::u16string& caption, int button);
+// The character format of the first match of the word (case kept) in a rich
+// edit from the given position on; the selection is put back. A word not
+// found gives colour CLR_INVALID and an empty mask.
+CHARFORMAT2W formatOfText(HWND control, const wchar_t* word, LONG from = 0);
 // A file name in the temporary folder.
 std::u16string tempPath(const std::u16string& name);

@@ -5,13 +5,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <string>
 #include <thread>
 
 #include "data/text.h"
 #include "platform/win_text.h"
+#include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
 #include "ui/main_state.h"
@@ -52,17 +52,12 @@ std::thread answerSaveDialog(const std::u16string& title, const std::wstring& pa
 }
 
 void endChildrenNamed(const wchar_t* exeName) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != GetCurrentProcessId() || _wcsicmp(entry.szExeFile, exeName) != 0) continue;
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+    for (DWORD child : childProcesses(GetCurrentProcessId(), exeName)) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, child)) {
             TerminateProcess(process, 0);
             CloseHandle(process);
         }
     }
-    CloseHandle(snapshot);
 }
 
 using ReportWindow = WindowFixture;

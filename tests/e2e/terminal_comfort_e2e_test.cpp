@@ -28,19 +28,7 @@ namespace {
 constexpr wchar_t kWriterSwitch[] = L"--history-writer=";
 constexpr int kWriterEntries = 150;
 
-COLORREF colorOf(HWND control, const wchar_t* word) {
-    FINDTEXTEXW find = {{0, -1}, word, {0, 0}};
-    if (SendMessageW(control, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)) < 0)
-        return CLR_INVALID;
-    CHARRANGE user = {};
-    SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&user));
-    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    SendMessageW(control, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
-    return format.crTextColor;
-}
+COLORREF colorOf(HWND control, const wchar_t* word) { return formatOfText(control, word).crTextColor; }
 
 using ComfortWindow = WindowFixture;
 

@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <richedit.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include "terminal/terminal_tabs.h"
 #include "ui/input_dialog.h"
 
+#include "tests/e2e/exe_process.h"
 #include "tests/e2e/message_loop.h"
 #include "tests/e2e/terminal_host.h"
 
@@ -99,17 +99,6 @@ std::thread answerDialog(const std::u16string& caption, const std::u16string& te
             Sleep(10);
         }
     });
-}
-
-std::vector<DWORD> childrenOf(DWORD parent) {
-    std::vector<DWORD> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return children;
 }
 
 class TerminalE2E : public ::testing::Test {
@@ -311,15 +300,7 @@ TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
     EXPECT_EQ(text.find(u"\x1b"), std::u16string::npos);
     EXPECT_NE(text.find(u"plain WRSGRRED WRSGRBOLD WRSGRBG"), std::u16string::npos);
 
-    auto formatAt = [&](const wchar_t* word) {
-        FINDTEXTEXW find = {{0, -1}, word, {0, 0}};
-        SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
-        SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        return format;
-    };
+    auto formatAt = [&](const wchar_t* word) { return formatOfText(t.editor, word); };
     CHARFORMAT2W red = formatAt(L"WRSGRRED");
     EXPECT_EQ(red.crTextColor, RGB(197, 15, 31));
     EXPECT_TRUE(red.dwEffects & CFE_PROTECTED);
@@ -372,7 +353,7 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     pressKey(second.editor, VK_RETURN);
     DWORD shellId = GetProcessId(second.shell.process);
     std::vector<DWORD> children;
-    waitUntil(kWaitMs, [&] { return !(children = childrenOf(shellId)).empty(); });
+    waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); });
     EXPECT_FALSE(children.empty()) << "ping did not start";
 
     SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
@@ -543,12 +524,7 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
     RECT client;
     GetClientRect(t.editor, &client);
     EXPECT_TRUE(end.y >= 0 && end.y < client.bottom) << end.y;
-    FINDTEXTEXW find = {{length - 2000, -1}, L"warn", {0, 0}};
-    ASSERT_GE(SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)), 0);
-    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    CHARFORMAT2W format = formatOfText(t.editor, L"warn", length - 2000);
     EXPECT_EQ(format.crTextColor, RGB(193, 156, 0));
     EXPECT_TRUE(format.dwEffects & CFE_BOLD);
     EXPECT_TRUE(format.dwEffects & CFE_PROTECTED);
@@ -615,14 +591,8 @@ TEST_F(TerminalE2E, InputDialogKeepsLongTextAndCancelKeepsTheValue) {
 // the close confirmation and the substitute prompt all look at what the
 // shell has started.
 DWORD childNamed(DWORD shell, const wchar_t* name) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
-        if (entry.th32ParentProcessID == shell && lstrcmpiW(entry.szExeFile, name) == 0) found = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    return found;
+    const std::vector<DWORD> children = childProcesses(shell, name);
+    return children.empty() ? 0 : children.front();
 }
 
 TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
@@ -722,17 +692,7 @@ TEST_F(TerminalE2E, TypeAheadIsGreyUntilTheShellReadsItThenRuns) {
     typeText(t.editor, u"echo WRTYPED");
     pressKey(t.editor, VK_RETURN);
     pumpFor(400);
-    auto colourOf = [&](const wchar_t* word) {
-        FINDTEXTEXW find = {{0, -1}, word, {0, 0}};
-        SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
-        CHARRANGE user = selectionOf(t.editor);
-        SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
-        return format.crTextColor;
-    };
+    auto colourOf = [&](const wchar_t* word) { return formatOfText(t.editor, word).crTextColor; };
     EXPECT_NE(colourOf(L"echo WRTYPED"), t.defaultColor) << "typed-ahead line not greyed while ping runs";
     // Shown where it was typed, run once ping ended.
     ASSERT_TRUE(waitUntil(kWaitMs, [&] {
