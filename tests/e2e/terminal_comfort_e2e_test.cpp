@@ -1,5 +1,5 @@
 // The terminals' comfort in the real main window: history kept from window to
-// window and between processes, earlier output through theme switches, and
+// window, earlier output through theme switches, and
 // the theme following the system's.
 #include <gtest/gtest.h>
 
@@ -7,12 +7,9 @@
 #include <commdlg.h>
 #include <richedit.h>
 
-#include <algorithm>
-
 #include <string>
 #include <vector>
 
-#include "data/files.h"
 #include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
@@ -24,9 +21,6 @@
 #include "ui/ui_text.h"
 
 namespace {
-
-constexpr wchar_t kWriterSwitch[] = L"--history-writer=";
-constexpr int kWriterEntries = 150;
 
 COLORREF colorOf(HWND control, const wchar_t* word) { return formatOfText(control, word).crTextColor; }
 
@@ -71,54 +65,6 @@ TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu
     EXPECT_TRUE(cmd().history.empty());
     EXPECT_EQ(fileBytes(cmdHistory.path), "");
     EXPECT_NE(windowText(state->activity.window).find(wstr(uiText(kTextHistoryCleared))), std::wstring::npos);
-}
-
-// One of the writers below: appends its entries once the go file exists.
-TEST(HistoryWriter, DISABLED_AppendsWhenToldToGo) {
-    std::wstring commandLine = GetCommandLineW();
-    size_t at = commandLine.find(kWriterSwitch);
-    ASSERT_NE(at, std::wstring::npos);
-    std::u16string name = fromWide(commandLine.substr(at + wcslen(kWriterSwitch)).c_str());
-    std::u16string path = tempPath(u"wr-history-race.txt");
-    ASSERT_TRUE(waitUntil(20000, [&] { return GetFileAttributesW(wstr(path + u".go")) != INVALID_FILE_ATTRIBUTES; }));
-    for (int i = 0; i < kWriterEntries; ++i)
-        EXPECT_EQ(appendCommandHistory(path, name + u" " + asciiToWide(std::to_string(i)), kLockWaitMs), HistoryStore::Stored);
-}
-
-TEST(HistoryFileShared, TwoProcessesAppendingAtOnceKeepEveryEntry) {
-    std::u16string path = tempPath(u"wr-history-race.txt");
-    DeleteFileW(wstr(path));
-    DeleteFileW(wstr(path + u".go"));
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::vector<PROCESS_INFORMATION> writers;
-    for (const wchar_t* name : {L"alpha", L"beta"}) {
-        std::wstring commandLine = L"\"" + std::wstring(exe) +
-                                   L"\" --gtest_also_run_disabled_tests --gtest_filter=HistoryWriter.* " +
-                                   kWriterSwitch + name;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;  // their report stays out of this one; the exit code tells
-        PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &startup, &info));
-        writers.push_back(info);
-    }
-    ASSERT_TRUE(writeWholeFile(path + u".go", ""));
-    for (PROCESS_INFORMATION& info : writers) {
-        EXPECT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
-        DWORD code = 1;
-        GetExitCodeProcess(info.hProcess, &code);
-        EXPECT_EQ(code, 0u);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    std::string text = fileBytes(wstr(path));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 * kWriterEntries);
-    std::vector<std::u16string> entries = parseHistory(text);
-    EXPECT_EQ(entries.size(), size_t(2 * kWriterEntries));  // every line whole and distinct
-    DeleteFileW(wstr(path));
-    DeleteFileW(wstr(path + u".go"));
 }
 
 TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
