@@ -56,6 +56,20 @@ struct ScopedComPtr {
     T** out() { return &ptr; }
 };
 
+// Memory committed in another process, for messages whose arguments are pointers.
+struct ScopedRemoteMemory {
+    HANDLE process;
+    void* address;
+    ScopedRemoteMemory(HANDLE p, size_t size) : process(p) {
+        address = VirtualAllocEx(p, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ScopedRemoteMemory(const ScopedRemoteMemory&) = delete;
+    ScopedRemoteMemory& operator=(const ScopedRemoteMemory&) = delete;
+    ~ScopedRemoteMemory() {
+        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+    }
+};
+
 // A memory device context like the given one (the screen's with null).
 struct ScopedMemoryDC {
     HDC dc;

@@ -21,19 +21,6 @@ void closeProcess(ExeProcess& process);
 HWND findProcessWindow(const ExeProcess& process, const wchar_t* className, DWORD milliseconds);
 // Waits until the window has set its ready property (its first paint is done).
 bool waitUntilReady(HWND window, DWORD milliseconds);
-// Memory in another process, for messages whose arguments are pointers.
-struct RemoteBuffer {
-    HANDLE process;
-    void* address;
-    RemoteBuffer(HANDLE p, size_t size) : process(p) {
-        address = VirtualAllocEx(p, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~RemoteBuffer() {
-        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-};
 // The value of an environment variable of this program, or empty.
 std::wstring environmentValue(const wchar_t* name);
 // The processes the given one started (with the file name, only those of that name).

@@ -18,6 +18,7 @@
 
 #include "data/custom_tools.h"
 #include "platform/win_fonts.h"
+#include "platform/win_handles.h"
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
@@ -42,7 +43,7 @@ std::string configText() { return fileBytes(appDataFile(L"config.json")); }
 // --- reading controls of another process ---------------------------------------
 
 std::wstring remoteTabLabel(HANDLE process, HWND tabs, int index) {
-    RemoteBuffer buffer(process, sizeof(TCITEMW) + 512 * sizeof(wchar_t));
+    ScopedRemoteMemory buffer(process, sizeof(TCITEMW) + 512 * sizeof(wchar_t));
     if (!buffer.address) return L"?";
     auto* text = reinterpret_cast<wchar_t*>(static_cast<char*>(buffer.address) + sizeof(TCITEMW));
     TCITEMW item = {};

@@ -15,6 +15,7 @@
 #include "data/custom_tools.h"
 #include "data/settings.h"
 #include "data/text.h"
+#include "platform/win_handles.h"
 #include "platform/win_text.h"
 #include "terminal/readable_color.h"
 #include "terminal/terminal.h"
@@ -346,7 +347,7 @@ struct RunningWindow {
         HTREEITEM item = next(section, TVGN_CHILD);
         if (!item) return false;
         SendMessageW(tree, TVM_ENSUREVISIBLE, 0, LPARAM(item));
-        RemoteBuffer buffer(process.info.hProcess, sizeof(RECT));
+        ScopedRemoteMemory buffer(process.info.hProcess, sizeof(RECT));
         RECT rect = {};
         std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
         WriteProcessMemory(process.info.hProcess, buffer.address, &rect, sizeof rect, nullptr);
