@@ -234,7 +234,7 @@ TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
     editorTerminal = t.get();
     ASSERT_TRUE(createTerminal(*t, host, instance, ShellKind::Cmd, 10));
     MoveWindow(t->editor, 0, 0, 880, 560, TRUE);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t->outputChunks > 0 && t->outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(*t).outputChunks > 0 && probeTerminal(*t).atShellPrompt; }));
 
     Prober prober(t->editor);
     typeLine(t->editor, u"ping -n 8 127.0.0.1");
@@ -242,7 +242,7 @@ TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
     typeLine(t->editor, u"echo typed-ahead");
     typeLine(t->editor, u"");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] {
-        return printedAt(terminalText(*t), u"typed-ahead") != std::u16string::npos && t->outputEndsWithPrompt;
+        return printedAt(terminalText(*t), u"typed-ahead") != std::u16string::npos && probeTerminal(*t).atShellPrompt;
     }));
     prober.finish();
     std::u16string text = terminalText(*t);
