@@ -447,10 +447,12 @@ void commitInputLine(Terminal& t, const std::u16string& line, bool asCommand) {
 }
 
 // The input line continues a line the running command printed (set /p's
-// question, pause's "press any key"): what is typed there answers it. A line
-// typed below finished output is the next command, read once this one ends.
+// question, pause's "press any key"), or the command has stopped for input
+// (a question without text): what is typed there answers it. A line typed
+// below finished output is the next command, read once this one ends.
 bool answersRunningCommand(const Terminal& t) {
-    if (!t.state.commandRunning || t.input.start == 0) return false;
+    if (t.state.commandsOutstanding == 0 || t.input.start == 0) return false;
+    if (t.state.waitingShown) return true;
     std::u16string before = textRange(t, t.input.start - 1, t.input.start);
     return before != u"\r" && before != u"\n";
 }
@@ -476,7 +478,7 @@ void submitInput(Terminal& t) {
     t.recall.historyIndex = t.history.size();
     // cmd prompts on its output after every line it reads; PowerShell on a
     // pipe does not, so its end is guessed from silence (the substitute prompt).
-    t.state.commandRunning = t.kind == ShellKind::Cmd;
+    if (t.kind == ShellKind::Cmd) ++t.state.commandsOutstanding;
     if (isLocalClearCommand(line)) {
         replaceInput(t, u"");  // the clear's own line must not move to the fresh control
         writeInput(t.shell, line + u"\n");

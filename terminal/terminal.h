@@ -84,7 +84,10 @@ struct TerminalShellState {
     bool outputEndsWithPrompt = false;
     bool syntheticPromptShown = false;
     uint32_t syntheticPromptLength = 0;
-    bool commandRunning = false;       // a submitted line runs until the shell prompts again
+    // Lines submitted as commands that the shell has not prompted after yet
+    // (cmd only): one runs while any is outstanding.
+    uint32_t commandsOutstanding = 0;
+    PromptScan promptScan;             // the shell's prompts, counted across reads
     bool waitingShown = false;         // the status says the command waits for input
     bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
     bool runningPoll = false;          // the running-command timer is set
@@ -136,7 +139,7 @@ struct Terminal {
 struct TerminalProbe {
     bool atShellPrompt = false;        // the output ends in the shell's own prompt
     bool substitutePrompt = false;     // the terminal's own prompt is shown
-    bool commandRunning = false;
+    bool commandRunning = false;       // a submitted command has not ended
     bool redrawHeld = false;
     bool refilling = false;            // a fresh control is being filled
     bool spareControl = false;         // a replaced control waits to be destroyed

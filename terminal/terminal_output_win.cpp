@@ -130,6 +130,16 @@ void eraseLastOutputLine(Terminal& t) {
     }
 }
 
+// cmd prints its prompt after each line it has finished with, so every
+// prompt in its output ends one of the commands submitted (typed ahead ones
+// come one after the other); the last one ends the running state.
+void noteShellPrompts(Terminal& t, const std::u16string& output) {
+    size_t prompts = countPrompts(t.state.promptScan, output);
+    if (prompts == 0 || t.state.commandsOutstanding == 0) return;
+    t.state.commandsOutstanding -= uint32_t(std::min<size_t>(prompts, t.state.commandsOutstanding));
+    if (t.state.commandsOutstanding == 0) noteWaitingForInput(t, false);
+}
+
 // Takes one chunk off the queue: prompt removal and echo suppression, then
 // its runs are appended to the batch being built.
 void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch) {
@@ -139,6 +149,7 @@ void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch
         chunk.erase(0, echo.dropCount);
         t.typeAhead.pendingEcho = echo.settled ? std::u16string() : echo.rest;
     }
+    if (t.kind == ShellKind::Cmd) noteShellPrompts(t, chunk);
     for (OutputRun& run : parseTerminalOutput(chunk, t.sgr, toRgb(t.defaultColor))) {
         if (!batch.empty() && !run.lineReset && sameLook(batch.back(), run)) {
             batch.back().text += run.text;
@@ -219,22 +230,6 @@ void reportRunning(Terminal& t, const std::vector<ChildProcess>& running) {
     reportStatus(t, runningNames(t, running), t.state.waitingShown);
 }
 
-// cmd has printed its prompt: the line before the input ends in one that
-// names a folder (an empty line read after a prompt puts a second one on
-// the same line).
-void noteShellPrompt(Terminal& t) {
-    if (!t.state.commandRunning) return;
-    LONG from = t.input.start > kLineScanChars ? t.input.start - kLineScanChars : 0;
-    std::u16string tail = textRange(t, from, t.input.start);
-    size_t last = tail.find_last_not_of(u" \t");
-    if (last == std::u16string::npos || tail[last] != u'>') return;
-    size_t begin = tail.find_last_of(u"\r\n>", last - (last > 0 ? 1 : 0));
-    begin = (begin == std::u16string::npos || begin == last) ? 0 : begin + 1;
-    if (promptDirectory(tail.substr(begin, last + 1 - begin)).empty()) return;
-    t.state.commandRunning = false;
-    noteWaitingForInput(t, false);
-}
-
 std::u16string exitCodeText(DWORD code) {
     wchar_t buffer[16];
     // Crash codes (NTSTATUS values) read as hexadecimal.
@@ -307,7 +302,6 @@ void renderQueuedOutput(Terminal& t) {
         }
         insertOutputRuns(t, batch);
         if (t.state.waitingShown) noteWaitingForInput(t, false);
-        noteShellPrompt(t);
         armPromptTimer(t);
         if (GetTickCount() - started >= kOutputSliceMs) break;
     }
@@ -342,7 +336,7 @@ void onPromptTimer(Terminal& t) {
     // A command still runs: a prompt now would claim it had ended. cmd's own
     // prompt ends it; silence without one is a command waiting for input.
     bool childrenRun = !runningChildren(t.shell).empty();
-    if (t.state.commandRunning) {
+    if (t.state.commandsOutstanding > 0) {
         if (!childrenRun) noteWaitingForInput(t, true);
         return;
     }
@@ -406,7 +400,7 @@ void onShellEnded(Terminal& t, DWORD exitCode) {
     renderAllOutput(t);
     removeSyntheticPrompt(t);
     t.state.shellEnded = true;
-    t.state.commandRunning = false;
+    t.state.commandsOutstanding = 0;
     t.state.promptTimerArmed = false;
     KillTimer(t.editor, kPromptTimer);
     reportStatus(t, {}, false);
@@ -540,7 +534,8 @@ bool restartTerminalShell(Terminal& t) {
     KillTimer(t.editor, kTypeAheadTimer);
     t.typeAhead.pendingEcho.clear();
     t.state.shellEnded = false;
-    t.state.commandRunning = false;
+    t.state.commandsOutstanding = 0;
+    t.state.promptScan = {};
     t.sgr = SgrState{};
     t.sgr.currentColor = toRgb(t.defaultColor);
     insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n");
@@ -558,7 +553,7 @@ TerminalProbe probeTerminal(const Terminal& t) {
     TerminalProbe probe;
     probe.atShellPrompt = t.state.outputEndsWithPrompt;
     probe.substitutePrompt = t.state.syntheticPromptShown;
-    probe.commandRunning = t.state.commandRunning;
+    probe.commandRunning = t.state.commandsOutstanding > 0;
     probe.redrawHeld = t.output.redrawHeld;
     probe.refilling = t.refill.fresh != nullptr;
     probe.spareControl = t.refill.retired != nullptr;

@@ -883,6 +883,41 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
     EXPECT_TRUE(run(t, u"", u"\r\nWRNEWSHELL\r\n", 1)) << narrow(terminalText(t));
 }
 
+// A question after commands typed ahead of it, and one with no text at all:
+// the terminal says it waits, and the answer goes to it, never into the history.
+TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) {
+    struct Case {
+        std::vector<std::u16string> ahead;  // typed while the first of them runs
+        std::u16string question, name, answer;
+    };
+    const Case cases[] = {
+        {{u"ping -n 2 127.0.0.1", u"echo WRAHEAD"}, u"set /p WRQONE=Pin? ", u"WRQONE", u"wranswer1"},
+        {{}, u"set /p WRQTWO=", u"WRQTWO", u"wranswer2"},
+    };
+    std::u16string status;
+    host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
+    Terminal& t = openReadyTerminal();
+    for (const Case& c : cases) {
+        for (const std::u16string& line : c.ahead) {
+            typeText(t.editor, line);
+            pressKey(t.editor, VK_RETURN);
+        }
+        typeText(t.editor, c.question);
+        pressKey(t.editor, VK_RETURN);
+        if (!c.ahead.empty()) {
+            ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRAHEAD") >= 2; }));
+        }
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return status == builtinTerminalText(kTextWaitingForInput); }))
+            << narrow(c.name) << ": no word that the question waits; " << narrow(terminalText(t));
+        EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
+        typeText(t.editor, c.answer);
+        pressKey(t.editor, VK_RETURN);
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
+        ASSERT_TRUE(run(t, u"echo %" + c.name + u"%", u"\r\n" + c.answer + u"\r\n", 1)) << narrow(terminalText(t));
+        EXPECT_EQ(std::count(t.history.begin(), t.history.end(), c.answer), 0) << narrow(c.name) << ": the answer went into the history";
+    }
+}
+
 namespace {
 
 // A peek as Windows makes it on the shell's synchronous pipe: it waits while
