@@ -139,7 +139,7 @@ protected:
         hostedTerminal = terminal.get();
         ASSERT_TRUE(createTerminal(*terminal, host, instance, ShellKind::Cmd, 10));
         MoveWindow(terminal->editor, 0, 0, 880, 560, TRUE);
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminal->outputChunks > 0 && terminal->outputEndsWithPrompt; }));
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(*terminal).outputChunks > 0 && probeTerminal(*terminal).atShellPrompt; }));
     }
 
     void TearDown() override {
@@ -172,7 +172,7 @@ protected:
         return waitUntil(kFloodWaitMs, [&] {
             // Reading text costs the control a walk over its paragraphs: look
             // only once the shell's prompt is back, and then every 100 ms.
-            if (++polls % 20 || !terminal->outputEndsWithPrompt || !terminal->queuedOutput.empty()) return false;
+            if (++polls % 20 || !probeTerminal(*terminal).atShellPrompt || !probeTerminal(*terminal).queuedChunks == 0) return false;
             return tail().find(u"\r" + marker + u"\r") != std::u16string::npos;
         });
     }
@@ -218,7 +218,7 @@ void TerminalThroughput::measure(BenchOutput kind) {
     std::printf("[bench] %s %d MB: %.2f s to show (window thread busy %.2f s), longest unresponsive %.0f ms, "
                 "%llu chunks\n",
                 kNames[int(kind)], megabytes, double(elapsed) / 1e6, busy, double(worstProbeMicros) / 1e3,
-                static_cast<unsigned long long>(terminal->outputChunks));
+                static_cast<unsigned long long>(probeTerminal(*terminal).outputChunks));
     std::fflush(stdout);
     DeleteFileW(wstr(file));
 }

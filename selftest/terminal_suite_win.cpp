@@ -151,7 +151,7 @@ void runScenario(SuiteLog& log, HWND parent, const Scenario& s) {
     HWND editor = t.editor;
 
     bool prompt = created && waitUntil(s.waitMs, [&] {
-        return t.outputChunks > 0 && t.outputEndsWithPrompt && !t.syntheticPromptShown;
+        return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt;
     });
     suiteCheck(log, prompt, u"初始提示符出现");
 

@@ -13,7 +13,7 @@
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
-#include "terminal/editor_control_win.h"
+#include "terminal/terminal_output_win.h"
 
 namespace {
 
@@ -26,14 +26,14 @@ enum MenuCommand : UINT { kMenuCopy = 1, kMenuPaste, kMenuSelectAll, kMenuFind, 
 // protected output at the start of the input line; typing there must not be.
 void makeInsertionEditable(Terminal& t) {
     CHARRANGE range = selection(t);
-    if (range.cpMin != range.cpMax || range.cpMin < t.inputStart) return;
-    t.allowEdit = true;
+    if (range.cpMin != range.cpMax || range.cpMin < t.input.start) return;
+    t.input.allowEdit = true;
     setSelectionFormat(t, t.defaultColor, false, false);
-    t.allowEdit = false;
+    t.input.allowEdit = false;
 }
 
 void caretGuard(Terminal& t) {
-    if (selection(t).cpMin < t.inputStart) {
+    if (selection(t).cpMin < t.input.start) {
         LONG end = textLength(t);
         select(t, end, end);
     }
@@ -60,27 +60,27 @@ void requestStop(Terminal& t) {
 }
 
 void historyBack(Terminal& t) {
-    if (t.history.empty() || t.historyIndex == 0) return;
-    if (t.historyIndex > t.history.size()) t.historyIndex = t.history.size();
-    --t.historyIndex;
-    replaceInput(t, t.history[size_t(t.historyIndex)]);
+    if (t.history.empty() || t.recall.historyIndex == 0) return;
+    if (t.recall.historyIndex > t.history.size()) t.recall.historyIndex = t.history.size();
+    --t.recall.historyIndex;
+    replaceInput(t, t.history[size_t(t.recall.historyIndex)]);
 }
 
 // As cmd.exe does: the typed line goes, and history browsing starts afresh.
 void clearInputLine(Terminal& t) {
     replaceInput(t, u"");
-    t.historyIndex = t.history.size();
+    t.recall.historyIndex = t.history.size();
 }
 
 void historyForward(Terminal& t) {
     if (t.history.empty()) return;
-    if (t.historyIndex + 1 >= t.history.size()) {
-        t.historyIndex = t.history.size();
+    if (t.recall.historyIndex + 1 >= t.history.size()) {
+        t.recall.historyIndex = t.history.size();
         replaceInput(t, u"");
         return;
     }
-    ++t.historyIndex;
-    replaceInput(t, t.history[size_t(t.historyIndex)]);
+    ++t.recall.historyIndex;
+    replaceInput(t, t.history[size_t(t.recall.historyIndex)]);
 }
 
 HWND dialogOwner(const Terminal& t) {
@@ -99,13 +99,13 @@ bool askWithTerminalTexts(Terminal& t, int titleId, int promptId, std::u16string
 }
 
 void findDialog(Terminal& t) {
-    std::u16string what = t.lastFind;
+    std::u16string what = t.recall.lastFind;
     if (!askWithTerminalTexts(t, kTextFindTitle, kTextFindPrompt, what)) return;
     findInTerminal(t, what);
 }
 
 void reverseSearchDialog(Terminal& t) {
-    std::u16string query = t.lastReverseQuery;
+    std::u16string query = t.recall.lastReverseQuery;
     if (!askWithTerminalTexts(t, kTextReverseSearchTitle, kTextReverseSearchPrompt, query)) return;
     reverseSearchHistory(t, query);
 }
@@ -114,9 +114,9 @@ void reverseSearchDialog(Terminal& t) {
 // report them (older or foreign implementations) is held back here as well.
 bool touchesTranscript(const Terminal& t, WPARAM key, bool ctrl) {
     CHARRANGE range = selection(t);
-    bool startsInOutput = range.cpMin < t.inputStart;
+    bool startsInOutput = range.cpMin < t.input.start;
     switch (key) {
-        case VK_BACK: return startsInOutput || (range.cpMin == range.cpMax && range.cpMin <= t.inputStart);
+        case VK_BACK: return startsInOutput || (range.cpMin == range.cpMax && range.cpMin <= t.input.start);
         case VK_DELETE: return startsInOutput;
         case 'X': return ctrl && startsInOutput;
     }
@@ -133,9 +133,9 @@ bool onKeyDown(Terminal& t, WPARAM key) {
         case 'F': if (!ctrl) return false; findDialog(t); return true;
         case 'S': if (!ctrl) return false; saveOutput(t); return true;
         case 'R': if (!ctrl) return false; reverseSearchDialog(t); return true;
-        case VK_F3: if (t.lastFind.empty()) return false; findInTerminal(t, t.lastFind); return true;
-        case VK_UP: if (selection(t).cpMin < t.inputStart) return false; historyBack(t); return true;
-        case VK_DOWN: if (selection(t).cpMin < t.inputStart) return false; historyForward(t); return true;
+        case VK_F3: if (t.recall.lastFind.empty()) return false; findInTerminal(t, t.recall.lastFind); return true;
+        case VK_UP: if (selection(t).cpMin < t.input.start) return false; historyBack(t); return true;
+        case VK_DOWN: if (selection(t).cpMin < t.input.start) return false; historyForward(t); return true;
         case VK_CANCEL: requestStop(t); return true;  // Ctrl+Break
         case VK_ESCAPE: clearInputLine(t); return true;
         case VK_TAB:
@@ -163,7 +163,7 @@ POINT contextMenuPoint(const Terminal& t, LPARAM position) {
 void onContextMenu(Terminal& t, LPARAM position) {
     CHARRANGE range = selection(t);
     bool hasSelection = range.cpMax > range.cpMin;
-    if (t.quickEdit) {
+    if (t.input.quickEdit) {
         if (hasSelection) {
             copySelection(t);
             select(t, range.cpMax, range.cpMax);
@@ -214,11 +214,11 @@ bool onTimer(Terminal& t, WPARAM timer) {
 // the selection: it must sit in the input line with an editable format, and
 // output must not move it until the composition ends.
 void onImeComposing(Terminal& t) {
-    if (!t.imeComposing) {
+    if (!t.input.composing) {
         caretGuard(t);
         makeInsertionEditable(t);
     }
-    t.imeComposing = true;
+    t.input.composing = true;
 }
 
 // What the user does is shown at once, even in the middle of a flood of output.
@@ -230,7 +230,7 @@ bool isUserInput(UINT message) {
 
 LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     Terminal& t = *reinterpret_cast<Terminal*>(data);
-    if (t.redrawHeld && isUserInput(message)) releaseRedraw(t);
+    if (t.output.redrawHeld && isUserInput(message)) releaseRedraw(t);
     switch (message) {
         case WM_KEYDOWN:
             if (onKeyDown(t, wParam)) return 0;
@@ -248,19 +248,19 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             onImeComposing(t);
             break;
         case WM_IME_ENDCOMPOSITION:
-            t.imeComposing = false;
+            t.input.composing = false;
             PostMessageW(window, WM_TERMINAL_CONTINUE, 0, 0);  // the output held meanwhile
             break;
         case WM_PASTE: pasteIntoInput(t); return 0;
         case WM_CUT:
         case WM_CLEAR:
-            if (selection(t).cpMin < t.inputStart) return 0;
+            if (selection(t).cpMin < t.input.start) return 0;
             break;
         case WM_CONTEXTMENU: onContextMenu(t, lParam); return 0;
         case WM_TIMER:
             if (!onTimer(t, wParam)) break;
             return 0;
-        case WM_TERMINAL_OUTPUT: onOutputMessage(t, reinterpret_cast<std::u16string*>(lParam)); return 0;
+        case WM_TERMINAL_OUTPUT: onOutputMessage(t, takePostedChunk(lParam)); return 0;
         case WM_TERMINAL_CONTINUE: renderQueuedOutput(t); return 0;
         case WM_TERMINAL_INPUT_READ: onInputRead(t, uint64_t(wParam)); return 0;
         case WM_TERMINAL_ENDED: onShellEnded(t, DWORD(wParam)); return 0;
@@ -293,6 +293,8 @@ Terminal::~Terminal() {
     destroyTerminal(*this);
 }
 
+namespace {
+
 HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     HWND editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
@@ -313,12 +315,17 @@ HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
     return editor;
 }
 
+constexpr ScrollbackHooks kScrollbackHooks = {createEditorControl, appendRunsTo, releaseRedraw, resumeOutputTimers};
+
+}  // namespace
+
 bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize, bool startShell) {
     static HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
     if (!richEdit) return false;
     (void)instance;  // the control takes its parent's
     t.editor = createEditorControl(t, parent, true);
     if (!t.editor) return false;
+    t.refill.hooks = &kScrollbackHooks;
     setTerminalFont(t, fontSize);
     t.sgr.currentColor = toRgb(t.defaultColor);
     t.kind = kind;
@@ -341,7 +348,7 @@ std::u16string useHistoryFile(Terminal& t, const std::u16string& path) {
     HistoryLoad load = loadCommandHistory(path);
     t.historyPath = path;
     t.history = std::move(load.entries);
-    t.historyIndex = t.history.size();
+    t.recall.historyIndex = t.history.size();
     return load.keptAs;
 }
 
@@ -357,11 +364,11 @@ void destroyTerminal(Terminal& t) {
     if (t.font) DeleteObject(t.font);
     t.font = nullptr;
     t.prompt.clear();
-    t.pendingEcho.clear();
+    t.typeAhead.pendingEcho.clear();
     t.history.clear();
-    t.historyIndex = 0;
-    t.lastFind.clear();
-    t.lastReverseQuery.clear();
+    t.recall.historyIndex = 0;
+    t.recall.lastFind.clear();
+    t.recall.lastReverseQuery.clear();
 }
 
 void setTerminalColors(Terminal& t, COLORREF background, COLORREF text) {
@@ -396,7 +403,7 @@ void setTerminalFont(Terminal& t, int points) {
 }
 
 void setQuickEdit(Terminal& t, bool quickEdit) {
-    t.quickEdit = quickEdit;
+    t.input.quickEdit = quickEdit;
 }
 
 // The new line is drawn now and in the text colour whatever the text it
@@ -404,19 +411,19 @@ void setQuickEdit(Terminal& t, bool quickEdit) {
 void replaceInput(Terminal& t, const std::u16string& text) {
     if (!t.editor) return;
     releaseRedraw(t);
-    t.allowEdit = true;
-    select(t, t.inputStart, -1);
+    t.input.allowEdit = true;
+    select(t, t.input.start, -1);
     SendMessageW(t.editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wstr(text)));
-    select(t, t.inputStart, -1);
+    select(t, t.input.start, -1);
     setSelectionFormat(t, t.defaultColor, false, false);
     select(t, -1, -1);
-    t.allowEdit = false;
+    t.input.allowEdit = false;
     SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
     repaint(t);
 }
 
 LRESULT protectedChangeAnswer(const Terminal& t) {
-    return t.allowEdit ? 0 : 1;
+    return t.input.allowEdit ? 0 : 1;
 }
 
 namespace {
@@ -424,34 +431,36 @@ namespace {
 // The typed line becomes transcript and goes to the shell: a command, or the
 // input of the command that runs (no echo of it is expected then).
 void commitInputLine(Terminal& t, const std::u16string& line, bool asCommand) {
-    LONG start = t.inputStart;
+    LONG start = t.input.start;
     LONG end = textLength(t);
     CHARFORMAT2W format = {};
     format.dwMask = CFM_PROTECTED;
     format.dwEffects = CFE_PROTECTED;
-    setRangeFormat(t, t.inputStart, end, format);
-    t.inputStart = end;
+    setRangeFormat(t, t.input.start, end, format);
+    t.input.start = end;
     if (asCommand && isHistoryWorthy(line))
         t.entered.push_back({t.mirror.dropped + t.mirror.runs.size(), line, clockText(ClockFormat::Time)});
     mirrorAppend(t.mirror, {OutputRun{line, toRgb(t.defaultColor), false, false, true}});
-    t.pendingEcho = asCommand ? line : std::u16string();
+    t.typeAhead.pendingEcho = asCommand ? line : std::u16string();
     noteSubmittedLine(t, writeInput(t.shell, line + u"\n"), start, end);
     insertOutput(t, u"\r\n");
 }
 
 // The input line continues a line the running command printed (set /p's
-// question, pause's "press any key"): what is typed there answers it. A line
-// typed below finished output is the next command, read once this one ends.
+// question, pause's "press any key"), or the command has stopped for input
+// (a question without text): what is typed there answers it. A line typed
+// below finished output is the next command, read once this one ends.
 bool answersRunningCommand(const Terminal& t) {
-    if (!t.commandRunning || t.inputStart == 0) return false;
-    std::u16string before = textRange(t, t.inputStart - 1, t.inputStart);
+    if (t.state.commandsOutstanding == 0 || t.input.start == 0) return false;
+    if (t.state.waitingShown) return true;
+    std::u16string before = textRange(t, t.input.start - 1, t.input.start);
     return before != u"\r" && before != u"\n";
 }
 
 }  // namespace
 
 void submitInput(Terminal& t) {
-    if (t.shellEnded) {  // the typed line stays for the new shell
+    if (t.state.shellEnded) {  // the typed line stays for the new shell
         restartTerminalShell(t);
         return;
     }
@@ -466,10 +475,10 @@ void submitInput(Terminal& t) {
         rememberCommand(t.history, line);
         if (!t.historyPath.empty() && mayStoreCommand(line)) storeInHistoryFile(t, line);
     }
-    t.historyIndex = t.history.size();
+    t.recall.historyIndex = t.history.size();
     // cmd prompts on its output after every line it reads; PowerShell on a
     // pipe does not, so its end is guessed from silence (the substitute prompt).
-    t.commandRunning = t.kind == ShellKind::Cmd;
+    if (t.kind == ShellKind::Cmd) ++t.state.commandsOutstanding;
     if (isLocalClearCommand(line)) {
         replaceInput(t, u"");  // the clear's own line must not move to the fresh control
         writeInput(t.shell, line + u"\n");
@@ -485,15 +494,15 @@ void pasteIntoInput(Terminal& t) {
     caretGuard(t);
     makeInsertionEditable(t);
     REPASTESPECIAL special = {0, 0};
-    t.allowEdit = selection(t).cpMin >= t.inputStart;
+    t.input.allowEdit = selection(t).cpMin >= t.input.start;
     SendMessageW(t.editor, EM_PASTESPECIAL, CF_UNICODETEXT, reinterpret_cast<LPARAM>(&special));
-    t.allowEdit = false;
+    t.input.allowEdit = false;
 }
 
 std::u16string promptDirectoryOf(const Terminal& t) {
-    LONG lineStart = LONG(SendMessageW(t.editor, EM_LINEINDEX, SendMessageW(t.editor, EM_EXLINEFROMCHAR, 0, t.inputStart), 0));
-    if (lineStart < 0 || lineStart > t.inputStart) return {};
-    return promptDirectory(textRange(t, lineStart, t.inputStart));
+    LONG lineStart = LONG(SendMessageW(t.editor, EM_LINEINDEX, SendMessageW(t.editor, EM_EXLINEFROMCHAR, 0, t.input.start), 0));
+    if (lineStart < 0 || lineStart > t.input.start) return {};
+    return promptDirectory(textRange(t, lineStart, t.input.start));
 }
 
 bool completePathInInput(Terminal& t, bool backwards) {
@@ -501,32 +510,32 @@ bool completePathInInput(Terminal& t, bool backwards) {
     caretGuard(t);
     CHARRANGE range = selection(t);
     std::u16string input = terminalInputLine(t);
-    size_t caret = size_t(range.cpMin - t.inputStart);
-    CompletionResult result = completeInput(t.completion, input, caret, backwards, promptDirectoryOf(t));
+    size_t caret = size_t(range.cpMin - t.input.start);
+    CompletionResult result = completeInput(t.input.completion, input, caret, backwards, promptDirectoryOf(t));
     if (!result.completed) {
         beep();
         return false;
     }
     replaceInput(t, result.input);
-    LONG at = t.inputStart + LONG(result.caret);
+    LONG at = t.input.start + LONG(result.caret);
     select(t, at, at);
     return true;
 }
 
 void clearTerminalHistory(Terminal& t) {
     t.history.clear();
-    t.historyIndex = 0;
-    t.lastReverseQuery.clear();
-    t.lastReverseIndex = 0;
+    t.recall.historyIndex = 0;
+    t.recall.lastReverseQuery.clear();
+    t.recall.lastReverseIndex = 0;
 }
 
 bool findInTerminal(Terminal& t, const std::u16string& what) {
     if (what.empty()) return false;
-    t.lastFind = what;
+    t.recall.lastFind = what;
     FINDTEXTEXW find = {};
     find.chrg.cpMin = selection(t).cpMax;
     find.chrg.cpMax = -1;
-    find.lpstrText = wstr(t.lastFind);
+    find.lpstrText = wstr(t.recall.lastFind);
     LRESULT at = SendMessageW(t.editor, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
     if (at < 0) {
         find.chrg.cpMin = 0;
@@ -546,14 +555,14 @@ bool findInTerminal(Terminal& t, const std::u16string& what) {
 
 bool reverseSearchHistory(Terminal& t, const std::u16string& query) {
     size_t start = t.history.size();
-    if (query == t.lastReverseQuery && t.lastReverseIndex < t.history.size()) start = t.lastReverseIndex;
+    if (query == t.recall.lastReverseQuery && t.recall.lastReverseIndex < t.history.size()) start = t.recall.lastReverseIndex;
     long found = reverseHistoryMatch(t.history, query, start);
     if (found < 0) {
         beep();
         return false;
     }
-    t.lastReverseQuery = query;
-    t.lastReverseIndex = uint32_t(found);
+    t.recall.lastReverseQuery = query;
+    t.recall.lastReverseIndex = uint32_t(found);
     replaceInput(t, t.history[size_t(found)]);
     return true;
 }
@@ -571,7 +580,7 @@ std::u16string terminalText(const Terminal& t) {
 }
 
 std::u16string terminalInputLine(const Terminal& t) {
-    return textRange(t, t.inputStart, textLength(t));
+    return textRange(t, t.input.start, textLength(t));
 }
 
 std::u16string terminalUiText(const Terminal& t, int id) {

@@ -40,12 +40,12 @@ void setSelectionFormat(const Terminal& t, COLORREF color, bool bold, bool isPro
 void setRangeFormat(Terminal& t, LONG from, LONG to, CHARFORMAT2W format) {
     if (!t.editor || to <= from) return;
     CHARRANGE user = selection(t);
-    t.allowEdit = true;
+    t.input.allowEdit = true;
     select(t, from, to);
     format.cbSize = sizeof format;
     SendMessageW(t.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     select(t, user.cpMin, user.cpMax);
-    t.allowEdit = false;
+    t.input.allowEdit = false;
 }
 
 void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
@@ -56,9 +56,13 @@ void setRangeColor(Terminal& t, LONG from, LONG to, COLORREF color) {
 }
 
 bool isShown(const Terminal& t) {
-    return t.editor && (t.redrawHeld || (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0);
+    return t.editor && (t.output.redrawHeld || (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0);
 }
 
 void repaint(const Terminal& t) {
     InvalidateRect(t.editor, nullptr, FALSE);
+}
+
+std::unique_ptr<std::u16string> takePostedChunk(LPARAM lParam) {
+    return std::unique_ptr<std::u16string>(reinterpret_cast<std::u16string*>(lParam));
 }

@@ -58,6 +58,27 @@ std::u16string promptDirectory(const std::u16string& promptLine) {
     return line;
 }
 
+size_t countPrompts(PromptScan& scan, const std::u16string& output) {
+    // A prompt names a path, which MAX_PATH bounds on the shell's side.
+    constexpr size_t kLongestPrompt = 1024;
+    size_t prompts = 0;
+    for (char16_t c : output) {
+        if (c == u'\r' || c == u'\n') {
+            scan = {};
+            continue;
+        }
+        if (scan.segment.size() < kLongestPrompt) {
+            scan.segment += c;
+        } else {
+            scan.overlong = true;
+        }
+        if (c != u'>') continue;
+        if (!scan.overlong && !promptDirectory(scan.segment).empty()) ++prompts;
+        scan = {};
+    }
+    return prompts;
+}
+
 CompletionWord wordBeforeCaret(const std::u16string& input, size_t caret) {
     caret = std::min(caret, input.size());
     CompletionWord word;

@@ -12,6 +12,15 @@
 // (PowerShell, also a UNC path); empty when the line is no such prompt.
 std::u16string promptDirectory(const std::u16string& promptLine);
 
+// cmd's prompts counted as its output streams past, whatever the cut between
+// reads: each one is a line the shell has finished with. A prompt begins a
+// line or follows another ('>' ends each); what the shell echoes may follow it.
+struct PromptScan {
+    std::u16string segment;  // since the line began or the last '>'
+    bool overlong = false;   // the segment is longer than any prompt
+};
+size_t countPrompts(PromptScan& scan, const std::u16string& output);
+
 // The word the caret ends: [start, caret) of the input. A word begins after
 // the last blank outside quotes, or at the quote the caret is inside of.
 struct CompletionWord {

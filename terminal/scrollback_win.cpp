@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "terminal/editor_control_win.h"
+#include "terminal/scrollback_win.h"
 
 namespace {
 
@@ -45,16 +45,15 @@ void placeLike(HWND control, HWND model, HWND after) {
 void moveTimers(Terminal& t, HWND from, HWND to) {
     for (UINT_PTR timer : {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer, kRetireTimer})
         KillTimer(from, timer);
-    if (t.promptTimerArmed) armPromptTimer(t);
-    if (t.renderPending || !t.queuedOutput.empty()) PostMessageW(to, WM_TERMINAL_CONTINUE, 0, 0);
-    if (t.runningPoll) startRunningPoll(t);
+    t.refill.hooks->resumeTimers(t);
+    if (t.output.renderPending || !t.output.chunks.empty()) PostMessageW(to, WM_TERMINAL_CONTINUE, 0, 0);
 }
 
 // Output the reader posted to a control that is about to go.
 void takeMessagesOf(Terminal& t, HWND control) {
     MSG message;
     while (PeekMessageW(&message, control, WM_TERMINAL_OUTPUT, WM_TERMINAL_OUTPUT, PM_REMOVE))
-        if (message.lParam) t.queuedOutput.push_back(reinterpret_cast<std::u16string*>(message.lParam));
+        if (message.lParam) t.output.chunks.push_back(takePostedChunk(message.lParam));
 }
 
 void destroyControl(Terminal& t, HWND& control) {
@@ -68,35 +67,35 @@ void destroyControl(Terminal& t, HWND& control) {
 // caret, and makes it the terminal's control; the old one is retired.
 void swapIn(Terminal& t, HWND fresh) {
     HWND old = t.editor;
-    std::u16string typed = textRange(t, t.inputStart, textLength(t));
+    std::u16string typed = textRange(t, t.input.start, textLength(t));
     CHARRANGE user = selection(t);
-    LONG caretInInput = user.cpMin >= t.inputStart ? user.cpMin - t.inputStart : LONG(typed.size());
+    LONG caretInInput = user.cpMin >= t.input.start ? user.cpMin - t.input.start : LONG(typed.size());
     bool visible = isShown(t);
     bool focused = GetFocus() == old;
-    releaseRedraw(t);
+    t.refill.hooks->releaseRedraw(t);
 
     placeLike(fresh, old, old);
     SendMessageW(fresh, EM_SETUNDOLIMIT, kUndoLimit, 0);
-    destroyControl(t, t.retiredEditor);
+    destroyControl(t, t.refill.retired);
     t.editor = fresh;
-    t.inputStart = textLength(t);
-    t.allowEdit = true;
+    t.input.start = textLength(t);
+    t.input.allowEdit = true;
     select(t, -1, -1);
     setSelectionFormat(t, t.defaultColor, false, false);
     if (!typed.empty()) SendMessageW(fresh, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(typed.c_str()));
-    t.allowEdit = false;
-    select(t, t.inputStart + caretInInput, t.inputStart + caretInInput);
+    t.input.allowEdit = false;
+    select(t, t.input.start + caretInInput, t.input.start + caretInInput);
     setNotifyWindow(t.shell, fresh);
     // Positions in the old text mean nothing here; a line still unread
     // simply stays in the text colour.
-    t.unreadInput.clear();
+    t.typeAhead.unread.clear();
 
     if (visible) ShowWindow(fresh, SW_SHOWNA);
     ShowWindow(old, SW_HIDE);
     moveTimers(t, old, fresh);
     if (focused) SetFocus(fresh);
     SendMessageW(fresh, EM_SCROLLCARET, 0, 0);
-    t.retiredEditor = old;
+    t.refill.retired = old;
     SetTimer(fresh, kRetireTimer, kRetireDelayMs, nullptr);
 }
 
@@ -104,48 +103,49 @@ void swapIn(Terminal& t, HWND fresh) {
 bool startRefill(Terminal& t) {
     // Shown, but under the control in view: a hidden control leaves its text
     // to be laid out all at once when it is first shown.
-    t.freshEditor = createEditorControl(t, GetParent(t.editor), isShown(t));
-    if (!t.freshEditor) return false;
-    placeLike(t.freshEditor, t.editor, t.editor);
+    if (!t.refill.hooks) return false;
+    t.refill.fresh = t.refill.hooks->createControl(t, GetParent(t.editor), isShown(t));
+    if (!t.refill.fresh) return false;
+    placeLike(t.refill.fresh, t.editor, t.editor);
     // No undo records while it is filled: each would cost the control time
     // that grows with everything it recorded before.
-    SendMessageW(t.freshEditor, EM_SETUNDOLIMIT, 0, 0);
-    t.refillNext = t.mirror.dropped;
+    SendMessageW(t.refill.fresh, EM_SETUNDOLIMIT, 0, 0);
+    t.refill.next = t.mirror.dropped;
     PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
     return true;
 }
 
 void finishRefill(Terminal& t) {
-    HWND fresh = t.freshEditor;
-    t.freshEditor = nullptr;
+    HWND fresh = t.refill.fresh;
+    t.refill.fresh = nullptr;
     uint64_t end = t.mirror.dropped + t.mirror.runs.size();
-    appendRunsTo(t, fresh, mirrorTake(t.mirror, t.refillNext, end, UINT64_MAX));
+    t.refill.hooks->appendRuns(t, fresh, mirrorTake(t.mirror, t.refill.next, end, UINT64_MAX));
     swapIn(t, fresh);
 }
 
 }  // namespace
 
 void trimScrollback(Terminal& t) {
-    if (t.freshEditor || t.mirror.lines < kScrollbackLines + kRefillBlockLines) return;
+    if (t.refill.fresh || t.mirror.lines < kScrollbackLines + kRefillBlockLines) return;
     mirrorDropOldest(t.mirror, kScrollbackLines);
     startRefill(t);  // without a fresh control the transcript simply goes on growing
 }
 
 bool refillInCurrentColors(Terminal& t) {
     if (!t.editor || t.mirror.runs.empty()) return false;
-    destroyControl(t, t.freshEditor);  // one being filled has the old colours
+    destroyControl(t, t.refill.fresh);  // one being filled has the old colours
     if (!startRefill(t)) return false;
     if (t.mirror.lines <= kRecolorAtOnceLines) completeRefill(t);
     return true;
 }
 
 void onRefillSlice(Terminal& t) {
-    if (!t.freshEditor) return;
+    if (!t.refill.fresh) return;
     DWORD started = GetTickCount();
     // Only finished lines: the unfinished last line may still change, and
     // goes over with the swap.
-    while (t.refillNext < mirrorCompleteEnd(t.mirror)) {
-        appendRunsTo(t, t.freshEditor, mirrorTake(t.mirror, t.refillNext, mirrorCompleteEnd(t.mirror), kRefillStepLines));
+    while (t.refill.next < mirrorCompleteEnd(t.mirror)) {
+        t.refill.hooks->appendRuns(t, t.refill.fresh, mirrorTake(t.mirror, t.refill.next, mirrorCompleteEnd(t.mirror), kRefillStepLines));
         if (GetTickCount() - started >= kRefillSliceMs) {
             PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
             return;
@@ -155,20 +155,20 @@ void onRefillSlice(Terminal& t) {
 }
 
 void completeRefill(Terminal& t) {
-    while (t.freshEditor) onRefillSlice(t);
+    while (t.refill.fresh) onRefillSlice(t);
 }
 
 void onRetireTimer(Terminal& t) {
     KillTimer(t.editor, kRetireTimer);
-    size_t queued = t.queuedOutput.size();
-    destroyControl(t, t.retiredEditor);
-    if (t.queuedOutput.size() != queued) PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
+    size_t queued = t.output.chunks.size();
+    destroyControl(t, t.refill.retired);
+    if (t.output.chunks.size() != queued) PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
 }
 
 void replaceWithEmptyControl(Terminal& t) {
-    if (!t.editor) return;
-    destroyControl(t, t.freshEditor);
-    HWND fresh = createEditorControl(t, GetParent(t.editor), false);
+    if (!t.editor || !t.refill.hooks) return;
+    destroyControl(t, t.refill.fresh);
+    HWND fresh = t.refill.hooks->createControl(t, GetParent(t.editor), false);
     if (!fresh) return;
     // The record keeps what the view loses, numbered as it was; text the
     // bounded scrollback dropped before leaves a gap, and the record restarts.
@@ -183,6 +183,6 @@ void replaceWithEmptyControl(Terminal& t) {
 }
 
 void dropSpareControls(Terminal& t) {
-    destroyControl(t, t.freshEditor);
-    destroyControl(t, t.retiredEditor);
+    destroyControl(t, t.refill.fresh);
+    destroyControl(t, t.refill.retired);
 }

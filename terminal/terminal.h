@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,50 +33,87 @@ struct TypedAhead {
     bool greyed = false;
 };
 
+struct ScrollbackHooks;
+
+// The editable input line after the transcript.
+struct TerminalInputLine {
+    int32_t start = 0;                 // where the editable input line begins
+    bool allowEdit = false;            // the program itself is changing protected text
+    bool quickEdit = false;
+    bool composing = false;            // an IME composition is open: output waits, as moving
+                                       // the selection would end the composition
+    CompletionCycle completion;        // the last Tab press, for the next one
+};
+
+// Browsing the history, the reverse search and find.
+struct TerminalRecall {
+    uint64_t historyIndex = 0;         // == history.size() when not browsing
+    std::u16string lastFind;
+    std::u16string lastReverseQuery;
+    uint32_t lastReverseIndex = 0;
+};
+
+// Lines submitted to the shell that it has not read or echoed yet.
+struct TerminalTypeAhead {
+    std::vector<TypedAhead> unread;    // oldest first
+    std::u16string pendingEcho;        // what is still expected of the last submitted line's echo
+};
+
+// Output chunks taken off the message queue, and the pacing of their rendering.
+struct TerminalOutputQueue {
+    std::deque<std::unique_ptr<std::u16string>> chunks;  // not yet rendered
+    bool renderPending = false;        // the render timer will insert the queued output
+    DWORD lastRenderTick = 0;
+    bool redrawHeld = false;           // the control does not draw until the paint timer or user input
+    DWORD lastPaintTick = 0;
+    uint64_t taken = 0;                // chunks received from the shell
+};
+
+// The transcript moving to a fresh control (bounded scrollback, recolouring).
+struct TerminalRefill {
+    HWND fresh = nullptr;              // hidden control being filled with the kept lines
+    uint64_t next = 0;                 // next mirror run for the fresh control
+    HWND retired = nullptr;            // the control before the last refill, destroyed shortly
+    const ScrollbackHooks* hooks = nullptr;  // set with the control
+};
+
+// What the shell is doing, as far as its output tells: at its prompt, inside
+// a command, waiting, ended.
+struct TerminalShellState {
+    bool promptTimerArmed = false;
+    bool outputEndsWithPrompt = false;
+    bool syntheticPromptShown = false;
+    uint32_t syntheticPromptLength = 0;
+    // Lines submitted as commands that the shell has not prompted after yet
+    // (cmd only): one runs while any is outstanding.
+    uint32_t commandsOutstanding = 0;
+    PromptScan promptScan;             // the shell's prompts, counted across reads
+    bool waitingShown = false;         // the status says the command waits for input
+    bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
+    bool runningPoll = false;          // the running-command timer is set
+    std::u16string runningShown;       // names last reported as running
+};
+
 struct Terminal {
     HWND editor = nullptr;
     HFONT font = nullptr;
     ShellSession shell;
+    ShellKind kind = ShellKind::Cmd;
     std::u16string prompt;             // substitute prompt, fixed at creation
-    std::u16string pendingEcho;        // what is still expected of the last submitted line's echo
     std::vector<std::u16string> history;  // oldest first, the saved history at the start
-    uint64_t historyIndex = 0;         // == history.size() when not browsing
     std::u16string historyPath;        // the history file; empty: kept in memory only
-    CompletionCycle completion;        // the last Tab press, for the next one
-    std::u16string lastFind;
-    std::u16string lastReverseQuery;
-    uint32_t lastReverseIndex = 0;
-    int32_t inputStart = 0;            // where the editable input line begins
-    bool allowEdit = false;            // the program itself is changing protected text
-    bool quickEdit = false;
-    bool promptTimerArmed = false;
-    bool outputEndsWithPrompt = false;
-    bool syntheticPromptShown = false;
-    bool commandRunning = false;       // a submitted line runs until the shell prompts again
-    bool waitingShown = false;         // the status says the command waits for input
-    bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
-    uint32_t syntheticPromptLength = 0;
     COLORREF defaultColor = RGB(204, 204, 204);
     COLORREF backgroundColor = RGB(12, 12, 12);
     SgrState sgr;                      // colorActive, currentColor, bold
-    // Output chunks taken off the message queue, not yet rendered.
-    std::deque<std::u16string*> queuedOutput;
-    bool renderPending = false;        // the render timer will insert the queued output
-    bool imeComposing = false;         // output waits: moving the selection would end the composition
-    DWORD lastRenderTick = 0;
-    bool redrawHeld = false;           // the control does not draw until the paint timer or user input
-    DWORD lastPaintTick = 0;
-    uint64_t outputChunks = 0;         // chunks received from the shell
+    TerminalInputLine input;
+    TerminalRecall recall;
+    TerminalTypeAhead typeAhead;
+    TerminalOutputQueue output;
+    TerminalRefill refill;
+    TerminalShellState state;
     TranscriptMirror mirror;           // the transcript's runs, to refill a fresh control from
     TranscriptMirror cleared;          // what the local clear took from view, for the session report
     std::vector<EnteredCommand> entered;  // where each command entered begins in the mirror
-    HWND freshEditor = nullptr;        // hidden control being filled with the kept lines
-    uint64_t refillNext = 0;           // next mirror run for the fresh control
-    HWND retiredEditor = nullptr;      // the control before the last refill, destroyed shortly
-    std::vector<TypedAhead> unreadInput;  // oldest first
-    ShellKind kind = ShellKind::Cmd;
-    bool runningPoll = false;          // the running-command timer is set
-    std::u16string runningShown;       // names last reported as running
     TerminalTextLookup text;           // empty: built-in Chinese texts
     TerminalAskText askText;           // empty: the find and search dialogs do not open
     // Set by the tab owner; empty ones are skipped.
@@ -95,6 +133,26 @@ struct Terminal {
     Terminal& operator=(const Terminal&) = delete;
     ~Terminal();
 };
+
+// What tests, self-tests and benchmarks watch of a terminal, through one
+// narrow window instead of its records.
+struct TerminalProbe {
+    bool atShellPrompt = false;        // the output ends in the shell's own prompt
+    bool substitutePrompt = false;     // the terminal's own prompt is shown
+    bool commandRunning = false;       // a submitted command has not ended
+    bool redrawHeld = false;
+    bool refilling = false;            // a fresh control is being filled
+    bool spareControl = false;         // a replaced control waits to be destroyed
+    uint64_t outputChunks = 0;         // taken from the shell so far
+    size_t queuedChunks = 0;           // taken off the message queue, not yet rendered
+    size_t unreadLines = 0;            // submitted lines the shell has not read
+    int32_t inputStart = 0;
+    std::u16string lastFind;
+};
+TerminalProbe probeTerminal(const Terminal& terminal);
+// For tests: as if the output had not ended in a prompt; as if the control had just painted.
+void probeForgetShellPrompt(Terminal& terminal);
+void probeCountPaintNow(Terminal& terminal);
 
 // Without startShell the control is made but the shell waits for startTerminalShell
 // (the window shows itself first); that starts it once, doing nothing when it runs.

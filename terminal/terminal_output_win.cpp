@@ -12,7 +12,7 @@
 
 #include "data/text.h"
 #include "platform/win_text.h"
-#include "terminal/editor_control_win.h"
+#include "terminal/terminal_output_win.h"
 #include "terminal/output_rtf.h"
 #include "terminal/readable_color.h"
 
@@ -43,10 +43,10 @@ constexpr LONG kLineScanChars = 512;
 // paragraphs from the top, so the common case, no typed input after the
 // transcript, asks for the end of the text instead, which it finds at once.
 void selectInsertionPoint(const Terminal& t) {
-    if (t.inputStart >= textLength(t)) {
+    if (t.input.start >= textLength(t)) {
         select(t, -1, -1);
     } else {
-        select(t, t.inputStart, t.inputStart);
+        select(t, t.input.start, t.input.start);
     }
 }
 
@@ -54,19 +54,19 @@ void selectInsertionPoint(const Terminal& t) {
 // released, and releasing gives it back; a hidden control draws nothing
 // anyway, so only a shown one is held.
 void holdRedraw(Terminal& t) {
-    if (t.redrawHeld || !isShown(t)) return;
+    if (t.output.redrawHeld || !isShown(t)) return;
     SendMessageW(t.editor, WM_SETREDRAW, FALSE, 0);
-    t.redrawHeld = true;
+    t.output.redrawHeld = true;
 }
 
 // After an insertion: show it now, or with the next paint when one was recent.
 void showInsertion(Terminal& t) {
-    if (!t.redrawHeld) {  // a hidden control
+    if (!t.output.redrawHeld) {  // a hidden control
         SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
         repaint(t);
         return;
     }
-    DWORD since = GetTickCount() - t.lastPaintTick;
+    DWORD since = GetTickCount() - t.output.lastPaintTick;
     if (since >= kPaintGapMs) {
         releaseRedraw(t);
     } else {
@@ -79,42 +79,42 @@ void showInsertion(Terminal& t) {
 void removeTranscriptText(Terminal& t, LONG from, LONG to) {
     if (to <= from) return;
     CHARRANGE user = selection(t);
-    t.allowEdit = true;
+    t.input.allowEdit = true;
     select(t, from, to);
     SendMessageW(t.editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    t.allowEdit = false;
+    t.input.allowEdit = false;
     LONG removed = to - from;
     auto moved = [&](LONG position) {
         if (position >= to) return position - removed;
         return position > from ? from : position;
     };
     select(t, moved(user.cpMin), moved(user.cpMax));
-    t.inputStart = moved(t.inputStart);
+    t.input.start = moved(t.input.start);
     // Typed lines inside the removed text go with it; later ones move up.
     std::vector<TypedAhead> kept;
-    for (TypedAhead line : t.unreadInput) {
+    for (TypedAhead line : t.typeAhead.unread) {
         if (line.start >= from && line.start < to) continue;
         line.start = moved(line.start);
         line.end = moved(line.end);
         kept.push_back(line);
     }
-    t.unreadInput.swap(kept);
+    t.typeAhead.unread.swap(kept);
 }
 
 void removeSyntheticPrompt(Terminal& t) {
-    if (t.syntheticPromptShown && t.syntheticPromptLength > 0) {
-        LONG start = t.inputStart - LONG(t.syntheticPromptLength);
+    if (t.state.syntheticPromptShown && t.state.syntheticPromptLength > 0) {
+        LONG start = t.input.start - LONG(t.state.syntheticPromptLength);
         if (start < 0) start = 0;
-        removeTranscriptText(t, start, t.inputStart);
-        mirrorRemoveTail(t.mirror, t.syntheticPromptLength);
+        removeTranscriptText(t, start, t.input.start);
+        mirrorRemoveTail(t.mirror, t.state.syntheticPromptLength);
     }
-    t.syntheticPromptShown = false;
+    t.state.syntheticPromptShown = false;
 }
 
 // A carriage return before the batch: the last line of the transcript goes,
 // and the batch's text takes its place.
 void eraseLastOutputLine(Terminal& t) {
-    LONG end = t.inputStart;
+    LONG end = t.input.start;
     for (LONG span = kLineScanChars;; span *= 8) {
         LONG from = end > span ? end - span : 0;
         std::u16string tail = textRange(t, from, end);
@@ -130,15 +130,26 @@ void eraseLastOutputLine(Terminal& t) {
     }
 }
 
+// cmd prints its prompt after each line it has finished with, so every
+// prompt in its output ends one of the commands submitted (typed ahead ones
+// come one after the other); the last one ends the running state.
+void noteShellPrompts(Terminal& t, const std::u16string& output) {
+    size_t prompts = countPrompts(t.state.promptScan, output);
+    if (prompts == 0 || t.state.commandsOutstanding == 0) return;
+    t.state.commandsOutstanding -= uint32_t(std::min<size_t>(prompts, t.state.commandsOutstanding));
+    if (t.state.commandsOutstanding == 0) noteWaitingForInput(t, false);
+}
+
 // Takes one chunk off the queue: prompt removal and echo suppression, then
 // its runs are appended to the batch being built.
 void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch) {
     removeSyntheticPrompt(t);
-    if (!t.pendingEcho.empty() && !chunk.empty()) {
-        EchoMatch echo = matchShellEcho(chunk, t.pendingEcho);
+    if (!t.typeAhead.pendingEcho.empty() && !chunk.empty()) {
+        EchoMatch echo = matchShellEcho(chunk, t.typeAhead.pendingEcho);
         chunk.erase(0, echo.dropCount);
-        t.pendingEcho = echo.settled ? std::u16string() : echo.rest;
+        t.typeAhead.pendingEcho = echo.settled ? std::u16string() : echo.rest;
     }
+    if (t.kind == ShellKind::Cmd) noteShellPrompts(t, chunk);
     for (OutputRun& run : parseTerminalOutput(chunk, t.sgr, toRgb(t.defaultColor))) {
         if (!batch.empty() && !run.lineReset && sameLook(batch.back(), run)) {
             batch.back().text += run.text;
@@ -151,7 +162,7 @@ void takeChunk(Terminal& t, std::u16string& chunk, std::vector<OutputRun>& batch
 void takeQueuedMessages(Terminal& t) {
     MSG message;
     while (PeekMessageW(&message, t.editor, WM_TERMINAL_OUTPUT, WM_TERMINAL_OUTPUT, PM_REMOVE)) {
-        if (message.lParam) t.queuedOutput.push_back(reinterpret_cast<std::u16string*>(message.lParam));
+        if (message.lParam) t.output.chunks.push_back(takePostedChunk(message.lParam));
     }
 }
 
@@ -209,30 +220,14 @@ std::u16string runningNames(const Terminal& t, const std::vector<ChildProcess>& 
 }
 
 void reportStatus(Terminal& t, const std::u16string& names, bool waiting) {
-    if (names == t.runningShown && waiting == t.waitingShown) return;
-    t.runningShown = names;
-    t.waitingShown = waiting;
+    if (names == t.state.runningShown && waiting == t.state.waitingShown) return;
+    t.state.runningShown = names;
+    t.state.waitingShown = waiting;
     if (t.runningChanged) t.runningChanged(names, waiting);
 }
 
 void reportRunning(Terminal& t, const std::vector<ChildProcess>& running) {
-    reportStatus(t, runningNames(t, running), t.waitingShown);
-}
-
-// cmd has printed its prompt: the line before the input ends in one that
-// names a folder (an empty line read after a prompt puts a second one on
-// the same line).
-void noteShellPrompt(Terminal& t) {
-    if (!t.commandRunning) return;
-    LONG from = t.inputStart > kLineScanChars ? t.inputStart - kLineScanChars : 0;
-    std::u16string tail = textRange(t, from, t.inputStart);
-    size_t last = tail.find_last_not_of(u" \t");
-    if (last == std::u16string::npos || tail[last] != u'>') return;
-    size_t begin = tail.find_last_of(u"\r\n>", last - (last > 0 ? 1 : 0));
-    begin = (begin == std::u16string::npos || begin == last) ? 0 : begin + 1;
-    if (promptDirectory(tail.substr(begin, last + 1 - begin)).empty()) return;
-    t.commandRunning = false;
-    noteWaitingForInput(t, false);
+    reportStatus(t, runningNames(t, running), t.state.waitingShown);
 }
 
 std::u16string exitCodeText(DWORD code) {
@@ -244,7 +239,7 @@ std::u16string exitCodeText(DWORD code) {
 
 void stopRunningPoll(Terminal& t) {
     if (t.editor) KillTimer(t.editor, kRunningTimer);
-    t.runningPoll = false;
+    t.state.runningPoll = false;
     reportRunning(t, {});
 }
 
@@ -252,18 +247,18 @@ void stopRunningPoll(Terminal& t) {
 
 // Lets the control draw again and brings the caret into view.
 void releaseRedraw(Terminal& t) {
-    if (!t.redrawHeld) return;
+    if (!t.output.redrawHeld) return;
     KillTimer(t.editor, kPaintTimer);
-    t.redrawHeld = false;
+    t.output.redrawHeld = false;
     SendMessageW(t.editor, WM_SETREDRAW, TRUE, 0);
     SendMessageW(t.editor, EM_SCROLLCARET, 0, 0);
     // The frame too: the scroll bar may have come or changed meanwhile.
     RedrawWindow(t.editor, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-    t.lastPaintTick = GetTickCount();
+    t.output.lastPaintTick = GetTickCount();
 }
 
 void armPromptTimer(Terminal& t) {
-    t.promptTimerArmed = true;
+    t.state.promptTimerArmed = true;
     SetTimer(t.editor, kPromptTimer, kPromptDelayMs, nullptr);
 }
 
@@ -272,94 +267,94 @@ void killOutputTimers(Terminal& t) {
         KillTimer(t.editor, timer);
 }
 
+void resumeOutputTimers(Terminal& t) {
+    if (t.state.promptTimerArmed) armPromptTimer(t);
+    if (t.state.runningPoll) startRunningPoll(t);
+}
+
 void freeQueuedOutput(Terminal& t) {
     if (t.editor) takeQueuedMessages(t);
-    for (std::u16string* chunk : t.queuedOutput) {
-        noteOutputTaken(t.shell, chunk->size());
-        delete chunk;
-    }
-    t.queuedOutput.clear();
-    t.renderPending = false;
+    for (const std::unique_ptr<std::u16string>& chunk : t.output.chunks) noteOutputTaken(t.shell, chunk->size());
+    t.output.chunks.clear();
+    t.output.renderPending = false;
 }
 
 // Renders queued chunks for a slice of time; the rest waits for the next turn.
 void renderQueuedOutput(Terminal& t) {
-    if (t.renderPending) KillTimer(t.editor, kRenderTimer);
-    t.renderPending = false;
+    if (t.output.renderPending) KillTimer(t.editor, kRenderTimer);
+    t.output.renderPending = false;
     // While a fresh control is filled, output waits: filling it has a fixed
     // amount of work only as long as nothing is added meanwhile, and a flood
     // would otherwise outrun it. The shell waits too, once enough is pending.
-    if (t.freshEditor || t.imeComposing) return;
+    if (t.refill.fresh || t.input.composing) return;
     takeQueuedMessages(t);
     DWORD started = GetTickCount();
-    while (!t.queuedOutput.empty()) {
+    while (!t.output.chunks.empty()) {
         std::vector<OutputRun> batch;
         size_t chars = 0;
-        while (!t.queuedOutput.empty() && chars < kBatchChars && batch.size() < kBatchRuns) {
-            std::u16string* chunk = t.queuedOutput.front();
-            t.queuedOutput.pop_front();
+        while (!t.output.chunks.empty() && chars < kBatchChars && batch.size() < kBatchRuns) {
+            std::unique_ptr<std::u16string> chunk = std::move(t.output.chunks.front());
+            t.output.chunks.pop_front();
             chars += chunk->size();
-            ++t.outputChunks;
+            ++t.output.taken;
             noteOutputTaken(t.shell, chunk->size());
             takeChunk(t, *chunk, batch);
-            delete chunk;
         }
         insertOutputRuns(t, batch);
-        if (t.waitingShown) noteWaitingForInput(t, false);
-        noteShellPrompt(t);
+        if (t.state.waitingShown) noteWaitingForInput(t, false);
         armPromptTimer(t);
         if (GetTickCount() - started >= kOutputSliceMs) break;
     }
-    t.lastRenderTick = GetTickCount();
-    if (!t.queuedOutput.empty()) {
+    t.output.lastRenderTick = GetTickCount();
+    if (!t.output.chunks.empty()) {
         // Paint due now, not when the backlog is gone: posted messages come
         // before painting.
-        if (!t.redrawHeld) UpdateWindow(t.editor);
+        if (!t.output.redrawHeld) UpdateWindow(t.editor);
         PostMessageW(t.editor, WM_TERMINAL_CONTINUE, 0, 0);
     }
 }
 
-void onOutputMessage(Terminal& t, std::u16string* chunk) {
+void onOutputMessage(Terminal& t, std::unique_ptr<std::u16string> chunk) {
     if (!chunk) return;
-    t.queuedOutput.push_back(chunk);
-    if (t.renderPending || t.freshEditor || t.imeComposing) return;
-    DWORD since = GetTickCount() - t.lastRenderTick;
+    t.output.chunks.push_back(std::move(chunk));
+    if (t.output.renderPending || t.refill.fresh || t.input.composing) return;
+    DWORD since = GetTickCount() - t.output.lastRenderTick;
     if (since >= kRenderGapMs) {
         renderQueuedOutput(t);
     } else {
-        t.renderPending = true;
+        t.output.renderPending = true;
         SetTimer(t.editor, kRenderTimer, kRenderGapMs - since, nullptr);
     }
 }
 
 void onPromptTimer(Terminal& t) {
     KillTimer(t.editor, kPromptTimer);
-    if (!t.promptTimerArmed) return;
-    if (!t.queuedOutput.empty()) return;  // output is on its way; its rendering re-arms the timer
-    t.promptTimerArmed = false;
-    if (t.outputEndsWithPrompt || t.shellEnded) return;
+    if (!t.state.promptTimerArmed) return;
+    if (!t.output.chunks.empty()) return;  // output is on its way; its rendering re-arms the timer
+    t.state.promptTimerArmed = false;
+    if (t.state.outputEndsWithPrompt || t.state.shellEnded) return;
     // A command still runs: a prompt now would claim it had ended. cmd's own
     // prompt ends it; silence without one is a command waiting for input.
     bool childrenRun = !runningChildren(t.shell).empty();
-    if (t.commandRunning) {
+    if (t.state.commandsOutstanding > 0) {
         if (!childrenRun) noteWaitingForInput(t, true);
         return;
     }
     if (childrenRun) return;
     insertOutput(t, t.prompt);
-    t.syntheticPromptShown = true;
-    t.syntheticPromptLength = uint32_t(t.prompt.size());
+    t.state.syntheticPromptShown = true;
+    t.state.syntheticPromptLength = uint32_t(t.prompt.size());
 }
 
 void noteSubmittedLine(Terminal& t, uint64_t sequence, LONG start, LONG end) {
     if (sequence == 0 || end <= start) return;
-    t.unreadInput.push_back({sequence, start, end, false});
+    t.typeAhead.unread.push_back({sequence, start, end, false});
     SetTimer(t.editor, kTypeAheadTimer, kTypeAheadGreyMs, nullptr);
 }
 
 void onTypeAheadTimer(Terminal& t) {
     KillTimer(t.editor, kTypeAheadTimer);
-    for (TypedAhead& line : t.unreadInput) {
+    for (TypedAhead& line : t.typeAhead.unread) {
         if (line.greyed) continue;
         setRangeColor(t, line.start, line.end, greyedColor(t));
         line.greyed = true;
@@ -368,24 +363,24 @@ void onTypeAheadTimer(Terminal& t) {
 
 void onInputRead(Terminal& t, uint64_t sequence) {
     std::vector<TypedAhead> unread;
-    for (const TypedAhead& line : t.unreadInput) {
+    for (const TypedAhead& line : t.typeAhead.unread) {
         if (line.sequence > sequence) {
             unread.push_back(line);
         } else if (line.greyed) {
             setRangeColor(t, line.start, line.end, t.defaultColor);
         }
     }
-    t.unreadInput.swap(unread);
-    if (t.unreadInput.empty()) KillTimer(t.editor, kTypeAheadTimer);
+    t.typeAhead.unread.swap(unread);
+    if (t.typeAhead.unread.empty()) KillTimer(t.editor, kTypeAheadTimer);
     startRunningPoll(t);  // the shell just took a command
 }
 
 void noteWaitingForInput(Terminal& t, bool waiting) {
     if (waiting && !isShown(t)) {  // told when shown
-        t.waitingShown = true;
+        t.state.waitingShown = true;
         return;
     }
-    reportStatus(t, t.runningShown, waiting);
+    reportStatus(t, t.state.runningShown, waiting);
 }
 
 // What the old shell printed, all of it, before a line about its end. A
@@ -393,10 +388,10 @@ void noteWaitingForInput(Terminal& t, bool waiting) {
 // for ever): the line moves the caret anyway.
 void renderAllOutput(Terminal& t) {
     completeRefill(t);
-    t.imeComposing = false;
+    t.input.composing = false;
     do {
         renderQueuedOutput(t);
-    } while (!t.queuedOutput.empty());
+    } while (!t.output.chunks.empty());
 }
 
 void onShellEnded(Terminal& t, DWORD exitCode) {
@@ -404,9 +399,9 @@ void onShellEnded(Terminal& t, DWORD exitCode) {
     if (!t.editor || !t.shell.process || WaitForSingleObject(t.shell.process, 0) != WAIT_OBJECT_0) return;
     renderAllOutput(t);
     removeSyntheticPrompt(t);
-    t.shellEnded = true;
-    t.commandRunning = false;
-    t.promptTimerArmed = false;
+    t.state.shellEnded = true;
+    t.state.commandsOutstanding = 0;
+    t.state.promptTimerArmed = false;
     KillTimer(t.editor, kPromptTimer);
     reportStatus(t, {}, false);
     std::u16string note = withValues(terminalUiText(t, kTextShellEnded), {exitCodeText(exitCode)});
@@ -415,7 +410,7 @@ void onShellEnded(Terminal& t, DWORD exitCode) {
 
 void startRunningPoll(Terminal& t) {
     if (!t.editor || !t.runningChanged || !isShown(t)) return;
-    t.runningPoll = true;
+    t.state.runningPoll = true;
     SetTimer(t.editor, kRunningTimer, kRunningPollMs, nullptr);
 }
 
@@ -434,9 +429,9 @@ void showTerminal(Terminal& t, bool visible) {
     releaseRedraw(t);  // or the release would show a control hidden meanwhile
     ShowWindow(t.editor, visible ? SW_SHOW : SW_HIDE);
     if (visible) {
-        if (t.waitingShown && t.runningChanged) t.runningChanged(t.runningShown, true);
+        if (t.state.waitingShown && t.runningChanged) t.runningChanged(t.state.runningShown, true);
         startRunningPoll(t);
-    } else if (t.runningPoll || !t.runningShown.empty()) {
+    } else if (t.state.runningPoll || !t.state.runningShown.empty()) {
         stopRunningPoll(t);
     }
 }
@@ -480,8 +475,8 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& given) {
     mirrorAppend(t.mirror, runs);
     if (!shown.empty()) {
         CHARRANGE user = selection(t);
-        LONG oldStart = t.inputStart;
-        t.allowEdit = true;
+        LONG oldStart = t.input.start;
+        t.input.allowEdit = true;
         selectInsertionPoint(t);
         if (shown.size() == 1) {
             Rgb color = shownRuns(t, {*shown[0]})[0].color;
@@ -491,34 +486,34 @@ void insertOutputRuns(Terminal& t, const std::vector<OutputRun>& given) {
             setSelectionFormat(t, t.defaultColor, false, true);
             streamRunsIn(t, t.editor, runs);
         }
-        t.inputStart = selection(t).cpMax;
+        t.input.start = selection(t).cpMax;
         for (const OutputRun* run : shown) {
             size_t last = run->text.find_last_not_of(u" \t");
-            if (last != std::u16string::npos) t.outputEndsWithPrompt = run->text[last] == u'>';
+            if (last != std::u16string::npos) t.state.outputEndsWithPrompt = run->text[last] == u'>';
         }
         setSelectionFormat(t, t.defaultColor, false, false);
         // Keep the caret where the user left it inside the input line.
         if (user.cpMin > oldStart) {
-            LONG shift = t.inputStart - oldStart;
+            LONG shift = t.input.start - oldStart;
             select(t, user.cpMin + shift, user.cpMax + shift);
         }
-        t.allowEdit = false;
+        t.input.allowEdit = false;
     }
     trimScrollback(t);
     SendMessageW(t.editor, EM_SETUNDOLIMIT, kUndoLimit, 0);
     showInsertion(t);
-    t.syntheticPromptShown = false;
+    t.state.syntheticPromptShown = false;
 }
 
 void clearTranscript(Terminal& t) {
     // A fresh control: the control empties itself in time that grows with
     // the square of its lines.
     replaceWithEmptyControl(t);
-    t.unreadInput.clear();
+    t.typeAhead.unread.clear();
     KillTimer(t.editor, kTypeAheadTimer);
-    t.outputEndsWithPrompt = false;
-    t.syntheticPromptShown = false;
-    t.pendingEcho.clear();
+    t.state.outputEndsWithPrompt = false;
+    t.state.syntheticPromptShown = false;
+    t.typeAhead.pendingEcho.clear();
 }
 
 std::vector<ChildProcess> stopTerminalCommand(Terminal& t, const EndWindowedChoice& endWindowed,
@@ -535,11 +530,12 @@ bool restartTerminalShell(Terminal& t) {
     if (!t.editor) return false;
     stopSession(t.shell);
     renderAllOutput(t);  // still belongs above the marker
-    t.unreadInput.clear();
+    t.typeAhead.unread.clear();
     KillTimer(t.editor, kTypeAheadTimer);
-    t.pendingEcho.clear();
-    t.shellEnded = false;
-    t.commandRunning = false;
+    t.typeAhead.pendingEcho.clear();
+    t.state.shellEnded = false;
+    t.state.commandsOutstanding = 0;
+    t.state.promptScan = {};
     t.sgr = SgrState{};
     t.sgr.currentColor = toRgb(t.defaultColor);
     insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n");
@@ -551,4 +547,28 @@ bool restartTerminalShell(Terminal& t) {
     armPromptTimer(t);
     if (t.shell.jobError && t.reportJobFailure) t.reportJobFailure(t.shell.jobError);
     return true;
+}
+
+TerminalProbe probeTerminal(const Terminal& t) {
+    TerminalProbe probe;
+    probe.atShellPrompt = t.state.outputEndsWithPrompt;
+    probe.substitutePrompt = t.state.syntheticPromptShown;
+    probe.commandRunning = t.state.commandsOutstanding > 0;
+    probe.redrawHeld = t.output.redrawHeld;
+    probe.refilling = t.refill.fresh != nullptr;
+    probe.spareControl = t.refill.retired != nullptr;
+    probe.outputChunks = t.output.taken;
+    probe.queuedChunks = t.output.chunks.size();
+    probe.unreadLines = t.typeAhead.unread.size();
+    probe.inputStart = t.input.start;
+    probe.lastFind = t.recall.lastFind;
+    return probe;
+}
+
+void probeForgetShellPrompt(Terminal& t) {
+    t.state.outputEndsWithPrompt = false;
+}
+
+void probeCountPaintNow(Terminal& t) {
+    t.output.lastPaintTick = GetTickCount();
 }

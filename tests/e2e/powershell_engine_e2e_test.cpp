@@ -59,7 +59,7 @@ protected:
         Terminal& t = *tabs.terminals.back().terminal;
         tabs.layoutRightPane();
         EXPECT_TRUE(waitUntil(kStartMs, [&] {
-            return t.outputChunks > 0 && t.outputEndsWithPrompt && !t.syntheticPromptShown;
+            return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt;
         })) << "no prompt from PowerShell";
         return t;
     }
@@ -73,7 +73,7 @@ protected:
         pressEnter(t.editor);
         bool back = waitUntil(kCommandMs, [&] {
             // A quiet cmdlet gets a stand-in prompt from the terminal: wait for PowerShell's own.
-            return t.outputEndsWithPrompt && !t.syntheticPromptShown && countOf(terminalText(t), prompt) > prompts;
+            return probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt && countOf(terminalText(t), prompt) > prompts;
         });
         std::u16string text = terminalText(t);
         if (!back) return u"(no prompt came back) " + text;

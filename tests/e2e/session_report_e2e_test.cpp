@@ -65,12 +65,12 @@ using ReportWindow = WindowFixture;
 TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
     selectTab(*state, fixedTabCount(*state));
     Terminal& t = cmd();
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; }));
     // Hostile output: markup and entities that must show as text.
     submit(u"echo ^<script^>alert(1)^</script^> ^</pre^> ^&amp; \"quoted\"");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] {
         return terminalText(t).find(u"<script>alert(1)</script> </pre> &amp;") != std::u16string::npos &&
-               t.outputEndsWithPrompt;
+               probeTerminal(t).atShellPrompt;
     }));
     submit(u"echo WRREPORTTWO");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"\r\nWRREPORTTWO") != std::u16string::npos; }));

@@ -39,11 +39,11 @@ TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu
         SendMessageW(t.editor, WM_KEYDOWN, VK_RETURN, 1);
     };
     pump(1000);  // the lines above all answered
-    ASSERT_TRUE(waitUntil(15000, [&t] { return t.outputEndsWithPrompt && !t.commandRunning; }));
+    ASSERT_TRUE(waitUntil(15000, [&t] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
     typeLine(u"set /p WRPASS=Password: ");
     ASSERT_TRUE(waitUntil(15000, [&t] { return terminalText(t).size() > 9 && terminalText(t).substr(terminalText(t).size() - 10) == u"Password: "; }));
     typeLine(u"wrsecret77");
-    ASSERT_TRUE(waitUntil(15000, [&t] { return !t.commandRunning; }));
+    ASSERT_TRUE(waitUntil(15000, [&t] { return !probeTerminal(t).commandRunning; }));
 
     close();
     open();
@@ -82,7 +82,7 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
 
     for (int round = 0; round < 2; ++round) {
         SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
-        ASSERT_TRUE(waitUntil(10000, [&] { return t.freshEditor == nullptr; }));
+        ASSERT_TRUE(waitUntil(10000, [&] { return !probeTerminal(t).refilling; }));
         EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kDarkTheme.terminalText);
         EXPECT_EQ(colorOf(t.editor, L"WRGREY"), RGB(204, 204, 204));
         EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));
@@ -92,7 +92,7 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
                   kTextContrast);
 
         SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
-        ASSERT_TRUE(waitUntil(10000, [&] { return t.freshEditor == nullptr; }));
+        ASSERT_TRUE(waitUntil(10000, [&] { return !probeTerminal(t).refilling; }));
         EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
         EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kLightTheme.terminalText);
         EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActivityBlue);

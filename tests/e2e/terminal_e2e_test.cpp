@@ -114,7 +114,7 @@ protected:
         Terminal& t = *host.tabs.terminals.back().terminal;
         host.tabs.layoutRightPane();
         EXPECT_TRUE(waitUntil(kWaitMs, [&] {
-            return t.outputChunks > 0 && t.outputEndsWithPrompt && !t.syntheticPromptShown;
+            return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt;
         })) << "no prompt from the shell";
         return t;
     }
@@ -124,7 +124,7 @@ protected:
         typeText(t.editor, command);
         pressKey(t.editor, VK_RETURN);
         return waitUntil(kWaitMs, [&] {
-            return countOf(terminalText(t), marker) >= times && t.outputEndsWithPrompt;
+            return countOf(terminalText(t), marker) >= times && probeTerminal(t).atShellPrompt;
         });
     }
 };
@@ -134,7 +134,7 @@ TEST_F(TerminalE2E, TypedCommandRunsOnceEchoedAndLandsInHistory) {
     typeText(t.editor, u"echo WRE2EONE");
     EXPECT_EQ(terminalInputLine(t), u"echo WRE2EONE");
     pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRE2EONE") >= 2 && t.outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRE2EONE") >= 2 && probeTerminal(t).atShellPrompt; }));
     pumpFor(300);
     std::u16string text = terminalText(t);
     // The shell's own echo of the line is suppressed: the command shows once.
@@ -196,7 +196,7 @@ TEST_F(TerminalE2E, TranscriptIsProtectedAndTypingLandsInTheInputLine) {
     ASSERT_TRUE(run(t, u"echo WRPROT", u"WRPROT"));
     pumpFor(200);
     std::u16string before = terminalText(t);
-    LONG start = t.inputStart;
+    LONG start = probeTerminal(t).inputStart;
 
     SendMessageW(t.editor, EM_SETSEL, WPARAM(start), LPARAM(start));
     pressKey(t.editor, VK_BACK);
@@ -247,7 +247,7 @@ TEST_F(TerminalE2E, ReverseSearchAndFindThroughTheirDialogs) {
     answer.join();
     CHARRANGE first = selectionOf(t.editor);
     EXPECT_EQ(first.cpMax - first.cpMin, 8);
-    EXPECT_EQ(t.lastFind, u"WRFINDBB");
+    EXPECT_EQ(probeTerminal(t).lastFind, u"WRFINDBB");
     pressKey(t.editor, VK_F3);
     CHARRANGE second = selectionOf(t.editor);
     EXPECT_GT(second.cpMin, first.cpMin) << "F3 did not move to the next match";
@@ -321,7 +321,7 @@ TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
     typeText(t.editor, u" CLS ");
     pressKey(t.editor, VK_RETURN);
     EXPECT_EQ(terminalText(t).find(u"WRSGRRED"), std::u16string::npos);
-    EXPECT_EQ(t.inputStart, 0);
+    EXPECT_EQ(probeTerminal(t).inputStart, 0);
     pumpFor(500);
     EXPECT_EQ(terminalText(t).find(u"WRSGRRED"), std::u16string::npos);
 }
@@ -329,15 +329,15 @@ TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
 TEST_F(TerminalE2E, SubstitutePromptAppearsAfterSilenceAndGoesWithOutput) {
     Terminal& t = openReadyTerminal();
     insertOutput(t, u"no prompt here\r\n");
-    t.outputEndsWithPrompt = false;
+    probeForgetShellPrompt(t);
     SendMessageW(t.editor, WM_TIMER, 1, 0);  // the prompt timer fires
-    EXPECT_TRUE(t.syntheticPromptShown);
+    EXPECT_TRUE(probeTerminal(t).substitutePrompt);
     std::u16string text = terminalText(t);
     ASSERT_GE(text.size(), t.prompt.size());
     EXPECT_EQ(text.substr(text.size() - t.prompt.size()), t.prompt);
     PostMessageW(t.editor, WM_TERMINAL_OUTPUT, 0, reinterpret_cast<LPARAM>(new std::u16string(u"later\r\n")));
     pumpFor(50);
-    EXPECT_FALSE(t.syntheticPromptShown);
+    EXPECT_FALSE(probeTerminal(t).substitutePrompt);
     EXPECT_NE(terminalText(t).find(u"no prompt here\r\nlater\r\n"), std::u16string::npos);
 }
 
@@ -348,7 +348,7 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
 
     Terminal& second = *host.tabs.terminals[1].terminal;
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return second.outputChunks > 0 && second.outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(second).outputChunks > 0 && probeTerminal(second).atShellPrompt; }));
     typeText(second.editor, u"ping -n 60 127.0.0.1");
     pressKey(second.editor, VK_RETURN);
     DWORD shellId = GetProcessId(second.shell.process);
@@ -446,7 +446,7 @@ TEST_F(TerminalE2E, DestroyingATerminalDuringAFloodOfOutputIsClean) {
     Terminal& t = openReadyTerminal();
     typeText(t.editor, u"for /L %i in (1,1,20000) do @echo flooding line %i");
     pressKey(t.editor, VK_RETURN);
-    waitUntil(kWaitMs, [&] { return t.outputChunks > 20; });
+    waitUntil(kWaitMs, [&] { return probeTerminal(t).outputChunks > 20; });
     DWORD shellId = GetProcessId(t.shell.process);
     HWND editor = t.editor;
     destroyAllTerminals(host.tabs);
@@ -478,8 +478,8 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
     const auto heldRedrawSeen = [&] {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < kWaitMs) {
-            if (t.outputChunks > 5 && t.redrawHeld) return true;
-            t.lastPaintTick = GetTickCount();
+            if (probeTerminal(t).outputChunks > 5 && probeTerminal(t).redrawHeld) return true;
+            probeCountPaintNow(t);
             MSG message;
             if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 Sleep(1);
@@ -490,16 +490,16 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
         }
         return false;
     };
-    ASSERT_TRUE(heldRedrawSeen()) << "no held redraw seen; chunks " << t.outputChunks;
+    ASSERT_TRUE(heldRedrawSeen()) << "no held redraw seen; chunks " << probeTerminal(t).outputChunks;
     // A key pressed in the middle of the flood is shown at once and lands in the input line.
     SendMessageW(t.editor, WM_CHAR, L'q', 0);
-    EXPECT_FALSE(t.redrawHeld);
+    EXPECT_FALSE(probeTerminal(t).redrawHeld);
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE);
     ASSERT_TRUE(waitUntil(60000, [&] {
-        return terminalText(t).find(u"05999 flood") != std::u16string::npos && t.outputEndsWithPrompt;
+        return terminalText(t).find(u"05999 flood") != std::u16string::npos && probeTerminal(t).atShellPrompt;
     }));
     pumpFor(400);
-    EXPECT_FALSE(t.redrawHeld);
+    EXPECT_FALSE(probeTerminal(t).redrawHeld);
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the control was left undrawable";
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VSCROLL) << "no scroll bar over 6000 lines";
 
@@ -537,7 +537,7 @@ TEST_F(TerminalE2E, TerminalHiddenWhileOutputArrivesStaysHidden) {
     // Two insertions in quick succession: the second waits for the next paint.
     insertOutput(t, u"one\r\n");
     insertOutput(t, u"two\r\n");
-    ASSERT_TRUE(t.redrawHeld);
+    ASSERT_TRUE(probeTerminal(t).redrawHeld);
     // The user switches to another tab meanwhile.
     showTerminal(t, false);
     pumpFor(300);
@@ -613,7 +613,7 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     ASSERT_TRUE(waitUntil(3000, [&] { return !status.empty() && !status.back().empty(); }));
     EXPECT_NE(status.back().find(u"ping.exe"), std::u16string::npos) << narrow(status.back());
     pumpFor(1200);
-    EXPECT_FALSE(t.syntheticPromptShown) << "a substitute prompt appeared while ping ran";
+    EXPECT_FALSE(probeTerminal(t).substitutePrompt) << "a substitute prompt appeared while ping ran";
 
     pressKey(t.editor, VK_CANCEL, VK_CONTROL);
     EXPECT_TRUE(waitUntil(1000, [&] { return !processAlive(ping); })) << "ping still runs a second after Ctrl+Break";
@@ -716,7 +716,7 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
             chunk.clear();
         }
     }
-    ASSERT_TRUE(waitUntil(60000, [&] { return t.freshEditor == nullptr; })) << "the transcript never moved";
+    ASSERT_TRUE(waitUntil(60000, [&] { return !probeTerminal(t).refilling; })) << "the transcript never moved";
     // A program that rewrites its progress line leaves one line, not many.
     renderOutput(t, u"WRPROGRESS 10%\rWRPROGRESS 55%\r");
     renderOutput(t, u"WRPROGRESS 100%\r\n");
@@ -728,7 +728,7 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
     EXPECT_EQ(countOf(text, u"WRPROGRESS"), 1u);
     EXPECT_EQ(terminalInputLine(t), u"echo WRTYPEDKEPT");
     pumpFor(1500);  // the old control goes
-    EXPECT_EQ(t.retiredEditor, nullptr);
+    EXPECT_FALSE(probeTerminal(t).spareControl);
     EXPECT_TRUE(GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE);
 
     // The input line is still editable and protected as before.
@@ -755,7 +755,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     typeText(t.editor, u"cls");
     pressKey(t.editor, VK_RETURN);
     EXPECT_EQ(terminalInputLine(t), u"") << "the clear left its command in the input line";
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; }));
     ASSERT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
     EXPECT_EQ(terminalText(t).find(u"clsecho"), std::u16string::npos) << narrow(terminalText(t));
 
@@ -765,7 +765,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     ASSERT_EQ(terminalInputLine(t), u"echo WRRECALLED");
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
-    CHARRANGE line = {t.inputStart, -1};
+    CHARRANGE line = {probeTerminal(t).inputStart, -1};
     SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&line));
     SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.crTextColor, t.defaultColor) << "the recalled line is not drawn in the text colour";
@@ -779,32 +779,19 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     EXPECT_EQ(status, u"找不到“WRNOWHERE”。") << "a search without a match said nothing";
 }
 
-// A built-in that reads its input (set /p, pause) is a running command: no
-// prompt is drawn for it, the answer is its input, not a command; so is the shell's end.
+// pause is a running command: no prompt is drawn for it, and the shell's end is said.
 TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
     Terminal& t = openReadyTerminal();
-    typeText(t.editor, u"set /p WRNAME=Your name? ");
-    pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"Your name? ") != std::u16string::npos; }));
-    pumpFor(900);
-    EXPECT_FALSE(t.syntheticPromptShown) << narrow(terminalText(t));
-    EXPECT_EQ(status, builtinTerminalText(kTextWaitingForInput));
-    typeText(t.editor, u"wranswer");
-    pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt && !t.commandRunning; }));
-    EXPECT_TRUE(status.empty());
-
     typeText(t.editor, u"pause");
     pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.commandRunning && !t.outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).commandRunning && !probeTerminal(t).atShellPrompt; }));
     pumpFor(900);
-    EXPECT_FALSE(t.syntheticPromptShown) << narrow(terminalText(t));
+    EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
     typeText(t.editor, u"x");
     pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !t.commandRunning; })) << narrow(terminalText(t));
-    ASSERT_TRUE(run(t, u"echo %WRNAME%", u"\r\nwranswer\r\n", 1)) << narrow(terminalText(t));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !probeTerminal(t).commandRunning; })) << narrow(terminalText(t));
 
     // exit: the transcript says so, and Enter starts a new shell with the typed line kept.
     DWORD first = shellProcessId(t.shell);
@@ -814,9 +801,46 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
         << narrow(terminalText(t));
     typeText(t.editor, u"echo WRNEWSHELL");
     pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt && shellProcessId(t.shell) != first; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && shellProcessId(t.shell) != first; }));
     EXPECT_EQ(terminalInputLine(t), u"echo WRNEWSHELL") << "the typed line was lost";
     EXPECT_TRUE(run(t, u"", u"\r\nWRNEWSHELL\r\n", 1)) << narrow(terminalText(t));
+}
+
+// A built-in's question (set /p), also after commands typed ahead of it or
+// with no text at all, is a running command: no prompt is drawn, the terminal says it waits, and the answer goes to it, never into the history.
+TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) {
+    struct Case {
+        std::vector<std::u16string> ahead;  // typed while the first of them runs
+        std::u16string question, name, answer;
+    };
+    const Case cases[] = {
+        {{u"ping -n 2 127.0.0.1", u"echo WRAHEAD"}, u"set /p WRQONE=Pin? ", u"WRQONE", u"wranswer1"},
+        {{}, u"set /p WRQTWO=", u"WRQTWO", u"wranswer2"},
+        {{}, u"set /p WRQTHREE=Your name? ", u"WRQTHREE", u"wranswer3"},
+    };
+    std::u16string status;
+    host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
+    Terminal& t = openReadyTerminal();
+    for (const Case& c : cases) {
+        for (const std::u16string& line : c.ahead) {
+            typeText(t.editor, line);
+            pressKey(t.editor, VK_RETURN);
+        }
+        typeText(t.editor, c.question);
+        pressKey(t.editor, VK_RETURN);
+        if (!c.ahead.empty()) {
+            ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRAHEAD") >= 2; }));
+        }
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return status == builtinTerminalText(kTextWaitingForInput); }))
+            << narrow(c.name) << ": no word that the question waits; " << narrow(terminalText(t));
+        EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
+        typeText(t.editor, c.answer);
+        pressKey(t.editor, VK_RETURN);
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
+        EXPECT_TRUE(status.empty()) << "the status still says the command waits";
+        ASSERT_TRUE(run(t, u"echo %" + c.name + u"%", u"\r\n" + c.answer + u"\r\n", 1)) << narrow(terminalText(t));
+        EXPECT_EQ(std::count(t.history.begin(), t.history.end(), c.answer), 0) << narrow(c.name) << ": the answer went into the history";
+    }
 }
 
 namespace {
@@ -842,7 +866,7 @@ TEST_F(TerminalE2E, WriterKeepsWritingWhileAPeekWaitsBehindTheShellsRead) {
     host.tabs.layoutRightPane();
     t.shell.peekInput = peekBlockingAsWindows;
     startTerminalShell(t);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputChunks > 0 && t.outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt; }));
     // Quick commands one after the other, each typed while the one before may
     // still be unread: every one runs, and the last is told read.
     for (const char16_t* line : {u"cd \\", u"echo WRSEAM1", u"cd %TEMP%", u"echo WRSEAM2", u"cd \\", u"cd %TEMP%",
@@ -850,10 +874,10 @@ TEST_F(TerminalE2E, WriterKeepsWritingWhileAPeekWaitsBehindTheShellsRead) {
         typeText(t.editor, line);
         pressKey(t.editor, VK_RETURN);
     }
-    EXPECT_TRUE(waitUntil(8000, [&] { return countOf(terminalText(t), u"WRSEAM3") >= 2 && t.outputEndsWithPrompt; }))
+    EXPECT_TRUE(waitUntil(8000, [&] { return countOf(terminalText(t), u"WRSEAM3") >= 2 && probeTerminal(t).atShellPrompt; }))
         << "the writer waited for a peek behind the shell's read: " << narrow(terminalText(t));
     EXPECT_EQ(countOf(terminalText(t), u"WRSEAM1"), 2u);
-    EXPECT_TRUE(waitUntil(2000, [&] { return t.unreadInput.empty(); })) << "the last line was never told read";
+    EXPECT_TRUE(waitUntil(2000, [&] { return probeTerminal(t).unreadLines == 0; })) << "the last line was never told read";
     EXPECT_TRUE(run(t, u"echo WRSEAM4", u"WRSEAM4")) << "input stopped after the quick commands";
 }
 
@@ -868,7 +892,7 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     SendMessageW(t.editor, EM_SETSEL, 0, 0);  // the caret in the transcript: the IME must write into the input line
     SendMessageW(t.editor, WM_IME_STARTCOMPOSITION, 0, 0);
     CHARRANGE composing = selectionOf(t.editor);
-    EXPECT_GE(composing.cpMin, t.inputStart) << "the composition would start in the protected transcript";
+    EXPECT_GE(composing.cpMin, probeTerminal(t).inputStart) << "the composition would start in the protected transcript";
     SendMessageW(t.editor, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
     std::u16string before = terminalText(t);
     pumpFor(3500);  // ping ends and the echo arrives meanwhile
@@ -876,7 +900,7 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     EXPECT_EQ(selectionOf(t.editor).cpMin, composing.cpMin);
     SendMessageW(t.editor, WM_IME_ENDCOMPOSITION, 0, 0);
     EXPECT_TRUE(waitUntil(kWaitMs, [&] {
-        return countOf(terminalText(t), u"WRIMEDONE") >= 2 && t.outputEndsWithPrompt;
+        return countOf(terminalText(t), u"WRIMEDONE") >= 2 && probeTerminal(t).atShellPrompt;
     }))
         << narrow(terminalText(t));
     // The shell ends while a composition is open: its last output and the line

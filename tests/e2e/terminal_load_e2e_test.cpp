@@ -208,7 +208,7 @@ TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
     ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd), 2);
     Terminal* t = host.tabs.terminals.back().terminal.get();
     host.tabs.layoutRightPane();
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t->outputChunks > 0 && t->outputEndsWithPrompt; }));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(*t).outputChunks > 0 && probeTerminal(*t).atShellPrompt; }));
 
     Prober prober(t->editor);
     typeLine(t->editor, u"ping -n 8 127.0.0.1");
@@ -216,7 +216,7 @@ TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
     typeLine(t->editor, u"echo typed-ahead");
     typeLine(t->editor, u"");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] {
-        return printedAt(terminalText(*t), u"typed-ahead") != std::u16string::npos && t->outputEndsWithPrompt;
+        return printedAt(terminalText(*t), u"typed-ahead") != std::u16string::npos && probeTerminal(*t).atShellPrompt;
     }));
     prober.finish();
     std::u16string text = terminalText(*t);

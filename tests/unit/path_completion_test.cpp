@@ -24,6 +24,26 @@ TEST(PathCompletion, PromptsNameTheCurrentDirectory) {
     for (const Case& c : cases) EXPECT_EQ(promptDirectory(c.line), c.directory);
 }
 
+// Each prompt in cmd's output ends a command, however the reads cut it.
+TEST(PathCompletion, PromptsAreCountedAcrossReads) {
+    struct Case {
+        std::vector<std::u16string> reads;
+        size_t prompts;
+    } cases[] = {
+        {{u"C:\\Users>"}, 1},
+        {{u"C:\\Us", u"ers>", u"WRAHEAD\r\n\r\nC:\\Users>Pin? "}, 2},  // split, and after a typed-ahead line
+        {{u"C:\\>C:\\>"}, 2},                                      // an empty line read after a prompt
+        {{u"Press any key . . .", u"echo a > b\r\n", u"x C:\\>"}, 0},
+        {{u"C:\\", u"\r\n>"}, 0},
+    };
+    for (const Case& c : cases) {
+        PromptScan scan;
+        size_t prompts = 0;
+        for (const std::u16string& read : c.reads) prompts += countPrompts(scan, read);
+        EXPECT_EQ(prompts, c.prompts) << c.reads.size();
+    }
+}
+
 TEST(PathCompletion, TheWordBeforeTheCaretAndItsQuoting) {
     EXPECT_EQ(wordBeforeCaret(u"cd Prog", 7).start, 3u);
     EXPECT_EQ(wordBeforeCaret(u"cd \"Program Fi", 14).path, u"Program Fi");
