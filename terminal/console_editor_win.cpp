@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/text.h"
+#include "platform/win_dpi.h"
 #include "platform/win_clock.h"
 #include "platform/win_fonts.h"
 #include "platform/win_system_library.h"
@@ -314,7 +315,7 @@ HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
 }
 
 bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize, bool startShell) {
-    static HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
+    static const HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
     if (!richEdit) return false;
     (void)instance;  // the control takes its parent's
     t.editor = createEditorControl(t, parent, true);
@@ -383,12 +384,7 @@ void setTerminalColors(Terminal& t, COLORREF background, COLORREF text) {
 void setTerminalFont(Terminal& t, int points) {
     if (points < 8) points = 8;
     if (points > 28) points = 28;
-    int dpi = 96;
-    if (HDC dc = GetDC(t.editor)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(t.editor, dc);
-    }
-    HFONT font = createMonospaceFont(-MulDiv(points, dpi, 72));
+    HFONT font = createMonospaceFont(-MulDiv(points, windowDpi(t.editor), 72));
     if (!font) return;
     SendMessageW(t.editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (t.font) DeleteObject(t.font);

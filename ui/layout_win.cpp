@@ -1,10 +1,14 @@
 // Placing the children at the window's DPI, and the splitter between the panes.
+#include "ui/layout.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
+#include "platform/win_dpi.h"
 #include "ui/main_state.h"
+#include "ui/settings_change.h"
 
 namespace {
 
@@ -51,15 +55,6 @@ int statusBarHeight(const MainState& state) {
 
 }  // namespace
 
-int windowDpi(HWND window) {
-    int dpi = 96;
-    if (HDC dc = GetDC(window)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(window, dc);
-    }
-    return dpi > 0 ? dpi : 96;
-}
-
 void layoutWindow(MainState& state) {
     if (!state.window) return;
     int dpi = windowDpi(state.window);
@@ -78,7 +73,7 @@ void layoutWindow(MainState& state) {
 }
 
 void layoutRightPane(MainState& state) {
-    if (!state.window || !state.tabControl) return;
+    if (!state.window || !state.pages.tabControl) return;
     RECT client;
     GetClientRect(state.window, &client);
     int statusHeight = statusBarHeight(state);
@@ -87,10 +82,10 @@ void layoutRightPane(MainState& state) {
     int height = client.bottom - statusHeight;
     // The tab strip lies under its pages: it paints its whole body, and a
     // page below it would lose its scroll bar to that paint.
-    SetWindowPos(state.tabControl, HWND_BOTTOM, left, 0, std::max(width, 0), std::max(height, 0), SWP_NOACTIVATE);
+    SetWindowPos(state.pages.tabControl, HWND_BOTTOM, left, 0, std::max(width, 0), std::max(height, 0), SWP_NOACTIVATE);
 
     RECT page = {0, 0, std::max(width, 0), std::max(height, 0)};
-    TabCtrl_AdjustRect(state.tabControl, FALSE, &page);
+    TabCtrl_AdjustRect(state.pages.tabControl, FALSE, &page);
     OffsetRect(&page, left, 0);
     int pageWidth = page.right - page.left;
     int pageHeight = page.bottom - page.top;

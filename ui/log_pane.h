@@ -43,7 +43,5 @@ void setPaneFont(LogPane& pane, int points);
 void scrollPaneToTop(LogPane& pane);
 void destroyLogPane(LogPane& pane);
 
-// An Activity line, the status bar text and the unseen-entries dot.
-void reportActivity(const std::u16string& text, COLORREF color);
 bool isElevated();
 void updateTitle(HWND mainWindow);

@@ -1,12 +1,14 @@
 // The main window comes back where it was when it last closed: size, position
 // and maximised state, kept in window.json.
+#include "ui/window_placement.h"
+
 #include <windows.h>
 
 #include <vector>
 
 #include "data/window_placement.h"
 #include "ui/main_state.h"
-#include "ui/main_window.h"
+#include "ui/window_placement.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "tests/e2e/exe_process.h"
+#include "ui/keyboard.h"
 #include "ui/main_window.h"
 
 void pump(DWORD milliseconds) {
@@ -168,7 +169,7 @@ void WindowFixture::SetUp() {
 
 void WindowFixture::open() {
     window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-    state = mainState();
+    state = mainStateOf(window);
     ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->terminals.terminals.empty());
 }

@@ -23,8 +23,14 @@
 #include "tests/e2e/local_window.h"
 #include "terminal/readable_color.h"
 #include "terminal/terminal.h"
+#include "platform/win_dpi.h"
+#include "ui/activity.h"
+#include "ui/custom_tool_dialogs.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
+#include "ui/menus.h"
+#include "ui/pages.h"
+#include "ui/tool_launch.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -371,7 +377,7 @@ protected:
         DeleteFileW(config.path.c_str());
         useTheExesDataPacks();
         window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainState();
+        state = mainStateOf(window);
     }
     void TearDown() override { destroyLocalMainWindow(window); }
 
@@ -398,7 +404,7 @@ protected:
         item.mask = TCIF_TEXT;
         item.pszText = text;
         item.cchTextMax = 256;
-        TabCtrl_GetItem(state->tabControl, index, &item);
+        TabCtrl_GetItem(state->pages.tabControl, index, &item);
         return fromWide(text);
     }
     UINT menuState(int id) { return GetMenuState(GetMenu(window), UINT(id), MF_BYCOMMAND); }
@@ -488,7 +494,7 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     // terminal items follow the tab in front
     EXPECT_TRUE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_TRUE(menuState(kCmdCloseTerminal) & MF_GRAYED);
-    selectTab(*state, fixedTabCount(*state));
+    selectTab(*state, firstTerminalPage(state->pages));
     buildMenuBar(*state);
     EXPECT_FALSE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_FALSE(menuState(kCmdCloseTerminal) & MF_GRAYED);
@@ -498,7 +504,7 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     EXPECT_FALSE(menuState(kCmdMcpHelp) & MF_CHECKED);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
     EXPECT_TRUE(menuState(kCmdAbout) & MF_CHECKED);
-    EXPECT_EQ(state->terminals.fixedTabCount, 4);
+    EXPECT_EQ(firstTerminalPage(state->pages), 4);
     // the restart item is ticked and grey exactly when elevated
     bool elevated = isElevated();
     EXPECT_EQ((menuState(kCmdRestartElevated) & MF_CHECKED) != 0, elevated);
@@ -558,15 +564,15 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
 TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
     ASSERT_NE(state, nullptr);
     selectTab(*state, 0);
-    reportActivity(u"> first", kActivityBlue);
+    reportActivity(*state, u"> first", kActivityBlue);
     EXPECT_EQ(tabLabel(0), u"操作轨迹");  // in front: no dot
-    selectTab(*state, fixedTabCount(*state));
-    reportActivity(u"> second\n", kActivityRed);
+    selectTab(*state, firstTerminalPage(state->pages));
+    reportActivity(*state, u"> second\n", kActivityRed);
     EXPECT_EQ(tabLabel(0), u"操作轨迹 \u2022");
     EXPECT_EQ(lastActivityColor(), kActivityRed);
     SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
     EXPECT_EQ(tabLabel(0), u"Activity");
-    reportActivity(u"", kActivityBlue);  // an empty report adds no line
+    reportActivity(*state, u"", kActivityBlue);  // an empty report adds no line
     EXPECT_EQ(activityText(), u"> first\r\n> second\r\n");
     selectTab(*state, 0);
     EXPECT_EQ(tabLabel(0), u"Activity");
@@ -629,7 +635,7 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
     std::u16string before = activityText();
     launchTool(*state, 100000, false);
     openDownloadPage(*state, -1);
-    openSecureLink(u"http://example.org/");
+    openSecureLink(*state, u"http://example.org/");
     EXPECT_EQ(activityText(), before);
     runToolById(*state, u"builtin.nothing-like-this");
     EXPECT_EQ(lastActivityLine(), u"Tool not found: builtin.nothing-like-this");
@@ -819,7 +825,7 @@ TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
     ASSERT_NE(state, nullptr);
     auto above = [&](HWND page) {
         for (HWND below = GetWindow(page, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
-            if (below == state->tabControl) return true;
+            if (below == state->pages.tabControl) return true;
         return false;
     };
     SendMessageW(window, WM_COMMAND, kCmdHelp, 0);  // opens a page after start-up
@@ -834,7 +840,7 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
-    ASSERT_TRUE(state->aboutTabOpen);
+    ASSERT_TRUE(hasPage(state->pages, PageKind::About));
     std::u16string text = fromWide(windowText(state->about.window).c_str());
     // the program named once, no frame, and nothing of editions or models this build lacks
     EXPECT_EQ(text.rfind(u"Wrenly  版本 2.0.1.23 （内部测试版）\r", 0), 0u) << wide(text);
@@ -950,7 +956,7 @@ TEST_F(LocalWindow, ScreenshotTour) {
             closePlaybookTab(state->playbook);
             SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
-            selectTab(*state, fixedTabCount(*state));
+            selectTab(*state, firstTerminalPage(state->pages));
             // In the last round, so that text in the default colour is written in the theme it is shown in.
             if (language == 1 && theme == kCmdThemeDark) {
                 Terminal& cmd = *state->terminals.terminals.front().terminal;

@@ -20,6 +20,7 @@
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
+#include "ui/custom_tool_dialogs.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"
@@ -81,7 +82,7 @@ protected:
     void TearDown() override { destroyLocalMainWindow(window); }
     void openWindow() {
         window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainState();
+        state = mainStateOf(window);
     }
 
     std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }

@@ -15,6 +15,9 @@
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
 #include "ui/main_state.h"
+#include "ui/pages.h"
+#include "ui/session_report.h"
+#include "ui/tool_launch.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -68,7 +71,7 @@ void endChildrenNamed(const wchar_t* exeName) {
 using ReportWindow = WindowFixture;
 
 TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
-    selectTab(*state, fixedTabCount(*state));
+    selectTab(*state, firstTerminalPage(state->pages));
     Terminal& t = cmd();
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt; }));
     // Hostile output: markup and entities that must show as text.

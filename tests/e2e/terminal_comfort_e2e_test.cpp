@@ -20,6 +20,7 @@
 #include "terminal/terminal.h"
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
+#include "ui/pages.h"
 #include "ui/theme.h"
 #include "ui/ui_text.h"
 
@@ -135,7 +136,7 @@ TEST(HistoryFileShared, TwoProcessesAppendingAtOnceKeepEveryEntry) {
 
 TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
-    selectTab(*state, fixedTabCount(*state));
+    selectTab(*state, firstTerminalPage(state->pages));
     Terminal& t = cmd();
     renderOutput(t, u"WRPLAIN \x1b[37mWRGREY\x1b[0m \x1b[31mWRRED\x1b[0m\r\n");
     appendLine(state->activity, u"WRTHEMED", state->activity.textColor);

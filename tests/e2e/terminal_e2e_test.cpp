@@ -386,9 +386,9 @@ TEST_F(TerminalE2E, SubstitutePromptAppearsAfterSilenceAndGoesWithOutput) {
 
 TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     for (int i = 0; i < 3; ++i) openTerminalTab(host.tabs, ShellKind::Cmd);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 2), u"CMD");
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"CMD 2");
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 2), u"CMD");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"CMD 2");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 4), u"CMD 3");
 
     Terminal& second = *host.tabs.terminals[1].terminal;
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return second.outputChunks > 0 && second.outputEndsWithPrompt; }));
@@ -399,20 +399,20 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     waitUntil(kWaitMs, [&] { return !(children = childrenOf(shellId)).empty(); });
     EXPECT_FALSE(children.empty()) << "ping did not start";
 
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
     std::thread answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Build box");
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box");
     answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"", true);
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box") << "an empty name renamed the tab";
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box") << "an empty name renamed the tab";
     // "&" is kept as itself (stored doubled, so it is no access-key mark) and offered back as typed.
     answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"R&D");
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
     std::wstring offered;
     answer = std::thread([&offered] {
         for (int i = 0; i < 1000; ++i) {
@@ -430,35 +430,35 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(offered, L"R&D");
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
 
     answer = answerQuestion(u"Wrenly", IDYES);  // ping still runs: the close asks first
     closeCurrentTerminal(host.tabs);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"CMD 3");
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"CMD 3");
     EXPECT_FALSE(processAlive(shellId)) << "the shell outlived its tab";
     for (DWORD child : children) EXPECT_FALSE(processAlive(child)) << "a command started by the shell outlived its tab";
 
     EXPECT_EQ(openTerminalTab(host.tabs, ShellKind::Cmd), 4);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 4), u"CMD 3");
 
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 4, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 4, 0);
     closeCurrentTerminal(host.tabs);
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3) << "the new last tab should be in front";
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3) << "the new last tab should be in front";
     closeCurrentTerminal(host.tabs);
     ASSERT_EQ(host.tabs.terminals.size(), 1u);
     closeCurrentTerminal(host.tabs);
     EXPECT_EQ(host.tabs.terminals.size(), 1u) << "the last terminal was closed";
 
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 1, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 1, 0);
     answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Named one");
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Named one");
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Named one");
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
     answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"ignored", false);
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
@@ -476,12 +476,12 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
     ASSERT_EQ(host.tabs.terminals.size(), 2u) << "no PowerShell terminal was opened";
     EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
     EXPECT_EQ(reported, u"> Get-Process - " + builtinTerminalText(kTextCommandFilled));  // names what was filled
 
     fillCommand(host.tabs, u"cmd", u"ipconfig /all");
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(host.tabs.terminals.size(), 2u);
 }
 
@@ -654,7 +654,7 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     host.tabs.reportActivity = [&](const std::u16string& line, COLORREF) { activity.push_back(line); };
     host.tabs.showStatus = [&](const std::u16string& text) { status.push_back(text); };
     Terminal& t = openReadyTerminal();
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 2, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 2, 0);
     showTerminal(t, true);
     DWORD shell = shellProcessId(t.shell);
     ASSERT_NE(shell, 0u);
@@ -688,7 +688,7 @@ TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {
         return agree;
     };
     Terminal& t = openReadyTerminal();
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 2, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 2, 0);
     ASSERT_TRUE(run(t, u"echo WRBEFORERESTART", u"WRBEFORERESTART"));
     DWORD shell = shellProcessId(t.shell);
 
@@ -723,7 +723,7 @@ TEST_F(TerminalE2E, ClosingABusyTerminalAsksAndNamesWhatRuns) {
     DWORD ping = childNamed(shell, L"ping.exe");
 
     EXPECT_FALSE(confirmCloseWithRunningWork(host.tabs));
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
     closeCurrentTerminal(host.tabs);
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_NE(questions.back().find(u"ping.exe"), std::u16string::npos) << narrow(questions.back());

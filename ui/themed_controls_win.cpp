@@ -1,4 +1,4 @@
-#include "ui/theme.h"
+#include "ui/themed_controls.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -7,11 +7,13 @@
 #include <iterator>
 #include <string>
 
+#include "platform/win_dpi.h"
 #include "platform/win_handles.h"
 #include "platform/win_system_library.h"
 #include "ui/assistant_tab.h"
+#include "ui/help_pages.h"
 #include "ui/main_state.h"
-#include "ui/themed_controls.h"
+#include "ui/theme.h"
 
 namespace {
 
@@ -57,18 +59,22 @@ void setControlTheme(HWND control, bool dark) {
     setTheme(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr);
 }
 
-// The title bar follows the theme where the system can draw it dark; dwmapi
-// is loaded only once the dark theme is first shown.
-void setTitleBarTheme(HWND window, bool dark) {
-    static DwmSetWindowAttributeFunction setAttribute = nullptr;
-    static bool looked = false;
-    if (!window || (!dark && !looked)) return;
-    if (!looked) {
-        looked = true;
+// dwmapi.dll's DwmSetWindowAttribute, or null where the system has none.
+DwmSetWindowAttributeFunction dwmSetWindowAttributeFunction() {
+    static const DwmSetWindowAttributeFunction function = [] {
         HMODULE module = loadSystemLibrary(L"dwmapi.dll");
         FARPROC found = module ? GetProcAddress(module, "DwmSetWindowAttribute") : nullptr;
-        setAttribute = reinterpret_cast<DwmSetWindowAttributeFunction>(reinterpret_cast<void (*)()>(found));
-    }
+        return reinterpret_cast<DwmSetWindowAttributeFunction>(reinterpret_cast<void (*)()>(found));
+    }();
+    return function;
+}
+
+// The title bar follows the theme where the system can draw it dark; dwmapi
+// is loaded only once the dark theme is first shown (a light frame that was
+// never dark needs nothing).
+void setTitleBarTheme(HWND window, bool dark) {
+    if (!window || (!dark && !GetModuleHandleW(L"dwmapi.dll"))) return;
+    const DwmSetWindowAttributeFunction setAttribute = dwmSetWindowAttributeFunction();
     BOOL value = dark;
     if (!setAttribute) return;
     // Windows 10 before 2004 (1809 to 1909) knows the attribute by its older number.
@@ -248,14 +254,15 @@ void paintHint(HWND box, const ThemeColors& colors) {
     RECT area;
     SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
     HideCaret(box);
-    HDC dc = GetDC(box);
-    HGDIOBJ oldFont = SelectObject(dc, controlFont(box));
-    fill(dc, area, colors.editBackground);
-    SetTextColor(dc, colors.editCue);
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, oldFont);
-    ReleaseDC(box, dc);
+    {
+        ScopedWindowDC window(box);
+        const HDC dc = window.dc;
+        ScopedSelectObject font(dc, controlFont(box));
+        fill(dc, area, colors.editBackground);
+        SetTextColor(dc, colors.editCue);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
     ShowCaret(box);
 }
 
@@ -317,7 +324,7 @@ void themeNewChild(const MainState& state, HWND child) {
 }
 
 void themeChildControls(MainState& state) {
-    paintThemedFromNowOn(state.tabControl, kTabStripSubclass, state);
+    paintThemedFromNowOn(state.pages.tabControl, kTabStripSubclass, state);
     paintThemedFromNowOn(state.segmentTabs, kTabStripSubclass, state);
     paintThemedFromNowOn(state.statusBar, kStatusBarSubclass, state);
     for (HWND box : {state.searchBox, state.assistant.input}) {
@@ -329,7 +336,7 @@ void themeChildControls(MainState& state) {
     if (!state.window || (!dark && !state.controlsThemedDark)) return;
     state.controlsThemedDark = dark;
     for (HWND child = GetWindow(state.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (child != state.tabControl && child != state.segmentTabs && child != state.statusBar) {
+        if (child != state.pages.tabControl && child != state.segmentTabs && child != state.statusBar) {
             setControlTheme(child, dark);
         }
     }
@@ -365,7 +372,7 @@ void applyTheme(MainState& state) {
         setPaneColors(*pane, colors.terminalBackground, colors.terminalText);
     }
     setPaneColors(state.about, colors.terminalBackground, colors.terminalText);
-    if (state.aboutTabOpen) fillAboutPage(state);
+    if (hasPage(state.pages, PageKind::About)) fillAboutPage(state);
     setAssistantGreetingColor(state.assistant, colors.terminalText);
     setPanelColors(state.playbook, colors.terminalBackground, colors.terminalText);
 
