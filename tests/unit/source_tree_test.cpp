@@ -115,6 +115,90 @@ TEST(SourceTree, LayersIncludeOnlyWhatLiesBelowThem) {
     EXPECT_GT(filesRead, 50u);
 }
 
+// The file's place in its folder's order: its name without "_win" and the
+// extension, so a header and the files that implement it share one place.
+std::string stemOf(const std::string& name) {
+    std::string stem = fs::path(name).stem().string();
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, "_win") == 0) stem.resize(stem.size() - 4);
+    return stem;
+}
+
+// Within ui/ and terminal/ a file includes only files of its folder that come
+// before it here (bottom first); what a lower file needs from above comes
+// through a callback record it is handed.
+const std::map<std::string, std::vector<std::string>> kIncludeOrder = {
+    {"terminal",
+     {"sgr_parser", "console_rules", "output_decoder", "shell_launch", "pipe_limits", "readable_color", "output_rtf",
+      "transcript_mirror", "path_completion", "command_history", "shell_session", "process_tree", "terminal",
+      "editor_control", "history_store", "output_render", "scrollback", "console_editor", "terminal_output",
+      "page_list", "terminal_tabs"}},
+    {"ui",
+     {"ui_text", "theme", "glyph_table", "icon_glyphs", "help_documents", "navigation_model", "assistant_answer",
+      "ui_fonts", "input_dialog", "log_pane", "navigation_pane", "assistant_tab", "window_start", "main_state",
+      "activity", "settings_change", "pages", "layout", "menus", "window_placement", "help_pages", "themed_controls",
+      "tool_launch", "custom_tool_dialogs", "session_report", "keyboard", "settings_commands", "main_window"}},
+};
+
+TEST(SourceTree, FilesOfUiAndTerminalIncludeOnlyFilesBelowThem) {
+    if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
+    for (const auto& [folder, order] : kIncludeOrder) {
+        std::map<std::string, size_t> place;
+        for (size_t i = 0; i < order.size(); ++i) place[order[i]] = i;
+        for (const fs::path& path : sourcesIn(folder)) {
+            const std::string file = fs::relative(path, kRoot).string();
+            const auto own = place.find(stemOf(path.filename().string()));
+            ASSERT_NE(own, place.end()) << file << " has no place in the declared order";
+            for (const std::string& line : linesOf(path)) {
+                const std::string name = includedName(line);
+                if (name.rfind(folder + "/", 0) != 0) continue;
+                const auto included = place.find(stemOf(name));
+                EXPECT_TRUE(included != place.end() && included->second <= own->second)
+                    << file << " includes " << name << ", which is not below it";
+            }
+        }
+    }
+}
+
+// A variable the whole process shares: at namespace scope, or a function's
+// static, that is not const. Only these may exist, each for its reason.
+bool definesSharedMutable(const std::string& line) {
+    const size_t at = line.find_first_not_of(' ');
+    if (at == std::string::npos) return false;
+    const bool functionStatic = at > 0 && line.compare(at, 7, "static ") == 0;
+    if (at > 0 && !functionStatic) return false;
+    const std::string code = line.substr(at, line.find("//") == std::string::npos ? std::string::npos : line.find("//") - at);
+    const size_t end = code.find_last_not_of(' ');
+    if (end == std::string::npos || code[end] != ';') return false;
+    for (const char* word : {"constexpr ", "const ", "static const", "static constexpr", "using ", "typedef ", "struct ",
+                             "class ", "enum ", "extern ", "return ", "template", "friend ", "namespace ", "#", "}"})
+        if (code.rfind(word, 0) == 0) return false;
+    const size_t paren = code.find('('), equals = code.find('=');
+    return paren == std::string::npos || (equals != std::string::npos && equals < paren);
+}
+
+TEST(SourceTree, NoWindowWideMutableStateBeyondTheDeclaredOnes) {
+    if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
+    const std::map<std::string, std::string> allowed = {
+        {"ui/ui_text.cpp:int gLanguage = 0;", "the language every text is shown in, one for the process"},
+        {"ui/icon_glyphs_win.cpp:    static IconAnswers answers;",
+         "what the installed fonts can draw, asked once per face for the whole process"},
+    };
+    for (const char* sample : {"int gCount = 0;", "    static bool looked = false;", "HWND gWindow;"})
+        EXPECT_TRUE(definesSharedMutable(sample)) << sample;
+    for (const char* sample : {"constexpr int kLimit = 3;", "    static const HMODULE m = load();", "int f(int x);",
+                               "    int local = 0;", "void run();", "std::u16string name(const Tool& t);"})
+        EXPECT_FALSE(definesSharedMutable(sample)) << sample;
+    for (const char* folder : {"ui", "terminal", "app"}) {
+        for (const fs::path& path : sourcesIn(folder)) {
+            const std::string file = fs::relative(path, kRoot).generic_string();
+            for (const std::string& line : linesOf(path)) {
+                const bool declared = !definesSharedMutable(line) || allowed.count(file + ":" + line) == 1;
+                EXPECT_TRUE(declared) << file << " shares mutable state: " << line;
+            }
+        }
+    }
+}
+
 // Every text a screen shows is called by a name from data/ui_text_ids.h: each
 // name's id is a row with real words, no two names share an id, and no call
 // passes a bare number.
