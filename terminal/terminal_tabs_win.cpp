@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "data/palette.h"
 #include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
@@ -9,11 +10,9 @@
 
 namespace {
 
-constexpr COLORREF kActionBlue = RGB(36, 104, 220);
-constexpr COLORREF kFailureRed = RGB(200, 40, 40);
 
 std::u16string uiText(const TerminalTabs& tabs, int id) {
-    return tabs.text ? tabs.text(id) : builtinTerminalText(id);
+    return tabs.text ? tabs.text(id) : std::u16string();
 }
 
 void call(const std::function<void()>& f) {

@@ -97,7 +97,7 @@ void addCustomToolInteractive(MainState& state) {
         case SaveOutcome::NotWritten: warn(state.window, uiText(kTextCustomToolNotSaved)); return;
     }
     assembleCatalog(state);
-    reportActivity(state, uiText(kTextToolAdded) + added.name + u" \u2192 " + chosen, kActivityBlue);
+    reportActivity(state, uiText(kTextToolAdded) + added.name + u" \u2192 " + chosen, kActionBlue);
 }
 
 void removeCustomToolAt(MainState& state, int64_t index) {
@@ -105,10 +105,10 @@ void removeCustomToolAt(MainState& state, int64_t index) {
     const ToolRecord tool = state.catalog.tools[size_t(index)];
     if (!tool.isCustom) return;
     if (removeCustomTool(tool.id) != SaveOutcome::Saved) {
-        reportActivity(state, uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kActivityRed);
+        reportActivity(state, uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kFailureRed);
         return;
     }
-    reportActivity(state, uiText(kTextToolRemoved) + tool.name, kActivityBlue);
+    reportActivity(state, uiText(kTextToolRemoved) + tool.name, kActionBlue);
     assembleCatalog(state);
 }
 

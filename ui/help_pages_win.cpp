@@ -92,7 +92,7 @@ void fillAboutPage(MainState& state) {
     auto gap = [&] { appendLine(pane, u" ", text); };
     line(uiText(kTextAppName) + u"  " + uiText(kTextVersion) + u" " TOOLKEEP_VERSION_TEXT " " +
              uiText(kTextInternalBuild),
-         kActivityBlue);
+         kActionBlue);
     line(uiText(kTextAboutMaker), text);
     line(uiText(kTextAboutReleases), kHintGreen);
     gap();
@@ -106,7 +106,7 @@ void fillAboutPage(MainState& state) {
     line(uiText(kTextExternalDataVersion) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
     line(uiText(kTextPlaybookDataVersion) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
     gap();
-    line(uiText(kTextHighlights), kActivityBlue);
+    line(uiText(kTextHighlights), kActionBlue);
     for (int id : {kTextHighlightTools, kTextHighlightTerminals, kTextHighlightAssistant})
         line(u"  " + uiText(id), text);
     gap();

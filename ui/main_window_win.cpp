@@ -162,12 +162,12 @@ void reportFileProblem(MainState& state, const DocumentOutcome& file) {
         case DocumentState::Missing: return;
         case DocumentState::Unreadable:
             reportActivity(state, uiTextWith(kTextFileUnreadable, {file.path, asciiToWide(std::to_string(file.error))}),
-                           kActivityRed);
+                           kFailureRed);
             return;
         case DocumentState::Unusable:
             reportActivity(state, file.keptAs.empty() ? uiTextWith(kTextFileBrokenNotKept, {file.path})
                                                       : uiTextWith(kTextFileBrokenKept, {file.path, file.keptAs}),
-                           kActivityRed);
+                           kFailureRed);
             return;
     }
 }
@@ -177,7 +177,7 @@ void reportDuplicateIds(MainState& state, const std::vector<Playbook>& playbooks
     for (const DuplicateId& d : findDuplicateIds(playbooks)) {
         reportActivity(state, d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
                                                : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
-                       kActivityRed);
+                       kFailureRed);
     }
 }
 
@@ -186,7 +186,7 @@ void onHistoryNotStored(MainState& state, LPARAM path) {
     std::unique_ptr<std::u16string> where(reinterpret_cast<std::u16string*>(path));
     if (!where || state.historyFailureReported) return;
     state.historyFailureReported = true;
-    reportActivity(state, uiTextWith(kTextHistoryNotStored, {*where}), kActivityRed);
+    reportActivity(state, uiTextWith(kTextHistoryNotStored, {*where}), kFailureRed);
 }
 
 void openStartupTerminals(MainState& state) {
@@ -202,14 +202,14 @@ void openStartupTerminals(MainState& state) {
     tabs.rebuildMenuBar = [s]() { buildMenuBar(*s); };
     tabs.reportActivity = [s](const std::u16string& line, COLORREF color) { reportActivity(*s, line, color); };
     tabs.reportSaveFailure = [s](const std::u16string& path) {
-        reportActivity(*s, uiTextWith(kTextOutputNotSaved, {path}), kActivityRed);
+        reportActivity(*s, uiTextWith(kTextOutputNotSaved, {path}), kFailureRed);
     };
     tabs.historyFile = historyFilePath;
     tabs.terminalClosing = [s](const Terminal& terminal, const std::u16string& name) {
         s->session.closedTerminals.push_back(terminalReportRecord(terminal, name, false));
     };
     tabs.reportHistoryKeptAside = [s](const std::u16string& path, const std::u16string& copy) {
-        reportActivity(*s, uiTextWith(kTextHistoryTornKept, {path, copy}), kActivityRed);
+        reportActivity(*s, uiTextWith(kTextHistoryTornKept, {path, copy}), kFailureRed);
     };
     tabs.text = [](int id) { return uiText(id); };
     tabs.askText = askText;

@@ -177,9 +177,9 @@ void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path) {
     if (state.reportsBeingSaved > 0) --state.reportsBeingSaved;
     if (!where) return;
     if (saved) {
-        reportActivity(state, uiTextWith(kTextReportSaved, {*where}), kActivityBlue);
+        reportActivity(state, uiTextWith(kTextReportSaved, {*where}), kActionBlue);
     } else {
-        reportActivity(state, uiTextWith(kTextReportNotSaved, {*where}), kActivityRed);
+        reportActivity(state, uiTextWith(kTextReportNotSaved, {*where}), kFailureRed);
     }
     // The window was closed while this report was being written: the last goes with it.
     if (state.closeAfterReports && state.reportsBeingSaved == 0) DestroyWindow(state.window);

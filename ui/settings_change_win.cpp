@@ -8,5 +8,5 @@ void changeSettings(MainState& state, const SettingsChange& change) {
     const SaveOutcome outcome = saveSettingsChange(state.settings, change, state.unsavedSettings);
     if (outcome == SaveOutcome::Saved) return;
     const int text = outcome == SaveOutcome::NotRead ? kTextSettingsNotRead : kTextSettingsNotWritten;
-    reportActivity(state, uiTextWith(text, {settingsPath()}), kActivityRed);
+    reportActivity(state, uiTextWith(text, {settingsPath()}), kFailureRed);
 }

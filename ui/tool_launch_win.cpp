@@ -19,7 +19,7 @@ LaunchSink activitySink(MainState& state) {
     LaunchSink sink;
     MainState* s = &state;
     sink.activity = [s](const std::u16string& line, bool failed) {
-        reportActivity(*s, line, failed ? kActivityRed : kActivityBlue);
+        reportActivity(*s, line, failed ? kFailureRed : kActionBlue);
     };
     sink.text = [](int id) { return uiText(id); };
     sink.toolName = toolDisplayName;
@@ -53,7 +53,7 @@ void runToolById(MainState& state, const std::u16string& toolId) {
             return;
         }
     }
-    reportActivity(state, uiText(kTextToolNotFound) + toolId, kActivityRed);
+    reportActivity(state, uiText(kTextToolNotFound) + toolId, kFailureRed);
 }
 
 void openDownloadPage(MainState& state, int64_t index) {

@@ -564,15 +564,15 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
 TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
     ASSERT_NE(state, nullptr);
     selectTab(*state, 0);
-    reportActivity(*state, u"> first", kActivityBlue);
+    reportActivity(*state, u"> first", kActionBlue);
     EXPECT_EQ(tabLabel(0), u"操作轨迹");  // in front: no dot
     selectTab(*state, firstTerminalPage(state->pages));
-    reportActivity(*state, u"> second\n", kActivityRed);
+    reportActivity(*state, u"> second\n", kFailureRed);
     EXPECT_EQ(tabLabel(0), u"操作轨迹 \u2022");
-    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_EQ(lastActivityColor(), kFailureRed);
     SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
     EXPECT_EQ(tabLabel(0), u"Activity");
-    reportActivity(*state, u"", kActivityBlue);  // an empty report adds no line
+    reportActivity(*state, u"", kActionBlue);  // an empty report adds no line
     EXPECT_EQ(activityText(), u"> first\r\n> second\r\n");
     selectTab(*state, 0);
     EXPECT_EQ(tabLabel(0), u"Activity");
@@ -592,7 +592,7 @@ TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
     GetSystemDirectoryW(system, MAX_PATH);
     std::u16string expected = u"> [启动] 记事本 → " + fromWide(system) + u"\\notepad.exe (PID: ";
     EXPECT_EQ(line.rfind(expected, 0), 0u) << std::string(line.begin(), line.end());
-    EXPECT_EQ(lastActivityColor(), kActivityBlue);
+    EXPECT_EQ(lastActivityColor(), kActionBlue);
     ASSERT_FALSE(state->settings.recents.empty());
     EXPECT_EQ(state->settings.recents.front(), u"builtin.notepad");
     EXPECT_NE(configText().find("\"recents\": [\"builtin.notepad\"]"), std::string::npos);
@@ -612,7 +612,7 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
     int64_t index = addTool(missing);
     launchTool(*state, index, false);
     EXPECT_EQ(lastActivityLine(), u"> [失败] 丢失的工具: 找不到目标");
-    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_EQ(lastActivityColor(), kFailureRed);
     EXPECT_TRUE(state->settings.recents.empty());
 
     ToolRecord empty = missing;
@@ -629,7 +629,7 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
     SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
     launchTool(*state, addTool(external), false);
     EXPECT_EQ(lastActivityLine(), u"> [Failed] Missing tool: target not found");
-    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_EQ(lastActivityColor(), kFailureRed);
 
     // out of range and plain-http links do nothing
     std::u16string before = activityText();
@@ -876,7 +876,7 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     const COLORREF light = state->activity.textColor;
     appendLine(state->activity, u"plain-before-switch", light);
-    appendLine(state->activity, u"blue-before-switch", kActivityBlue);
+    appendLine(state->activity, u"blue-before-switch", kActionBlue);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
     const COLORREF dark = state->activity.textColor;
     ASSERT_NE(dark, light);
@@ -888,7 +888,7 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), light);
-    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActivityBlue);
+    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActionBlue);
 }
 
 // Holds each view for a screenshot when TOOLKEEP_SCREENSHOT_TOUR names a marker file:

@@ -140,7 +140,7 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
     Terminal& t = cmd();
     renderOutput(t, u"WRPLAIN \x1b[37mWRGREY\x1b[0m \x1b[31mWRRED\x1b[0m\r\n");
     appendLine(state->activity, u"WRTHEMED", state->activity.textColor);
-    appendLine(state->activity, u"WRBLUE", kActivityBlue);
+    appendLine(state->activity, u"WRBLUE", kActionBlue);
 
     const Rgb white = toRgb(kLightTheme.terminalBackground);
     EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
@@ -162,7 +162,7 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
         ASSERT_TRUE(waitUntil(10000, [&] { return t.freshEditor == nullptr; }));
         EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
         EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kLightTheme.terminalText);
-        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActivityBlue);
+        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActionBlue);
     }
     // The transcript is whole and still takes input and output.
     EXPECT_NE(terminalText(t).find(u"WRPLAIN WRGREY WRRED\r\n"), std::u16string::npos);

@@ -18,6 +18,7 @@
 #include "platform/win_text.h"
 #include "terminal/terminal_tabs.h"
 #include "ui/input_dialog.h"
+#include "ui/ui_text.h"
 
 #include "tests/e2e/message_loop.h"
 #include "tests/e2e/terminal_host.h"
@@ -262,22 +263,22 @@ TEST_F(TerminalE2E, ReverseSearchAndFindThroughTheirDialogs) {
     ASSERT_TRUE(run(t, u"echo wrfindbb", u"wrfindbb"));
     ASSERT_TRUE(run(t, u"echo WRFINDAA two", u"WRFINDAA", 4));
 
-    std::thread answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrfindaa");
+    std::thread answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrfindaa");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA two");
-    answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrfindaa");
+    answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrfindaa");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one");
-    answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"no such thing", false);
+    answer = answerDialog(uiText(kTextReverseSearchTitle), u"no such thing", false);
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one") << "Cancel changed the input line";
     replaceInput(t, u"");
 
     SendMessageW(t.editor, EM_SETSEL, 0, 0);
-    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRFINDBB");
+    answer = answerDialog(uiText(kTextFindTitle), u"WRFINDBB");
     pressKey(t.editor, 'F', VK_CONTROL);
     answer.join();
     CHARRANGE first = selectionOf(t.editor);
@@ -400,23 +401,23 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_FALSE(children.empty()) << "ping did not start";
 
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
-    std::thread answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Build box");
+    std::thread answer = answerDialog(uiText(kTextTerminalNameTitle), u"Build box");
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box");
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"", true);
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"", true);
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box") << "an empty name renamed the tab";
     // "&" is kept as itself (stored doubled, so it is no access-key mark) and offered back as typed.
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"R&D");
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"R&D");
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
     std::wstring offered;
     answer = std::thread([&offered] {
         for (int i = 0; i < 1000; ++i) {
-            HWND dialog = FindWindowW(L"#32770", wstr(builtinTerminalText(kTextTerminalNameTitle)));
+            HWND dialog = FindWindowW(L"#32770", wstr(uiText(kTextTerminalNameTitle)));
             if (dialog && IsWindowVisible(dialog)) {
                 wchar_t text[64] = {};
                 GetDlgItemTextW(dialog, 1000, text, 64);
@@ -453,13 +454,13 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_EQ(host.tabs.terminals.size(), 1u) << "the last terminal was closed";
 
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 1, 0);
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Named one");
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"Named one");
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Named one");
     EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"ignored", false);
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"ignored", false);
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     EXPECT_EQ(host.tabs.terminals.size(), 2u) << "Cancel created a terminal";
@@ -477,7 +478,7 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
     EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
     EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(reported, u"> Get-Process - " + builtinTerminalText(kTextCommandFilled));  // names what was filled
+    EXPECT_EQ(reported, u"> Get-Process - " + uiText(kTextCommandFilled));  // names what was filled
 
     fillCommand(host.tabs, u"cmd", u"ipconfig /all");
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");
@@ -703,7 +704,7 @@ TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {
     EXPECT_TRUE(waitUntil(kWaitMs, [&] { return !processAlive(shell); })) << "the old shell still runs";
     std::u16string text = terminalText(t);
     EXPECT_NE(text.find(u"WRBEFORERESTART"), std::u16string::npos);
-    EXPECT_NE(text.find(builtinTerminalText(kTextShellRestarted)), std::u16string::npos);
+    EXPECT_NE(text.find(uiText(kTextShellRestarted)), std::u16string::npos);
     EXPECT_TRUE(run(t, u"echo WRAFTERRESTART", u"WRAFTERRESTART")) << narrow(terminalText(t));
 }
 
@@ -823,7 +824,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     ASSERT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
     EXPECT_EQ(terminalText(t).find(u"clsecho"), std::u16string::npos) << narrow(terminalText(t));
 
-    std::thread answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrrecalled");
+    std::thread answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrrecalled");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     ASSERT_EQ(terminalInputLine(t), u"echo WRRECALLED");
@@ -837,7 +838,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
 
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
-    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRNOWHERE");
+    answer = answerDialog(uiText(kTextFindTitle), u"WRNOWHERE");
     pressKey(t.editor, 'F', VK_CONTROL);
     answer.join();
     EXPECT_EQ(status, u"找不到“WRNOWHERE”。") << "a search without a match said nothing";
@@ -854,7 +855,7 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"Your name? ") != std::u16string::npos; }));
     pumpFor(900);
     EXPECT_FALSE(t.syntheticPromptShown) << narrow(terminalText(t));
-    EXPECT_EQ(status, builtinTerminalText(kTextWaitingForInput));
+    EXPECT_EQ(status, uiText(kTextWaitingForInput));
     typeText(t.editor, u"wranswer");
     pressKey(t.editor, VK_RETURN);
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return t.outputEndsWithPrompt && !t.commandRunning; }));

@@ -5,6 +5,7 @@
 
 #include "tests/e2e/message_loop.h"
 #include "ui/input_dialog.h"
+#include "ui/ui_text.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ bool createTerminalHost(TerminalHost& host, const wchar_t* title) {
     tabs.owner = host.window;
     tabs.instance = instance;
     tabs.askText = askText;
+    tabs.text = [](int id) { return uiText(id); };  // the texts users see
     tabs.pages = &host.pages;
     host.pages.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30, host.window,
                                             nullptr, instance, nullptr);

@@ -68,7 +68,7 @@ bool digitAt(const std::string& line, size_t at) {
 // uiTextWith(N, ...), uiText(flag ? N : M), or a lookup with a context first
 // such as uiTextIn(language, N) and terminalUiText(terminal, N).
 bool callsTextByNumber(const std::string& line) {
-    for (const char* callName : {"uiText(", "uiTextWith(", "uiTextIn(", "terminalUiText(", "builtinTerminalText("}) {
+    for (const char* callName : {"uiText(", "uiTextWith(", "uiTextIn(", "terminalUiText("}) {
         const std::string call = callName;
         for (size_t at = line.find(call); at != std::string::npos; at = line.find(call, at + 1)) {
             if (at > 0 && isIdentifierChar(line[at - 1])) continue;
