@@ -8,9 +8,7 @@
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "selftest/suites.h"
-#include "ui/keyboard.h"
 #include "ui/main_window.h"
-#include "ui/window_placement.h"
 
 namespace {
 

@@ -50,7 +50,9 @@ int terminalPageIndex(const PageList& list, const Terminal* terminal) {
 
 int firstTerminalPage(const PageList& list) { return pageIndex(list, PageKind::Terminal); }
 
-const Page* pageAt(const PageList& list, int index) { return inRange(list, index) ? &list.pages[size_t(index)] : nullptr; }
+const Page* pageAt(const PageList& list, int index) {
+    return inRange(list, index) ? &list.pages[size_t(index)] : nullptr;
+}
 
 int selectedPage(const PageList& list) {
     const int index = list.tabControl ? int(SendMessageW(list.tabControl, TCM_GETCURSEL, 0, 0)) : -1;

@@ -14,7 +14,7 @@ int helpTitle(const MainState& state) { return state.helpShowsMcp ? kTextMcpHelp
 
 bool createPage(MainState& state, LogPane& pane) {
     if (!createLogPane(pane, state.window, state.instance, state.settings.fontSize)) return false;
-    setPaneColors(pane, state.colors.terminalBackground, state.colors.terminalText);
+    setPaneColors(pane, state.theme.colors.terminalBackground, state.theme.colors.terminalText);
     return true;
 }
 

@@ -110,11 +110,11 @@ HWND pageFocusTarget(const MainState& state) {
 }
 
 void restoreFocus(MainState& state) {
-    if (!state.firstFrameDrawn) return;  // the window keeps it until then
+    if (!state.focus.firstFrameDrawn) return;  // the window keeps it until then
     // Used once: the focus may come to the window for other reasons later (a
     // focused control hidden), and the page in front is the place then.
-    HWND target = state.focusBeforeDeactivate;
-    state.focusBeforeDeactivate = nullptr;
+    HWND target = state.focus.beforeDeactivate;
+    state.focus.beforeDeactivate = nullptr;
     if (!target || !IsChild(state.window, target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
         target = pageFocusTarget(state);
     }

@@ -115,7 +115,7 @@ int clampLeftWidth(int x, int clientWidth, int dpi) {
 int shownLeftWidth(const MainState& state) {
     RECT client;
     GetClientRect(state.window, &client);
-    return clampLeftWidth(state.leftWidth, client.right, windowDpi(state.window));
+    return clampLeftWidth(state.splitter.width, client.right, windowDpi(state.window));
 }
 
 bool splitterHit(const MainState& state, int x) {
@@ -127,14 +127,14 @@ bool onSplitterSetCursor(MainState& state) {
     POINT point;
     GetCursorPos(&point);
     ScreenToClient(state.window, &point);
-    if (!state.splitterDragging && !splitterHit(state, point.x)) return false;
+    if (!state.splitter.dragging && !splitterHit(state, point.x)) return false;
     SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
     return true;
 }
 
 void onSplitterButtonDown(MainState& state, int x) {
     if (!splitterHit(state, x)) return;
-    state.splitterDragging = true;
+    state.splitter.dragging = true;
     SetCapture(state.window);
 }
 
@@ -142,23 +142,23 @@ void onSplitterButtonDown(MainState& state, int x) {
 // capturing window moves of its own (after windows change under the pointer), and
 // those carry no button.
 void onSplitterMouseMove(MainState& state, int x, WPARAM keys) {
-    if (!state.splitterDragging || !(keys & MK_LBUTTON)) return;
+    if (!state.splitter.dragging || !(keys & MK_LBUTTON)) return;
     RECT client;
     GetClientRect(state.window, &client);
-    state.leftWidth = clampLeftWidth(x, client.right, windowDpi(state.window));
+    state.splitter.width = clampLeftWidth(x, client.right, windowDpi(state.window));
     layoutWindow(state);
 }
 
 namespace {
 void endSplitterDrag(MainState& state) {
-    state.splitterDragging = false;
-    const int width = state.leftWidth;
+    state.splitter.dragging = false;
+    const int width = state.splitter.width;
     changeSettings(state, [width](Settings& s) { s.leftWidth = width; });
 }
 }  // namespace
 
 void onSplitterButtonUp(MainState& state) {
-    if (!state.splitterDragging) return;
+    if (!state.splitter.dragging) return;
     endSplitterDrag(state);
     ReleaseCapture();  // its capture change finds the drag ended already
 }
@@ -166,7 +166,7 @@ void onSplitterButtonUp(MainState& state) {
 // The capture taken away mid-drag (another window, a switch of task): the drag
 // ends where it was, as a release there would.
 void onSplitterCaptureLost(MainState& state) {
-    if (state.splitterDragging) endSplitterDrag(state);
+    if (state.splitter.dragging) endSplitterDrag(state);
 }
 
 void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info) {

@@ -79,23 +79,55 @@ static_assert(!isWindowCommand(kToolMenuLaunch) && !isWindowCommand(kToolMenuRun
                   !isWindowCommand(kToolMenuFavorite) && !isWindowCommand(kToolMenuDownload),
               "a tree context-menu command would run a window command instead");
 
-struct MainState {
-    HWND window = nullptr;
-    HINSTANCE instance = nullptr;
-    Settings settings;
-    int leftWidth = 300;
-    bool splitterDragging = false;
-    int currentTab = -1;
-    bool helpShowsMcp = false;
-    PageList pages;  // one record per tab of the page tab control, in tab order
-    TerminalTabs terminals;
+// The left pane's chosen width and the drag that changes it.
+struct Splitter {
+    int width = 300;
+    bool dragging = false;
+};
+
+// The theme's colours and the brushes made from them.
+struct WindowTheme {
     ThemeColors colors = kLightTheme;
     HBRUSH windowBrush = nullptr;
     HBRUSH treeBrush = nullptr;
     HBRUSH editBrush = nullptr;
     HBRUSH terminalBrush = nullptr;
-    HFONT uiFont = nullptr;
     bool controlsThemedDark = false;  // the child controls were last given the dark theme
+};
+
+// window.json as read at creation; only the window shown by showMainWindow keeps its placement.
+struct PlacementMemory {
+    std::optional<WindowPlacement> saved;
+    DocumentOutcome file;
+    bool remembered = false;
+};
+
+struct FocusMemory {
+    // The control that had the focus when the window last lost activation: a
+    // dialog or another program took it, and it gets it back on return.
+    HWND beforeDeactivate = nullptr;
+    // The first frame is drawn and every page exists: from then on the focus
+    // goes to a page's control (the caret and focus handling cost that frame).
+    bool firstFrameDrawn = false;
+};
+
+// Session reports being written on workers.
+struct ReportsInFlight {
+    int beingSaved = 0;
+    bool closeAfterLast = false;  // the user closed the window while a report was being written
+};
+
+struct MainState {
+    HWND window = nullptr;
+    HINSTANCE instance = nullptr;
+    Settings settings;
+    Splitter splitter;
+    int currentTab = -1;
+    bool helpShowsMcp = false;
+    PageList pages;  // one record per tab of the page tab control, in tab order
+    TerminalTabs terminals;
+    WindowTheme theme;
+    HFONT uiFont = nullptr;
     HWND searchBox = nullptr;
     HWND segmentTabs = nullptr;
     HWND tree = nullptr;
@@ -113,20 +145,11 @@ struct MainState {
     // What reading config.json and custom-tools.json found (custom tools: at the last catalog build).
     DocumentOutcome settingsFile;
     DocumentOutcome customToolsFile;
-    // window.json as read at creation; only the window shown by showMainWindow keeps its placement.
-    std::optional<WindowPlacement> savedPlacement;
-    DocumentOutcome placementFile;
-    bool remembersPlacement = false;
+    PlacementMemory placement;
     SessionLog session;  // for the session report
     HACCEL accelerators = nullptr;
-    // The control that had the focus when the window last lost activation: a
-    // dialog or another program took it, and it gets it back on return.
-    HWND focusBeforeDeactivate = nullptr;
-    // The first frame is drawn and every page exists: from then on the focus
-    // goes to a page's control (the caret and focus handling cost that frame).
-    bool firstFrameDrawn = false;
-    int reportsBeingSaved = 0;
-    bool closeAfterReports = false;  // the user closed the window while a report was being written
+    FocusMemory focus;
+    ReportsInFlight reports;
     // Settings changes whose save failed: written with the next save that succeeds.
     std::vector<SettingsChange> unsavedSettings;
     bool historyFailureReported = false;  // a history file that could not be written is told once

@@ -230,12 +230,12 @@ void createHiddenPages(MainState& state) {
         const int activity = pageIndex(state.pages, PageKind::Activity);
         if (activity >= 0) state.pages.pages[size_t(activity)].window = state.activity.window;
         ShowWindow(state.activity.window, state.currentTab == activity ? SW_SHOW : SW_HIDE);
-        setPaneColors(state.activity, state.colors.terminalBackground, state.colors.terminalText);
+        setPaneColors(state.activity, state.theme.colors.terminalBackground, state.theme.colors.terminalText);
         for (const ActivityRecord& line : state.session.activity)
             appendLine(state.activity, line.text, toColorRef(line.color));
     }
     createPlaybookPanelWindow(state);
-    setPanelColors(state.playbook, state.colors.terminalBackground, state.colors.terminalText);
+    setPanelColors(state.playbook, state.theme.colors.terminalBackground, state.theme.colors.terminalText);
     openListedTerminals(state.terminals);
     for (TerminalEntry& entry : state.terminals.terminals) showTerminal(*entry.terminal, false);
     layoutRightPane(state);
@@ -249,9 +249,9 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     state->session.startedAt = clockText(ClockFormat::DateTime);
     if (auto* start = static_cast<WindowStart*>(create.lpCreateParams)) state->start = std::move(*start);
     state->settings = loadSettings(&state->settingsFile);
-    state->savedPlacement = loadWindowPlacement(&state->placementFile);
+    state->placement.saved = loadWindowPlacement(&state->placement.file);
     setUiLanguage(int(state->settings.language));
-    state->leftWidth = state->settings.leftWidth;
+    state->splitter.width = state->settings.leftWidth;
     state->accelerators = createShortcutTable();
     updateTitle(window);
     // Before the children: the menu bar shrinks the client area, and the
@@ -271,7 +271,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     writeAssistantGreeting(state->assistant);
     reportFileProblem(*state, state->settingsFile);
     reportFileProblem(*state, state->customToolsFile);
-    reportFileProblem(*state, state->placementFile);
+    reportFileProblem(*state, state->placement.file);
     reportDuplicateIds(*state, state->catalog.playbooks);
     selectTab(*state, 1);
     PostMessageW(window, kReadyMessage, 0, 0);
@@ -289,16 +289,16 @@ bool askCloseWithoutReport(MainState& state) {
 // session report still being written is waited for (onSessionReportSaved
 // closes the window); closing again meanwhile asks whether to drop it.
 void onClose(HWND window, MainState& state) {
-    if (state.closeAfterReports) {
+    if (state.reports.closeAfterLast) {
         if (askCloseWithoutReport(state)) DestroyWindow(window);
         return;
     }
     if (!confirmCloseWithRunningWork(state.terminals)) return;
-    if (state.reportsBeingSaved == 0) {
+    if (state.reports.beingSaved == 0) {
         DestroyWindow(window);
         return;
     }
-    state.closeAfterReports = true;
+    state.reports.closeAfterLast = true;
     if (state.statusBar)
         SendMessageW(state.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(uiText(kTextWaitingForReport))));
 }
@@ -328,22 +328,22 @@ void onNcDestroy(HWND window) {
 }
 
 LRESULT onEraseBackground(HWND window, MainState& state, HDC dc) {
-    if (!state.windowBrush) return DefWindowProcW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if (!state.theme.windowBrush) return DefWindowProcW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     GetClientRect(window, &client);
-    FillRect(dc, &client, state.windowBrush);
+    FillRect(dc, &client, state.theme.windowBrush);
     return 1;
 }
 
 LRESULT onEditColors(MainState& state, HDC dc, HWND control) {
     if (terminalForEditor(state.terminals, control)) {
-        SetTextColor(dc, state.colors.terminalText);
-        SetBkColor(dc, state.colors.terminalBackground);
-        return reinterpret_cast<LRESULT>(state.terminalBrush);
+        SetTextColor(dc, state.theme.colors.terminalText);
+        SetBkColor(dc, state.theme.colors.terminalBackground);
+        return reinterpret_cast<LRESULT>(state.theme.terminalBrush);
     }
-    SetTextColor(dc, state.colors.editText);
-    SetBkColor(dc, state.colors.editBackground);
-    return reinterpret_cast<LRESULT>(state.editBrush);
+    SetTextColor(dc, state.theme.colors.editText);
+    SetBkColor(dc, state.theme.colors.editBackground);
+    return reinterpret_cast<LRESULT>(state.theme.editBrush);
 }
 
 LRESULT onNotify(HWND window, MainState& state, const NMHDR& header) {
@@ -379,7 +379,7 @@ void onCommand(MainState& state, WPARAM wParam, LPARAM lParam) {
 void onActivate(MainState& state, WPARAM wParam) {
     if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(state.window, focus)) state.focusBeforeDeactivate = focus;
+        if (focus && IsChild(state.window, focus)) state.focus.beforeDeactivate = focus;
         return;
     }
     if (HWND page = currentPageWindow(state)) InvalidateRect(page, nullptr, TRUE);
@@ -413,7 +413,7 @@ void onReady(HWND window, MainState& state) {
     // file dialogs); joining an apartment costs the first frame some milliseconds.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     createHiddenPages(state);
-    state.firstFrameDrawn = true;
+    state.focus.firstFrameDrawn = true;
     if (GetFocus() == window) restoreFocus(state);
     // Set once every page exists, so whoever waits for it finds them all.
     SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(firstFrame));

@@ -27,7 +27,8 @@ void selectTab(MainState& state, int index) {
         }
     }
     if (front->kind != PageKind::Playbook) resetPanelMouse(state.playbook);
-    if (state.assistant.input) ShowWindow(state.assistant.input, front->kind == PageKind::Assistant ? SW_SHOW : SW_HIDE);
+    const bool assistant = front->kind == PageKind::Assistant;
+    if (state.assistant.input) ShowWindow(state.assistant.input, assistant ? SW_SHOW : SW_HIDE);
     state.currentTab = index;
 
     // Before the window is shown a focus would activate it early, at some cost

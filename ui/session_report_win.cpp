@@ -79,7 +79,8 @@ std::u16string windowsVersion() {
 }
 
 std::u16string tabName(const MainState& state, size_t terminal) {
-    const Page* page = pageAt(state.pages, terminalPageIndex(state.pages, state.terminals.terminals[terminal].terminal.get()));
+    const Terminal* open = state.terminals.terminals[terminal].terminal.get();
+    const Page* page = pageAt(state.pages, terminalPageIndex(state.pages, open));
     return page ? page->title : std::u16string();
 }
 
@@ -162,7 +163,7 @@ void saveSessionReport(MainState& state) {
 void writeSessionReport(MainState& state, const std::u16string& path, bool html) {
     SessionReport report = gatherReport(state);
     HWND window = state.window;
-    ++state.reportsBeingSaved;
+    ++state.reports.beingSaved;
     if (state.statusBar)
         SendMessageW(state.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(uiText(kTextReportSaving))));
     std::thread([window, path, html, report = std::move(report)] {
@@ -174,7 +175,7 @@ void writeSessionReport(MainState& state, const std::u16string& path, bool html)
 
 void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path) {
     std::unique_ptr<std::u16string> where(reinterpret_cast<std::u16string*>(path));
-    if (state.reportsBeingSaved > 0) --state.reportsBeingSaved;
+    if (state.reports.beingSaved > 0) --state.reports.beingSaved;
     if (!where) return;
     if (saved) {
         reportActivity(state, uiTextWith(kTextReportSaved, {*where}), kActionBlue);
@@ -182,5 +183,5 @@ void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path) {
         reportActivity(state, uiTextWith(kTextReportNotSaved, {*where}), kFailureRed);
     }
     // The window was closed while this report was being written: the last goes with it.
-    if (state.closeAfterReports && state.reportsBeingSaved == 0) DestroyWindow(state.window);
+    if (state.reports.closeAfterLast && state.reports.beingSaved == 0) DestroyWindow(state.window);
 }

@@ -199,7 +199,7 @@ using Painter = void (*)(HWND, HDC, const ThemeColors&);
 // painter; either may name the DC to paint into.
 LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainState& state) {
     if (wParam) {
-        painter(control, reinterpret_cast<HDC>(wParam), state.colors);
+        painter(control, reinterpret_cast<HDC>(wParam), state.theme.colors);
         return 0;
     }
     PAINTSTRUCT paint;
@@ -215,7 +215,7 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
         drawn.bottom = std::min(client.bottom, tabRowBottom(control));
         RECT body = {client.left, drawn.bottom, client.right, client.bottom};
         RECT bodyToPaint;
-        if (IntersectRect(&bodyToPaint, &body, &paint.rcPaint)) fill(dc, bodyToPaint, state.colors.tabStrip);
+        if (IntersectRect(&bodyToPaint, &body, &paint.rcPaint)) fill(dc, bodyToPaint, state.theme.colors.tabStrip);
     }
     RECT drawnToPaint;
     if (IntersectRect(&drawnToPaint, &drawn, &paint.rcPaint)) {
@@ -223,7 +223,7 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
         ScopedGdiObject<HBITMAP> bitmap(
             CreateCompatibleBitmap(dc, std::max<LONG>(drawn.right, 1), std::max<LONG>(drawn.bottom, 1)));
         ScopedSelectObject selected(memory.dc, bitmap.object);
-        painter(control, memory.dc, state.colors);
+        painter(control, memory.dc, state.theme.colors);
         BitBlt(dc, drawnToPaint.left, drawnToPaint.top, drawnToPaint.right - drawnToPaint.left,
                drawnToPaint.bottom - drawnToPaint.top, memory.dc, drawnToPaint.left, drawnToPaint.top, SRCCOPY);
     }
@@ -270,7 +270,7 @@ LRESULT CALLBACK hintProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, 
     if (message == WM_NCDESTROY) RemoveWindowSubclass(box, hintProc, id);
     LRESULT result = DefSubclassProc(box, message, wParam, lParam);
     if (message == WM_PAINT && GetWindowTextLengthW(box) == 0) {
-        paintHint(box, reinterpret_cast<const MainState*>(data)->colors);
+        paintHint(box, reinterpret_cast<const MainState*>(data)->theme.colors);
     }
     return result;
 }
@@ -279,7 +279,9 @@ void paintThemedFromNowOn(HWND control, UINT_PTR id, MainState& state) {
     if (control) SetWindowSubclass(control, themedControlProc, id, reinterpret_cast<DWORD_PTR>(&state));
 }
 
-bool showsDarkTheme(const MainState& state) { return state.colors.windowBackground == kDarkTheme.windowBackground; }
+bool showsDarkTheme(const MainState& state) {
+    return state.theme.colors.windowBackground == kDarkTheme.windowBackground;
+}
 
 }  // namespace
 
@@ -313,8 +315,8 @@ LRESULT drawTreeItemInTheme(const MainState& state, NMTVCUSTOMDRAW& draw) {
     // The system's colours for a selection without the focus are a light
     // grey, whatever the tree's own colours: unreadable under light text.
     bool focused = GetFocus() == tree;
-    draw.clrText = focused ? state.colors.treeSelectedText : state.colors.treeInactiveText;
-    draw.clrTextBk = focused ? state.colors.treeSelectedBackground : state.colors.treeInactiveBackground;
+    draw.clrText = focused ? state.theme.colors.treeSelectedText : state.theme.colors.treeInactiveText;
+    draw.clrTextBk = focused ? state.theme.colors.treeSelectedBackground : state.theme.colors.treeInactiveBackground;
     return CDRF_DODEFAULT;
 }
 
@@ -333,8 +335,8 @@ void themeChildControls(MainState& state) {
     const bool dark = showsDarkTheme(state);
     setTitleBarTheme(state.window, dark);
     // Each theme change costs a control a redraw: light controls that never were dark are left alone.
-    if (!state.window || (!dark && !state.controlsThemedDark)) return;
-    state.controlsThemedDark = dark;
+    if (!state.window || (!dark && !state.theme.controlsThemedDark)) return;
+    state.theme.controlsThemedDark = dark;
     for (HWND child = GetWindow(state.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (child != state.pages.tabControl && child != state.segmentTabs && child != state.statusBar) {
             setControlTheme(child, dark);
@@ -343,7 +345,7 @@ void themeChildControls(MainState& state) {
 }
 
 void deleteThemeBrushes(MainState& state) {
-    for (HBRUSH* brush : {&state.windowBrush, &state.treeBrush, &state.editBrush, &state.terminalBrush}) {
+    for (HBRUSH* brush : {&state.theme.windowBrush, &state.theme.treeBrush, &state.theme.editBrush, &state.theme.terminalBrush}) {
         if (*brush) DeleteObject(*brush);
         *brush = nullptr;
     }
@@ -351,12 +353,12 @@ void deleteThemeBrushes(MainState& state) {
 
 void applyTheme(MainState& state) {
     const ThemeColors& colors = themeColors(themeIsDark(int(state.settings.theme)));
-    state.colors = colors;
+    state.theme.colors = colors;
     deleteThemeBrushes(state);
-    state.windowBrush = CreateSolidBrush(colors.windowBackground);
-    state.treeBrush = CreateSolidBrush(colors.treeBackground);
-    state.editBrush = CreateSolidBrush(colors.editBackground);
-    state.terminalBrush = CreateSolidBrush(colors.terminalBackground);
+    state.theme.windowBrush = CreateSolidBrush(colors.windowBackground);
+    state.theme.treeBrush = CreateSolidBrush(colors.treeBackground);
+    state.theme.editBrush = CreateSolidBrush(colors.editBackground);
+    state.theme.terminalBrush = CreateSolidBrush(colors.terminalBackground);
 
     if (state.tree) {
         TreeView_SetBkColor(state.tree, colors.treeBackground);

@@ -51,12 +51,12 @@ bool asksForAState(int showCommand) {
 
 void showMainWindow(HWND window, int showCommand) {
     auto* state = reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (state) state->remembersPlacement = true;
-    if (!state || !state->savedPlacement) {
+    if (state) state->placement.remembered = true;
+    if (!state || !state->placement.saved) {
         ShowWindow(window, showCommand);
         return;
     }
-    const WindowPlacement& saved = *state->savedPlacement;
+    const WindowPlacement& saved = *state->placement.saved;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(window, &placement);
@@ -70,7 +70,7 @@ void showMainWindow(HWND window, int showCommand) {
 }
 
 void rememberWindowPlacement(const MainState& state) {
-    if (!state.remembersPlacement || !state.window) return;
+    if (!state.placement.remembered || !state.window) return;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     if (!GetWindowPlacement(state.window, &placement)) return;

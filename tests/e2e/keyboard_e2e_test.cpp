@@ -14,9 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/local_window.h"
-#include "ui/keyboard.h"
 #include "ui/main_state.h"
-#include "ui/pages.h"
 
 namespace {
 

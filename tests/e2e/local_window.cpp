@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "tests/e2e/exe_process.h"
-#include "ui/keyboard.h"
 #include "ui/main_window.h"
 
 void pump(DWORD milliseconds) {

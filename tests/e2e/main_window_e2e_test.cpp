@@ -24,13 +24,8 @@
 #include "terminal/readable_color.h"
 #include "terminal/terminal.h"
 #include "platform/win_dpi.h"
-#include "ui/activity.h"
-#include "ui/custom_tool_dialogs.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
-#include "ui/menus.h"
-#include "ui/pages.h"
-#include "ui/tool_launch.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -794,7 +789,7 @@ TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
     ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->catalog.playbooks.empty());
     openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
-    state->leftWidth = 700;
+    state->splitter.width = 700;
     SetWindowPos(window, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pump(100);
     RECT frame = {};

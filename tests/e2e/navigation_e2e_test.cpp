@@ -22,8 +22,6 @@
 #include "ui/icon_glyphs.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
-#include "ui/pages.h"
-#include "ui/settings_commands.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -319,7 +317,7 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     // Plain lines follow a theme change; the coloured ones keep their colours.
     for (int command : {1023, 1022}) {
         runMenuCommand(*state, command);
-        EXPECT_EQ(state->playbook.lines[1].color, state->colors.terminalText) << command;
+        EXPECT_EQ(state->playbook.lines[1].color, state->theme.colors.terminalText) << command;
         EXPECT_EQ(state->playbook.lines[0].color, COLORREF(0xDC6824)) << command;
     }
 

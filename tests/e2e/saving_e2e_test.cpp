@@ -20,7 +20,6 @@
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
-#include "ui/custom_tool_dialogs.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"

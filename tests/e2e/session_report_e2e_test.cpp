@@ -15,9 +15,6 @@
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
 #include "ui/main_state.h"
-#include "ui/pages.h"
-#include "ui/session_report.h"
-#include "ui/tool_launch.h"
 #include "ui/ui_text.h"
 
 namespace {

@@ -20,7 +20,6 @@
 #include "terminal/terminal.h"
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
-#include "ui/pages.h"
 #include "ui/theme.h"
 #include "ui/ui_text.h"
 
@@ -198,19 +197,19 @@ TEST_F(ComfortWindow, FollowingTheSystemTracksTheAppThemeWhileRunning) {
     AppThemeValue value;
     AppThemeValue::set(1);
     SendMessageW(window, WM_COMMAND, kCmdThemeSystem, 0);
-    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kLightTheme.terminalBackground);
     AppThemeValue::set(0);
     pump(100);
-    EXPECT_EQ(state->colors.terminalBackground, kDarkTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kDarkTheme.terminalBackground);
     EXPECT_EQ(cmd().backgroundColor, kDarkTheme.terminalBackground);
     AppThemeValue::set(1);
     pump(100);
-    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kLightTheme.terminalBackground);
 
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);  // a chosen theme stays
     AppThemeValue::set(0);
     pump(100);
-    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kLightTheme.terminalBackground);
 }
 
 }  // namespace
