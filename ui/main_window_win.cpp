@@ -273,7 +273,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     reportFileProblem(*state, state->customToolsFile);
     reportFileProblem(*state, state->placement.file);
     reportDuplicateIds(*state, state->catalog.playbooks);
-    selectTab(*state, 1);
+    selectTab(*state, pageIndex(state->pages, PageKind::Assistant));
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
 }
