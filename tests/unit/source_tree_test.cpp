@@ -142,7 +142,7 @@ const std::map<std::string, std::vector<std::string>> kIncludeOrder = {
 TEST(SourceTree, FilesOfUiAndTerminalIncludeOnlyFilesBelowThem) {
     if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
     for (const auto& [folder, order] : kIncludeOrder) {
-        auto place = [&order](const std::string& name) { return std::find(order.begin(), order.end(), stemOf(name)); };
+        auto place = [&o = order](const std::string& name) { return std::find(o.begin(), o.end(), stemOf(name)); };
         for (const fs::path& path : sourcesIn(folder)) {
             const std::string file = fs::relative(path, kRoot).string();
             ASSERT_NE(place(file), order.end()) << file << " has no place in the declared order";
