@@ -212,3 +212,4 @@ constexpr int kTextNeedsConsole = 285;         // program name; what to use inst
 constexpr int kTextJobSetupFailed = 286;       // error code
 constexpr int kTextStopWindowedAsk = 287;      // program names
 constexpr int kTextCannotStopElevated = 288;   // program
+constexpr int kTextTerminalStartFailed = 289;

@@ -63,7 +63,8 @@ std::u16string anyFixedPitchFace() {
     all.lfCharSet = DEFAULT_CHARSET;
     std::set<std::u16string> faces;
     std::u16string chosen, firstFixed;
-    if (HDC screen = GetDC(nullptr)) {
+    ScopedWindowDC desktop(nullptr);
+    if (HDC screen = desktop.dc) {
         EnumFontFamiliesExW(screen, &all, noteTrueType, reinterpret_cast<LPARAM>(&faces), 0);
         for (const std::u16string& face : faces) {
             const FaceTraits traits = traitsOf(screen, face);
@@ -74,7 +75,6 @@ std::u16string anyFixedPitchFace() {
                 break;
             }
         }
-        ReleaseDC(nullptr, screen);
     }
     return chosen.empty() ? firstFixed : chosen;
 }
@@ -109,10 +109,8 @@ bool fontFamilyInstalled(const std::u16string& face) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     face.copy(reinterpret_cast<char16_t*>(wanted.lfFaceName), face.size());
     bool found = false;
-    if (HDC screen = GetDC(nullptr)) {
-        EnumFontFamiliesExW(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
-        ReleaseDC(nullptr, screen);
-    }
+    ScopedWindowDC screen(nullptr);
+    if (screen.dc) EnumFontFamiliesExW(screen.dc, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 

@@ -81,6 +81,18 @@ struct ScopedMemoryDC {
     }
 };
 
+// A window's device context (the screen's with null), released at scope end.
+struct ScopedWindowDC {
+    HWND window;
+    HDC dc;
+    explicit ScopedWindowDC(HWND w) : window(w), dc(GetDC(w)) {}
+    ScopedWindowDC(const ScopedWindowDC&) = delete;
+    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+    ~ScopedWindowDC() {
+        if (dc) ReleaseDC(window, dc);
+    }
+};
+
 struct ScopedSelectObject {
     HDC dc;
     HGDIOBJ previous;

@@ -11,6 +11,7 @@
 
 #include "playbooks/playbook.h"
 #include "playbooks/playbook_walk.h"
+#include "terminal/page_list.h"
 
 constexpr wchar_t kPlaybookViewClass[] = L"ToolkeepPlaybookView";
 
@@ -29,9 +30,7 @@ struct PanelLine {
 
 // How the panel reaches the main tab control, without knowing the window.
 struct PlaybookTabHost {
-    HWND tabControl = nullptr;
-    bool* tabOpen = nullptr;               // the window's Playbook-tab flag
-    std::function<int()> tabIndex;         // where the Playbook tab sits
+    PageList* pages = nullptr;             // the main tab control's pages; the panel owns its own page
     std::function<void(int)> selectTab;    // bring a tab to the front
     std::function<void()> afterClose;      // bring a terminal or Activity forward, lay out
     std::function<void()> layout;

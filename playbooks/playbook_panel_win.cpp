@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win_dpi.h"
 #include "platform/win_handles.h"
 #include "platform/win_text.h"
 #include "terminal/readable_color.h"
@@ -16,14 +17,7 @@ PlaybookPanel* panelOf(HWND window) {
     return reinterpret_cast<PlaybookPanel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-int dpiOf(HWND window) {
-    HDC dc = GetDC(window);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(window, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
-int panelDpi(const PlaybookPanel& panel) { return dpiOf(panel.window ? panel.window : GetDesktopWindow()); }
+int panelDpi(const PlaybookPanel& panel) { return windowDpi(panel.window ? panel.window : GetDesktopWindow()); }
 
 HFONT makeFont(const PlaybookPanel& panel, int points) {
     return CreateFontW(-MulDiv(points, panelDpi(panel), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -70,18 +64,15 @@ void copyToClipboard(HWND owner, const std::u16string& text) {
     CloseClipboard();
 }
 
-void tabLabelAt(PlaybookPanel& panel, int index, bool insert) {
-    if (!panel.host.tabControl) return;
-    const std::u16string label = playbookTabLabel(panel.playbook, panel.texts);
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(wstr(label));
-    SendMessageW(panel.host.tabControl, insert ? TCM_INSERTITEMW : TCM_SETITEMW, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&item));
+int tabIndex(const PlaybookPanel& panel) {
+    return panel.host.pages ? pageIndex(*panel.host.pages, PageKind::Playbook) : -1;
 }
 
-bool tabIsOpen(const PlaybookPanel& panel) { return panel.host.tabOpen && *panel.host.tabOpen; }
-int tabIndex(const PlaybookPanel& panel) { return panel.host.tabIndex ? panel.host.tabIndex() : 2; }
+bool tabIsOpen(const PlaybookPanel& panel) { return tabIndex(panel) >= 0; }
+
+void relabelTab(PlaybookPanel& panel) {
+    if (panel.host.pages) setPageTitle(*panel.host.pages, tabIndex(panel), playbookTabLabel(panel.playbook, panel.texts));
+}
 
 WalkContext walkContext(const PlaybookPanel& panel) { return {panel.texts, panel.findTool, panel.trail}; }
 
@@ -118,7 +109,7 @@ void paintLines(PlaybookPanel& panel, HDC dc, const RECT& client) {
     ScopedSelectObject font(dc, panel.textFont ? static_cast<HGDIOBJ>(panel.textFont) : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
-    const int dpi = dpiOf(panel.window);
+    const int dpi = windowDpi(panel.window);
     const int spacing = MulDiv(4, dpi, 96);
     const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading + spacing;
     const int margin = MulDiv(8, dpi, 96);
@@ -323,30 +314,29 @@ void destroyPlaybookPanel(PlaybookPanel& panel) {
 void openPlaybookTab(PlaybookPanel& panel, const std::vector<Playbook>& playbooks, size_t index) {
     if (index >= playbooks.size()) return;
     const Playbook chosen = playbooks[index];  // the list may be the one a callback replaces
-    const int tab = tabIndex(panel);
     if (panel.window) {
         // Above the tab control, which would otherwise paint over the page.
         SetWindowPos(panel.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (!tabIsOpen(panel)) {
         loadPlaybook(panel, chosen);
-        tabLabelAt(panel, tab, true);
-        if (panel.host.tabOpen) *panel.host.tabOpen = true;
-        if (panel.host.selectTab) panel.host.selectTab(tab);
+        const int tab = panel.host.pages ? addPage(*panel.host.pages, {PageKind::Playbook,
+                                                   playbookTabLabel(panel.playbook, panel.texts), panel.window})
+                                         : -1;
+        if (panel.host.selectTab && tab >= 0) panel.host.selectTab(tab);
         if (panel.window) ShowWindow(panel.window, SW_SHOW);
         if (panel.host.layout) panel.host.layout();
     } else {
         loadPlaybook(panel, chosen);
-        tabLabelAt(panel, tab, false);
-        if (panel.host.selectTab) panel.host.selectTab(tab);
+        relabelTab(panel);
+        if (panel.host.selectTab) panel.host.selectTab(tabIndex(panel));
     }
     invalidate(panel, true);
 }
 
 void closePlaybookTab(PlaybookPanel& panel) {
     if (!tabIsOpen(panel)) return;
-    if (panel.host.tabControl) SendMessageW(panel.host.tabControl, TCM_DELETEITEM, static_cast<WPARAM>(tabIndex(panel)), 0);
-    *panel.host.tabOpen = false;
+    removePage(*panel.host.pages, tabIndex(panel));
     panel.pressed = -1;
     if (panel.window && GetCapture() == panel.window) ReleaseCapture();
     if (panel.window) ShowWindow(panel.window, SW_HIDE);
@@ -379,7 +369,7 @@ void rebuildPanel(PlaybookPanel& panel) {
 }
 
 void relabelPlaybookPanel(PlaybookPanel& panel) {
-    if (tabIsOpen(panel)) tabLabelAt(panel, tabIndex(panel), false);
+    relabelTab(panel);
     rebuildPanel(panel);
 }
 

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "data/palette.h"
 #include "playbooks/playbook.h"
 
-// COLORREF layout (0x00BBGGRR).
-constexpr uint32_t kWalkTitleColor = 0xDC6824;
-constexpr uint32_t kWalkRed = 0x2828C8;
-constexpr uint32_t kWalkGreen = 0x5A9628;
+// The shared palette's colours, as a walk uses them.
+constexpr uint32_t kWalkTitleColor = kActionBlue;
+constexpr uint32_t kWalkRed = kFailureRed;
+constexpr uint32_t kWalkGreen = kHintGreen;
 
 // Slots 0..7; the kind of slot i is i + 1.
 enum class WalkButton : int { Prev = 0, Next = 1, RunStep = 2, CopyCmd = 3, Close = 4, Branch1 = 5, Branch2 = 6, Branch3 = 7 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/text.h"
+#include "platform/win_dpi.h"
 #include "platform/win_clock.h"
 #include "platform/win_fonts.h"
 #include "platform/win_system_library.h"
@@ -320,7 +321,7 @@ constexpr ScrollbackHooks kScrollbackHooks = {createEditorControl, appendRunsTo,
 }  // namespace
 
 bool createTerminal(Terminal& t, HWND parent, HINSTANCE instance, ShellKind kind, int fontSize, bool startShell) {
-    static HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
+    static const HMODULE richEdit = loadSystemLibrary(L"Msftedit.dll");
     if (!richEdit) return false;
     (void)instance;  // the control takes its parent's
     t.editor = createEditorControl(t, parent, true);
@@ -340,7 +341,7 @@ void startTerminalShell(Terminal& t) {
         armPromptTimer(t);
         if (t.shell.jobError && t.reportJobFailure) t.reportJobFailure(t.shell.jobError);
     } else {
-        insertOutput(t, u"[终端启动失败]\r\n");
+        insertOutput(t, terminalUiText(t, kTextTerminalStartFailed) + u"\r\n");
     }
 }
 
@@ -390,12 +391,7 @@ void setTerminalColors(Terminal& t, COLORREF background, COLORREF text) {
 void setTerminalFont(Terminal& t, int points) {
     if (points < 8) points = 8;
     if (points > 28) points = 28;
-    int dpi = 96;
-    if (HDC dc = GetDC(t.editor)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(t.editor, dc);
-    }
-    HFONT font = createMonospaceFont(-MulDiv(points, dpi, 72));
+    HFONT font = createMonospaceFont(-MulDiv(points, windowDpi(t.editor), 72));
     if (!font) return;
     SendMessageW(t.editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (t.font) DeleteObject(t.font);
@@ -583,31 +579,4 @@ std::u16string terminalInputLine(const Terminal& t) {
     return textRange(t, t.input.start, textLength(t));
 }
 
-std::u16string terminalUiText(const Terminal& t, int id) {
-    return t.text ? t.text(id) : builtinTerminalText(id);
-}
-
-std::u16string builtinTerminalText(int id) {
-    switch (id) {
-        case kTextFindMenu: return u"查找…";
-        case kTextSaveOutput: return u"保存输出…";
-        case kTextFindTitle: return u"查找";
-        case kTextFindPrompt: return u"查找内容：";
-        case kTextReverseSearchTitle: return u"反向搜索历史";
-        case kTextReverseSearchPrompt: return u"反向搜索（子串；再按 Ctrl+R = 更早）：";
-        case kTextTerminalNamePrompt: return u"终端名称：";
-        case kTextTerminalNameTitle: return u"命名终端";
-        case kTextOk: return u"确定";
-        case kTextCancel: return u"取消";
-        case kTextCopy: return u"复制";
-        case kTextPaste: return u"粘贴";
-        case kTextSelectAll: return u"全选";
-        case kTextCommandFilled: return u"已填入终端 - 请检查后按 Enter 运行。";
-        case kTextStopCommand: return u"停止正在运行的命令";
-        case kTextShellRestarted: return u"[Shell 已重启]";
-        case kTextWaitingForInput: return u"命令正在等待输入（在输入行中键入并按 Enter）";
-        case kTextShellEnded: return u"[Shell 已结束，退出代码 %s。按 Enter 启动新的 Shell。]";
-        case kTextFindNone: return u"找不到“%s”。";
-    }
-    return {};
-}
+std::u16string terminalUiText(const Terminal& t, int id) { return t.text ? t.text(id) : std::u16string(); }

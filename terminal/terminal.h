@@ -114,7 +114,7 @@ struct Terminal {
     TranscriptMirror mirror;           // the transcript's runs, to refill a fresh control from
     TranscriptMirror cleared;          // what the local clear took from view, for the session report
     std::vector<EnteredCommand> entered;  // where each command entered begins in the mirror
-    TerminalTextLookup text;           // empty: built-in Chinese texts
+    TerminalTextLookup text;           // the window's text table; empty: no texts
     TerminalAskText askText;           // empty: the find and search dialogs do not open
     // Set by the tab owner; empty ones are skipped.
     std::function<void()> stopRequested;  // Ctrl+Break and the context menu
@@ -223,6 +223,5 @@ bool saveTranscript(Terminal& terminal, const std::u16string& path);
 // The bytes saveOutput writes for a transcript: UTF-8 with a byte-order mark.
 std::string transcriptFileBytes(const std::u16string& text);
 
-// The terminal's text lookup, or the built-in Chinese texts without one.
+// The text the terminal's lookup gives for the id; empty without a lookup.
 std::u16string terminalUiText(const Terminal& terminal, int id);
-std::u16string builtinTerminalText(int id);

@@ -541,7 +541,7 @@ bool restartTerminalShell(Terminal& t) {
     insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n");
     reportRunning(t, {});
     if (!startSession(t.shell, t.kind, t.editor)) {
-        insertOutput(t, u"[终端启动失败]\r\n");
+        insertOutput(t, terminalUiText(t, kTextTerminalStartFailed) + u"\r\n");
         return false;
     }
     armPromptTimer(t);

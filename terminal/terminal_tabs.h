@@ -1,6 +1,7 @@
-// The terminal tabs of the main tab control. The main window embeds one
-// TerminalTabs record, keeps its settings copies current and supplies the
-// callbacks; the functions here own creating, naming, renaming and closing.
+// The terminal pages of the main tab control. The main window embeds one
+// TerminalTabs record, hands it the page list, keeps its settings copies
+// current and supplies the callbacks; the functions here own creating,
+// naming, renaming and closing.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "terminal/page_list.h"
 #include "terminal/terminal.h"
 
 struct TerminalEntry {
@@ -19,15 +21,14 @@ struct TerminalEntry {
 
 struct TerminalTabs {
     HWND owner = nullptr;           // parent of the terminal controls, owner of the dialogs
-    HWND tabControl = nullptr;      // the main tab control; terminal k is tab fixedTabCount + k
+    PageList* pages = nullptr;      // the main tab control's pages; set before any terminal opens
     HINSTANCE instance = nullptr;
-    int fixedTabCount = 2;          // kept current by the main window
     int fontSize = 12;              // setting fontSize
     bool quickEdit = false;         // setting quickEdit
     COLORREF background = RGB(12, 12, 12);   // theme: terminal background
     COLORREF textColor = RGB(204, 204, 204); // theme: terminal text
     std::vector<TerminalEntry> terminals;    // tab order
-    std::vector<ShellKind> listedAhead;      // tabs after the terminals' still waiting for them (listTerminalTab)
+    std::vector<ShellKind> listedAhead;      // terminal pages listed, still waiting for their terminals (listTerminalTab)
 
     // Supplied by the main window; empty callbacks are skipped.
     std::function<void(int tabIndex)> selectTab;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "data/palette.h"
 #include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
@@ -9,58 +10,9 @@
 
 namespace {
 
-constexpr COLORREF kActionBlue = RGB(36, 104, 220);
-constexpr COLORREF kFailureRed = RGB(200, 40, 40);
-
-// A tab control reads "&" as an access-key mark; the user's names keep theirs as "&&".
-std::u16string escapeAmpersands(const std::u16string& label) {
-    std::u16string escaped;
-    for (char16_t c : label) {
-        escaped += c;
-        if (c == u'&') escaped += u'&';
-    }
-    return escaped;
-}
-
-std::u16string unescapeAmpersands(const std::u16string& label) {
-    std::u16string plain;
-    for (size_t i = 0; i < label.size(); ++i) {
-        plain += label[i];
-        if (label[i] == u'&' && i + 1 < label.size() && label[i + 1] == u'&') ++i;
-    }
-    return plain;
-}
-
-void insertTabItem(HWND tabControl, int index, const std::u16string& label) {
-    std::u16string copy = escapeAmpersands(label);
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(wstr(copy));
-    SendMessageW(tabControl, TCM_INSERTITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-}
-
-void setTabItemLabel(HWND tabControl, int index, const std::u16string& label) {
-    std::u16string copy = escapeAmpersands(label);
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(wstr(copy));
-    SendMessageW(tabControl, TCM_SETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-    // A shorter name narrows the tab; the strip repaints whole so no tail of the old label stays.
-    InvalidateRect(tabControl, nullptr, TRUE);
-}
-
-std::u16string tabItemLabel(HWND tabControl, int index) {
-    wchar_t buffer[256] = {};
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    SendMessageW(tabControl, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-    return unescapeAmpersands(fromWide(item.pszText ? item.pszText : buffer));
-}
 
 std::u16string uiText(const TerminalTabs& tabs, int id) {
-    return tabs.text ? tabs.text(id) : builtinTerminalText(id);
+    return tabs.text ? tabs.text(id) : std::u16string();
 }
 
 void call(const std::function<void()>& f) {
@@ -71,7 +23,7 @@ void bringToFront(TerminalTabs& tabs, int index) {
     if (tabs.selectTab) {
         tabs.selectTab(index);
     } else {
-        SendMessageW(tabs.tabControl, TCM_SETCURSEL, WPARAM(index), 0);
+        SendMessageW(tabs.pages->tabControl, TCM_SETCURSEL, WPARAM(index), 0);
     }
 }
 
@@ -89,14 +41,20 @@ bool confirm(TerminalTabs& tabs, const std::u16string& question) {
 }
 
 Terminal* currentTerminal(TerminalTabs& tabs) {
-    int index = currentTerminalIndex(tabs);
-    return index < 0 ? nullptr : tabs.terminals[size_t(index - tabs.fixedTabCount)].terminal.get();
+    const Page* page = pageAt(*tabs.pages, selectedPage(*tabs.pages));
+    return page ? page->terminal : nullptr;
 }
 
 std::u16string terminalLabel(const TerminalTabs& tabs, const Terminal& terminal) {
-    for (size_t k = 0; k < tabs.terminals.size(); ++k)
-        if (tabs.terminals[k].terminal.get() == &terminal) return tabItemLabel(tabs.tabControl, tabs.fixedTabCount + int(k));
-    return {};
+    const Page* page = pageAt(*tabs.pages, terminalPageIndex(*tabs.pages, &terminal));
+    return page ? page->title : std::u16string();
+}
+
+// The first page listed for a terminal still to be made, or -1.
+int firstListedPage(const PageList& list) {
+    for (size_t i = 0; i < list.pages.size(); ++i)
+        if (list.pages[i].kind == PageKind::Terminal && !list.pages[i].terminal) return int(i);
+    return -1;
 }
 
 // "ping.exe (PID 1234)"
@@ -204,21 +162,23 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     if (!createTerminal(*terminal, tabs.owner, tabs.instance, kind, tabs.fontSize, startShell)) return -1;
     setQuickEdit(*terminal, tabs.quickEdit);
     setTerminalColors(*terminal, tabs.background, tabs.textColor);
-    int index = tabs.fixedTabCount + int(tabs.terminals.size());
     const std::u16string name = automaticTerminalName(kind, sameKindCount(tabs, kind, false));
-    if (tabs.listedAhead.empty()) {
-        insertTabItem(tabs.tabControl, index, name);
+    int index = firstListedPage(*tabs.pages);
+    if (tabs.listedAhead.empty() || index < 0) {
+        index = addPage(*tabs.pages, {PageKind::Terminal, name, created->editor, created});
     } else {
         tabs.listedAhead.erase(tabs.listedAhead.begin());
-        if (tabItemLabel(tabs.tabControl, index) != name) setTabItemLabel(tabs.tabControl, index, name);
+        Page& listed = tabs.pages->pages[size_t(index)];
+        listed.window = created->editor;
+        listed.terminal = created;
+        setPageTitle(*tabs.pages, index, name);
     }
     tabs.terminals.push_back({std::move(terminal), kind});
     return index;
 }
 
 void listTerminalTab(TerminalTabs& tabs, ShellKind kind) {
-    int index = tabs.fixedTabCount + int(tabs.terminals.size() + tabs.listedAhead.size());
-    insertTabItem(tabs.tabControl, index, automaticTerminalName(kind, sameKindCount(tabs, kind, true)));
+    addPage(*tabs.pages, {PageKind::Terminal, automaticTerminalName(kind, sameKindCount(tabs, kind, true))});
     tabs.listedAhead.push_back(kind);
 }
 
@@ -226,7 +186,7 @@ void openListedTerminals(TerminalTabs& tabs) {
     while (!tabs.listedAhead.empty()) {
         if (openTerminalTab(tabs, tabs.listedAhead.front(), false) >= 0) continue;
         tabs.listedAhead.erase(tabs.listedAhead.begin());
-        TabCtrl_DeleteItem(tabs.tabControl, tabs.fixedTabCount + int(tabs.terminals.size()));
+        removePage(*tabs.pages, firstListedPage(*tabs.pages));
     }
 }
 
@@ -243,24 +203,24 @@ void openNamedTerminal(TerminalTabs& tabs, ShellKind kind) {
     if (!askTerminalName(tabs, name)) return;
     int index = openTerminalTab(tabs, kind);
     if (index < 1) return;
-    if (!name.empty()) setTabItemLabel(tabs.tabControl, index, name);
+    if (!name.empty()) setPageTitle(*tabs.pages, index, name);
     bringToFront(tabs, index);
     call(tabs.layoutRightPane);
     call(tabs.rebuildMenuBar);
 }
 
 int currentTerminalIndex(const TerminalTabs& tabs) {
-    int index = int(SendMessageW(tabs.tabControl, TCM_GETCURSEL, 0, 0));
-    if (index < tabs.fixedTabCount || index >= tabs.fixedTabCount + int(tabs.terminals.size())) return -1;
-    return index;
+    const int index = selectedPage(*tabs.pages);
+    const Page* page = pageAt(*tabs.pages, index);
+    return page && page->terminal ? index : -1;
 }
 
 void renameCurrentTerminal(TerminalTabs& tabs) {
     int index = currentTerminalIndex(tabs);
     if (index < 0) return;
-    std::u16string name = tabItemLabel(tabs.tabControl, index);
+    std::u16string name = tabs.pages->pages[size_t(index)].title;
     if (!askTerminalName(tabs, name) || name.empty()) return;
-    setTabItemLabel(tabs.tabControl, index, name);
+    setPageTitle(*tabs.pages, index, name);
     call(tabs.layoutRightPane);
 }
 
@@ -270,19 +230,22 @@ void closeCurrentTerminal(TerminalTabs& tabs) {
         call(tabs.rebuildMenuBar);
         return;
     }
-    std::vector<ChildProcess> running = runningChildren(tabs.terminals[size_t(index - tabs.fixedTabCount)].terminal->shell);
+    const Terminal* front = tabs.pages->pages[size_t(index)].terminal;
+    size_t k = 0;
+    while (k < tabs.terminals.size() && tabs.terminals[k].terminal.get() != front) ++k;
+    if (k == tabs.terminals.size()) return;
+    std::vector<ChildProcess> running = runningChildren(tabs.terminals[k].terminal->shell);
     if (!running.empty() &&
         !confirm(tabs, uiText(tabs, kTextCloseRunningTerminal) + describeProcesses(running) + u"\n\n" +
                            uiText(tabs, kTextCloseQuestion)))
         return;
-    size_t k = size_t(index - tabs.fixedTabCount);
     if (tabs.terminalClosing) tabs.terminalClosing(*tabs.terminals[k].terminal, terminalLabel(tabs, *tabs.terminals[k].terminal));
-    SendMessageW(tabs.tabControl, TCM_DELETEITEM, WPARAM(index), 0);
+    removePage(*tabs.pages, index);
     std::unique_ptr<Terminal> closed = std::move(tabs.terminals[k].terminal);
     tabs.terminals.erase(tabs.terminals.begin() + long(k));
     destroyTerminal(*closed);
     closed.reset();
-    int count = tabs.fixedTabCount + int(tabs.terminals.size());
+    const int count = int(tabs.pages->pages.size());
     bringToFront(tabs, index < count ? index : count - 1);
     call(tabs.layoutRightPane);
     call(tabs.rebuildMenuBar);
@@ -293,7 +256,7 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
     int index = -1;
     for (size_t k = 0; k < tabs.terminals.size(); ++k) {
         if (tabs.terminals[k].kind == kind) {
-            index = tabs.fixedTabCount + int(k);
+            index = terminalPageIndex(*tabs.pages, tabs.terminals[k].terminal.get());
             break;
         }
     }
@@ -304,11 +267,9 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
     }
     bringToFront(tabs, index);
     call(tabs.layoutRightPane);
-    int front = currentTerminalIndex(tabs);
-    if (front >= 0) {
-        Terminal& terminal = *tabs.terminals[size_t(front - tabs.fixedTabCount)].terminal;
-        replaceInput(terminal, command);
-        SetFocus(terminal.editor);
+    if (Terminal* terminal = currentTerminal(tabs)) {
+        replaceInput(*terminal, command);
+        SetFocus(terminal->editor);
     }
     // The line names what was filled: the record says which command the admin was handed.
     if (tabs.reportActivity) tabs.reportActivity(u"> " + command + u" - " + uiText(tabs, kTextCommandFilled), kActionBlue);

@@ -107,7 +107,7 @@ void tour(HWND window, MainState& state, const wchar_t* marker) {
             closePlaybookTab(state.playbook);
             SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
             SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
-            selectTab(state, fixedTabCount(state));
+            selectTab(state, firstTerminalPage(state.pages));
             Terminal& cmd = *state.terminals.terminals.front().terminal;
             // In the last round, so that text in the default colour is written in the theme it is shown in.
             if (language == 1 && theme == kCmdThemeDark) {
@@ -143,7 +143,7 @@ int main() {
     DeleteFileW(config.path.c_str());
     useTheExesDataPacks();
     HWND window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-    MainState* state = mainState();
+    MainState* state = mainStateOf(window);
     if (!window || !state) {
         std::fputs("The main window did not come up.\n", stderr);
         return 1;

@@ -19,7 +19,7 @@ std::u16string assistantQueryText(const std::u16string& raw) {
 AssistantAnswer answerQuery(const std::u16string& query, const std::vector<ToolRecord>& catalog,
                             const std::vector<Playbook>& playbooks, uint32_t greetingColor) {
     AssistantAnswer answer;
-    answer.lines.push_back({u"\u203A " + query, kAnswerBlue});
+    answer.lines.push_back({u"\u203A " + query, kActionBlue});
 
     std::u16string titles;
     for (const auto& hit : searchPlaybooks(query, playbooks, kAnswerPlaybookLimit)) {
@@ -28,11 +28,11 @@ AssistantAnswer answerQuery(const std::u16string& query, const std::vector<ToolR
         titles += playbooks[hit.index].title;  // the primary title in both languages
     }
     if (!titles.empty())
-        answer.lines.push_back({uiText(kTextRelatedPlaybooks) + titles + uiText(kTextListedInResults), kAnswerGreen});
+        answer.lines.push_back({uiText(kTextRelatedPlaybooks) + titles + uiText(kTextListedInResults), kHintGreen});
 
     const std::vector<ScoredIndex> hits = searchTools(query, catalog, kAnswerToolLimit);
     if (hits.empty()) {
-        answer.lines.push_back({uiText(kTextNoMatchingTools), kAnswerRed});
+        answer.lines.push_back({uiText(kTextNoMatchingTools), kFailureRed});
         return answer;
     }
     answer.lines.push_back({uiText(kTextRelevantTools), greetingColor});
@@ -42,7 +42,7 @@ AssistantAnswer answerQuery(const std::u16string& query, const std::vector<ToolR
         const ToolRecord& tool = catalog[hit.index];
         std::u16string line = u"  \u2022 " + localized(tool.name, tool.nameEn);
         if (!tool.fileName.empty()) line += u"  (" + tool.fileName + u")";
-        answer.lines.push_back({line, kAnswerBlue});
+        answer.lines.push_back({line, kActionBlue});
     }
     return answer;
 }

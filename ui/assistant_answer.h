@@ -6,13 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "data/palette.h"
 #include "data/tool_record.h"
 #include "playbooks/playbook.h"
 
-// COLORREF layout (0x00BBGGRR).
-constexpr uint32_t kAnswerBlue = 0xDC6824;
-constexpr uint32_t kAnswerGreen = 0x5A9628;
-constexpr uint32_t kAnswerRed = 0x2828C8;
 
 constexpr size_t kAssistantInputLimit = 1022;
 constexpr size_t kAnswerPlaybookLimit = 3;

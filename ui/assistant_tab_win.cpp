@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win_dpi.h"
 #include "platform/win_text.h"
 #include "ui/assistant_answer.h"
 #include "ui/glyph_table.h"
@@ -60,10 +61,7 @@ bool createAssistantInput(AssistantPanel& panel, HWND parent, HINSTANCE instance
     panel.input = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
                                   parent, nullptr, instance, nullptr);
     if (!panel.input) return false;
-    HDC dc = GetDC(panel.input);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(panel.input, dc);
-    panel.inputFont = createUiFont(11, dpi > 0 ? dpi : 96);
+    panel.inputFont = createUiFont(11, windowDpi(panel.input));
     if (panel.inputFont) SendMessageW(panel.input, WM_SETFONT, reinterpret_cast<WPARAM>(panel.inputFont), TRUE);
     setCueBanner(panel.input);
     SetWindowSubclass(panel.input, inputSubclassProc, kInputSubclassId, reinterpret_cast<DWORD_PTR>(&panel));

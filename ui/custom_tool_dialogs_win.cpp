@@ -1,4 +1,6 @@
 // Adding a custom tool through the file picker and the arguments dialog, and removing one.
+#include "ui/custom_tool_dialogs.h"
+
 #include <windows.h>
 #include <commdlg.h>
 #include <cderr.h>
@@ -8,8 +10,10 @@
 
 #include "data/custom_tools.h"
 #include "platform/win_text.h"
+#include "ui/activity.h"
 #include "ui/input_dialog.h"
 #include "ui/main_state.h"
+#include "ui/tool_launch.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -93,7 +97,7 @@ void addCustomToolInteractive(MainState& state) {
         case SaveOutcome::NotWritten: warn(state.window, uiText(kTextCustomToolNotSaved)); return;
     }
     assembleCatalog(state);
-    reportActivity(uiText(kTextToolAdded) + added.name + u" \u2192 " + chosen, kActivityBlue);
+    reportActivity(state, uiText(kTextToolAdded) + added.name + u" \u2192 " + chosen, kActionBlue);
 }
 
 void removeCustomToolAt(MainState& state, int64_t index) {
@@ -101,10 +105,10 @@ void removeCustomToolAt(MainState& state, int64_t index) {
     const ToolRecord tool = state.catalog.tools[size_t(index)];
     if (!tool.isCustom) return;
     if (removeCustomTool(tool.id) != SaveOutcome::Saved) {
-        reportActivity(uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kActivityRed);
+        reportActivity(state, uiTextWith(kTextCustomToolNotRemoved, {tool.name, customToolsPath()}), kFailureRed);
         return;
     }
-    reportActivity(uiText(kTextToolRemoved) + tool.name, kActivityBlue);
+    reportActivity(state, uiText(kTextToolRemoved) + tool.name, kActionBlue);
     assembleCatalog(state);
 }
 

@@ -177,15 +177,10 @@ bool drawableInSelectedFont(HDC dc, const std::u16string& icon) {
 bool iconDrawable(HWND control, const std::u16string& icon) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    HDC dc = GetDC(control);
-    if (!dc) return true;
-    bool answer = true;
-    {
-        ScopedSelectObject selected(dc, font);
-        answer = drawableInSelectedFont(dc, icon);
-    }
-    ReleaseDC(control, dc);
-    return answer;
+    ScopedWindowDC window(control);
+    if (!window.dc) return true;
+    ScopedSelectObject selected(window.dc, font);
+    return drawableInSelectedFont(window.dc, icon);
 }
 
 void checkIconsAhead(const LOGFONTW& font, const std::vector<std::u16string>& icons) {

@@ -1,12 +1,15 @@
 // The main window from the keyboard: the shortcut table, Tab, Down and Enter in
 // the left pane, F6 between the panes, and the focus kept across dialogs.
+#include "ui/keyboard.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <iterator>
 
 #include "ui/main_state.h"
-#include "ui/main_window.h"
+#include "ui/menus.h"
+#include "ui/pages.h"
 
 namespace {
 
@@ -38,26 +41,11 @@ void focusSearchBox(MainState& state) {
 }
 
 void switchTab(MainState& state, int step) {
-    const int count = TabCtrl_GetItemCount(state.tabControl);
+    const int count = int(state.pages.pages.size());
     if (count <= 0) return;
     const int from = state.currentTab < 0 ? 0 : state.currentTab;
     selectTab(state, ((from + step) % count + count) % count);
     buildMenuBar(state);
-}
-
-// The same paths as the menu and the tabs' own close: a busy terminal asks
-// first, the last terminal and the two fixed pages stay.
-void closeCurrentPage(MainState& state) {
-    const int index = state.currentTab;
-    if (isTerminalTab(state, index)) {
-        runMenuCommand(state, kCmdCloseTerminal);
-    } else if (state.helpTabOpen && index == helpTabIndex(state)) {
-        closeHelpPage(state);
-    } else if (state.aboutTabOpen && index == aboutTabIndex(state)) {
-        toggleAbout(state);
-    } else if (state.playbookTabOpen && index == playbookTabIndex(state)) {
-        if (state.playbook.close) state.playbook.close();
-    }
 }
 
 // F6 walks search box, tree, page; the segment strip counts as the tree, and
@@ -116,16 +104,17 @@ HACCEL createShortcutTable() {
 }
 
 HWND pageFocusTarget(const MainState& state) {
-    if (state.currentTab == 1 && state.assistant.input) return state.assistant.input;
+    const Page* page = pageAt(state.pages, state.currentTab);
+    if (page && page->kind == PageKind::Assistant && state.assistant.input) return state.assistant.input;
     return currentPageWindow(state);
 }
 
 void restoreFocus(MainState& state) {
-    if (!state.firstFrameDrawn) return;  // the window keeps it until then
+    if (!state.focus.firstFrameDrawn) return;  // the window keeps it until then
     // Used once: the focus may come to the window for other reasons later (a
     // focused control hidden), and the page in front is the place then.
-    HWND target = state.focusBeforeDeactivate;
-    state.focusBeforeDeactivate = nullptr;
+    HWND target = state.focus.beforeDeactivate;
+    state.focus.beforeDeactivate = nullptr;
     if (!target || !IsChild(state.window, target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
         target = pageFocusTarget(state);
     }
@@ -136,7 +125,6 @@ bool runKeyboardCommand(MainState& state, int id) {
     switch (id) {
         case kCmdNextTab: switchTab(state, 1); return true;
         case kCmdPreviousTab: switchTab(state, -1); return true;
-        case kCmdCloseCurrentPage: closeCurrentPage(state); return true;
         case kCmdFocusSearch: focusSearchBox(state); return true;
         case kCmdNextPane: cyclePanes(state, true); return true;
         case kCmdPreviousPane: cyclePanes(state, false); return true;
@@ -145,7 +133,7 @@ bool runKeyboardCommand(MainState& state, int id) {
 }
 
 bool takeMainWindowKey(MSG& message) {
-    MainState* state = mainState();
+    MainState* state = mainStateOf(GetAncestor(message.hwnd, GA_ROOT));
     if (!state || !belongsToWindow(*state, message.hwnd)) return false;
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
     if (state->accelerators && TranslateAcceleratorW(state->window, state->accelerators, &message)) return true;

@@ -1,10 +1,14 @@
 // Placing the children at the window's DPI, and the splitter between the panes.
+#include "ui/layout.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
+#include "platform/win_dpi.h"
 #include "ui/main_state.h"
+#include "ui/settings_change.h"
 
 namespace {
 
@@ -51,15 +55,6 @@ int statusBarHeight(const MainState& state) {
 
 }  // namespace
 
-int windowDpi(HWND window) {
-    int dpi = 96;
-    if (HDC dc = GetDC(window)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(window, dc);
-    }
-    return dpi > 0 ? dpi : 96;
-}
-
 void layoutWindow(MainState& state) {
     if (!state.window) return;
     int dpi = windowDpi(state.window);
@@ -78,7 +73,7 @@ void layoutWindow(MainState& state) {
 }
 
 void layoutRightPane(MainState& state) {
-    if (!state.window || !state.tabControl) return;
+    if (!state.window || !state.pages.tabControl) return;
     RECT client;
     GetClientRect(state.window, &client);
     int statusHeight = statusBarHeight(state);
@@ -87,10 +82,10 @@ void layoutRightPane(MainState& state) {
     int height = client.bottom - statusHeight;
     // The tab strip lies under its pages: it paints its whole body, and a
     // page below it would lose its scroll bar to that paint.
-    SetWindowPos(state.tabControl, HWND_BOTTOM, left, 0, std::max(width, 0), std::max(height, 0), SWP_NOACTIVATE);
+    SetWindowPos(state.pages.tabControl, HWND_BOTTOM, left, 0, std::max(width, 0), std::max(height, 0), SWP_NOACTIVATE);
 
     RECT page = {0, 0, std::max(width, 0), std::max(height, 0)};
-    TabCtrl_AdjustRect(state.tabControl, FALSE, &page);
+    TabCtrl_AdjustRect(state.pages.tabControl, FALSE, &page);
     OffsetRect(&page, left, 0);
     int pageWidth = page.right - page.left;
     int pageHeight = page.bottom - page.top;
@@ -120,7 +115,7 @@ int clampLeftWidth(int x, int clientWidth, int dpi) {
 int shownLeftWidth(const MainState& state) {
     RECT client;
     GetClientRect(state.window, &client);
-    return clampLeftWidth(state.leftWidth, client.right, windowDpi(state.window));
+    return clampLeftWidth(state.splitter.width, client.right, windowDpi(state.window));
 }
 
 bool splitterHit(const MainState& state, int x) {
@@ -132,14 +127,14 @@ bool onSplitterSetCursor(MainState& state) {
     POINT point;
     GetCursorPos(&point);
     ScreenToClient(state.window, &point);
-    if (!state.splitterDragging && !splitterHit(state, point.x)) return false;
+    if (!state.splitter.dragging && !splitterHit(state, point.x)) return false;
     SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
     return true;
 }
 
 void onSplitterButtonDown(MainState& state, int x) {
     if (!splitterHit(state, x)) return;
-    state.splitterDragging = true;
+    state.splitter.dragging = true;
     SetCapture(state.window);
 }
 
@@ -147,23 +142,23 @@ void onSplitterButtonDown(MainState& state, int x) {
 // capturing window moves of its own (after windows change under the pointer), and
 // those carry no button.
 void onSplitterMouseMove(MainState& state, int x, WPARAM keys) {
-    if (!state.splitterDragging || !(keys & MK_LBUTTON)) return;
+    if (!state.splitter.dragging || !(keys & MK_LBUTTON)) return;
     RECT client;
     GetClientRect(state.window, &client);
-    state.leftWidth = clampLeftWidth(x, client.right, windowDpi(state.window));
+    state.splitter.width = clampLeftWidth(x, client.right, windowDpi(state.window));
     layoutWindow(state);
 }
 
 namespace {
 void endSplitterDrag(MainState& state) {
-    state.splitterDragging = false;
-    const int width = state.leftWidth;
+    state.splitter.dragging = false;
+    const int width = state.splitter.width;
     changeSettings(state, [width](Settings& s) { s.leftWidth = width; });
 }
 }  // namespace
 
 void onSplitterButtonUp(MainState& state) {
-    if (!state.splitterDragging) return;
+    if (!state.splitter.dragging) return;
     endSplitterDrag(state);
     ReleaseCapture();  // its capture change finds the drag ended already
 }
@@ -171,7 +166,7 @@ void onSplitterButtonUp(MainState& state) {
 // The capture taken away mid-drag (another window, a switch of task): the drag
 // ends where it was, as a release there would.
 void onSplitterCaptureLost(MainState& state) {
-    if (state.splitterDragging) endSplitterDrag(state);
+    if (state.splitter.dragging) endSplitterDrag(state);
 }
 
 void onGetMinMaxInfo(const MainState& state, MINMAXINFO& info) {

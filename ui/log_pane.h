@@ -1,5 +1,5 @@
 // A read-only coloured text page (Activity, Help, About, the Assistant's
-// answers), the Activity report that every action goes through, and the title.
+// answers), and the window title.
 #pragma once
 
 #include <windows.h>
@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-constexpr COLORREF kActivityBlue = RGB(36, 104, 220);
-constexpr COLORREF kActivityRed = RGB(200, 40, 40);
-constexpr COLORREF kHintGreen = RGB(40, 150, 90);
+#include "data/palette.h"
 
 struct LogPane {
     HWND window = nullptr;
@@ -43,7 +41,5 @@ void setPaneFont(LogPane& pane, int points);
 void scrollPaneToTop(LogPane& pane);
 void destroyLogPane(LogPane& pane);
 
-// An Activity line, the status bar text and the unseen-entries dot.
-void reportActivity(const std::u16string& text, COLORREF color);
 bool isElevated();
 void updateTitle(HWND mainWindow);

@@ -3,13 +3,12 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include "platform/win_clock.h"
+#include "platform/win_dpi.h"
 #include "platform/win_fonts.h"
 #include "platform/win_handles.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "terminal/readable_color.h"
-#include "ui/main_state.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -149,15 +148,6 @@ void destroyLogPane(LogPane& pane) {
     pane.colouredText.clear();
     if (pane.font) DeleteObject(pane.font);
     pane.font = nullptr;
-}
-
-void reportActivity(const std::u16string& text, COLORREF color) {
-    MainState* state = mainState();
-    if (!state) return;
-    appendLine(state->activity, text, color);
-    state->session.activity.push_back({clockText(ClockFormat::Time), text, toRgb(color)});
-    if (state->statusBar) SendMessageW(state->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
-    if (state->currentTab != 0 && state->tabControl) setTabLabel(*state, 0, uiText(kTextActivityTab) + u" \u2022");
 }
 
 bool isElevated() {

@@ -1,33 +1,25 @@
-// The main window: its procedure is registered by the entry point.
+// The main window: its procedure is registered by the entry point, which also
+// runs the message loop (keyboard.h) and shows the window (window_placement.h).
+// The headers of every part of the window come with it, for whoever drives the
+// whole window (the entry point and the in-process tests).
 #pragma once
 
 #include <windows.h>
 
-#include <future>
-
-#include "launcher/catalog.h"
-
-constexpr wchar_t kMainWindowClass[] = L"ToolkeepNativeMainWindow";
-
-// What the window's creation waits for on the disk, the DLL loader or the
-// font files (the catalog, with the tree's icons checked; the rich-edit
-// library; the fonts), begun on workers before the window is made and handed
-// to it as its creation parameter.
-struct WindowStart {
-    std::future<CatalogRead> catalog;
-    std::future<void> richEditLibrary;
-    std::future<void> fonts;
-};
-WindowStart beginWindowStart();
+#include "ui/activity.h"
+#include "ui/custom_tool_dialogs.h"
+#include "ui/help_pages.h"
+#include "ui/keyboard.h"
+#include "ui/layout.h"
+#include "ui/main_state.h"
+#include "ui/menus.h"
+#include "ui/pages.h"
+#include "ui/session_report.h"
+#include "ui/settings_change.h"
+#include "ui/settings_commands.h"
+#include "ui/themed_controls.h"
+#include "ui/tool_launch.h"
+#include "ui/window_placement.h"
+#include "ui/window_start.h"
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The message loop's first look at a message for the main window: its keyboard
-// shortcuts and the moves between controls. True when the message was used and
-// must not be translated or dispatched.
-bool takeMainWindowKey(MSG& message);
-
-// Shows the program's main window where it was when it last closed (a start
-// asked for minimised or maximised still wins), else as showCommand says; from
-// then on its placement is kept when it closes.
-void showMainWindow(HWND window, int showCommand);

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include <commctrl.h>
@@ -11,22 +12,33 @@
 #include "data/custom_tools.h"
 #include "data/data_pack.h"
 #include "data/text.h"
+#include "platform/win_dpi.h"
 #include "platform/win_clock.h"
 #include "platform/win_text.h"
 #include "playbooks/playbook.h"
 #include "terminal/command_history.h"
+#include "ui/activity.h"
+#include "ui/custom_tool_dialogs.h"
 #include "ui/input_dialog.h"
+#include "ui/keyboard.h"
+#include "ui/layout.h"
 #include "ui/main_state.h"
+#include "ui/menus.h"
+#include "ui/pages.h"
+#include "ui/session_report.h"
+#include "ui/settings_change.h"
+#include "ui/settings_commands.h"
 #include "ui/themed_controls.h"
+#include "ui/tool_launch.h"
 #include "ui/ui_fonts.h"
 #include "ui/ui_text.h"
+#include "ui/window_placement.h"
 
 namespace {
 
 constexpr UINT kReadyMessage = WM_APP + 50;
 constexpr wchar_t kReadyProperty[] = L"ToolkeepReady";
 
-MainState* gState = nullptr;
 
 MainState& stateOf(HWND window) {
     return *reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -63,8 +75,8 @@ void createLeftPane(MainState& state) {
     state.tree = createChild(state, 0, WC_TREEVIEWW,
                              WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
     state.statusBar = createChild(state, 0, STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_BOTTOM);
-    state.tabControl = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS);
-    setFont(state.tabControl, state.uiFont);
+    state.pages.tabControl = createChild(state, 0, WC_TABCONTROLW, WS_CLIPSIBLINGS);
+    setFont(state.pages.tabControl, state.uiFont);
 }
 
 void wireNavigation(MainState& state) {
@@ -94,7 +106,7 @@ void createAssistant(MainState& state) {
         showAssistantResults(s->navigation, tools, query);
     };
     createAssistantInput(assistant, state.window, state.instance);
-    insertTab(state, 1, uiText(kTextAssistantTab));
+    addPage(state.pages, {PageKind::Assistant, uiText(kTextAssistantTab), state.assistantOutput.window});
 }
 
 void createPlaybookPanelWindow(MainState& state) {
@@ -109,7 +121,7 @@ void createPlaybookPanelWindow(MainState& state) {
             if (tool.id == id) return WalkTool{toolDisplayName(tool), false};
         return WalkTool{};
     };
-    panel.openLink = [](const std::u16string& url) { openSecureLink(url); };
+    panel.openLink = [s](const std::u16string& url) { openSecureLink(*s, url); };
     panel.openPlaybook = [s](const std::u16string& id) {
         const std::vector<Playbook>& all = s->catalog.playbooks;
         for (size_t i = 0; i < all.size(); ++i) {
@@ -131,9 +143,7 @@ void createPlaybookPanelWindow(MainState& state) {
     panel.close = [s]() { closePlaybookTab(s->playbook); };
     panel.texts.text = [](int id) { return uiText(id); };
     panel.texts.english = uiEnglish;
-    panel.host.tabControl = state.tabControl;
-    panel.host.tabOpen = &state.playbookTabOpen;
-    panel.host.tabIndex = [s]() { return playbookTabIndex(*s); };
+    panel.host.pages = &state.pages;
     panel.host.selectTab = [s](int index) { selectTab(*s, index); };
     panel.host.afterClose = [s]() {
         selectFirstTerminalOrActivity(*s);
@@ -146,28 +156,28 @@ void createPlaybookPanelWindow(MainState& state) {
 
 // A user file that could not be read or understood is named at start-up, with
 // where its original is.
-void reportFileProblem(const DocumentOutcome& file) {
+void reportFileProblem(MainState& state, const DocumentOutcome& file) {
     switch (file.state) {
         case DocumentState::Loaded:
         case DocumentState::Missing: return;
         case DocumentState::Unreadable:
-            reportActivity(uiTextWith(kTextFileUnreadable, {file.path, asciiToWide(std::to_string(file.error))}),
-                           kActivityRed);
+            reportActivity(state, uiTextWith(kTextFileUnreadable, {file.path, asciiToWide(std::to_string(file.error))}),
+                           kFailureRed);
             return;
         case DocumentState::Unusable:
-            reportActivity(file.keptAs.empty() ? uiTextWith(kTextFileBrokenNotKept, {file.path})
-                                               : uiTextWith(kTextFileBrokenKept, {file.path, file.keptAs}),
-                           kActivityRed);
+            reportActivity(state, file.keptAs.empty() ? uiTextWith(kTextFileBrokenNotKept, {file.path})
+                                                      : uiTextWith(kTextFileBrokenKept, {file.path, file.keptAs}),
+                           kFailureRed);
             return;
     }
 }
 
 // A pack the user edited may give two playbooks, or two steps, one id.
-void reportDuplicateIds(const std::vector<Playbook>& playbooks) {
+void reportDuplicateIds(MainState& state, const std::vector<Playbook>& playbooks) {
     for (const DuplicateId& d : findDuplicateIds(playbooks)) {
-        reportActivity(d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
-                                        : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
-                       kActivityRed);
+        reportActivity(state, d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
+                                               : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
+                       kFailureRed);
     }
 }
 
@@ -176,13 +186,13 @@ void onHistoryNotStored(MainState& state, LPARAM path) {
     std::unique_ptr<std::u16string> where(reinterpret_cast<std::u16string*>(path));
     if (!where || state.historyFailureReported) return;
     state.historyFailureReported = true;
-    reportActivity(uiTextWith(kTextHistoryNotStored, {*where}), kActivityRed);
+    reportActivity(state, uiTextWith(kTextHistoryNotStored, {*where}), kFailureRed);
 }
 
 void openStartupTerminals(MainState& state) {
     TerminalTabs& tabs = state.terminals;
     tabs.owner = state.window;
-    tabs.tabControl = state.tabControl;
+    tabs.pages = &state.pages;
     tabs.instance = state.instance;
     tabs.fontSize = state.settings.fontSize;
     tabs.quickEdit = state.settings.quickEdit;
@@ -190,23 +200,22 @@ void openStartupTerminals(MainState& state) {
     tabs.selectTab = [s](int index) { selectTab(*s, index); };
     tabs.layoutRightPane = [s]() { layoutRightPane(*s); };
     tabs.rebuildMenuBar = [s]() { buildMenuBar(*s); };
-    tabs.reportActivity = [](const std::u16string& line, COLORREF color) { reportActivity(line, color); };
-    tabs.reportSaveFailure = [](const std::u16string& path) {
-        reportActivity(uiTextWith(kTextOutputNotSaved, {path}), kActivityRed);
+    tabs.reportActivity = [s](const std::u16string& line, COLORREF color) { reportActivity(*s, line, color); };
+    tabs.reportSaveFailure = [s](const std::u16string& path) {
+        reportActivity(*s, uiTextWith(kTextOutputNotSaved, {path}), kFailureRed);
     };
     tabs.historyFile = historyFilePath;
     tabs.terminalClosing = [s](const Terminal& terminal, const std::u16string& name) {
         s->session.closedTerminals.push_back(terminalReportRecord(terminal, name, false));
     };
-    tabs.reportHistoryKeptAside = [](const std::u16string& path, const std::u16string& copy) {
-        reportActivity(uiTextWith(kTextHistoryTornKept, {path, copy}), kActivityRed);
+    tabs.reportHistoryKeptAside = [s](const std::u16string& path, const std::u16string& copy) {
+        reportActivity(*s, uiTextWith(kTextHistoryTornKept, {path, copy}), kFailureRed);
     };
     tabs.text = [](int id) { return uiText(id); };
     tabs.askText = askText;
     tabs.showStatus = [s](const std::u16string& text) {
         SendMessageW(s->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(text)));
     };
-    syncTerminalTabs(state);
     // Only their tabs are in the first frame; the terminals follow it (onReady).
     listTerminalTab(tabs, ShellKind::Cmd);
     listTerminalTab(tabs, ShellKind::PowerShell);
@@ -218,13 +227,15 @@ void openStartupTerminals(MainState& state) {
 // to it now.
 void createHiddenPages(MainState& state) {
     if (createLogPane(state.activity, state.window, state.instance, state.settings.fontSize)) {
-        ShowWindow(state.activity.window, state.currentTab == 0 ? SW_SHOW : SW_HIDE);
-        setPaneColors(state.activity, state.colors.terminalBackground, state.colors.terminalText);
+        const int activity = pageIndex(state.pages, PageKind::Activity);
+        if (activity >= 0) state.pages.pages[size_t(activity)].window = state.activity.window;
+        ShowWindow(state.activity.window, state.currentTab == activity ? SW_SHOW : SW_HIDE);
+        setPaneColors(state.activity, state.theme.colors.terminalBackground, state.theme.colors.terminalText);
         for (const ActivityRecord& line : state.session.activity)
             appendLine(state.activity, line.text, toColorRef(line.color));
     }
     createPlaybookPanelWindow(state);
-    setPanelColors(state.playbook, state.colors.terminalBackground, state.colors.terminalText);
+    setPanelColors(state.playbook, state.theme.colors.terminalBackground, state.theme.colors.terminalText);
     openListedTerminals(state.terminals);
     for (TerminalEntry& entry : state.terminals.terminals) showTerminal(*entry.terminal, false);
     layoutRightPane(state);
@@ -232,16 +243,15 @@ void createHiddenPages(MainState& state) {
 
 LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     MainState* state = new MainState;
-    gState = state;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->window = window;
     state->instance = create.hInstance;
     state->session.startedAt = clockText(ClockFormat::DateTime);
     if (auto* start = static_cast<WindowStart*>(create.lpCreateParams)) state->start = std::move(*start);
     state->settings = loadSettings(&state->settingsFile);
-    state->savedPlacement = loadWindowPlacement(&state->placementFile);
+    state->placement.saved = loadWindowPlacement(&state->placement.file);
     setUiLanguage(int(state->settings.language));
-    state->leftWidth = state->settings.leftWidth;
+    state->splitter.width = state->settings.leftWidth;
     state->accelerators = createShortcutTable();
     updateTitle(window);
     // Before the children: the menu bar shrinks the client area, and the
@@ -250,7 +260,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
 
     createLeftPane(*state);
     wireNavigation(*state);
-    insertTab(*state, 0, uiText(kTextActivityTab));  // its page follows the first frame
+    addPage(state->pages, {PageKind::Activity, uiText(kTextActivityTab)});  // its page follows the first frame
     createAssistant(*state);
     openStartupTerminals(*state);
 
@@ -259,11 +269,11 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     applyCatalog(*state, state->start.catalog.valid() ? state->start.catalog.get() : readCatalog());
     layoutWindow(*state);
     writeAssistantGreeting(state->assistant);
-    reportFileProblem(state->settingsFile);
-    reportFileProblem(state->customToolsFile);
-    reportFileProblem(state->placementFile);
-    reportDuplicateIds(state->catalog.playbooks);
-    selectTab(*state, 1);
+    reportFileProblem(*state, state->settingsFile);
+    reportFileProblem(*state, state->customToolsFile);
+    reportFileProblem(*state, state->placement.file);
+    reportDuplicateIds(*state, state->catalog.playbooks);
+    selectTab(*state, pageIndex(state->pages, PageKind::Assistant));
     PostMessageW(window, kReadyMessage, 0, 0);
     return 0;
 }
@@ -279,16 +289,16 @@ bool askCloseWithoutReport(MainState& state) {
 // session report still being written is waited for (onSessionReportSaved
 // closes the window); closing again meanwhile asks whether to drop it.
 void onClose(HWND window, MainState& state) {
-    if (state.closeAfterReports) {
+    if (state.reports.closeAfterLast) {
         if (askCloseWithoutReport(state)) DestroyWindow(window);
         return;
     }
     if (!confirmCloseWithRunningWork(state.terminals)) return;
-    if (state.reportsBeingSaved == 0) {
+    if (state.reports.beingSaved == 0) {
         DestroyWindow(window);
         return;
     }
-    state.closeAfterReports = true;
+    state.reports.closeAfterLast = true;
     if (state.statusBar)
         SendMessageW(state.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(uiText(kTextWaitingForReport))));
 }
@@ -314,27 +324,26 @@ void onDestroy(MainState& state) {
 void onNcDestroy(HWND window) {
     MainState* state = reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (gState == state) gState = nullptr;
     delete state;
 }
 
 LRESULT onEraseBackground(HWND window, MainState& state, HDC dc) {
-    if (!state.windowBrush) return DefWindowProcW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if (!state.theme.windowBrush) return DefWindowProcW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     GetClientRect(window, &client);
-    FillRect(dc, &client, state.windowBrush);
+    FillRect(dc, &client, state.theme.windowBrush);
     return 1;
 }
 
 LRESULT onEditColors(MainState& state, HDC dc, HWND control) {
     if (terminalForEditor(state.terminals, control)) {
-        SetTextColor(dc, state.colors.terminalText);
-        SetBkColor(dc, state.colors.terminalBackground);
-        return reinterpret_cast<LRESULT>(state.terminalBrush);
+        SetTextColor(dc, state.theme.colors.terminalText);
+        SetBkColor(dc, state.theme.colors.terminalBackground);
+        return reinterpret_cast<LRESULT>(state.theme.terminalBrush);
     }
-    SetTextColor(dc, state.colors.editText);
-    SetBkColor(dc, state.colors.editBackground);
-    return reinterpret_cast<LRESULT>(state.editBrush);
+    SetTextColor(dc, state.theme.colors.editText);
+    SetBkColor(dc, state.theme.colors.editBackground);
+    return reinterpret_cast<LRESULT>(state.theme.editBrush);
 }
 
 LRESULT onNotify(HWND window, MainState& state, const NMHDR& header) {
@@ -342,9 +351,9 @@ LRESULT onNotify(HWND window, MainState& state, const NMHDR& header) {
     if (header.code == NM_CUSTOMDRAW && header.hwndFrom == state.tree) {
         return drawTreeItemInTheme(state, *reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
     }
-    if (header.hwndFrom == state.tabControl) {
+    if (header.hwndFrom == state.pages.tabControl) {
         if (header.code == TCN_SELCHANGE) {
-            selectTab(state, TabCtrl_GetCurSel(state.tabControl));
+            selectTab(state, selectedPage(state.pages));
             buildMenuBar(state);
         } else if (header.code == NM_DBLCLK) {
             renameCurrentTerminal(state.terminals);
@@ -370,14 +379,15 @@ void onCommand(MainState& state, WPARAM wParam, LPARAM lParam) {
 void onActivate(MainState& state, WPARAM wParam) {
     if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(state.window, focus)) state.focusBeforeDeactivate = focus;
+        if (focus && IsChild(state.window, focus)) state.focus.beforeDeactivate = focus;
         return;
     }
     if (HWND page = currentPageWindow(state)) InvalidateRect(page, nullptr, TRUE);
 }
 
 void onExitSizeMove(MainState& state) {
-    if (state.playbookTabOpen && state.currentTab == playbookTabIndex(state) && state.playbook.window) {
+    const Page* front = pageAt(state.pages, state.currentTab);
+    if (front && front->kind == PageKind::Playbook && state.playbook.window) {
         InvalidateRect(state.playbook.window, nullptr, TRUE);
     }
 }
@@ -403,7 +413,7 @@ void onReady(HWND window, MainState& state) {
     // file dialogs); joining an apartment costs the first frame some milliseconds.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     createHiddenPages(state);
-    state.firstFrameDrawn = true;
+    state.focus.firstFrameDrawn = true;
     if (GetFocus() == window) restoreFocus(state);
     // Set once every page exists, so whoever waits for it finds them all.
     SetPropW(window, kReadyProperty, reinterpret_cast<HANDLE>(firstFrame));
@@ -412,120 +422,12 @@ void onReady(HWND window, MainState& state) {
 
 }  // namespace
 
-MainState* mainState() { return gState; }
-
-int fixedTabCount(const MainState& state) {
-    return 2 + (state.helpTabOpen ? 1 : 0) + (state.aboutTabOpen ? 1 : 0) + (state.playbookTabOpen ? 1 : 0);
-}
-
-int terminalTabCount(const MainState& state) { return int(state.terminals.terminals.size()); }
-
-bool isTerminalTab(const MainState& state, int index) {
-    int fixed = fixedTabCount(state);
-    return index >= fixed && index < fixed + terminalTabCount(state);
-}
-
-int helpTabIndex(const MainState&) { return 2; }
-int aboutTabIndex(const MainState& state) { return 2 + (state.helpTabOpen ? 1 : 0); }
-int playbookTabIndex(const MainState& state) {
-    return 2 + (state.helpTabOpen ? 1 : 0) + (state.aboutTabOpen ? 1 : 0);
-}
-
-void syncTerminalTabs(MainState& state) { state.terminals.fixedTabCount = fixedTabCount(state); }
-
-void insertTab(MainState& state, int index, const std::u16string& label) {
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(wstr(label));
-    TabCtrl_InsertItem(state.tabControl, index, &item);
-}
-
-void setTabLabel(MainState& state, int index, const std::u16string& label) {
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(wstr(label));
-    TabCtrl_SetItem(state.tabControl, index, &item);
-}
-
-void deleteTab(MainState& state, int index) { TabCtrl_DeleteItem(state.tabControl, index); }
-
-void selectFirstTerminalOrActivity(MainState& state) {
-    syncTerminalTabs(state);
-    selectTab(state, terminalTabCount(state) > 0 ? fixedTabCount(state) : 0);
-}
-
-HWND currentPageWindow(const MainState& state) {
-    int index = state.currentTab;
-    if (index < 0) return nullptr;
-    if (index == 0) return state.activity.window;
-    if (index == 1) return state.assistantOutput.window;
-    if (state.helpTabOpen && index == helpTabIndex(state)) return state.help.window;
-    if (state.aboutTabOpen && index == aboutTabIndex(state)) return state.about.window;
-    if (state.playbookTabOpen && index == playbookTabIndex(state)) return state.playbook.window;
-    if (isTerminalTab(state, index)) {
-        const Terminal* terminal = state.terminals.terminals[size_t(index - fixedTabCount(state))].terminal.get();
-        return terminal ? terminal->editor : nullptr;
-    }
-    return nullptr;
-}
-
-void selectTab(MainState& state, int index) {
-    syncTerminalTabs(state);
-    int fixed = fixedTabCount(state);
-    if (index < 0 || index >= fixed + terminalTabCount(state)) return;
-    TabCtrl_SetCurSel(state.tabControl, index);
-
-    auto showIf = [](HWND window, bool visible) {
-        if (window) ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
-    };
-    showIf(state.activity.window, index == 0);
-    showIf(state.help.window, state.helpTabOpen && index == helpTabIndex(state));
-    showIf(state.about.window, state.aboutTabOpen && index == aboutTabIndex(state));
-    bool playbookShown = state.playbookTabOpen && index == playbookTabIndex(state);
-    if (!playbookShown) resetPanelMouse(state.playbook);
-    showIf(state.playbook.window, playbookShown);
-    showIf(state.assistantOutput.window, index == 1);
-    showIf(state.assistant.input, index == 1);
-    for (int k = 0; k < terminalTabCount(state); ++k) {
-        Terminal* terminal = state.terminals.terminals[size_t(k)].terminal.get();
-        if (terminal) showTerminal(*terminal, index == fixed + k);
-    }
-    state.currentTab = index;
-
-    // Before the window is shown a focus would activate it early, at some cost
-    // under Wine; the page in front gets it once the first frame is drawn (restoreFocus).
-    const bool shown = IsWindowVisible(state.window);
-    if (index == 1) {
-        InvalidateRect(state.assistantOutput.window, nullptr, TRUE);
-        if (state.assistant.input) {
-            InvalidateRect(state.assistant.input, nullptr, TRUE);
-            if (shown) SetFocus(state.assistant.input);
-        }
-    } else if (HWND page = currentPageWindow(state)) {
-        InvalidateRect(page, nullptr, TRUE);
-        if (shown) SetFocus(page);
-    }
-    if (index == 0) setTabLabel(state, 0, uiText(kTextActivityTab));
-}
-
 // With the theme following the system, a change of the Windows app theme
 // comes as this broadcast.
 void onSettingChange(MainState& state, LPARAM area) {
     const wchar_t* name = reinterpret_cast<const wchar_t*>(area);
     if (!name || wcscmp(name, L"ImmersiveColorSet") != 0 || state.settings.theme != ThemeMode::System) return;
     applyTheme(state);
-}
-
-void assembleCatalog(MainState& state) { applyCatalog(state, readCatalog()); }
-
-void applyCatalog(MainState& state, CatalogRead read) {
-    state.catalog = std::move(read.catalog);
-    state.customToolsFile = std::move(read.customToolsFile);
-    state.catalogFromEmbedded = read.fromEmbedded;
-    state.navigation.state.assistantOverride = false;
-    state.navigation.state.assistantTools.clear();
-    state.navigation.state.assistantPlaybooks.clear();
-    rebuildTree(state.navigation);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,6 @@
 // The menu bar, rebuilt from scratch so that check marks and grey items follow the state.
+#include "ui/menus.h"
+
 #include <iterator>
 #include <string>
 
@@ -86,10 +88,11 @@ HMENU terminalMenu(const MainState& state) {
     addItem(named, kCmdNewNamedPowerShell, u"&PowerShell…");
     addSubmenu(menu, named, uiText(kTextNewNamedTerminal));
     addSeparator(menu);
-    bool terminalInFront = state.currentTab >= fixedTabCount(state);
+    const Page* front = pageAt(state.pages, state.currentTab);
+    const bool terminalInFront = front && front->kind == PageKind::Terminal;
     addItem(menu, kCmdRenameTerminal, uiText(kTextRenameTerminal), false, !terminalInFront);
     addItem(menu, kCmdCloseTerminal, uiText(kTextCloseTerminal) + u"\tCtrl+Shift+W", false,
-            !(terminalInFront && terminalTabCount(state) > 1));
+            !(terminalInFront && state.terminals.terminals.size() > 1));
     addSeparator(menu);
     addItem(menu, kCmdStopCommand, uiText(kTextStopCommandMenuItem) + u"\tCtrl+Break", false, !terminalInFront);
     addItem(menu, kCmdRestartShell, uiText(kTextRestartShell), false, !terminalInFront);
@@ -100,9 +103,9 @@ HMENU terminalMenu(const MainState& state) {
 
 HMENU helpMenu(const MainState& state) {
     HMENU menu = CreatePopupMenu();
-    addItem(menu, kCmdHelp, uiText(kTextHelpMenuItem), state.helpTabOpen && !state.helpShowsMcp);
-    addItem(menu, kCmdMcpHelp, uiText(kTextMcpMenuItem), state.helpTabOpen && state.helpShowsMcp);
-    addItem(menu, kCmdAbout, uiText(kTextAboutMenuItem), state.aboutTabOpen);
+    addItem(menu, kCmdHelp, uiText(kTextHelpMenuItem), hasPage(state.pages, PageKind::Help) && !state.helpShowsMcp);
+    addItem(menu, kCmdMcpHelp, uiText(kTextMcpMenuItem), hasPage(state.pages, PageKind::Help) && state.helpShowsMcp);
+    addItem(menu, kCmdAbout, uiText(kTextAboutMenuItem), hasPage(state.pages, PageKind::About));
     return menu;
 }
 

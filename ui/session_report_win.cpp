@@ -1,6 +1,8 @@
 // The session report: gathered from the window's records on its own thread,
 // then made into a page and written on a worker, so that a report of long
 // transcripts never holds up the window.
+#include "ui/session_report.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -14,6 +16,7 @@
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "resources/version.h"
+#include "ui/activity.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
 
@@ -76,14 +79,9 @@ std::u16string windowsVersion() {
 }
 
 std::u16string tabName(const MainState& state, size_t terminal) {
-    wchar_t label[128] = {};
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = label;
-    item.cchTextMax = 128;
-    SendMessageW(state.tabControl, TCM_GETITEMW, WPARAM(fixedTabCount(state) + int(terminal)),
-                 reinterpret_cast<LPARAM>(&item));
-    return fromWide(label);
+    const Terminal* open = state.terminals.terminals[terminal].terminal.get();
+    const Page* page = pageAt(state.pages, terminalPageIndex(state.pages, open));
+    return page ? page->title : std::u16string();
 }
 
 SessionReport gatherReport(const MainState& state) {
@@ -165,7 +163,7 @@ void saveSessionReport(MainState& state) {
 void writeSessionReport(MainState& state, const std::u16string& path, bool html) {
     SessionReport report = gatherReport(state);
     HWND window = state.window;
-    ++state.reportsBeingSaved;
+    ++state.reports.beingSaved;
     if (state.statusBar)
         SendMessageW(state.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wstr(uiText(kTextReportSaving))));
     std::thread([window, path, html, report = std::move(report)] {
@@ -177,13 +175,13 @@ void writeSessionReport(MainState& state, const std::u16string& path, bool html)
 
 void onSessionReportSaved(MainState& state, WPARAM saved, LPARAM path) {
     std::unique_ptr<std::u16string> where(reinterpret_cast<std::u16string*>(path));
-    if (state.reportsBeingSaved > 0) --state.reportsBeingSaved;
+    if (state.reports.beingSaved > 0) --state.reports.beingSaved;
     if (!where) return;
     if (saved) {
-        reportActivity(uiTextWith(kTextReportSaved, {*where}), kActivityBlue);
+        reportActivity(state, uiTextWith(kTextReportSaved, {*where}), kActionBlue);
     } else {
-        reportActivity(uiTextWith(kTextReportNotSaved, {*where}), kActivityRed);
+        reportActivity(state, uiTextWith(kTextReportNotSaved, {*where}), kFailureRed);
     }
     // The window was closed while this report was being written: the last goes with it.
-    if (state.closeAfterReports && state.reportsBeingSaved == 0) DestroyWindow(state.window);
+    if (state.reports.closeAfterLast && state.reports.beingSaved == 0) DestroyWindow(state.window);
 }

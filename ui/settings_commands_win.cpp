@@ -1,5 +1,7 @@
-// Menu commands: settings that save at once, the Help and About pages, the
+// Menu commands: settings that save at once, the page commands, the
 // language switch and restarting elevated.
+#include "ui/settings_commands.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -7,7 +9,15 @@
 #include "data/data_pack.h"
 #include "platform/win_text.h"
 #include "resources/version.h"
+#include "ui/activity.h"
+#include "ui/custom_tool_dialogs.h"
+#include "ui/help_pages.h"
+#include "ui/keyboard.h"
 #include "ui/main_state.h"
+#include "ui/menus.h"
+#include "ui/session_report.h"
+#include "ui/settings_change.h"
+#include "ui/themed_controls.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -22,14 +32,7 @@ void setTheme(MainState& state, ThemeMode theme) {
     applyTheme(state);
 }
 
-bool createPage(MainState& state, LogPane& pane) {
-    if (!createLogPane(pane, state.window, state.instance, state.settings.fontSize)) return false;
-    setPaneColors(pane, state.colors.terminalBackground, state.colors.terminalText);
-    return true;
-}
-
 void runTerminalCommand(MainState& state, int id) {
-    syncTerminalTabs(state);
     TerminalTabs& tabs = state.terminals;
     switch (id) {
         case kCmdNewCmd: openNewTerminal(tabs, ShellKind::Cmd); break;
@@ -45,17 +48,31 @@ void runTerminalCommand(MainState& state, int id) {
     buildMenuBar(state);
 }
 
-}  // namespace
-
-void changeSettings(MainState& state, const SettingsChange& change) {
-    const SaveOutcome outcome = saveSettingsChange(state.settings, change, state.unsavedSettings);
-    if (outcome == SaveOutcome::Saved) return;
-    const int text = outcome == SaveOutcome::NotRead ? kTextSettingsNotRead : kTextSettingsNotWritten;
-    reportActivity(uiTextWith(text, {settingsPath()}), kActivityRed);
+// The same paths as the menu and the tabs' own close: a busy terminal asks
+// first, the last terminal and the two fixed pages stay.
+void closeCurrentPage(MainState& state) {
+    const Page* page = pageAt(state.pages, state.currentTab);
+    if (!page) return;
+    switch (page->kind) {
+        case PageKind::Terminal: runMenuCommand(state, kCmdCloseTerminal); break;
+        case PageKind::Help: closeHelpPage(state); break;
+        case PageKind::About: toggleAbout(state); break;
+        case PageKind::Playbook:
+            if (state.playbook.close) state.playbook.close();
+            break;
+        case PageKind::Activity:
+        case PageKind::Assistant: break;
+    }
 }
+
+}  // namespace
 
 bool runMenuCommand(MainState& state, int id) {
     if (runKeyboardCommand(state, id)) return true;
+    if (id == kCmdCloseCurrentPage) {
+        closeCurrentPage(state);
+        return true;
+    }
     Settings& s = state.settings;
     switch (id) {
         case kCmdLaunchSingleClick:
@@ -119,7 +136,7 @@ void changeFontSize(MainState& state, int points) {
     for (LogPane* pane : {&state.activity, &state.help, &state.about, &state.assistantOutput}) {
         setPaneFont(*pane, points);
     }
-    if (state.aboutTabOpen) fillAboutPage(state);
+    if (hasPage(state.pages, PageKind::About)) fillAboutPage(state);
     if (points >= 1) setPanelTextFont(state.playbook, points);
     if (state.playbook.window) InvalidateRect(state.playbook.window, nullptr, TRUE);
     buildMenuBar(state);
@@ -133,21 +150,17 @@ void switchLanguage(MainState& state, int language) {
     changeSettings(state, [chosen](Settings& s) { s.language = chosen; });
     updateTitle(state.window);
     SendMessageW(state.searchBox, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wstr(uiText(kTextSearchCue))));
-    setTabLabel(state, 0, uiText(kTextActivityTab));
-    setTabLabel(state, 1, uiText(kTextAssistantTab));
-    if (state.helpTabOpen) {
-        setTabLabel(state, helpTabIndex(state), uiText(state.helpShowsMcp ? kTextMcpHelp : kTextHelpPage));
-        fillHelpPage(state);
-    }
-    if (state.aboutTabOpen) {
-        setTabLabel(state, aboutTabIndex(state), uiText(kTextAbout));
-        fillAboutPage(state);
-    }
-    if (state.playbookTabOpen) relabelPlaybookPanel(state.playbook);
+    PageList& pages = state.pages;
+    // The relabelled strip starts without the unseen-entries dot, as after a look at the page.
+    markPage(pages, pageIndex(pages, PageKind::Activity), false);
+    setPageTitle(pages, pageIndex(pages, PageKind::Activity), uiText(kTextActivityTab));
+    setPageTitle(pages, pageIndex(pages, PageKind::Assistant), uiText(kTextAssistantTab));
+    relabelHelpPages(state);
+    if (hasPage(pages, PageKind::Playbook)) relabelPlaybookPanel(state.playbook);
     buildMenuBar(state);
     relabelNavigation(state.navigation);
     relabelAssistant(state.assistant);
-    if (state.currentTab == 1) {
+    if (state.currentTab == pageIndex(pages, PageKind::Assistant)) {
         for (HWND window : {state.assistantOutput.window, state.assistant.input}) {
             if (!window) continue;
             ShowWindow(window, SW_HIDE);
@@ -156,106 +169,6 @@ void switchLanguage(MainState& state, int language) {
     } else {
         if (state.assistantOutput.window) InvalidateRect(state.assistantOutput.window, nullptr, TRUE);
     }
-}
-
-void fillHelpPage(MainState& state) {
-    LogPane& pane = state.help;
-    clearPane(pane);
-    appendLine(pane, uiText(state.helpShowsMcp ? kTextMcpDocument : kTextHelpDocument), pane.textColor);
-    scrollPaneToTop(pane);
-}
-
-void showHelpPage(MainState& state) {
-    if (state.helpTabOpen) {
-        selectTab(state, helpTabIndex(state));
-        return;
-    }
-    if (!createPage(state, state.help)) return;
-    insertTab(state, 2, uiText(state.helpShowsMcp ? kTextMcpHelp : kTextHelpPage));
-    state.helpTabOpen = true;
-    syncTerminalTabs(state);
-    fillHelpPage(state);
-    selectTab(state, 2);
-    layoutRightPane(state);
-    buildMenuBar(state);
-}
-
-void closeHelpPage(MainState& state) {
-    if (!state.helpTabOpen) return;
-    deleteTab(state, 2);
-    destroyLogPane(state.help);
-    state.helpTabOpen = false;
-    state.currentTab = -1;
-    selectFirstTerminalOrActivity(state);
-    layoutRightPane(state);
-    buildMenuBar(state);
-}
-
-void toggleHelp(MainState& state, bool showMcp) {
-    if (state.helpTabOpen && state.helpShowsMcp == showMcp) {
-        closeHelpPage(state);
-        return;
-    }
-    state.helpShowsMcp = showMcp;
-    if (!state.helpTabOpen) {
-        showHelpPage(state);
-        return;
-    }
-    setTabLabel(state, 2, uiText(showMcp ? kTextMcpHelp : kTextHelpPage));
-    fillHelpPage(state);
-    selectTab(state, 2);
-    buildMenuBar(state);
-}
-
-void toggleAbout(MainState& state) {
-    if (state.aboutTabOpen) {
-        deleteTab(state, aboutTabIndex(state));
-        destroyLogPane(state.about);
-        state.aboutTabOpen = false;
-        state.currentTab = -1;
-        selectFirstTerminalOrActivity(state);
-    } else if (createPage(state, state.about)) {
-        int index = aboutTabIndex(state);
-        insertTab(state, index, uiText(kTextAbout));
-        state.aboutTabOpen = true;
-        syncTerminalTabs(state);
-        fillAboutPage(state);
-        selectTab(state, index);
-    }
-    layoutRightPane(state);
-    buildMenuBar(state);
-}
-
-void fillAboutPage(MainState& state) {
-    LogPane& pane = state.about;
-    if (!pane.window) return;
-    clearPane(pane);
-    const COLORREF text = pane.textColor;
-    // No box frame: CJK text is wider than a monospaced cell, so no right edge would line up.
-    auto line = [&](const std::u16string& content, COLORREF color) { appendLine(pane, content, color); };
-    auto gap = [&] { appendLine(pane, u" ", text); };
-    line(uiText(kTextAppName) + u"  " + uiText(kTextVersion) + u" " TOOLKEEP_VERSION_TEXT " " +
-             uiText(kTextInternalBuild),
-         kActivityBlue);
-    line(uiText(kTextAboutMaker), text);
-    line(uiText(kTextAboutReleases), kHintGreen);
-    gap();
-    line(uiText(kTextAboutSummary), text);
-    line(uiText(kTextAboutPlatform), text);
-    gap();
-    line(uiText(kTextToolDataVersion) + u"  " + packDataVersion(kBuiltinToolsPack) + u"  " +
-             uiText(state.catalogFromEmbedded ? kTextBuiltInData : kTextExternalData),
-         kHintGreen);
-    line(uiText(kTextSearchDataVersion) + u"  0.0.1", kHintGreen);
-    line(uiText(kTextExternalDataVersion) + u"  " + packDataVersion(kExternalToolsPack), kHintGreen);
-    line(uiText(kTextPlaybookDataVersion) + u"  " + packDataVersion(kPlaybooksPack), kHintGreen);
-    gap();
-    line(uiText(kTextHighlights), kActivityBlue);
-    for (int id : {kTextHighlightTools, kTextHighlightTerminals, kTextHighlightAssistant})
-        line(u"  " + uiText(id), text);
-    gap();
-    line(uiText(kTextAboutPrivacy), text);
-    scrollPaneToTop(pane);
 }
 
 void restartAsAdministrator(MainState& state) {

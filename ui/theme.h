@@ -96,9 +96,3 @@ std::vector<ThemeTextPair> themeTextPairs(const ThemeColors& colors);
 bool systemUsesDarkApps();
 // The setting theme: 0 follows the system, 2 is dark, anything else light.
 bool themeIsDark(int themeSetting);
-
-struct MainState;
-// Stores the colours, remakes the brushes, pushes the colours to every child
-// and repaints the window.
-void applyTheme(MainState& state);
-void deleteThemeBrushes(MainState& state);

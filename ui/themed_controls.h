@@ -9,6 +9,10 @@
 
 struct MainState;
 
+// Stores the colours, remakes the brushes, pushes the colours to every child
+// and repaints the window.
+void applyTheme(MainState& state);
+void deleteThemeBrushes(MainState& state);
 // The tree's NM_CUSTOMDRAW: the selected item in the theme's colours, with
 // and without the focus.
 LRESULT drawTreeItemInTheme(const MainState& state, NMTVCUSTOMDRAW& draw);

@@ -1,7 +1,12 @@
 // The window's side of launching: picks the tool, keeps Recent and the tree
 // current, and writes what the launcher reports to the Activity log.
+#include "ui/tool_launch.h"
+
 #include "launcher/launch.h"
+#include "ui/activity.h"
 #include "ui/main_state.h"
+#include "ui/pages.h"
+#include "ui/settings_change.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -10,10 +15,11 @@ bool inCatalog(const MainState& state, int64_t index) {
     return index >= 0 && uint64_t(index) < state.catalog.tools.size();
 }
 
-LaunchSink activitySink() {
+LaunchSink activitySink(MainState& state) {
     LaunchSink sink;
-    sink.activity = [](const std::u16string& line, bool failed) {
-        reportActivity(line, failed ? kActivityRed : kActivityBlue);
+    MainState* s = &state;
+    sink.activity = [s](const std::u16string& line, bool failed) {
+        reportActivity(*s, line, failed ? kFailureRed : kActionBlue);
     };
     sink.text = [](int id) { return uiText(id); };
     sink.toolName = toolDisplayName;
@@ -31,7 +37,7 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
         if (!tool.homepage.empty()) openDownloadPage(state, index);
         return;
     }
-    if (startTool(tool, elevated, activitySink())) {
+    if (startTool(tool, elevated, activitySink(state))) {
         const std::u16string id = tool.id;
         changeSettings(state, [id](Settings& s) { noteRecent(s, id); });
         rebuildTree(state.navigation);
@@ -47,12 +53,24 @@ void runToolById(MainState& state, const std::u16string& toolId) {
             return;
         }
     }
-    reportActivity(uiText(kTextToolNotFound) + toolId, kActivityRed);
+    reportActivity(state, uiText(kTextToolNotFound) + toolId, kFailureRed);
 }
 
 void openDownloadPage(MainState& state, int64_t index) {
     if (!inCatalog(state, index)) return;
-    openToolHomepage(state.catalog.tools[size_t(index)], activitySink());
+    openToolHomepage(state.catalog.tools[size_t(index)], activitySink(state));
 }
 
-void openSecureLink(const std::u16string& url) { openWebLink(url, activitySink()); }
+void openSecureLink(MainState& state, const std::u16string& url) { openWebLink(url, activitySink(state)); }
+
+void assembleCatalog(MainState& state) { applyCatalog(state, readCatalog()); }
+
+void applyCatalog(MainState& state, CatalogRead read) {
+    state.catalog = std::move(read.catalog);
+    state.customToolsFile = std::move(read.customToolsFile);
+    state.catalogFromEmbedded = read.fromEmbedded;
+    state.navigation.state.assistantOverride = false;
+    state.navigation.state.assistantTools.clear();
+    state.navigation.state.assistantPlaybooks.clear();
+    rebuildTree(state.navigation);
+}

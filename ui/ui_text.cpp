@@ -340,6 +340,7 @@ constexpr TextRow kRows[] = {
      u"Windowed programs started from this terminal are still running. End them too? Unsaved work in them is lost.\n%s"},
     {288, u"无法结束 %s：它以管理员身份运行（拒绝访问），请在它自己的窗口中关闭。",
      u"Cannot end %s: it runs as administrator (access denied); close it in its own window."},
+    {289, u"[终端启动失败]", u"[The terminal could not start]"},
 };
 
 constexpr bool rowsInIdOrder() {

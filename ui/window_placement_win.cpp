@@ -1,12 +1,14 @@
 // The main window comes back where it was when it last closed: size, position
 // and maximised state, kept in window.json.
+#include "ui/window_placement.h"
+
 #include <windows.h>
 
 #include <vector>
 
 #include "data/window_placement.h"
 #include "ui/main_state.h"
-#include "ui/main_window.h"
+#include "ui/window_placement.h"
 
 namespace {
 
@@ -49,12 +51,12 @@ bool asksForAState(int showCommand) {
 
 void showMainWindow(HWND window, int showCommand) {
     auto* state = reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (state) state->remembersPlacement = true;
-    if (!state || !state->savedPlacement) {
+    if (state) state->placement.remembered = true;
+    if (!state || !state->placement.saved) {
         ShowWindow(window, showCommand);
         return;
     }
-    const WindowPlacement& saved = *state->savedPlacement;
+    const WindowPlacement& saved = *state->placement.saved;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(window, &placement);
@@ -68,7 +70,7 @@ void showMainWindow(HWND window, int showCommand) {
 }
 
 void rememberWindowPlacement(const MainState& state) {
-    if (!state.remembersPlacement || !state.window) return;
+    if (!state.placement.remembered || !state.window) return;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     if (!GetWindowPlacement(state.window, &placement)) return;

@@ -3,7 +3,7 @@
 
 #include "ui/icon_glyphs.h"
 #include "ui/log_pane.h"
-#include "ui/main_window.h"
+#include "ui/window_start.h"
 #include "ui/navigation_model.h"
 #include "ui/ui_fonts.h"
 

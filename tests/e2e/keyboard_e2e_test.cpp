@@ -123,12 +123,12 @@ protected:
         pump(50);
     }
     HWND editorAt(int tab) {
-        return state->terminals.terminals[size_t(tab - fixedTabCount(*state))].terminal->editor;
+        return state->pages.pages[size_t(tab)].window;
     }
 };
 
 TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
-    selectTab(*state, fixedTabCount(*state));  // the terminal items as they show with a terminal in front
+    selectTab(*state, firstTerminalPage(state->pages));  // the terminal items as they show with a terminal in front
     for (int command : {kCmdLanguageEnglish, kCmdLanguageChinese}) {
         SendMessageW(window, WM_COMMAND, WPARAM(command), 0);
         const std::wstring language = command == kCmdLanguageEnglish ? L"en" : L"zh";
@@ -148,7 +148,7 @@ TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
 }
 
 TEST_F(KeyboardWindow, ShortcutsSwitchOpenAndCloseTabsAndMoveTheFocus) {
-    const int cmdTab = fixedTabCount(*state);
+    const int cmdTab = firstTerminalPage(state->pages);
     selectTab(*state, cmdTab);
     ASSERT_EQ(GetFocus(), editorAt(cmdTab));
     struct Step {
@@ -163,13 +163,13 @@ TEST_F(KeyboardWindow, ShortcutsSwitchOpenAndCloseTabsAndMoveTheFocus) {
         {"Ctrl+Tab wraps", VK_TAB, {VK_CONTROL}, [&] { return state->currentTab == 0; }},
         {"Ctrl+Shift+Tab", VK_TAB, {VK_CONTROL, VK_SHIFT}, [&] { return state->currentTab == cmdTab + 1; }},
         {"Ctrl+Shift+1", '1', {VK_CONTROL, VK_SHIFT},
-         [&] { return terminalTabCount(*state) == 3 && state->terminals.terminals.back().kind == ShellKind::Cmd; }},
+         [&] { return int(state->terminals.terminals.size()) == 3 && state->terminals.terminals.back().kind == ShellKind::Cmd; }},
         {"Ctrl+Shift+2", '2', {VK_CONTROL, VK_SHIFT},
          [&] {
-             return terminalTabCount(*state) == 4 && state->terminals.terminals.back().kind == ShellKind::PowerShell &&
+             return int(state->terminals.terminals.size()) == 4 && state->terminals.terminals.back().kind == ShellKind::PowerShell &&
                     state->currentTab == cmdTab + 3;
          }},
-        {"Ctrl+Shift+W closes the terminal", 'W', {VK_CONTROL, VK_SHIFT}, [&] { return terminalTabCount(*state) == 3; }},
+        {"Ctrl+Shift+W closes the terminal", 'W', {VK_CONTROL, VK_SHIFT}, [&] { return int(state->terminals.terminals.size()) == 3; }},
         {"Ctrl+L", 'L', {VK_CONTROL}, focusIs(state->searchBox)},
         {"F6 from the search box", VK_F6, {}, focusIs(state->tree)},
         {"F6 from the tree", VK_F6, {}, [&] { return GetFocus() == pageFocusTarget(*state) && GetFocus(); }},
@@ -191,18 +191,18 @@ TEST_F(KeyboardWindow, ShortcutsSwitchOpenAndCloseTabsAndMoveTheFocus) {
     EXPECT_EQ(to, 4u);
     // A page closes too, and the last terminal stays.
     SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
-    ASSERT_TRUE(state->helpTabOpen);
+    ASSERT_TRUE(hasPage(state->pages, PageKind::Help));
     press('W', {VK_CONTROL, VK_SHIFT});
-    EXPECT_FALSE(state->helpTabOpen);
+    EXPECT_FALSE(hasPage(state->pages, PageKind::Help));
     for (int i = 0; i < 4; ++i) {
-        selectTab(*state, fixedTabCount(*state));
+        selectTab(*state, firstTerminalPage(state->pages));
         press('W', {VK_CONTROL, VK_SHIFT});
     }
-    EXPECT_EQ(terminalTabCount(*state), 1);
+    EXPECT_EQ(int(state->terminals.terminals.size()), 1);
 }
 
 TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
-    const int cmdTab = fixedTabCount(*state);
+    const int cmdTab = firstTerminalPage(state->pages);
     selectTab(*state, cmdTab);
     const HWND editor = editorAt(cmdTab);
     struct Dialog {
@@ -270,8 +270,8 @@ TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     SetFocus(state->tree);
     ASSERT_TRUE(selectFirst(isPlaybookItem));
     press(VK_RETURN);
-    EXPECT_TRUE(state->playbookTabOpen);
-    EXPECT_EQ(state->currentTab, playbookTabIndex(*state));
+    EXPECT_TRUE(hasPage(state->pages, PageKind::Playbook));
+    EXPECT_EQ(state->currentTab, pageIndex(state->pages, PageKind::Playbook));
 
     setSegment(state->navigation, kSegmentTools);
     SetFocus(state->tree);

@@ -168,7 +168,7 @@ void WindowFixture::SetUp() {
 
 void WindowFixture::open() {
     window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-    state = mainState();
+    state = mainStateOf(window);
     ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->terminals.terminals.empty());
 }

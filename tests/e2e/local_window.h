@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "terminal/terminal.h"
-#include "ui/main_state.h"
+#include "ui/main_window.h"
 
 // Dispatches this thread's messages for the given time, as the program's own
 // loop does (the main window's shortcuts first).

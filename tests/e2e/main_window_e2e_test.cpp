@@ -25,6 +25,7 @@
 #include "tests/e2e/message_loop.h"
 #include "terminal/readable_color.h"
 #include "terminal/terminal.h"
+#include "platform/win_dpi.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"
@@ -325,7 +326,7 @@ protected:
         DeleteFileW(config.path.c_str());
         useTheExesDataPacks();
         window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainState();
+        state = mainStateOf(window);
     }
     void TearDown() override { destroyLocalMainWindow(window); }
 
@@ -352,7 +353,7 @@ protected:
         item.mask = TCIF_TEXT;
         item.pszText = text;
         item.cchTextMax = 256;
-        TabCtrl_GetItem(state->tabControl, index, &item);
+        TabCtrl_GetItem(state->pages.tabControl, index, &item);
         return fromWide(text);
     }
     UINT menuState(int id) { return GetMenuState(GetMenu(window), UINT(id), MF_BYCOMMAND); }
@@ -442,7 +443,7 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     // terminal items follow the tab in front
     EXPECT_TRUE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_TRUE(menuState(kCmdCloseTerminal) & MF_GRAYED);
-    selectTab(*state, fixedTabCount(*state));
+    selectTab(*state, firstTerminalPage(state->pages));
     buildMenuBar(*state);
     EXPECT_FALSE(menuState(kCmdRenameTerminal) & MF_GRAYED);
     EXPECT_FALSE(menuState(kCmdCloseTerminal) & MF_GRAYED);
@@ -452,7 +453,7 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
     EXPECT_FALSE(menuState(kCmdMcpHelp) & MF_CHECKED);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
     EXPECT_TRUE(menuState(kCmdAbout) & MF_CHECKED);
-    EXPECT_EQ(state->terminals.fixedTabCount, 4);
+    EXPECT_EQ(firstTerminalPage(state->pages), 4);
     // the restart item is ticked and grey exactly when elevated
     bool elevated = isElevated();
     EXPECT_EQ((menuState(kCmdRestartElevated) & MF_CHECKED) != 0, elevated);
@@ -512,15 +513,15 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
 TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
     ASSERT_NE(state, nullptr);
     selectTab(*state, 0);
-    reportActivity(u"> first", kActivityBlue);
+    reportActivity(*state, u"> first", kActionBlue);
     EXPECT_EQ(tabLabel(0), u"操作轨迹");  // in front: no dot
-    selectTab(*state, fixedTabCount(*state));
-    reportActivity(u"> second\n", kActivityRed);
+    selectTab(*state, firstTerminalPage(state->pages));
+    reportActivity(*state, u"> second\n", kFailureRed);
     EXPECT_EQ(tabLabel(0), u"操作轨迹 \u2022");
-    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_EQ(lastActivityColor(), kFailureRed);
     SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
     EXPECT_EQ(tabLabel(0), u"Activity");
-    reportActivity(u"", kActivityBlue);  // an empty report adds no line
+    reportActivity(*state, u"", kActionBlue);  // an empty report adds no line
     EXPECT_EQ(activityText(), u"> first\r\n> second\r\n");
     selectTab(*state, 0);
     EXPECT_EQ(tabLabel(0), u"Activity");
@@ -540,7 +541,7 @@ TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
     GetSystemDirectoryW(system, MAX_PATH);
     std::u16string expected = u"> [启动] 记事本 → " + fromWide(system) + u"\\notepad.exe (PID: ";
     EXPECT_EQ(line.rfind(expected, 0), 0u) << std::string(line.begin(), line.end());
-    EXPECT_EQ(lastActivityColor(), kActivityBlue);
+    EXPECT_EQ(lastActivityColor(), kActionBlue);
     ASSERT_FALSE(state->settings.recents.empty());
     EXPECT_EQ(state->settings.recents.front(), u"builtin.notepad");
     EXPECT_NE(configText().find("\"recents\": [\"builtin.notepad\"]"), std::string::npos);
@@ -560,7 +561,7 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
     int64_t index = addTool(missing);
     launchTool(*state, index, false);
     EXPECT_EQ(lastActivityLine(), u"> [失败] 丢失的工具: 找不到目标");
-    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_EQ(lastActivityColor(), kFailureRed);
     EXPECT_TRUE(state->settings.recents.empty());
 
     ToolRecord empty = missing;
@@ -577,13 +578,13 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
     SendMessageW(window, WM_COMMAND, kCmdLanguageEnglish, 0);
     launchTool(*state, addTool(external), false);
     EXPECT_EQ(lastActivityLine(), u"> [Failed] Missing tool: target not found");
-    EXPECT_EQ(lastActivityColor(), kActivityRed);
+    EXPECT_EQ(lastActivityColor(), kFailureRed);
 
     // out of range and plain-http links do nothing
     std::u16string before = activityText();
     launchTool(*state, 100000, false);
     openDownloadPage(*state, -1);
-    openSecureLink(u"http://example.org/");
+    openSecureLink(*state, u"http://example.org/");
     EXPECT_EQ(activityText(), before);
     runToolById(*state, u"builtin.nothing-like-this");
     EXPECT_EQ(lastActivityLine(), u"Tool not found: builtin.nothing-like-this");
@@ -743,7 +744,7 @@ TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
     ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->catalog.playbooks.empty());
     openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
-    state->leftWidth = 700;
+    state->splitter.width = 700;
     SetWindowPos(window, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pump(100);
     RECT frame = {};
@@ -774,7 +775,7 @@ TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
     ASSERT_NE(state, nullptr);
     auto above = [&](HWND page) {
         for (HWND below = GetWindow(page, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
-            if (below == state->tabControl) return true;
+            if (below == state->pages.tabControl) return true;
         return false;
     };
     SendMessageW(window, WM_COMMAND, kCmdHelp, 0);  // opens a page after start-up
@@ -789,7 +790,7 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
-    ASSERT_TRUE(state->aboutTabOpen);
+    ASSERT_TRUE(hasPage(state->pages, PageKind::About));
     std::u16string text = fromWide(windowText(state->about.window).c_str());
     // the program named once, no frame, and nothing of editions or models this build lacks
     EXPECT_EQ(text.rfind(u"Wrenly  版本 2.0.1.23 （内部测试版）\r", 0), 0u) << wide(text);
@@ -818,7 +819,7 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     const COLORREF light = state->activity.textColor;
     appendLine(state->activity, u"plain-before-switch", light);
-    appendLine(state->activity, u"blue-before-switch", kActivityBlue);
+    appendLine(state->activity, u"blue-before-switch", kActionBlue);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
     const COLORREF dark = state->activity.textColor;
     ASSERT_NE(dark, light);
@@ -830,7 +831,7 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), light);
-    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActivityBlue);
+    EXPECT_EQ(colorOf(state->activity, L"blue-before-switch"), kActionBlue);
 }
 
 }  // namespace

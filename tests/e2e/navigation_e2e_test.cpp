@@ -17,11 +17,11 @@
 #include "platform/win_handles.h"
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
+#include "tests/e2e/local_window.h"
 #include "ui/glyph_table.h"
 #include "ui/icon_glyphs.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
-#include "tests/e2e/local_window.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -72,7 +72,7 @@ protected:
         DeleteFileW(config.path.c_str());
         useTheExesDataPacks();
         window = createLocalMainWindow(0, 0, 300);
-        state = mainState();
+        state = mainStateOf(window);
     }
     void TearDown() override { destroyLocalMainWindow(window); }
 
@@ -227,9 +227,9 @@ TEST_F(NavigationWindow, RealMouseClicksRebuildTheTreeSafely) {
     EXPECT_EQ(state->navigation.state.segment, 1);
     EXPECT_EQ(windowText(state->searchBox), L"");
     ASSERT_TRUE(realClick(playbookItemData(0)));
-    EXPECT_TRUE(state->playbookTabOpen);
+    EXPECT_TRUE(hasPage(state->pages, PageKind::Playbook));
     closePlaybookTab(state->playbook);
-    EXPECT_FALSE(state->playbookTabOpen);
+    EXPECT_FALSE(hasPage(state->pages, PageKind::Playbook));
 }
 
 TEST_F(NavigationWindow, FavoritesRecentsAndTheContextMenu) {
@@ -307,8 +307,8 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     ASSERT_GE(k, 0);
     setSegment(state->navigation, 1);
     treeNotify(playbookItemData(size_t(k)), NM_CLICK);
-    ASSERT_TRUE(state->playbookTabOpen);
-    EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), 2);
+    ASSERT_TRUE(hasPage(state->pages, PageKind::Playbook));
+    EXPECT_EQ(TabCtrl_GetCurSel(state->pages.tabControl), 2);
     // The panel shows the walk's content (its lines and buttons are the walk model's).
     ASSERT_GE(state->playbook.lines.size(), 6u);
     EXPECT_EQ(state->playbook.lines[4].text.rfind(u"      [Tool] Network Connections", 0), 0u);  // its name, not its id
@@ -317,7 +317,7 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     // Plain lines follow a theme change; the coloured ones keep their colours.
     for (int command : {1023, 1022}) {
         runMenuCommand(*state, command);
-        EXPECT_EQ(state->playbook.lines[1].color, state->colors.terminalText) << command;
+        EXPECT_EQ(state->playbook.lines[1].color, state->theme.colors.terminalText) << command;
         EXPECT_EQ(state->playbook.lines[0].color, COLORREF(0xDC6824)) << command;
     }
 
@@ -343,7 +343,7 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     const Terminal& cmd = *state->terminals.terminals[0].terminal;
     const std::wstring editor = windowText(cmd.editor);
     EXPECT_EQ(editor.substr(editor.size() - 19), L"ping -n 4 {gateway}");
-    EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), fixedTabCount(*state));
+    EXPECT_EQ(TabCtrl_GetCurSel(state->pages.tabControl), firstTerminalPage(state->pages));
     EXPECT_EQ(fromWide(windowText(state->activity.window).c_str()).find(uiText(kTextCommandFilled)) !=
                   std::u16string::npos,
               true);
@@ -363,8 +363,8 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     EXPECT_EQ(state->playbook.current, 2);
 
     clickPanel(4);  // Close
-    EXPECT_FALSE(state->playbookTabOpen);
-    EXPECT_EQ(TabCtrl_GetCurSel(state->tabControl), fixedTabCount(*state));
+    EXPECT_FALSE(hasPage(state->pages, PageKind::Playbook));
+    EXPECT_EQ(TabCtrl_GetCurSel(state->pages.tabControl), firstTerminalPage(state->pages));
     setUiLanguage(0);
 }
 

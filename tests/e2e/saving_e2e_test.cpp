@@ -82,7 +82,7 @@ protected:
     void TearDown() override { destroyLocalMainWindow(window); }
     void openWindow() {
         window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainState();
+        state = mainStateOf(window);
     }
 
     std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
@@ -108,7 +108,7 @@ protected:
         SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
         // Red as the page shows it: the shade of it that reads on the page's background.
         return format.crTextColor ==
-               readableColorref(kActivityRed, state->activity.backgroundColor, kTextContrast);
+               readableColorref(kFailureRed, state->activity.backgroundColor, kTextContrast);
     }
     int64_t catalogIndex(const std::u16string& id) {
         for (size_t i = 0; i < state->catalog.tools.size(); ++i) {

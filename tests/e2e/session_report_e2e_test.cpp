@@ -63,7 +63,7 @@ void endChildrenNamed(const wchar_t* exeName) {
 using ReportWindow = WindowFixture;
 
 TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
-    selectTab(*state, fixedTabCount(*state));
+    selectTab(*state, firstTerminalPage(state->pages));
     Terminal& t = cmd();
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; }));
     // Hostile output: markup and entities that must show as text.

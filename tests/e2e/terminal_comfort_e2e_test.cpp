@@ -69,11 +69,11 @@ TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu
 
 TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
-    selectTab(*state, fixedTabCount(*state));
+    selectTab(*state, firstTerminalPage(state->pages));
     Terminal& t = cmd();
     renderOutput(t, u"WRPLAIN \x1b[37mWRGREY\x1b[0m \x1b[31mWRRED\x1b[0m\r\n");
     appendLine(state->activity, u"WRTHEMED", state->activity.textColor);
-    appendLine(state->activity, u"WRBLUE", kActivityBlue);
+    appendLine(state->activity, u"WRBLUE", kActionBlue);
 
     const Rgb white = toRgb(kLightTheme.terminalBackground);
     EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
@@ -95,7 +95,7 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
         ASSERT_TRUE(waitUntil(10000, [&] { return !probeTerminal(t).refilling; }));
         EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
         EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kLightTheme.terminalText);
-        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActivityBlue);
+        EXPECT_EQ(colorOf(state->activity.window, L"WRBLUE"), kActionBlue);
     }
     // The transcript is whole and still takes input and output.
     EXPECT_NE(terminalText(t).find(u"WRPLAIN WRGREY WRRED\r\n"), std::u16string::npos);
@@ -131,19 +131,19 @@ TEST_F(ComfortWindow, FollowingTheSystemTracksTheAppThemeWhileRunning) {
     AppThemeValue value;
     AppThemeValue::set(1);
     SendMessageW(window, WM_COMMAND, kCmdThemeSystem, 0);
-    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kLightTheme.terminalBackground);
     AppThemeValue::set(0);
     pump(100);
-    EXPECT_EQ(state->colors.terminalBackground, kDarkTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kDarkTheme.terminalBackground);
     EXPECT_EQ(cmd().backgroundColor, kDarkTheme.terminalBackground);
     AppThemeValue::set(1);
     pump(100);
-    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kLightTheme.terminalBackground);
 
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);  // a chosen theme stays
     AppThemeValue::set(0);
     pump(100);
-    EXPECT_EQ(state->colors.terminalBackground, kLightTheme.terminalBackground);
+    EXPECT_EQ(state->theme.colors.terminalBackground, kLightTheme.terminalBackground);
 }
 
 }  // namespace

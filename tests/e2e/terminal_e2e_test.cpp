@@ -17,6 +17,7 @@
 #include "platform/win_text.h"
 #include "terminal/terminal_tabs.h"
 #include "ui/input_dialog.h"
+#include "ui/ui_text.h"
 
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/message_loop.h"
@@ -227,22 +228,22 @@ TEST_F(TerminalE2E, ReverseSearchAndFindThroughTheirDialogs) {
     ASSERT_TRUE(run(t, u"echo wrfindbb", u"wrfindbb"));
     ASSERT_TRUE(run(t, u"echo WRFINDAA two", u"WRFINDAA", 4));
 
-    std::thread answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrfindaa");
+    std::thread answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrfindaa");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA two");
-    answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrfindaa");
+    answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrfindaa");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one");
-    answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"no such thing", false);
+    answer = answerDialog(uiText(kTextReverseSearchTitle), u"no such thing", false);
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one") << "Cancel changed the input line";
     replaceInput(t, u"");
 
     SendMessageW(t.editor, EM_SETSEL, 0, 0);
-    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRFINDBB");
+    answer = answerDialog(uiText(kTextFindTitle), u"WRFINDBB");
     pressKey(t.editor, 'F', VK_CONTROL);
     answer.join();
     CHARRANGE first = selectionOf(t.editor);
@@ -343,9 +344,9 @@ TEST_F(TerminalE2E, SubstitutePromptAppearsAfterSilenceAndGoesWithOutput) {
 
 TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     for (int i = 0; i < 3; ++i) openTerminalTab(host.tabs, ShellKind::Cmd);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 2), u"CMD");
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"CMD 2");
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 2), u"CMD");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"CMD 2");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 4), u"CMD 3");
 
     Terminal& second = *host.tabs.terminals[1].terminal;
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(second).outputChunks > 0 && probeTerminal(second).atShellPrompt; }));
@@ -356,24 +357,24 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); });
     EXPECT_FALSE(children.empty()) << "ping did not start";
 
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
-    std::thread answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Build box");
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
+    std::thread answer = answerDialog(uiText(kTextTerminalNameTitle), u"Build box");
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box");
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"", true);
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box");
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"", true);
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Build box") << "an empty name renamed the tab";
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box") << "an empty name renamed the tab";
     // "&" is kept as itself (stored doubled, so it is no access-key mark) and offered back as typed.
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"R&D");
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"R&D");
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
     std::wstring offered;
     answer = std::thread([&offered] {
         for (int i = 0; i < 1000; ++i) {
-            HWND dialog = FindWindowW(L"#32770", wstr(builtinTerminalText(kTextTerminalNameTitle)));
+            HWND dialog = FindWindowW(L"#32770", wstr(uiText(kTextTerminalNameTitle)));
             if (dialog && IsWindowVisible(dialog)) {
                 wchar_t text[64] = {};
                 GetDlgItemTextW(dialog, 1000, text, 64);
@@ -387,36 +388,36 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     renameCurrentTerminal(host.tabs);
     answer.join();
     EXPECT_EQ(offered, L"R&D");
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"R&&D");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
 
     answer = answerQuestion(u"Wrenly", IDYES);  // ping still runs: the close asks first
     closeCurrentTerminal(host.tabs);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"CMD 3");
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"CMD 3");
     EXPECT_FALSE(processAlive(shellId)) << "the shell outlived its tab";
     for (DWORD child : children) EXPECT_FALSE(processAlive(child)) << "a command started by the shell outlived its tab";
 
     EXPECT_EQ(openTerminalTab(host.tabs, ShellKind::Cmd), 4);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 4), u"CMD 3");
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 4), u"CMD 3");
 
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 4, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 4, 0);
     closeCurrentTerminal(host.tabs);
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3) << "the new last tab should be in front";
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3) << "the new last tab should be in front";
     closeCurrentTerminal(host.tabs);
     ASSERT_EQ(host.tabs.terminals.size(), 1u);
     closeCurrentTerminal(host.tabs);
     EXPECT_EQ(host.tabs.terminals.size(), 1u) << "the last terminal was closed";
 
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 1, 0);
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"Named one");
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 1, 0);
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"Named one");
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
-    EXPECT_EQ(tabLabel(host.tabs.tabControl, 3), u"Named one");
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    answer = answerDialog(builtinTerminalText(kTextTerminalNameTitle), u"ignored", false);
+    EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Named one");
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"ignored", false);
     openNamedTerminal(host.tabs, ShellKind::Cmd);
     answer.join();
     EXPECT_EQ(host.tabs.terminals.size(), 2u) << "Cancel created a terminal";
@@ -433,12 +434,12 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
     ASSERT_EQ(host.tabs.terminals.size(), 2u) << "no PowerShell terminal was opened";
     EXPECT_EQ(host.tabs.terminals[1].kind, ShellKind::PowerShell);
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[1].terminal), u"Get-Process");
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(reported, u"> Get-Process - " + builtinTerminalText(kTextCommandFilled));  // names what was filled
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(reported, u"> Get-Process - " + uiText(kTextCommandFilled));  // names what was filled
 
     fillCommand(host.tabs, u"cmd", u"ipconfig /all");
     EXPECT_EQ(terminalInputLine(*host.tabs.terminals[0].terminal), u"ipconfig /all");
-    EXPECT_EQ(SendMessageW(host.tabs.tabControl, TCM_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(host.tabs.terminals.size(), 2u);
 }
 
@@ -600,7 +601,7 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     host.tabs.reportActivity = [&](const std::u16string& line, COLORREF) { activity.push_back(line); };
     host.tabs.showStatus = [&](const std::u16string& text) { status.push_back(text); };
     Terminal& t = openReadyTerminal();
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 2, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 2, 0);
     showTerminal(t, true);
     DWORD shell = shellProcessId(t.shell);
     ASSERT_NE(shell, 0u);
@@ -634,7 +635,7 @@ TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {
         return agree;
     };
     Terminal& t = openReadyTerminal();
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 2, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 2, 0);
     ASSERT_TRUE(run(t, u"echo WRBEFORERESTART", u"WRBEFORERESTART"));
     DWORD shell = shellProcessId(t.shell);
 
@@ -649,7 +650,7 @@ TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {
     EXPECT_TRUE(waitUntil(kWaitMs, [&] { return !processAlive(shell); })) << "the old shell still runs";
     std::u16string text = terminalText(t);
     EXPECT_NE(text.find(u"WRBEFORERESTART"), std::u16string::npos);
-    EXPECT_NE(text.find(builtinTerminalText(kTextShellRestarted)), std::u16string::npos);
+    EXPECT_NE(text.find(uiText(kTextShellRestarted)), std::u16string::npos);
     EXPECT_TRUE(run(t, u"echo WRAFTERRESTART", u"WRAFTERRESTART")) << narrow(terminalText(t));
 }
 
@@ -669,7 +670,7 @@ TEST_F(TerminalE2E, ClosingABusyTerminalAsksAndNamesWhatRuns) {
     DWORD ping = childNamed(shell, L"ping.exe");
 
     EXPECT_FALSE(confirmCloseWithRunningWork(host.tabs));
-    SendMessageW(host.tabs.tabControl, TCM_SETCURSEL, 3, 0);
+    SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
     closeCurrentTerminal(host.tabs);
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_NE(questions.back().find(u"ping.exe"), std::u16string::npos) << narrow(questions.back());
@@ -759,7 +760,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     ASSERT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
     EXPECT_EQ(terminalText(t).find(u"clsecho"), std::u16string::npos) << narrow(terminalText(t));
 
-    std::thread answer = answerDialog(builtinTerminalText(kTextReverseSearchTitle), u"wrrecalled");
+    std::thread answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrrecalled");
     pressKey(t.editor, 'R', VK_CONTROL);
     answer.join();
     ASSERT_EQ(terminalInputLine(t), u"echo WRRECALLED");
@@ -773,7 +774,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
 
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
-    answer = answerDialog(builtinTerminalText(kTextFindTitle), u"WRNOWHERE");
+    answer = answerDialog(uiText(kTextFindTitle), u"WRNOWHERE");
     pressKey(t.editor, 'F', VK_CONTROL);
     answer.join();
     EXPECT_EQ(status, u"找不到“WRNOWHERE”。") << "a search without a match said nothing";
@@ -831,7 +832,7 @@ TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) 
         if (!c.ahead.empty()) {
             ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRAHEAD") >= 2; }));
         }
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return status == builtinTerminalText(kTextWaitingForInput); }))
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return status == uiText(kTextWaitingForInput); }))
             << narrow(c.name) << ": no word that the question waits; " << narrow(terminalText(t));
         EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
         typeText(t.editor, c.answer);

@@ -5,6 +5,7 @@
 
 #include "tests/e2e/message_loop.h"
 #include "ui/input_dialog.h"
+#include "ui/ui_text.h"
 
 namespace {
 
@@ -40,16 +41,13 @@ bool createTerminalHost(TerminalHost& host, const wchar_t* title) {
     tabs.owner = host.window;
     tabs.instance = instance;
     tabs.askText = askText;
-    tabs.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30, host.window,
-                                      nullptr, instance, nullptr);
-    tabs.fixedTabCount = 2;  // as in the main window: Activity and Assistant come first
-    for (const wchar_t* label : {L"Activity", L"Assistant"}) {
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(label);
-        int at = int(SendMessageW(tabs.tabControl, TCM_GETITEMCOUNT, 0, 0));
-        SendMessageW(tabs.tabControl, TCM_INSERTITEMW, WPARAM(at), reinterpret_cast<LPARAM>(&item));
-    }
+    tabs.text = [](int id) { return uiText(id); };  // the texts users see
+    tabs.pages = &host.pages;
+    host.pages.tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 30, host.window,
+                                            nullptr, instance, nullptr);
+    // as in the main window: Activity and Assistant come first
+    addPage(host.pages, {PageKind::Activity, u"Activity"});
+    addPage(host.pages, {PageKind::Assistant, u"Assistant"});
     tabs.layoutRightPane = [&tabs] {
         for (TerminalEntry& entry : tabs.terminals) MoveWindow(entry.terminal->editor, 0, 30, 880, 520, TRUE);
     };

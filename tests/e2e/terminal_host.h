@@ -8,6 +8,7 @@
 
 struct TerminalHost {
     HWND window = nullptr;
+    PageList pages;
     TerminalTabs tabs;
 };
 

@@ -105,7 +105,7 @@ TEST_F(ThemedWindow, TreeTabStripsAndStatusBarTakeEachThemesColours) {
                 << (focused ? "focused" : "without focus");
         }
 
-        for (HWND tabs : {state->tabControl, state->segmentTabs}) {
+        for (HWND tabs : {state->pages.tabControl, state->segmentTabs}) {
             Capture shot = capture(tabs);
             ASSERT_FALSE(shot.pixels.empty());
             int selected = TabCtrl_GetCurSel(tabs);

@@ -51,10 +51,10 @@ TEST_F(AssistantAnswerTest, ToolsAndPlaybooks) {
                                  u"💡 Related playbooks: 剧本甲、剧本乙(listed in the left 'Results'; click to open)",
                                  u"Relevant tools (filtered to the left list; click to launch):",
                                  u"  \u2022 Foo tool  (foo.exe)", u"  \u2022 Qwzbar"}));
-    EXPECT_EQ(answer.lines[0].color, kAnswerBlue);
-    EXPECT_EQ(answer.lines[1].color, kAnswerGreen);
+    EXPECT_EQ(answer.lines[0].color, kActionBlue);
+    EXPECT_EQ(answer.lines[1].color, kHintGreen);
     EXPECT_EQ(answer.lines[2].color, 0x123456u);
-    EXPECT_EQ(answer.lines[3].color, kAnswerBlue);
+    EXPECT_EQ(answer.lines[3].color, kActionBlue);
     EXPECT_EQ(answer.tools, (std::vector<uint64_t>{0, 1}));
 }
 
@@ -62,7 +62,7 @@ TEST_F(AssistantAnswerTest, PlaybookOnlyAndNothing) {
     const AssistantAnswer playbookOnly = answerQuery(u"qwzplay", catalog, playbooks, 0);
     ASSERT_EQ(playbookOnly.lines.size(), 3u);
     EXPECT_EQ(playbookOnly.lines[2].text, u"No matching tools. Try rephrasing?");
-    EXPECT_EQ(playbookOnly.lines[2].color, kAnswerRed);
+    EXPECT_EQ(playbookOnly.lines[2].color, kFailureRed);
     EXPECT_TRUE(playbookOnly.tools.empty());
 
     const AssistantAnswer nothing = answerQuery(u"zzzz", catalog, playbooks, 0);

@@ -2,6 +2,7 @@
 // which, and UI texts called by name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <cctype>
@@ -68,7 +69,7 @@ bool digitAt(const std::string& line, size_t at) {
 // uiTextWith(N, ...), uiText(flag ? N : M), or a lookup with a context first
 // such as uiTextIn(language, N) and terminalUiText(terminal, N).
 bool callsTextByNumber(const std::string& line) {
-    for (const char* callName : {"uiText(", "uiTextWith(", "uiTextIn(", "terminalUiText(", "builtinTerminalText("}) {
+    for (const char* callName : {"uiText(", "uiTextWith(", "uiTextIn(", "terminalUiText("}) {
         const std::string call = callName;
         for (size_t at = line.find(call); at != std::string::npos; at = line.find(call, at + 1)) {
             if (at > 0 && isIdentifierChar(line[at - 1])) continue;
@@ -113,6 +114,79 @@ TEST(SourceTree, LayersIncludeOnlyWhatLiesBelowThem) {
         }
     }
     EXPECT_GT(filesRead, 50u);
+}
+
+// A file's place in its folder's order is its name without "_win" and the
+// extension, so a header and the files that implement it share one place.
+std::string stemOf(const std::string& name) {
+    const std::string stem = fs::path(name).stem().string();
+    return stem.ends_with("_win") ? stem.substr(0, stem.size() - 4) : stem;
+}
+
+// Within ui/ and terminal/ a file includes only files of its folder that come
+// before it here (bottom first); what a lower file needs from above comes
+// through a callback record it is handed.
+const std::map<std::string, std::vector<std::string>> kIncludeOrder = {
+    {"terminal",
+     {"sgr_parser", "console_rules", "output_decoder", "shell_launch", "pipe_limits", "readable_color", "output_rtf",
+      "transcript_mirror", "path_completion", "command_history", "shell_session", "process_tree", "terminal",
+      "editor_control", "history_store", "output_render", "scrollback", "console_editor", "terminal_output",
+      "page_list", "terminal_tabs"}},
+    {"ui",
+     {"ui_text", "theme", "glyph_table", "icon_glyphs", "help_documents", "navigation_model", "assistant_answer",
+      "ui_fonts", "input_dialog", "log_pane", "navigation_pane", "assistant_tab", "window_start", "main_state",
+      "activity", "settings_change", "pages", "layout", "menus", "window_placement", "help_pages", "themed_controls",
+      "tool_launch", "custom_tool_dialogs", "session_report", "keyboard", "settings_commands", "main_window"}},
+};
+
+TEST(SourceTree, FilesOfUiAndTerminalIncludeOnlyFilesBelowThem) {
+    if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
+    for (const auto& [folder, order] : kIncludeOrder) {
+        auto place = [&o = order](const std::string& name) { return std::find(o.begin(), o.end(), stemOf(name)); };
+        for (const fs::path& path : sourcesIn(folder)) {
+            const std::string file = fs::relative(path, kRoot).string();
+            ASSERT_NE(place(file), order.end()) << file << " has no place in the declared order";
+            for (const std::string& line : linesOf(path)) {
+                const std::string name = includedName(line);
+                EXPECT_TRUE(name.rfind(folder + "/", 0) != 0 || place(name) <= place(file))
+                    << file << " includes " << name << ", which is not below it";
+            }
+        }
+    }
+}
+
+// A variable the whole process shares: at namespace scope, or a function's
+// static, that is not const.
+bool definesSharedMutable(const std::string& line) {
+    const size_t at = line.find_first_not_of(' ');
+    if (at == std::string::npos || (at > 0 && line.compare(at, 7, "static ") != 0)) return false;
+    std::string code = line.substr(at, line.find("//") - at);
+    while (!code.empty() && code.back() == ' ') code.pop_back();
+    if (code.empty() || code.back() != ';') return false;
+    for (const char* word : {"constexpr ", "const ", "static const", "using ", "typedef ", "struct ", "class ", "enum ",
+                             "extern ", "return ", "template", "friend ", "namespace ", "#", "}"})
+        if (code.rfind(word, 0) == 0) return false;
+    const size_t paren = code.find('('), equals = code.find('=');
+    return paren == std::string::npos || equals < paren;
+}
+
+TEST(SourceTree, NoWindowWideMutableStateBeyondTheDeclaredOnes) {
+    if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
+    const std::map<std::string, std::string> allowed = {  // each with why it must exist
+        {"ui/ui_text.cpp:int gLanguage = 0;", "the language every text is shown in, one for the process"},
+        {"ui/icon_glyphs_win.cpp:    static IconAnswers answers;", "what the fonts can draw, asked once per face"},
+    };
+    for (const char* sample : {"int gCount = 0;", "    static bool looked = false;", "HWND gWindow;"})
+        EXPECT_TRUE(definesSharedMutable(sample)) << sample;
+    for (const char* sample : {"constexpr int k = 3;", "  static const int m = f();", "int f(int x);", "  int i = 0;"})
+        EXPECT_FALSE(definesSharedMutable(sample)) << sample;
+    for (const char* folder : {"ui", "terminal", "app"}) {
+        for (const fs::path& path : sourcesIn(folder)) {
+            const std::string file = fs::relative(path, kRoot).generic_string();
+            for (const std::string& line : linesOf(path))
+                EXPECT_TRUE(!definesSharedMutable(line) || allowed.count(file + ":" + line)) << file << ": " << line;
+        }
+    }
 }
 
 // Every text a screen shows is called by a name from data/ui_text_ids.h: each

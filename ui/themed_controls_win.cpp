@@ -1,4 +1,4 @@
-#include "ui/theme.h"
+#include "ui/themed_controls.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -7,11 +7,13 @@
 #include <iterator>
 #include <string>
 
+#include "platform/win_dpi.h"
 #include "platform/win_handles.h"
 #include "platform/win_system_library.h"
 #include "ui/assistant_tab.h"
+#include "ui/help_pages.h"
 #include "ui/main_state.h"
-#include "ui/themed_controls.h"
+#include "ui/theme.h"
 
 namespace {
 
@@ -57,18 +59,22 @@ void setControlTheme(HWND control, bool dark) {
     setTheme(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr);
 }
 
-// The title bar follows the theme where the system can draw it dark; dwmapi
-// is loaded only once the dark theme is first shown.
-void setTitleBarTheme(HWND window, bool dark) {
-    static DwmSetWindowAttributeFunction setAttribute = nullptr;
-    static bool looked = false;
-    if (!window || (!dark && !looked)) return;
-    if (!looked) {
-        looked = true;
+// dwmapi.dll's DwmSetWindowAttribute, or null where the system has none.
+DwmSetWindowAttributeFunction dwmSetWindowAttributeFunction() {
+    static const DwmSetWindowAttributeFunction function = [] {
         HMODULE module = loadSystemLibrary(L"dwmapi.dll");
         FARPROC found = module ? GetProcAddress(module, "DwmSetWindowAttribute") : nullptr;
-        setAttribute = reinterpret_cast<DwmSetWindowAttributeFunction>(reinterpret_cast<void (*)()>(found));
-    }
+        return reinterpret_cast<DwmSetWindowAttributeFunction>(reinterpret_cast<void (*)()>(found));
+    }();
+    return function;
+}
+
+// The title bar follows the theme where the system can draw it dark; dwmapi
+// is loaded only once the dark theme is first shown (a light frame that was
+// never dark needs nothing).
+void setTitleBarTheme(HWND window, bool dark) {
+    if (!window || (!dark && !GetModuleHandleW(L"dwmapi.dll"))) return;
+    const DwmSetWindowAttributeFunction setAttribute = dwmSetWindowAttributeFunction();
     BOOL value = dark;
     if (!setAttribute) return;
     // Windows 10 before 2004 (1809 to 1909) knows the attribute by its older number.
@@ -193,7 +199,7 @@ using Painter = void (*)(HWND, HDC, const ThemeColors&);
 // painter; either may name the DC to paint into.
 LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainState& state) {
     if (wParam) {
-        painter(control, reinterpret_cast<HDC>(wParam), state.colors);
+        painter(control, reinterpret_cast<HDC>(wParam), state.theme.colors);
         return 0;
     }
     PAINTSTRUCT paint;
@@ -209,7 +215,7 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
         drawn.bottom = std::min(client.bottom, tabRowBottom(control));
         RECT body = {client.left, drawn.bottom, client.right, client.bottom};
         RECT bodyToPaint;
-        if (IntersectRect(&bodyToPaint, &body, &paint.rcPaint)) fill(dc, bodyToPaint, state.colors.tabStrip);
+        if (IntersectRect(&bodyToPaint, &body, &paint.rcPaint)) fill(dc, bodyToPaint, state.theme.colors.tabStrip);
     }
     RECT drawnToPaint;
     if (IntersectRect(&drawnToPaint, &drawn, &paint.rcPaint)) {
@@ -217,7 +223,7 @@ LRESULT paintThemed(HWND control, WPARAM wParam, Painter painter, const MainStat
         ScopedGdiObject<HBITMAP> bitmap(
             CreateCompatibleBitmap(dc, std::max<LONG>(drawn.right, 1), std::max<LONG>(drawn.bottom, 1)));
         ScopedSelectObject selected(memory.dc, bitmap.object);
-        painter(control, memory.dc, state.colors);
+        painter(control, memory.dc, state.theme.colors);
         BitBlt(dc, drawnToPaint.left, drawnToPaint.top, drawnToPaint.right - drawnToPaint.left,
                drawnToPaint.bottom - drawnToPaint.top, memory.dc, drawnToPaint.left, drawnToPaint.top, SRCCOPY);
     }
@@ -248,14 +254,15 @@ void paintHint(HWND box, const ThemeColors& colors) {
     RECT area;
     SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
     HideCaret(box);
-    HDC dc = GetDC(box);
-    HGDIOBJ oldFont = SelectObject(dc, controlFont(box));
-    fill(dc, area, colors.editBackground);
-    SetTextColor(dc, colors.editCue);
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, oldFont);
-    ReleaseDC(box, dc);
+    {
+        ScopedWindowDC window(box);
+        const HDC dc = window.dc;
+        ScopedSelectObject font(dc, controlFont(box));
+        fill(dc, area, colors.editBackground);
+        SetTextColor(dc, colors.editCue);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
     ShowCaret(box);
 }
 
@@ -263,7 +270,7 @@ LRESULT CALLBACK hintProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, 
     if (message == WM_NCDESTROY) RemoveWindowSubclass(box, hintProc, id);
     LRESULT result = DefSubclassProc(box, message, wParam, lParam);
     if (message == WM_PAINT && GetWindowTextLengthW(box) == 0) {
-        paintHint(box, reinterpret_cast<const MainState*>(data)->colors);
+        paintHint(box, reinterpret_cast<const MainState*>(data)->theme.colors);
     }
     return result;
 }
@@ -272,7 +279,9 @@ void paintThemedFromNowOn(HWND control, UINT_PTR id, MainState& state) {
     if (control) SetWindowSubclass(control, themedControlProc, id, reinterpret_cast<DWORD_PTR>(&state));
 }
 
-bool showsDarkTheme(const MainState& state) { return state.colors.windowBackground == kDarkTheme.windowBackground; }
+bool showsDarkTheme(const MainState& state) {
+    return state.theme.colors.windowBackground == kDarkTheme.windowBackground;
+}
 
 }  // namespace
 
@@ -306,8 +315,8 @@ LRESULT drawTreeItemInTheme(const MainState& state, NMTVCUSTOMDRAW& draw) {
     // The system's colours for a selection without the focus are a light
     // grey, whatever the tree's own colours: unreadable under light text.
     bool focused = GetFocus() == tree;
-    draw.clrText = focused ? state.colors.treeSelectedText : state.colors.treeInactiveText;
-    draw.clrTextBk = focused ? state.colors.treeSelectedBackground : state.colors.treeInactiveBackground;
+    draw.clrText = focused ? state.theme.colors.treeSelectedText : state.theme.colors.treeInactiveText;
+    draw.clrTextBk = focused ? state.theme.colors.treeSelectedBackground : state.theme.colors.treeInactiveBackground;
     return CDRF_DODEFAULT;
 }
 
@@ -317,7 +326,7 @@ void themeNewChild(const MainState& state, HWND child) {
 }
 
 void themeChildControls(MainState& state) {
-    paintThemedFromNowOn(state.tabControl, kTabStripSubclass, state);
+    paintThemedFromNowOn(state.pages.tabControl, kTabStripSubclass, state);
     paintThemedFromNowOn(state.segmentTabs, kTabStripSubclass, state);
     paintThemedFromNowOn(state.statusBar, kStatusBarSubclass, state);
     for (HWND box : {state.searchBox, state.assistant.input}) {
@@ -326,17 +335,17 @@ void themeChildControls(MainState& state) {
     const bool dark = showsDarkTheme(state);
     setTitleBarTheme(state.window, dark);
     // Each theme change costs a control a redraw: light controls that never were dark are left alone.
-    if (!state.window || (!dark && !state.controlsThemedDark)) return;
-    state.controlsThemedDark = dark;
+    if (!state.window || (!dark && !state.theme.controlsThemedDark)) return;
+    state.theme.controlsThemedDark = dark;
     for (HWND child = GetWindow(state.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (child != state.tabControl && child != state.segmentTabs && child != state.statusBar) {
+        if (child != state.pages.tabControl && child != state.segmentTabs && child != state.statusBar) {
             setControlTheme(child, dark);
         }
     }
 }
 
 void deleteThemeBrushes(MainState& state) {
-    for (HBRUSH* brush : {&state.windowBrush, &state.treeBrush, &state.editBrush, &state.terminalBrush}) {
+    for (HBRUSH* brush : {&state.theme.windowBrush, &state.theme.treeBrush, &state.theme.editBrush, &state.theme.terminalBrush}) {
         if (*brush) DeleteObject(*brush);
         *brush = nullptr;
     }
@@ -344,12 +353,12 @@ void deleteThemeBrushes(MainState& state) {
 
 void applyTheme(MainState& state) {
     const ThemeColors& colors = themeColors(themeIsDark(int(state.settings.theme)));
-    state.colors = colors;
+    state.theme.colors = colors;
     deleteThemeBrushes(state);
-    state.windowBrush = CreateSolidBrush(colors.windowBackground);
-    state.treeBrush = CreateSolidBrush(colors.treeBackground);
-    state.editBrush = CreateSolidBrush(colors.editBackground);
-    state.terminalBrush = CreateSolidBrush(colors.terminalBackground);
+    state.theme.windowBrush = CreateSolidBrush(colors.windowBackground);
+    state.theme.treeBrush = CreateSolidBrush(colors.treeBackground);
+    state.theme.editBrush = CreateSolidBrush(colors.editBackground);
+    state.theme.terminalBrush = CreateSolidBrush(colors.terminalBackground);
 
     if (state.tree) {
         TreeView_SetBkColor(state.tree, colors.treeBackground);
@@ -365,7 +374,7 @@ void applyTheme(MainState& state) {
         setPaneColors(*pane, colors.terminalBackground, colors.terminalText);
     }
     setPaneColors(state.about, colors.terminalBackground, colors.terminalText);
-    if (state.aboutTabOpen) fillAboutPage(state);
+    if (hasPage(state.pages, PageKind::About)) fillAboutPage(state);
     setAssistantGreetingColor(state.assistant, colors.terminalText);
     setPanelColors(state.playbook, colors.terminalBackground, colors.terminalText);
 
