@@ -117,7 +117,8 @@ std::vector<std::u16string> lowered(const std::vector<std::u16string>& fragments
 // The text after the label, without the leader ipconfig draws (". . . :").
 std::u16string afterLeader(const std::u16string& line, size_t end) {
     size_t i = end;
-    while (i < line.size() && (isBlank(line[i]) || line[i] == u'.' || line[i] == u':' || line[i] == u'\xFF1A')) ++i;
+    while (i < line.size() && (isBlank(line[i]) || line[i] == u'.')) ++i;
+    if (i < line.size() && (line[i] == u':' || line[i] == u'\xFF1A')) ++i;
     return trimmed(line.substr(i));
 }
 
