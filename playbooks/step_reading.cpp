@@ -311,7 +311,10 @@ StepReading readStepOutput(const Playbook& playbook, const PlaybookStep& step,
     }
     for (const OutputCapture& rule : rules.captures) {
         std::u16string value;
-        if (capture(rule, lines, lowerLines, value)) reading.captures.push_back({rule.name, value, playbook.id, step.id});
+        bool taken = false;
+        for (const CapturedValue& earlier : reading.captures) taken = taken || earlier.name == rule.name;
+        if (!taken && capture(rule, lines, lowerLines, value))
+            reading.captures.push_back({rule.name, value, playbook.id, step.id});
     }
     return reading;
 }
