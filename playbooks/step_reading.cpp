@@ -362,3 +362,24 @@ std::vector<std::u16string> splitOutputLines(const std::u16string& text) {
     if (lines.back().empty()) lines.pop_back();
     return lines;
 }
+
+bool commandFitsStep(const std::u16string& enteredText, const std::u16string& stepCommand) {
+    std::u16string entered = lowerAscii(trimmed(enteredText));
+    std::u16string pattern = lowerAscii(trimmed(stepCommand));
+    size_t at = 0;
+    for (size_t i = 0; i < pattern.size();) {
+        size_t close = pattern[i] == u'{' ? pattern.find(u'}', i) : std::u16string::npos;
+        if (close == std::u16string::npos) {
+            if (at >= entered.size() || entered[at] != pattern[i]) return false;
+            ++at;
+            ++i;
+            continue;
+        }
+        size_t start = at;
+        char16_t next = close + 1 < pattern.size() ? pattern[close + 1] : u'\0';
+        while (at < entered.size() && !isBlank(entered[at]) && entered[at] != next) ++at;
+        if (at == start) return false;
+        i = close + 1;
+    }
+    return at == entered.size();
+}

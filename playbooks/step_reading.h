@@ -90,5 +90,10 @@ struct FilledCommand {
 };
 FilledCommand fillStepCommand(const PlaybookStep& step, const SessionCaptures& captures);
 
+// Whether an entered command is the step's command with its placeholders
+// filled: the fixed text alike (ASCII case aside, outer blanks trimmed), each
+// "{name}" one non-blank word.
+bool commandFitsStep(const std::u16string& entered, const std::u16string& stepCommand);
+
 // Output text cut into lines at CR LF, LF or CR.
 std::vector<std::u16string> splitOutputLines(const std::u16string& text);

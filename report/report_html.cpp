@@ -17,7 +17,7 @@ constexpr char16_t kStyle[] =
     u".time{color:#555;white-space:nowrap;font-family:Consolas,'Courier New',monospace}"
     u"code,pre{font-family:Consolas,'Courier New',monospace}"
     u"pre{background:#f6f6f6;border:1px solid #ddd;padding:.6em;white-space:pre-wrap;word-wrap:break-word}"
-    u".kind{color:#555}.verdict{color:#555;font-size:.9em}.uses{margin:.2em 0 .6em}"
+    u".kind{color:#555}.verdict{color:#555;font-size:.9em}.uses{margin:.2em 0 .6em}.reading{font-weight:bold}"
     u"@media print{body{margin:0}pre{border:none;background:none}nav{page-break-after:always}"
     u"article{page-break-inside:auto}h2,h3,h4{page-break-after:avoid}}";
 
@@ -155,6 +155,8 @@ void playbooks(Page& page, const SessionReport& report) {
                 page.add(u"<li><span class=\"time\">" + escapeHtml(use.time) + u"</span> " + escapeHtml(use.what) +
                          u"</li>");
             }
+            if (!step.reading.empty()) page.element(u"li", l.reading + u": " + step.reading, u" class=\"reading\"");
+            if (!step.captures.empty()) page.element(u"li", l.captured + u": " + step.captures, u" class=\"reading\"");
             page.add(u"</ul></li>");
         }
         page.add(u"</ol></article>");

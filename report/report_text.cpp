@@ -70,6 +70,8 @@ std::string reportText(const SessionReport& report) {
             doc.line(line);
             if (step.uses.empty()) doc.line(u"     " + l.notUsed);
             for (const StepUse& use : step.uses) doc.line(u"     " + use.time + u"  " + use.what);
+            if (!step.reading.empty()) doc.line(u"     " + l.reading + u": " + step.reading);
+            if (!step.captures.empty()) doc.line(u"     " + l.captured + u": " + step.captures);
         }
     }
 

@@ -35,3 +35,8 @@ void noteStepUsed(SessionLog& log, const Playbook& playbook, int step, WalkActio
 // The playbooks in the report's language: every step with its kind, text,
 // command or tool, the allowlist's verdict for command steps, and its uses.
 std::vector<PlaybookRecord> playbookRecords(const SessionLog& log, const ReportLabels& labels);
+// Each used command step that has reading rules, read from the output that
+// followed the last command entered for it in any of those terminals, with
+// what it captured.
+void addStepReadings(std::vector<PlaybookRecord>& records, const SessionLog& log,
+                     const std::vector<TerminalRecord>& terminals, const ReportLabels& labels);

@@ -39,6 +39,8 @@ struct StepRecord {
     std::u16string detail;   // the command, tool or address, when there is one
     std::u16string verdict;  // command steps: the allowlist's verdict in words
     std::vector<StepUse> uses;
+    std::u16string reading;   // what the command's output read as, with the deciding line; empty when unread
+    std::u16string captures;  // "name = value" of what that output gave, comma-separated
 };
 
 struct PlaybookRecord {
@@ -92,6 +94,8 @@ struct ReportLabels {
     std::u16string kindNote, kindTool, kindCommand, kindLink;
     std::u16string usedRun, usedFilled, usedCopied;
     std::u16string allowed;
+    // A step's reading: its heading, the three outcomes, and the values taken.
+    std::u16string reading, readOk, readFail, readUnknown, captured;
 };
 
 struct SessionReport {
