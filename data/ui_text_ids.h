@@ -212,3 +212,5 @@ constexpr int kTextNeedsConsole = 285;         // program name; what to use inst
 constexpr int kTextJobSetupFailed = 286;       // error code
 constexpr int kTextStopWindowedAsk = 287;      // program names
 constexpr int kTextCannotStopElevated = 288;   // program
+constexpr int kTextReportReading = 310;        // 310..314: a step's reading, its three outcomes, the values taken
+constexpr int kTextReportQuestions = 315;      // 315..318: the Assistant's questions, tool launches and their outcomes

@@ -89,6 +89,8 @@ void contents(Page& page, const SessionReport& report) {
     page.add(u"<nav>");
     page.element(u"h2", l.contents);
     page.add(u"<ol><li><a href=\"#activity\">" + escapeHtml(l.activity) + u"</a></li>");
+    page.add(u"<li><a href=\"#assistant\">" + escapeHtml(l.questions) + u"</a></li>");
+    page.add(u"<li><a href=\"#launches\">" + escapeHtml(l.launches) + u"</a></li>");
     page.add(u"<li><a href=\"#playbooks\">" + escapeHtml(l.playbooks) + u"</a></li>");
     page.add(u"<li><a href=\"#terminals\">" + escapeHtml(l.terminals) + u"</a><ol>");
     for (size_t t = 0; t < report.terminals.size(); ++t) {
@@ -162,6 +164,30 @@ void playbooks(Page& page, const SessionReport& report) {
         page.add(u"</ol></article>");
     }
     page.add(u"</section>");
+}
+
+void questionsAndLaunches(Page& page, const SessionReport& report) {
+    const ReportLabels& l = report.labels;
+    openSection(page, u"assistant", l.questions, report.questions.empty(), l);
+    page.add(u"<table>");
+    for (const QuestionRecord& q : report.questions) {
+        page.add(u"<tr>");
+        page.element(u"td", q.time, u" class=\"time\"");
+        page.element(u"td", q.text);
+        page.element(u"td", decimalText(q.tools), u" class=\"verdict\"");
+        page.add(u"</tr>");
+    }
+    page.add(u"</table></section>");
+    openSection(page, u"launches", l.launches, report.launches.empty(), l);
+    page.add(u"<table>");
+    for (const LaunchRecord& launch : report.launches) {
+        page.add(u"<tr>");
+        page.element(u"td", launch.time, u" class=\"time\"");
+        page.element(u"td", launch.tool);
+        page.element(u"td", launch.failed ? l.launchFailed + u": " + launch.reason : l.launched);
+        page.add(u"</tr>");
+    }
+    page.add(u"</table></section>");
 }
 
 void terminals(Page& page, const SessionReport& report) {
@@ -250,6 +276,7 @@ std::string reportHtml(const SessionReport& report) {
     header(page, report);
     contents(page, report);
     activity(page, report);
+    questionsAndLaunches(page, report);
     playbooks(page, report);
     terminals(page, report);
     page.add(u"\n</body></html>\n");

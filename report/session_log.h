@@ -27,6 +27,8 @@ struct SessionLog {
     std::vector<ActivityRecord> activity;
     std::vector<PlaybookVisit> playbooks;      // in the order first opened
     std::vector<TerminalRecord> closedTerminals;
+    std::vector<QuestionRecord> questions;
+    std::vector<LaunchRecord> launches;
 };
 
 void notePlaybookOpened(SessionLog& log, const Playbook& playbook, const std::u16string& time);

@@ -91,6 +91,7 @@ void createAssistant(MainState& state) {
     assistant.playbooks = &state.catalog.playbooks;
     MainState* s = &state;
     assistant.onResults = [s](const std::vector<uint64_t>& tools, const std::u16string& query) {
+        s->session.questions.push_back({clockText(ClockFormat::Time), query, tools.size()});
         showAssistantResults(s->navigation, tools, query);
     };
     createAssistantInput(assistant, state.window, state.instance);

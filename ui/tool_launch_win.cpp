@@ -1,6 +1,9 @@
 // The window's side of launching: picks the tool, keeps Recent and the tree
 // current, and writes what the launcher reports to the Activity log.
+#include <memory>
+
 #include "launcher/launch.h"
+#include "platform/win_clock.h"
 #include "ui/main_state.h"
 #include "ui/ui_text.h"
 
@@ -31,7 +34,16 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
         if (!tool.homepage.empty()) openDownloadPage(state, index);
         return;
     }
-    if (startTool(tool, elevated, activitySink())) {
+    // The report keeps each launch's outcome, with the launcher's own words for a failure.
+    auto failure = std::make_shared<std::u16string>();
+    LaunchSink sink = activitySink();
+    sink.activity = [failure](const std::u16string& line, bool failed) {
+        reportActivity(line, failed ? kActivityRed : kActivityBlue);
+        if (failed) *failure = line;
+    };
+    const bool started = startTool(tool, elevated, sink);
+    state.session.launches.push_back({clockText(ClockFormat::Time), toolDisplayName(tool), !started, *failure});
+    if (started) {
         const std::u16string id = tool.id;
         changeSettings(state, [id](Settings& s) { noteRecent(s, id); });
         rebuildTree(state.navigation);

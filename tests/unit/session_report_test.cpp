@@ -124,6 +124,9 @@ SessionReport sampleReport() {
                        {u"type evil.txt", u"10:00:08", {themed(u"</pre><script>alert(1)</script>\r\n")}},
                        {u"ping -n 4 10.0.0.1", u"10:00:10", {themed(u"Reply from 10.0.0.1: time=1ms\r\n")}}};
     report.terminals = {terminal};
+    l.launchFailed = u"failed";
+    report.questions = {{u"10:00:01", u"no <internet>", 3}};
+    report.launches = {{u"10:00:02", u"Notepad", true, u"Access is denied."}};
     addStepReadings(report.playbooks, log, report.terminals, l);
     return report;
 }
@@ -147,7 +150,7 @@ TEST(ReportSections, TheWholePageAndItsTextVariant) {
     for (const char* expected : {"<section id=\"activity\">", "<section id=\"playbooks\">", "<section id=\"terminals\">",
                                  "<a href=\"#t1-c2\">", "<h4 id=\"t1-c2\">", "PC&lt;1&gt;", "Notepad &amp; co",
                                  "&lt;/pre&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "ipconfig /all", "Network",
-                                 "captured: gateway = 10.0.0.1"})
+                                 "captured: gateway = 10.0.0.1", "no &lt;internet&gt;", "failed: Access is denied."})
         EXPECT_NE(html.find(expected), std::string::npos) << expected;
     // Nothing that runs or loads: no script, no external address, no embedded resource.
     for (const char* absent : {"<script", "http:", "https:", "src=", "<link", "@import", "url("})
@@ -158,7 +161,8 @@ TEST(ReportSections, TheWholePageAndItsTextVariant) {
     for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
         ASSERT_EQ(text[at - 1], '\r') << "a bare line feed at " << at;
     for (const char* expected : {">>> 10:00:08  type evil.txt", "</pre><script>alert(1)</script>", "Filled", "Network",
-                                 "     reading: ok — Reply from 10.0.0.1: time=1ms"})
+                                 "     reading: ok — Reply from 10.0.0.1: time=1ms", "10:00:01  no <internet>  (3)",
+                                 "10:00:02  Notepad  failed: Access is denied."})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
 
     EXPECT_EQ(reportFileName(u"PC:1/2", u"20261207-0930"), u"wrenly-report-PC_1_2-20261207-0930.html");
