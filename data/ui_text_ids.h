@@ -214,3 +214,4 @@ constexpr int kTextStopWindowedAsk = 287;      // program names
 constexpr int kTextCannotStopElevated = 288;   // program
 constexpr int kTextReportReading = 310;        // 310..314: a step's reading, its three outcomes, the values taken
 constexpr int kTextReportQuestions = 315;      // 315..318: the Assistant's questions, tool launches and their outcomes
+constexpr int kTextBrokenReading = 319;        // playbook id, step id, the problem

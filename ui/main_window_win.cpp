@@ -163,13 +163,19 @@ void reportFileProblem(const DocumentOutcome& file) {
     }
 }
 
-// A pack the user edited may give two playbooks, or two steps, one id.
+// A pack the user edited may give two playbooks, or two steps, one id, or reading rules that cannot be used.
 void reportDuplicateIds(const std::vector<Playbook>& playbooks) {
     for (const DuplicateId& d : findDuplicateIds(playbooks)) {
         reportActivity(d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
                                         : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
                        kActivityRed);
     }
+    for (const Playbook& playbook : playbooks)
+        for (const PlaybookStep& step : playbook.steps)
+            if (!step.readingProblem.empty())
+                reportActivity(uiTextWith(kTextBrokenReading, {playbook.id, step.id,
+                                                               localized(step.readingProblem, step.readingProblemEn)}),
+                               kActivityRed);
 }
 
 // Posted from wherever a command failed to reach its history file; told once.

@@ -370,6 +370,7 @@ constexpr TextRow kRows[] = {
     {316, u"工具启动", u"Tool launches"},
     {317, u"已启动", u"launched"},
     {318, u"启动失败", u"failed"},
+    {319, u"剧本 %s 步骤 %s：%s", u"Playbook %s, step %s: %s"},
 };
 
 constexpr bool rowsInIdOrder() {
