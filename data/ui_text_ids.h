@@ -213,3 +213,6 @@ constexpr int kTextJobSetupFailed = 286;       // error code
 constexpr int kTextStopWindowedAsk = 287;      // program names
 constexpr int kTextCannotStopElevated = 288;   // program
 constexpr int kTextTerminalStartFailed = 289;
+constexpr int kTextReportReading = 290;        // 290..294: a step's reading, its three outcomes, the values taken
+constexpr int kTextReportQuestions = 295;      // 295..298: the Assistant's questions, tool launches and their outcomes
+constexpr int kTextBrokenReading = 299;        // playbook id, step id, the problem

@@ -29,6 +29,7 @@ std::string branchDocument(const StepBranch& branch) {
     textMember(out, "label", branch.label);
     optionalText(out, "labelEn", branch.labelEn);
     textMember(out, "goto", branch.gotoTarget);
+    if (branch.on != StepOutcome::Unknown) textMember(out, "on", outcomeText(branch.on));
     return out + "}";
 }
 
@@ -57,6 +58,29 @@ std::string actionDocument(const PlaybookStep& step) {
         case StepActionType::Note:
         case StepActionType::Unrecognised: member(out, "type", "\"note\""); break;
     }
+    return out + "}";
+}
+
+std::string fragmentsDocument(const std::vector<std::u16string>& fragments) {
+    std::vector<std::string> quoted;
+    for (const std::u16string& f : fragments) quoted.push_back(jsonQuote(f));
+    return jsonArrayOf(quoted);
+}
+
+std::string readingDocument(const ReadingRules& rules) {
+    std::string out = "{";
+    member(out, "ok", fragmentsDocument(rules.ok));
+    member(out, "fail", fragmentsDocument(rules.fail));
+    textMember(out, "decides", outcomeText(rules.decides));
+    std::vector<std::string> captures;
+    for (const OutputCapture& c : rules.captures) {
+        std::string capture = "{";
+        textMember(capture, "name", c.name);
+        textMember(capture, "kind", captureKindText(c.kind));
+        member(capture, "after", fragmentsDocument(c.labels));
+        captures.push_back(capture + "}");
+    }
+    member(out, "captures", jsonArrayOf(captures));
     return out + "}";
 }
 
@@ -104,6 +128,9 @@ std::string stepDocument(const PlaybookStep& step) {
         for (const StepBranch& b : step.branches) branches.push_back(branchDocument(b));
         member(out, "branches", jsonArrayOf(branches));
     }
+    if (step.hasReading) member(out, "reading", readingDocument(step.reading));
+    optionalText(out, "readingProblem", step.readingProblem);
+    optionalText(out, "readingProblemEn", step.readingProblemEn);
     return out + "}";
 }
 

@@ -127,9 +127,13 @@ std::string callTool(const JsonValue* params, const std::u16string& id, const Mc
     }
     const McpTool* tool = findMcpTool(name);
     if (!tool) return mcpError(id, revision.unknownToolCode, u"unknown tool: " + name);
-    std::u16string argument;
-    if (tool->argument && arguments) argument = getString(*arguments, asciiToWide(tool->argument));
-    McpToolOutput out = tool->answer(argument, sources);
+    McpCall call;
+    for (size_t i = 0; i < kMaxToolArguments && tool->arguments[i].name; ++i) {
+        const JsonValue* value = arguments ? findMember(*arguments, asciiToWide(tool->arguments[i].name)) : nullptr;
+        call.given[i] = isKind(value, JsonKind::String);
+        if (call.given[i]) call.values[i] = value->text;
+    }
+    McpToolOutput out = tool->answer(call, sources);
     if (!out.problem.empty()) {
         if (!revision.argumentErrorsAsResults) return mcpError(id, kInvalidParams, out.problem);
         return reply(id, revision,

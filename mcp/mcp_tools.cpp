@@ -25,14 +25,21 @@ constexpr size_t kSearchLimit = 10;
     "{\"type\":\"object\",\"properties\":{\"type\":{\"type\":\"string\",\"enum\":[\"tool\",\"command\","       \
     "\"open-url\",\"note\"]},\"ref\":" TK_TEXT ",\"shell\":" TK_TEXT ",\"command\":" TK_TEXT                   \
     ",\"allowed\":{\"type\":\"boolean\"},\"disabledReason\":" TK_TEXT "},\"required\":[\"type\"]}"
+#define TK_OUTCOME "{\"type\":\"string\",\"enum\":[\"ok\",\"fail\"]}"
+#define TK_TEXTS "{\"type\":\"array\",\"items\":" TK_TEXT "}"
 #define TK_BRANCH_SCHEMA                                                                                        \
     "{\"type\":\"object\",\"properties\":{\"when\":" TK_TEXT ",\"label\":" TK_TEXT ",\"labelEn\":" TK_TEXT     \
-    ",\"goto\":" TK_TEXT "},\"required\":[\"when\",\"label\",\"goto\"]}"
+    ",\"goto\":" TK_TEXT ",\"on\":" TK_OUTCOME "},\"required\":[\"when\",\"label\",\"goto\"]}"
+#define TK_READING_SCHEMA                                                                                       \
+    "{\"type\":\"object\",\"properties\":{\"ok\":" TK_TEXTS ",\"fail\":" TK_TEXTS ",\"decides\":" TK_OUTCOME    \
+    ",\"captures\":{\"type\":\"array\",\"items\":{\"type\":\"object\",\"properties\":{\"name\":" TK_TEXT          \
+    ",\"kind\":{\"type\":\"string\",\"enum\":[\"ipv4\",\"ipv6\",\"hostname\",\"number\"]},\"after\":" TK_TEXTS  \
+    "},\"required\":[\"name\",\"kind\",\"after\"]}}},\"required\":[\"ok\",\"fail\",\"decides\",\"captures\"]}"
 #define TK_STEP_SCHEMA                                                                                          \
     "{\"type\":\"object\",\"properties\":{\"id\":" TK_TEXT ",\"text\":" TK_TEXT ",\"textEn\":" TK_TEXT        \
     ",\"hint\":" TK_TEXT ",\"hintEn\":" TK_TEXT ",\"action\":" TK_ACTION_SCHEMA                                \
-    ",\"branches\":{\"type\":\"array\",\"items\":" TK_BRANCH_SCHEMA "}},\"required\":[\"id\",\"text\","       \
-    "\"action\"]}"
+    ",\"branches\":{\"type\":\"array\",\"items\":" TK_BRANCH_SCHEMA "},\"reading\":" TK_READING_SCHEMA          \
+    ",\"readingProblem\":" TK_TEXT ",\"readingProblemEn\":" TK_TEXT "},\"required\":[\"id\",\"text\",\"action\"]}"
 #define TK_LIST_OF(key, item) \
     "{\"type\":\"object\",\"properties\":{\"" key "\":{\"type\":\"array\",\"items\":" item "}},\"required\":[\"" key "\"]}"
 
@@ -45,9 +52,18 @@ const char kPlaybookSchema[] = "{\"type\":\"object\",\"properties\":{" TK_PLAYBO
                                ",\"steps\":{\"type\":\"array\",\"items\":" TK_STEP_SCHEMA "}},\"required\":["
                                TK_PLAYBOOK_REQUIRED ",\"steps\"]}";
 
+const char kStepOutputSchema[] =
+    "{\"type\":\"object\",\"properties\":{\"outcome\":{\"type\":\"string\",\"enum\":[\"ok\",\"fail\",\"unknown\"]},"
+    "\"branch\":{\"type\":[\"string\",\"null\"]},\"matched\":{\"type\":[\"string\",\"null\"]},"
+    "\"captures\":{\"type\":\"object\",\"additionalProperties\":" TK_TEXT "}},"
+    "\"required\":[\"outcome\",\"branch\",\"matched\",\"captures\"]}";
+
 #undef TK_LIST_OF
 #undef TK_STEP_SCHEMA
+#undef TK_READING_SCHEMA
 #undef TK_BRANCH_SCHEMA
+#undef TK_TEXTS
+#undef TK_OUTCOME
 #undef TK_ACTION_SCHEMA
 #undef TK_PLAYBOOK_REQUIRED
 #undef TK_PLAYBOOK_MEMBERS
@@ -101,14 +117,15 @@ McpToolOutput toolArray(const McpSources& sources, const std::vector<ToolRecord>
     return out;
 }
 
-McpToolOutput listTools(const std::u16string&, const McpSources& sources) {
+McpToolOutput listTools(const McpCall&, const McpSources& sources) {
     const std::vector<ToolRecord>& tools = sources.tools();
     std::vector<size_t> all(tools.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;
     return toolArray(sources, tools, all);
 }
 
-McpToolOutput searchTools(const std::u16string& query, const McpSources& sources) {
+McpToolOutput searchTools(const McpCall& call, const McpSources& sources) {
+    const std::u16string& query = call.values[0];
     if (query.empty()) return problem(u"missing 'query'");
     const std::vector<ToolRecord>& tools = sources.tools();
     std::vector<size_t> hits;
@@ -118,7 +135,8 @@ McpToolOutput searchTools(const std::u16string& query, const McpSources& sources
     return toolArray(sources, tools, hits);
 }
 
-McpToolOutput getToolInfo(const std::u16string& id, const McpSources& sources) {
+McpToolOutput getToolInfo(const McpCall& call, const McpSources& sources) {
+    const std::u16string& id = call.values[0];
     const std::vector<ToolRecord>& tools = sources.tools();
     for (size_t i = 0; i < tools.size(); ++i) {
         if (tools[i].id != id) continue;
@@ -130,15 +148,15 @@ McpToolOutput getToolInfo(const std::u16string& id, const McpSources& sources) {
     return problem(u"unknown tool id");
 }
 
-McpToolOutput listPlaybooks(const std::u16string&, const McpSources& sources) {
+McpToolOutput listPlaybooks(const McpCall&, const McpSources& sources) {
     std::vector<std::string> documents;
     for (const Playbook& playbook : sources.playbooks()) documents.push_back(playbookDocument(playbook, false));
     return document("{\"playbooks\":" + jsonArrayOf(documents) + "}");
 }
 
-McpToolOutput getPlaybook(const std::u16string& id, const McpSources& sources) {
+McpToolOutput getPlaybook(const McpCall& call, const McpSources& sources) {
     const std::vector<Playbook>& playbooks = sources.playbooks();
-    int index = findPlaybookIndex(playbooks, id);
+    int index = findPlaybookIndex(playbooks, call.values[0]);
     if (index < 0) return problem(u"unknown playbook id");
     auto full = [](const Playbook& playbook) { return playbookDocument(playbook, true); };
     McpToolOutput out;
@@ -147,33 +165,66 @@ McpToolOutput getPlaybook(const std::u16string& id, const McpSources& sources) {
     return out;
 }
 
+// Reads the output exactly as the window does; changes nothing, runs nothing.
+McpToolOutput checkStepOutput(const McpCall& call, const McpSources& sources) {
+    if (!call.given[0] || call.values[0].empty()) return problem(u"missing 'playbook'");
+    if (!call.given[1] || call.values[1].empty()) return problem(u"missing 'step'");
+    if (!call.given[2]) return problem(u"missing 'output'");
+    const Playbook* playbook = findPlaybook(sources.playbooks(), call.values[0]);
+    if (!playbook) return problem(u"unknown playbook id");
+    const PlaybookStep* step = findStep(*playbook, call.values[1]);
+    if (!step) return problem(u"unknown step id");
+    StepReading reading = readStepOutput(*playbook, *step, splitOutputLines(call.values[2]));
+    std::string captures;
+    for (const CapturedValue& value : reading.captures)
+        captures += (captures.empty() ? "" : ",") + jsonQuote(value.name) + ":" + jsonQuote(value.value);
+    std::string branch = reading.branch < 0 ? "null" : jsonQuote(step->branches[size_t(reading.branch)].gotoTarget);
+    std::string matched = reading.outcome == StepOutcome::Unknown ? "null" : jsonQuote(reading.matched);
+    return document("{\"outcome\":\"" + wideToUtf8(outcomeText(reading.outcome)) + "\",\"branch\":" + branch +
+                    ",\"matched\":" + matched + ",\"captures\":{" + captures + "}}");
+}
+
 // Every tool only reads local data: hosts that gate on these hints may call
 // them without asking in their read-only modes.
 const McpTool kTools[] = {
-    {"list_tools", u"列出工具 List tools", u"列出全部可用工具(内置+外部推荐)。List all available tools.", nullptr,
-     nullptr, kToolListSchema, listTools},
+    {"list_tools", u"列出工具 List tools", u"列出全部可用工具(内置+外部推荐)。List all available tools.", {},
+     kToolListSchema, listTools},
     {"search_tools", u"按现象查找工具 Search tools",
-     u"按现象/关键词检索相关工具(中英)。Search tools by symptom/keywords.", "query",
-     u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English.", kToolListSchema, searchTools},
-    {"get_tool_info", u"工具详情 Tool details", u"按 id 取工具详情。Get tool details by id.", "id",
-     u"工具 id,见 list_tools 或 search_tools。A tool id from list_tools or search_tools.", kToolSchema,
+     u"按现象/关键词检索相关工具(中英)。Search tools by symptom/keywords.",
+     {{"query", u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English."}}, kToolListSchema,
+     searchTools},
+    {"get_tool_info", u"工具详情 Tool details", u"按 id 取工具详情。Get tool details by id.",
+     {{"id", u"工具 id,见 list_tools 或 search_tools。A tool id from list_tools or search_tools."}}, kToolSchema,
      getToolInfo},
     {"list_playbooks", u"列出排障剧本 List playbooks",
-     u"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.", nullptr, nullptr, kPlaybookListSchema,
+     u"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.", {}, kPlaybookListSchema,
      listPlaybooks},
     {"get_playbook", u"剧本步骤 Playbook steps",
-     u"按 id 取剧本全部步骤(含命令/工具/分支;命令仅只读白名单)。Get a playbook's full steps by id.", "id",
-     u"剧本 id,见 list_playbooks。A playbook id from list_playbooks.", kPlaybookSchema, getPlaybook},
+     u"按 id 取剧本全部步骤(含命令/工具/分支/读取规则;命令仅只读白名单)。Get a playbook's full steps by id, with "
+     u"the rules that read each command's output.",
+     {{"id", u"剧本 id,见 list_playbooks。A playbook id from list_playbooks."}}, kPlaybookSchema, getPlaybook},
+    {"check_step_output", u"判读步骤输出 Check step output",
+     u"按剧本的读取规则判读一个命令步骤的输出:结论、建议分支、判定行和取到的值;不运行任何命令。Read a command "
+     u"step's output by the playbook's rules: the outcome, the suggested branch, the deciding line and the "
+     u"captured values. Runs nothing.",
+     {{"playbook", u"剧本 id,见 list_playbooks。A playbook id from list_playbooks."},
+      {"step", u"步骤 id,见 get_playbook。A step id from get_playbook."},
+      {"output", u"该步骤命令打印的全部文字。All the text the step's command printed."}},
+     kStepOutputSchema, checkStepOutput},
 };
 
 std::string toolDescriptor(const McpTool& tool) {
     std::string title = jsonQuote(tool.title);
-    std::string input = "{\"type\":\"object\",\"properties\":{}}";
-    if (tool.argument) {
-        input = std::string("{\"type\":\"object\",\"properties\":{\"") + tool.argument +
-                "\":{\"type\":\"string\",\"description\":" + jsonQuote(tool.argumentMeaning) +
-                "}},\"required\":[\"" + tool.argument + "\"]}";
+    std::string properties, required;
+    for (const McpToolArgument& argument : tool.arguments) {
+        if (!argument.name) break;
+        std::string name = std::string("\"") + argument.name + "\"";
+        properties += (properties.empty() ? "" : ",") + name + ":{\"type\":\"string\",\"description\":" +
+                      jsonQuote(argument.meaning) + "}";
+        required += (required.empty() ? "" : ",") + name;
     }
+    std::string input = "{\"type\":\"object\",\"properties\":{" + properties + "}";
+    input += required.empty() ? "}" : ",\"required\":[" + required + "]}";
     return std::string("{\"name\":\"") + tool.name + "\",\"title\":" + title +
            ",\"description\":" + jsonQuote(tool.description) + ",\"inputSchema\":" + input +
            ",\"outputSchema\":" + tool.outputSchema + ",\"annotations\":{\"title\":" + title +

@@ -1,7 +1,8 @@
 // The tools and prompts the MCP server offers. Each tool is one entry of one
-// table: its name, texts, argument, output schema and answer.
+// table: its name, texts, arguments, output schema and answer.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "data/json.h"
@@ -15,14 +16,28 @@ struct McpToolOutput {
     std::u16string problem;  // not empty: the arguments name nothing or miss a value
 };
 
+constexpr size_t kMaxToolArguments = 3;
+
+// A required string argument; a null name ends a tool's list.
+struct McpToolArgument {
+    const char* name;
+    const char16_t* meaning;
+};
+
+// The arguments of one call, in the tool's order: each value, and whether the
+// caller gave it as a string at all.
+struct McpCall {
+    std::array<std::u16string, kMaxToolArguments> values;
+    std::array<bool, kMaxToolArguments> given{};
+};
+
 struct McpTool {
     const char* name;
     const char16_t* title;
     const char16_t* description;
-    const char* argument;             // the one required string argument, or nullptr
-    const char16_t* argumentMeaning;  // what that argument holds
-    const char* outputSchema;         // JSON Schema of the structured document, object root
-    McpToolOutput (*answer)(const std::u16string& argument, const McpSources& sources);
+    McpToolArgument arguments[kMaxToolArguments];
+    const char* outputSchema;  // JSON Schema of the structured document, object root
+    McpToolOutput (*answer)(const McpCall& call, const McpSources& sources);
 };
 
 // The tool of that name, or nullptr.

@@ -89,8 +89,25 @@ PlaybookStep parseStep(const JsonValue& object) {
         branch.label = getString(*item, u"label");
         branch.labelEn = getString(*item, u"labelEn");
         branch.gotoTarget = getString(*item, u"goto");
+        std::u16string on = getString(*item, u"on");
+        branch.on = branchOutcome(on, branch.when);
+        if (!on.empty() && branch.on == StepOutcome::Unknown && step.readingProblem.empty()) {
+            step.readingProblem = u"读取规则无效: 分支的 \"on\" 只能是 ok 或 fail";
+            step.readingProblemEn = u"The reading rules are broken: a branch's \"on\" must be ok or fail.";
+        }
         if (!branch.gotoTarget.empty()) step.branches.push_back(std::move(branch));
     }
+    ParsedReading reading = parseReadingRules(findMember(object, u"reading"));
+    if (reading.present && step.actionType != StepActionType::Command && reading.problem.empty()) {
+        reading.problem = u"读取规则无效: 只有命令步骤能读取输出";
+        reading.problemEn = u"The reading rules are broken: only a command step has output to read.";
+    }
+    if (step.readingProblem.empty()) {
+        step.readingProblem = reading.problem;
+        step.readingProblemEn = reading.problemEn;
+    }
+    step.hasReading = reading.present && step.readingProblem.empty();
+    if (step.hasReading) step.reading = std::move(reading.rules);
     applyStepVerdict(step);
     return step;
 }

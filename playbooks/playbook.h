@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/json.h"
+#include "playbooks/step_reading.h"
 
 enum class StepActionType : int32_t { Note = 0, Tool = 1, Command = 2, OpenUrl = 3, Unrecognised = 4 };
 
@@ -16,6 +17,7 @@ struct StepBranch {
     std::u16string labelEn;  // English button text
     // A step id of the same playbook, "playbook:<id>" or "playbook:<id>#<step>"; never empty.
     std::u16string gotoTarget;
+    StepOutcome on = StepOutcome::Unknown;  // the reading that suggests it: "on", else "when"
 };
 
 struct PlaybookStep {
@@ -33,6 +35,11 @@ struct PlaybookStep {
     std::u16string disabledReason;    // empty when enabled; Chinese
     std::u16string disabledReasonEn;  // the same in English
     std::vector<StepBranch> branches;
+    // How to read the command's output; optional, and ignored by readers that do not know it.
+    bool hasReading = false;
+    ReadingRules reading;
+    std::u16string readingProblem;  // empty unless the pack's rules are broken (then hasReading is false)
+    std::u16string readingProblemEn;
 };
 
 struct Playbook {

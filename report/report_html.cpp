@@ -17,7 +17,7 @@ constexpr char16_t kStyle[] =
     u".time{color:#555;white-space:nowrap;font-family:Consolas,'Courier New',monospace}"
     u"code,pre{font-family:Consolas,'Courier New',monospace}"
     u"pre{background:#f6f6f6;border:1px solid #ddd;padding:.6em;white-space:pre-wrap;word-wrap:break-word}"
-    u".kind{color:#555}.verdict{color:#555;font-size:.9em}.uses{margin:.2em 0 .6em}"
+    u".kind{color:#555}.verdict{color:#555;font-size:.9em}.uses{margin:.2em 0 .6em}.reading{font-weight:bold}"
     u"@media print{body{margin:0}pre{border:none;background:none}nav{page-break-after:always}"
     u"article{page-break-inside:auto}h2,h3,h4{page-break-after:avoid}}";
 
@@ -89,6 +89,8 @@ void contents(Page& page, const SessionReport& report) {
     page.add(u"<nav>");
     page.element(u"h2", l.contents);
     page.add(u"<ol><li><a href=\"#activity\">" + escapeHtml(l.activity) + u"</a></li>");
+    page.add(u"<li><a href=\"#assistant\">" + escapeHtml(l.questions) + u"</a></li>");
+    page.add(u"<li><a href=\"#launches\">" + escapeHtml(l.launches) + u"</a></li>");
     page.add(u"<li><a href=\"#playbooks\">" + escapeHtml(l.playbooks) + u"</a></li>");
     page.add(u"<li><a href=\"#terminals\">" + escapeHtml(l.terminals) + u"</a><ol>");
     for (size_t t = 0; t < report.terminals.size(); ++t) {
@@ -155,11 +157,37 @@ void playbooks(Page& page, const SessionReport& report) {
                 page.add(u"<li><span class=\"time\">" + escapeHtml(use.time) + u"</span> " + escapeHtml(use.what) +
                          u"</li>");
             }
+            if (!step.reading.empty()) page.element(u"li", l.reading + u": " + step.reading, u" class=\"reading\"");
+            if (!step.captures.empty()) page.element(u"li", l.captured + u": " + step.captures, u" class=\"reading\"");
             page.add(u"</ul></li>");
         }
         page.add(u"</ol></article>");
     }
     page.add(u"</section>");
+}
+
+void questionsAndLaunches(Page& page, const SessionReport& report) {
+    const ReportLabels& l = report.labels;
+    openSection(page, u"assistant", l.questions, report.questions.empty(), l);
+    page.add(u"<table>");
+    for (const QuestionRecord& q : report.questions) {
+        page.add(u"<tr>");
+        page.element(u"td", q.time, u" class=\"time\"");
+        page.element(u"td", q.text);
+        page.element(u"td", decimalText(q.tools), u" class=\"verdict\"");
+        page.add(u"</tr>");
+    }
+    page.add(u"</table></section>");
+    openSection(page, u"launches", l.launches, report.launches.empty(), l);
+    page.add(u"<table>");
+    for (const LaunchRecord& launch : report.launches) {
+        page.add(u"<tr>");
+        page.element(u"td", launch.time, u" class=\"time\"");
+        page.element(u"td", launch.tool);
+        page.element(u"td", launch.failed ? l.launchFailed + u": " + launch.reason : l.launched);
+        page.add(u"</tr>");
+    }
+    page.add(u"</table></section>");
 }
 
 void terminals(Page& page, const SessionReport& report) {
@@ -248,6 +276,7 @@ std::string reportHtml(const SessionReport& report) {
     header(page, report);
     contents(page, report);
     activity(page, report);
+    questionsAndLaunches(page, report);
     playbooks(page, report);
     terminals(page, report);
     page.add(u"\n</body></html>\n");

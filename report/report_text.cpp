@@ -49,13 +49,25 @@ std::string reportText(const SessionReport& report) {
 
     doc.heading(l.contents, u'-');
     doc.line(u"1. " + l.activity);
-    doc.line(u"2. " + l.playbooks);
-    doc.line(u"3. " + l.terminals);
+    doc.line(u"2. " + l.questions);
+    doc.line(u"3. " + l.launches);
+    doc.line(u"4. " + l.playbooks);
+    doc.line(u"5. " + l.terminals);
     for (const TerminalRecord& terminal : report.terminals) doc.line(u"   - " + terminal.name);
 
     doc.heading(l.activity, u'-');
     if (report.activity.empty()) doc.line(l.none);
     for (const ActivityRecord& entry : report.activity) doc.line(entry.time + u"  " + entry.text);
+
+    doc.heading(l.questions, u'-');
+    if (report.questions.empty()) doc.line(l.none);
+    for (const QuestionRecord& q : report.questions)
+        doc.line(q.time + u"  " + q.text + u"  (" + asciiToWide(std::to_string(q.tools)) + u")");
+    doc.heading(l.launches, u'-');
+    if (report.launches.empty()) doc.line(l.none);
+    for (const LaunchRecord& launch : report.launches)
+        doc.line(launch.time + u"  " + launch.tool + u"  " +
+                 (launch.failed ? l.launchFailed + u": " + launch.reason : l.launched));
 
     doc.heading(l.playbooks, u'-');
     if (report.playbooks.empty()) doc.line(l.none);
@@ -70,6 +82,8 @@ std::string reportText(const SessionReport& report) {
             doc.line(line);
             if (step.uses.empty()) doc.line(u"     " + l.notUsed);
             for (const StepUse& use : step.uses) doc.line(u"     " + use.time + u"  " + use.what);
+            if (!step.reading.empty()) doc.line(u"     " + l.reading + u": " + step.reading);
+            if (!step.captures.empty()) doc.line(u"     " + l.captured + u": " + step.captures);
         }
     }
 

@@ -1,5 +1,7 @@
 #include "report/session_log.h"
 
+#include "playbooks/step_reading.h"
+
 namespace {
 
 PlaybookVisit* visitOf(SessionLog& log, const std::u16string& playbookId) {
@@ -82,4 +84,46 @@ std::vector<PlaybookRecord> playbookRecords(const SessionLog& log, const ReportL
         records.push_back(std::move(record));
     }
     return records;
+}
+
+namespace {
+
+// The output of the last command entered that fits the step's command.
+const CommandBlock* lastRunOf(const PlaybookStep& step, const std::vector<TerminalRecord>& terminals) {
+    const CommandBlock* found = nullptr;
+    for (const TerminalRecord& terminal : terminals)
+        for (const CommandBlock& block : terminal.blocks)
+            if (!block.command.empty() && commandFitsStep(block.command, step.command)) found = &block;
+    return found;
+}
+
+std::u16string outcomeWords(StepOutcome outcome, const ReportLabels& labels) {
+    switch (outcome) {
+        case StepOutcome::Ok: return labels.readOk;
+        case StepOutcome::Fail: return labels.readFail;
+        case StepOutcome::Unknown: break;
+    }
+    return labels.readUnknown;
+}
+
+}  // namespace
+
+void addStepReadings(std::vector<PlaybookRecord>& records, const SessionLog& log,
+                     const std::vector<TerminalRecord>& terminals, const ReportLabels& labels) {
+    for (size_t v = 0; v < log.playbooks.size() && v < records.size(); ++v) {
+        const PlaybookVisit& visit = log.playbooks[v];
+        for (size_t s = 0; s < visit.playbook.steps.size() && s < records[v].steps.size(); ++s) {
+            const PlaybookStep& step = visit.playbook.steps[s];
+            StepRecord& record = records[v].steps[s];
+            const CommandBlock* run = step.hasReading && !record.uses.empty() ? lastRunOf(step, terminals) : nullptr;
+            if (!run) continue;
+            std::u16string output;
+            for (const OutputRun& part : run->output) output += part.text;
+            StepReading reading = readStepOutput(visit.playbook, step, splitOutputLines(output));
+            record.reading = outcomeWords(reading.outcome, labels);
+            if (!reading.matched.empty()) record.reading += u" — " + reading.matched;
+            for (const CapturedValue& value : reading.captures)
+                record.captures += (record.captures.empty() ? u"" : u", ") + value.name + u" = " + value.value;
+        }
+    }
 }

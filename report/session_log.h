@@ -27,6 +27,8 @@ struct SessionLog {
     std::vector<ActivityRecord> activity;
     std::vector<PlaybookVisit> playbooks;      // in the order first opened
     std::vector<TerminalRecord> closedTerminals;
+    std::vector<QuestionRecord> questions;
+    std::vector<LaunchRecord> launches;
 };
 
 void notePlaybookOpened(SessionLog& log, const Playbook& playbook, const std::u16string& time);
@@ -35,3 +37,8 @@ void noteStepUsed(SessionLog& log, const Playbook& playbook, int step, WalkActio
 // The playbooks in the report's language: every step with its kind, text,
 // command or tool, the allowlist's verdict for command steps, and its uses.
 std::vector<PlaybookRecord> playbookRecords(const SessionLog& log, const ReportLabels& labels);
+// Each used command step that has reading rules, read from the output that
+// followed the last command entered for it in any of those terminals, with
+// what it captured.
+void addStepReadings(std::vector<PlaybookRecord>& records, const SessionLog& log,
+                     const std::vector<TerminalRecord>& terminals, const ReportLabels& labels);

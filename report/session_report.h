@@ -39,6 +39,23 @@ struct StepRecord {
     std::u16string detail;   // the command, tool or address, when there is one
     std::u16string verdict;  // command steps: the allowlist's verdict in words
     std::vector<StepUse> uses;
+    std::u16string reading;   // what the command's output read as, with the deciding line; empty when unread
+    std::u16string captures;  // "name = value" of what that output gave, comma-separated
+};
+
+// A question put to the Assistant, and how many tools its answer named.
+struct QuestionRecord {
+    std::u16string time;
+    std::u16string text;
+    size_t tools = 0;
+};
+
+// A tool started from the window, and whether the shell started it.
+struct LaunchRecord {
+    std::u16string time;
+    std::u16string tool;
+    bool failed = false;
+    std::u16string reason;  // what the launcher said, when it failed
 };
 
 struct PlaybookRecord {
@@ -92,6 +109,10 @@ struct ReportLabels {
     std::u16string kindNote, kindTool, kindCommand, kindLink;
     std::u16string usedRun, usedFilled, usedCopied;
     std::u16string allowed;
+    // A step's reading: its heading, the three outcomes, and the values taken.
+    std::u16string reading, readOk, readFail, readUnknown, captured;
+    // The Assistant's questions and the tool launches: headings and outcomes.
+    std::u16string questions, launches, launched, launchFailed;
 };
 
 struct SessionReport {
@@ -100,6 +121,8 @@ struct SessionReport {
     std::vector<ActivityRecord> activity;
     std::vector<PlaybookRecord> playbooks;
     std::vector<TerminalRecord> terminals;
+    std::vector<QuestionRecord> questions;
+    std::vector<LaunchRecord> launches;
 };
 
 // Text made safe for HTML: markup characters as entities, line breaks kept,

@@ -103,6 +103,7 @@ void createAssistant(MainState& state) {
     assistant.playbooks = &state.catalog.playbooks;
     MainState* s = &state;
     assistant.onResults = [s](const std::vector<uint64_t>& tools, const std::u16string& query) {
+        s->session.questions.push_back({clockText(ClockFormat::Time), query, tools.size()});
         showAssistantResults(s->navigation, tools, query);
     };
     createAssistantInput(assistant, state.window, state.instance);
@@ -172,13 +173,19 @@ void reportFileProblem(MainState& state, const DocumentOutcome& file) {
     }
 }
 
-// A pack the user edited may give two playbooks, or two steps, one id.
+// A pack the user edited may give two playbooks, or two steps, one id, or reading rules that cannot be used.
 void reportDuplicateIds(MainState& state, const std::vector<Playbook>& playbooks) {
     for (const DuplicateId& d : findDuplicateIds(playbooks)) {
         reportActivity(state, d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
                                                : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
                        kFailureRed);
     }
+    for (const Playbook& playbook : playbooks)
+        for (const PlaybookStep& step : playbook.steps)
+            if (!step.readingProblem.empty())
+                reportActivity(state, uiTextWith(kTextBrokenReading, {playbook.id, step.id,
+                                                                      localized(step.readingProblem, step.readingProblemEn)}),
+                               kFailureRed);
 }
 
 // Posted from wherever a command failed to reach its history file; told once.

@@ -54,6 +54,15 @@ ReportLabels reportLabels() {
     l.usedFilled = text(24);
     l.usedCopied = text(25);
     l.allowed = text(26);
+    l.reading = uiText(kTextReportReading);
+    l.readOk = uiText(kTextReportReading + 1);
+    l.readFail = uiText(kTextReportReading + 2);
+    l.readUnknown = uiText(kTextReportReading + 3);
+    l.captured = uiText(kTextReportReading + 4);
+    l.questions = uiText(kTextReportQuestions);
+    l.launches = uiText(kTextReportQuestions + 1);
+    l.launched = uiText(kTextReportQuestions + 2);
+    l.launchFailed = uiText(kTextReportQuestions + 3);
     return l;
 }
 
@@ -97,10 +106,13 @@ SessionReport gatherReport(const MainState& state) {
     h.createdAt = clockText(ClockFormat::DateTime);
     h.spanTo = h.createdAt;
     report.activity = state.session.activity;
+    report.questions = state.session.questions;
+    report.launches = state.session.launches;
     report.playbooks = playbookRecords(state.session, report.labels);
     report.terminals = state.session.closedTerminals;
     for (size_t k = 0; k < state.terminals.terminals.size(); ++k)
         report.terminals.push_back(terminalReportRecord(*state.terminals.terminals[k].terminal, tabName(state, k), true));
+    addStepReadings(report.playbooks, state.session, report.terminals, report.labels);
     return report;
 }
 

@@ -2,7 +2,10 @@
 // current, and writes what the launcher reports to the Activity log.
 #include "ui/tool_launch.h"
 
+#include <memory>
+
 #include "launcher/launch.h"
+#include "platform/win_clock.h"
 #include "ui/activity.h"
 #include "ui/main_state.h"
 #include "ui/pages.h"
@@ -37,7 +40,16 @@ void launchTool(MainState& state, int64_t index, bool elevated) {
         if (!tool.homepage.empty()) openDownloadPage(state, index);
         return;
     }
-    if (startTool(tool, elevated, activitySink(state))) {
+    // The report keeps each launch's outcome, with the launcher's own words for a failure.
+    auto failure = std::make_shared<std::u16string>();
+    LaunchSink sink = activitySink(state);
+    sink.activity = [&state, failure](const std::u16string& line, bool failed) {
+        reportActivity(state, line, failed ? kFailureRed : kActionBlue);
+        if (failed) *failure = line;
+    };
+    const bool started = startTool(tool, elevated, sink);
+    state.session.launches.push_back({clockText(ClockFormat::Time), toolDisplayName(tool), !started, *failure});
+    if (started) {
         const std::u16string id = tool.id;
         changeSettings(state, [id](Settings& s) { noteRecent(s, id); });
         rebuildTree(state.navigation);

@@ -341,6 +341,16 @@ constexpr TextRow kRows[] = {
     {288, u"无法结束 %s：它以管理员身份运行（拒绝访问），请在它自己的窗口中关闭。",
      u"Cannot end %s: it runs as administrator (access denied); close it in its own window."},
     {289, u"[终端启动失败]", u"[The terminal could not start]"},
+    {290, u"判读", u"Reading"},
+    {291, u"✓ 正常", u"✓ ok"},
+    {292, u"✗ 失败", u"✗ fail"},
+    {293, u"? 不明确", u"? unclear"},
+    {294, u"取得的值", u"Captured"},
+    {295, u"助手提问", u"Assistant questions"},
+    {296, u"工具启动", u"Tool launches"},
+    {297, u"已启动", u"launched"},
+    {298, u"启动失败", u"failed"},
+    {299, u"剧本 %s 步骤 %s：%s", u"Playbook %s, step %s: %s"},
 };
 
 constexpr bool rowsInIdOrder() {

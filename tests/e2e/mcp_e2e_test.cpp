@@ -130,8 +130,9 @@ TEST(McpServerExe, SessionWithEveryToolThenEndOfInput) {
     JsonValue listed = *parseJson(utf8ToWide(request(child, R"({"jsonrpc":"2.0","id":2,"method":"tools/list"})")));
     const JsonValue* tools = findMember(*findMember(listed, u"result"), u"tools");
     ASSERT_TRUE(isKind(tools, JsonKind::Array));
-    ASSERT_EQ(tools->items.size(), 5u);
+    ASSERT_EQ(tools->items.size(), 6u);
     EXPECT_EQ(getString(tools->items[4], u"name"), u"get_playbook");
+    EXPECT_EQ(getString(tools->items[5], u"name"), u"check_step_output");
     for (const JsonValue& tool : tools->items) EXPECT_TRUE(getBool(*findMember(tool, u"annotations"), u"readOnlyHint", false));
 
     JsonValue all = toolText(call(child, 3, "list_tools", "{}"), u"tools");

@@ -119,7 +119,8 @@ TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
                                                                         u"&lt;/pre&gt; &amp;amp; &quot;quoted&quot;"),
           std::u16string(u"<code>echo WRREPORTTWO</code>"), uiText(kTextReportTitle + 24),  // filled into a terminal
           uiText(kTextReportTitle + 25), playbooks[book].title, playbooks[book].steps[step].command,
-          std::u16string(u"notepad.exe")})
+          std::u16string(u"notepad.exe"), std::u16string(u"<section id=\"launches\">"),
+          uiText(kTextReportQuestions + 2)})  // the launch and its outcome
         EXPECT_NE(page.find(expected), std::u16string::npos) << wideToUtf8(expected);
     EXPECT_EQ(page.find(u"<script"), std::u16string::npos);
     EXPECT_EQ(page.find(u"</pre> &"), std::u16string::npos);

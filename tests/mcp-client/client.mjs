@@ -1,5 +1,5 @@
 // Connects an official MCP client to toolkeep --mcp-stdio and checks what a
-// host sees: five annotated tools with titles and output schemas, structured
+// host sees: six annotated tools with titles and output schemas, structured
 // results that the client validates against those schemas for every tool and
 // playbook of the shipped packs, isError results for bad arguments, the
 // playbooks as prompts, and no reply to notifications.
@@ -30,7 +30,7 @@ function finish() {
   process.exit(failures === 0 ? 0 : 1);
 }
 
-const TOOL_NAMES = "list_tools,search_tools,get_tool_info,list_playbooks,get_playbook";
+const TOOL_NAMES = "list_tools,search_tools,get_tool_info,list_playbooks,get_playbook,check_step_output";
 const READ_ONLY = { readOnlyHint: true, destructiveHint: false, idempotentHint: true, openWorldHint: false };
 
 async function connect() {
@@ -75,7 +75,7 @@ async function checkClient() {
   check(typeof instructions === "string" && instructions.includes("only reads"), "instructions say it only reads");
 
   const { tools } = await client.listTools();
-  check(tools.map((t) => t.name).join(",") === TOOL_NAMES, "tools/list names the five tools");
+  check(tools.map((t) => t.name).join(",") === TOOL_NAMES, "tools/list names the six tools");
   for (const tool of tools) {
     const annotations = tool.annotations ?? {};
     check(
@@ -106,11 +106,16 @@ async function checkClient() {
     if (full?.id !== p.id || full.steps.length !== p.stepCount) bad.push(p.id);
   }
   check(bad.length === 0, `get_playbook of every playbook validates (${bad.join(" ") || "all"})`);
+  const reading = structured(await call(client, "check_step_output", {
+    playbook: "net.no-internet", step: "s3", output: "Reply from 127.0.0.1: bytes=32 time<1ms TTL=128\r\n" }));
+  check(reading?.outcome === "ok" && reading.branch === "s4" && reading.matched.startsWith("Reply from"),
+        `check_step_output reads a loopback ping as ok (${JSON.stringify(reading)})`);
 
   for (const [name, args, message] of [
     ["search_tools", {}, "missing 'query'"],
     ["get_tool_info", { id: "nope" }, "unknown tool id"],
     ["get_playbook", { id: "nope" }, "unknown playbook id"],
+    ["check_step_output", { playbook: "net.no-internet", step: "s3" }, "missing 'output'"],
   ]) {
     const result = await call(client, name, args);
     check(result.isError === true && result.content?.[0]?.text === message, `${name} with bad arguments: isError "${message}"`);
@@ -186,7 +191,7 @@ function checkInspector() {
     tools.map((t) => t.name).join(",") === TOOL_NAMES &&
       tools.every((t) => t.title && t.outputSchema?.type === "object" &&
         Object.entries(READ_ONLY).every(([key, value]) => t.annotations?.[key] === value)),
-    "tools/list: five read-only annotated tools with titles and output schemas",
+    "tools/list: six read-only annotated tools with titles and output schemas",
   );
   const [, playbooks] = inspector(era, "--method", "tools/call", "--tool-name", "list_playbooks");
   const first = playbooks.structuredContent?.playbooks?.[0];

@@ -70,9 +70,15 @@ struct Fixture {
         PlaybookStep url = step(u"s4", StepActionType::OpenUrl, u"http://x");
         url.enabled = false;
         url.disabledReason = u"https only";
+        PlaybookStep ping = step(u"s7", StepActionType::Command, u"ping -n 4 {host}");
+        ping.hasReading = true;
+        ping.reading.ok = {u"TTL="};
+        ping.reading.fail = {u"timed out"};
+        ping.reading.captures = {{u"lost", CaptureKind::Number, {u"Lost:"}}};
+        ping.branches = {{u"ok", u"通", u"", u"s1", StepOutcome::Ok}};
         playbook.steps = {note, refused, allowed, url, step(u"s5", StepActionType::Tool, u"builtin.x"),
                           step(u"s6", StepActionType::Unrecognised),
-                          step(u"s7", StepActionType::Command, u"ping -n 4 {host}")};
+                          ping};
         Playbook bare;
         bare.id = u"pb.two";
         bare.title = u"T";
@@ -270,7 +276,7 @@ TEST(McpTools, EveryToolIsAnnotatedWithTitleAndObjectSchemas) {
             EXPECT_EQ(getString(*findMember(tool, schema), u"type"), u"object");
         }
     }
-    EXPECT_EQ(names, u"list_tools,search_tools,get_tool_info,list_playbooks,get_playbook,");
+    EXPECT_EQ(names, u"list_tools,search_tools,get_tool_info,list_playbooks,get_playbook,check_step_output,");
 }
 
 TEST(McpTools, DocumentsByteForByte) {
@@ -292,7 +298,9 @@ TEST(McpTools, DocumentsByteForByte) {
         R"({"id":"s4","text":"","action":{"type":"open-url","ref":"http://x","allowed":false}},)"
         R"({"id":"s5","text":"","action":{"type":"tool","ref":"builtin.x"}},)"
         R"({"id":"s6","text":"","action":{"type":"note"}},)"
-        R"({"id":"s7","text":"","action":{"type":"command","shell":"cmd","command":"ping -n 4 {host}","allowed":true}}]})");
+        R"({"id":"s7","text":"","action":{"type":"command","shell":"cmd","command":"ping -n 4 {host}","allowed":true},)"
+        R"("branches":[{"when":"ok","label":"通","goto":"s1","on":"ok"}],"reading":{"ok":["TTL="],"fail":["timed out"],)"
+        R"("decides":"fail","captures":[{"name":"lost","kind":"number","after":["Lost:"]}]}}]})");
     EXPECT_EQ(f.call("get_playbook", R"({"id":"pb.one"})"), toolResult("9", playbookDocument(f.playbooks[0], true)));
 }
 
@@ -316,6 +324,18 @@ TEST(McpTools, SearchAndErrors) {
         {"get_playbook", R"({"id":"nope"})", unknownPlaybook},
         {"get_playbook", "null", unknownPlaybook},
         {"Get_playbook", "{}", mcpError(u"9", -32602, u"unknown tool: Get_playbook")},
+        {"check_step_output", R"({"playbook":"pb.one","step":"s7","output":"Reply: TTL=64\r\nLost: 2"})",
+         toolResult("9", R"({"outcome":"ok","branch":"s1","matched":"Reply: TTL=64","captures":{"lost":"2"}})")},
+        {"check_step_output", R"({"playbook":"pb.one","step":"s7","output":"Request timed out.\nLost: 2 & x"})",
+         toolResult("9", R"({"outcome":"fail","branch":null,"matched":"Request timed out.","captures":{}})")},
+        {"check_step_output", R"({"playbook":"pb.one","step":"s1","output":"TTL="})",
+         toolResult("9", R"({"outcome":"unknown","branch":null,"matched":null,"captures":{}})")},
+        {"check_step_output", R"({"playbook":"pb.one","step":"s7"})", toolProblem("missing 'output'")},
+        {"check_step_output", R"({"playbook":"pb.one","step":"s7","output":5})", toolProblem("missing 'output'")},
+        {"check_step_output", R"({"step":"s7","output":""})", toolProblem("missing 'playbook'")},
+        {"check_step_output", R"({"playbook":"pb.one","output":""})", toolProblem("missing 'step'")},
+        {"check_step_output", R"({"playbook":"pb.one","step":"S7","output":""})", toolProblem("unknown step id")},
+        {"check_step_output", R"({"playbook":"pb","step":"s7","output":""})", unknownPlaybook},
     };
     for (const Case& c : cases) EXPECT_EQ(f.call(c.name, c.arguments), c.reply) << c.name << c.arguments;
     for (const char* params : {"", R"(,"params":"list_tools")", R"(,"params":{"name":5})"}) {

@@ -87,6 +87,9 @@ SessionReport sampleReport() {
     l.allowed = u"allowed";
     l.usedFilled = u"Filled";
     l.kindCommand = u"Command";
+    l.reading = u"reading";
+    l.readOk = u"ok";
+    l.captured = u"captured";
     report.header.computer = u"PC<1>";
     report.activity.push_back({u"10:00:00", u"> [Launch] Notepad & co", {36, 104, 220}});
 
@@ -98,11 +101,17 @@ SessionReport sampleReport() {
     step.actionType = StepActionType::Command;
     step.command = u"ipconfig /all";
     step.textEn = u"Look at the addresses";
-    playbook.steps = {step};
+    step.hasReading = true;
+    step.reading.captures = {{u"gateway", CaptureKind::IPv4, {u"Default Gateway"}}};
+    PlaybookStep ping = step;
+    ping.command = u"ping -n 4 {gateway}";
+    ping.reading = {{u"time="}, {u"timed out"}, StepOutcome::Fail, {}};
+    playbook.steps = {step, ping};
     SessionLog log;
     notePlaybookOpened(log, playbook, u"10:00:05");
     noteStepUsed(log, playbook, 0, WalkActionKind::FillCommand, u"10:00:06");
     noteStepUsed(log, playbook, 0, WalkActionKind::MoveTo, u"10:00:07");  // moving is not using
+    noteStepUsed(log, playbook, 1, WalkActionKind::CopyCommand, u"10:00:09");
     l.language = u"en";
     report.playbooks = playbookRecords(log, l);
 
@@ -111,8 +120,14 @@ SessionReport sampleReport() {
     terminal.shell = u"CMD";
     terminal.state = u"open";
     terminal.blocks = {{u"", u"", {themed(u"C:\\>")}},
-                       {u"type evil.txt", u"10:00:08", {themed(u"</pre><script>alert(1)</script>\r\n")}}};
+                       {u"IPCONFIG /all", u"10:00:07", {themed(u" Default Gateway . : 10.0.0.1\r\n")}},
+                       {u"type evil.txt", u"10:00:08", {themed(u"</pre><script>alert(1)</script>\r\n")}},
+                       {u"ping -n 4 10.0.0.1", u"10:00:10", {themed(u"Reply from 10.0.0.1: time=1ms\r\n")}}};
     report.terminals = {terminal};
+    l.launchFailed = u"failed";
+    report.questions = {{u"10:00:01", u"no <internet>", 3}};
+    report.launches = {{u"10:00:02", u"Notepad", true, u"Access is denied."}};
+    addStepReadings(report.playbooks, log, report.terminals, l);
     return report;
 }
 
@@ -120,18 +135,22 @@ TEST(ReportSections, TheWholePageAndItsTextVariant) {
     SessionReport report = sampleReport();
     ASSERT_EQ(report.playbooks.size(), 1u);
     EXPECT_EQ(report.playbooks[0].title, u"Network");
-    ASSERT_EQ(report.playbooks[0].steps.size(), 1u);
+    ASSERT_EQ(report.playbooks[0].steps.size(), 2u);
     const StepRecord& step = report.playbooks[0].steps[0];
     EXPECT_EQ(step.kind, u"Command");
     EXPECT_EQ(step.detail, u"cmd> ipconfig /all");
     EXPECT_EQ(step.verdict, u"allowed");
     ASSERT_EQ(step.uses.size(), 1u);
     EXPECT_EQ(step.uses[0].what, u"Filled");
+    // Each step read from the output of its command, filled placeholders and all.
+    EXPECT_EQ(step.captures, u"gateway = 10.0.0.1");
+    EXPECT_EQ(report.playbooks[0].steps[1].reading, u"ok — Reply from 10.0.0.1: time=1ms");
 
     std::string html = reportHtml(report);
     for (const char* expected : {"<section id=\"activity\">", "<section id=\"playbooks\">", "<section id=\"terminals\">",
                                  "<a href=\"#t1-c2\">", "<h4 id=\"t1-c2\">", "PC&lt;1&gt;", "Notepad &amp; co",
-                                 "&lt;/pre&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "ipconfig /all", "Network"})
+                                 "&lt;/pre&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "ipconfig /all", "Network",
+                                 "captured: gateway = 10.0.0.1", "no &lt;internet&gt;", "failed: Access is denied."})
         EXPECT_NE(html.find(expected), std::string::npos) << expected;
     // Nothing that runs or loads: no script, no external address, no embedded resource.
     for (const char* absent : {"<script", "http:", "https:", "src=", "<link", "@import", "url("})
@@ -141,7 +160,9 @@ TEST(ReportSections, TheWholePageAndItsTextVariant) {
     EXPECT_EQ(text.compare(0, 3, "\xEF\xBB\xBF"), 0);
     for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
         ASSERT_EQ(text[at - 1], '\r') << "a bare line feed at " << at;
-    for (const char* expected : {">>> 10:00:08  type evil.txt", "</pre><script>alert(1)</script>", "Filled", "Network"})
+    for (const char* expected : {">>> 10:00:08  type evil.txt", "</pre><script>alert(1)</script>", "Filled", "Network",
+                                 "     reading: ok — Reply from 10.0.0.1: time=1ms", "10:00:01  no <internet>  (3)",
+                                 "10:00:02  Notepad  failed: Access is denied."})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
 
     EXPECT_EQ(reportFileName(u"PC:1/2", u"20261207-0930"), u"wrenly-report-PC_1_2-20261207-0930.html");
