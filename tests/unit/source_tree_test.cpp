@@ -130,7 +130,7 @@ const std::map<std::string, std::vector<std::string>> kIncludeOrder = {
     {"terminal",
      {"sgr_parser", "console_rules", "output_decoder", "shell_launch", "pipe_limits", "readable_color", "output_rtf",
       "transcript_mirror", "path_completion", "command_history", "shell_session", "process_tree", "terminal",
-      "editor_control", "history_store", "output_render", "scrollback", "console_editor", "terminal_output",
+      "editor_control", "history_store", "output_render", "scrollback", "terminal_output", "console_editor",
       "page_list", "terminal_tabs"}},
     {"ui",
      {"ui_text", "theme", "glyph_table", "icon_glyphs", "help_documents", "navigation_model", "assistant_answer",
