@@ -8,24 +8,11 @@
 namespace {
 
 const char kDefaultFile[] =
-    "{\n"
-    "  \"clickBehavior\": \"single\",\n"
-    "  \"defaultShell\": \"cmd\",\n"
-    "  \"theme\": \"system\",\n"
-    "  \"fontSize\": 12,\n"
-    "  \"language\": \"zh-CN\",\n"
-    "  \"leftWidth\": 300,\n"
-    "  \"showFileName\": true,\n"
-    "  \"quickEdit\": false,\n"
-    "  \"aiEnabled\": false,\n"
-    "  \"aiBaseUrl\": \"\",\n"
-    "  \"aiModel\": \"\",\n"
-    "  \"aiKeyEnc\": \"\",\n"
-    "  \"localModel\": \"\",\n"
-    "  \"localEnabled\": true,\n"
-    "  \"favorites\": [],\n"
-    "  \"recents\": []\n"
-    "}\n";
+    "{\n  \"clickBehavior\": \"single\",\n  \"defaultShell\": \"cmd\",\n  \"theme\": \"system\",\n"
+    "  \"fontSize\": 12,\n  \"language\": \"zh-CN\",\n  \"leftWidth\": 300,\n  \"showFileName\": true,\n"
+    "  \"quickEdit\": false,\n  \"aiEnabled\": false,\n  \"aiBaseUrl\": \"\",\n  \"aiModel\": \"\",\n"
+    "  \"aiKeyEnc\": \"\",\n  \"localModel\": \"\",\n  \"localEnabled\": true,\n  \"favorites\": [],\n"
+    "  \"recents\": []\n}\n";
 
 Settings parse(const std::string& utf8) { return parseSettings(utf8ToWide(utf8)); }
 
