@@ -232,11 +232,7 @@ TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
 
 TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     SetFocus(state->searchBox);
-    struct Step {
-        WPARAM key;
-        std::initializer_list<int> modifiers;
-        HWND focus;
-    };
+    struct Step { WPARAM key; std::initializer_list<int> modifiers; HWND focus; };
     const Step steps[] = {
         {VK_TAB, {}, state->segmentTabs},  {VK_TAB, {}, state->tree},           {VK_TAB, {}, state->searchBox},
         {VK_TAB, {VK_SHIFT}, state->tree}, {VK_TAB, {VK_SHIFT}, state->segmentTabs},

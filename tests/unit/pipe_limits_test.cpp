@@ -5,11 +5,7 @@
 namespace {
 
 TEST(PipeLimits, NamesTheProgramThatCannotWorkOnAPipe) {
-    struct Case {
-        const char16_t* line;
-        PipeLimit limit;
-        const char16_t* program;
-    } cases[] = {
+    struct Case { const char16_t* line; PipeLimit limit; const char16_t* program; } cases[] = {
         {u"powershell -Command Get-Date", PipeLimit::WaitsForEndOfInput, u"powershell"},
         {u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.EXE -c \"a | b\"", PipeLimit::WaitsForEndOfInput,
          u"powershell"},

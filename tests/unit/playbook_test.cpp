@@ -98,11 +98,7 @@ TEST(PlaybookParse, StepsActionsAndBranches) {
 }
 
 TEST(PlaybookParse, StepVerdicts) {
-    struct Case {
-        const char* action;
-        bool enabled;
-        const char16_t* reason;
-    } cases[] = {
+    struct Case { const char* action; bool enabled; const char16_t* reason; } cases[] = {
         {R"({"type":"open-url","ref":"http://example.com"})", false, u"仅允许 https 链接"},
         {R"({"type":"open-url","ref":"https://example.com"})", true, u""},
         {R"({"type":"url","ref":"https://example.com"})", true, u""},

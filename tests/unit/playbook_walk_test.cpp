@@ -87,11 +87,7 @@ TEST_F(PlaybookWalk, CommandAndRefusedStepDetails) {
 
 TEST_F(PlaybookWalk, ButtonRules) {
     // enabled flags of slots 0..4 and the visible branch labels, per step
-    struct Case {
-        int current;
-        bool enabled[5];
-        std::vector<std::u16string> branches;
-    };
+    struct Case { int current; bool enabled[5]; std::vector<std::u16string> branches; };
     const Case cases[] = {
         {0, {false, true, true, false, true}, {}},
         {1, {true, true, true, true, true}, {u"不通", u"ok", u"X"}},
@@ -120,12 +116,7 @@ TEST_F(PlaybookWalk, ButtonRules) {
 }
 
 TEST_F(PlaybookWalk, Actions) {
-    struct Case {
-        int current, slot;
-        WalkActionKind kind;
-        int step;
-        std::u16string first, second;
-    };
+    struct Case { int current, slot; WalkActionKind kind; int step; std::u16string first, second; };
     const Case cases[] = {
         {0, 0, WalkActionKind::None, 0, u"", u""},
         {0, 1, WalkActionKind::MoveTo, 1, u"", u""},

@@ -71,10 +71,7 @@ TEST(ToolSearch, WeightsOfEachSource) {
         tool(u"t.en", u"辛辛", u"", u"x"),
     };
     tools[8].nameEn = tools[8].description = tools[8].descriptionEn = u"gamma";
-    struct Case {
-        const char16_t* query;
-        const char* expected;
-    } cases[] = {
+    struct Case { const char16_t* query; const char* expected; } cases[] = {
         {u"run ALPHA TOOL now", "t.name 50\n"},
         {u"Alpha Too", ""},  // part of a name earns nothing
         {u"ALPHA.EXE", "t.name 45\n"},
@@ -114,10 +111,7 @@ TEST(ToolFilter, QueryIsAFragmentOfAToolText) {
     tools[1].nameEn = u"Device Manager";
     tools[4].descriptionEn = u"Shows EVENTS";
     tools[4].description = u"secret";
-    struct Case {
-        const char16_t* query;
-        const char* expected;
-    } cases[] = {
+    struct Case { const char16_t* query; const char* expected; } cases[] = {
         {u"ALP", "a\n"},           {u"alpha tool", "a\n"},   {u"alpha tool!", ""},
         {u"device m", "b\n"},      {u"beta.m", "c\n"},       {u"jsj", "d\n"},
         {u"jsjgl", "d\n"},         {u"jsjglx", ""},          {u"events", "e\n"},
@@ -133,10 +127,7 @@ TEST(PlaybookSearch, TagsSummaryAndTitle) {
         playbook(u"p.trim", u"Ab  ", u""),
         playbook(u"p.space", u" ab", u""),
     };
-    struct Case {
-        const char16_t* query;
-        const char* expected;
-    } cases[] = {
+    struct Case { const char16_t* query; const char* expected; } cases[] = {
         {u"U盘读不出", "p.usb 95\n"},
         {u"usb 插上没反应", "p.usb 45\n"},
         {u"移动硬盘不识别", ""},

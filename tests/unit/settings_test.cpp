@@ -61,11 +61,7 @@ TEST(Settings, RoundTripKeepsEveryField) {
 }
 
 TEST(Settings, NumbersAreTruncatedAndClamped) {
-    struct Case {
-        const char* json;
-        int32_t fontSize;
-        int32_t leftWidth;
-    };
+    struct Case { const char* json; int32_t fontSize; int32_t leftWidth; };
     const Case cases[] = {
         {R"({"fontSize":7.9,"leftWidth":100})", 8, 150},
         {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},

@@ -41,10 +41,7 @@ std::string styled(const std::vector<OutputRun>& runs) {
 
 TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
     const std::string def = "204,204,204 ", red = "197,15,31 ", green = "19,161,14 ";
-    struct Case {
-        std::vector<std::u16string> chunks;
-        std::string runs;
-    } cases[] = {
+    struct Case { std::vector<std::u16string> chunks; std::string runs; } cases[] = {
         {{esc(u"[31m") + u"word" + esc(u"[0m") + u"\r\n"}, red + "word|" + def + "\r\n"},
         {{esc(u"[1;32m") + u"a" + esc(u"[22m") + u"b" + esc(u"[1m") + esc(u"[39m") + u"c" + esc(u"[m") + u"d"},
          "19,161,14 *a|" + green + "b|204,204,204 *c|" + def + "d"},
@@ -80,10 +77,7 @@ TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
 }
 
 TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
-    struct Case {
-        std::u16string chunk;
-        std::u16string shown;
-    } cases[] = {
+    struct Case { std::u16string chunk; std::u16string shown; } cases[] = {
         {esc(u"[2J") + esc(u"[H") + u"a", u"a"},
         {u"a\x07" u"b\x08" u"c\x0c" u"d\te", u"abcd\te"},
         {esc(u"]0;title\x07") + u"after", u"after"},
@@ -164,11 +158,7 @@ TEST(ConsoleRules, TerminalNamesAndShellKinds) {
 }
 
 TEST(ConsoleRules, EchoSuppression) {
-    struct Case {
-        std::u16string chunk, pending;
-        size_t drop;
-        bool settled;
-    } cases[] = {
+    struct Case { std::u16string chunk, pending; size_t drop; bool settled; } cases[] = {
         {u"dir\r\nfiles", u"dir", 5, true},
         {u"\r\n  dir\nx", u"dir", 8, true},
         {u"other\r\n", u"dir", 0, true},

@@ -138,11 +138,7 @@ TEST(ToolResolution, Availability) {
     const std::u16string recorder = u"shell:AppsFolder\\Microsoft.WindowsSoundRecorder_8wekyb3d8bbwe!App";
     ToolRecord custom = tool(ToolType::Exe, u"", u"Z:\\gone.exe");
     custom.isCustom = true;
-    struct Case {
-        ToolRecord record;
-        bool available;
-        const char* what;
-    } cases[] = {
+    struct Case { ToolRecord record; bool available; const char* what; } cases[] = {
         {custom, true, "custom tools are always present"},
         {tool(ToolType::Exe, u"", u"explorer.exe", recorder), true, "packaged family registered"},
         {tool(ToolType::Exe, u"", u"explorer.exe", u"shell:AppsFolder\\Other_x!App"), false, "family missing"},
