@@ -174,12 +174,12 @@ TEST(PlaybookIds, DuplicatesAreFoundAndTheFirstIsUsed) {
 }
 
 // The pack that ships inside the program: every step usable as written and
-// every reference resolvable; the first playbook step by step.
+// every reference resolvable; the first playbook step by step. (Its version,
+// branch targets and unique ids are the playbook self-test's.)
 TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
     auto playbookDocument = parseJson(utf8ToWide(platform::embeddedResource(103)));
     auto toolDocument = parseJson(utf8ToWide(platform::embeddedResource(101)));
     ASSERT_TRUE(playbookDocument && toolDocument);
-    EXPECT_EQ(getString(*playbookDocument, u"dataVersion"), u"0.0.3");
     std::set<std::u16string> toolIds;
     for (const ToolRecord& t : parseToolPack(*toolDocument, false)) toolIds.insert(t.id);
     const auto playbooks = parsePlaybooks(*playbookDocument);
@@ -188,8 +188,6 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
                                            u"share.access-denied", u"bsod.triage", u"net.slow", u"storage.lowspace",
                                            u"net.rdp", u"hw.nosound", u"hw.usb", u"perf.slowboot",
                                            u"storage.diskbusy", u"diag.corrupt"}));
-    EXPECT_TRUE(checkBranchTargets(playbooks).empty());
-    EXPECT_TRUE(findDuplicateIds(playbooks).empty());
     size_t hints = 0, totalSteps = 0;
     for (const Playbook& p : playbooks) {
         SCOPED_TRACE(wideToUtf8(p.id));
