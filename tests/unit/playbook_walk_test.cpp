@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "playbooks/playbook_walk.h"
 #include "ui/ui_text.h"
 
@@ -135,10 +137,8 @@ TEST_F(PlaybookWalk, Actions) {
     };
     for (const auto& c : cases) {
         const WalkAction a = walkButtonAction(p, c.current, c.slot);
-        EXPECT_EQ(a.kind, c.kind) << c.current << "/" << c.slot;
-        EXPECT_EQ(a.step, c.step) << c.current << "/" << c.slot;
-        EXPECT_EQ(a.first, c.first) << c.current << "/" << c.slot;
-        EXPECT_EQ(a.second, c.second) << c.current << "/" << c.slot;
+        EXPECT_EQ(std::tie(a.kind, a.step, a.first, a.second), std::tie(c.kind, c.step, c.first, c.second))
+            << c.current << "/" << c.slot;
     }
 }
 
