@@ -185,8 +185,7 @@ TEST_F(NavigationModel, ClickAndDoubleClickByMode) {
     const Case cases[] = {
         {4, false, NavActionKind::LaunchTool, NavActionKind::None},
         {4, true, NavActionKind::None, NavActionKind::LaunchTool},
-        {-1, false, NavActionKind::None, NavActionKind::None},
-        {-1, true, NavActionKind::None, NavActionKind::None},
+        {-1, false, NavActionKind::None, NavActionKind::None}, {-1, true, NavActionKind::None, NavActionKind::None},
         {-2, true, NavActionKind::ShowTools, NavActionKind::ShowTools},
         {-3, false, NavActionKind::ShowPlaybooks, NavActionKind::None},
         {-1002, true, NavActionKind::OpenPlaybook, NavActionKind::OpenPlaybook},

@@ -48,10 +48,7 @@ TEST(PlaybookParse, DocumentsWithoutPlaybookArrayGiveNothing) {
 
 TEST(PlaybookParse, RequiredKeysAndDefaults) {
     auto playbooks = parse(R"({"playbooks":[
-        {"id":"a","title":"甲","extra":1},
-        {"id":"no-title"},
-        {"title":"no id"},
-        {"id":"","title":"empty id"},
+        {"id":"a","title":"甲","extra":1}, {"id":"no-title"}, {"title":"no id"}, {"id":"","title":"empty id"},
         {"id":"b","title":5},
         {"id":"c","title":"丙","titleEn":"C","category":"network","summary":"摘","summaryEn":"S",
          "tags":["x",2,"y",{}],"steps":"nope"},

@@ -127,13 +127,9 @@ TEST(PlaybookSearch, TagsSummaryAndTitle) {
         playbook(u"p.space", u" ab", u""),
     };
     struct Case { const char16_t* query; const char* expected; } cases[] = {
-        {u"U盘读不出", "p.usb 95\n"},
-        {u"usb 插上没反应", "p.usb 45\n"},
-        {u"移动硬盘不识别", ""},
+        {u"U盘读不出", "p.usb 95\n"}, {u"usb 插上没反应", "p.usb 45\n"}, {u"移动硬盘不识别", ""},
         {u"x /abc", "p.trim 35\n"},  // "X /abc" is cut to one character
-        {u"AB", "p.trim 35\n"},
-        {u"x ab", "p.trim 35\np.space 35\n"},
-        {u"", ""},
+        {u"AB", "p.trim 35\n"}, {u"x ab", "p.trim 35\np.space 35\n"}, {u"", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(describe(searchPlaybooks(c.query, playbooks, 8), playbooks), c.expected) << wideToUtf8(c.query);

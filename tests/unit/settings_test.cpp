@@ -63,10 +63,8 @@ TEST(Settings, RoundTripKeepsEveryField) {
 TEST(Settings, NumbersAreTruncatedAndClamped) {
     struct Case { const char* json; int32_t fontSize; int32_t leftWidth; };
     const Case cases[] = {
-        {R"({"fontSize":7.9,"leftWidth":100})", 8, 150},
-        {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
-        {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480},
-        {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
+        {R"({"fontSize":7.9,"leftWidth":100})", 8, 150}, {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
+        {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480}, {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
         {R"({"fontSize":-1e300,"leftWidth":1e300})", 8, 1200},
     };
     for (const Case& c : cases) {
