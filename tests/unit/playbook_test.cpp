@@ -216,24 +216,18 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
     EXPECT_GE(hints * 3, totalSteps);  // about half the steps carry a hint
     EXPECT_LE(hints * 3, totalSteps * 2);
 
-    // Each step as "tool:<ref>" or "<shell>:<command>", plus its branches.
+    // The first playbook step by step (its resolver and probe addresses may change).
     const Playbook& first = playbooks.at(0);
-    std::u16string described;
-    for (const PlaybookStep& s : first.steps) {
-        described += s.actionType == StepActionType::Tool ? u"tool:" + s.ref : s.shell + u":" + s.command;
-        for (const StepBranch& b : s.branches) described += u" " + b.when + u">" + b.gotoTarget;
-        described += u"\n";
-    }
+    std::string described;
+    for (const PlaybookStep& s : first.steps) described += describe(s) + "\n";
     const std::u16string resolver = first.steps[4].command.substr(10);  // after "ping -n 4 "
     const std::u16string probe = first.steps[3].command.substr(9);     // after "nslookup "
     EXPECT_EQ(std::count(resolver.begin(), resolver.end(), u'.'), 3);
     EXPECT_NE(probe.find(u'.'), std::u16string::npos);
-    EXPECT_EQ(wideToUtf8(described),
-              wideToUtf8(u"tool:builtin.ncpa\ncmd:ipconfig /all\ncmd:ping -n 4 {gateway} fail>s1 ok>s4\n"
-                         u"cmd:nslookup " + probe + u" fail>s5 ok>s5\ncmd:ping -n 4 " + resolver +
-                         u"\ntool:builtin.ncpa\n"));
-    EXPECT_EQ(first.steps[2].branches[0].labelEn, u"Ping fails");
-    EXPECT_EQ(first.steps[2].branches[1].labelEn, u"OK");
+    EXPECT_EQ(described, "s1 1 cmd: builtin.ncpa\ns2 2 cmd:ipconfig /all \n"
+                         "s3 2 cmd:ping -n 4 {gateway}  fail>s1/Ping fails ok>s4/OK\ns4 2 cmd:nslookup " +
+                             wideToUtf8(probe) + "  fail>s5/Resolve fails ok>s5/Resolves\ns5 2 cmd:ping -n 4 " +
+                             wideToUtf8(resolver) + " \ns6 1 cmd: builtin.ncpa\n");
 }
 
 }  // namespace
