@@ -100,23 +100,19 @@ TEST(Settings, RecentsKeepEightNewestWithoutDuplicates) {
 }
 
 TEST(Settings, ToggleFavoriteTwiceRestoresTheList) {
-    Settings s;
-    s.favorites = {u"a", u"b"};
-    toggleFavorite(s, u"c");
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b", u"c"}));
-    toggleFavorite(s, u"c");
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b"}));
-    s.favorites = {u"a", u"b", u"a"};
-    toggleFavorite(s, u"a");
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"b", u"a"}));
     // Setting is idempotent, so applying it to another window's list does no harm.
-    s.favorites = {u"a", u"b", u"a"};
-    setFavorite(s, u"b", true);
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b", u"a"}));
-    setFavorite(s, u"a", false);
-    EXPECT_EQ(s.favorites, std::vector<std::u16string>{u"b"});
-    setFavorite(s, u"c", true);
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"b", u"c"}));
+    using Ids = std::vector<std::u16string>;
+    struct Case { Ids before; bool toggle; const char16_t* id; bool on; Ids after; } cases[] = {
+        {{u"a", u"b"}, true, u"c", true, {u"a", u"b", u"c"}}, {{u"a", u"b", u"c"}, true, u"c", false, {u"a", u"b"}},
+        {{u"a", u"b", u"a"}, true, u"a", false, {u"b", u"a"}},
+        {{u"a", u"b", u"a"}, false, u"b", true, {u"a", u"b", u"a"}}, {{u"a", u"b", u"a"}, false, u"a", false, {u"b"}},
+        {{u"b"}, false, u"c", true, {u"b", u"c"}}};
+    for (const Case& c : cases) {
+        Settings s;
+        s.favorites = c.before;
+        c.toggle ? toggleFavorite(s, c.id) : setFavorite(s, c.id, c.on);
+        EXPECT_EQ(s.favorites, c.after) << wideToUtf8(c.id);
+    }
 }
 
 using SettingsFile = Sandbox;
