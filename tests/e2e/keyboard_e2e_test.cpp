@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "data/text.h"
+#include "platform/win_text.h"
 #include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
 #include "ui/main_state.h"
@@ -50,21 +52,18 @@ wchar_t accessKey(const std::wstring& label) {
     return 0;
 }
 
-std::string utf8(const std::wstring& text) {
-    std::string out(text.size() * 3, '\0');
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], int(out.size()), nullptr,
-                                     nullptr);
-    out.resize(size_t(length > 0 ? length : 0));
-    return out;
-}
+std::string utf8(const std::wstring& text) { return wideToUtf8(fromWide(text.c_str(), text.size())); }
 
-// The item after this one, going into children first.
-HTREEITEM nextInTree(HWND tree, HTREEITEM item) {
-    if (HTREEITEM child = TreeView_GetChild(tree, item)) return child;
-    for (; item; item = TreeView_GetParent(tree, item)) {
-        if (HTREEITEM sibling = TreeView_GetNextSibling(tree, item)) return sibling;
+// Selects the first tree item, going into children first, whose data passes `wanted`.
+bool selectFirst(HWND tree, const NavigationPane& navigation, const std::function<bool(int64_t)>& wanted) {
+    for (HTREEITEM item = TreeView_GetRoot(tree); item;) {
+        TreeView_SelectItem(tree, item);
+        if (wanted(selectedItemData(navigation))) return true;
+        HTREEITEM next = TreeView_GetChild(tree, item);
+        for (; !next && item; item = TreeView_GetParent(tree, item)) next = TreeView_GetNextSibling(tree, item);
+        item = next;
     }
-    return nullptr;
+    return false;
 }
 
 bool hasCjk(const std::wstring& text) {
@@ -137,10 +136,7 @@ TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
         EXPECT_GE(terminalMenu.size(), 6u);
         checkAccessKeys(terminalMenu, language + L" terminal");
         // The tree's menu comes from the keyboard too (Shift+F10 sends no point), for the selected tool.
-        for (HTREEITEM item = TreeView_GetRoot(state->tree); item; item = nextInTree(state->tree, item)) {
-            TreeView_SelectItem(state->tree, item);
-            if (selectedItemData(state->navigation) >= 0) break;
-        }
+        selectFirst(state->tree, state->navigation, [](int64_t data) { return data >= 0; });
         const std::vector<std::wstring> toolMenu = contextMenuLabels(state->tree);
         EXPECT_GE(toolMenu.size(), 5u);
         checkAccessKeys(toolMenu, language + L" tool");
@@ -236,11 +232,7 @@ TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
 
 TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     SetFocus(state->searchBox);
-    struct Step {
-        WPARAM key;
-        std::initializer_list<int> modifiers;
-        HWND focus;
-    };
+    struct Step { WPARAM key; std::initializer_list<int> modifiers; HWND focus; };
     const Step steps[] = {
         {VK_TAB, {}, state->segmentTabs},  {VK_TAB, {}, state->tree},           {VK_TAB, {}, state->searchBox},
         {VK_TAB, {VK_SHIFT}, state->tree}, {VK_TAB, {VK_SHIFT}, state->segmentTabs},
@@ -259,23 +251,16 @@ TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     EXPECT_TRUE(first >= 0 || isPlaybookItem(first)) << "not on a result but on " << first;
 
     // Enter on a playbook opens it and on a tool starts it, as a click does.
-    auto selectFirst = [&](const std::function<bool(int64_t)>& wanted) {
-        for (HTREEITEM item = TreeView_GetRoot(state->tree); item; item = nextInTree(state->tree, item)) {
-            TreeView_SelectItem(state->tree, item);
-            if (wanted(selectedItemData(state->navigation))) return true;
-        }
-        return false;
-    };
     setSegment(state->navigation, kSegmentPlaybooks);
     SetFocus(state->tree);
-    ASSERT_TRUE(selectFirst(isPlaybookItem));
+    ASSERT_TRUE(selectFirst(state->tree, state->navigation, isPlaybookItem));
     press(VK_RETURN);
     EXPECT_TRUE(hasPage(state->pages, PageKind::Playbook));
     EXPECT_EQ(state->currentTab, pageIndex(state->pages, PageKind::Playbook));
 
     setSegment(state->navigation, kSegmentTools);
     SetFocus(state->tree);
-    ASSERT_TRUE(selectFirst([&](int64_t data) {
+    ASSERT_TRUE(selectFirst(state->tree, state->navigation, [&](int64_t data) {
         return data >= 0 && state->catalog.tools[size_t(data)].id == u"builtin.notepad";
     }));
     press(VK_RETURN);

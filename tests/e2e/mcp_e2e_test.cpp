@@ -1,12 +1,11 @@
-// The real toolkeep.exe --mcp-stdio on pipes, as an agent host drives it.
+// The real toolkeep.exe --mcp-stdio on pipes, at the limits of its input: a whole
+// session is the MCP client's (tests/mcp-client), run by the test command.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
 
-#include "data/json.h"
-#include "data/text.h"
 #include "tests/e2e/exe_process.h"
 
 namespace {
@@ -72,11 +71,6 @@ std::string readLine(McpChild& child, DWORD milliseconds = 20000) {
     }
 }
 
-std::string request(McpChild& child, const std::string& line) {
-    send(child, line + "\n");
-    return readLine(child);
-}
-
 // Ends input and returns the exit code; whatever the server still wrote stays in pending.
 int finish(McpChild& child) {
     CloseHandle(child.toChild);
@@ -97,74 +91,7 @@ int finish(McpChild& child) {
     return int(code);
 }
 
-// The document a tools/call reply carries as text, parsed; with a key, that member of it.
-JsonValue toolText(const std::string& reply, const char16_t* key = nullptr) {
-    auto envelope = parseJson(utf8ToWide(reply));
-    if (!envelope) return {};
-    const JsonValue* result = findMember(*envelope, u"result");
-    const JsonValue* content = result ? findMember(*result, u"content") : nullptr;
-    if (!isKind(content, JsonKind::Array) || content->items.empty()) return {};
-    auto document = parseJson(getString(content->items[0], u"text"));
-    if (!document) return {};
-    const JsonValue* member = key ? findMember(*document, key) : &*document;
-    return member ? *member : JsonValue{};
-}
-
-std::string call(McpChild& child, int id, const std::string& name, const std::string& arguments) {
-    return request(child, R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
-                              R"(,"method":"tools/call","params":{"name":")" + name + R"(","arguments":)" +
-                              arguments + "}}");
-}
-
 const char kParseError[] = R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"parse error"}})";
-
-TEST(McpServerExe, SessionWithEveryToolThenEndOfInput) {
-    McpChild child;
-    ASSERT_TRUE(startServer(child));
-    EXPECT_EQ(request(child, R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2024-11-05","capabilities":{},"clientInfo":{"name":"e2e","version":"1"}}})"),
-              R"({"jsonrpc":"2.0","id":1,"result":{"protocolVersion":"2024-11-05","capabilities":{"tools":{}},"serverInfo":{"name":"toolkeep","version":"2.0.1.23"}}})");
-    send(child, "{\"jsonrpc\":\"2.0\",\"method\":\"notifications/initialized\"}\r\n");
-    EXPECT_EQ(request(child, R"({"jsonrpc":"2.0","id":"p","method":"ping"})"),
-              R"({"jsonrpc":"2.0","id":"p","result":{}})");
-
-    JsonValue listed = *parseJson(utf8ToWide(request(child, R"({"jsonrpc":"2.0","id":2,"method":"tools/list"})")));
-    const JsonValue* tools = findMember(*findMember(listed, u"result"), u"tools");
-    ASSERT_TRUE(isKind(tools, JsonKind::Array));
-    ASSERT_EQ(tools->items.size(), 6u);
-    EXPECT_EQ(getString(tools->items[4], u"name"), u"get_playbook");
-    EXPECT_EQ(getString(tools->items[5], u"name"), u"check_step_output");
-    for (const JsonValue& tool : tools->items) EXPECT_TRUE(getBool(*findMember(tool, u"annotations"), u"readOnlyHint", false));
-
-    JsonValue all = toolText(call(child, 3, "list_tools", "{}"), u"tools");
-    ASSERT_EQ(all.kind, JsonKind::Array);
-    ASSERT_FALSE(all.items.empty());
-    const JsonValue& first = all.items[0];
-    JsonValue info = toolText(call(child, 4, "get_tool_info", R"({"id":)" + jsonQuote(getString(first, u"id")) + "}"));
-    EXPECT_EQ(getString(info, u"name"), getString(first, u"name"));
-    // Built-in tools the machine lacks are hidden; external ones come last, never available.
-    EXPECT_EQ(getString(all.items.back(), u"kind"), u"external");
-    EXPECT_FALSE(getBool(all.items.back(), u"available", true));
-
-    JsonValue hits = toolText(call(child, 5, "search_tools", R"({"query":"\u7f51\u7edc\u4e0d\u901a"})"), u"tools");
-    ASSERT_EQ(hits.kind, JsonKind::Array);
-    EXPECT_LE(hits.items.size(), 10u);
-
-    JsonValue playbooks = toolText(call(child, 6, "list_playbooks", "{}"), u"playbooks");
-    ASSERT_EQ(playbooks.kind, JsonKind::Array);
-    if (!playbooks.items.empty()) {
-        std::u16string id = getString(playbooks.items[0], u"id");
-        JsonValue full = toolText(call(child, 7, "get_playbook", R"({"id":)" + jsonQuote(id) + "}"));
-        EXPECT_EQ(getString(full, u"id"), id);
-        EXPECT_TRUE(isKind(findMember(full, u"steps"), JsonKind::Array));
-    }
-    EXPECT_EQ(call(child, 8, "get_playbook", R"({"id":"nope"})"),
-              R"({"jsonrpc":"2.0","id":8,"error":{"code":-32602,"message":"unknown playbook id"}})");
-    // A request of the stateless revision names its own version, and its rules apply.
-    EXPECT_NE(request(child, R"({"jsonrpc":"2.0","id":9,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"nope"},"_meta":{"io.modelcontextprotocol/protocolVersion":"2026-07-28"}}})")
-                  .find(R"("content":[{"type":"text","text":"unknown playbook id"}],"isError":true})"),
-              std::string::npos);
-    EXPECT_EQ(finish(child), 0);
-}
 
 TEST(McpServerExe, EndlessLineIsDroppedWithOneParseError) {
     McpChild child;

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "data/files.h"
 #include "platform/win_text.h"
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
+#include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
 #include "tests/e2e/terminal_host.h"
 
@@ -26,14 +28,6 @@ std::wstring besideThisProgram(const wchar_t* name) {
 
 bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring textOf(HWND window) {
-    LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(size_t(length) + 1, L'\0');
-    SendMessageW(window, WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(size_t(length));
-    return text;
 }
 
 BOOL CALLBACK collectRichEdits(HWND window, LPARAM param) {
@@ -51,7 +45,7 @@ HWND cmdTerminal(HWND mainWindow, const std::wstring& folder) {
     EnumChildWindows(mainWindow, collectRichEdits, reinterpret_cast<LPARAM>(&editors));
     const std::wstring prompt = folder + L">";
     for (HWND editor : editors) {
-        std::wstring text = textOf(editor);
+        std::wstring text = windowText(editor);
         while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
         bool endsInPrompt =
             text.size() >= prompt.size() && text.compare(text.size() - prompt.size(), prompt.size(), prompt) == 0;
@@ -84,13 +78,7 @@ TEST(PlantedFiles, ACopyBesidePlantedFilesUsesTheSystemShellAndRichEdit) {
     ASSERT_TRUE(CopyFileW(besideThisProgram(L"planted_shell.exe").c_str(), folder.file(L"cmd.exe").c_str(), FALSE));
     ASSERT_TRUE(
         CopyFileW(besideThisProgram(L"planted_module.dll").c_str(), folder.file(L"Msftedit.dll").c_str(), FALSE));
-    HANDLE batch = CreateFileW(folder.file(L"whoami.bat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(batch, INVALID_HANDLE_VALUE);
-    const char script[] = "@echo planted> \"%~dp0whoami.ran\"\r\n";
-    DWORD written = 0;
-    WriteFile(batch, script, DWORD(sizeof script - 1), &written, nullptr);
-    CloseHandle(batch);
+    ASSERT_TRUE(writeWholeFile(fromWide(folder.file(L"whoami.bat").c_str()), "@echo planted> \"%~dp0whoami.ran\"\r\n"));
 
     // Started from inside that folder, the worst case for a bare-name search.
     std::wstring commandLine = L"\"" + folder.file(L"toolkeep.exe") + L"\"";
@@ -112,7 +100,7 @@ TEST(PlantedFiles, ACopyBesidePlantedFilesUsesTheSystemShellAndRichEdit) {
         // Only the real shell expands these; the colour variable is in its environment.
         typeLine(editor, u"whoami & echo wrenly%FORCE_COLOR%%CD%");
         const std::u16string answer = u"wrenly1" + fromWide(profile.c_str());
-        EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(fromWide(textOf(editor).c_str()), answer) >= 1; }))
+        EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(fromWide(windowText(editor).c_str()), answer) >= 1; }))
             << "the system's cmd.exe did not answer in the profile folder";
     }
     PostMessageW(window, WM_CLOSE, 0, 0);

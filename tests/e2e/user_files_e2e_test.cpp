@@ -17,6 +17,7 @@
 #include "data/files.h"
 #include "data/settings.h"
 #include "data/text.h"
+#include "platform/platform.h"
 #include "platform/win_text.h"
 #include "terminal/command_history.h"
 #include "tests/e2e/exe_process.h"
@@ -117,15 +118,10 @@ bool fillDisk(const std::wstring& path) {
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
 }
 
-std::vector<std::wstring> folderEntries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (data.cFileName[0] != L'.') names.push_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+std::vector<std::u16string> folderEntries(const std::wstring& folder) {
+    std::vector<std::u16string> names;
+    if (auto entries = platform::listDirectory(fromWide(folder.c_str())))
+        for (const platform::DirEntry& entry : *entries) names.push_back(entry.name);
     return names;
 }
 
@@ -144,7 +140,7 @@ TEST(FullDisk, DISABLED_NothingEarlierIsLostAndEveryRefusedSaveIsTold) {
                                   appDataFile(L"history-cmd.txt")};
     std::string before[3];
     for (int i = 0; i < 3; ++i) before[i] = fileBytes(files[i]);
-    const std::vector<std::wstring> entries = folderEntries(folder);
+    const std::vector<std::u16string> entries = folderEntries(folder);
 
     const std::wstring filler = folder + L"filler.bin";
     ASSERT_TRUE(fillDisk(filler));
@@ -154,8 +150,8 @@ TEST(FullDisk, DISABLED_NothingEarlierIsLostAndEveryRefusedSaveIsTold) {
     // Longer than what is left of the file's last page: part of it is written, then cut off again.
     EXPECT_EQ(appendCommandHistory(history, std::u16string(6000, u'x'), kLockWaitMs), HistoryStore::Failed);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(fileBytes(files[i]), before[i]) << i;
-    std::vector<std::wstring> now = folderEntries(folder);
-    now.erase(std::remove(now.begin(), now.end(), std::wstring(L"filler.bin")), now.end());
+    std::vector<std::u16string> now = folderEntries(folder);
+    now.erase(std::remove(now.begin(), now.end(), u"filler.bin"), now.end());
     EXPECT_EQ(now, entries);  // no temporary file left behind
     EXPECT_EQ(loadCommandHistory(history).entries, (std::vector<std::u16string>{u"dir", u"ipconfig /all"}));
 

@@ -16,31 +16,19 @@ namespace {
 
 std::wstring wide(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
 
-struct VersionBlock {
-    std::vector<char> bytes;
-    bool read = false;
-};
-
-VersionBlock readVersionBlock(const std::wstring& path) {
-    VersionBlock block;
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) return block;
-    block.bytes.resize(size);
-    block.read = GetFileVersionInfoW(path.c_str(), 0, size, block.bytes.data()) != 0;
-    return block;
-}
-
-const void* queryValue(VersionBlock& block, const std::wstring& key, UINT& length) {
+// The value under the key in the version block, or null.
+const void* queryValue(std::vector<char>& block, const std::wstring& key, UINT& length) {
     void* value = nullptr;
     length = 0;
-    if (!VerQueryValueW(block.bytes.data(), key.c_str(), &value, &length)) return nullptr;
-    return value;
+    return VerQueryValueW(block.data(), key.c_str(), &value, &length) ? value : nullptr;
 }
 
 TEST(VersionResource, DetailsPageShowsTheProductAndTheAboutPageVersion) {
-    VersionBlock block = readVersionBlock(toolkeepExePath());
-    ASSERT_TRUE(block.read);
+    const std::wstring exe = toolkeepExePath();
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, DWORD(block.size()), block.data()));
 
     // The About page's text and the numeric version come from the same header: they must agree.
     const std::string numbers = std::to_string(TOOLKEEP_VERSION_MAJOR) + "." + std::to_string(TOOLKEEP_VERSION_MINOR) +

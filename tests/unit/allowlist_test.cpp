@@ -2,6 +2,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "data/files.h"
+#include "platform/platform.h"
+#include "platform/win_text.h"
 #endif
 
 #include "data/text.h"
@@ -234,35 +238,25 @@ TEST(Allowlist, CharactersThatHideOrChangeText) {
 }
 
 #ifdef _WIN32
-// What the system's cmd.exe prints for a line, run in `folder`.
+// What the system's cmd.exe prints for a line, run in `folder` (through a file there).
 std::string cmdOutput(const std::wstring& line, const std::wstring& folder) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring program = std::wstring(system) + L"\\cmd.exe";
-    std::wstring commandLine = L"cmd.exe /d /c " + line;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "(no pipe)";
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    const std::wstring program = std::wstring(system) + L"\\cmd.exe";
+    std::wstring commandLine = L"cmd.exe /d /c " + line + L" > wrout.txt 2>&1";
     STARTUPINFOW start = {};
     start.cb = sizeof(start);
-    start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdOutput = start.hStdError = writeEnd;
-    start.hStdInput = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION info = {};
-    bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                  nullptr, folder.c_str(), &start, &info);
-    CloseHandle(writeEnd);
-    std::string out;
-    char buffer[512];
-    DWORD got = 0;
-    while (started && ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
-    CloseHandle(readEnd);
-    if (!started) return "(cmd.exe did not start)";
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        folder.c_str(), &start, &info))
+        return "(cmd.exe did not start)";
     WaitForSingleObject(info.hProcess, 30000);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
-    return out;
+    const std::u16string out = fromWide((folder + L"\\wrout.txt").c_str());
+    const std::string printed = readWholeFile(out).value_or("(nothing printed)");
+    platform::removeFile(out);
+    return printed;
 }
 
 // A PowerShell step pasted into cmd, and cmd's delayed expansion: the refused
@@ -274,7 +268,7 @@ TEST(Allowlist, CmdRunsWhatTheRefusedFormsHide) {
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring source = folder + L"\\wrsrc.txt";
     std::wstring copied = folder + L"\\wrcopy\\wrsrc.txt";
-    CloseHandle(CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(writeWholeFile(fromWide(source.c_str()), ""));
     DeleteFileW(copied.c_str());
 
     // The first segment is no program under cmd, yet the one after the pipe runs
@@ -288,11 +282,7 @@ TEST(Allowlist, CmdRunsWhatTheRefusedFormsHide) {
     // nor substrings such as !x:~0,0!; an unset variable shows the same.
     EXPECT_FALSE(checkCommand(u"cmd", u"chkdsk c: !WRNONE!/f").allowed);
     std::wstring batch = folder + L"\\wrdelayed.bat";
-    HANDLE file = CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const char lines[] = "@setlocal EnableDelayedExpansion\r\n@echo WR!WRNONE!/f\r\n";
-    DWORD written = 0;
-    WriteFile(file, lines, sizeof(lines) - 1, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(writeWholeFile(fromWide(batch.c_str()), "@setlocal EnableDelayedExpansion\r\n@echo WR!WRNONE!/f\r\n"));
     EXPECT_NE(cmdOutput(L"wrdelayed.bat", folder).find("WR/f"), std::string::npos);
     DeleteFileW(batch.c_str());
 

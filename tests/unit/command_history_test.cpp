@@ -8,42 +8,24 @@
 namespace {
 
 TEST(SecretFilter, RealCommandsBothWays) {
-    const char16_t* secret[] = {
-        u"net user alice Xy9#kq",
-        u"NET USER \"Alice Smith\" hunter2 /add",
+    const std::vector<const char16_t*> secret = {
+        u"net user alice Xy9#kq", u"NET USER \"Alice Smith\" hunter2 /add",
         u"C:\\Windows\\System32\\net.exe user bob pa55",
-        u"$p = ConvertTo-SecureString 'x' -AsPlainText -Force",
-        u"mysql -uroot -pPassword1",
+        u"$p = ConvertTo-SecureString 'x' -AsPlainText -Force", u"mysql -uroot -pPassword1",
         u"wmic /node:srv /user:admin /password:x os get caption",
-        u"curl -H \"Authorization: Bearer $TOKEN\" https://example.invalid",
-        u"set API_KEY=abc",
-        u"setx apikey 123",
-        u"msbuild app.sln /p:DeployPwd=x",
-        u"sqlcmd -S srv -Q \"...\" -v pwd=x",
-        u"echo %SECRET%",
-        u"cmdkey /add:srv /user:bob /pass:xyz",
-        u"htpasswd -b users bob x",
-    };
-    for (const char16_t* command : secret) {
-        EXPECT_TRUE(looksSecret(command)) << std::string(command, command + std::char_traits<char16_t>::length(command));
-        EXPECT_FALSE(mayStoreCommand(command));
-    }
-    const char16_t* ordinary[] = {
-        u"net user",
-        u"net user alice",
-        u"net user alice /delete",
-        u"net user alice /active:no",
-        u"net localgroup administrators",
-        u"ipconfig /all",
-        u"whoami /priv",
+        u"curl -H \"Authorization: Bearer $TOKEN\" https://example.invalid", u"set API_KEY=abc", u"setx apikey 123",
+        u"msbuild app.sln /p:DeployPwd=x", u"sqlcmd -S srv -Q \"...\" -v pwd=x", u"echo %SECRET%",
+        u"cmdkey /add:srv /user:bob /pass:xyz", u"htpasswd -b users bob x"};
+    const std::vector<const char16_t*> ordinary = {
+        u"net user", u"net user alice", u"net user alice /delete", u"net user alice /active:no",
+        u"net localgroup administrators", u"ipconfig /all", u"whoami /priv",
         u"Get-Process | Sort-Object CPU -Descending",
-        u"ping -n 4 192.168.1.1",
-        u"dir \"C:\\Program Files\"",
-        u"runas /user:admin cmd",
-    };
-    for (const char16_t* command : ordinary) {
-        EXPECT_FALSE(looksSecret(command)) << std::string(command, command + std::char_traits<char16_t>::length(command));
-        EXPECT_TRUE(mayStoreCommand(command));
+        u"ping -n 4 192.168.1.1", u"dir \"C:\\Program Files\"", u"runas /user:admin cmd"};
+    for (bool isSecret : {true, false}) {
+        for (const char16_t* command : isSecret ? secret : ordinary) {
+            EXPECT_EQ(looksSecret(command), isSecret) << wideToUtf8(command);
+            EXPECT_EQ(mayStoreCommand(command), !isSecret) << wideToUtf8(command);
+        }
     }
     // A leading blank keeps any command off the disk.
     EXPECT_FALSE(mayStoreCommand(u" ipconfig /all"));

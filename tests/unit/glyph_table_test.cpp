@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "ui/glyph_table.h"
 
 namespace {
 
-void put16(std::string& b, uint32_t v) {
-    b.push_back(char(v >> 8));
-    b.push_back(char(v & 0xFF));
+// Big-endian fields of 16 and 32 bits appended.
+void put16(std::string& b, std::initializer_list<uint32_t> values) {
+    for (uint32_t v : values) b += {char(v >> 8), char(v & 0xFF)};
 }
-void put32(std::string& b, uint32_t v) {
-    put16(b, v >> 16);
-    put16(b, v & 0xFFFF);
+void put32(std::string& b, std::initializer_list<uint32_t> values) {
+    for (uint32_t v : values) put16(b, {v >> 16, v & 0xFFFF});
 }
 
 // A character map with a format 4 subtable (U+0041..U+0043 by delta, U+2699
@@ -22,42 +22,23 @@ void put32(std::string& b, uint32_t v) {
 std::string sampleCmap() {
     std::string format4;
     const uint32_t segments = 4;
-    put16(format4, 4);
-    put16(format4, 0);  // length, unread
-    put16(format4, 0);
-    put16(format4, segments * 2);
-    put16(format4, 0);
-    put16(format4, 0);
-    put16(format4, 0);
-    for (uint32_t end : {0x43u, 0x2699u, 0x26A0u, 0xFFFFu}) put16(format4, end);
-    put16(format4, 0);
-    for (uint32_t start : {0x41u, 0x2699u, 0x26A0u, 0xFFFFu}) put16(format4, start);
-    for (uint32_t delta : {0x10000u - 0x40u, 0u, 0u, 1u}) put16(format4, delta & 0xFFFF);
+    put16(format4, {4, 0, 0, segments * 2, 0, 0, 0});  // format, length (unread), language, 2 x segments, search fields
+    put16(format4, {0x43, 0x2699, 0x26A0, 0xFFFF, 0});  // ends, padding
+    put16(format4, {0x41, 0x2699, 0x26A0, 0xFFFF});     // starts
+    put16(format4, {0x10000 - 0x40, 0, 0, 1});          // deltas
     // an offset counts from where it is stored: the glyph array begins after the fourth offset
-    for (uint32_t offset : {0u, 6u, 6u, 0u}) put16(format4, offset);
-    put16(format4, 77);  // U+2699's glyph
-    put16(format4, 0);   // U+26A0: no glyph
+    put16(format4, {0, 6, 6, 0});
+    put16(format4, {77, 0});  // U+2699's glyph; U+26A0: no glyph
     std::string format12;
-    put16(format12, 12);
-    put16(format12, 0);
-    put32(format12, 0);
-    put32(format12, 0);
-    put32(format12, 1);
-    put32(format12, 0x1F527);
-    put32(format12, 0x1F528);
-    put32(format12, 500);
+    put16(format12, {12, 0});
+    put32(format12, {0, 0, 1, 0x1F527, 0x1F528, 500});
     std::string cmap;
-    put16(cmap, 0);
-    put16(cmap, 3);
-    put16(cmap, 1);  // Mac Roman: not read
-    put16(cmap, 0);
-    put32(cmap, 0);
-    put16(cmap, 3);
-    put16(cmap, 1);
-    put32(cmap, 4 + 3 * 8);
-    put16(cmap, 3);
-    put16(cmap, 10);
-    put32(cmap, uint32_t(4 + 3 * 8 + format4.size()));
+    put16(cmap, {0, 3, 1, 0});  // version, three records; Mac Roman: not read
+    put32(cmap, {0});
+    put16(cmap, {3, 1});
+    put32(cmap, {4 + 3 * 8});
+    put16(cmap, {3, 10});
+    put32(cmap, {uint32_t(4 + 3 * 8 + format4.size())});
     return cmap + format4 + format12;
 }
 

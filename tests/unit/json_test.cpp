@@ -128,10 +128,7 @@ TEST(TextConversion, InvalidInputBecomesReplacementCharacters) {
 // Hand-edited files are UTF-8 unless they fail the strict check; only then the
 // legacy code page applies (Latin-1 off Windows).
 TEST(TextConversion, FilesThatAreNotUtf8AreReadInTheLegacyCodePage) {
-    struct Case {
-        const char* bytes;
-        bool utf8;
-    };
+    struct Case { const char* bytes; bool utf8; };
     const Case cases[] = {
         {"", true},
         {"plain", true},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "data/text.h"
 #include "launcher/launch_command.h"
 
 namespace {
@@ -28,13 +29,7 @@ ResolutionProbes machine(std::u16string systemDir, std::u16string windowsDir = u
     return p;
 }
 
-struct Case {
-    const char* what;
-    ToolRecord record;
-    std::u16string systemDir;
-    std::u16string file;
-    std::u16string parameters;
-};
+struct Case { const char* what; ToolRecord record; std::u16string systemDir, file, parameters; };
 
 TEST(LaunchCommand, EveryToolTypeByFullPath) {
     const std::u16string sys = u"C:\\Windows\\System32";
@@ -89,14 +84,11 @@ TEST(LaunchCommand, ActivityNamesWhatRunsAndWebAddresses) {
     EXPECT_EQ(launchedCommandText({u"C:\\W\\mmc.exe", u"\"C:\\W\\a.msc\""}), u"C:\\W\\mmc.exe \"C:\\W\\a.msc\"");
     EXPECT_EQ(launchedCommandText({u"C:\\p.exe", u""}), u"C:\\p.exe");
 
-    EXPECT_TRUE(isWebAddress(u"https://example.org/x"));
-    EXPECT_TRUE(isWebAddress(u"HTTP://example.org"));
-    EXPECT_TRUE(isWebAddress(u"hTtPs://a"));
-    EXPECT_FALSE(isWebAddress(u"C:\\Windows\\System32\\calc.exe"));
-    EXPECT_FALSE(isWebAddress(u"file:///C:/x.exe"));
-    EXPECT_FALSE(isWebAddress(u" https://leading.blank"));
-    EXPECT_FALSE(isWebAddress(u"https:/"));
-    EXPECT_FALSE(isWebAddress(u""));
+    for (const char16_t* web : {u"https://example.org/x", u"HTTP://example.org", u"hTtPs://a"})
+        EXPECT_TRUE(isWebAddress(web)) << wideToUtf8(web);
+    for (const char16_t* other :
+         {u"C:\\Windows\\System32\\calc.exe", u"file:///C:/x.exe", u" https://leading.blank", u"https:/", u""})
+        EXPECT_FALSE(isWebAddress(other)) << wideToUtf8(other);
 }
 
 }  // namespace

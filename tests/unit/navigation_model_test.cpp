@@ -121,10 +121,7 @@ TEST_F(NavigationModel, PlaybooksSegmentAndItemData) {
 }
 
 TEST_F(NavigationModel, ResultsSections) {
-    struct Case {
-        std::vector<uint64_t> tools, playbooks;
-        std::vector<std::u16string> expected;
-    };
+    struct Case { std::vector<uint64_t> tools, playbooks; std::vector<std::u16string> expected; };
     const Case cases[] = {
         {{}, {}, {u"↩ All tools", u"↩ All playbooks", u"No match - type a keyword, or go back to all tools/playbooks"}},
         {{9}, {7}, {u"↩ All tools", u"↩ All playbooks", u"No match - type a keyword, or go back to all tools/playbooks"}},
@@ -184,16 +181,11 @@ TEST_F(NavigationModel, SearchBoxSegmentsAndHandOver) {
 }
 
 TEST_F(NavigationModel, ClickAndDoubleClickByMode) {
-    struct Case {
-        int64_t data;
-        bool doubleMode;
-        NavActionKind click, doubleClick;
-    };
+    struct Case { int64_t data; bool doubleMode; NavActionKind click, doubleClick; };
     const Case cases[] = {
         {4, false, NavActionKind::LaunchTool, NavActionKind::None},
         {4, true, NavActionKind::None, NavActionKind::LaunchTool},
-        {-1, false, NavActionKind::None, NavActionKind::None},
-        {-1, true, NavActionKind::None, NavActionKind::None},
+        {-1, false, NavActionKind::None, NavActionKind::None}, {-1, true, NavActionKind::None, NavActionKind::None},
         {-2, true, NavActionKind::ShowTools, NavActionKind::ShowTools},
         {-3, false, NavActionKind::ShowPlaybooks, NavActionKind::None},
         {-1002, true, NavActionKind::OpenPlaybook, NavActionKind::OpenPlaybook},

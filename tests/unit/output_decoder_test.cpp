@@ -38,12 +38,7 @@ std::u16string decodeReads(const std::vector<std::string>& reads, OutputDecoder&
 
 const std::string kBom = "\xFF\xFE";
 
-struct Stream {
-    const char* name;
-    std::string bytes;
-    std::u16string text;
-    bool endsInUtf16;
-};
+struct Stream { const char* name; std::string bytes; std::u16string text; bool endsInUtf16; };
 
 std::vector<Stream> streams() {
     return {

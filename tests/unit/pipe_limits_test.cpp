@@ -5,11 +5,7 @@
 namespace {
 
 TEST(PipeLimits, NamesTheProgramThatCannotWorkOnAPipe) {
-    struct Case {
-        const char16_t* line;
-        PipeLimit limit;
-        const char16_t* program;
-    } cases[] = {
+    struct Case { const char16_t* line; PipeLimit limit; const char16_t* program; } cases[] = {
         {u"powershell -Command Get-Date", PipeLimit::WaitsForEndOfInput, u"powershell"},
         {u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.EXE -c \"a | b\"", PipeLimit::WaitsForEndOfInput,
          u"powershell"},
@@ -24,10 +20,8 @@ TEST(PipeLimits, NamesTheProgramThatCannotWorkOnAPipe) {
         {u"powershell -InputFormat None -Command Get-Date", PipeLimit::None, u""},
         {u"powershell -File check.ps1", PipeLimit::None, u""},
         // Names inside quotes or as arguments are not programs run.
-        {u"echo \"x | more\"", PipeLimit::None, u""},
-        {u"findstr timeout log.txt", PipeLimit::None, u""},
-        {u"ping -n 2 127.0.0.1", PipeLimit::None, u""},
-        {u"", PipeLimit::None, u""},
+        {u"echo \"x | more\"", PipeLimit::None, u""}, {u"findstr timeout log.txt", PipeLimit::None, u""},
+        {u"ping -n 2 127.0.0.1", PipeLimit::None, u""}, {u"", PipeLimit::None, u""},
     };
     for (const Case& c : cases) {
         PipeLimitHint hint = pipeLimitHint(c.line);

@@ -24,6 +24,15 @@ std::vector<PlaybookStep> parseSteps(const std::string& steps) {
 
 bool has(const std::u16string& text, const std::u16string& piece) { return text.find(piece) != std::u16string::npos; }
 
+// A step as "id type shell:command ref", then " m" when it mutates, " off" when
+// disabled and each branch as " when>goto/labelEn".
+std::string describe(const PlaybookStep& s) {
+    std::u16string d = s.id + u" " + asciiToWide(std::to_string(int(s.actionType))) + u" " + s.shell + u":" +
+                       s.command + u" " + s.ref + (s.mutates ? u" m" : u"") + (s.enabled ? u"" : u" off");
+    for (const StepBranch& b : s.branches) d += u" " + b.when + u">" + b.gotoTarget + u"/" + b.labelEn;
+    return wideToUtf8(d);
+}
+
 std::vector<std::u16string> ids(const std::vector<Playbook>& playbooks) {
     std::vector<std::u16string> out;
     for (const Playbook& p : playbooks) out.push_back(p.id);
@@ -39,10 +48,7 @@ TEST(PlaybookParse, DocumentsWithoutPlaybookArrayGiveNothing) {
 
 TEST(PlaybookParse, RequiredKeysAndDefaults) {
     auto playbooks = parse(R"({"playbooks":[
-        {"id":"a","title":"甲","extra":1},
-        {"id":"no-title"},
-        {"title":"no id"},
-        {"id":"","title":"empty id"},
+        {"id":"a","title":"甲","extra":1}, {"id":"no-title"}, {"title":"no id"}, {"id":"","title":"empty id"},
         {"id":"b","title":5},
         {"id":"c","title":"丙","titleEn":"C","category":"network","summary":"摘","summaryEn":"S",
          "tags":["x",2,"y",{}],"steps":"nope"},
@@ -74,29 +80,12 @@ TEST(PlaybookParse, StepsActionsAndBranches) {
         {"id":"s5","action":{"type":"note","shell":"powershell"}},
         {"id":"s6","action":{"shell":7,"type":"command","command":"ipconfig"}},
         {"id":"s1","text":"dup"}])");
-    ASSERT_EQ(steps.size(), 7u);
-    EXPECT_EQ(steps[0].textEn, u"Read");
-    EXPECT_EQ(steps[0].hintEn, u"Hint");
-    EXPECT_EQ(steps[0].actionType, StepActionType::Note);
-    EXPECT_EQ(steps[1].actionType, StepActionType::Tool);
-    EXPECT_EQ(steps[1].ref, u"builtin.ncpa");
-    EXPECT_FALSE(steps[1].mutates);  // only a JSON true counts
-    EXPECT_EQ(steps[2].actionType, StepActionType::Command);
-    EXPECT_EQ(steps[2].shell, u"cmd");
-    EXPECT_EQ(steps[2].command, u"ping -n 4 {gateway}");
-    EXPECT_TRUE(steps[2].mutates);
-    EXPECT_TRUE(steps[2].enabled);
-    ASSERT_EQ(steps[2].branches.size(), 2u);
-    EXPECT_EQ(steps[2].branches[0].labelEn, u"Fails");
-    EXPECT_EQ(steps[2].branches[0].gotoTarget, u"s1");
-    EXPECT_EQ(steps[2].branches[1].when, u"");
-    EXPECT_EQ(steps[2].branches[1].gotoTarget, u"s2");
-    EXPECT_EQ(steps[3].actionType, StepActionType::Note);  // action not an object
-    EXPECT_TRUE(steps[3].enabled);
-    EXPECT_EQ(steps[4].shell, u"powershell");
-    EXPECT_EQ(steps[5].shell, u"cmd");
-    EXPECT_TRUE(steps[5].enabled);
-
+    std::string described;
+    for (const PlaybookStep& step : steps) described += describe(step) + "\n";
+    // Steps without an id or not objects are dropped; only a JSON true mutates; a non-object action is a note.
+    EXPECT_EQ(described, "s1 0 cmd: \ns2 1 cmd: builtin.ncpa\ns3 2 cmd:ping -n 4 {gateway}  m fail>s1/Fails >s2/\n"
+                         "s4 0 cmd: \ns5 0 powershell: \ns6 2 cmd:ipconfig \ns1 0 cmd: \n");
+    EXPECT_EQ(steps[0].textEn + steps[0].hintEn, u"ReadHint");
     Playbook p;
     p.steps = steps;
     EXPECT_EQ(findStepIndex(p, u"s1"), 0);
@@ -106,11 +95,7 @@ TEST(PlaybookParse, StepsActionsAndBranches) {
 }
 
 TEST(PlaybookParse, StepVerdicts) {
-    struct Case {
-        const char* action;
-        bool enabled;
-        const char16_t* reason;
-    } cases[] = {
+    struct Case { const char* action; bool enabled; const char16_t* reason; } cases[] = {
         {R"({"type":"open-url","ref":"http://example.com"})", false, u"仅允许 https 链接"},
         {R"({"type":"open-url","ref":"https://example.com"})", true, u""},
         {R"({"type":"url","ref":"https://example.com"})", true, u""},
@@ -186,12 +171,12 @@ TEST(PlaybookIds, DuplicatesAreFoundAndTheFirstIsUsed) {
 }
 
 // The pack that ships inside the program: every step usable as written and
-// every reference resolvable; the first playbook step by step.
+// every reference resolvable; the first playbook step by step. (Its version,
+// branch targets and unique ids are the playbook self-test's.)
 TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
     auto playbookDocument = parseJson(utf8ToWide(platform::embeddedResource(103)));
     auto toolDocument = parseJson(utf8ToWide(platform::embeddedResource(101)));
     ASSERT_TRUE(playbookDocument && toolDocument);
-    EXPECT_EQ(getString(*playbookDocument, u"dataVersion"), u"0.0.3");
     std::set<std::u16string> toolIds;
     for (const ToolRecord& t : parseToolPack(*toolDocument, false)) toolIds.insert(t.id);
     const auto playbooks = parsePlaybooks(*playbookDocument);
@@ -200,8 +185,6 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
                                            u"share.access-denied", u"bsod.triage", u"net.slow", u"storage.lowspace",
                                            u"net.rdp", u"hw.nosound", u"hw.usb", u"perf.slowboot",
                                            u"storage.diskbusy", u"diag.corrupt"}));
-    EXPECT_TRUE(checkBranchTargets(playbooks).empty());
-    EXPECT_TRUE(findDuplicateIds(playbooks).empty());
     size_t hints = 0, totalSteps = 0;
     for (const Playbook& p : playbooks) {
         SCOPED_TRACE(wideToUtf8(p.id));
@@ -233,24 +216,18 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
     EXPECT_GE(hints * 3, totalSteps);  // about half the steps carry a hint
     EXPECT_LE(hints * 3, totalSteps * 2);
 
-    // Each step as "tool:<ref>" or "<shell>:<command>", plus its branches.
+    // The first playbook step by step (its resolver and probe addresses may change).
     const Playbook& first = playbooks.at(0);
-    std::u16string described;
-    for (const PlaybookStep& s : first.steps) {
-        described += s.actionType == StepActionType::Tool ? u"tool:" + s.ref : s.shell + u":" + s.command;
-        for (const StepBranch& b : s.branches) described += u" " + b.when + u">" + b.gotoTarget;
-        described += u"\n";
-    }
+    std::string described;
+    for (const PlaybookStep& s : first.steps) described += describe(s) + "\n";
     const std::u16string resolver = first.steps[4].command.substr(10);  // after "ping -n 4 "
     const std::u16string probe = first.steps[3].command.substr(9);     // after "nslookup "
     EXPECT_EQ(std::count(resolver.begin(), resolver.end(), u'.'), 3);
     EXPECT_NE(probe.find(u'.'), std::u16string::npos);
-    EXPECT_EQ(wideToUtf8(described),
-              wideToUtf8(u"tool:builtin.ncpa\ncmd:ipconfig /all\ncmd:ping -n 4 {gateway} fail>s1 ok>s4\n"
-                         u"cmd:nslookup " + probe + u" fail>s5 ok>s5\ncmd:ping -n 4 " + resolver +
-                         u"\ntool:builtin.ncpa\n"));
-    EXPECT_EQ(first.steps[2].branches[0].labelEn, u"Ping fails");
-    EXPECT_EQ(first.steps[2].branches[1].labelEn, u"OK");
+    EXPECT_EQ(described, "s1 1 cmd: builtin.ncpa\ns2 2 cmd:ipconfig /all \n"
+                         "s3 2 cmd:ping -n 4 {gateway}  fail>s1/Ping fails ok>s4/OK\ns4 2 cmd:nslookup " +
+                             wideToUtf8(probe) + "  fail>s5/Resolve fails ok>s5/Resolves\ns5 2 cmd:ping -n 4 " +
+                             wideToUtf8(resolver) + " \ns6 1 cmd: builtin.ncpa\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "playbooks/playbook_walk.h"
 #include "ui/ui_text.h"
 
@@ -87,16 +89,10 @@ TEST_F(PlaybookWalk, CommandAndRefusedStepDetails) {
 
 TEST_F(PlaybookWalk, ButtonRules) {
     // enabled flags of slots 0..4 and the visible branch labels, per step
-    struct Case {
-        int current;
-        bool enabled[5];
-        std::vector<std::u16string> branches;
-    };
+    struct Case { int current; bool enabled[5]; std::vector<std::u16string> branches; };
     const Case cases[] = {
-        {0, {false, true, true, false, true}, {}},
-        {1, {true, true, true, true, true}, {u"不通", u"ok", u"X"}},
-        {2, {true, true, false, false, true}, {}},
-        {3, {true, false, true, false, true}, {}},
+        {0, {false, true, true, false, true}, {}}, {1, {true, true, true, true, true}, {u"不通", u"ok", u"X"}},
+        {2, {true, true, false, false, true}, {}}, {3, {true, false, true, false, true}, {}},
         {9, {true, false, false, false, true}, {}},
     };
     for (const auto& c : cases) {
@@ -120,34 +116,22 @@ TEST_F(PlaybookWalk, ButtonRules) {
 }
 
 TEST_F(PlaybookWalk, Actions) {
-    struct Case {
-        int current, slot;
-        WalkActionKind kind;
-        int step;
-        std::u16string first, second;
-    };
+    struct Case { int current, slot; WalkActionKind kind; int step; std::u16string first, second; };
     const Case cases[] = {
-        {0, 0, WalkActionKind::None, 0, u"", u""},
-        {0, 1, WalkActionKind::MoveTo, 1, u"", u""},
-        {3, 1, WalkActionKind::None, 0, u"", u""},
-        {0, 2, WalkActionKind::RunTool, 0, u"builtin.ncpa", u""},
+        {0, 0, WalkActionKind::None, 0, u"", u""}, {0, 1, WalkActionKind::MoveTo, 1, u"", u""},
+        {3, 1, WalkActionKind::None, 0, u"", u""}, {0, 2, WalkActionKind::RunTool, 0, u"builtin.ncpa", u""},
         {1, 2, WalkActionKind::FillCommand, 0, u"cmd", u"ping -n 4 {gateway}"},
         {2, 2, WalkActionKind::None, 0, u"", u""},
         {3, 2, WalkActionKind::OpenLink, 0, u"https://example.org/", u""},
         {1, 3, WalkActionKind::CopyCommand, 0, u"ping -n 4 {gateway}", u""},
-        {2, 3, WalkActionKind::None, 0, u"", u""},
-        {1, 4, WalkActionKind::Close, 0, u"", u""},
-        {1, 5, WalkActionKind::MoveTo, 0, u"", u""},
-        {1, 6, WalkActionKind::OpenPlaybook, 0, u"dns", u""},
-        {1, 7, WalkActionKind::None, 0, u"", u""},
-        {0, 5, WalkActionKind::None, 0, u"", u""},
+        {2, 3, WalkActionKind::None, 0, u"", u""}, {1, 4, WalkActionKind::Close, 0, u"", u""},
+        {1, 5, WalkActionKind::MoveTo, 0, u"", u""}, {1, 6, WalkActionKind::OpenPlaybook, 0, u"dns", u""},
+        {1, 7, WalkActionKind::None, 0, u"", u""}, {0, 5, WalkActionKind::None, 0, u"", u""},
     };
     for (const auto& c : cases) {
         const WalkAction a = walkButtonAction(p, c.current, c.slot);
-        EXPECT_EQ(a.kind, c.kind) << c.current << "/" << c.slot;
-        EXPECT_EQ(a.step, c.step) << c.current << "/" << c.slot;
-        EXPECT_EQ(a.first, c.first) << c.current << "/" << c.slot;
-        EXPECT_EQ(a.second, c.second) << c.current << "/" << c.slot;
+        EXPECT_EQ(std::tie(a.kind, a.step, a.first, a.second), std::tie(c.kind, c.step, c.first, c.second))
+            << c.current << "/" << c.slot;
     }
 }
 

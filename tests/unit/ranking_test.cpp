@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "data/json.h"
 #include "data/text.h"
@@ -50,12 +51,10 @@ std::string describeKept(const std::vector<uint64_t>& kept, const std::vector<To
 
 TEST(TextPrimitives, AsciiOnlyFoldingAndContainment) {
     EXPECT_EQ(lowerAscii(u"AbZ@[`Éａ网Ｗ"), u"abz@[`Éａ网Ｗ");
-    EXPECT_TRUE(containsText(u"abc", u"bc"));
-    EXPECT_TRUE(containsText(u"abc", u"abc"));
-    EXPECT_FALSE(containsText(u"abc", u""));
-    EXPECT_FALSE(containsText(u"", u""));
-    EXPECT_FALSE(containsText(u"ab", u"abc"));
-    EXPECT_FALSE(containsText(u"ip地址", u"ip 地址"));
+    const std::tuple<const char16_t*, const char16_t*, bool> cases[] = {
+        {u"abc", u"bc", true}, {u"abc", u"abc", true}, {u"abc", u"", false},
+        {u"", u"", false},     {u"ab", u"abc", false}, {u"ip地址", u"ip 地址", false}};
+    for (const auto& [text, piece, found] : cases) EXPECT_EQ(containsText(text, piece), found) << wideToUtf8(piece);
 }
 
 TEST(ToolSearch, WeightsOfEachSource) {
@@ -71,10 +70,7 @@ TEST(ToolSearch, WeightsOfEachSource) {
         tool(u"t.en", u"辛辛", u"", u"x"),
     };
     tools[8].nameEn = tools[8].description = tools[8].descriptionEn = u"gamma";
-    struct Case {
-        const char16_t* query;
-        const char* expected;
-    } cases[] = {
+    struct Case { const char16_t* query; const char* expected; } cases[] = {
         {u"run ALPHA TOOL now", "t.name 50\n"},
         {u"Alpha Too", ""},  // part of a name earns nothing
         {u"ALPHA.EXE", "t.name 45\n"},
@@ -114,10 +110,7 @@ TEST(ToolFilter, QueryIsAFragmentOfAToolText) {
     tools[1].nameEn = u"Device Manager";
     tools[4].descriptionEn = u"Shows EVENTS";
     tools[4].description = u"secret";
-    struct Case {
-        const char16_t* query;
-        const char* expected;
-    } cases[] = {
+    struct Case { const char16_t* query; const char* expected; } cases[] = {
         {u"ALP", "a\n"},           {u"alpha tool", "a\n"},   {u"alpha tool!", ""},
         {u"device m", "b\n"},      {u"beta.m", "c\n"},       {u"jsj", "d\n"},
         {u"jsjgl", "d\n"},         {u"jsjglx", ""},          {u"events", "e\n"},
@@ -133,17 +126,10 @@ TEST(PlaybookSearch, TagsSummaryAndTitle) {
         playbook(u"p.trim", u"Ab  ", u""),
         playbook(u"p.space", u" ab", u""),
     };
-    struct Case {
-        const char16_t* query;
-        const char* expected;
-    } cases[] = {
-        {u"U盘读不出", "p.usb 95\n"},
-        {u"usb 插上没反应", "p.usb 45\n"},
-        {u"移动硬盘不识别", ""},
+    struct Case { const char16_t* query; const char* expected; } cases[] = {
+        {u"U盘读不出", "p.usb 95\n"}, {u"usb 插上没反应", "p.usb 45\n"}, {u"移动硬盘不识别", ""},
         {u"x /abc", "p.trim 35\n"},  // "X /abc" is cut to one character
-        {u"AB", "p.trim 35\n"},
-        {u"x ab", "p.trim 35\np.space 35\n"},
-        {u"", ""},
+        {u"AB", "p.trim 35\n"}, {u"x ab", "p.trim 35\np.space 35\n"}, {u"", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(describe(searchPlaybooks(c.query, playbooks, 8), playbooks), c.expected) << wideToUtf8(c.query);

@@ -8,24 +8,11 @@
 namespace {
 
 const char kDefaultFile[] =
-    "{\n"
-    "  \"clickBehavior\": \"single\",\n"
-    "  \"defaultShell\": \"cmd\",\n"
-    "  \"theme\": \"system\",\n"
-    "  \"fontSize\": 12,\n"
-    "  \"language\": \"zh-CN\",\n"
-    "  \"leftWidth\": 300,\n"
-    "  \"showFileName\": true,\n"
-    "  \"quickEdit\": false,\n"
-    "  \"aiEnabled\": false,\n"
-    "  \"aiBaseUrl\": \"\",\n"
-    "  \"aiModel\": \"\",\n"
-    "  \"aiKeyEnc\": \"\",\n"
-    "  \"localModel\": \"\",\n"
-    "  \"localEnabled\": true,\n"
-    "  \"favorites\": [],\n"
-    "  \"recents\": []\n"
-    "}\n";
+    "{\n  \"clickBehavior\": \"single\",\n  \"defaultShell\": \"cmd\",\n  \"theme\": \"system\",\n"
+    "  \"fontSize\": 12,\n  \"language\": \"zh-CN\",\n  \"leftWidth\": 300,\n  \"showFileName\": true,\n"
+    "  \"quickEdit\": false,\n  \"aiEnabled\": false,\n  \"aiBaseUrl\": \"\",\n  \"aiModel\": \"\",\n"
+    "  \"aiKeyEnc\": \"\",\n  \"localModel\": \"\",\n  \"localEnabled\": true,\n  \"favorites\": [],\n"
+    "  \"recents\": []\n}\n";
 
 Settings parse(const std::string& utf8) { return parseSettings(utf8ToWide(utf8)); }
 
@@ -74,16 +61,10 @@ TEST(Settings, RoundTripKeepsEveryField) {
 }
 
 TEST(Settings, NumbersAreTruncatedAndClamped) {
-    struct Case {
-        const char* json;
-        int32_t fontSize;
-        int32_t leftWidth;
-    };
+    struct Case { const char* json; int32_t fontSize; int32_t leftWidth; };
     const Case cases[] = {
-        {R"({"fontSize":7.9,"leftWidth":100})", 8, 150},
-        {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
-        {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480},
-        {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
+        {R"({"fontSize":7.9,"leftWidth":100})", 8, 150}, {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
+        {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480}, {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
         {R"({"fontSize":-1e300,"leftWidth":1e300})", 8, 1200},
     };
     for (const Case& c : cases) {
@@ -119,23 +100,19 @@ TEST(Settings, RecentsKeepEightNewestWithoutDuplicates) {
 }
 
 TEST(Settings, ToggleFavoriteTwiceRestoresTheList) {
-    Settings s;
-    s.favorites = {u"a", u"b"};
-    toggleFavorite(s, u"c");
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b", u"c"}));
-    toggleFavorite(s, u"c");
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b"}));
-    s.favorites = {u"a", u"b", u"a"};
-    toggleFavorite(s, u"a");
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"b", u"a"}));
     // Setting is idempotent, so applying it to another window's list does no harm.
-    s.favorites = {u"a", u"b", u"a"};
-    setFavorite(s, u"b", true);
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"a", u"b", u"a"}));
-    setFavorite(s, u"a", false);
-    EXPECT_EQ(s.favorites, std::vector<std::u16string>{u"b"});
-    setFavorite(s, u"c", true);
-    EXPECT_EQ(s.favorites, (std::vector<std::u16string>{u"b", u"c"}));
+    using Ids = std::vector<std::u16string>;
+    struct Case { Ids before; bool toggle; const char16_t* id; bool on; Ids after; } cases[] = {
+        {{u"a", u"b"}, true, u"c", true, {u"a", u"b", u"c"}}, {{u"a", u"b", u"c"}, true, u"c", false, {u"a", u"b"}},
+        {{u"a", u"b", u"a"}, true, u"a", false, {u"b", u"a"}},
+        {{u"a", u"b", u"a"}, false, u"b", true, {u"a", u"b", u"a"}}, {{u"a", u"b", u"a"}, false, u"a", false, {u"b"}},
+        {{u"b"}, false, u"c", true, {u"b", u"c"}}};
+    for (const Case& c : cases) {
+        Settings s;
+        s.favorites = c.before;
+        c.toggle ? toggleFavorite(s, c.id) : setFavorite(s, c.id, c.on);
+        EXPECT_EQ(s.favorites, c.after) << wideToUtf8(c.id);
+    }
 }
 
 using SettingsFile = Sandbox;

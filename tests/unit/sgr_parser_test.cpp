@@ -41,25 +41,17 @@ std::string styled(const std::vector<OutputRun>& runs) {
 
 TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
     const std::string def = "204,204,204 ", red = "197,15,31 ", green = "19,161,14 ";
-    struct Case {
-        std::vector<std::u16string> chunks;
-        std::string runs;
-    } cases[] = {
+    struct Case { std::vector<std::u16string> chunks; std::string runs; } cases[] = {
         {{esc(u"[31m") + u"word" + esc(u"[0m") + u"\r\n"}, red + "word|" + def + "\r\n"},
         {{esc(u"[1;32m") + u"a" + esc(u"[22m") + u"b" + esc(u"[1m") + esc(u"[39m") + u"c" + esc(u"[m") + u"d"},
          "19,161,14 *a|" + green + "b|204,204,204 *c|" + def + "d"},
         {{esc(u"[31m") + u"a", u"b"}, red + "a|" + red + "b"},  // colour carries over to the next chunk
         // Extended forms: 256-colour index (cube, grey ramp, clamped), 24-bit (clamped), bright.
-        {{esc(u"[38;5;196m") + u"x"}, "255,0,0 x"},
-        {{esc(u"[38;5;244m") + u"x"}, "128,128,128 x"},
-        {{esc(u"[38;5;4m") + u"x"}, "0,85,220 x"},
-        {{esc(u"[38;5;16m") + u"x"}, "0,0,0 x"},
-        {{esc(u"[38;5;231m") + u"x"}, "255,255,255 x"},
-        {{esc(u"[38;5;255m") + u"x"}, "238,238,238 x"},
-        {{esc(u"[38;5;9999m") + u"x"}, "255,255,255 x"},
-        {{esc(u"[38;2;300;0;0m") + u"x"}, "44,0,0 x"},
-        {{esc(u"[91m") + u"x"}, "231,72,86 x"},
-        {{esc(u"[97m") + u"x"}, "242,242,242 x"},
+        {{esc(u"[38;5;196m") + u"x"}, "255,0,0 x"}, {{esc(u"[38;5;244m") + u"x"}, "128,128,128 x"},
+        {{esc(u"[38;5;4m") + u"x"}, "0,85,220 x"}, {{esc(u"[38;5;16m") + u"x"}, "0,0,0 x"},
+        {{esc(u"[38;5;231m") + u"x"}, "255,255,255 x"}, {{esc(u"[38;5;255m") + u"x"}, "238,238,238 x"},
+        {{esc(u"[38;5;9999m") + u"x"}, "255,255,255 x"}, {{esc(u"[38;2;300;0;0m") + u"x"}, "44,0,0 x"},
+        {{esc(u"[91m") + u"x"}, "231,72,86 x"}, {{esc(u"[97m") + u"x"}, "242,242,242 x"},
         {{esc(u"[1;34m") + u"x"}, "0,85,220 *x"},
         // "38;5" lacks its index: 38 alone is dropped, 5 (blink) is ignored.
         {{esc(u"[38;5m") + u"x"}, def + "x"},
@@ -80,19 +72,12 @@ TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
 }
 
 TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
-    struct Case {
-        std::u16string chunk;
-        std::u16string shown;
-    } cases[] = {
-        {esc(u"[2J") + esc(u"[H") + u"a", u"a"},
-        {u"a\x07" u"b\x08" u"c\x0c" u"d\te", u"abcd\te"},
+    struct Case { std::u16string chunk; std::u16string shown; } cases[] = {
+        {esc(u"[2J") + esc(u"[H") + u"a", u"a"}, {u"a\x07" u"b\x08" u"c\x0c" u"d\te", u"abcd\te"},
         {esc(u"]0;title\x07") + u"after", u"after"},
         {esc(u"]8;;http://x") + esc(u"\\") + u"link" + esc(u"]8;;") + esc(u"\\") + u" after", u"link after"},
-        {u"before" + esc(u"]0;title without end"), u"before"},
-        {u"cut" + esc(u"[31"), u"cut"},
-        {u"lone" + esc(u""), u"lone"},
-        {esc(u"(B") + u"x", u"(Bx"},
-        {esc(u"[?25l") + u"y", u"y"},
+        {u"before" + esc(u"]0;title without end"), u"before"}, {u"cut" + esc(u"[31"), u"cut"},
+        {u"lone" + esc(u""), u"lone"}, {esc(u"(B") + u"x", u"(Bx"}, {esc(u"[?25l") + u"y", u"y"},
         {u"\r\n\x01\x1f\x7f", u"\r\n\x7f"},
     };
     for (const Case& c : cases) {
@@ -121,10 +106,8 @@ TEST(SgrParser, CarriageReturnsResetTheLineAndCrLfStaysABreak) {
         bool resetsEditorLine;      // what foldLineResets returns
         bool crPending;             // a CR waits for the next chunk
     } cases[] = {
-        {{u"a\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
-        {{u"a\r\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
-        {{u"a\nb"}, u"a\nb", u"a\nb", false, false},
-        {{u"x\r", u"\ny"}, u"x|\r\ny", u"x|\r\ny", false, false},
+        {{u"a\r\nb"}, u"a\r\nb", u"a\r\nb", false, false}, {{u"a\r\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
+        {{u"a\nb"}, u"a\nb", u"a\nb", false, false}, {{u"x\r", u"\ny"}, u"x|\r\ny", u"x|\r\ny", false, false},
         {{u"a 1%\r", u"a 2%"}, u"a 1%|^a 2%", u"^a 2%", true, false},
         {{u"Scan\r\nVerify 1%\rVerify 2%\rVerify 3%\r\n"}, u"Scan\r\nVerify 1%|^Verify 2%|^Verify 3%\r\n",
          u"Scan\r\n|Verify 3%\r\n", false, false},
@@ -164,16 +147,9 @@ TEST(ConsoleRules, TerminalNamesAndShellKinds) {
 }
 
 TEST(ConsoleRules, EchoSuppression) {
-    struct Case {
-        std::u16string chunk, pending;
-        size_t drop;
-        bool settled;
-    } cases[] = {
-        {u"dir\r\nfiles", u"dir", 5, true},
-        {u"\r\n  dir\nx", u"dir", 8, true},
-        {u"other\r\n", u"dir", 0, true},
-        {u"Dir\r\n", u"dir", 0, true},
-        {u" \r\n\t", u"dir", 0, false},
+    struct Case { std::u16string chunk, pending; size_t drop; bool settled; } cases[] = {
+        {u"dir\r\nfiles", u"dir", 5, true}, {u"\r\n  dir\nx", u"dir", 8, true}, {u"other\r\n", u"dir", 0, true},
+        {u"Dir\r\n", u"dir", 0, true}, {u" \r\n\t", u"dir", 0, false},
         {u"dir", u"dir", 3, false},  // its line break may come next
         {u"\r\nfiles", kEchoLineBreak, 2, true},
         {u"files", kEchoLineBreak, 0, true},
@@ -190,8 +166,7 @@ TEST(ConsoleRules, EchoSpreadOverChunksIsDroppedWhole) {
     const std::u16string line = u"Write-Output WR";
     const std::vector<std::vector<std::u16string>> chunkings = {
         {u"W", u"rite-O", u"ut", u"put", u" W", u"R", u"\n", u"WR\r\n", u"PS C:\\> "},
-        {u"Write-Output WR", u"\r\nWR\r\nPS C:\\> "},
-        {u"\r\n", u"Write-Output WR\r\nWR\r\n", u"PS C:\\> "},
+        {u"Write-Output WR", u"\r\nWR\r\nPS C:\\> "}, {u"\r\n", u"Write-Output WR\r\nWR\r\n", u"PS C:\\> "},
         {u"Write-Output WR\nWR\r\nPS C:\\> "},
     };
     for (const auto& chunks : chunkings) {

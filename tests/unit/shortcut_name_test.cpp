@@ -16,10 +16,7 @@ TEST(ShortcutName, InternetShortcutBytes) {
 }
 
 TEST(ShortcutName, PinCaptionsAndVerb) {
-    struct Case {
-        const char16_t* caption;
-        bool pin;
-    };
+    struct Case { const char16_t* caption; bool pin; };
     const Case cases[] = {
         {u"Pin to tas&kbar", true},      {u"PIN TO TASKBAR", true},       {u"固定到任务栏(&K)", true},
         {u"从任务栏取消固定", false},    {u"Unpin from taskbar", false},  {u"Pin to Start", false},

@@ -20,14 +20,11 @@ using Hits = std::vector<ScoredIndex>;
 }
 
 TEST(Cosine, ValuesAndDegenerateVectors) {
+    // Same direction, orthogonal, collinear and an empty vector are the semantic self-test's.
     const std::vector<float> x = {1, 0, 0};
-    EXPECT_NEAR(cosineSimilarity(x, {1, 0, 0}), 1.0f, 1e-4);
-    EXPECT_NEAR(cosineSimilarity(x, {0, 1, 0}), 0.0f, 1e-4);
-    EXPECT_NEAR(cosineSimilarity(x, {2, 0, 0}), 1.0f, 1e-4);
     EXPECT_NEAR(cosineSimilarity(x, {-3, 0, 0}), -1.0f, 1e-4);
     EXPECT_NEAR(cosineSimilarity({3, 4}, {4, 3}), 24.0f / 25.0f, 1e-6);
     // Degenerate inputs give exactly zero.
-    EXPECT_EQ(cosineSimilarity({}, x), 0.0f);
     EXPECT_EQ(cosineSimilarity({}, {}), 0.0f);
     EXPECT_EQ(cosineSimilarity(x, {}), 0.0f);
     EXPECT_EQ(cosineSimilarity(x, {1, 0}), 0.0f);

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "data/files.h"
+#include "data/text.h"
 #include "launcher/catalog.h"
 #include "launcher/tool_resolution.h"
 
@@ -74,13 +75,12 @@ TEST(ToolResolution, FindingFiles) {
     machine.files = {u"C:\\Windows\\System32\\sub\\t.exe", u"E:\\App\\sub\\t.exe", u"C:\\Windows\\notepad.exe",
                      u"D:\\More\\tool.exe", u"X:\\abs.exe", u"C:\\Windows\\System32\\compmgmt.msc"};
     ResolutionProbes p = machine.probes();
-    EXPECT_EQ(findExecutable(u"", p), u"");
-    EXPECT_EQ(findExecutable(u"X:\\abs.exe", p), u"X:\\abs.exe");
-    EXPECT_EQ(findExecutable(u"X:\\missing.exe", p), u"");
-    EXPECT_EQ(findExecutable(u"sub\\t.exe", p), u"E:\\App\\sub\\t.exe");  // beside the program first
-    EXPECT_EQ(findExecutable(u"notepad.exe", p), u"C:\\Windows\\notepad.exe");
-    EXPECT_EQ(findExecutable(u"tool.exe", p), u"D:\\More\\tool.exe");
-    EXPECT_EQ(findExecutable(u"notepad", p), u"");  // no extension is added
+    const std::pair<const char16_t*, const char16_t*> found[] = {
+        {u"", u""}, {u"X:\\abs.exe", u"X:\\abs.exe"}, {u"X:\\missing.exe", u""},
+        {u"sub\\t.exe", u"E:\\App\\sub\\t.exe"},  // beside the program first
+        {u"notepad.exe", u"C:\\Windows\\notepad.exe"}, {u"tool.exe", u"D:\\More\\tool.exe"},
+        {u"notepad", u""}};  // no extension is added
+    for (const auto& [name, path] : found) EXPECT_EQ(findExecutable(name, p), path) << wideToUtf8(name);
     EXPECT_EQ(findInSystemDirectory(u"compmgmt.msc", p), u"C:\\Windows\\System32\\compmgmt.msc");
     EXPECT_EQ(findInSystemDirectory(u"tool.exe", p), u"");  // PATH is not searched
 }
@@ -90,14 +90,12 @@ TEST(ToolResolution, ShortcutTargetsComeFromTheSystemFoldersOnly) {
     machine.files = {u"C:\\Windows\\System32\\mmc.exe", u"C:\\Windows\\notepad.exe", u"C:\\Windows\\System32\\a.b",
                      u"E:\\App\\planted.exe", u"C:\\Bin\\onpath.exe"};
     ResolutionProbes p = machine.probes();
-    EXPECT_EQ(resolveOnSearchPath(u"mmc.exe", p), u"C:\\Windows\\System32\\mmc.exe");
-    EXPECT_EQ(resolveOnSearchPath(u"notepad", p), u"C:\\Windows\\notepad.exe");  // ".exe" added
-    EXPECT_EQ(resolveOnSearchPath(u"a.b", p), u"C:\\Windows\\System32\\a.b");
-    EXPECT_EQ(resolveOnSearchPath(u"C:\\x.exe", p), u"C:\\x.exe");
-    EXPECT_EQ(resolveOnSearchPath(u"nothing", p), u"nothing");
-    EXPECT_EQ(resolveOnSearchPath(u"planted.exe", p), u"planted.exe");  // never beside the program
-    EXPECT_EQ(resolveOnSearchPath(u"onpath.exe", p), u"onpath.exe");
-    EXPECT_EQ(resolveOnSearchPath(u"", p), u"");
+    const std::pair<const char16_t*, const char16_t*> resolved[] = {
+        {u"mmc.exe", u"C:\\Windows\\System32\\mmc.exe"}, {u"notepad", u"C:\\Windows\\notepad.exe"},  // ".exe" added
+        {u"a.b", u"C:\\Windows\\System32\\a.b"}, {u"C:\\x.exe", u"C:\\x.exe"}, {u"nothing", u"nothing"},
+        {u"planted.exe", u"planted.exe"},  // never beside the program
+        {u"onpath.exe", u"onpath.exe"}, {u"", u""}};
+    for (const auto& [name, path] : resolved) EXPECT_EQ(resolveOnSearchPath(name, p), path) << wideToUtf8(name);
 }
 
 TEST(ToolResolution, FileNamesMustBePlain) {
@@ -138,11 +136,7 @@ TEST(ToolResolution, Availability) {
     const std::u16string recorder = u"shell:AppsFolder\\Microsoft.WindowsSoundRecorder_8wekyb3d8bbwe!App";
     ToolRecord custom = tool(ToolType::Exe, u"", u"Z:\\gone.exe");
     custom.isCustom = true;
-    struct Case {
-        ToolRecord record;
-        bool available;
-        const char* what;
-    } cases[] = {
+    struct Case { ToolRecord record; bool available; const char* what; } cases[] = {
         {custom, true, "custom tools are always present"},
         {tool(ToolType::Exe, u"", u"explorer.exe", recorder), true, "packaged family registered"},
         {tool(ToolType::Exe, u"", u"explorer.exe", u"shell:AppsFolder\\Other_x!App"), false, "family missing"},

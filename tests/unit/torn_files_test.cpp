@@ -16,10 +16,7 @@ namespace {
 const size_t kNulTails[] = {1, 14, 512, 4096};
 
 // One way of breaking a file: its bytes, and whether its last line was cut.
-struct Tear {
-    std::string bytes;
-    bool cut;
-};
+struct Tear { std::string bytes; bool cut; };
 
 std::vector<Tear> tears(const std::string& whole) {
     std::vector<Tear> all;

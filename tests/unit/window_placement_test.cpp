@@ -38,11 +38,7 @@ TEST(WindowPlacement, FramesOffEveryWorkAreaComeBackToTheNearest) {
     const WindowBox primary = {0, 0, 1600, 960};
     const WindowBox right = {1600, 0, 3520, 1040};
     const std::vector<WindowBox> areas = {primary, right};
-    struct Case {
-        WindowBox frame;
-        WindowBox expected;
-        const char* what;
-    };
+    struct Case { WindowBox frame; WindowBox expected; const char* what; };
     const Case cases[] = {
         {{100, 100, 900, 700}, {100, 100, 900, 700}, "on the primary area"},
         {{2000, 50, 3000, 800}, {2000, 50, 3000, 800}, "on the second area"},
