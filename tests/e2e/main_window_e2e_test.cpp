@@ -590,54 +590,18 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
     EXPECT_EQ(lastActivityLine(), u"Tool not found: builtin.nothing-like-this");
 }
 
-// Answers the file picker and the arguments dialog as a user would.
-struct DialogAnswerer {
-    std::thread worker;
-    std::wstring file;
-    std::wstring args;
-    bool answered = false;
-
-    static HWND waitForDialog(const std::wstring& title) {
-        for (int i = 0; i < 600; ++i) {
-            HWND dialog = FindWindowW(L"#32770", title.c_str());
-            if (dialog && IsWindowVisible(dialog)) return dialog;
-            Sleep(50);
-        }
-        return nullptr;
-    }
-    void start(const std::wstring& pickerTitle, const std::wstring& argsTitle) {
-        worker = std::thread([this, pickerTitle, argsTitle] {
-            HWND picker = waitForDialog(pickerTitle);
-            if (!picker) return;
-            Sleep(300);
-            HWND name = GetDlgItem(picker, 0x47C);  // the file-name combo box
-            if (!name) name = GetDlgItem(picker, 0x480);
-            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-            PostMessageW(picker, WM_COMMAND, IDOK, 0);
-            HWND ask = waitForDialog(argsTitle);
-            if (!ask) return;
-            SetDlgItemTextW(ask, 1000, args.c_str());
-            PostMessageW(ask, WM_COMMAND, IDOK, 0);
-            answered = true;
-        });
-    }
-    ~DialogAnswerer() {
-        if (worker.joinable()) worker.join();
-    }
-};
-
 TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     ASSERT_NE(state, nullptr);
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring program = std::wstring(system) + L"\\notepad.exe";
-    DialogAnswerer answerer;
-    answerer.file = program;
-    answerer.args = L"/A readme.txt";
-    answerer.start(wstr(uiText(kTextChooseProgramTitle)), wstr(uiText(kTextLaunchArgumentsTitle)));
+    int answered = 0;
+    std::thread answerer = answerInOrder({{wstr(uiText(kTextChooseProgramTitle)), IDOK, program},
+                                          {wstr(uiText(kTextLaunchArgumentsTitle)), IDOK, L"/A readme.txt"}},
+                                         &answered);
     SendMessageW(window, WM_COMMAND, kCmdAddCustomTool, 0);
-    answerer.worker.join();
-    ASSERT_TRUE(answerer.answered);
+    answerer.join();
+    ASSERT_EQ(answered, 2);
 
     int64_t added = -1;
     for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
@@ -661,31 +625,6 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
     file = fileBytes(customTools.path);
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(file.find(std::string(tool.id.begin(), tool.id.end())), std::string::npos);
-}
-
-// Answers a run of dialogs in order: each found by its title, then given its
-// text (the picker's file name or the arguments) and closed with its button.
-struct DialogStep {
-    std::wstring title;
-    int button;
-    std::wstring text;
-};
-
-std::thread answerInOrder(std::vector<DialogStep> steps, int* answered) {
-    return std::thread([steps, answered] {
-        for (const DialogStep& step : steps) {
-            HWND dialog = DialogAnswerer::waitForDialog(step.title);
-            if (!dialog) return;
-            Sleep(200);
-            if (HWND picked = GetDlgItem(dialog, 0x47C) ? GetDlgItem(dialog, 0x47C) : GetDlgItem(dialog, 0x480))
-                SendMessageW(picked, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
-            else if (!step.text.empty())
-                SetDlgItemTextW(dialog, 1000, step.text.c_str());
-            PostMessageW(dialog, WM_COMMAND, step.button, 0);
-            for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(20);
-            ++*answered;
-        }
-    });
 }
 
 TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst) {

@@ -69,6 +69,44 @@ std::thread answerQuestion(const std::u16string& caption, int button) {
     });
 }
 
+namespace {
+
+HWND waitForDialog(const std::wstring& title) {
+    for (int i = 0; i < 600; ++i) {
+        HWND dialog = FindWindowW(L"#32770", title.c_str());
+        if (dialog && IsWindowVisible(dialog)) return dialog;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK collectText(HWND child, LPARAM param) {
+    wchar_t text[512] = {};
+    GetWindowTextW(child, text, 512);
+    *reinterpret_cast<std::wstring*>(param) += text;
+    return TRUE;
+}
+
+}  // namespace
+
+std::thread answerInOrder(std::vector<DialogStep> steps, int* answered) {
+    return std::thread([steps, answered] {
+        for (const DialogStep& step : steps) {
+            HWND dialog = waitForDialog(step.title);
+            if (!dialog) return;
+            Sleep(200);
+            if (HWND picked = GetDlgItem(dialog, 0x47C) ? GetDlgItem(dialog, 0x47C) : GetDlgItem(dialog, 0x480))
+                SendMessageW(picked, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
+            else if (!step.text.empty())
+                SetDlgItemTextW(dialog, 1000, step.text.c_str());
+            if (step.shown) EnumChildWindows(dialog, collectText, reinterpret_cast<LPARAM>(step.shown));
+            PostMessageW(dialog, WM_COMMAND, step.button, 0);
+            for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(20);
+            ++*answered;
+        }
+    });
+}
+
 CHARFORMAT2W formatOfText(HWND control, const wchar_t* word, LONG from) {
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;

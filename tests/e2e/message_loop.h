@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Dispatches every message waiting for this thread.
 void pumpMessages();
@@ -22,6 +23,18 @@ void typeLine(HWND editor, const std::u16string& text);
 // Presses the button of the next dialog or message box of this process with
 // the caption (empty: any), from another thread.
 std::thread answerQuestion(const std::u16string& caption, int button);
+// One dialog of a run answered as a user would: found by its title, given its
+// text (a file picker's name, else the input box's), its words kept in `shown`
+// when asked, and closed with its button.
+struct DialogStep {
+    std::wstring title;
+    int button;
+    std::wstring text;
+    std::wstring* shown = nullptr;
+};
+// Answers the steps in order from another thread; `answered` counts the
+// dialogs closed, so a run that stopped early shows.
+std::thread answerInOrder(std::vector<DialogStep> steps, int* answered);
 // The character format of the first match of the word (case kept) in a rich
 // edit from the given position on; the selection is put back. A word not
 // found gives colour CLR_INVALID and an empty mask.

@@ -21,6 +21,7 @@
 #include "terminal/terminal.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
+#include "tests/e2e/message_loop.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"
@@ -118,48 +119,6 @@ protected:
     }
 };
 
-// Answers the file picker, the arguments dialog and then the warning, as a user would.
-struct AddToolAnswerer {
-    std::thread worker;
-    std::wstring warning;  // the text of the warning shown
-
-    static HWND waitForDialog(const std::wstring& title) {
-        for (int i = 0; i < 600; ++i) {
-            HWND dialog = FindWindowW(L"#32770", title.c_str());
-            if (dialog && IsWindowVisible(dialog)) return dialog;
-            Sleep(50);
-        }
-        return nullptr;
-    }
-    static BOOL CALLBACK collectText(HWND child, LPARAM param) {
-        wchar_t text[512] = {};
-        GetWindowTextW(child, text, 512);
-        *reinterpret_cast<std::wstring*>(param) += text;
-        return TRUE;
-    }
-    void start(const std::wstring& program) {
-        worker = std::thread([this, program] {
-            HWND picker = waitForDialog(wide(uiText(kTextChooseProgramTitle)));
-            if (!picker) return;
-            Sleep(300);
-            HWND name = GetDlgItem(picker, 0x47C);  // the file-name combo box
-            if (!name) name = GetDlgItem(picker, 0x480);
-            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(program.c_str()));
-            PostMessageW(picker, WM_COMMAND, IDOK, 0);
-            HWND ask = waitForDialog(wide(uiText(kTextLaunchArgumentsTitle)));
-            if (!ask) return;
-            PostMessageW(ask, WM_COMMAND, IDOK, 0);
-            HWND box = waitForDialog(wide(uiText(kTextAddCustomToolTitle)));
-            if (!box) return;
-            EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&warning));
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
-    }
-    ~AddToolAnswerer() {
-        if (worker.joinable()) worker.join();
-    }
-};
-
 TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
     const std::string configBytes = "{\n  \"fontSize\": 14,\n  \"favorites\": [\"builtin.cmd\"]\n}\n";
     ASSERT_TRUE(writeBytes(config.path, configBytes));
@@ -193,13 +152,17 @@ TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
 
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    AddToolAnswerer answerer;
-    answerer.start(std::wstring(system) + L"\\notepad.exe");
+    std::wstring warning;
+    int answered = 0;
+    const std::wstring program = std::wstring(system) + L"\\notepad.exe";
+    std::thread answerer = answerInOrder({{wide(uiText(kTextChooseProgramTitle)), IDOK, program},
+                                          {wide(uiText(kTextLaunchArgumentsTitle)), IDOK, L""},
+                                          {wide(uiText(kTextAddCustomToolTitle)), IDOK, L"", &warning}},
+                                         &answered);
     SendMessageW(window, WM_COMMAND, kCmdAddCustomTool, 0);
-    answerer.worker.join();
-    EXPECT_NE(answerer.warning.find(wide(uiTextWith(kTextCustomToolsNotRead, {customToolsPath()}))),
-              std::wstring::npos)
-        << answerer.warning;
+    answerer.join();
+    EXPECT_NE(warning.find(wide(uiTextWith(kTextCustomToolsNotRead, {customToolsPath()}))), std::wstring::npos)
+        << warning;
 
     heldConfig.release();
     heldTools.release();
