@@ -24,6 +24,27 @@ TEST(RunMode, SwitchTableAndPrecedence) {
     EXPECT_EQ(choose({u"--selftest-configx"}).mode, RunMode::Window);
 }
 
+// The interrupt helper never opens a window, and sends nothing to an id it cannot read.
+TEST(RunMode, SendCtrlCTakesOnlyAPlainProcessId) {
+    const struct {
+        std::vector<std::u16string> args;
+        unsigned long target;
+    } cases[] = {
+        {{u"--send-ctrl-c", u"1234"}, 1234},
+        {{u"--mcp-stdio", u"--SEND-CTRL-C", u"4294967295"}, 4294967295ul},
+        {{u"--send-ctrl-c"}, 0},
+        {{u"--send-ctrl-c", u"4294967296"}, 0},
+        {{u"--send-ctrl-c", u"-5"}, 0},
+        {{u"--send-ctrl-c", u"12a"}, 0},
+        {{u"--send-ctrl-c", u"--selftest-config"}, 0},
+    };
+    for (const auto& c : cases) {
+        RunChoice choice = choose(c.args);
+        EXPECT_EQ(choice.mode, RunMode::SendCtrlC);
+        EXPECT_EQ(choice.ctrlCTarget, c.target) << (c.args.size() > 1 ? c.args[1].size() : 0);
+    }
+}
+
 TEST(RunMode, SemanticLiveTakesAValueThatIsStillASwitch) {
     EXPECT_EQ(choose({u"--selftest-semantic-live"}).mode, RunMode::Window);
     RunChoice alone = choose({u"--selftest-semantic-live", u"x"});
