@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "data/files.h"
+#include "data/text.h"
+#include "platform/win_handles.h"
 #include "platform/win_text.h"
 #include "terminal/terminal_tabs.h"
 #include "ui/input_dialog.h"
@@ -624,6 +626,68 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     EXPECT_NE(activity.back().find(u"CMD"), std::u16string::npos) << narrow(activity.back());
     EXPECT_TRUE(waitUntil(2000, [&] { return !status.empty() && status.back().empty(); })) << "indicator stayed";
     EXPECT_TRUE(run(t, u"echo WRAFTERSTOP", u"WRAFTERSTOP")) << narrow(terminalText(t));
+}
+
+// Stopping as a console does: Ctrl+C through the helper mode of toolkeep.exe,
+// then what is left is ended. A stand-in shell survives the event as cmd does
+// on Windows (Wine's cmd has no handler for it and would end).
+TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
+    std::vector<std::u16string> activity, questions;
+    host.tabs.reportActivity = [&](const std::u16string& line, COLORREF) { activity.push_back(line); };
+    host.tabs.confirm = [&](const std::u16string& question) {
+        questions.push_back(question);
+        return false;
+    };
+    const std::wstring exe = toolkeepExePath();
+    const std::u16string standIn = fromWide(exe.substr(0, exe.find_last_of(L'\\') + 1).c_str()) +
+                                   u"standin_console_shell.exe";
+    host.tabs.interruptHelper = fromWide(exe.c_str());
+    ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd, false), 2);
+    Terminal& t = *host.tabs.terminals.back().terminal;
+    t.shell.programOverride = standIn;
+    startTerminalShell(t);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; })) << narrow(terminalText(t));
+    DWORD shell = shellProcessId(t.shell);
+    ASSERT_NE(shell, 0u);
+
+    const struct {
+        std::u16string command;
+        const wchar_t* exeName;
+        DWORD exitCode;     // STILL_ACTIVE: kept running
+        bool asked;         // the user was asked to end it
+    } cases[] = {
+        {u"\"" + standIn + u"\" --stops", L"standin_console_shell.exe", 42, false},        // ends of Ctrl+C
+        {u"\"" + standIn + u"\" --ignores", L"standin_console_shell.exe", 0xC000013A, false},  // ended after it
+        {u"\"" + standIn + u"\" --window", L"standin_console_shell.exe", STILL_ACTIVE, true},  // only asked
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(narrow(c.command));
+        questions.clear();
+        activity.clear();
+        typeText(t.editor, c.command);
+        pressKey(t.editor, VK_RETURN);
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, c.exeName) != 0; }));
+        DWORD child = childNamed(shell, c.exeName);
+        ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
+        ASSERT_TRUE(process.valid());
+        if (c.asked) pumpFor(1500);  // its window is up
+
+        pressKey(t.editor, VK_CANCEL, VK_CONTROL);
+        if (c.exitCode == 42) {
+            EXPECT_TRUE(waitUntil(800, [&] { return !processAlive(child); })) << "no Ctrl+C came";
+        }
+        pumpFor(1500);  // the grace period is over
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.handle, &exitCode);
+        EXPECT_EQ(exitCode, c.exitCode);
+        EXPECT_EQ(questions.size(), c.asked ? 1u : 0u);
+        EXPECT_EQ(!activity.empty() && activity.back().find(u"PID " + decimalText(child)) != std::u16string::npos,
+                  !c.asked);
+        EXPECT_TRUE(processAlive(shell)) << "the shell ended of Ctrl+C";
+        if (c.exitCode == STILL_ACTIVE) TerminateProcess(process.handle, 1);
+        EXPECT_TRUE(run(t, u"say WRAFTERSTOP", u"[WRAFTERSTOP]", 1)) << narrow(terminalText(t));
+    }
+    EXPECT_EQ(shellProcessId(t.shell), shell);
 }
 
 TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {
