@@ -630,7 +630,9 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
 
 // Stopping as a console does: Ctrl+C through the helper mode of toolkeep.exe,
 // then what is left is ended. A stand-in shell survives the event as cmd does
-// on Windows (Wine's cmd has no handler for it and would end).
+// on Windows (Wine's cmd has no handler for it and would end). It speaks
+// UTF-8, as cmd does with 65001 as the OEM code page (which Wine does not take
+// from the registry): a character cut between two reads arrives whole.
 TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
     std::vector<std::u16string> activity, questions;
     host.tabs.reportActivity = [&](const std::u16string& line, COLORREF) { activity.push_back(line); };
@@ -645,6 +647,7 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
     ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd, false), 2);
     Terminal& t = *host.tabs.terminals.back().terminal;
     t.shell.programOverride = standIn;
+    t.shell.codePage = CP_UTF8;
     startTerminalShell(t);
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; })) << narrow(terminalText(t));
     DWORD shell = shellProcessId(t.shell);
@@ -688,6 +691,8 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
         EXPECT_TRUE(run(t, u"say WRAFTERSTOP", u"[WRAFTERSTOP]", 1)) << narrow(terminalText(t));
     }
     EXPECT_EQ(shellProcessId(t.shell), shell);
+    EXPECT_TRUE(run(t, u"split", u"[中文]", 1)) << narrow(terminalText(t));
+    EXPECT_EQ(terminalText(t).find(u'\xFFFD'), std::u16string::npos);
 }
 
 TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {

@@ -2,7 +2,8 @@
 // runs, behaving on Ctrl+C as cmd and ping do on Windows.
 //   (no argument)  a shell: prompts "C:\STANDIN>" as cmd would, echoes each line read, runs
 //                  it as a command line on its console and prompts again;
-//                  "say X" prints "[X]". Ctrl+C does not end it.
+//                  "say X" prints "[X]"; "split" prints "[中文]" in UTF-8
+//                  in two writes that cut a character. Ctrl+C does not end it.
 //   --stops        runs until Ctrl+C, then ends with exit code 42.
 //   --ignores      ignores Ctrl+C and runs until ended.
 //   --window       shows a window of its own and ignores Ctrl+C, as a
@@ -43,6 +44,12 @@ bool readLine(std::string& line) {
 void runCommand(std::string line) {
     if (line.rfind("say ", 0) == 0) {
         write("[" + line.substr(4) + "]\r\n");
+        return;
+    }
+    if (line == "split") {  // 中 is E4 B8 AD, 文 E6 96 87
+        write("[\xE4\xB8\xAD\xE6");
+        Sleep(300);  // the reader takes the first part alone
+        write("\x96\x87]\r\n");
         return;
     }
     STARTUPINFOA startup = {};
