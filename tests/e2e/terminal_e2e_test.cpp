@@ -634,15 +634,10 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
 // UTF-8, as cmd does with 65001 as the OEM code page (which Wine does not take
 // from the registry): a character cut between two reads arrives whole.
 TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
-    std::vector<std::u16string> activity, questions;
-    host.tabs.reportActivity = [&](const std::u16string& line, COLORREF) { activity.push_back(line); };
-    host.tabs.confirm = [&](const std::u16string& question) {
-        questions.push_back(question);
-        return false;
-    };
+    size_t questions = 0;
+    host.tabs.confirm = [&](const std::u16string&) { return ++questions, false; };
     const std::wstring exe = toolkeepExePath();
-    const std::u16string standIn = fromWide(exe.substr(0, exe.find_last_of(L'\\') + 1).c_str()) +
-                                   u"standin_console_shell.exe";
+    const std::u16string standIn = fromWide(exe.substr(0, exe.find_last_of(L'\\') + 1).c_str()) + u"standin_console_shell.exe";
     host.tabs.interruptHelper = fromWide(exe.c_str());
     ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd, false), 2);
     Terminal& t = *host.tabs.terminals.back().terminal;
@@ -651,47 +646,32 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
     startTerminalShell(t);
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; })) << narrow(terminalText(t));
     DWORD shell = shellProcessId(t.shell);
-    ASSERT_NE(shell, 0u);
-
-    const struct {
-        std::u16string command;
-        const wchar_t* exeName;
-        DWORD exitCode;     // STILL_ACTIVE: kept running
-        bool asked;         // the user was asked to end it
-    } cases[] = {
-        {u"\"" + standIn + u"\" --stops", L"standin_console_shell.exe", 42, false},        // ends of Ctrl+C
-        {u"\"" + standIn + u"\" --ignores", L"standin_console_shell.exe", 0xC000013A, false},  // ended after it
-        {u"\"" + standIn + u"\" --window", L"standin_console_shell.exe", STILL_ACTIVE, true},  // only asked
-    };
+    // How the program ends (STILL_ACTIVE: kept running), and whether the user was asked.
+    const struct { const char16_t* mode; DWORD exitCode; size_t asked; } cases[] = {
+        {u" --stops", 42, 0}, {u" --ignores", 0xC000013A, 0}, {u" --window", STILL_ACTIVE, 1}};
+    size_t row = 0;
     for (const auto& c : cases) {
-        SCOPED_TRACE(narrow(c.command));
-        questions.clear();
-        activity.clear();
-        typeText(t.editor, c.command);
+        SCOPED_TRACE(narrow(c.mode));
+        questions = 0;
+        typeText(t.editor, u"\"" + standIn + u"\"" + c.mode);
         pressKey(t.editor, VK_RETURN);
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, c.exeName) != 0; }));
-        DWORD child = childNamed(shell, c.exeName);
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"standin_console_shell.exe") != 0; }));
+        DWORD child = childNamed(shell, L"standin_console_shell.exe");
         ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
-        ASSERT_TRUE(process.valid());
-        if (c.asked) pumpFor(1500);  // its window is up
-
+        pumpFor(c.asked ? 1500 : 200);  // a window is up
         pressKey(t.editor, VK_CANCEL, VK_CONTROL);
-        if (c.exitCode == 42) {
-            EXPECT_TRUE(waitUntil(800, [&] { return !processAlive(child); })) << "no Ctrl+C came";
-        }
-        pumpFor(1500);  // the grace period is over
+        // Ended of Ctrl+C well within the grace period; the rest after it.
+        EXPECT_EQ(waitUntil(800, [&] { return !processAlive(child); }), c.exitCode == 42);
+        pumpFor(1500);
         DWORD exitCode = 0;
         GetExitCodeProcess(process.handle, &exitCode);
         EXPECT_EQ(exitCode, c.exitCode);
-        EXPECT_EQ(questions.size(), c.asked ? 1u : 0u);
-        EXPECT_EQ(!activity.empty() && activity.back().find(u"PID " + decimalText(child)) != std::u16string::npos,
-                  !c.asked);
-        EXPECT_TRUE(processAlive(shell)) << "the shell ended of Ctrl+C";
+        EXPECT_EQ(questions, c.asked);
         if (c.exitCode == STILL_ACTIVE) TerminateProcess(process.handle, 1);
-        EXPECT_TRUE(run(t, u"say WRAFTERSTOP", u"[WRAFTERSTOP]", 1)) << narrow(terminalText(t));
+        // The shell lives on, and a character cut between two reads arrives whole.
+        EXPECT_TRUE(run(t, u"split", u"[中文]", ++row)) << narrow(terminalText(t));
     }
     EXPECT_EQ(shellProcessId(t.shell), shell);
-    EXPECT_TRUE(run(t, u"split", u"[中文]", 1)) << narrow(terminalText(t));
     EXPECT_EQ(terminalText(t).find(u'\xFFFD'), std::u16string::npos);
 }
 
