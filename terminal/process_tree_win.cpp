@@ -173,6 +173,13 @@ std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWin
 bool interruptConsolePrograms(const ShellSession& session) {
     DWORD shellId = shellProcessId(session);
     if (!shellId || session.interruptHelper.empty()) return false;
+    // Only windowed programs run: they get no console event, the question comes at once.
+    std::vector<DWORD> owners = windowOwners();
+    std::vector<ChildProcess> running = runningChildren(session);
+    if (std::all_of(running.begin(), running.end(), [&](const ChildProcess& p) {
+            return std::find(owners.begin(), owners.end(), p.id) != owners.end();
+        }))
+        return false;
     std::u16string commandLine = u"\"" + session.interruptHelper + u"\" --send-ctrl-c " + decimalText(shellId);
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');

@@ -126,7 +126,7 @@ using EndWindowedChoice = std::function<bool(const std::vector<ChildProcess>& wi
 std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWindowedChoice& endWindowed = {},
                                              std::vector<ChildProcess>* denied = nullptr);
 // Starts the interrupt helper for the shell's console and returns at once;
-// false when there is none or it could not start. Every console program of
+// false when there is none, it could not start, or only windowed programs run. Every console program of
 // the shell gets Ctrl+C, the shell too (cmd handles it and goes on).
 bool interruptConsolePrograms(const ShellSession& session);
 // This exe, or empty where the shell would not survive the event: Wine's
