@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     switch (choice.mode) {
         case RunMode::McpServer: return runMcpServer();
         case RunMode::SelfTest: return choice.hasSuite ? runSelfTestSuite(choice.suite) : 0;
+        case RunMode::SendCtrlC: return 2;  // no console events here
         case RunMode::Window: break;
     }
     std::fprintf(stderr, "toolkeep: the window needs Windows; run toolkeep.exe on Windows or under Wine.\n");

@@ -8,6 +8,7 @@
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
 #include "selftest/suites.h"
+#include "terminal/shell_session.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -75,6 +76,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
     switch (choice.mode) {
         case RunMode::McpServer: return runMcpServer();
         case RunMode::SelfTest: return runSelfTestMode(choice);
+        case RunMode::SendCtrlC: return sendConsoleCtrlC(choice.ctrlCTarget);
         case RunMode::Window: break;
     }
     return runWindowMode(instance, showCommand);

@@ -18,6 +18,17 @@ const char16_t* const kSuiteSwitches[kSuiteCount] = {
     u"--selftest-datapack", u"--selftest-mcp",    u"--selftest-playbook",
 };
 
+// A process id: decimal digits only, within 32 bits; 0 otherwise.
+unsigned long processIdArgument(const std::u16string& text) {
+    if (text.empty() || text.size() > 10) return 0;
+    unsigned long long value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return 0;
+        value = value * 10 + unsigned(c - u'0');
+    }
+    return value > 0xFFFFFFFFull ? 0 : (unsigned long)value;
+}
+
 }  // namespace
 
 RunOptions parseRunOptions(const std::vector<std::u16string>& args) {
@@ -26,6 +37,11 @@ RunOptions parseRunOptions(const std::vector<std::u16string>& args) {
         const std::u16string& arg = args[i];
         if (equalsIgnoringCase(arg, u"--mcp-stdio")) {
             options.mcpStdio = true;
+            continue;
+        }
+        if (equalsIgnoringCase(arg, u"--send-ctrl-c")) {
+            options.sendCtrlC = true;
+            if (i + 1 < args.size()) options.ctrlCTarget = processIdArgument(args[++i]);
             continue;
         }
         if (equalsIgnoringCase(arg, u"--selftest-semantic-live")) {
@@ -42,6 +58,12 @@ RunOptions parseRunOptions(const std::vector<std::u16string>& args) {
 
 RunChoice chooseRunMode(const RunOptions& options) {
     RunChoice choice;
+    // A helper started by a terminal: never a window, whatever else is given.
+    if (options.sendCtrlC) {
+        choice.mode = RunMode::SendCtrlC;
+        choice.ctrlCTarget = options.ctrlCTarget;
+        return choice;
+    }
     if (options.mcpStdio) {
         choice.mode = RunMode::McpServer;
         return choice;

@@ -11,14 +11,17 @@ struct RunOptions {
     bool mcpStdio = false;
     bool suiteRequested[kSuiteCount] = {};
     std::u16string semanticLiveValue;  // the argument after --selftest-semantic-live
+    bool sendCtrlC = false;
+    unsigned long ctrlCTarget = 0;  // the process id after --send-ctrl-c; 0 when not a number
 };
 
-enum class RunMode { Window, McpServer, SelfTest };
+enum class RunMode { Window, McpServer, SelfTest, SendCtrlC };
 
 struct RunChoice {
     RunMode mode = RunMode::Window;
     bool hasSuite = false;  // SelfTest mode with no suite selected exits 0
     SelfTestSuite suite = SelfTestSuite::Terminal;
+    unsigned long ctrlCTarget = 0;  // SendCtrlC: whose console; 0 sends nothing
 };
 
 // args[0] is the program name and is not examined.

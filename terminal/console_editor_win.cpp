@@ -207,6 +207,7 @@ bool onTimer(Terminal& t, WPARAM timer) {
         case kTypeAheadTimer: onTypeAheadTimer(t); return true;
         case kRunningTimer: onRunningTimer(t); return true;
         case kRetireTimer: onRetireTimer(t); return true;
+        case kInterruptTimer: onInterruptTimer(t); return true;
     }
     return false;
 }

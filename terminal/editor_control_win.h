@@ -17,6 +17,7 @@ constexpr UINT_PTR kPaintTimer = 3;
 constexpr UINT_PTR kTypeAheadTimer = 4;
 constexpr UINT_PTR kRunningTimer = 5;
 constexpr UINT_PTR kRetireTimer = 6;
+constexpr UINT_PTR kInterruptTimer = 7;  // the grace period after a console Ctrl+C
 // Posted to itself to render the rest of the queued output after a pause,
 // so that other messages get their turn during a flood of output.
 constexpr UINT WM_TERMINAL_CONTINUE = WM_APP + 11;

@@ -1,7 +1,9 @@
 // The processes a shell has started, found by their parent ids, and the
-// ending of them. A console Ctrl+C cannot be used: sent to the shell's
-// console it ends the shell itself. Programs with a window are ended only
-// when the user says so, as closing their window would ask about unsaved work.
+// stopping of them: a console Ctrl+C first, sent by a helper process (this
+// exe in its --send-ctrl-c mode) because attaching to the shell's console
+// here would change the console of every thread of this process; then the
+// console programs still running are ended. Programs with a window are ended
+// only when the user says so, as closing their window would ask about unsaved work.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "data/text.h"
 #include "platform/win_text.h"
 #include "terminal/shell_session.h"
 
@@ -165,4 +168,50 @@ std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWin
     }
     if (denied) *denied = refused;
     return stopped;
+}
+
+bool interruptConsolePrograms(const ShellSession& session) {
+    DWORD shellId = shellProcessId(session);
+    if (!shellId || session.interruptHelper.empty()) return false;
+    // Only windowed programs run: they get no console event, the question comes at once.
+    std::vector<DWORD> owners = windowOwners();
+    std::vector<ChildProcess> running = runningChildren(session);
+    if (std::all_of(running.begin(), running.end(), [&](const ChildProcess& p) {
+            return std::find(owners.begin(), owners.end(), p.id) != owners.end();
+        }))
+        return false;
+    std::u16string commandLine = u"\"" + session.interruptHelper + u"\" --send-ctrl-c " + decimalText(shellId);
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    // Detached: it has no console of its own to leave before it attaches to
+    // the shell's, and nothing here waits for it.
+    if (!CreateProcessW(wstr(session.interruptHelper), writable.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, nullptr, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+std::u16string consoleInterruptHelper() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return {};
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    return fromWide(path, length);
+}
+
+int sendConsoleCtrlC(unsigned long processId) {
+    if (processId == 0 || processId == GetCurrentProcessId()) return 2;
+    FreeConsole();
+    if (!AttachConsole(processId)) return 3;
+    // The event goes to every process on the console, this one included.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    FreeConsole();
+    return sent ? 0 : 4;
 }

@@ -43,7 +43,8 @@ void placeLike(HWND control, HWND model, HWND after) {
 }
 
 void moveTimers(Terminal& t, HWND from, HWND to) {
-    for (UINT_PTR timer : {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer, kRetireTimer})
+    for (UINT_PTR timer :
+         {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer, kRetireTimer, kInterruptTimer})
         KillTimer(from, timer);
     t.refill.hooks->resumeTimers(t);
     if (t.output.renderPending || !t.output.chunks.empty()) PostMessageW(to, WM_TERMINAL_CONTINUE, 0, 0);

@@ -56,6 +56,10 @@ struct ShellSession {
     std::atomic<bool> running{false};
     std::mutex writeLock;          // guards inputQueue, lastWriteSequence and writerStopping
     bool inJob = false;            // the child was assigned to the job
+    // An exe whose --send-ctrl-c mode gives the shell's console a Ctrl+C;
+    // empty: stopping ends the shell's programs at once.
+    std::u16string interruptHelper;
+    std::u16string programOverride;  // tests only: a stand-in run instead of the shell
     DWORD jobError = 0;            // why the job's kill-on-close could not be set up; 0 when it was
 
     // Input: writeInput queues, the writer thread writes and watches the shell read.
@@ -121,3 +125,13 @@ using EndWindowedChoice = std::function<bool(const std::vector<ChildProcess>& wi
 // (elevated, from a shell that is not) go to denied, once each.
 std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWindowedChoice& endWindowed = {},
                                              std::vector<ChildProcess>* denied = nullptr);
+// Starts the interrupt helper for the shell's console and returns at once;
+// false when there is none, it could not start, or only windowed programs run. Every console program of
+// the shell gets Ctrl+C, the shell too (cmd handles it and goes on).
+bool interruptConsolePrograms(const ShellSession& session);
+// This exe, or empty where the shell would not survive the event: Wine's
+// cmd installs no Ctrl+C handler, so the event ends it.
+std::u16string consoleInterruptHelper();
+// The helper mode itself: Ctrl+C to every process on that process's console,
+// this one excepted. 0 when sent.
+int sendConsoleCtrlC(unsigned long processId);

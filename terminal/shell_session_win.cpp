@@ -341,7 +341,8 @@ std::u16string sessionStartDirectory() {
 bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow) {
     session.notifyWindow = notifyWindow;
     session.outputMessage = WM_TERMINAL_OUTPUT;
-    const std::u16string program = shellProgramPath(kind, platform::systemDir());
+    const bool standIn = !session.programOverride.empty();
+    const std::u16string program = standIn ? session.programOverride : shellProgramPath(kind, platform::systemDir());
     if (program.empty()) return false;
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -362,7 +363,7 @@ bool startSession(ShellSession& session, ShellKind kind, HWND notifyWindow) {
     startup.hStdOutput = childOutput;
     startup.hStdError = childOutput;
 
-    std::u16string commandLine = shellCommandLine(kind);
+    std::u16string commandLine = standIn ? u"\"" + program + u"\"" : shellCommandLine(kind);
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
     std::u16string environment = shellEnvironment();

@@ -92,6 +92,8 @@ struct TerminalShellState {
     bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
     bool runningPoll = false;          // the running-command timer is set
     std::u16string runningShown;       // names last reported as running
+    // Given Ctrl+C and not yet ended: the grace period runs while not empty.
+    std::vector<ChildProcess> interrupted;
 };
 
 struct Terminal {
@@ -118,6 +120,8 @@ struct Terminal {
     TerminalAskText askText;           // empty: the find and search dialogs do not open
     // Set by the tab owner; empty ones are skipped.
     std::function<void()> stopRequested;  // Ctrl+Break and the context menu
+    // The grace period after a console Ctrl+C is over; empty: stopTerminalCommand.
+    std::function<void()> interruptGraceOver;
     // Names of the programs the shell runs, empty when none; visible terminal only.
     // waiting: no program runs, and the command has stopped for input.
     std::function<void(const std::u16string& names, bool waiting)> runningChanged;
@@ -209,8 +213,13 @@ std::u16string terminalInputLine(const Terminal& terminal); // inputStart to end
 // returns it; starts a fresh shell in the same control after a marker line.
 // Windowed programs are ended only when endWindowed agrees; those that refuse
 // (elevated) are put in denied.
+// The programs given Ctrl+C that ended of it are among those returned.
 std::vector<ChildProcess> stopTerminalCommand(Terminal& terminal, const EndWindowedChoice& endWindowed = {},
                                               std::vector<ChildProcess>* denied = nullptr);
+// A console Ctrl+C to what the shell runs, as a console's Ctrl+C; the grace
+// period ends on a timer, never by waiting here. False when nothing runs, the
+// session has no interrupt helper, or a grace period runs already.
+bool interruptTerminalCommand(Terminal& terminal);
 bool restartTerminalShell(Terminal& terminal);
 // Empties the transcript (the local "cls").
 void clearTranscript(Terminal& terminal);

@@ -36,6 +36,8 @@ constexpr DWORD kPaintGapMs = 100;
 constexpr UINT kTypeAheadGreyMs = 150;
 // How often the visible terminal looks for running commands.
 constexpr UINT kRunningPollMs = 500;
+// How long console programs have to end after Ctrl+C before they are ended.
+constexpr UINT kInterruptGraceMs = 1000;
 // Longest line erased by a carriage return is looked for this far back first.
 constexpr LONG kLineScanChars = 512;
 
@@ -263,13 +265,15 @@ void armPromptTimer(Terminal& t) {
 }
 
 void killOutputTimers(Terminal& t) {
-    for (UINT_PTR timer : {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer})
+    for (UINT_PTR timer : {kPromptTimer, kRenderTimer, kPaintTimer, kTypeAheadTimer, kRunningTimer, kInterruptTimer})
         KillTimer(t.editor, timer);
 }
 
 void resumeOutputTimers(Terminal& t) {
     if (t.state.promptTimerArmed) armPromptTimer(t);
     if (t.state.runningPoll) startRunningPoll(t);
+    // A fresh control starts the grace period afresh: a little longer, never lost.
+    if (!t.state.interrupted.empty()) SetTimer(t.editor, kInterruptTimer, kInterruptGraceMs, nullptr);
 }
 
 void freeQueuedOutput(Terminal& t) {
@@ -516,9 +520,39 @@ void clearTranscript(Terminal& t) {
     t.typeAhead.pendingEcho.clear();
 }
 
+bool interruptTerminalCommand(Terminal& t) {
+    if (!t.editor || t.shell.interruptHelper.empty() || !t.state.interrupted.empty()) return false;
+    std::vector<ChildProcess> running = runningChildren(t.shell);
+    if (running.empty() || !interruptConsolePrograms(t.shell)) return false;
+    t.state.interrupted = running;
+    SetTimer(t.editor, kInterruptTimer, kInterruptGraceMs, nullptr);
+    return true;
+}
+
+void onInterruptTimer(Terminal& t) {
+    KillTimer(t.editor, kInterruptTimer);
+    if (t.interruptGraceOver) {
+        t.interruptGraceOver();
+    } else {
+        stopTerminalCommand(t);
+    }
+}
+
 std::vector<ChildProcess> stopTerminalCommand(Terminal& t, const EndWindowedChoice& endWindowed,
                                               std::vector<ChildProcess>* denied) {
-    std::vector<ChildProcess> stopped = stopRunningCommand(t.shell, endWindowed, denied);
+    if (t.editor) KillTimer(t.editor, kInterruptTimer);
+    std::vector<ChildProcess> stopped;
+    if (!t.state.interrupted.empty()) {
+        std::vector<ChildProcess> running = runningChildren(t.shell);
+        for (const ChildProcess& process : t.state.interrupted) {
+            bool still = std::any_of(running.begin(), running.end(),
+                                     [&](const ChildProcess& p) { return p.id == process.id; });
+            if (!still) stopped.push_back(process);
+        }
+        t.state.interrupted.clear();
+    }
+    std::vector<ChildProcess> ended = stopRunningCommand(t.shell, endWindowed, denied);
+    stopped.insert(stopped.end(), ended.begin(), ended.end());
     if (!stopped.empty() && t.editor) {
         reportRunning(t, {});
         armPromptTimer(t);
@@ -536,6 +570,8 @@ bool restartTerminalShell(Terminal& t) {
     t.state.shellEnded = false;
     t.state.commandsOutstanding = 0;
     t.state.promptScan = {};
+    t.state.interrupted.clear();
+    KillTimer(t.editor, kInterruptTimer);
     t.sgr = SgrState{};
     t.sgr.currentColor = toRgb(t.defaultColor);
     insertOutput(t, u"\r\n" + terminalUiText(t, kTextShellRestarted) + u"\r\n");

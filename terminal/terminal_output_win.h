@@ -32,3 +32,5 @@ void onShellEnded(Terminal& t, DWORD exitCode);
 // The running-command indicator: polls the visible terminal's shell.
 void startRunningPoll(Terminal& t);
 void onRunningTimer(Terminal& t);
+// The grace period after a console Ctrl+C is over: what still runs is ended.
+void onInterruptTimer(Terminal& t);

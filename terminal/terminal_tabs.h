@@ -29,6 +29,9 @@ struct TerminalTabs {
     COLORREF textColor = RGB(204, 204, 204); // theme: terminal text
     std::vector<TerminalEntry> terminals;    // tab order
     std::vector<ShellKind> listedAhead;      // terminal pages listed, still waiting for their terminals (listTerminalTab)
+    // Handed to each new terminal's shell (consoleInterruptHelper); empty:
+    // stopping ends programs without a Ctrl+C first.
+    std::u16string interruptHelper;
 
     // Supplied by the main window; empty callbacks are skipped.
     std::function<void(int tabIndex)> selectTab;

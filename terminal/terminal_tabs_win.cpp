@@ -76,7 +76,8 @@ void report(TerminalTabs& tabs, const std::u16string& line, COLORREF color) {
     if (tabs.reportActivity) tabs.reportActivity(line, color);
 }
 
-void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
+// After the grace period of a console Ctrl+C, or at once without one.
+void endCommandIn(TerminalTabs& tabs, Terminal& terminal) {
     std::vector<ChildProcess> denied;
     bool windowedAsked = false;
     auto endWindowed = [&](const std::vector<ChildProcess>& windowed) {
@@ -96,6 +97,12 @@ void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
     if (!stopped.empty() || windowedAsked || !denied.empty()) return;
     if (!confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
     if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
+}
+
+// As a console does: Ctrl+C to the console programs, then the rest ended.
+// Pressed again during the grace period, the rest is ended at once.
+void stopCommandIn(TerminalTabs& tabs, Terminal& terminal) {
+    if (!interruptTerminalCommand(terminal)) endCommandIn(tabs, terminal);
 }
 
 // What the running program waits for when it is one that cannot work on the
@@ -141,6 +148,8 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     Terminal* created = terminal.get();
     TerminalTabs* owner = &tabs;
     terminal->stopRequested = [owner, created] { stopCommandIn(*owner, *created); };
+    terminal->interruptGraceOver = [owner, created] { endCommandIn(*owner, *created); };
+    terminal->shell.interruptHelper = tabs.interruptHelper;
     terminal->runningChanged = [owner, created](const std::u16string& names, bool waiting) {
         showRunning(*owner, *created, names, waiting);
     };

@@ -203,6 +203,7 @@ void openStartupTerminals(MainState& state) {
     tabs.instance = state.instance;
     tabs.fontSize = state.settings.fontSize;
     tabs.quickEdit = state.settings.quickEdit;
+    tabs.interruptHelper = consoleInterruptHelper();
     MainState* s = &state;
     tabs.selectTab = [s](int index) { selectTab(*s, index); };
     tabs.layoutRightPane = [s]() { layoutRightPane(*s); };

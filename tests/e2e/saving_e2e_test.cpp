@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data/custom_tools.h"
+#include "data/files.h"
 #include "data/settings.h"
 #include "data/text.h"
 #include "platform/win_handles.h"
@@ -32,15 +33,6 @@ constexpr DWORD kWait = 30000;
 constexpr DWORD kSharingViolation = 32;
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
 
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -121,8 +113,8 @@ protected:
 
 TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
     const std::string configBytes = "{\n  \"fontSize\": 14,\n  \"favorites\": [\"builtin.cmd\"]\n}\n";
-    ASSERT_TRUE(writeBytes(config.path, configBytes));
-    ASSERT_TRUE(writeBytes(customTools.path, kTwoTools));
+    ASSERT_TRUE(writeWholeFile(fromWide(config.path.c_str()), configBytes));
+    ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()), kTwoTools));
     HeldFile heldConfig(config.path), heldTools(customTools.path);
     ASSERT_NE(heldConfig.handle, INVALID_HANDLE_VALUE);
     ASSERT_NE(heldTools.handle, INVALID_HANDLE_VALUE);
@@ -184,9 +176,9 @@ TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
 TEST_F(SavingWindow, BrokenFilesAreReportedWithWhereTheOriginalIsKept) {
     const std::string truncated = "{\n  \"fontSize\": 14,\n  \"favor";
     const std::string trailingComma = "{\"tools\": [{\"id\": \"mine\", \"name\": \"Mine\", \"path\": \"m.exe\"},]}";
-    ASSERT_TRUE(writeBytes(config.path, truncated));
-    ASSERT_TRUE(writeBytes(customTools.path, trailingComma));
-    ASSERT_TRUE(writeBytes(toolsCopy.path, "an earlier copy"));
+    ASSERT_TRUE(writeWholeFile(fromWide(config.path.c_str()), truncated));
+    ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()), trailingComma));
+    ASSERT_TRUE(writeWholeFile(fromWide(toolsCopy.path.c_str()), "an earlier copy"));
     openWindow();
     ASSERT_NE(state, nullptr);
     EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileBrokenKept, {settingsPath(), settingsPath() + u".bad"})))
@@ -208,7 +200,7 @@ TEST_F(SavingWindow, LegacyCodePageCustomToolsKeepTheirNames) {
     // é in the machine's code page: 1252, or 936 (where a lone 0xE9 begins a character)
     const std::string latin = GetACP() == 936 ? "Caf\xA8\xA6" : "Caf\xE9";
     const std::string chinese = "\xCD\xF8\xC2\xE7";    // 网络 in code page 936
-    ASSERT_TRUE(writeBytes(customTools.path, "{\"tools\": [{\"id\": \"legacy.1\", \"name\": \"" + latin +
+    ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()), "{\"tools\": [{\"id\": \"legacy.1\", \"name\": \"" + latin +
                                                  "\", \"path\": \"C:\\\\a.exe\"}, {\"id\": \"legacy.2\", \"name\": \"" +
                                                  chinese + "\", \"path\": \"C:\\\\b.exe\"}]}"));
     openWindow();
@@ -245,7 +237,7 @@ TEST_F(SavingWindow, FailedTranscriptSaveIsReportedAndLeavesTheOldFile) {
     GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"toolkeep-e2e-transcript.txt";
     KeptFile transcript(path);
-    ASSERT_TRUE(writeBytes(path, "an older transcript"));
+    ASSERT_TRUE(writeWholeFile(fromWide(path.c_str()), "an older transcript"));
     {
         HeldFile held(path);
         EXPECT_FALSE(saveTranscript(terminal, fromWide(path.c_str())));

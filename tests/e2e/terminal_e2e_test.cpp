@@ -14,12 +14,15 @@
 #include <thread>
 
 #include "data/files.h"
+#include "data/text.h"
+#include "platform/win_handles.h"
 #include "platform/win_text.h"
 #include "terminal/terminal_tabs.h"
 #include "ui/input_dialog.h"
 #include "ui/ui_text.h"
 
 #include "tests/e2e/exe_process.h"
+#include "tests/e2e/local_window.h"
 #include "tests/e2e/message_loop.h"
 #include "tests/e2e/terminal_host.h"
 
@@ -87,12 +90,15 @@ std::u16string tabLabel(HWND tabControl, int index) {
 }
 
 // Answers the next modal input dialog with the given caption from another
-// thread: fills the text box and presses OK (or Cancel).
-std::thread answerDialog(const std::u16string& caption, const std::u16string& text, bool ok = true) {
-    return std::thread([caption, text, ok] {
+// thread: notes what it offers (its text, then its OK button's), fills the
+// text box and presses OK (or Cancel).
+std::thread answerDialog(const std::u16string& caption, const std::u16string& text, bool ok = true,
+                         std::wstring* offered = nullptr) {
+    return std::thread([caption, text, ok, offered] {
         for (int i = 0; i < 1000; ++i) {
             HWND dialog = FindWindowW(L"#32770", wstr(caption));
             if (dialog && IsWindowVisible(dialog)) {
+                if (offered) *offered = windowText(GetDlgItem(dialog, 1000)) + L"|" + windowText(GetDlgItem(dialog, IDOK));
                 SetDlgItemTextW(dialog, 1000, wstr(text));
                 PostMessageW(dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
                 return;
@@ -354,8 +360,7 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     pressKey(second.editor, VK_RETURN);
     DWORD shellId = GetProcessId(second.shell.process);
     std::vector<DWORD> children;
-    waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); });
-    EXPECT_FALSE(children.empty()) << "ping did not start";
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); })) << "ping did not start";
 
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
     std::thread answer = answerDialog(uiText(kTextTerminalNameTitle), u"Build box");
@@ -372,22 +377,10 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     answer.join();
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
     std::wstring offered;
-    answer = std::thread([&offered] {
-        for (int i = 0; i < 1000; ++i) {
-            HWND dialog = FindWindowW(L"#32770", wstr(uiText(kTextTerminalNameTitle)));
-            if (dialog && IsWindowVisible(dialog)) {
-                wchar_t text[64] = {};
-                GetDlgItemTextW(dialog, 1000, text, 64);
-                offered = text;
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    });
+    answer = answerDialog(uiText(kTextTerminalNameTitle), u"", false, &offered);
     renameCurrentTerminal(host.tabs);
     answer.join();
-    EXPECT_EQ(offered, L"R&D");
+    EXPECT_EQ(offered.substr(0, offered.find(L'|')), L"R&D");
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
 
     answer = answerQuestion(u"Wrenly", IDYES);  // ping still runs: the close asks first
@@ -567,24 +560,12 @@ TEST_F(TerminalE2E, InputDialogKeepsLongTextAndCancelKeepsTheValue) {
     answer.join();
     EXPECT_EQ(value, u"keep");
 
-    std::thread inspect([] {
-        for (int i = 0; i < 1000; ++i) {
-            HWND dialog = FindWindowW(L"#32770", L"Look");
-            if (dialog && IsWindowVisible(dialog)) {
-                wchar_t text[64] = {};
-                GetDlgItemTextW(dialog, 1000, text, 64);
-                wchar_t ok[16] = {};
-                GetDlgItemTextW(dialog, IDOK, ok, 16);
-                bool right = std::wstring(text) == L"prefilled" && std::wstring(ok) == L"Yes";
-                PostMessageW(dialog, WM_COMMAND, right ? IDOK : IDCANCEL, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    });
+    std::wstring offered;
+    answer = answerDialog(u"Look", u"prefilled", true, &offered);
     value = u"prefilled";
     EXPECT_TRUE(askText(host.window, u"Look", u"Prompt:", u"Yes", u"No", value));
-    inspect.join();
+    answer.join();
+    EXPECT_EQ(offered, L"prefilled|Yes");
     EXPECT_EQ(value, u"prefilled");
 }
 
@@ -604,8 +585,6 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 2, 0);
     showTerminal(t, true);
     DWORD shell = shellProcessId(t.shell);
-    ASSERT_NE(shell, 0u);
-
     typeText(t.editor, u"ping -n 60 127.0.0.1");
     pressKey(t.editor, VK_RETURN);
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
@@ -618,13 +597,58 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
 
     pressKey(t.editor, VK_CANCEL, VK_CONTROL);
     EXPECT_TRUE(waitUntil(1000, [&] { return !processAlive(ping); })) << "ping still runs a second after Ctrl+Break";
-    EXPECT_TRUE(processAlive(shell));
-    EXPECT_EQ(shellProcessId(t.shell), shell);
+    EXPECT_TRUE(processAlive(shell)) << "the shell ended or was restarted";
     ASSERT_FALSE(activity.empty());
     EXPECT_NE(activity.back().find(u"ping.exe"), std::u16string::npos) << narrow(activity.back());
     EXPECT_NE(activity.back().find(u"CMD"), std::u16string::npos) << narrow(activity.back());
     EXPECT_TRUE(waitUntil(2000, [&] { return !status.empty() && status.back().empty(); })) << "indicator stayed";
     EXPECT_TRUE(run(t, u"echo WRAFTERSTOP", u"WRAFTERSTOP")) << narrow(terminalText(t));
+}
+
+// Stopping as a console does: Ctrl+C through the helper mode of toolkeep.exe,
+// then what is left is ended. A stand-in shell survives the event as cmd does
+// on Windows (Wine's cmd has no handler for it and would end). It speaks
+// UTF-8, as cmd does with 65001 as the OEM code page (which Wine does not take
+// from the registry): a character cut between two reads arrives whole.
+TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
+    size_t questions = 0;
+    host.tabs.confirm = [&](const std::u16string&) { return ++questions, false; };
+    const std::wstring exe = toolkeepExePath();
+    const std::u16string standIn = fromWide(exe.substr(0, exe.find_last_of(L'\\') + 1).c_str()) + u"standin_console_shell.exe";
+    host.tabs.interruptHelper = fromWide(exe.c_str());
+    ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd, false), 2);
+    Terminal& t = *host.tabs.terminals.back().terminal;
+    t.shell.programOverride = standIn;
+    t.shell.codePage = CP_UTF8;
+    startTerminalShell(t);
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; })) << narrow(terminalText(t));
+    DWORD shell = shellProcessId(t.shell);
+    // How the program ends (STILL_ACTIVE: kept running), and whether the user was asked.
+    const struct { const char16_t* mode; DWORD exitCode; size_t asked; } cases[] = {
+        {u" --stops", 42, 0}, {u" --ignores", 0xC000013A, 0}, {u" --window", STILL_ACTIVE, 1}};
+    size_t row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(narrow(c.mode));
+        questions = 0;
+        typeText(t.editor, u"\"" + standIn + u"\"" + c.mode);
+        pressKey(t.editor, VK_RETURN);
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"standin_console_shell.exe") != 0; }));
+        DWORD child = childNamed(shell, L"standin_console_shell.exe");
+        ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
+        pumpFor(c.asked ? 1500 : 200);  // a window is up
+        pressKey(t.editor, VK_CANCEL, VK_CONTROL);
+        // Ended of Ctrl+C well within the grace period; the rest after it.
+        EXPECT_EQ(waitUntil(800, [&] { return !processAlive(child); }), c.exitCode == 42);
+        pumpFor(1500);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.handle, &exitCode);
+        EXPECT_EQ(exitCode, c.exitCode);
+        EXPECT_EQ(questions, c.asked);
+        if (c.exitCode == STILL_ACTIVE) TerminateProcess(process.handle, 1);
+        // The shell lives on, and a character cut between two reads arrives whole.
+        EXPECT_TRUE(run(t, u"split", u"[中文]", ++row)) << narrow(terminalText(t));
+    }
+    EXPECT_EQ(terminalText(t).find(u'\xFFFD'), std::u16string::npos);
 }
 
 TEST_F(TerminalE2E, NothingToStopOffersARestartThatKeepsTheTranscript) {

@@ -22,6 +22,13 @@ TEST(RunMode, SwitchTableAndPrecedence) {
     RunChoice datapack = choose({u"--SelfTest-Datapack", u"--selftest-mcp"});
     EXPECT_EQ(datapack.suite, SelfTestSuite::Datapack);
     EXPECT_EQ(choose({u"--selftest-configx"}).mode, RunMode::Window);
+
+    // The interrupt helper never opens a window, and sends nothing to an id it cannot read.
+    EXPECT_EQ(choose({u"--mcp-stdio", u"--SEND-CTRL-C", u"4294967295"}).ctrlCTarget, 4294967295ul);
+    for (const char16_t* bad : {u"4294967296", u"-5", u"12a", u"--selftest-config"}) {
+        EXPECT_EQ(choose({u"--send-ctrl-c", bad}).mode, RunMode::SendCtrlC);
+        EXPECT_EQ(choose({u"--send-ctrl-c", bad}).ctrlCTarget, 0u);
+    }
 }
 
 TEST(RunMode, SemanticLiveTakesAValueThatIsStillASwitch) {
