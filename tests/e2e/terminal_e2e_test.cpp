@@ -752,8 +752,7 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
     EXPECT_NE(text.find(u"WRLINE79999\r\nWRPROGRESS 100%\r\n"), std::u16string::npos);
     EXPECT_EQ(countOf(text, u"WRPROGRESS"), 1u);
     EXPECT_EQ(terminalInputLine(t), u"echo WRTYPEDKEPT");
-    pumpFor(1500);  // the old control goes
-    EXPECT_FALSE(probeTerminal(t).spareControl);
+    EXPECT_TRUE(waitUntil(kWaitMs, [&] { return !probeTerminal(t).spareControl; })) << "the old control stayed";
     EXPECT_TRUE(GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE);
 
     // The input line is still editable and protected as before.
