@@ -89,5 +89,7 @@ void layoutPlaybookPanel(PlaybookPanel& panel, int width, int height);
 // A command entered in any terminal has ended with that output: when it is
 // the command last filled from a step, the step shows its reading.
 void notePanelCommandEnded(PlaybookPanel& panel, const std::u16string& command, const std::u16string& output);
+// The current step's reading, null until its command has ended.
+const StepReading* currentPanelReading(const PlaybookPanel& panel);
 // Hidden or another tab came forward: forget hover and press, drop the capture.
 void resetPanelMouse(PlaybookPanel& panel);

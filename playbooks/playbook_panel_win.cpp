@@ -390,6 +390,8 @@ void rebuildPanel(PlaybookPanel& panel) {
     invalidate(panel, true);
 }
 
+const StepReading* currentPanelReading(const PlaybookPanel& panel) { return readingOf(panel, panel.current); }
+
 void notePanelCommandEnded(PlaybookPanel& panel, const std::u16string& command, const std::u16string& output) {
     const int index = panel.filledStep;
     if (index < 0 || static_cast<size_t>(index) >= panel.playbook.steps.size()) return;
