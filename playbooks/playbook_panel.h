@@ -6,8 +6,8 @@
 
 #include <array>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playbooks/playbook.h"

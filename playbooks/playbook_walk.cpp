@@ -90,9 +90,9 @@ void addReadingLines(std::vector<WalkLine>& lines, const Playbook& playbook, con
     }
     if (!context.captures) return;
     for (const CapturedValue& value : context.captures->values)
-        lines.push_back({kDetailIndent + uiText(texts, kTextReportReading + 4) + u"] " +
-                             captureSource(playbook, value, texts),
-                         textColor});
+        lines.push_back(
+            {kDetailIndent + uiText(texts, kTextReportReading + 4) + u"] " + captureSource(playbook, value, texts),
+             textColor});
 }
 
 void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint32_t textColor,
@@ -107,19 +107,17 @@ void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint
                              tool.present ? kWalkGreen : kWalkRed});
             break;
         }
-        case StepActionType::Command:
-        {
+        case StepActionType::Command: {
             lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u":" + shellName(step) + u"] " +
                              step.command,
                          actionColor});
             FilledCommand filled;
             if (step.enabled && filledOf(step, context, filled)) {
                 lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u"] " +
-                                     (filled.verdict.allowed
-                                          ? withValues(uiText(texts, kTextFillsAs), {filled.command})
-                                          : withValues(uiText(texts, kTextFillRefused),
-                                                       {localized(texts, filled.verdict.reason,
-                                                                  filled.verdict.reasonEn)})),
+                                     (filled.verdict.allowed ? withValues(uiText(texts, kTextFillsAs), {filled.command})
+                                                             : withValues(uiText(texts, kTextFillRefused),
+                                                                          {localized(texts, filled.verdict.reason,
+                                                                                     filled.verdict.reasonEn)})),
                                  filled.verdict.allowed ? kWalkGreen : kWalkRed});
             }
             break;
