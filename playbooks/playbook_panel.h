@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playbooks/playbook.h"
@@ -21,6 +22,7 @@ struct PanelButton {
     int kind = 0;
     bool enabled = false;
     bool visible = false;
+    bool suggested = false;
 };
 
 struct PanelLine {
@@ -52,6 +54,9 @@ struct PlaybookPanel {
     Playbook playbook;
     int current = 0;
     std::vector<int> trail;  // the steps walked through to reach current (see recordWalkMove)
+    SessionCaptures captures;  // every value read this session, from any playbook walked
+    int filledStep = -1;       // the step whose command was last filled, read when it ends
+    std::vector<std::pair<int, StepReading>> readings;  // by step of the playbook shown
     WalkToolLookup findTool; // a tool step's tool on this machine; empty: shown by id
     std::function<void(const std::u16string& toolId)> runTool;
     std::function<void(const std::u16string& url)> openLink;
@@ -81,5 +86,10 @@ void setPanelTextFont(PlaybookPanel& panel, int points);
 void setPanelColors(PlaybookPanel& panel, COLORREF background, COLORREF text);
 // Button rectangles and text bottom for a page of this size (the panel's DPI).
 void layoutPlaybookPanel(PlaybookPanel& panel, int width, int height);
+// A command entered in any terminal has ended with that output: when it is
+// the command last filled from a step, the step shows its reading.
+void notePanelCommandEnded(PlaybookPanel& panel, const std::u16string& command, const std::u16string& output);
+// The current step's reading, null until its command has ended.
+const StepReading* currentPanelReading(const PlaybookPanel& panel);
 // Hidden or another tab came forward: forget hover and press, drop the capture.
 void resetPanelMouse(PlaybookPanel& panel);

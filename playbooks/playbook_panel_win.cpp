@@ -74,7 +74,16 @@ void relabelTab(PlaybookPanel& panel) {
     if (panel.host.pages) setPageTitle(*panel.host.pages, tabIndex(panel), playbookTabLabel(panel.playbook, panel.texts));
 }
 
-WalkContext walkContext(const PlaybookPanel& panel) { return {panel.texts, panel.findTool, panel.trail}; }
+const StepReading* readingOf(const PlaybookPanel& panel, int step) {
+    for (const auto& [index, reading] : panel.readings) {
+        if (index == step) return &reading;
+    }
+    return nullptr;
+}
+
+WalkContext walkContext(const PlaybookPanel& panel) {
+    return {panel.texts, panel.findTool, panel.trail, &panel.captures, readingOf(panel, panel.current)};
+}
 
 // back: the move came from Previous, which retraces the trail instead of adding to it.
 void act(PlaybookPanel& panel, const WalkAction& action, bool back) {
@@ -89,6 +98,7 @@ void act(PlaybookPanel& panel, const WalkAction& action, bool back) {
             if (panel.runTool) panel.runTool(action.first);
             break;
         case WalkActionKind::FillCommand:
+            panel.filledStep = panel.current;
             if (panel.fillCommand) panel.fillCommand(action.first, action.second);
             break;
         case WalkActionKind::OpenLink:
@@ -146,6 +156,15 @@ void paintButtons(PlaybookPanel& panel, HDC dc) {
         RECT rect = button.rect;
         FillRect(dc, &rect, faceBrush.object);
         FrameRect(dc, &rect, frame.object);
+        if (button.suggested) {
+            // The branch the reading points to stands out; it is still only a suggestion.
+            ScopedGdiObject<HBRUSH> mark(CreateSolidBrush(readableColorref(kWalkGreen, face, kTextContrast)));
+            for (int ring = 0; ring < MulDiv(2, windowDpi(panel.window), 96); ++ring) {
+                FrameRect(dc, &rect, mark.object);
+                InflateRect(&rect, -1, -1);
+            }
+            rect = button.rect;
+        }
         SetTextColor(dc, button.enabled ? panel.textColor : palette.disabledText);
         DrawTextW(dc, wstr(button.label), static_cast<int>(button.label.size()), &rect,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -347,6 +366,8 @@ void loadPlaybook(PlaybookPanel& panel, const Playbook& playbook) {
     panel.playbook = playbook;
     panel.current = 0;
     panel.trail.clear();
+    panel.filledStep = -1;
+    panel.readings.clear();
     if (panel.opened) panel.opened(playbook);
     panel.pressed = -1;
     panel.hover = -1;
@@ -364,8 +385,27 @@ void rebuildPanel(PlaybookPanel& panel) {
         button.label = state.label;
         button.enabled = state.enabled;
         button.visible = state.visible;
+        button.suggested = state.suggested;
     }
     invalidate(panel, true);
+}
+
+const StepReading* currentPanelReading(const PlaybookPanel& panel) { return readingOf(panel, panel.current); }
+
+void notePanelCommandEnded(PlaybookPanel& panel, const std::u16string& command, const std::u16string& output) {
+    const int index = panel.filledStep;
+    if (index < 0 || static_cast<size_t>(index) >= panel.playbook.steps.size()) return;
+    const PlaybookStep& step = panel.playbook.steps[static_cast<size_t>(index)];
+    if (!step.hasReading || !commandFitsStep(command, step.command)) return;
+    StepReading reading = readStepAndKeep(panel.playbook, step, splitOutputLines(output), panel.captures);
+    bool replaced = false;
+    for (auto& [at, kept] : panel.readings) {
+        if (at != index) continue;
+        kept = reading;
+        replaced = true;
+    }
+    if (!replaced) panel.readings.emplace_back(index, std::move(reading));
+    rebuildPanel(panel);
 }
 
 void relabelPlaybookPanel(PlaybookPanel& panel) {

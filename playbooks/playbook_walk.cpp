@@ -41,6 +41,60 @@ std::u16string localized(const WalkTexts& texts, const std::u16string& chinese, 
     return texts.english && texts.english() && !english.empty() ? english : chinese;
 }
 
+// The step's command with the session's values in it; empty when none fills it.
+const FilledCommand* filledOf(const PlaybookStep& step, const WalkContext& context, FilledCommand& out) {
+    if (!context.captures || step.actionType != StepActionType::Command) return nullptr;
+    out = fillStepCommand(step, *context.captures);
+    return out.command == step.command ? nullptr : &out;
+}
+
+std::u16string outcomeWords(const WalkTexts& texts, StepOutcome outcome) {
+    switch (outcome) {
+        case StepOutcome::Ok: return uiText(texts, kTextReportReading + 1);
+        case StepOutcome::Fail: return uiText(texts, kTextReportReading + 2);
+        case StepOutcome::Unknown: break;
+    }
+    return uiText(texts, kTextReportReading + 3);
+}
+
+std::u16string captureSource(const Playbook& playbook, const CapturedValue& value, const WalkTexts& texts) {
+    if (value.playbookId == playbook.id) {
+        for (size_t i = 0; i < playbook.steps.size(); ++i) {
+            if (playbook.steps[i].id == value.stepId)
+                return withValues(uiText(texts, kTextCapturedFromStep), {value.name, value.value, decimalText(i + 1)});
+        }
+    }
+    return withValues(uiText(texts, kTextCapturedFromPlaybook),
+                      {value.name, value.value, value.playbookId, value.stepId});
+}
+
+// What the command printed, as read, and the values the session holds.
+void addReadingLines(std::vector<WalkLine>& lines, const Playbook& playbook, const PlaybookStep& step,
+                     uint32_t textColor, const WalkContext& context) {
+    const WalkTexts& texts = context.texts;
+    if (const StepReading* reading = context.reading) {
+        const uint32_t color = reading->outcome == StepOutcome::Ok     ? kWalkGreen
+                               : reading->outcome == StepOutcome::Fail ? kWalkRed
+                                                                       : textColor;
+        lines.push_back({kDetailIndent + uiText(texts, kTextReportReading) + u"] " +
+                             outcomeWords(texts, reading->outcome) +
+                             (reading->matched.empty() ? std::u16string() : u" \u2014 " + reading->matched),
+                         color});
+        if (reading->branch >= 0 && static_cast<size_t>(reading->branch) < step.branches.size()) {
+            const StepBranch& branch = step.branches[static_cast<size_t>(reading->branch)];
+            const std::u16string label = localized(texts, branch.label, branch.labelEn);
+            lines.push_back({kDetailIndent + uiText(texts, kTextReportReading) + u"] " +
+                                 withValues(uiText(texts, kTextSuggestedBranch), {label.empty() ? branch.when : label}),
+                             color});
+        }
+    }
+    if (!context.captures) return;
+    for (const CapturedValue& value : context.captures->values)
+        lines.push_back(
+            {kDetailIndent + uiText(texts, kTextReportReading + 4) + u"] " + captureSource(playbook, value, texts),
+             textColor});
+}
+
 void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint32_t textColor,
                     const WalkContext& context) {
     const WalkTexts& texts = context.texts;
@@ -53,11 +107,21 @@ void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint
                              tool.present ? kWalkGreen : kWalkRed});
             break;
         }
-        case StepActionType::Command:
+        case StepActionType::Command: {
             lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u":" + shellName(step) + u"] " +
                              step.command,
                          actionColor});
+            FilledCommand filled;
+            if (step.enabled && filledOf(step, context, filled)) {
+                lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u"] " +
+                                     (filled.verdict.allowed ? withValues(uiText(texts, kTextFillsAs), {filled.command})
+                                                             : withValues(uiText(texts, kTextFillRefused),
+                                                                          {localized(texts, filled.verdict.reason,
+                                                                                     filled.verdict.reasonEn)})),
+                                 filled.verdict.allowed ? kWalkGreen : kWalkRed});
+            }
             break;
+        }
         case StepActionType::OpenUrl:
             lines.push_back({kDetailIndent + uiText(texts, kTextStepLink) + u"] " + step.ref, actionColor});
             break;
@@ -103,7 +167,9 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
         lines.push_back({std::u16string(isCurrent ? u"\u25B6 " : u"   ") + decimalText(i + 1) + u". " +
                              localized(texts, step.text, step.textEn),
                          color});
-        if (isCurrent) addDetailLines(lines, step, textColor, context);
+        if (!isCurrent) continue;
+        addDetailLines(lines, step, textColor, context);
+        addReadingLines(lines, playbook, step, textColor, context);
     }
     lines.push_back({u"", textColor});
     lines.push_back({uiText(texts, kTextWalkTip), textColor});
@@ -117,7 +183,9 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
     const PlaybookStep* step = stepAt(playbook, current);
     buttons[0].enabled = !context.trail.empty() || current > 0;
     buttons[1].enabled = current < stepCount - 1;
-    buttons[2].enabled = step && canRun(*step, context);
+    FilledCommand filled;
+    const bool refused = step && filledOf(*step, context, filled) && !filled.verdict.allowed;
+    buttons[2].enabled = step && canRun(*step, context) && !refused;
     buttons[3].enabled = step && step->actionType == StepActionType::Command && step->enabled;
     buttons[4].enabled = true;
     for (int k = 0; k < kWalkBranchSlots; ++k) {
@@ -128,6 +196,7 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
         if (button.label.empty()) button.label = branch.when;
         button.visible = true;
         button.enabled = true;
+        button.suggested = context.reading && context.reading->branch == k;
     }
     return content;
 }
@@ -152,7 +221,11 @@ WalkAction walkButtonAction(const Playbook& playbook, int current, int slot, con
             if (step->actionType == StepActionType::Tool && canRun(*step, context)) {
                 action = {WalkActionKind::RunTool, 0, step->ref, {}};
             } else if (step->actionType == StepActionType::Command && step->enabled) {
-                action = {WalkActionKind::FillCommand, 0, shellName(*step), step->command};
+                // A command that the values make unsafe is not filled at all.
+                FilledCommand filled;
+                const FilledCommand* values = filledOf(*step, context, filled);
+                if (values && !values->verdict.allowed) break;
+                action = {WalkActionKind::FillCommand, 0, shellName(*step), values ? values->command : step->command};
             } else if (step->actionType == StepActionType::OpenUrl && step->enabled) {
                 action = {WalkActionKind::OpenLink, 0, step->ref, {}};
             }

@@ -9,6 +9,7 @@
 
 #include "data/palette.h"
 #include "playbooks/playbook.h"
+#include "playbooks/step_reading.h"
 
 // The shared palette's colours, as a walk uses them.
 constexpr uint32_t kWalkTitleColor = kActionBlue;
@@ -29,6 +30,7 @@ struct WalkButtonState {
     std::u16string label;
     bool enabled = false;
     bool visible = false;
+    bool suggested = false;  // a branch the current step's reading points to; the user still chooses
 };
 
 struct WalkContent {
@@ -54,6 +56,8 @@ struct WalkContext {
     WalkTexts texts;
     WalkToolLookup tool;     // empty: every tool counts as present and shows by its id
     std::vector<int> trail;  // the steps left behind, oldest first; Previous retraces them
+    const SessionCaptures* captures = nullptr;  // values a command step's placeholders take; null: none
+    const StepReading* reading = nullptr;       // the current step's reading once its command ended; null: none
 };
 
 // Texts follow the language the texts record gives.

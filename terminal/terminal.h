@@ -87,6 +87,7 @@ struct TerminalShellState {
     // Lines submitted as commands that the shell has not prompted after yet
     // (cmd only): one runs while any is outstanding.
     uint32_t commandsOutstanding = 0;
+    bool commandEndPending = false;    // the last one ended; told once its output is in the mirror
     PromptScan promptScan;             // the shell's prompts, counted across reads
     bool waitingShown = false;         // the status says the command waits for input
     bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
@@ -129,6 +130,8 @@ struct Terminal {
     std::function<void(const std::u16string& note)> showNote;
     // Told the path of a transcript that could not be saved; empty: a warning beep.
     std::function<void(const std::u16string& path)> reportSaveFailure;
+    // The last command entered ended (the shell prompted again), with what it printed (cmd only).
+    std::function<void(const std::u16string& command, const std::u16string& output)> commandEnded;
     // Told the error when the shell's programs would outlive the terminal (no kill-on-close job).
     std::function<void(unsigned long error)> reportJobFailure;
 

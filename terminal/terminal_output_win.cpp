@@ -139,7 +139,25 @@ void noteShellPrompts(Terminal& t, const std::u16string& output) {
     size_t prompts = countPrompts(t.state.promptScan, output);
     if (prompts == 0 || t.state.commandsOutstanding == 0) return;
     t.state.commandsOutstanding -= uint32_t(std::min<size_t>(prompts, t.state.commandsOutstanding));
-    if (t.state.commandsOutstanding == 0) noteWaitingForInput(t, false);
+    if (t.state.commandsOutstanding > 0) return;
+    noteWaitingForInput(t, false);
+    t.state.commandEndPending = true;
+}
+
+// The last command entered and what the mirror holds after its line, less the
+// prompt that ended it. A command whose line has left the mirror is not told.
+void tellCommandEnded(Terminal& t) {
+    t.state.commandEndPending = false;
+    if (!t.commandEnded || t.entered.empty() || t.entered.back().run < t.mirror.dropped) return;
+    const EnteredCommand command = t.entered.back();
+    std::u16string output;
+    for (uint64_t k = command.run - t.mirror.dropped; k < t.mirror.runs.size(); ++k)
+        output += t.mirror.runs[static_cast<size_t>(k)].text;
+    const size_t lineEnd = output.find(u'\n');
+    output.erase(0, lineEnd == std::u16string::npos ? output.size() : lineEnd + 1);
+    const size_t promptLine = output.find_last_of(u"\r\n");
+    output.resize(promptLine == std::u16string::npos ? 0 : promptLine + 1);
+    t.commandEnded(command.line, output);
 }
 
 // Takes one chunk off the queue: prompt removal and echo suppression, then
@@ -305,6 +323,7 @@ void renderQueuedOutput(Terminal& t) {
             takeChunk(t, *chunk, batch);
         }
         insertOutputRuns(t, batch);
+        if (t.state.commandEndPending) tellCommandEnded(t);
         if (t.state.waitingShown) noteWaitingForInput(t, false);
         armPromptTimer(t);
         if (GetTickCount() - started >= kOutputSliceMs) break;

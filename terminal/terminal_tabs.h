@@ -44,6 +44,8 @@ struct TerminalTabs {
     std::function<void(const std::u16string& path)> reportSaveFailure;  // a transcript was not saved
     // Told of a terminal about to be closed, with its tab's name.
     std::function<void(const Terminal& terminal, const std::u16string& name)> terminalClosing;
+    // A command entered in any terminal ended, with its output (Terminal::commandEnded).
+    std::function<void(const std::u16string& command, const std::u16string& output)> commandEnded;
     // Where a kind's history is kept; empty: in each terminal's memory only.
     std::function<std::u16string(ShellKind kind)> historyFile;
     // A history file that was not history text, and where it was copied.

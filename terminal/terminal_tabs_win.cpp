@@ -159,6 +159,9 @@ int openTerminalTab(TerminalTabs& tabs, ShellKind kind, bool startShell) {
     terminal->reportSaveFailure = [&tabs](const std::u16string& path) {
         if (tabs.reportSaveFailure) tabs.reportSaveFailure(path);
     };
+    terminal->commandEnded = [owner](const std::u16string& command, const std::u16string& output) {
+        if (owner->commandEnded) owner->commandEnded(command, output);
+    };
     terminal->reportJobFailure = [owner, created](unsigned long error) {
         std::u16string line = withValues(uiText(*owner, kTextJobSetupFailed), {decimalText(error)});
         report(*owner, u"> " + line + u" - " + terminalLabel(*owner, *created), kFailureRed);

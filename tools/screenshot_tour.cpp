@@ -93,6 +93,16 @@ void tour(HWND window, MainState& state, const wchar_t* marker) {
             state.playbook.current = 1;  // a command step, with its allowlist verdict
             rebuildPanel(state.playbook);
             hold(tag + "-playbook");
+            // The walk after its commands ended, as Windows prints them: the gateway taken, the ping read.
+            state.playbook.filledStep = 1;
+            notePanelCommandEnded(state.playbook, u"ipconfig /all",
+                                  language ? u"   Default Gateway . . . . . . . . . : 192.168.1.1\r\n"
+                                           : u"   默认网关. . . . . . . . . . . . . : 192.168.1.1\r\n");
+            state.playbook.current = state.playbook.filledStep = 2;
+            notePanelCommandEnded(state.playbook, u"ping -n 4 127.0.0.1",
+                                  language ? u"Reply from 127.0.0.1: bytes=32 time<1ms TTL=128\r\n"
+                                           : u"来自 127.0.0.1 的回复: 字节=32 时间<1ms TTL=128\r\n");
+            hold(tag + "-reading");
             for (ToolRecord& tool : state.catalog.tools)
                 if (tool.id == u"builtin.ncpa") tool.isInstalled = false;
             state.playbook.current = 0;  // a tool step whose tool this machine lacks

@@ -213,6 +213,9 @@ void openStartupTerminals(MainState& state) {
         reportActivity(*s, uiTextWith(kTextOutputNotSaved, {path}), kFailureRed);
     };
     tabs.historyFile = historyFilePath;
+    tabs.commandEnded = [s](const std::u16string& command, const std::u16string& output) {
+        notePanelCommandEnded(s->playbook, command, output);
+    };
     tabs.terminalClosing = [s](const Terminal& terminal, const std::u16string& name) {
         s->session.closedTerminals.push_back(terminalReportRecord(terminal, name, false));
     };

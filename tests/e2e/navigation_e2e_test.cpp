@@ -18,6 +18,7 @@
 #include "platform/win_text.h"
 #include "tests/e2e/exe_process.h"
 #include "tests/e2e/local_window.h"
+#include "tests/e2e/message_loop.h"
 #include "ui/glyph_table.h"
 #include "ui/icon_glyphs.h"
 #include "ui/main_state.h"
@@ -365,6 +366,50 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     clickPanel(4);  // Close
     EXPECT_FALSE(hasPage(state->pages, PageKind::Playbook));
     EXPECT_EQ(TabCtrl_GetCurSel(state->pages.tabControl), firstTerminalPage(state->pages));
+    setUiLanguage(0);
+}
+
+// The walk reads what its commands printed. A stand-in prints real Windows
+// ipconfig /all output (IPv6 gateway first); its gateway only fills the next
+// step, which is replaced before Enter: the one ping goes to the loopback address.
+TEST_F(NavigationWindow, PlaybookReadsItsCommandsOutput) {
+    ASSERT_NE(state, nullptr);
+    setUiLanguage(1);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring sample = std::wstring(temp) + L"toolkeep-ipconfig.txt";
+    std::ofstream(sample.c_str(), std::ios::binary)
+        << "Ethernet adapter Ethernet:\r\n\r\n   IPv4 Address. . . . . . . . . . . : 192.168.1.23(Preferred)\r\n"
+           "   Default Gateway . . . . . . . . . : fe80::1%12\r\n"
+           "                                       192.168.1.1\r\n";
+    std::vector<Playbook> books = {state->catalog.playbooks[size_t(playbookIndex(u"net.no-internet"))]};
+    books[0].steps[1].command = u"type \"" + fromWide(sample.c_str()) + u"\"";
+    openPlaybookTab(state->playbook, books, 0);
+    Terminal& cmd = *state->terminals.terminals[0].terminal;
+    ASSERT_TRUE(waitUntil(20000, [&] { return probeTerminal(cmd).atShellPrompt; }));
+    // Run step fills the input line (values filled in); the line entered instead, when given, replaces it.
+    auto runStep = [&](const std::u16string& filled, const std::u16string& entered) {
+        clickPanel(2);
+        EXPECT_TRUE(fromWide(windowText(cmd.editor).c_str()).ends_with(filled));
+        if (!entered.empty()) replaceInput(cmd, entered);
+        submitInput(cmd);
+        return waitUntil(20000, [&] { return currentPanelReading(state->playbook) != nullptr; });
+    };
+    auto shown = [&](const std::u16string& line) {
+        std::u16string all;
+        for (const PanelLine& l : state->playbook.lines) all += l.text + u"\n";
+        return all.find(line) != std::u16string::npos;
+    };
+    clickPanel(1);
+    ASSERT_TRUE(runStep(books[0].steps[1].command, {}));
+    EXPECT_TRUE(shown(uiTextWith(kTextCapturedFromStep, {u"gateway", u"192.168.1.1", u"2"})));
+    clickPanel(1);
+    EXPECT_TRUE(shown(uiTextWith(kTextFillsAs, {u"ping -n 4 192.168.1.1"})));
+    ASSERT_TRUE(runStep(u"ping -n 4 192.168.1.1", u"ping -n 4 127.0.0.1"));
+    const StepReading& ping = *currentPanelReading(state->playbook);
+    EXPECT_TRUE(ping.outcome == StepOutcome::Ok && ping.matched.find(u"127.0.0.1") != std::u16string::npos);
+    EXPECT_TRUE(state->playbook.buttons[6].suggested && !state->playbook.buttons[5].suggested);
+    DeleteFileW(sample.c_str());
     setUiLanguage(0);
 }
 
