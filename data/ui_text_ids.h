@@ -217,8 +217,8 @@ constexpr int kTextReportReading = 290;        // 290..294: a step's reading, it
 constexpr int kTextReportQuestions = 295;      // 295..298: the Assistant's questions, tool launches and their outcomes
 constexpr int kTextBrokenReading = 299;        // playbook id, step id, the problem
 // The walk reading a step's output: where a value came from, the branch it suggests, a refused fill.
-constexpr int kTextCapturedFromStep = 330;     // name, value, step number
-constexpr int kTextCapturedFromPlaybook = 331; // name, value, playbook id, step id
-constexpr int kTextSuggestedBranch = 332;      // branch label
-constexpr int kTextFillRefused = 333;          // the allowlist's reason
-constexpr int kTextFillsAs = 334;              // the command with the values filled in
+constexpr int kTextCapturedFromStep = 300;     // name, value, step number
+constexpr int kTextCapturedFromPlaybook = 301; // name, value, playbook id, step id
+constexpr int kTextSuggestedBranch = 302;      // branch label
+constexpr int kTextFillRefused = 303;          // the allowlist's reason
+constexpr int kTextFillsAs = 304;              // the command with the values filled in
