@@ -166,28 +166,34 @@ void playbooks(Page& page, const SessionReport& report) {
     page.add(u"</section>");
 }
 
+// A section of rows that each hold a time, a text and a verdict.
+struct TimedRow {
+    std::u16string time, text, verdict;
+};
+
+void timedTable(Page& page, const char16_t* id, const std::u16string& title, const std::vector<TimedRow>& rows,
+                const ReportLabels& labels) {
+    openSection(page, id, title, rows.empty(), labels);
+    page.add(u"<table>");
+    for (const TimedRow& row : rows) {
+        page.add(u"<tr>");
+        page.element(u"td", row.time, u" class=\"time\"");
+        page.element(u"td", row.text);
+        page.element(u"td", row.verdict, u" class=\"verdict\"");
+        page.add(u"</tr>");
+    }
+    page.add(u"</table></section>");
+}
+
 void questionsAndLaunches(Page& page, const SessionReport& report) {
     const ReportLabels& l = report.labels;
-    openSection(page, u"assistant", l.questions, report.questions.empty(), l);
-    page.add(u"<table>");
-    for (const QuestionRecord& q : report.questions) {
-        page.add(u"<tr>");
-        page.element(u"td", q.time, u" class=\"time\"");
-        page.element(u"td", q.text);
-        page.element(u"td", decimalText(q.tools), u" class=\"verdict\"");
-        page.add(u"</tr>");
-    }
-    page.add(u"</table></section>");
-    openSection(page, u"launches", l.launches, report.launches.empty(), l);
-    page.add(u"<table>");
-    for (const LaunchRecord& launch : report.launches) {
-        page.add(u"<tr>");
-        page.element(u"td", launch.time, u" class=\"time\"");
-        page.element(u"td", launch.tool);
-        page.element(u"td", launch.failed ? l.launchFailed + u": " + launch.reason : l.launched);
-        page.add(u"</tr>");
-    }
-    page.add(u"</table></section>");
+    std::vector<TimedRow> rows;
+    for (const QuestionRecord& q : report.questions) rows.push_back({q.time, q.text, decimalText(q.tools)});
+    timedTable(page, u"assistant", l.questions, rows, l);
+    rows.clear();
+    for (const LaunchRecord& launch : report.launches)
+        rows.push_back({launch.time, launch.tool, launch.failed ? l.launchFailed + u": " + launch.reason : l.launched});
+    timedTable(page, u"launches", l.launches, rows, l);
 }
 
 void terminals(Page& page, const SessionReport& report) {
