@@ -47,9 +47,10 @@ ToolRecord tool(ToolType type, std::u16string fileName, std::u16string path = {}
 }
 
 TEST(ToolResolution, PathUtilities) {
-    for (auto [path, absolute] : std::vector<std::pair<std::u16string, bool>>{
-             {u"C:\\x", true}, {u"c:", true}, {u"\\\\srv\\s", true}, {u"/\\x", true}, {u"//", true},
-             {u"\\x", false}, {u"1:\\x", false}, {u"C", false}, {u"", false}, {u"sub\\x.exe", false}}) {
+    const std::pair<std::u16string, bool> paths[] = {
+        {u"C:\\x", true}, {u"c:", true}, {u"\\\\srv\\s", true}, {u"/\\x", true}, {u"//", true},
+        {u"\\x", false}, {u"1:\\x", false}, {u"C", false}, {u"", false}, {u"sub\\x.exe", false}};
+    for (const auto& [path, absolute] : paths) {
         EXPECT_EQ(isAbsolutePath(path), absolute) << std::string(path.begin(), path.end());
     }
     EXPECT_EQ(joinToolPath(u"", u"a"), u"a");
@@ -99,10 +100,11 @@ TEST(ToolResolution, ShortcutTargetsComeFromTheSystemFoldersOnly) {
 }
 
 TEST(ToolResolution, FileNamesMustBePlain) {
-    for (auto [name, plain] : std::vector<std::pair<std::u16string, bool>>{
-             {u"sfc.exe", true}, {u"Procmon.exe", true}, {u"a b.msc", true}, {u"noext", true},
-             {u"", false}, {u"sub\\x.exe", false}, {u"sub/x.exe", false}, {u"..", false}, {u"..\\x.exe", false},
-             {u"x..exe", false}, {u"C:x.exe", false}, {u"C:\\x.exe", false}, {u"\\\\srv\\s\\x.exe", false}}) {
+    const std::pair<std::u16string, bool> names[] = {
+        {u"sfc.exe", true}, {u"Procmon.exe", true}, {u"a b.msc", true}, {u"noext", true},
+        {u"", false}, {u"sub\\x.exe", false}, {u"sub/x.exe", false}, {u"..", false}, {u"..\\x.exe", false},
+        {u"x..exe", false}, {u"C:x.exe", false}, {u"C:\\x.exe", false}, {u"\\\\srv\\s\\x.exe", false}};
+    for (const auto& [name, plain] : names) {
         EXPECT_EQ(isPlainFileName(name), plain) << std::string(name.begin(), name.end());
     }
     FakeMachine machine;
