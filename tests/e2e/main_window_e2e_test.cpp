@@ -114,21 +114,11 @@ int windowWidth(HWND window) {
     return bounds.right - bounds.left;
 }
 
-struct RunningWindow {
-    ExeProcess process;
-    HWND window = nullptr;
+struct RunningWindow : RunningExe {
     Children children;
-    RunningWindow() {
-        process = startToolkeep(L"");
-        window = findProcessWindow(process, kMainWindowClass, kWait);
-        if (window && waitUntilReady(window, kWait)) children = childrenOf(window);
+    RunningWindow() : RunningExe(kWait) {
+        if (ready) children = childrenOf(window);
     }
-    ~RunningWindow() {
-        if (window && IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
-        waitForExit(process, kWait);
-        closeProcess(process);
-    }
-    void command(int id) { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
     std::vector<std::wstring> tabs() { return tabLabels(process.info.hProcess, children.mainTabs); }
     std::vector<std::wstring> segments() { return tabLabels(process.info.hProcess, children.segmentTabs); }
     int selectedTab() { return int(SendMessageW(children.mainTabs, TCM_GETCURSEL, 0, 0)); }
@@ -315,28 +305,10 @@ TEST_F(ExeWindow, PlacementSurvivesARestart) {
 
 // --- the window inside this process --------------------------------------------
 
-class LocalWindow : public ::testing::Test {
+class LocalWindow : public WindowFixture {
 protected:
-    KeptFile config{appDataFile(L"config.json")};
     KeptFile customTools{appDataFile(L"custom-tools.json")};
-    HWND window = nullptr;
-    MainState* state = nullptr;
 
-    void SetUp() override {
-        DeleteFileW(config.path.c_str());
-        useTheExesDataPacks();
-        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainStateOf(window);
-    }
-    void TearDown() override { destroyLocalMainWindow(window); }
-
-    std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
-    std::u16string lastActivityLine() {
-        std::u16string text = activityText();
-        while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
-        size_t at = text.find_last_of(u"\r\n");
-        return at == std::u16string::npos ? text : text.substr(at + 1);
-    }
     COLORREF lastActivityColor() {
         HWND pane = state->activity.window;
         LRESULT lines = SendMessageW(pane, EM_GETLINECOUNT, 0, 0);
@@ -347,22 +319,8 @@ protected:
         SendMessageW(state->activity.window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
         return format.crTextColor;
     }
-    std::u16string tabLabel(int index) {
-        wchar_t text[256] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        TabCtrl_GetItem(state->pages.tabControl, index, &item);
-        return fromWide(text);
-    }
+    std::u16string tabLabel(int index) { return ::tabLabel(state->pages.tabControl, index); }
     UINT menuState(int id) { return GetMenuState(GetMenu(window), UINT(id), MF_BYCOMMAND); }
-    int64_t catalogIndex(const std::u16string& id) {
-        for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
-            if (state->catalog.tools[i].id == id) return int64_t(i);
-        }
-        return -1;
-    }
     int64_t addTool(ToolRecord tool) {
         state->catalog.tools.push_back(std::move(tool));
         return int64_t(state->catalog.tools.size() - 1);
@@ -384,7 +342,6 @@ DWORD pidInLine(const std::u16string& line) {
 }
 
 TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
-    ASSERT_NE(state, nullptr);
     struct Step {
         int command;
         std::vector<int> ticked;
@@ -467,7 +424,6 @@ std::wstring menuText(HMENU menu, UINT item, UINT by) {
 }
 
 TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
-    ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
     struct Expect {
@@ -511,7 +467,6 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
 }
 
 TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
-    ASSERT_NE(state, nullptr);
     selectTab(*state, 0);
     reportActivity(*state, u"> first", kActionBlue);
     EXPECT_EQ(tabLabel(0), u"操作轨迹");  // in front: no dot
@@ -531,7 +486,6 @@ TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
 }
 
 TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
-    ASSERT_NE(state, nullptr);
     int64_t notepad = catalogIndex(u"builtin.notepad");
     ASSERT_GE(notepad, 0) << "Wine provides notepad.exe";
     launchTool(*state, notepad, false);
@@ -550,7 +504,6 @@ TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
 }
 
 TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
-    ASSERT_NE(state, nullptr);
     ToolRecord missing;
     missing.id = u"custom.missing";
     missing.name = u"丢失的工具";
@@ -591,7 +544,6 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
 }
 
 TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
-    ASSERT_NE(state, nullptr);
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring program = std::wstring(system) + L"\\notepad.exe";
@@ -628,7 +580,6 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
 }
 
 TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst) {
-    ASSERT_NE(state, nullptr);
     DeleteFileW(customTools.path.c_str());
     assembleCatalog(*state);
     wchar_t system[MAX_PATH] = {};
@@ -680,7 +631,6 @@ TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst
 // Shrunk far below its least size, the window stops where the playbook's
 // buttons still fit; a wide left pane narrows meanwhile and comes back after.
 TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
-    ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->catalog.playbooks.empty());
     openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
     state->splitter.width = 700;
@@ -711,7 +661,6 @@ TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
 
 // The tab strip paints its whole body; a page under it would lose its scroll bar.
 TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
-    ASSERT_NE(state, nullptr);
     auto above = [&](HWND page) {
         for (HWND below = GetWindow(page, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
             if (below == state->pages.tabControl) return true;
@@ -726,7 +675,6 @@ TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
 }
 
 TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
-    ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
     ASSERT_TRUE(hasPage(state->pages, PageKind::About));
@@ -750,7 +698,6 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
 // Text written in a page's default colour follows a theme switch; coloured
 // lines keep their hue, in the shade that reads on the page.
 TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
-    ASSERT_NE(state, nullptr);
     auto colorOf = [](const LogPane& pane, const wchar_t* text) {
         CHARFORMAT2W format = formatOfText(pane.window, text);
         return (format.dwMask & CFM_COLOR) ? format.crTextColor : CLR_NONE;
