@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "data/custom_tools.h"
@@ -426,35 +427,25 @@ std::wstring menuText(HMENU menu, UINT item, UINT by) {
 TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
     SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
-    struct Expect {
-        int language;
-        std::vector<std::wstring> bar;
-        std::wstring addTool, newCmd, follow, fontSize12, help, about;
-        std::vector<std::u16string> tabs;
-    };
-    const Expect expects[] = {
-        {1, {L"&Settings", L"T&ools", L"&Terminal", L"&Help"}, L"&Add custom tool…",
-         L"New C&MD terminal\tCtrl+Shift+1", L"Follow &system", L"&4  12 pt", L"&Help", L"&About",
-         {u"Activity", u"Assistant", u"Help", u"About", u"CMD", u"PowerShell"}},
-        {0, {L"设置(&S)", L"工具(&O)", L"终端(&T)", L"帮助(&H)"}, L"添加自定义工具(&A)…",
-         L"新建 CMD 终端(&M)\tCtrl+Shift+1", L"跟随系统(&S)", L"&4  12 pt", L"帮助(&H)", L"关于(&A)",
-         {u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"}},
-    };
-    for (const Expect& e : expects) {
+    // Items by their command, in Chinese and in English; then the menu bar and the tabs in each.
+    const std::tuple<UINT, std::wstring, std::wstring> items[] = {
+        {kCmdAddCustomTool, L"添加自定义工具(&A)…", L"&Add custom tool…"},
+        {kCmdNewCmd, L"新建 CMD 终端(&M)\tCtrl+Shift+1", L"New C&MD terminal\tCtrl+Shift+1"},
+        {kCmdNewNamedCmd, L"&CMD…", L"&CMD…"}, {kCmdThemeSystem, L"跟随系统(&S)", L"Follow &system"},
+        {1212, L"&4  12 pt", L"&4  12 pt"}, {kCmdLanguageChinese, L"中文(&C)", L"中文(&C)"},
+        {kCmdHelp, L"帮助(&H)", L"&Help"}, {kCmdAbout, L"关于(&A)", L"&About"}};
+    const std::vector<std::wstring> bars[] = {{L"设置(&S)", L"工具(&O)", L"终端(&T)", L"帮助(&H)"},
+                                              {L"&Settings", L"T&ools", L"&Terminal", L"&Help"}};
+    const std::vector<std::u16string> tabs[] = {{u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"},
+                                                {u"Activity", u"Assistant", u"Help", u"About", u"CMD", u"PowerShell"}};
+    for (int english : {1, 0}) {
         UpdateWindow(state->searchBox);
-        SendMessageW(window, WM_COMMAND, e.language ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
+        SendMessageW(window, WM_COMMAND, english ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
         HMENU bar = GetMenu(window);
         ASSERT_EQ(GetMenuItemCount(bar), 4);
-        for (UINT i = 0; i < 4; ++i) EXPECT_EQ(menuText(bar, i, MF_BYPOSITION), e.bar[i]);
-        EXPECT_EQ(menuText(bar, kCmdAddCustomTool, MF_BYCOMMAND), e.addTool);
-        EXPECT_EQ(menuText(bar, kCmdNewCmd, MF_BYCOMMAND), e.newCmd);
-        EXPECT_EQ(menuText(bar, kCmdNewNamedCmd, MF_BYCOMMAND), L"&CMD…");
-        EXPECT_EQ(menuText(bar, kCmdThemeSystem, MF_BYCOMMAND), e.follow);
-        EXPECT_EQ(menuText(bar, 1212, MF_BYCOMMAND), e.fontSize12);
-        EXPECT_EQ(menuText(bar, kCmdLanguageChinese, MF_BYCOMMAND), L"中文(&C)");
-        EXPECT_EQ(menuText(bar, kCmdHelp, MF_BYCOMMAND), e.help);
-        EXPECT_EQ(menuText(bar, kCmdAbout, MF_BYCOMMAND), e.about);
-        for (size_t i = 0; i < e.tabs.size(); ++i) EXPECT_EQ(tabLabel(int(i)), e.tabs[i]);
+        for (UINT i = 0; i < 4; ++i) EXPECT_EQ(menuText(bar, i, MF_BYPOSITION), bars[english][i]);
+        for (const auto& [id, zh, en] : items) EXPECT_EQ(menuText(bar, id, MF_BYCOMMAND), english ? en : zh);
+        for (size_t i = 0; i < tabs[english].size(); ++i) EXPECT_EQ(tabLabel(int(i)), tabs[english][i]);
         // the search cue is due to be painted now, not at some later relayout
         EXPECT_TRUE(GetUpdateRect(state->searchBox, nullptr, FALSE));
     }
