@@ -72,21 +72,9 @@ protected:
     }
     // Whether the Activity page holds the line, written in red.
     bool hasRedLine(const std::u16string& line) {
-        HWND pane = state->activity.window;
-        const std::wstring wanted = wide(line);
-        FINDTEXTEXW find = {};
-        find.chrg.cpMin = 0;
-        find.chrg.cpMax = -1;
-        find.lpstrText = wanted.c_str();
-        const LRESULT at = SendMessageW(pane, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
-        if (at < 0) return false;
-        SendMessageW(pane, EM_SETSEL, WPARAM(at), LPARAM(at + 1));
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        const COLORREF color = formatOfText(state->activity.window, wide(line).c_str()).crTextColor;
         // Red as the page shows it: the shade of it that reads on the page's background.
-        return format.crTextColor ==
-               readableColorref(kFailureRed, state->activity.backgroundColor, kTextContrast);
+        return color == readableColorref(kFailureRed, state->activity.backgroundColor, kTextContrast);
     }
 };
 

@@ -753,11 +753,7 @@ TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
 
     search(t, 'R', u"wrrecalled");
     ASSERT_EQ(terminalInputLine(t), u"echo WRRECALLED");
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    CHARRANGE line = {probeTerminal(t).inputStart, -1};
-    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&line));
-    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    const CHARFORMAT2W format = formatOfText(t.editor, L"echo WRRECALLED", probeTerminal(t).inputStart);
     EXPECT_EQ(format.crTextColor, t.defaultColor) << "the recalled line is not drawn in the text colour";
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the recalled line is not drawn";
 
