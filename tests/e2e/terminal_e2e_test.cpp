@@ -547,8 +547,10 @@ TEST_F(TerminalE2E, InputDialogKeepsLongTextAndCancelKeepsTheValue) {
 // Running commands: the stop key, the shell restart, the running indicator,
 // the close confirmation and the substitute prompt all look at what the
 // shell has started.
-DWORD childNamed(DWORD shell, const wchar_t* name) {
-    const std::vector<DWORD> children = childProcesses(shell, name);
+// The first program of the name the shell has started, waited for; 0 when none came.
+DWORD childStarted(DWORD shell, const wchar_t* name) {
+    std::vector<DWORD> children;
+    waitUntil(kWaitMs, [&] { return !(children = childProcesses(shell, name)).empty(); });
     return children.empty() ? 0 : children.front();
 }
 
@@ -561,8 +563,8 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     showTerminal(t, true);
     DWORD shell = shellProcessId(t.shell);
     typeLine(t.editor, u"ping -n 60 127.0.0.1");
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
-    DWORD ping = childNamed(shell, L"ping.exe");
+    const DWORD ping = childStarted(shell, L"ping.exe");
+    ASSERT_NE(ping, 0u);
     // The indicator names the program while it runs; no prompt claims it ended.
     ASSERT_TRUE(waitUntil(3000, [&] { return !status.empty() && !status.back().empty(); }));
     EXPECT_NE(status.back().find(u"ping.exe"), std::u16string::npos) << narrow(status.back());
@@ -605,8 +607,8 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
         SCOPED_TRACE(narrow(c.mode));
         questions = 0;
         typeLine(t.editor, u"\"" + standIn + u"\"" + c.mode);
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"standin_console_shell.exe") != 0; }));
-        DWORD child = childNamed(shell, L"standin_console_shell.exe");
+        const DWORD child = childStarted(shell, L"standin_console_shell.exe");
+        ASSERT_NE(child, 0u);
         ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
         pumpFor(c.asked ? 1500 : 200);  // a window is up
         pressKey(t.editor, VK_CANCEL, VK_CONTROL);
@@ -662,8 +664,8 @@ TEST_F(TerminalE2E, ClosingABusyTerminalAsksAndNamesWhatRuns) {
     Terminal& busy = openReadyTerminal();
     DWORD shell = shellProcessId(busy.shell);
     typeLine(busy.editor, u"ping -n 60 127.0.0.1");
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
-    DWORD ping = childNamed(shell, L"ping.exe");
+    const DWORD ping = childStarted(shell, L"ping.exe");
+    ASSERT_NE(ping, 0u);
 
     EXPECT_FALSE(confirmCloseWithRunningWork(host.tabs));
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
@@ -684,7 +686,7 @@ TEST_F(TerminalE2E, TypeAheadIsGreyUntilTheShellReadsItThenRuns) {
     Terminal& t = openReadyTerminal();
     typeLine(t.editor, u"ping -n 4 127.0.0.1");
     DWORD shell = shellProcessId(t.shell);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
+    ASSERT_NE(childStarted(shell, L"ping.exe"), 0u);
     typeLine(t.editor, u"echo WRTYPED");
     pumpFor(400);
     auto colourOf = [&](const wchar_t* word) { return formatOfText(t.editor, word).crTextColor; };
