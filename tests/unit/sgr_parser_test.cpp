@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/text.h"
 #include "terminal/console_rules.h"
 #include "terminal/sgr_parser.h"
@@ -145,17 +147,16 @@ TEST(ConsoleRules, TerminalNamesAndShellKinds) {
 }
 
 TEST(ConsoleRules, EchoSuppression) {
-    struct Case { std::u16string chunk, pending; size_t drop; bool settled; } cases[] = {
+    // A chunk, the echo awaited, then how much of the chunk is dropped and whether the echo is settled.
+    const std::tuple<std::u16string, std::u16string, size_t, bool> cases[] = {
         {u"dir\r\nfiles", u"dir", 5, true}, {u"\r\n  dir\nx", u"dir", 8, true}, {u"other\r\n", u"dir", 0, true},
         {u"Dir\r\n", u"dir", 0, true}, {u" \r\n\t", u"dir", 0, false},
         {u"dir", u"dir", 3, false},  // its line break may come next
-        {u"\r\nfiles", kEchoLineBreak, 2, true},
-        {u"files", kEchoLineBreak, 0, true},
-    };
-    for (const Case& c : cases) {
-        EchoMatch m = matchShellEcho(c.chunk, c.pending);
-        EXPECT_EQ(m.dropCount, c.drop);
-        EXPECT_EQ(m.settled, c.settled);
+        {u"\r\nfiles", kEchoLineBreak, 2, true}, {u"files", kEchoLineBreak, 0, true}};
+    for (const auto& [chunk, pending, drop, settled] : cases) {
+        EchoMatch m = matchShellEcho(chunk, pending);
+        EXPECT_EQ(m.dropCount, drop);
+        EXPECT_EQ(m.settled, settled);
     }
 }
 

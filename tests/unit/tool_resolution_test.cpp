@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "data/files.h"
 #include "data/text.h"
@@ -136,7 +137,7 @@ TEST(ToolResolution, Availability) {
     const std::u16string recorder = u"shell:AppsFolder\\Microsoft.WindowsSoundRecorder_8wekyb3d8bbwe!App";
     ToolRecord custom = tool(ToolType::Exe, u"", u"Z:\\gone.exe");
     custom.isCustom = true;
-    struct Case { ToolRecord record; bool available; const char* what; } cases[] = {
+    const std::tuple<ToolRecord, bool, const char*> cases[] = {
         {custom, true, "custom tools are always present"},
         {tool(ToolType::Exe, u"", u"explorer.exe", recorder), true, "packaged family registered"},
         {tool(ToolType::Exe, u"", u"explorer.exe", u"shell:AppsFolder\\Other_x!App"), false, "family missing"},
@@ -155,9 +156,9 @@ TEST(ToolResolution, Availability) {
         {tool(ToolType::Url, u"", u":x"), false, "colon first"},
         {tool(ToolType::Url, u"", u"nocolon"), false, "no colon"},
         {tool(ToolType::PowerShell, u"", u"Get-Process"), true, "commands always"},
-        {tool(ToolType::Other, u"nothing.exe"), true, "other always"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(isToolAvailable(c.record, machine.probes()), c.available) << c.what;
+        {tool(ToolType::Other, u"nothing.exe"), true, "other always"}};
+    for (const auto& [record, available, what] : cases)
+        EXPECT_EQ(isToolAvailable(record, machine.probes()), available) << what;
 
     machine.families.reset();  // a repository that cannot be read rules nothing out
     EXPECT_TRUE(isToolAvailable(tool(ToolType::Exe, u"", u"explorer.exe", u"shell:AppsFolder\\Other_x!App"),
