@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include "ui/main_window.h"
+
 std::wstring toolkeepExePath() {
     wchar_t buffer[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
@@ -90,4 +92,15 @@ std::vector<DWORD> childProcesses(DWORD parent, const wchar_t* exeName) {
     }
     CloseHandle(snapshot);
     return children;
+}
+
+RunningExe::RunningExe(DWORD milliseconds) : process(startToolkeep(L"")), wait(milliseconds) {
+    window = findProcessWindow(process, kMainWindowClass, wait);
+    ready = window && waitUntilReady(window, wait);
+}
+
+RunningExe::~RunningExe() {
+    if (window && IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+    waitForExit(process, wait);
+    closeProcess(process);
 }

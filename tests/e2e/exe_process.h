@@ -25,3 +25,17 @@ bool waitUntilReady(HWND window, DWORD milliseconds);
 std::wstring environmentValue(const wchar_t* name);
 // The processes the given one started (with the file name, only those of that name).
 std::vector<DWORD> childProcesses(DWORD parent, const wchar_t* exeName = nullptr);
+
+// toolkeep.exe started without arguments and its main window, ready when its
+// first paint is done; the window is closed and the process waited for at the end.
+struct RunningExe {
+    ExeProcess process;
+    HWND window = nullptr;
+    bool ready = false;
+    DWORD wait;
+    explicit RunningExe(DWORD milliseconds);
+    ~RunningExe();
+    RunningExe(const RunningExe&) = delete;
+    RunningExe& operator=(const RunningExe&) = delete;
+    void command(int id) const { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
+};

@@ -121,9 +121,7 @@ protected:
         SetForegroundWindow(window);
         pump(50);
     }
-    HWND editorAt(int tab) {
-        return state->pages.pages[size_t(tab)].window;
-    }
+    HWND editorAt(int tab) { return state->pages.pages[size_t(tab)].window; }
 };
 
 TEST_F(KeyboardWindow, EveryMenuItemHasItsOwnAccessKeyInBothLanguages) {
@@ -154,18 +152,20 @@ TEST_F(KeyboardWindow, ShortcutsSwitchOpenAndCloseTabsAndMoveTheFocus) {
         std::function<bool()> holds;
     };
     auto focusIs = [](HWND control) { return [control] { return GetFocus() == control; }; };
+    // So many terminals, the last of that kind, and the given tab in front (-1: any).
+    auto terminals = [&](size_t count, ShellKind last, int front = -1) {
+        return [this, count, last, front] {
+            const auto& all = state->terminals.terminals;
+            return all.size() == count && all.back().kind == last && (front < 0 || state->currentTab == front);
+        };
+    };
     const Step steps[] = {
         {"Ctrl+Tab from the editor", VK_TAB, {VK_CONTROL}, [&] { return state->currentTab == cmdTab + 1; }},
         {"Ctrl+Tab wraps", VK_TAB, {VK_CONTROL}, [&] { return state->currentTab == 0; }},
         {"Ctrl+Shift+Tab", VK_TAB, {VK_CONTROL, VK_SHIFT}, [&] { return state->currentTab == cmdTab + 1; }},
-        {"Ctrl+Shift+1", '1', {VK_CONTROL, VK_SHIFT},
-         [&] { return int(state->terminals.terminals.size()) == 3 && state->terminals.terminals.back().kind == ShellKind::Cmd; }},
-        {"Ctrl+Shift+2", '2', {VK_CONTROL, VK_SHIFT},
-         [&] {
-             return int(state->terminals.terminals.size()) == 4 && state->terminals.terminals.back().kind == ShellKind::PowerShell &&
-                    state->currentTab == cmdTab + 3;
-         }},
-        {"Ctrl+Shift+W closes the terminal", 'W', {VK_CONTROL, VK_SHIFT}, [&] { return int(state->terminals.terminals.size()) == 3; }},
+        {"Ctrl+Shift+1", '1', {VK_CONTROL, VK_SHIFT}, terminals(3, ShellKind::Cmd)},
+        {"Ctrl+Shift+2", '2', {VK_CONTROL, VK_SHIFT}, terminals(4, ShellKind::PowerShell, cmdTab + 3)},
+        {"Ctrl+Shift+W closes the terminal", 'W', {VK_CONTROL, VK_SHIFT}, terminals(3, ShellKind::Cmd)},
         {"Ctrl+L", 'L', {VK_CONTROL}, focusIs(state->searchBox)},
         {"F6 from the search box", VK_F6, {}, focusIs(state->tree)},
         {"F6 from the tree", VK_F6, {}, [&] { return GetFocus() == pageFocusTarget(*state) && GetFocus(); }},

@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "tests/e2e/exe_process.h"
+#include "platform/win_text.h"
+#include "ui/main_state.h"
 #include "ui/main_window.h"
 
 void pump(DWORD milliseconds) {
@@ -182,4 +184,29 @@ void WindowFixture::close() {
 void WindowFixture::submit(const std::u16string& line) {
     replaceInput(cmd(), line);
     submitInput(cmd());
+}
+
+std::u16string WindowFixture::activityText() const { return fromWide(windowText(state->activity.window).c_str()); }
+
+int64_t WindowFixture::catalogIndex(const std::u16string& id) const {
+    for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
+        if (state->catalog.tools[i].id == id) return int64_t(i);
+    }
+    return -1;
+}
+
+std::u16string lastLineOf(std::u16string text) {
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
+    const size_t at = text.find_last_of(u"\r\n");
+    return at == std::u16string::npos ? text : text.substr(at + 1);
+}
+
+std::u16string tabLabel(HWND tabControl, int index) {
+    wchar_t text[256] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(tabControl, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    return fromWide(text);
 }

@@ -30,6 +30,9 @@ struct KeptFile {
 // The whole file, or empty when it cannot be read.
 std::string fileBytes(const std::wstring& path);
 std::wstring windowText(HWND window);
+std::u16string tabLabel(HWND tabControl, int index);
+// The text's last line, without the line breaks after it.
+std::u16string lastLineOf(std::u16string text);
 // The item labels of the popup menu open() shows, read while it is open; the menu is then dismissed.
 std::vector<std::wstring> popupMenuLabels(const std::function<void()>& open);
 // The pixels the font (null: the control's own) draws for the text in black on white: text drawn
@@ -60,4 +63,8 @@ protected:
     // The first terminal (CMD) and a line entered into it.
     Terminal& cmd() { return *state->terminals.terminals.front().terminal; }
     void submit(const std::u16string& line);
+    std::u16string activityText() const;
+    std::u16string lastActivityLine() const { return lastLineOf(activityText()); }
+    // The tool's place in the catalogue, or -1.
+    int64_t catalogIndex(const std::u16string& id) const;
 };

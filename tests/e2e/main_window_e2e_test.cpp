@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "data/custom_tools.h"
@@ -114,21 +115,11 @@ int windowWidth(HWND window) {
     return bounds.right - bounds.left;
 }
 
-struct RunningWindow {
-    ExeProcess process;
-    HWND window = nullptr;
+struct RunningWindow : RunningExe {
     Children children;
-    RunningWindow() {
-        process = startToolkeep(L"");
-        window = findProcessWindow(process, kMainWindowClass, kWait);
-        if (window && waitUntilReady(window, kWait)) children = childrenOf(window);
+    RunningWindow() : RunningExe(kWait) {
+        if (ready) children = childrenOf(window);
     }
-    ~RunningWindow() {
-        if (window && IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
-        waitForExit(process, kWait);
-        closeProcess(process);
-    }
-    void command(int id) { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
     std::vector<std::wstring> tabs() { return tabLabels(process.info.hProcess, children.mainTabs); }
     std::vector<std::wstring> segments() { return tabLabels(process.info.hProcess, children.segmentTabs); }
     int selectedTab() { return int(SendMessageW(children.mainTabs, TCM_GETCURSEL, 0, 0)); }
@@ -315,28 +306,10 @@ TEST_F(ExeWindow, PlacementSurvivesARestart) {
 
 // --- the window inside this process --------------------------------------------
 
-class LocalWindow : public ::testing::Test {
+class LocalWindow : public WindowFixture {
 protected:
-    KeptFile config{appDataFile(L"config.json")};
     KeptFile customTools{appDataFile(L"custom-tools.json")};
-    HWND window = nullptr;
-    MainState* state = nullptr;
 
-    void SetUp() override {
-        DeleteFileW(config.path.c_str());
-        useTheExesDataPacks();
-        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainStateOf(window);
-    }
-    void TearDown() override { destroyLocalMainWindow(window); }
-
-    std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
-    std::u16string lastActivityLine() {
-        std::u16string text = activityText();
-        while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
-        size_t at = text.find_last_of(u"\r\n");
-        return at == std::u16string::npos ? text : text.substr(at + 1);
-    }
     COLORREF lastActivityColor() {
         HWND pane = state->activity.window;
         LRESULT lines = SendMessageW(pane, EM_GETLINECOUNT, 0, 0);
@@ -347,22 +320,8 @@ protected:
         SendMessageW(state->activity.window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
         return format.crTextColor;
     }
-    std::u16string tabLabel(int index) {
-        wchar_t text[256] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        TabCtrl_GetItem(state->pages.tabControl, index, &item);
-        return fromWide(text);
-    }
+    std::u16string tabLabel(int index) { return ::tabLabel(state->pages.tabControl, index); }
     UINT menuState(int id) { return GetMenuState(GetMenu(window), UINT(id), MF_BYCOMMAND); }
-    int64_t catalogIndex(const std::u16string& id) {
-        for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
-            if (state->catalog.tools[i].id == id) return int64_t(i);
-        }
-        return -1;
-    }
     int64_t addTool(ToolRecord tool) {
         state->catalog.tools.push_back(std::move(tool));
         return int64_t(state->catalog.tools.size() - 1);
@@ -384,7 +343,6 @@ DWORD pidInLine(const std::u16string& line) {
 }
 
 TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
-    ASSERT_NE(state, nullptr);
     struct Step {
         int command;
         std::vector<int> ticked;
@@ -467,38 +425,27 @@ std::wstring menuText(HMENU menu, UINT item, UINT by) {
 }
 
 TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
-    ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdHelp, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
-    struct Expect {
-        int language;
-        std::vector<std::wstring> bar;
-        std::wstring addTool, newCmd, follow, fontSize12, help, about;
-        std::vector<std::u16string> tabs;
-    };
-    const Expect expects[] = {
-        {1, {L"&Settings", L"T&ools", L"&Terminal", L"&Help"}, L"&Add custom tool…",
-         L"New C&MD terminal\tCtrl+Shift+1", L"Follow &system", L"&4  12 pt", L"&Help", L"&About",
-         {u"Activity", u"Assistant", u"Help", u"About", u"CMD", u"PowerShell"}},
-        {0, {L"设置(&S)", L"工具(&O)", L"终端(&T)", L"帮助(&H)"}, L"添加自定义工具(&A)…",
-         L"新建 CMD 终端(&M)\tCtrl+Shift+1", L"跟随系统(&S)", L"&4  12 pt", L"帮助(&H)", L"关于(&A)",
-         {u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"}},
-    };
-    for (const Expect& e : expects) {
+    // Items by their command, in Chinese and in English; then the menu bar and the tabs in each.
+    const std::tuple<UINT, std::wstring, std::wstring> items[] = {
+        {kCmdAddCustomTool, L"添加自定义工具(&A)…", L"&Add custom tool…"},
+        {kCmdNewCmd, L"新建 CMD 终端(&M)\tCtrl+Shift+1", L"New C&MD terminal\tCtrl+Shift+1"},
+        {kCmdNewNamedCmd, L"&CMD…", L"&CMD…"}, {kCmdThemeSystem, L"跟随系统(&S)", L"Follow &system"},
+        {1212, L"&4  12 pt", L"&4  12 pt"}, {kCmdLanguageChinese, L"中文(&C)", L"中文(&C)"},
+        {kCmdHelp, L"帮助(&H)", L"&Help"}, {kCmdAbout, L"关于(&A)", L"&About"}};
+    const std::vector<std::wstring> bars[] = {{L"设置(&S)", L"工具(&O)", L"终端(&T)", L"帮助(&H)"},
+                                              {L"&Settings", L"T&ools", L"&Terminal", L"&Help"}};
+    const std::vector<std::u16string> tabs[] = {{u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"},
+                                                {u"Activity", u"Assistant", u"Help", u"About", u"CMD", u"PowerShell"}};
+    for (int english : {1, 0}) {
         UpdateWindow(state->searchBox);
-        SendMessageW(window, WM_COMMAND, e.language ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
+        SendMessageW(window, WM_COMMAND, english ? kCmdLanguageEnglish : kCmdLanguageChinese, 0);
         HMENU bar = GetMenu(window);
         ASSERT_EQ(GetMenuItemCount(bar), 4);
-        for (UINT i = 0; i < 4; ++i) EXPECT_EQ(menuText(bar, i, MF_BYPOSITION), e.bar[i]);
-        EXPECT_EQ(menuText(bar, kCmdAddCustomTool, MF_BYCOMMAND), e.addTool);
-        EXPECT_EQ(menuText(bar, kCmdNewCmd, MF_BYCOMMAND), e.newCmd);
-        EXPECT_EQ(menuText(bar, kCmdNewNamedCmd, MF_BYCOMMAND), L"&CMD…");
-        EXPECT_EQ(menuText(bar, kCmdThemeSystem, MF_BYCOMMAND), e.follow);
-        EXPECT_EQ(menuText(bar, 1212, MF_BYCOMMAND), e.fontSize12);
-        EXPECT_EQ(menuText(bar, kCmdLanguageChinese, MF_BYCOMMAND), L"中文(&C)");
-        EXPECT_EQ(menuText(bar, kCmdHelp, MF_BYCOMMAND), e.help);
-        EXPECT_EQ(menuText(bar, kCmdAbout, MF_BYCOMMAND), e.about);
-        for (size_t i = 0; i < e.tabs.size(); ++i) EXPECT_EQ(tabLabel(int(i)), e.tabs[i]);
+        for (UINT i = 0; i < 4; ++i) EXPECT_EQ(menuText(bar, i, MF_BYPOSITION), bars[english][i]);
+        for (const auto& [id, zh, en] : items) EXPECT_EQ(menuText(bar, id, MF_BYCOMMAND), english ? en : zh);
+        for (size_t i = 0; i < tabs[english].size(); ++i) EXPECT_EQ(tabLabel(int(i)), tabs[english][i]);
         // the search cue is due to be painted now, not at some later relayout
         EXPECT_TRUE(GetUpdateRect(state->searchBox, nullptr, FALSE));
     }
@@ -511,7 +458,6 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
 }
 
 TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
-    ASSERT_NE(state, nullptr);
     selectTab(*state, 0);
     reportActivity(*state, u"> first", kActionBlue);
     EXPECT_EQ(tabLabel(0), u"操作轨迹");  // in front: no dot
@@ -531,7 +477,6 @@ TEST_F(LocalWindow, ActivityDotComesWithReportsAndGoesWithTheTab) {
 }
 
 TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
-    ASSERT_NE(state, nullptr);
     int64_t notepad = catalogIndex(u"builtin.notepad");
     ASSERT_GE(notepad, 0) << "Wine provides notepad.exe";
     launchTool(*state, notepad, false);
@@ -550,7 +495,6 @@ TEST_F(LocalWindow, LaunchingNotepadLogsItAndUpdatesRecent) {
 }
 
 TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
-    ASSERT_NE(state, nullptr);
     ToolRecord missing;
     missing.id = u"custom.missing";
     missing.name = u"丢失的工具";
@@ -591,7 +535,6 @@ TEST_F(LocalWindow, FailuresAreRedLinesAndLaunchNothing) {
 }
 
 TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
-    ASSERT_NE(state, nullptr);
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring program = std::wstring(system) + L"\\notepad.exe";
@@ -628,7 +571,6 @@ TEST_F(LocalWindow, CustomToolAddedThroughTheDialogsAndRemovedAgain) {
 }
 
 TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst) {
-    ASSERT_NE(state, nullptr);
     DeleteFileW(customTools.path.c_str());
     assembleCatalog(*state);
     wchar_t system[MAX_PATH] = {};
@@ -680,7 +622,6 @@ TEST_F(LocalWindow, CustomToolCancelAddsNothingAndAddingTwiceOrRemovingAsksFirst
 // Shrunk far below its least size, the window stops where the playbook's
 // buttons still fit; a wide left pane narrows meanwhile and comes back after.
 TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
-    ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->catalog.playbooks.empty());
     openPlaybookTab(state->playbook, state->catalog.playbooks, 0);
     state->splitter.width = 700;
@@ -711,7 +652,6 @@ TEST_F(LocalWindow, MinimumSizeKeepsThePlaybookButtonsWhole) {
 
 // The tab strip paints its whole body; a page under it would lose its scroll bar.
 TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
-    ASSERT_NE(state, nullptr);
     auto above = [&](HWND page) {
         for (HWND below = GetWindow(page, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
             if (below == state->pages.tabControl) return true;
@@ -726,7 +666,6 @@ TEST_F(LocalWindow, PagesLieAboveTheTabStripSoTheirScrollBarsShow) {
 }
 
 TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
-    ASSERT_NE(state, nullptr);
     SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
     SendMessageW(window, WM_COMMAND, kCmdAbout, 0);
     ASSERT_TRUE(hasPage(state->pages, PageKind::About));
@@ -750,7 +689,6 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
 // Text written in a page's default colour follows a theme switch; coloured
 // lines keep their hue, in the shade that reads on the page.
 TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
-    ASSERT_NE(state, nullptr);
     auto colorOf = [](const LogPane& pane, const wchar_t* text) {
         CHARFORMAT2W format = formatOfText(pane.window, text);
         return (format.dwMask & CFM_COLOR) ? format.crTextColor : CLR_NONE;

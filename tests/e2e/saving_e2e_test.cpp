@@ -56,58 +56,25 @@ const char kTwoTools[] =
 
 // --- the window inside this process --------------------------------------------
 
-class SavingWindow : public ::testing::Test {
+class SavingWindow : public WindowFixture {
 protected:
-    KeptFile config{appDataFile(L"config.json")};
     KeptFile customTools{appDataFile(L"custom-tools.json")};
     KeptFile configCopy{appDataFile(L"config.json.bad")};
     KeptFile toolsCopy{appDataFile(L"custom-tools.json.bad")};
     KeptFile toolsSecondCopy{appDataFile(L"custom-tools.json.bad-2")};
-    HWND window = nullptr;
-    MainState* state = nullptr;
 
+    // Each test writes its files first, then opens the window.
     void SetUp() override {
         CreateDirectoryW(appDataFile(L"").c_str(), nullptr);  // a fresh profile has no folder yet
         for (const KeptFile* file : {&config, &customTools, &configCopy, &toolsCopy, &toolsSecondCopy})
             DeleteFileW(file->path.c_str());
         useTheExesDataPacks();
     }
-    void TearDown() override { destroyLocalMainWindow(window); }
-    void openWindow() {
-        window = createLocalMainWindow(CW_USEDEFAULT, CW_USEDEFAULT, 200);
-        state = mainStateOf(window);
-    }
-
-    std::u16string activityText() { return fromWide(windowText(state->activity.window).c_str()); }
-    std::u16string lastActivityLine() {
-        std::u16string text = activityText();
-        while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
-        size_t at = text.find_last_of(u"\r\n");
-        return at == std::u16string::npos ? text : text.substr(at + 1);
-    }
     // Whether the Activity page holds the line, written in red.
     bool hasRedLine(const std::u16string& line) {
-        HWND pane = state->activity.window;
-        const std::wstring wanted = wide(line);
-        FINDTEXTEXW find = {};
-        find.chrg.cpMin = 0;
-        find.chrg.cpMax = -1;
-        find.lpstrText = wanted.c_str();
-        const LRESULT at = SendMessageW(pane, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
-        if (at < 0) return false;
-        SendMessageW(pane, EM_SETSEL, WPARAM(at), LPARAM(at + 1));
-        CHARFORMAT2W format = {};
-        format.cbSize = sizeof format;
-        SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        const COLORREF color = formatOfText(state->activity.window, wide(line).c_str()).crTextColor;
         // Red as the page shows it: the shade of it that reads on the page's background.
-        return format.crTextColor ==
-               readableColorref(kFailureRed, state->activity.backgroundColor, kTextContrast);
-    }
-    int64_t catalogIndex(const std::u16string& id) {
-        for (size_t i = 0; i < state->catalog.tools.size(); ++i) {
-            if (state->catalog.tools[i].id == id) return int64_t(i);
-        }
-        return -1;
+        return color == readableColorref(kFailureRed, state->activity.backgroundColor, kTextContrast);
     }
 };
 
@@ -118,7 +85,7 @@ TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
     HeldFile heldConfig(config.path), heldTools(customTools.path);
     ASSERT_NE(heldConfig.handle, INVALID_HANDLE_VALUE);
     ASSERT_NE(heldTools.handle, INVALID_HANDLE_VALUE);
-    openWindow();
+    open();
     ASSERT_NE(state, nullptr);
     const std::u16string sharing = asciiToWide(std::to_string(kSharingViolation));
     EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileUnreadable, {settingsPath(), sharing}))) << wide(activityText());
@@ -179,7 +146,7 @@ TEST_F(SavingWindow, BrokenFilesAreReportedWithWhereTheOriginalIsKept) {
     ASSERT_TRUE(writeWholeFile(fromWide(config.path.c_str()), truncated));
     ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()), trailingComma));
     ASSERT_TRUE(writeWholeFile(fromWide(toolsCopy.path.c_str()), "an earlier copy"));
-    openWindow();
+    open();
     ASSERT_NE(state, nullptr);
     EXPECT_TRUE(hasRedLine(uiTextWith(kTextFileBrokenKept, {settingsPath(), settingsPath() + u".bad"})))
         << wide(activityText());
@@ -203,7 +170,7 @@ TEST_F(SavingWindow, LegacyCodePageCustomToolsKeepTheirNames) {
     ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()), "{\"tools\": [{\"id\": \"legacy.1\", \"name\": \"" + latin +
                                                  "\", \"path\": \"C:\\\\a.exe\"}, {\"id\": \"legacy.2\", \"name\": \"" +
                                                  chinese + "\", \"path\": \"C:\\\\b.exe\"}]}"));
-    openWindow();
+    open();
     ASSERT_NE(state, nullptr);
     const int64_t first = catalogIndex(u"legacy.1"), second = catalogIndex(u"legacy.2");
     ASSERT_GE(first, 0);
@@ -229,7 +196,7 @@ TEST_F(SavingWindow, LegacyCodePageCustomToolsKeepTheirNames) {
 }
 
 TEST_F(SavingWindow, FailedTranscriptSaveIsReportedAndLeavesTheOldFile) {
-    openWindow();
+    open();
     ASSERT_NE(state, nullptr);
     ASSERT_FALSE(state->terminals.terminals.empty());
     Terminal& terminal = *state->terminals.terminals[0].terminal;
@@ -271,24 +238,14 @@ BOOL CALLBACK findPopupMenu(HWND window, LPARAM param) {
     return FALSE;
 }
 
-struct RunningWindow {
-    ExeProcess process;
-    HWND window = nullptr;
+struct RunningWindow : RunningExe {
     HWND tree = nullptr;
     HWND searchBox = nullptr;
-    RunningWindow() {
-        process = startToolkeep(L"");
-        window = findProcessWindow(process, kMainWindowClass, kWait);
-        if (!window || !waitUntilReady(window, kWait)) return;
+    RunningWindow() : RunningExe(kWait) {
+        if (!ready) return;
         EnumChildWindows(window, findTree, reinterpret_cast<LPARAM>(&tree));
         searchBox = GetDlgItem(window, kSearchBoxId);
     }
-    ~RunningWindow() {
-        if (window && IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
-        waitForExit(process, kWait);
-        closeProcess(process);
-    }
-    void command(int id) { SendMessageW(window, WM_COMMAND, WPARAM(id), 0); }
 
     HTREEITEM next(HTREEITEM item, WPARAM how) {
         return HTREEITEM(SendMessageW(tree, TVM_GETNEXTITEM, how, LPARAM(item)));

@@ -79,22 +79,12 @@ CHARRANGE selectionOf(HWND editor) {
     return range;
 }
 
-std::u16string tabLabel(HWND tabControl, int index) {
-    wchar_t buffer[128] = {};
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = buffer;
-    item.cchTextMax = 128;
-    SendMessageW(tabControl, TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-    return fromWide(buffer);
-}
-
-// Answers the next modal input dialog with the given caption from another
-// thread: notes what it offers (its text, then its OK button's), fills the
-// text box and presses OK (or Cancel).
-std::thread answerDialog(const std::u16string& caption, const std::u16string& text, bool ok = true,
-                         std::wstring* offered = nullptr) {
-    return std::thread([caption, text, ok, offered] {
+// Does what opens a modal input dialog with the given caption and answers it
+// from another thread: notes what it offers (its text, then its OK button's),
+// fills the text box and presses OK (or Cancel).
+void answerDialog(const std::function<void()>& open, const std::u16string& caption, const std::u16string& text,
+                  bool ok = true, std::wstring* offered = nullptr) {
+    std::thread answer([caption, text, ok, offered] {
         for (int i = 0; i < 1000; ++i) {
             HWND dialog = FindWindowW(L"#32770", wstr(caption));
             if (dialog && IsWindowVisible(dialog)) {
@@ -106,6 +96,8 @@ std::thread answerDialog(const std::u16string& caption, const std::u16string& te
             Sleep(10);
         }
     });
+    open();
+    answer.join();
 }
 
 class TerminalE2E : public ::testing::Test {
@@ -126,10 +118,21 @@ protected:
         return t;
     }
 
+    // Ctrl+R or Ctrl+F, its dialog answered with the text.
+    void search(Terminal& t, char key, const std::u16string& text, bool ok = true) {
+        const std::u16string caption = uiText(key == 'R' ? kTextReverseSearchTitle : kTextFindTitle);
+        answerDialog([&] { pressKey(t.editor, WPARAM(key), VK_CONTROL); }, caption, text, ok);
+    }
+    void rename(const std::u16string& name, bool ok = true, std::wstring* offered = nullptr) {
+        answerDialog([&] { renameCurrentTerminal(host.tabs); }, uiText(kTextTerminalNameTitle), name, ok, offered);
+    }
+    void openNamed(const std::u16string& name, bool ok = true) {
+        answerDialog([&] { openNamedTerminal(host.tabs, ShellKind::Cmd); }, uiText(kTextTerminalNameTitle), name, ok);
+    }
+
     // Runs a typed command and waits until the marker shows `times` times.
     bool run(Terminal& t, const std::u16string& command, const std::u16string& marker, size_t times = 2) {
-        typeText(t.editor, command);
-        pressKey(t.editor, VK_RETURN);
+        typeLine(t.editor, command);
         return waitUntil(kWaitMs, [&] {
             return countOf(terminalText(t), marker) >= times && probeTerminal(t).atShellPrompt;
         });
@@ -150,8 +153,7 @@ TEST_F(TerminalE2E, TypedCommandRunsOnceEchoedAndLandsInHistory) {
     EXPECT_TRUE(terminalInputLine(t).empty());
 
     ASSERT_TRUE(run(t, u"echo WRE2ETWO", u"WRE2ETWO"));
-    typeText(t.editor, u"  ");
-    pressKey(t.editor, VK_RETURN);  // blank: sent, not stored
+    typeLine(t.editor, u"  ");  // blank: sent, not stored
     ASSERT_TRUE(run(t, u"echo WRE2ETWO", u"WRE2ETWO", 4));  // repeated: stored once
     EXPECT_EQ(t.history, (std::vector<std::u16string>{u"echo WRE2EONE", u"echo WRE2ETWO"}));
 
@@ -234,24 +236,16 @@ TEST_F(TerminalE2E, ReverseSearchAndFindThroughTheirDialogs) {
     ASSERT_TRUE(run(t, u"echo wrfindbb", u"wrfindbb"));
     ASSERT_TRUE(run(t, u"echo WRFINDAA two", u"WRFINDAA", 4));
 
-    std::thread answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrfindaa");
-    pressKey(t.editor, 'R', VK_CONTROL);
-    answer.join();
+    search(t, 'R', u"wrfindaa");
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA two");
-    answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrfindaa");
-    pressKey(t.editor, 'R', VK_CONTROL);
-    answer.join();
+    search(t, 'R', u"wrfindaa");
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one");
-    answer = answerDialog(uiText(kTextReverseSearchTitle), u"no such thing", false);
-    pressKey(t.editor, 'R', VK_CONTROL);
-    answer.join();
+    search(t, 'R', u"no such thing", false);
     EXPECT_EQ(terminalInputLine(t), u"echo WRFINDAA one") << "Cancel changed the input line";
     replaceInput(t, u"");
 
     SendMessageW(t.editor, EM_SETSEL, 0, 0);
-    answer = answerDialog(uiText(kTextFindTitle), u"WRFINDBB");
-    pressKey(t.editor, 'F', VK_CONTROL);
-    answer.join();
+    search(t, 'F', u"WRFINDBB");
     CHARRANGE first = selectionOf(t.editor);
     EXPECT_EQ(first.cpMax - first.cpMin, 8);
     EXPECT_EQ(probeTerminal(t).lastFind, u"WRFINDBB");
@@ -299,8 +293,7 @@ TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
     std::u16string file = tempPath(u"wr-sgr-e2e.txt");
     ASSERT_TRUE(writeWholeFile(
         file, "plain \x1b[31mWRSGRRED\x1b[0m \x1b[1;38;5;46mWRSGRBOLD\x1b[0m \x1b[48;5;31mWRSGRBG\x1b[0m\r\n"));
-    typeText(t.editor, u"type \"" + file + u"\"");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"type \"" + file + u"\"");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"WRSGRBG") != std::u16string::npos; }));
     pumpFor(200);
     std::u16string text = terminalText(t);
@@ -325,8 +318,7 @@ TEST_F(TerminalE2E, LocalClearAndSgrColouredOutputThroughTheShell) {
     DeleteFileW(wstr(file));
 
     replaceInput(t, u"");
-    typeText(t.editor, u" CLS ");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u" CLS ");
     EXPECT_EQ(terminalText(t).find(u"WRSGRRED"), std::u16string::npos);
     EXPECT_EQ(probeTerminal(t).inputStart, 0);
     pumpFor(500);
@@ -356,34 +348,25 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
 
     Terminal& second = *host.tabs.terminals[1].terminal;
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(second).outputChunks > 0 && probeTerminal(second).atShellPrompt; }));
-    typeText(second.editor, u"ping -n 60 127.0.0.1");
-    pressKey(second.editor, VK_RETURN);
+    typeLine(second.editor, u"ping -n 60 127.0.0.1");
     DWORD shellId = GetProcessId(second.shell.process);
     std::vector<DWORD> children;
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); })) << "ping did not start";
 
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
-    std::thread answer = answerDialog(uiText(kTextTerminalNameTitle), u"Build box");
-    renameCurrentTerminal(host.tabs);
-    answer.join();
+    rename(u"Build box");
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box");
-    answer = answerDialog(uiText(kTextTerminalNameTitle), u"", true);
-    renameCurrentTerminal(host.tabs);
-    answer.join();
+    rename(u"", true);
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Build box") << "an empty name renamed the tab";
     // "&" is kept as itself (stored doubled, so it is no access-key mark) and offered back as typed.
-    answer = answerDialog(uiText(kTextTerminalNameTitle), u"R&D");
-    renameCurrentTerminal(host.tabs);
-    answer.join();
+    rename(u"R&D");
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
     std::wstring offered;
-    answer = answerDialog(uiText(kTextTerminalNameTitle), u"", false, &offered);
-    renameCurrentTerminal(host.tabs);
-    answer.join();
+    rename(u"", false, &offered);
     EXPECT_EQ(offered.substr(0, offered.find(L'|')), L"R&D");
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"R&&D");
 
-    answer = answerQuestion(u"Wrenly", IDYES);  // ping still runs: the close asks first
+    std::thread answer = answerQuestion(u"Wrenly", IDYES);  // ping still runs: the close asks first
     closeCurrentTerminal(host.tabs);
     answer.join();
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
@@ -404,15 +387,11 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_EQ(host.tabs.terminals.size(), 1u) << "the last terminal was closed";
 
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 1, 0);
-    answer = answerDialog(uiText(kTextTerminalNameTitle), u"Named one");
-    openNamedTerminal(host.tabs, ShellKind::Cmd);
-    answer.join();
+    openNamed(u"Named one");
     ASSERT_EQ(host.tabs.terminals.size(), 2u);
     EXPECT_EQ(tabLabel(host.pages.tabControl, 3), u"Named one");
     EXPECT_EQ(SendMessageW(host.pages.tabControl, TCM_GETCURSEL, 0, 0), 3);
-    answer = answerDialog(uiText(kTextTerminalNameTitle), u"ignored", false);
-    openNamedTerminal(host.tabs, ShellKind::Cmd);
-    answer.join();
+    openNamed(u"ignored", false);
     EXPECT_EQ(host.tabs.terminals.size(), 2u) << "Cancel created a terminal";
 }
 
@@ -438,8 +417,7 @@ TEST_F(TerminalE2E, FillCommandPicksTheShellKindInAnyLetterCase) {
 
 TEST_F(TerminalE2E, DestroyingATerminalDuringAFloodOfOutputIsClean) {
     Terminal& t = openReadyTerminal();
-    typeText(t.editor, u"for /L %i in (1,1,20000) do @echo flooding line %i");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"for /L %i in (1,1,20000) do @echo flooding line %i");
     waitUntil(kWaitMs, [&] { return probeTerminal(t).outputChunks > 20; });
     DWORD shellId = GetProcessId(t.shell.process);
     HWND editor = t.editor;
@@ -462,8 +440,7 @@ TEST_F(TerminalE2E, FloodOfColouredOutputArrivesWholeInOrderAndEndsDrawnAtTheEnd
     }
     std::u16string path = tempPath(u"wr-flood.txt");
     ASSERT_TRUE(writeWholeFile(path, file));
-    typeText(t.editor, u"type \"" + path + u"\"");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"type \"" + path + u"\"");
     // Looked for after every message, as the flood can keep the queue full to
     // its end; and each look counts as a paint just made, so that the next
     // batch is held for the paint timer however slowly this machine renders
@@ -549,22 +526,20 @@ TEST_F(TerminalE2E, InputDialogKeepsLongTextAndCancelKeepsTheValue) {
     std::u16string value = u"start";
     // Longer than any fixed buffer the dialog once had (254 characters).
     const std::u16string longArguments = std::u16string(300, u'a') + u" /end";
-    std::thread answer = answerDialog(u"Ask", longArguments);
-    EXPECT_TRUE(askText(host.window, u"Ask", u"Prompt:", u"OK", u"Cancel", value));
-    answer.join();
+    auto ask = [&](const std::u16string& caption, const std::u16string& text, bool ok, std::wstring* offered) {
+        bool answered = false;
+        auto open = [&] { answered = askText(host.window, caption, u"Prompt:", u"Yes", u"No", value); };
+        answerDialog(open, caption, text, ok, offered);
+        return answered;
+    };
+    EXPECT_TRUE(ask(u"Ask", longArguments, true, nullptr));
     EXPECT_EQ(value, longArguments);
-
     value = u"keep";
-    answer = answerDialog(u"Ask", u"other", false);
-    EXPECT_FALSE(askText(host.window, u"Ask", u"Prompt:", u"OK", u"Cancel", value));
-    answer.join();
+    EXPECT_FALSE(ask(u"Ask", u"other", false, nullptr));
     EXPECT_EQ(value, u"keep");
-
     std::wstring offered;
-    answer = answerDialog(u"Look", u"prefilled", true, &offered);
     value = u"prefilled";
-    EXPECT_TRUE(askText(host.window, u"Look", u"Prompt:", u"Yes", u"No", value));
-    answer.join();
+    EXPECT_TRUE(ask(u"Look", u"prefilled", true, &offered));
     EXPECT_EQ(offered, L"prefilled|Yes");
     EXPECT_EQ(value, u"prefilled");
 }
@@ -572,8 +547,10 @@ TEST_F(TerminalE2E, InputDialogKeepsLongTextAndCancelKeepsTheValue) {
 // Running commands: the stop key, the shell restart, the running indicator,
 // the close confirmation and the substitute prompt all look at what the
 // shell has started.
-DWORD childNamed(DWORD shell, const wchar_t* name) {
-    const std::vector<DWORD> children = childProcesses(shell, name);
+// The first program of the name the shell has started, waited for; 0 when none came.
+DWORD childStarted(DWORD shell, const wchar_t* name) {
+    std::vector<DWORD> children;
+    waitUntil(kWaitMs, [&] { return !(children = childProcesses(shell, name)).empty(); });
     return children.empty() ? 0 : children.front();
 }
 
@@ -585,10 +562,9 @@ TEST_F(TerminalE2E, CtrlBreakStopsTheCommandAndTheShellGoesOn) {
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 2, 0);
     showTerminal(t, true);
     DWORD shell = shellProcessId(t.shell);
-    typeText(t.editor, u"ping -n 60 127.0.0.1");
-    pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
-    DWORD ping = childNamed(shell, L"ping.exe");
+    typeLine(t.editor, u"ping -n 60 127.0.0.1");
+    const DWORD ping = childStarted(shell, L"ping.exe");
+    ASSERT_NE(ping, 0u);
     // The indicator names the program while it runs; no prompt claims it ended.
     ASSERT_TRUE(waitUntil(3000, [&] { return !status.empty() && !status.back().empty(); }));
     EXPECT_NE(status.back().find(u"ping.exe"), std::u16string::npos) << narrow(status.back());
@@ -630,10 +606,9 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
     for (const auto& c : cases) {
         SCOPED_TRACE(narrow(c.mode));
         questions = 0;
-        typeText(t.editor, u"\"" + standIn + u"\"" + c.mode);
-        pressKey(t.editor, VK_RETURN);
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"standin_console_shell.exe") != 0; }));
-        DWORD child = childNamed(shell, L"standin_console_shell.exe");
+        typeLine(t.editor, u"\"" + standIn + u"\"" + c.mode);
+        const DWORD child = childStarted(shell, L"standin_console_shell.exe");
+        ASSERT_NE(child, 0u);
         ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
         pumpFor(c.asked ? 1500 : 200);  // a window is up
         pressKey(t.editor, VK_CANCEL, VK_CONTROL);
@@ -688,10 +663,9 @@ TEST_F(TerminalE2E, ClosingABusyTerminalAsksAndNamesWhatRuns) {
     openReadyTerminal();
     Terminal& busy = openReadyTerminal();
     DWORD shell = shellProcessId(busy.shell);
-    typeText(busy.editor, u"ping -n 60 127.0.0.1");
-    pressKey(busy.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
-    DWORD ping = childNamed(shell, L"ping.exe");
+    typeLine(busy.editor, u"ping -n 60 127.0.0.1");
+    const DWORD ping = childStarted(shell, L"ping.exe");
+    ASSERT_NE(ping, 0u);
 
     EXPECT_FALSE(confirmCloseWithRunningWork(host.tabs));
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
@@ -710,12 +684,10 @@ TEST_F(TerminalE2E, ClosingABusyTerminalAsksAndNamesWhatRuns) {
 
 TEST_F(TerminalE2E, TypeAheadIsGreyUntilTheShellReadsItThenRuns) {
     Terminal& t = openReadyTerminal();
-    typeText(t.editor, u"ping -n 4 127.0.0.1");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"ping -n 4 127.0.0.1");
     DWORD shell = shellProcessId(t.shell);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return childNamed(shell, L"ping.exe") != 0; }));
-    typeText(t.editor, u"echo WRTYPED");
-    pressKey(t.editor, VK_RETURN);
+    ASSERT_NE(childStarted(shell, L"ping.exe"), 0u);
+    typeLine(t.editor, u"echo WRTYPED");
     pumpFor(400);
     auto colourOf = [&](const wchar_t* word) { return formatOfText(t.editor, word).crTextColor; };
     EXPECT_NE(colourOf(L"echo WRTYPED"), t.defaultColor) << "typed-ahead line not greyed while ping runs";
@@ -763,8 +735,7 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
     EXPECT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRTYPEDKEPT") >= 2; }))
         << narrow(terminalText(t).substr(terminalText(t).size() - 300));
     EXPECT_TRUE(findInTerminal(t, u"WRLINE79990"));
-    typeText(t.editor, u"cls");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"cls");
     EXPECT_EQ(terminalText(t).find(u"WRLINE"), std::u16string::npos);
     EXPECT_EQ(t.mirror.lines, 0u);
     EXPECT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
@@ -776,30 +747,21 @@ TEST_F(TerminalE2E, TranscriptKeepsTheLatestLinesAndStaysUsable) {
 TEST_F(TerminalE2E, TheInputLineHoldsWhatItShowsAfterAClearAndARecall) {
     Terminal& t = openReadyTerminal();
     ASSERT_TRUE(run(t, u"echo WRRECALLED", u"WRRECALLED"));
-    typeText(t.editor, u"cls");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"cls");
     EXPECT_EQ(terminalInputLine(t), u"") << "the clear left its command in the input line";
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; }));
     ASSERT_TRUE(run(t, u"echo WRAFTERCLS", u"WRAFTERCLS"));
     EXPECT_EQ(terminalText(t).find(u"clsecho"), std::u16string::npos) << narrow(terminalText(t));
 
-    std::thread answer = answerDialog(uiText(kTextReverseSearchTitle), u"wrrecalled");
-    pressKey(t.editor, 'R', VK_CONTROL);
-    answer.join();
+    search(t, 'R', u"wrrecalled");
     ASSERT_EQ(terminalInputLine(t), u"echo WRRECALLED");
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    CHARRANGE line = {probeTerminal(t).inputStart, -1};
-    SendMessageW(t.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&line));
-    SendMessageW(t.editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    const CHARFORMAT2W format = formatOfText(t.editor, L"echo WRRECALLED", probeTerminal(t).inputStart);
     EXPECT_EQ(format.crTextColor, t.defaultColor) << "the recalled line is not drawn in the text colour";
     EXPECT_TRUE(GetWindowLongW(t.editor, GWL_STYLE) & WS_VISIBLE) << "the recalled line is not drawn";
 
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
-    answer = answerDialog(uiText(kTextFindTitle), u"WRNOWHERE");
-    pressKey(t.editor, 'F', VK_CONTROL);
-    answer.join();
+    search(t, 'F', u"WRNOWHERE");
     EXPECT_EQ(status, u"找不到“WRNOWHERE”。") << "a search without a match said nothing";
 }
 
@@ -808,23 +770,19 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
     Terminal& t = openReadyTerminal();
-    typeText(t.editor, u"pause");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"pause");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).commandRunning && !probeTerminal(t).atShellPrompt; }));
     pumpFor(900);
     EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
-    typeText(t.editor, u"x");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"x");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !probeTerminal(t).commandRunning; })) << narrow(terminalText(t));
 
     // exit: the transcript says so, and Enter starts a new shell with the typed line kept.
     DWORD first = shellProcessId(t.shell);
-    typeText(t.editor, u"exit 3");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"exit 3");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"[Shell 已结束，退出代码 3。按 Enter 启动新的 Shell。]") != std::u16string::npos; }))
         << narrow(terminalText(t));
-    typeText(t.editor, u"echo WRNEWSHELL");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"echo WRNEWSHELL");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && shellProcessId(t.shell) != first; }));
     EXPECT_EQ(terminalInputLine(t), u"echo WRNEWSHELL") << "the typed line was lost";
     EXPECT_TRUE(run(t, u"", u"\r\nWRNEWSHELL\r\n", 1)) << narrow(terminalText(t));
@@ -847,19 +805,16 @@ TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) 
     Terminal& t = openReadyTerminal();
     for (const Case& c : cases) {
         for (const std::u16string& line : c.ahead) {
-            typeText(t.editor, line);
-            pressKey(t.editor, VK_RETURN);
+            typeLine(t.editor, line);
         }
-        typeText(t.editor, c.question);
-        pressKey(t.editor, VK_RETURN);
+        typeLine(t.editor, c.question);
         if (!c.ahead.empty()) {
             ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRAHEAD") >= 2; }));
         }
         ASSERT_TRUE(waitUntil(kWaitMs, [&] { return status == uiText(kTextWaitingForInput); }))
             << narrow(c.name) << ": no word that the question waits; " << narrow(terminalText(t));
         EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
-        typeText(t.editor, c.answer);
-        pressKey(t.editor, VK_RETURN);
+        typeLine(t.editor, c.answer);
         ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
         EXPECT_TRUE(status.empty()) << "the status still says the command waits";
         ASSERT_TRUE(run(t, u"echo %" + c.name + u"%", u"\r\n" + c.answer + u"\r\n", 1)) << narrow(terminalText(t));
@@ -895,8 +850,7 @@ TEST_F(TerminalE2E, WriterKeepsWritingWhileAPeekWaitsBehindTheShellsRead) {
     // still be unread: every one runs, and the last is told read.
     for (const char16_t* line : {u"cd \\", u"echo WRSEAM1", u"cd %TEMP%", u"echo WRSEAM2", u"cd \\", u"cd %TEMP%",
                                  u"echo WRSEAM3"}) {
-        typeText(t.editor, line);
-        pressKey(t.editor, VK_RETURN);
+        typeLine(t.editor, line);
     }
     EXPECT_TRUE(waitUntil(8000, [&] { return countOf(terminalText(t), u"WRSEAM3") >= 2 && probeTerminal(t).atShellPrompt; }))
         << "the writer waited for a peek behind the shell's read: " << narrow(terminalText(t));
@@ -909,8 +863,7 @@ TEST_F(TerminalE2E, WriterKeepsWritingWhileAPeekWaitsBehindTheShellsRead) {
 // composition lives in is never moved; it shows when the composition ends.
 TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     Terminal& t = openReadyTerminal();
-    typeText(t.editor, u"ping -n 3 127.0.0.1 >nul & echo WRIMEDONE");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"ping -n 3 127.0.0.1 >nul & echo WRIMEDONE");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRIMEDONE") >= 1; }));
     pumpFor(300);
     SendMessageW(t.editor, EM_SETSEL, 0, 0);  // the caret in the transcript: the IME must write into the input line
@@ -929,8 +882,7 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
         << narrow(terminalText(t));
     // The shell ends while a composition is open: its last output and the line
     // about its end still show, and the window goes on.
-    typeText(t.editor, u"echo WRIMELAST & exit 7");
-    pressKey(t.editor, VK_RETURN);
+    typeLine(t.editor, u"echo WRIMELAST & exit 7");
     SendMessageW(t.editor, WM_IME_STARTCOMPOSITION, 0, 0);
     EXPECT_TRUE(waitUntil(kWaitMs, [&] {
         std::u16string text = terminalText(t);

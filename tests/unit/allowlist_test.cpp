@@ -66,11 +66,14 @@ TEST(Allowlist, CmdProgramsAndTheirArguments) {
     expectAll(u"cmd", nullptr,
               {u"ipconfig", u"ipconfig /all", u"IPCONFIG /ALL", u"ipconfig /all /displaydns", u"ping -n 4 {gateway}",
                u"Ping.EXE 8.8.8.8", u"tracert -d x", u"pathping h", u"nslookup a.b", u"getmac /v", u"hostname", u"ver",
-               u"whoami /all", u"systeminfo", u"systeminfo /s {host}", u"tasklist /v /s {host}", u"driverquery /v",
-               u"netstat -ano", u"arp", u"arp -a", u"route print", u"route print -4", u"route print 10.*",
-               u"route print if", u"sc query spooler", u"sc qc spooler", u"sc query termservice",
-               u"net view \\\\{host}", u"net statistics workstation", u"powercfg /list", u"powercfg /L", u"powercfg /q",
                u"ping C:\\x /y"});  // only the command name is path-tested
+    expectAll(u"cmd", nullptr,
+              {u"whoami /all", u"systeminfo", u"systeminfo /s {host}", u"tasklist /v /s {host}", u"driverquery /v",
+               u"netstat -ano", u"arp", u"arp -a", u"route print", u"route print -4", u"route print 10.*"});
+    expectAll(u"cmd", nullptr,
+              {u"route print if", u"sc query spooler", u"sc qc spooler", u"sc query termservice",
+               u"net view \\\\{host}", u"net statistics workstation", u"powercfg /list", u"powercfg /L",
+               u"powercfg /q"});
     expectAll(u"cmd", u"ipconfig 只允许", {u"ipconfig /release", u"ipconfig /all /flushdns", u"ipconfig /all,/release"});
     expectAll(u"cmd", u"netstat 不允许 -b", {u"netstat -anob", u"netstat -B"});
     expectAll(u"cmd", u"arp 只允许 -a", {u"arp -d *", u"arp '-d'"});

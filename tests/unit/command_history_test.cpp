@@ -8,21 +8,26 @@
 namespace {
 
 TEST(SecretFilter, RealCommandsBothWays) {
-    const std::vector<const char16_t*> secret = {
-        u"net user alice Xy9#kq", u"NET USER \"Alice Smith\" hunter2 /add",
-        u"C:\\Windows\\System32\\net.exe user bob pa55",
-        u"$p = ConvertTo-SecureString 'x' -AsPlainText -Force", u"mysql -uroot -pPassword1",
-        u"wmic /node:srv /user:admin /password:x os get caption",
-        u"curl -H \"Authorization: Bearer $TOKEN\" https://example.invalid", u"set API_KEY=abc", u"setx apikey 123",
-        u"msbuild app.sln /p:DeployPwd=x", u"sqlcmd -S srv -Q \"...\" -v pwd=x", u"echo %SECRET%",
-        u"cmdkey /add:srv /user:bob /pass:xyz", u"htpasswd -b users bob x"};
-    const std::vector<const char16_t*> ordinary = {
-        u"net user", u"net user alice", u"net user alice /delete", u"net user alice /active:no",
-        u"net localgroup administrators", u"ipconfig /all", u"whoami /priv",
-        u"Get-Process | Sort-Object CPU -Descending",
-        u"ping -n 4 192.168.1.1", u"dir \"C:\\Program Files\"", u"runas /user:admin cmd"};
-    for (bool isSecret : {true, false}) {
-        for (const char16_t* command : isSecret ? secret : ordinary) {
+    // Commands that hold a secret (true) and commands that do not.
+    const std::pair<bool, std::vector<const char16_t*>> groups[] = {
+        {true,
+         {u"net user alice Xy9#kq", u"NET USER \"Alice Smith\" hunter2 /add",
+          u"C:\\Windows\\System32\\net.exe user bob pa55", u"$p = ConvertTo-SecureString 'x' -AsPlainText -Force",
+          u"mysql -uroot -pPassword1"}},
+        {true,
+         {u"wmic /node:srv /user:admin /password:x os get caption",
+          u"curl -H \"Authorization: Bearer $TOKEN\" https://example.invalid", u"set API_KEY=abc", u"setx apikey 123"}},
+        {true,
+         {u"msbuild app.sln /p:DeployPwd=x", u"sqlcmd -S srv -Q \"...\" -v pwd=x", u"echo %SECRET%",
+          u"cmdkey /add:srv /user:bob /pass:xyz", u"htpasswd -b users bob x"}},
+        {false,
+         {u"net user", u"net user alice", u"net user alice /delete", u"net user alice /active:no",
+          u"net localgroup administrators", u"ipconfig /all"}},
+        {false,
+         {u"whoami /priv", u"Get-Process | Sort-Object CPU -Descending", u"ping -n 4 192.168.1.1",
+          u"dir \"C:\\Program Files\"", u"runas /user:admin cmd"}}};
+    for (const auto& [isSecret, commands] : groups) {
+        for (const char16_t* command : commands) {
             EXPECT_EQ(looksSecret(command), isSecret) << wideToUtf8(command);
             EXPECT_EQ(mayStoreCommand(command), !isSecret) << wideToUtf8(command);
         }

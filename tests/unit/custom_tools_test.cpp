@@ -39,8 +39,7 @@ TEST(CustomTools, FileLayoutWithAndWithoutArguments) {
 TEST(CustomTools, NameComesFromTheFileName) {
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"C:\\Tools\\my.app.exe", u"my.app"}, {u"C:\\Tools\\runme", u"runme"}, {u"C:\\Users\\me\\.profile", u".profile"},
-        {u"C:/Tools/x.cmd", u"x"},             {u"tool.exe", u"tool"},         {u"C:\\dotted.dir\\plain", u"plain"},
-    };
+        {u"C:/Tools/x.cmd", u"x"},             {u"tool.exe", u"tool"},         {u"C:\\dotted.dir\\plain", u"plain"}};
     for (const auto& [path, name] : cases) EXPECT_EQ(customToolName(path), name);
 }
 

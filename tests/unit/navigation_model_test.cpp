@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <set>
+#include <tuple>
 
 #include "ui/navigation_model.h"
 #include "ui/ui_text.h"
@@ -121,17 +122,16 @@ TEST_F(NavigationModel, PlaybooksSegmentAndItemData) {
 }
 
 TEST_F(NavigationModel, ResultsSections) {
-    struct Case { std::vector<uint64_t> tools, playbooks; std::vector<std::u16string> expected; };
-    const Case cases[] = {
-        {{}, {}, {u"↩ All tools", u"↩ All playbooks", u"No match - type a keyword, or go back to all tools/playbooks"}},
-        {{9}, {7}, {u"↩ All tools", u"↩ All playbooks", u"No match - type a keyword, or go back to all tools/playbooks"}},
-        {{}, {1}, {u"↩ All tools", u"↩ All playbooks", u"\U0001F9ED Playbooks (1)"}},
-        {{2, 9}, {}, {u"↩ All tools", u"↩ All playbooks", u"\U0001F527 Tools (1)"}},
-        {{1}, {0}, {u"↩ All tools", u"↩ All playbooks", u"\U0001F9ED Playbooks (1)", u"\U0001F527 Tools (1)"}},
-    };
-    for (const auto& c : cases) {
-        const auto items = buildResultsSegment(sources(), c.tools, c.playbooks);
-        EXPECT_EQ(texts(items), c.expected);
+    // Tools and playbooks found, and the sections after the two links back.
+    const std::u16string none = u"No match - type a keyword, or go back to all tools/playbooks";
+    const std::u16string playbooks = u"\U0001F9ED Playbooks (1)", tools = u"\U0001F527 Tools (1)";
+    const std::tuple<std::vector<uint64_t>, std::vector<uint64_t>, std::vector<std::u16string>> cases[] = {
+        {{}, {}, {none}}, {{9}, {7}, {none}}, {{}, {1}, {playbooks}}, {{2, 9}, {}, {tools}},
+        {{1}, {0}, {playbooks, tools}}};
+    for (const auto& [found, foundPlaybooks, sections] : cases) {
+        std::vector<std::u16string> expected = {u"↩ All tools", u"↩ All playbooks"};
+        expected.insert(expected.end(), sections.begin(), sections.end());
+        EXPECT_EQ(texts(buildResultsSegment(sources(), found, foundPlaybooks)), expected);
     }
     const auto both = buildResultsSegment(sources(), {1}, {0});
     EXPECT_EQ(both[2].data, kNavAllPlaybooksItem);
@@ -181,18 +181,17 @@ TEST_F(NavigationModel, SearchBoxSegmentsAndHandOver) {
 }
 
 TEST_F(NavigationModel, ClickAndDoubleClickByMode) {
-    struct Case { int64_t data; bool doubleMode; NavActionKind click, doubleClick; };
-    const Case cases[] = {
+    // An item's data, the click mode, then what a click and a double click do.
+    const std::tuple<int64_t, bool, NavActionKind, NavActionKind> cases[] = {
         {4, false, NavActionKind::LaunchTool, NavActionKind::None},
         {4, true, NavActionKind::None, NavActionKind::LaunchTool},
         {-1, false, NavActionKind::None, NavActionKind::None}, {-1, true, NavActionKind::None, NavActionKind::None},
         {-2, true, NavActionKind::ShowTools, NavActionKind::ShowTools},
         {-3, false, NavActionKind::ShowPlaybooks, NavActionKind::None},
-        {-1002, true, NavActionKind::OpenPlaybook, NavActionKind::OpenPlaybook},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(clickAction(c.data, c.doubleMode).kind, c.click) << c.data << c.doubleMode;
-        EXPECT_EQ(doubleClickAction(c.data, c.doubleMode).kind, c.doubleClick) << c.data << c.doubleMode;
+        {-1002, true, NavActionKind::OpenPlaybook, NavActionKind::OpenPlaybook}};
+    for (const auto& [data, doubleMode, click, doubleClick] : cases) {
+        EXPECT_EQ(clickAction(data, doubleMode).kind, click) << data << doubleMode;
+        EXPECT_EQ(doubleClickAction(data, doubleMode).kind, doubleClick) << data << doubleMode;
     }
     EXPECT_EQ(clickAction(-1002, false).index, 2u);
 }

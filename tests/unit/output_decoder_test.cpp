@@ -42,7 +42,7 @@ struct Stream { const char* name; std::string bytes; std::u16string text; bool e
 
 std::vector<Stream> streams() {
     return {
-        {"OEM with a double-byte character", "C:\\\x81" "A\x82>dir\r\n", u"C:\\\u4E41\u0402>dir\r\n", false},
+        {"OEM with a double-byte character", "C:\\\201A\202>dir\r\n", u"C:\\\u4E41\u0402>dir\r\n", false},
         {"UTF-16 with a mark, then the prompt",
          "C:\\>sfc\r\n" + kBom + utf16le(u"Beginning scan 45%\r\n") + "\r\nC:\\\x81Z>",
          u"C:\\>sfc\r\nBeginning scan 45%\r\n\r\nC:\\\u4E5A>", false},

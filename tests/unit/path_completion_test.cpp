@@ -7,10 +7,7 @@
 namespace {
 
 TEST(PathCompletion, PromptsNameTheCurrentDirectory) {
-    struct Case {
-        const char16_t* line;
-        const char16_t* directory;
-    } cases[] = {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"C:\\Users\\admin>", u"C:\\Users\\admin"},
         {u"C:\\>", u"C:\\"},
         {u"PS C:\\Windows\\System32> ", u"C:\\Windows\\System32"},
@@ -19,28 +16,23 @@ TEST(PathCompletion, PromptsNameTheCurrentDirectory) {
         {u"Press any key to continue . . .", u""},
         {u"echo a > b", u""},
         {u"C:\\dir\\a|b>", u""},
-        {u">", u""},
-    };
-    for (const Case& c : cases) EXPECT_EQ(promptDirectory(c.line), c.directory);
+        {u">", u""}};
+    for (const auto& [line, directory] : cases) EXPECT_EQ(promptDirectory(line), directory);
 }
 
 // Each prompt in cmd's output ends a command, however the reads cut it.
 TEST(PathCompletion, PromptsAreCountedAcrossReads) {
-    struct Case {
-        std::vector<std::u16string> reads;
-        size_t prompts;
-    } cases[] = {
+    const std::pair<std::vector<std::u16string>, size_t> cases[] = {
         {{u"C:\\Users>"}, 1},
         {{u"C:\\Us", u"ers>", u"WRAHEAD\r\n\r\nC:\\Users>Pin? "}, 2},  // split, and after a typed-ahead line
         {{u"C:\\>C:\\>"}, 2},                                      // an empty line read after a prompt
         {{u"Press any key . . .", u"echo a > b\r\n", u"x C:\\>"}, 0},
-        {{u"C:\\", u"\r\n>"}, 0},
-    };
-    for (const Case& c : cases) {
+        {{u"C:\\", u"\r\n>"}, 0}};
+    for (const auto& [reads, expected] : cases) {
         PromptScan scan;
         size_t prompts = 0;
-        for (const std::u16string& read : c.reads) prompts += countPrompts(scan, read);
-        EXPECT_EQ(prompts, c.prompts) << c.reads.size();
+        for (const std::u16string& read : reads) prompts += countPrompts(scan, read);
+        EXPECT_EQ(prompts, expected) << reads.size();
     }
 }
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "terminal/pipe_limits.h"
 
 namespace {
 
 TEST(PipeLimits, NamesTheProgramThatCannotWorkOnAPipe) {
-    struct Case { const char16_t* line; PipeLimit limit; const char16_t* program; } cases[] = {
+    // A command line, what keeps it from working on a pipe, and the program named.
+    const std::tuple<const char16_t*, PipeLimit, const char16_t*> cases[] = {
         {u"powershell -Command Get-Date", PipeLimit::WaitsForEndOfInput, u"powershell"},
         {u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.EXE -c \"a | b\"", PipeLimit::WaitsForEndOfInput,
          u"powershell"},
@@ -21,13 +24,12 @@ TEST(PipeLimits, NamesTheProgramThatCannotWorkOnAPipe) {
         {u"powershell -File check.ps1", PipeLimit::None, u""},
         // Names inside quotes or as arguments are not programs run.
         {u"echo \"x | more\"", PipeLimit::None, u""}, {u"findstr timeout log.txt", PipeLimit::None, u""},
-        {u"ping -n 2 127.0.0.1", PipeLimit::None, u""}, {u"", PipeLimit::None, u""},
-    };
-    for (const Case& c : cases) {
-        PipeLimitHint hint = pipeLimitHint(c.line);
-        EXPECT_EQ(hint.limit, c.limit) << std::string(c.line, c.line + std::char_traits<char16_t>::length(c.line));
-        EXPECT_EQ(hint.program, c.program);
-        EXPECT_EQ(hint.instead.empty(), c.limit == PipeLimit::None);
+        {u"ping -n 2 127.0.0.1", PipeLimit::None, u""}, {u"", PipeLimit::None, u""}};
+    for (const auto& [line, limit, program] : cases) {
+        PipeLimitHint hint = pipeLimitHint(line);
+        EXPECT_EQ(hint.limit, limit) << std::string(line, line + std::char_traits<char16_t>::length(line));
+        EXPECT_EQ(hint.program, program);
+        EXPECT_EQ(hint.instead.empty(), limit == PipeLimit::None);
     }
 }
 

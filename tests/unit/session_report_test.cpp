@@ -14,10 +14,7 @@ OutputRun colored(const std::u16string& text, Rgb color, bool bold = false) {
 }
 
 TEST(ReportHtml, HostileTextNeverBecomesMarkup) {
-    struct Case {
-        std::u16string in;
-        std::u16string out;
-    } cases[] = {
+    const std::pair<std::u16string, std::u16string> cases[] = {
         {u"<script>alert(1)</script>", u"&lt;script&gt;alert(1)&lt;/script&gt;"},
         {u"</pre><img src=x onerror=alert(1)>", u"&lt;/pre&gt;&lt;img src=x onerror=alert(1)&gt;"},
         {u"&amp; \"q\" 'a'", u"&amp;amp; &quot;q&quot; &#39;a&#39;"},
@@ -26,9 +23,8 @@ TEST(ReportHtml, HostileTextNeverBecomesMarkup) {
         {u"one\r\ntwo\rthree\n\tfour\x7f", u"one\ntwo\nthree\n\tfour\u2421"},
         {u"x\x85y\u202Ereversed", u"x\uFFFDy\uFFFDreversed"},
         {std::u16string(u"lone \xD800 high, lone \xDC00 low, pair \xD83D\xDE00"),
-         std::u16string(u"lone \uFFFD high, lone \uFFFD low, pair \xD83D\xDE00")},
-    };
-    for (const Case& c : cases) EXPECT_EQ(escapeHtml(c.in), c.out) << wideToUtf8(c.in);
+         std::u16string(u"lone \uFFFD high, lone \uFFFD low, pair \xD83D\xDE00")}};
+    for (const auto& [in, out] : cases) EXPECT_EQ(escapeHtml(in), out) << wideToUtf8(in);
 }
 
 TEST(ReportHtml, ColourRunsBecomeSpansLegibleOnWhite) {

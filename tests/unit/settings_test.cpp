@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "data/settings.h"
 #include "tests/unit/sandbox.h"
@@ -16,9 +17,14 @@ const char kDefaultFile[] =
 
 Settings parse(const std::string& utf8) { return parseSettings(utf8ToWide(utf8)); }
 
-TEST(Settings, DefaultsAreWrittenInTheFixedLayout) {
-    EXPECT_EQ(serializeSettings(Settings()), kDefaultFile);
-}
+// Changes a window saves, one value each.
+const auto fontSize = [](int32_t size) { return [size](Settings& s) { s.fontSize = size; }; };
+const auto leftWidth = [](int32_t width) { return [width](Settings& s) { s.leftWidth = width; }; };
+const SettingsChange darkTheme = [](Settings& s) { s.theme = ThemeMode::Dark; };
+const auto favourite = [](const char16_t* id, bool on) { return [id, on](Settings& s) { setFavorite(s, id, on); }; };
+const auto recent = [](const char16_t* id) { return [id](Settings& s) { noteRecent(s, id); }; };
+
+TEST(Settings, DefaultsAreWrittenInTheFixedLayout) { EXPECT_EQ(serializeSettings(Settings()), kDefaultFile); }
 
 // Every field away from its default, strings that need escaping included.
 Settings everyFieldChanged() {
@@ -61,16 +67,15 @@ TEST(Settings, RoundTripKeepsEveryField) {
 }
 
 TEST(Settings, NumbersAreTruncatedAndClamped) {
-    struct Case { const char* json; int32_t fontSize; int32_t leftWidth; };
-    const Case cases[] = {
+    // The file, then the font size and the left width read from it.
+    const std::tuple<const char*, int32_t, int32_t> cases[] = {
         {R"({"fontSize":7.9,"leftWidth":100})", 8, 150}, {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
         {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480}, {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
-        {R"({"fontSize":-1e300,"leftWidth":1e300})", 8, 1200},
-    };
-    for (const Case& c : cases) {
-        Settings s = parse(c.json);
-        EXPECT_EQ(s.fontSize, c.fontSize) << c.json;
-        EXPECT_EQ(s.leftWidth, c.leftWidth) << c.json;
+        {R"({"fontSize":-1e300,"leftWidth":1e300})", 8, 1200}};
+    for (const auto& [json, size, width] : cases) {
+        Settings s = parse(json);
+        EXPECT_EQ(s.fontSize, size) << json;
+        EXPECT_EQ(s.leftWidth, width) << json;
     }
 }
 
@@ -150,7 +155,7 @@ TEST_F(SettingsFile, UnreadableFileIsNeverSavedOver) {
     Settings live;
     std::vector<SettingsChange> unsaved;
     EXPECT_FALSE(saveSettings(live));
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 20; }, unsaved), SaveOutcome::NotRead);
+    EXPECT_EQ(saveSettingsChange(live, fontSize(20), unsaved), SaveOutcome::NotRead);
     EXPECT_EQ(live.fontSize, 20);  // the window still shows what the user chose
     EXPECT_TRUE(platform::directoryExists(path));
     EXPECT_FALSE(platform::fileExists(path + u".tmp"));
@@ -158,7 +163,7 @@ TEST_F(SettingsFile, UnreadableFileIsNeverSavedOver) {
     // Once the file can be read, the change that was refused is saved with the next.
     std::filesystem::remove(std::filesystem::path(path));
     ASSERT_TRUE(writeWholeFile(path, "{\"leftWidth\": 400}"));
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.theme = ThemeMode::Dark; }, unsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(live, darkTheme, unsaved), SaveOutcome::Saved);
     Settings saved = loadSettings();
     EXPECT_EQ(saved.fontSize, 20);
     EXPECT_EQ(saved.theme, ThemeMode::Dark);
@@ -175,10 +180,9 @@ TEST_F(SettingsFile, AFailedSaveKeepsItsChangeAndLeavesNoTemporaryFile) {
     std::vector<SettingsChange> unsaved;
     const std::u16string lock = settingsPath() + u".lock";
     ASSERT_TRUE(platform::createDirectories(lock));
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { setFavorite(s, u"builtin.regedit", true); }, unsaved),
-              SaveOutcome::NotWritten);
+    EXPECT_EQ(saveSettingsChange(live, favourite(u"builtin.regedit", true), unsaved), SaveOutcome::NotWritten);
     std::filesystem::remove(std::filesystem::path(lock));
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 9; }, unsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(live, fontSize(9), unsaved), SaveOutcome::Saved);
     EXPECT_EQ(loadSettings().favorites, std::vector<std::u16string>{u"builtin.regedit"});
 
     const std::u16string folder = makeDir(u"a-folder");
@@ -195,16 +199,12 @@ TEST_F(SettingsFile, ChangesOfTwoWindowsBothSurvive) {
     Settings first = loadSettings();
     Settings second = loadSettings();
     std::vector<SettingsChange> firstUnsaved, secondUnsaved;
-    auto favourite = [](const char16_t* id, bool on) {
-        return [id, on](Settings& s) { setFavorite(s, id, on); };
-    };
-    auto recent = [](const char16_t* id) { return [id](Settings& s) { noteRecent(s, id); }; };
     EXPECT_EQ(saveSettingsChange(first, favourite(u"builtin.services", true), firstUnsaved), SaveOutcome::Saved);
     EXPECT_EQ(saveSettingsChange(second, favourite(u"builtin.regedit", true), secondUnsaved), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(second, [](Settings& s) { s.theme = ThemeMode::Dark; }, secondUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(second, darkTheme, secondUnsaved), SaveOutcome::Saved);
     EXPECT_EQ(saveSettingsChange(first, recent(u"builtin.cmd"), firstUnsaved), SaveOutcome::Saved);
     EXPECT_EQ(saveSettingsChange(second, recent(u"builtin.notepad"), secondUnsaved), SaveOutcome::Saved);
-    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.fontSize = 16; }, firstUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, fontSize(16), firstUnsaved), SaveOutcome::Saved);
 
     Settings saved = loadSettings();
     EXPECT_EQ(saved.favorites, (std::vector<std::u16string>{u"builtin.services", u"builtin.regedit"}));
@@ -220,7 +220,7 @@ TEST_F(SettingsFile, ChangesOfTwoWindowsBothSurvive) {
 
     // a file gone meanwhile gets the whole live record
     platform::removeFile(settingsPath());
-    EXPECT_EQ(saveSettingsChange(first, [](Settings& s) { s.leftWidth = 500; }, firstUnsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(first, leftWidth(500), firstUnsaved), SaveOutcome::Saved);
     EXPECT_EQ(read(settingsPath()), serializeSettings(first));
 }
 

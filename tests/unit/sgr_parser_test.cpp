@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/text.h"
 #include "terminal/console_rules.h"
 #include "terminal/sgr_parser.h"
@@ -41,30 +43,30 @@ std::string styled(const std::vector<OutputRun>& runs) {
 
 TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
     const std::string def = "204,204,204 ", red = "197,15,31 ", green = "19,161,14 ";
-    struct Case { std::vector<std::u16string> chunks; std::string runs; } cases[] = {
+    const std::pair<std::vector<std::u16string>, std::string> cases[] = {
         {{esc(u"[31m") + u"word" + esc(u"[0m") + u"\r\n"}, red + "word|" + def + "\r\n"},
         {{esc(u"[1;32m") + u"a" + esc(u"[22m") + u"b" + esc(u"[1m") + esc(u"[39m") + u"c" + esc(u"[m") + u"d"},
          "19,161,14 *a|" + green + "b|204,204,204 *c|" + def + "d"},
         {{esc(u"[31m") + u"a", u"b"}, red + "a|" + red + "b"},  // colour carries over to the next chunk
-        // Extended forms: 256-colour index (cube, grey ramp, clamped), 24-bit (clamped), bright.
-        {{esc(u"[38;5;196m") + u"x"}, "255,0,0 x"}, {{esc(u"[38;5;244m") + u"x"}, "128,128,128 x"},
-        {{esc(u"[38;5;4m") + u"x"}, "0,85,220 x"}, {{esc(u"[38;5;16m") + u"x"}, "0,0,0 x"},
-        {{esc(u"[38;5;231m") + u"x"}, "255,255,255 x"}, {{esc(u"[38;5;255m") + u"x"}, "238,238,238 x"},
-        {{esc(u"[38;5;9999m") + u"x"}, "255,255,255 x"}, {{esc(u"[38;2;300;0;0m") + u"x"}, "44,0,0 x"},
-        {{esc(u"[91m") + u"x"}, "231,72,86 x"}, {{esc(u"[97m") + u"x"}, "242,242,242 x"},
-        {{esc(u"[1;34m") + u"x"}, "0,85,220 *x"},
-        // "38;5" lacks its index: 38 alone is dropped, 5 (blink) is ignored.
-        {{esc(u"[38;5m") + u"x"}, def + "x"},
-        // "38;2;31;2" lacks blue: the 2 and the numbers after it count as codes, and 31 among them is red.
-        {{esc(u"[38;2;31;2m") + u"x"}, red + "x"},
         // Background sequences consume their numbers; background colours change nothing.
         {{esc(u"[48;5;31m") + u"x", esc(u"[48;2;31;32;33m") + u"y", esc(u"[48;5;200;31m") + u"z"},
-         def + "x|" + def + "y|" + red + "z"},
-        {{esc(u"[41;44;107m") + u"x"}, def + "x"},
-    };
-    for (const Case& c : cases) {
+         def + "x|" + def + "y|" + red + "z"}};
+    for (const auto& [chunks, runs] : cases) {
         SgrState state{false, kDefault, false};
-        EXPECT_EQ(styled(renderChunks(c.chunks, state)), c.runs) << wideToUtf8(c.chunks[0].substr(1));
+        EXPECT_EQ(styled(renderChunks(chunks, state)), runs) << wideToUtf8(chunks[0].substr(1));
+    }
+    // One sequence before "x". The extended forms: 256-colour index (cube, grey ramp, clamped), 24-bit (clamped),
+    // bright. "38;5" lacks its index: 38 alone is dropped, 5 (blink) is ignored. "38;2;31;2" lacks blue: the 2 and
+    // the numbers after it count as codes, and 31 among them is red.
+    const std::pair<const char16_t*, std::string> single[] = {
+        {u"[38;5;196m", "255,0,0 x"},   {u"[38;5;244m", "128,128,128 x"}, {u"[38;5;4m", "0,85,220 x"},
+        {u"[38;5;16m", "0,0,0 x"},      {u"[38;5;231m", "255,255,255 x"}, {u"[38;5;255m", "238,238,238 x"},
+        {u"[38;5;9999m", "255,255,255 x"}, {u"[38;2;300;0;0m", "44,0,0 x"}, {u"[91m", "231,72,86 x"},
+        {u"[97m", "242,242,242 x"},     {u"[1;34m", "0,85,220 *x"},     {u"[38;5m", "204,204,204 x"},
+        {u"[38;2;31;2m", "197,15,31 x"}, {u"[41;44;107m", "204,204,204 x"}};
+    for (const auto& [sequence, runs] : single) {
+        SgrState state{false, kDefault, false};
+        EXPECT_EQ(styled(render(esc(sequence) + u"x", state)), runs) << wideToUtf8(sequence);
     }
     // Out-of-range indexes never read outside the tables.
     EXPECT_EQ(paletteColor(-3), (Rgb{12, 12, 12}));
@@ -72,17 +74,15 @@ TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
 }
 
 TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
-    struct Case { std::u16string chunk; std::u16string shown; } cases[] = {
-        {esc(u"[2J") + esc(u"[H") + u"a", u"a"}, {u"a\x07" u"b\x08" u"c\x0c" u"d\te", u"abcd\te"},
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {esc(u"[2J") + esc(u"[H") + u"a", u"a"}, {u"a\ab\bc\fd\te", u"abcd\te"},
         {esc(u"]0;title\x07") + u"after", u"after"},
         {esc(u"]8;;http://x") + esc(u"\\") + u"link" + esc(u"]8;;") + esc(u"\\") + u" after", u"link after"},
-        {u"before" + esc(u"]0;title without end"), u"before"}, {u"cut" + esc(u"[31"), u"cut"},
-        {u"lone" + esc(u""), u"lone"}, {esc(u"(B") + u"x", u"(Bx"}, {esc(u"[?25l") + u"y", u"y"},
-        {u"\r\n\x01\x1f\x7f", u"\r\n\x7f"},
-    };
-    for (const Case& c : cases) {
+        {u"before" + esc(u"]0;title without end"), u"before"}, {u"cut\x1b[31", u"cut"}, {u"lone\x1b", u"lone"},
+        {u"\x1b(Bx", u"(Bx"}, {u"\x1b[?25ly", u"y"}, {u"\r\n\x01\x1f\x7f", u"\r\n\x7f"}};
+    for (const auto& [chunk, shown] : cases) {
         SgrState state{false, kDefault, false};
-        EXPECT_EQ(plainText(render(c.chunk, state)), c.shown);
+        EXPECT_EQ(plainText(render(chunk, state)), shown);
     }
 }
 
@@ -147,17 +147,16 @@ TEST(ConsoleRules, TerminalNamesAndShellKinds) {
 }
 
 TEST(ConsoleRules, EchoSuppression) {
-    struct Case { std::u16string chunk, pending; size_t drop; bool settled; } cases[] = {
+    // A chunk, the echo awaited, then how much of the chunk is dropped and whether the echo is settled.
+    const std::tuple<std::u16string, std::u16string, size_t, bool> cases[] = {
         {u"dir\r\nfiles", u"dir", 5, true}, {u"\r\n  dir\nx", u"dir", 8, true}, {u"other\r\n", u"dir", 0, true},
         {u"Dir\r\n", u"dir", 0, true}, {u" \r\n\t", u"dir", 0, false},
         {u"dir", u"dir", 3, false},  // its line break may come next
-        {u"\r\nfiles", kEchoLineBreak, 2, true},
-        {u"files", kEchoLineBreak, 0, true},
-    };
-    for (const Case& c : cases) {
-        EchoMatch m = matchShellEcho(c.chunk, c.pending);
-        EXPECT_EQ(m.dropCount, c.drop);
-        EXPECT_EQ(m.settled, c.settled);
+        {u"\r\nfiles", kEchoLineBreak, 2, true}, {u"files", kEchoLineBreak, 0, true}};
+    for (const auto& [chunk, pending, drop, settled] : cases) {
+        EchoMatch m = matchShellEcho(chunk, pending);
+        EXPECT_EQ(m.dropCount, drop);
+        EXPECT_EQ(m.settled, settled);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "data/text.h"
 #include "launcher/shortcut_name.h"
 
 TEST(ShortcutName, ForbiddenCharactersBecomeUnderscores) {
@@ -16,13 +17,10 @@ TEST(ShortcutName, InternetShortcutBytes) {
 }
 
 TEST(ShortcutName, PinCaptionsAndVerb) {
-    struct Case { const char16_t* caption; bool pin; };
-    const Case cases[] = {
-        {u"Pin to tas&kbar", true},      {u"PIN TO TASKBAR", true},       {u"固定到任务栏(&K)", true},
-        {u"从任务栏取消固定", false},    {u"Unpin from taskbar", false},  {u"Pin to Start", false},
-        {u"固定到开始屏幕", false},      {u"", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(isPinCaption(c.caption), c.pin) << static_cast<int>(c.pin);
+    for (const char16_t* caption : {u"Pin to tas&kbar", u"PIN TO TASKBAR", u"固定到任务栏(&K)"})
+        EXPECT_TRUE(isPinCaption(caption)) << wideToUtf8(caption);
+    for (const char16_t* caption : {u"从任务栏取消固定", u"Unpin from taskbar", u"Pin to Start", u"固定到开始屏幕", u""})
+        EXPECT_FALSE(isPinCaption(caption)) << wideToUtf8(caption);
     EXPECT_TRUE(isPinVerb("TaskbarPin"));
     EXPECT_FALSE(isPinVerb("taskbarunpin"));
     EXPECT_FALSE(isPinVerb("taskbarpi"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/text.h"
 #include "data/window_placement.h"
 
@@ -38,8 +40,8 @@ TEST(WindowPlacement, FramesOffEveryWorkAreaComeBackToTheNearest) {
     const WindowBox primary = {0, 0, 1600, 960};
     const WindowBox right = {1600, 0, 3520, 1040};
     const std::vector<WindowBox> areas = {primary, right};
-    struct Case { WindowBox frame; WindowBox expected; const char* what; };
-    const Case cases[] = {
+    // The frame, where it comes back, and why.
+    const std::tuple<WindowBox, WindowBox, const char*> cases[] = {
         {{100, 100, 900, 700}, {100, 100, 900, 700}, "on the primary area"},
         {{2000, 50, 3000, 800}, {2000, 50, 3000, 800}, "on the second area"},
         {{1400, 100, 2400, 800}, {1400, 100, 2400, 800}, "across both"},
@@ -48,9 +50,8 @@ TEST(WindowPlacement, FramesOffEveryWorkAreaComeBackToTheNearest) {
         {{9000, 9000, 10000, 9700}, {2520, 340, 3520, 1040}, "far beyond the second"},
         {{100, -500, 900, 10}, {100, 0, 900, 510}, "title bar above the top"},
         {{100, 950, 900, 1600}, {100, 310, 900, 960}, "title bar below the bottom"},
-        {{-9000, -9000, -5000, -6000}, {0, 0, 1600, 960}, "larger than the area: shrunk to it"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(bringOnScreen(c.frame, areas), c.expected) << c.what;
+        {{-9000, -9000, -5000, -6000}, {0, 0, 1600, 960}, "larger than the area: shrunk to it"}};
+    for (const auto& [frame, expected, what] : cases) EXPECT_EQ(bringOnScreen(frame, areas), expected) << what;
     EXPECT_EQ(bringOnScreen({-5000, 0, -4000, 700}, {}), (WindowBox{-5000, 0, -4000, 700})) << "no areas known";
 }
 
