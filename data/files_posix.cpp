@@ -45,7 +45,7 @@ int createTemporary(const std::u16string& path, std::string& name) {
 }
 }  // namespace
 
-FileRead readFile(const std::u16string& path) {
+FileRead readFile(const std::u16string& path, size_t maxBytes) {
     FileRead result;
     ScopedFd file{open(wideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) {
@@ -64,6 +64,7 @@ FileRead readFile(const std::u16string& path) {
         }
         if (got == 0) break;
         result.bytes.append(block, size_t(got));
+        if (result.bytes.size() > maxBytes) break;
     }
     result.status = ReadStatus::Read;
     return result;
