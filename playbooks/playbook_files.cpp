@@ -31,7 +31,8 @@ Texts jsonErrorTexts(JsonErrorKind kind) {
     switch (kind) {
         case JsonErrorKind::UnexpectedEnd: return {u"JSON 文本不完整，在此意外结束", u"the JSON text ends too early"};
         case JsonErrorKind::TooDeep: return {u"JSON 嵌套过深", u"the JSON nesting is too deep"};
-        case JsonErrorKind::TrailingText: return {u"JSON 值之后还有多余的文字", u"there is more text after the JSON value"};
+        case JsonErrorKind::TrailingText:
+            return {u"JSON 值之后还有多余的文字", u"there is more text after the JSON value"};
         case JsonErrorKind::Syntax: break;
     }
     return {u"JSON 语法错误", u"JSON syntax error"};
@@ -89,26 +90,31 @@ void findDroppedParts(const JsonValue& list, std::vector<PlaybookProblem>& out) 
         }
         std::u16string id = getString(item, u"id");
         const std::u16string where = idOr(id, ordinal(i));
-        if (id.empty()) out.push_back(contentProblem(where, {}, {u"缺少 \"id\"，未载入", u"has no \"id\" and is not loaded"}));
+        if (id.empty())
+            out.push_back(contentProblem(where, {}, {u"缺少 \"id\"，未载入", u"has no \"id\" and is not loaded"}));
         if (getString(item, u"title").empty())
-            out.push_back(contentProblem(where, {}, {u"缺少 \"title\"，未载入", u"has no \"title\" and is not loaded"}));
+            out.push_back(
+                contentProblem(where, {}, {u"缺少 \"title\"，未载入", u"has no \"title\" and is not loaded"}));
         const JsonValue* steps = findMember(item, u"steps");
         if (!isKind(steps, JsonKind::Array)) continue;
         for (size_t j = 0; j < steps->items.size(); ++j) {
             const JsonValue& step = steps->items[j];
             if (step.kind != JsonKind::Object) {
-                out.push_back(contentProblem(where, ordinal(j), {u"不是对象，已跳过", u"is not an object and is skipped"}));
+                out.push_back(
+                    contentProblem(where, ordinal(j), {u"不是对象，已跳过", u"is not an object and is skipped"}));
                 continue;
             }
             std::u16string stepId = getString(step, u"id");
             if (stepId.empty())
-                out.push_back(contentProblem(where, ordinal(j), {u"缺少 \"id\"，已跳过", u"has no \"id\" and is skipped"}));
+                out.push_back(
+                    contentProblem(where, ordinal(j), {u"缺少 \"id\"，已跳过", u"has no \"id\" and is skipped"}));
             const JsonValue* branches = findMember(step, u"branches");
             if (!isKind(branches, JsonKind::Array)) continue;
             for (const JsonValue& branch : branches->items) {
                 if (branch.kind != JsonKind::Object || getString(branch, u"goto").empty())
-                    out.push_back(contentProblem(where, idOr(stepId, ordinal(j)),
-                                                 {u"有分支缺少 \"goto\"，已跳过", u"a branch has no \"goto\" and is skipped"}));
+                    out.push_back(
+                        contentProblem(where, idOr(stepId, ordinal(j)),
+                                       {u"有分支缺少 \"goto\"，已跳过", u"a branch has no \"goto\" and is skipped"}));
             }
         }
     }
@@ -125,11 +131,14 @@ void findStepProblems(const Playbook& playbook, const std::set<std::u16string>& 
         if (!stepIds.insert(step.id).second)
             out.push_back(contentProblem(playbook.id, step.id, {u"步骤 id 重复", u"the step id is used twice"}));
         if (!step.enabled)
-            out.push_back(contentProblem(playbook.id, step.id,
-                                         {u"步骤已禁用: " + step.disabledReason, u"the step is disabled: " + step.disabledReasonEn}));
-        if (step.actionType == StepActionType::Tool && (step.ref.empty() || (!toolIds.empty() && !toolIds.count(step.ref))))
-            out.push_back(contentProblem(playbook.id, step.id,
-                                         {u"工具目录中没有该工具: " + step.ref, u"the tool catalog has no tool " + step.ref}));
+            out.push_back(contentProblem(
+                playbook.id, step.id,
+                {u"步骤已禁用: " + step.disabledReason, u"the step is disabled: " + step.disabledReasonEn}));
+        if (step.actionType == StepActionType::Tool &&
+            (step.ref.empty() || (!toolIds.empty() && !toolIds.count(step.ref))))
+            out.push_back(
+                contentProblem(playbook.id, step.id,
+                               {u"工具目录中没有该工具: " + step.ref, u"the tool catalog has no tool " + step.ref}));
         if (!step.readingProblem.empty())
             out.push_back(contentProblem(playbook.id, step.id, {step.readingProblem, step.readingProblemEn}));
     }
@@ -172,14 +181,15 @@ PlaybookFile judgeDocument(PlaybookFile file, const JsonValue& document, const P
         int taken = findPlaybookIndex(context.earlier, playbook.id);
         if (taken >= 0) {
             const std::u16string& other = context.earlierFiles[size_t(taken)];
-            file.problems.push_back(contentProblem(
-                playbook.id, {},
-                {u"id 已被 " + shownFile(other, false) + u" 使用，未载入",
-                 u"the id is already taken by " + shownFile(other, true) + u"; not loaded"}));
+            file.problems.push_back(
+                contentProblem(playbook.id, {},
+                               {u"id 已被 " + shownFile(other, false) + u" 使用，未载入",
+                                u"the id is already taken by " + shownFile(other, true) + u"; not loaded"}));
             continue;
         }
         if (findPlaybook(file.playbooks, playbook.id)) {
-            file.problems.push_back(contentProblem(playbook.id, {}, {u"本文件中 id 重复，未载入", u"the id is used twice in this file; not loaded"}));
+            file.problems.push_back(contentProblem(
+                playbook.id, {}, {u"本文件中 id 重复，未载入", u"the id is used twice in this file; not loaded"}));
             continue;
         }
         findStepProblems(playbook, context.toolIds, file.problems);
@@ -201,7 +211,8 @@ bool sameName(const std::u16string& a, const std::u16string& b) { return lowerAs
 PlaybookContext shippedContext(std::vector<PlaybookFile>* brokenPack) {
     PlaybookContext context;
     std::u16string source = kEmbeddedSourceLabel;
-    if (std::optional<JsonValue> document = loadDataPack(kPlaybooksPack, &source)) context.earlier = parsePlaybooks(*document);
+    if (std::optional<JsonValue> document = loadDataPack(kPlaybooksPack, &source))
+        context.earlier = parsePlaybooks(*document);
     context.earlierFiles.assign(context.earlier.size(), source);
     std::u16string copy = findPackFile(kPackFileName);
     if (brokenPack && !copy.empty() && copy != source) {
@@ -230,8 +241,8 @@ PlaybookContext shippedContext(std::vector<PlaybookFile>* brokenPack) {
 std::u16string problemLine(const PlaybookProblem& problem, bool english) {
     const std::u16string& message = english ? problem.messageEn : problem.message;
     if (problem.line > 0)
-        return problem.file + u":" + decimalText(unsigned(problem.line)) + u":" + decimalText(unsigned(problem.column)) +
-               u": " + message;
+        return problem.file + u":" + decimalText(unsigned(problem.line)) + u":" +
+               decimalText(unsigned(problem.column)) + u": " + message;
     if (problem.playbookId.empty()) return problem.file + u": " + message;
     std::u16string where = (english ? u"playbook " : u"剧本 ") + problem.playbookId;
     if (!problem.stepId.empty()) where += (english ? u", step " : u"，步骤 ") + problem.stepId;
@@ -248,25 +259,29 @@ std::optional<std::u16string> decodePlaybookText(const std::string& bytes, Playb
     };
     auto startsWith = [&](const char* mark, size_t length) { return bytes.compare(0, length, mark, length) == 0; };
     if (startsWith("\xFF\xFE", 2)) {
-        if (bytes.size() % 2 != 0) return fail(0, 0, {u"UTF-16 文本的字节数不是偶数", u"the UTF-16 text has an odd number of bytes"});
+        if (bytes.size() % 2 != 0)
+            return fail(0, 0, {u"UTF-16 文本的字节数不是偶数", u"the UTF-16 text has an odd number of bytes"});
         std::u16string text;
         text.reserve(bytes.size() / 2);
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
             text += char16_t(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (std::optional<size_t> bad = unpairedSurrogate(text)) {
             JsonPlace place = jsonPlace(text, *bad);
-            return fail(place.line, place.column, {u"UTF-16 文本中有不成对的代理项", u"the UTF-16 text has an unpaired surrogate"});
+            return fail(place.line, place.column,
+                        {u"UTF-16 文本中有不成对的代理项", u"the UTF-16 text has an unpaired surrogate"});
         }
         return text;
     }
     if (startsWith("\xFE\xFF", 2))
-        return fail(0, 0, {u"不支持 UTF-16 BE 编码；请存为 UTF-8 或 UTF-16 LE（带 BOM）",
-                           u"UTF-16 BE is not supported; save the file as UTF-8 or UTF-16 LE with a BOM"});
+        return fail(0, 0,
+                    {u"不支持 UTF-16 BE 编码；请存为 UTF-8 或 UTF-16 LE（带 BOM）",
+                     u"UTF-16 BE is not supported; save the file as UTF-8 or UTF-16 LE with a BOM"});
     size_t skip = startsWith("\xEF\xBB\xBF", 3) ? 3 : 0;
     // ASCII text saved as UTF-16 without a mark: every other byte is zero.
     if (bytes.size() >= skip + 2 && (bytes[skip] == 0 || bytes[skip + 1] == 0))
-        return fail(0, 0, {u"文件似乎是没有 BOM 的 UTF-16；请存为 UTF-8 或 UTF-16 LE（带 BOM）",
-                           u"the file looks like UTF-16 without a BOM; save it as UTF-8 or UTF-16 LE with a BOM"});
+        return fail(0, 0,
+                    {u"文件似乎是没有 BOM 的 UTF-16；请存为 UTF-8 或 UTF-16 LE（带 BOM）",
+                     u"the file looks like UTF-16 without a BOM; save it as UTF-8 or UTF-16 LE with a BOM"});
     std::string body = bytes.substr(skip);
     if (!isValidUtf8(body)) {
         size_t good = validUtf8Prefix(body);
@@ -336,9 +351,8 @@ std::vector<std::u16string> playbookFolderFiles(const std::u16string& folder) {
         if (!entry.isDirectory && name.size() > 5 && name.compare(name.size() - 5, 5, u".json") == 0)
             files.push_back(platform::joinPath(folder, entry.name));
     }
-    std::sort(files.begin(), files.end(), [](const std::u16string& a, const std::u16string& b) {
-        return lowerAscii(a) < lowerAscii(b);
-    });
+    std::sort(files.begin(), files.end(),
+              [](const std::u16string& a, const std::u16string& b) { return lowerAscii(a) < lowerAscii(b); });
     return files;
 }
 

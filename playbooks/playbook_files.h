@@ -17,7 +17,7 @@ struct PlaybookProblem {
     int line = 0;  // 0: not a place in the text
     int column = 0;
     std::u16string playbookId;  // or "#n" for a playbook without an id
-    std::u16string stepId;      // or "#n" for a step without an id
+    std::u16string stepId;  // or "#n" for a step without an id
     std::u16string message;
     std::u16string messageEn;
 };

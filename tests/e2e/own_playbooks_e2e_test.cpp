@@ -22,12 +22,13 @@ namespace {
 constexpr DWORD kWaitMs = 30000;
 
 // A good team playbook with one refused step, and one that takes a shipped id.
-const char kTeamFile[] =
-    R"({"playbooks":[{"id":"team.vpn","title":"VPN 连不上","titleEn":"VPN fails","steps":[)"
-    R"({"id":"s1","action":{"type":"command","command":"ipconfig /all"}},)"
-    R"({"id":"s2","action":{"type":"command","command":"del /q C:\\x"}}]},)"
-    R"({"id":"net.no-internet","title":"Impostor","steps":[]}]})";
-const char kUserFile[] = "\xEF\xBB\xBF" R"({"playbooks":[{"id":"user.mine","title":"我的剧本","titleEn":"Mine"}]})";
+const char kTeamFile[] = R"({"playbooks":[{"id":"team.vpn","title":"VPN 连不上","titleEn":"VPN fails","steps":[)"
+                         R"({"id":"s1","action":{"type":"command","command":"ipconfig /all"}},)"
+                         R"({"id":"s2","action":{"type":"command","command":"del /q C:\\x"}}]},)"
+                         R"({"id":"net.no-internet","title":"Impostor","steps":[]}]})";
+const char kUserFile[] =
+    "\xEF\xBB\xBF"
+    R"({"playbooks":[{"id":"user.mine","title":"我的剧本","titleEn":"Mine"}]})";
 const char kBrokenFile[] = "{\"playbooks\": [";
 
 std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
@@ -157,7 +158,8 @@ TEST(OwnPlaybooksExe, McpListsThemWithOriginAndTheCheckerCountsProblems) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     PlantedFiles planted;
-    const std::wstring folder = std::wstring(temp) + L"toolkeep-own-playbooks-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring folder =
+        std::wstring(temp) + L"toolkeep-own-playbooks-" + std::to_wstring(GetCurrentProcessId());
     planted.folder(folder);
     planted.folder(folder + L"\\Playbooks");
     const std::wstring exe = folder + L"\\toolkeep.exe";
@@ -167,9 +169,10 @@ TEST(OwnPlaybooksExe, McpListsThemWithOriginAndTheCheckerCountsProblems) {
     const std::wstring broken = planted.file(folder + L"\\broken.json", kBrokenFile);
     const std::wstring clean = planted.file(folder + L"\\clean.json", kUserFile);
 
-    Finished mcp = runWithStdio(exe, L"--mcp-stdio",
-                                R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"list_playbooks","arguments":{}}})"
-                                "\n");
+    Finished mcp = runWithStdio(
+        exe, L"--mcp-stdio",
+        R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"list_playbooks","arguments":{}}})"
+        "\n");
     EXPECT_EQ(mcp.exitCode, 0);
     EXPECT_EQ(countOf(mcp.output, R"(\"id\":\"team.vpn\")"), 1u) << mcp.output.substr(0, 400);
     EXPECT_EQ(countOf(mcp.output, R"(\"origin\":\"team\")"), 1u);

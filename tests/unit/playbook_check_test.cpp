@@ -38,17 +38,19 @@ TEST(PlaybookCheck, EachProblemIsOneLineThatSaysWhere) {
         {std::string(600, '[') + std::string(600, ']'), u"f.json:1:513: the JSON nesting is too deep"},
         {"[1]", u"f.json:1:1: the top level must be an object with a \"playbooks\" array"},
         {R"({"playbooks":[{"id":"t.a"}]})", u"f.json: playbook t.a: has no \"title\" and is not loaded"},
-        {R"({"playbooks":[7,{"title":"T"}]})", u"f.json: playbook #1: is not an object and is skipped"},
+        {R"({"playbooks":[7]})", u"f.json: playbook #1: is not an object and is skipped"},
         {R"({"playbooks":[{"id":"t.a","title":"T","steps":[{"text":"x"}]}]})",
          u"f.json: playbook t.a, step #1: has no \"id\" and is skipped"},
-        {oneStep(R"("branches":[{"when":"ok"}])"), u"f.json: playbook t.a, step s1: a branch has no \"goto\" and is skipped"},
+        {oneStep(R"("branches":[{"when":"ok"}])"),
+         u"f.json: playbook t.a, step s1: a branch has no \"goto\" and is skipped"},
         {oneStep(R"("branches":[{"goto":"s9"}])"),
          u"f.json: playbook t.a, step s1: goto names a step that does not exist: s9"},
         {oneStep(R"("branches":[{"goto":"playbook:nope"}])"),
          u"f.json: playbook t.a, step s1: goto names a playbook that does not exist: nope"},
         {oneStep(R"("branches":[{"goto":"playbook:shipped.pb#s2"}])"),
          u"f.json: playbook t.a, step s1: goto names a step that does not exist: playbook:shipped.pb#s2"},
-        {oneStep("\"text\":\"x\"", "shipped.pb"), u"f.json: playbook shipped.pb: the id is already taken by shipped.json; not loaded"},
+        {oneStep("\"text\":\"x\"", "shipped.pb"),
+         u"f.json: playbook shipped.pb: the id is already taken by shipped.json; not loaded"},
         {R"({"playbooks":[{"id":"t.a","title":"T"},{"id":"t.a","title":"U"}]})",
          u"f.json: playbook t.a: the id is used twice in this file; not loaded"},
         {R"({"playbooks":[{"id":"t.a","title":"T","steps":[{"id":"s1"},{"id":"s1"}]}]})",
@@ -62,7 +64,8 @@ TEST(PlaybookCheck, EachProblemIsOneLineThatSaysWhere) {
         {oneStep(R"("reading":{"ok":["x"]})"),
          u"f.json: playbook t.a, step s1: The reading rules are broken: only a command step has output to read."},
         {"\xFE\xFF\0{", u"f.json: UTF-16 BE is not supported; save the file as UTF-8 or UTF-16 LE with a BOM"},
-        {std::string("{\0\"\0", 4), u"f.json: the file looks like UTF-16 without a BOM; save it as UTF-8 or UTF-16 LE with a BOM"},
+        {std::string("{\0\"\0", 4),
+         u"f.json: the file looks like UTF-16 without a BOM; save it as UTF-8 or UTF-16 LE with a BOM"},
         {"{\"playbooks\":\n[\"ab\xC3(\"]}", u"f.json:2:5: the text is not valid UTF-8"},
         {std::string("\xFF\xFE{\0\0\xD8}\0", 8), u"f.json:1:2: the UTF-16 text has an unpaired surrogate"},
         {std::string(kMaxPlaybookFileBytes + 1, ' '), u"f.json: the file is too large (the limit is 4 MB)"},
@@ -91,8 +94,8 @@ TEST(PlaybookCheck, CleanFilesInEveryAcceptedEncoding) {
         ASSERT_EQ(file.playbooks.size(), 1u);
         EXPECT_EQ(file.playbooks[0].steps[0].text, u"中");
     }
-    PlaybookFile broken = judgePlaybookText(u"f.json", oneStep(R"("branches":[{"goto":"s9"}])"), earlierContext(),
-                                            PlaybookOrigin::Team);
+    PlaybookFile broken =
+        judgePlaybookText(u"f.json", oneStep(R"("branches":[{"goto":"s9"}])"), earlierContext(), PlaybookOrigin::Team);
     EXPECT_EQ(problemLine(broken.problems[0], false), u"f.json: 剧本 t.a，步骤 s1: goto 指向不存在的步骤: s9");
 }
 
@@ -118,7 +121,7 @@ TEST_F(PlaybookFiles, CheckerCountsEveryProblemOfEveryFile) {
     std::vector<std::u16string> printed;
     EXPECT_EQ(checkPlaybookFiles(paths, true, [&](const std::u16string& line) { printed.push_back(line); }), 3);
     ASSERT_EQ(printed.size(), 3u);
-    EXPECT_EQ(printed[0], paths[1] + u":1:67: there is more text after the JSON value");
+    EXPECT_EQ(printed[0], paths[1] + u":1:74: there is more text after the JSON value");
     EXPECT_EQ(printed[1], paths[2] + u": playbook net.no-internet: the id is already taken by (built-in); not loaded");
     EXPECT_EQ(printed[2].rfind(paths[4] + u": the file cannot be read (error ", 0), 0u);
     EXPECT_EQ(checkPlaybookFiles({paths[0]}, true, [](const std::u16string&) {}), 0);
