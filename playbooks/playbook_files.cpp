@@ -319,7 +319,7 @@ PlaybookFile judgePlaybookText(const std::u16string& path, const std::string& by
 }
 
 PlaybookFile readPlaybookFile(const std::u16string& path, const PlaybookContext& context, PlaybookOrigin origin) {
-    FileRead read = readFile(path, kMaxPlaybookFileBytes);
+    FileRead read = readFileUpTo(path, kMaxPlaybookFileBytes);
     if (read.status == ReadStatus::Read) return judgePlaybookText(path, read.bytes, context, origin);
     PlaybookFile file;
     file.path = path;
