@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
         case RunMode::McpServer: return runMcpServer();
         case RunMode::SelfTest: return choice.hasSuite ? runSelfTestSuite(choice.suite) : 0;
         case RunMode::SendCtrlC: return 2;  // no console events here
+        case RunMode::CheckPlaybooks:
+            return runPlaybookCheck(choice.playbookFiles, [](const std::u16string& line) {
+                std::fputs((wideToUtf8(line) + "\n").c_str(), stdout);
+            });
         case RunMode::Window: break;
     }
     std::fprintf(stderr, "toolkeep: the window needs Windows; run toolkeep.exe on Windows or under Wine.\n");

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/run_mode.h"
+#include "data/text.h"
 #include "mcp/mcp_server.h"
 #include "platform/win_system_library.h"
 #include "platform/win_text.h"
@@ -29,6 +30,28 @@ std::vector<std::u16string> commandLineArguments(bool& splitOk) {
 int runSelfTestMode(const RunChoice& choice) {
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) AllocConsole();
     return choice.hasSuite ? runSelfTestSuite(choice.suite) : 0;
+}
+
+// Standard output as the caller gave it (a pipe or a file: UTF-8 bytes), else
+// the console of the caller (wide text, whatever its code page).
+int runPlaybookCheckMode(const RunChoice& choice) {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((!output || output == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS))
+        output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    DWORD mode = 0;
+    const bool console = output && output != INVALID_HANDLE_VALUE && GetConsoleMode(output, &mode);
+    return runPlaybookCheck(choice.playbookFiles, [output, console](const std::u16string& line) {
+        if (!output || output == INVALID_HANDLE_VALUE) return;
+        DWORD written = 0;
+        if (console) {
+            std::u16string text = line + u"\r\n";
+            WriteConsoleW(output, wstr(text), DWORD(text.size()), &written, nullptr);
+            return;
+        }
+        std::string bytes = wideToUtf8(line) + "\r\n";
+        WriteFile(output, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    });
 }
 
 int runWindowMode(HINSTANCE instance, int showCommand) {
@@ -77,6 +100,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
         case RunMode::McpServer: return runMcpServer();
         case RunMode::SelfTest: return runSelfTestMode(choice);
         case RunMode::SendCtrlC: return sendConsoleCtrlC(choice.ctrlCTarget);
+        case RunMode::CheckPlaybooks: return runPlaybookCheckMode(choice);
         case RunMode::Window: break;
     }
     return runWindowMode(instance, showCommand);

@@ -1,5 +1,8 @@
 #include "app/run_mode.h"
 
+#include "platform/platform.h"
+#include "playbooks/playbook_files.h"
+
 namespace {
 
 bool equalsIgnoringCase(const std::u16string& a, const char16_t* b) {
@@ -39,6 +42,12 @@ RunOptions parseRunOptions(const std::vector<std::u16string>& args) {
             options.mcpStdio = true;
             continue;
         }
+        if (equalsIgnoringCase(arg, u"--check-playbooks")) {
+            // Everything after it is a file name, even one that looks like a switch.
+            options.checkPlaybooks = true;
+            options.playbookFiles.assign(args.begin() + std::ptrdiff_t(i) + 1, args.end());
+            break;
+        }
         if (equalsIgnoringCase(arg, u"--send-ctrl-c")) {
             options.sendCtrlC = true;
             if (i + 1 < args.size()) options.ctrlCTarget = processIdArgument(args[++i]);
@@ -68,6 +77,11 @@ RunChoice chooseRunMode(const RunOptions& options) {
         choice.mode = RunMode::McpServer;
         return choice;
     }
+    if (options.checkPlaybooks) {
+        choice.mode = RunMode::CheckPlaybooks;
+        choice.playbookFiles = options.playbookFiles;
+        return choice;
+    }
     for (int s = 0; s < kSuiteCount; ++s) {
         if (options.suiteRequested[s]) {
             choice.mode = RunMode::SelfTest;
@@ -78,4 +92,13 @@ RunChoice chooseRunMode(const RunOptions& options) {
     }
     if (!options.semanticLiveValue.empty()) choice.mode = RunMode::SelfTest;
     return choice;
+}
+
+int runPlaybookCheck(const std::vector<std::u16string>& files, const std::function<void(const std::u16string&)>& print) {
+    const bool english = !platform::systemLanguageIsChinese();
+    if (files.empty()) {
+        print(english ? u"usage: toolkeep --check-playbooks FILE..." : u"用法: toolkeep --check-playbooks 文件...");
+        return 1;
+    }
+    return checkPlaybookFiles(files, english, print);
 }

@@ -19,6 +19,14 @@ std::vector<std::u16string> dataDirectoryChain() {
     return chain;
 }
 
+std::u16string findPackFile(const std::u16string& fileName) {
+    for (const std::u16string& dir : dataDirectoryChain()) {
+        std::u16string candidate = platform::joinPath(dir, fileName);
+        if (platform::fileExists(candidate)) return candidate;
+    }
+    return {};
+}
+
 std::optional<JsonValue> loadDataPack(const std::u16string& fileName, int resourceId,
                                       const std::u16string& arrayKey, std::u16string* sourceLabel) {
     // Only the first file found is tried; a broken one falls back to the embedded copy.

@@ -23,6 +23,8 @@ constexpr const char16_t* kEmbeddedSourceLabel = u"(内置)";
 
 // TOOLKEEP_DATA_DIR, then %APPDATA%\Toolkeep, then the executable's folder.
 std::vector<std::u16string> dataDirectoryChain();
+// The first copy of the pack in that chain, the one loadDataPack tries; empty when there is none.
+std::u16string findPackFile(const std::u16string& fileName);
 
 // Reads from disk on every call; sourceLabel receives the file path or "(内置)".
 std::optional<JsonValue> loadDataPack(const std::u16string& fileName, int resourceId,

@@ -16,6 +16,8 @@ struct FileRead {
     uint32_t error = 0;  // the system's error code when not Read
 };
 FileRead readFile(const std::u16string& path);
+// A file longer than maxBytes is read only a little past it: enough to tell it is too long.
+FileRead readFileUpTo(const std::u16string& path, size_t maxBytes);
 // The bytes, or nothing when the file is missing or unreadable.
 std::optional<std::string> readWholeFile(const std::u16string& path);
 bool writeWholeFile(const std::u16string& path, const std::string& bytes);

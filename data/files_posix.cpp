@@ -45,7 +45,7 @@ int createTemporary(const std::u16string& path, std::string& name) {
 }
 }  // namespace
 
-FileRead readFile(const std::u16string& path) {
+FileRead readFileUpTo(const std::u16string& path, size_t maxBytes) {
     FileRead result;
     ScopedFd file{open(wideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) {
@@ -64,10 +64,13 @@ FileRead readFile(const std::u16string& path) {
         }
         if (got == 0) break;
         result.bytes.append(block, size_t(got));
+        if (result.bytes.size() > maxBytes) break;
     }
     result.status = ReadStatus::Read;
     return result;
 }
+
+FileRead readFile(const std::u16string& path) { return readFileUpTo(path, SIZE_MAX); }
 
 bool writeWholeFile(const std::u16string& path, const std::string& bytes) {
     ScopedFd file{open(wideToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};

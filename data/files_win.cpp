@@ -78,7 +78,7 @@ bool replaceFile(const std::u16string& from, const std::u16string& to) {
 
 }  // namespace
 
-FileRead readFile(const std::u16string& path) {
+FileRead readFileUpTo(const std::u16string& path, size_t maxBytes) {
     FileRead result;
     // Shared every way: a reader never stands in a writer's way.
     ScopedHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ,
@@ -101,10 +101,13 @@ FileRead readFile(const std::u16string& path) {
         }
         if (got == 0) break;
         result.bytes.append(block, got);
+        if (result.bytes.size() > maxBytes) break;
     }
     result.status = ReadStatus::Read;
     return result;
 }
+
+FileRead readFile(const std::u16string& path) { return readFileUpTo(path, SIZE_MAX); }
 
 bool writeWholeFile(const std::u16string& path, const std::string& bytes) {
     ScopedHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -13,6 +13,7 @@ struct Cursor {
     const char16_t* pos;
     const char16_t* end;
     int depth = 0;
+    bool tooDeep = false;
 };
 
 bool isWhitespace(char16_t c) {
@@ -149,10 +150,9 @@ bool parseArray(Cursor& c, JsonValue& out) {
         out.items.emplace_back();
         if (!parseValue(c, out.items.back())) return false;
         skipWhitespace(c);
-        if (c.pos >= c.end) return false;
-        char16_t ch = *c.pos++;
-        if (ch == u']') return true;
-        if (ch != u',') return false;
+        // The cursor stays on an unexpected character: that is where the text is wrong.
+        if (c.pos >= c.end || (*c.pos != u']' && *c.pos != u',')) return false;
+        if (*c.pos++ == u']') return true;
     }
 }
 
@@ -177,10 +177,8 @@ bool parseObject(Cursor& c, JsonValue& out) {
         if (!inserted) slot->second = JsonValue();
         if (!parseValue(c, slot->second)) return false;
         skipWhitespace(c);
-        if (c.pos >= c.end) return false;
-        char16_t ch = *c.pos++;
-        if (ch == u'}') return true;
-        if (ch != u',') return false;
+        if (c.pos >= c.end || (*c.pos != u'}' && *c.pos != u',')) return false;
+        if (*c.pos++ == u'}') return true;
     }
 }
 
@@ -193,7 +191,10 @@ bool parseValue(Cursor& c, JsonValue& out) {
             return parseString(c, out.text);
         case u'[':
         case u'{': {
-            if (++c.depth > kMaxJsonDepth) return false;
+            if (++c.depth > kMaxJsonDepth) {
+                c.tooDeep = true;
+                return false;
+            }
             bool ok = *c.pos == u'[' ? parseArray(c, out) : parseObject(c, out);
             --c.depth;
             return ok;
@@ -225,6 +226,33 @@ std::optional<JsonValue> parseJson(const char16_t* text, size_t length) {
 
 std::optional<JsonValue> parseJson(const std::u16string& text) {
     return parseJson(text.data(), text.size());
+}
+
+std::optional<JsonValue> parseJsonDocument(const std::u16string& text, JsonError& error) {
+    Cursor c{text.data(), text.data() + text.size()};
+    JsonValue value;
+    bool ok = parseValue(c, value);
+    if (ok) skipWhitespace(c);
+    if (ok && c.pos == c.end) return value;
+    error.offset = size_t(c.pos - text.data());
+    error.kind = c.tooDeep ? JsonErrorKind::TooDeep
+                 : !ok && c.pos >= c.end ? JsonErrorKind::UnexpectedEnd
+                 : ok                    ? JsonErrorKind::TrailingText
+                                         : JsonErrorKind::Syntax;
+    return std::nullopt;
+}
+
+JsonPlace jsonPlace(const std::u16string& text, size_t offset) {
+    JsonPlace place;
+    for (size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == u'\n') {
+            ++place.line;
+            place.column = 1;
+        } else if ((text[i] & 0xFC00) != 0xDC00) {  // a surrogate pair is one character
+            ++place.column;
+        }
+    }
+    return place;
 }
 
 const JsonValue* findMember(const JsonValue& value, const std::u16string& key) {

@@ -27,6 +27,21 @@ constexpr int kMaxJsonDepth = 512;
 std::optional<JsonValue> parseJson(const std::u16string& text);
 std::optional<JsonValue> parseJson(const char16_t* text, size_t length);
 
+// A whole document, as a file holds it: only white space may follow the value.
+// On failure the error tells where the text stops making sense.
+enum class JsonErrorKind : int32_t { Syntax = 0, UnexpectedEnd = 1, TooDeep = 2, TrailingText = 3 };
+struct JsonError {
+    JsonErrorKind kind = JsonErrorKind::Syntax;
+    size_t offset = 0;  // in UTF-16 code units
+};
+std::optional<JsonValue> parseJsonDocument(const std::u16string& text, JsonError& error);
+// 1-based line and column of an offset; a column counts characters, not code units.
+struct JsonPlace {
+    int line = 1;
+    int column = 1;
+};
+JsonPlace jsonPlace(const std::u16string& text, size_t offset);
+
 // Look-ups never fail: a missing member or one of another kind yields the default.
 const JsonValue* findMember(const JsonValue& value, const std::u16string& key);
 std::u16string getString(const JsonValue& value, const std::u16string& key,

@@ -222,3 +222,8 @@ constexpr int kTextCapturedFromPlaybook = 301; // name, value, playbook id, step
 constexpr int kTextSuggestedBranch = 302;      // branch label
 constexpr int kTextFillRefused = 303;          // the allowlist's reason
 constexpr int kTextFillsAs = 304;              // the command with the values filled in
+// Playbooks from the team's and the user's folders: their marks and the problems of their files.
+constexpr int kTextOriginTeam = 305;           // after a playbook's title
+constexpr int kTextOriginUser = 306;
+constexpr int kTextPlaybookFileProblems = 307; // file, the first problem, how many more
+constexpr int kTextPlaybookFileProblem = 308;  // file, the problem

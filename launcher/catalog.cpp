@@ -28,7 +28,13 @@ Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
     for (const ToolRecord& tool : catalog.tools) listed.insert(tool.id);
     for (const ToolRecord& tool : builtin)
         if (!listed.count(tool.id)) catalog.absent.push_back(tool);
-    catalog.playbooks = loadPlaybookPack();
+    // Tool steps of the team's and the user's files must name a tool the catalog knows.
+    std::set<std::u16string> toolIds;
+    for (const ToolRecord& tool : builtin) toolIds.insert(tool.id);
+    for (const ToolRecord& tool : catalog.tools) toolIds.insert(tool.id);
+    PlaybookSet playbooks = loadPlaybookSet(toolIds);
+    catalog.playbooks = std::move(playbooks.playbooks);
+    catalog.brokenPlaybookFiles = std::move(playbooks.files);
     return catalog;
 }
 

@@ -7,12 +7,13 @@
 #include "data/file_backup.h"
 #include "data/tool_record.h"
 #include "launcher/tool_resolution.h"
-#include "playbooks/playbook.h"
+#include "playbooks/playbook_files.h"
 
 struct Catalog {
     std::vector<ToolRecord> tools;  // present built-in, every external, custom
     std::vector<ToolRecord> absent; // built-in tools this machine lacks, kept to name them (playbook steps)
-    std::vector<Playbook> playbooks;
+    std::vector<Playbook> playbooks;  // shipped, then the team's files, then the user's
+    std::vector<PlaybookFile> brokenPlaybookFiles;  // each playbook file with problems, to report
 };
 
 // The present built-in tools in pack order, every external tool after the

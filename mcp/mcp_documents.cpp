@@ -2,6 +2,8 @@
 
 #include "data/data_pack.h"
 #include "data/json.h"
+#include "data/text.h"
+#include "playbooks/playbook_files.h"
 
 namespace {
 
@@ -144,6 +146,7 @@ std::string playbookDocument(const Playbook& playbook, bool withSteps) {
     optionalText(out, "summaryEn", playbook.summaryEn);
     member(out, "tags", jsonStringArray(playbook.tags));
     member(out, "stepCount", std::to_string(playbook.steps.size()));
+    member(out, "origin", jsonQuote(asciiToWide(playbookOriginName(playbook.origin))));
     if (withSteps) {
         std::vector<std::string> steps;
         for (const PlaybookStep& s : playbook.steps) steps.push_back(stepDocument(s));
@@ -195,6 +198,6 @@ const McpDocuments& mcpPlaybookDocuments() {
 }
 
 const std::vector<Playbook>& mcpPlaybookList() {
-    static const std::vector<Playbook> playbooks = loadPlaybookPack();
+    static const std::vector<Playbook> playbooks = loadPlaybookSet(catalogToolIds()).playbooks;
     return playbooks;
 }

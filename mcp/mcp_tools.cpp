@@ -19,8 +19,9 @@ constexpr size_t kSearchLimit = 10;
 #define TK_PLAYBOOK_MEMBERS                                                                                     \
     "\"id\":" TK_TEXT ",\"title\":" TK_TEXT ",\"titleEn\":" TK_TEXT ",\"category\":" TK_TEXT                   \
     ",\"summary\":" TK_TEXT ",\"summaryEn\":" TK_TEXT ",\"tags\":{\"type\":\"array\",\"items\":" TK_TEXT "},"  \
-    "\"stepCount\":{\"type\":\"integer\",\"minimum\":0}"
-#define TK_PLAYBOOK_REQUIRED "\"id\",\"title\",\"category\",\"tags\",\"stepCount\""
+    "\"stepCount\":{\"type\":\"integer\",\"minimum\":0},"                                                   \
+    "\"origin\":{\"type\":\"string\",\"enum\":[\"shipped\",\"team\",\"user\"]}"
+#define TK_PLAYBOOK_REQUIRED "\"id\",\"title\",\"category\",\"tags\",\"stepCount\",\"origin\""
 #define TK_ACTION_SCHEMA                                                                                        \
     "{\"type\":\"object\",\"properties\":{\"type\":{\"type\":\"string\",\"enum\":[\"tool\",\"command\","       \
     "\"open-url\",\"note\"]},\"ref\":" TK_TEXT ",\"shell\":" TK_TEXT ",\"command\":" TK_TEXT                   \

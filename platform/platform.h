@@ -22,6 +22,10 @@ std::u16string systemDir();           // e.g. C:\Windows\System32
 std::u16string windowsDir();          // e.g. C:\Windows
 std::u16string systemWow64Dir();      // e.g. C:\Windows\SysWOW64; empty on 32-bit systems
 
+// Whether the user's system speaks Chinese (the UI language on Windows, LANG
+// or LC_ALL elsewhere): for output that comes before any settings are read.
+bool systemLanguageIsChinese();
+
 // The separator this platform puts between path parts ('\\' on Windows).
 char16_t pathSeparator();
 std::u16string joinPath(const std::u16string& dir, const std::u16string& name);

@@ -54,6 +54,14 @@ std::u16string executableDir() {
     return cut == std::string::npos || cut == 0 ? std::u16string() : utf8ToWide(path.substr(0, cut));
 }
 
+bool systemLanguageIsChinese() {
+    for (const char16_t* name : {u"LC_ALL", u"LC_MESSAGES", u"LANG"}) {
+        std::optional<std::u16string> value = getEnv(name);
+        if (value && !value->empty()) return value->compare(0, 2, u"zh") == 0;
+    }
+    return false;
+}
+
 std::u16string tempDir() {
     std::u16string dir = u"/tmp/";
     if (auto t = getEnv(u"TMPDIR"); t && !t->empty()) dir = *t;

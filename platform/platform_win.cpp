@@ -47,6 +47,8 @@ std::u16string executableDir() {
     return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
 }
 
+bool systemLanguageIsChinese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE; }
+
 std::u16string tempDir() {
     wchar_t buffer[MAX_PATH + 1];
     DWORD n = GetTempPathW(MAX_PATH + 1, buffer);

@@ -141,6 +141,15 @@ std::vector<Playbook> loadPlaybookPack() {
     return parsePlaybooks(*document);
 }
 
+const char* playbookOriginName(PlaybookOrigin origin) {
+    switch (origin) {
+        case PlaybookOrigin::Team: return "team";
+        case PlaybookOrigin::User: return "user";
+        case PlaybookOrigin::Shipped: break;
+    }
+    return "shipped";
+}
+
 int findPlaybookIndex(const std::vector<Playbook>& playbooks, const std::u16string& id) {
     for (size_t i = 0; i < playbooks.size(); ++i) {
         if (playbooks[i].id == id) return static_cast<int>(i);

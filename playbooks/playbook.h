@@ -42,6 +42,10 @@ struct PlaybookStep {
     std::u16string readingProblemEn;
 };
 
+// Where a playbook came from: the shipped pack (or its data-folder copy), a
+// file of the team's folder beside the program, or one of the user's folder.
+enum class PlaybookOrigin : int32_t { Shipped = 0, Team = 1, User = 2 };
+
 struct Playbook {
     std::u16string id;
     std::u16string title;
@@ -51,7 +55,11 @@ struct Playbook {
     std::u16string summaryEn;
     std::vector<std::u16string> tags;
     std::vector<PlaybookStep> steps;
+    PlaybookOrigin origin = PlaybookOrigin::Shipped;
 };
+
+// "shipped", "team" or "user", as the MCP documents name it.
+const char* playbookOriginName(PlaybookOrigin origin);
 
 // The reasons a step is disabled by its action rather than by the allowlist.
 constexpr const char16_t* kHttpsOnlyReason = u"仅允许 https 链接";

@@ -80,6 +80,17 @@ for suite in config semantic datapack mcp playbook; do
 done
 rm -rf "$native_tmp"
 
+# The example for pack authors must stay clean: the checker's exit code is its problem count.
+say "example playbook file"
+example_tmp=$(mktemp -d)
+APPDATA="$example_tmp" "$root/build/native/toolkeep" --check-playbooks "$root/docs/example-playbook.json" \
+  >"$log_dir/example-playbook.log" 2>&1
+rc=$?
+if [ $rc -eq 0 ]; then echo "ok docs/example-playbook.json passes --check-playbooks"; else echo "FAIL docs/example-playbook.json: $rc problems"; fi \
+  >>"$log_dir/example-playbook.log"
+count_checks "example playbook file" "$log_dir/example-playbook.log" 0
+rm -rf "$example_tmp"
+
 say "release package"
 bash tests/package/run.sh >"$log_dir/package.log" 2>&1
 count_checks "release package" "$log_dir/package.log" $?

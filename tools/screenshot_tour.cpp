@@ -13,6 +13,7 @@
 #include "terminal/terminal.h"
 #include "ui/main_state.h"
 #include "ui/main_window.h"
+#include "ui/navigation_pane.h"
 
 namespace {
 
@@ -72,6 +73,19 @@ void tour(HWND window, MainState& state, const wchar_t* marker) {
             SetWindowTextW(state.assistant.input, language ? L"no internet" : L"上不了网");
             runAssistantQuery(state.assistant);
             hold(tag + "-assistant");
+            if (theme == kCmdThemeLight) {
+                // A playbook from the team's folder, as the navigation pane marks it.
+                Playbook team;
+                team.id = u"team.print-queue";
+                team.title = u"打印任务卡住";
+                team.titleEn = u"Print job stuck";
+                team.origin = PlaybookOrigin::Team;
+                state.catalog.playbooks.push_back(team);
+                setSegment(state.navigation, kSegmentPlaybooks);
+                hold(tag + "-team");
+                state.catalog.playbooks.pop_back();
+                setSegment(state.navigation, kSegmentResults);
+            }
             launchTool(state, notepad, false);
             endProcessInLine(lastActivityLine(state));
             ToolRecord missing;

@@ -16,6 +16,7 @@
 #include "platform/win_clock.h"
 #include "platform/win_text.h"
 #include "playbooks/playbook.h"
+#include "playbooks/playbook_files.h"
 #include "terminal/command_history.h"
 #include "ui/activity.h"
 #include "ui/custom_tool_dialogs.h"
@@ -174,7 +175,11 @@ void reportFileProblem(MainState& state, const DocumentOutcome& file) {
 }
 
 // A pack the user edited may give two playbooks, or two steps, one id, or reading rules that cannot be used.
-void reportDuplicateIds(MainState& state, const std::vector<Playbook>& playbooks) {
+void reportDuplicateIds(MainState& state, const std::vector<Playbook>& all) {
+    // The team's and the user's files are judged whole when read (reportPlaybookFiles).
+    std::vector<Playbook> playbooks;
+    for (const Playbook& playbook : all)
+        if (playbook.origin == PlaybookOrigin::Shipped) playbooks.push_back(playbook);
     for (const DuplicateId& d : findDuplicateIds(playbooks)) {
         reportActivity(state, d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
                                                : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
@@ -186,6 +191,18 @@ void reportDuplicateIds(MainState& state, const std::vector<Playbook>& playbooks
                 reportActivity(state, uiTextWith(kTextBrokenReading, {playbook.id, step.id,
                                                                       localized(step.readingProblem, step.readingProblemEn)}),
                                kFailureRed);
+}
+
+// One line per playbook file that could not be read or has problems: its first problem and how many more.
+void reportPlaybookFiles(MainState& state, const std::vector<PlaybookFile>& files) {
+    for (const PlaybookFile& file : files) {
+        if (file.problems.empty()) continue;
+        const std::u16string first = problemLine(file.problems.front(), uiEnglish());
+        const size_t more = file.problems.size() - 1;
+        reportActivity(state, more == 0 ? uiTextWith(kTextPlaybookFileProblem, {first})
+                                        : uiTextWith(kTextPlaybookFileProblems, {first, decimalText(more)}),
+                       kFailureRed);
+    }
 }
 
 // Posted from wherever a command failed to reach its history file; told once.
@@ -283,6 +300,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     reportFileProblem(*state, state->settingsFile);
     reportFileProblem(*state, state->customToolsFile);
     reportFileProblem(*state, state->placement.file);
+    reportPlaybookFiles(*state, state->catalog.brokenPlaybookFiles);
     reportDuplicateIds(*state, state->catalog.playbooks);
     selectTab(*state, pageIndex(state->pages, PageKind::Assistant));
     PostMessageW(window, kReadyMessage, 0, 0);

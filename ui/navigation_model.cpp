@@ -94,7 +94,15 @@ std::vector<std::u16string> treeIcons(const std::vector<ToolRecord>& tools) {
     return icons;
 }
 
-std::u16string playbookDisplayTitle(const Playbook& playbook) { return localized(playbook.title, playbook.titleEn); }
+std::u16string playbookDisplayTitle(const Playbook& playbook) {
+    const std::u16string title = localized(playbook.title, playbook.titleEn);
+    switch (playbook.origin) {
+        case PlaybookOrigin::Team: return title + uiText(kTextOriginTeam);
+        case PlaybookOrigin::User: return title + uiText(kTextOriginUser);
+        case PlaybookOrigin::Shipped: break;
+    }
+    return title;
+}
 
 std::vector<NavItem> buildToolsSegment(const NavigationSources& sources) {
     std::vector<NavItem> items;

@@ -356,6 +356,10 @@ constexpr TextRow kRows[] = {
     {302, u"建议的分支：%s（由您选择）", u"Suggested branch: %s (the choice is yours)"},
     {303, u"填入取得的值后，命令未获允许，因此没有填入：%s", u"With the captured values filled in the command is refused, so it is not filled: %s"},
     {304, u"将填入：%s", u"Fills as: %s"},
+    {305, u"（团队）", u" (team)"},
+    {306, u"（用户）", u" (user)"},
+    {307, u"剧本文件有问题：%s（另有 %s 个问题，可用 --check-playbooks 查看全部）", u"Playbook file has problems: %s (and %s more; --check-playbooks lists them all)"},
+    {308, u"剧本文件有问题：%s", u"Playbook file has problems: %s"},
 };
 
 constexpr bool rowsInIdOrder() {

@@ -286,11 +286,11 @@ TEST(McpTools, DocumentsByteForByte) {
     EXPECT_EQ(f.call("get_tool_info", R"({"id":"ext.y"})"), toolResult("9", kExternalDoc));
     EXPECT_EQ(f.call("list_playbooks", "{}"),
               toolResult("9",
-                         R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7},)"
-                         R"({"id":"pb.two","title":"T","titleEn":"TE","category":"net","tags":[],"stepCount":0}]})"));
+                         R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped"},)"
+                         R"({"id":"pb.two","title":"T","titleEn":"TE","category":"net","tags":[],"stepCount":0,"origin":"shipped"}]})"));
     EXPECT_EQ(
         playbookDocument(f.playbooks[0], true),
-        R"({"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"steps":[)"
+        R"({"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped","steps":[)"
         R"({"id":"s1","text":"看","textEn":"Look","hint":"h\u0001","action":{"type":"note"},"branches":[)"
         R"({"when":"ok","label":"好","goto":"s2"},{"when":"fail","label":"坏","labelEn":"Bad","goto":"playbook:x#y"}]},)"
         R"({"id":"s2","text":"","action":{"type":"command","shell":"cmd","command":"del {x}","allowed":false,"disabledReason":"r","disabledReasonEn":"r-en"}},)"

@@ -22,6 +22,10 @@ TEST(RunMode, SwitchTableAndPrecedence) {
     RunChoice datapack = choose({u"--SelfTest-Datapack", u"--selftest-mcp"});
     EXPECT_EQ(datapack.suite, SelfTestSuite::Datapack);
     EXPECT_EQ(choose({u"--selftest-configx"}).mode, RunMode::Window);
+    // Every argument after the checker's switch is a file, even one that looks like a switch.
+    RunChoice check = choose({u"--Check-Playbooks", u"a.json", u"--selftest-config"});
+    EXPECT_EQ(check.mode, RunMode::CheckPlaybooks);
+    EXPECT_EQ(check.playbookFiles, (std::vector<std::u16string>{u"a.json", u"--selftest-config"}));
 
     // The interrupt helper never opens a window, and sends nothing to an id it cannot read.
     EXPECT_EQ(choose({u"--mcp-stdio", u"--SEND-CTRL-C", u"4294967295"}).ctrlCTarget, 4294967295ul);
