@@ -222,3 +222,7 @@ constexpr int kTextCapturedFromPlaybook = 301; // name, value, playbook id, step
 constexpr int kTextSuggestedBranch = 302;      // branch label
 constexpr int kTextFillRefused = 303;          // the allowlist's reason
 constexpr int kTextFillsAs = 304;              // the command with the values filled in
+// The Assistant's answer when no tool matches: the general tools, then every playbook.
+constexpr int kTextNoExactMatch = 305;
+constexpr int kTextEveryPlaybook = 306;
+constexpr int kTextOpenFromPlaybooks = 307;

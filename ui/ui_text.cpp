@@ -356,6 +356,10 @@ constexpr TextRow kRows[] = {
     {302, u"建议的分支：%s（由您选择）", u"Suggested branch: %s (the choice is yours)"},
     {303, u"填入取得的值后，命令未获允许，因此没有填入：%s", u"With the captured values filled in the command is refused, so it is not filled: %s"},
     {304, u"将填入：%s", u"Fills as: %s"},
+    {305, u"没有找到完全匹配的结果。可以先从这些通用诊断工具入手（已列到左侧列表，点击启动）：",
+     u"No exact match found. These general diagnostic tools are a place to start (filtered to the left list; click to launch):"},
+    {306, u"💡 全部排障剧本：", u"💡 All playbooks: "},
+    {307, u"（在左侧“排障剧本”页中点击打开）", u"(open one from the left 'Playbooks' page)"},
 };
 
 constexpr bool rowsInIdOrder() {
