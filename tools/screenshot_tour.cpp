@@ -72,6 +72,13 @@ void tour(HWND window, MainState& state, const wchar_t* marker) {
             SetWindowTextW(state.assistant.input, language ? L"no internet" : L"上不了网");
             runAssistantQuery(state.assistant);
             hold(tag + "-assistant");
+            if (theme == kCmdThemeLight) {  // a symptom answer, then the answer when nothing matches
+                SetWindowTextW(state.assistant.input, language ? L"wifi keeps dropping" : L"打印机脱机");
+                runAssistantQuery(state.assistant);
+                SetWindowTextW(state.assistant.input, language ? L"the thing is weird" : L"那个东西怪怪的");
+                runAssistantQuery(state.assistant);
+                hold(tag + "-assistant-fallback");
+            }
             launchTool(state, notepad, false);
             endProcessInLine(lastActivityLine(state));
             ToolRecord missing;
