@@ -227,3 +227,7 @@ constexpr int kTextOriginTeam = 305;           // after a playbook's title
 constexpr int kTextOriginUser = 306;
 constexpr int kTextPlaybookFileProblems = 307; // file, the first problem, how many more
 constexpr int kTextPlaybookFileProblem = 308;  // file, the problem
+// The Assistant's answer when no tool matches: the general tools, then every playbook.
+constexpr int kTextNoExactMatch = 309;
+constexpr int kTextEveryPlaybook = 310;
+constexpr int kTextOpenFromPlaybooks = 311;

@@ -155,6 +155,18 @@ McpToolOutput listPlaybooks(const McpCall&, const McpSources& sources) {
     return document("{\"playbooks\":" + jsonArrayOf(documents) + "}");
 }
 
+// The Assistant's playbook ranking, best first.
+McpToolOutput searchPlaybookList(const McpCall& call, const McpSources& sources) {
+    const std::u16string& query = call.values[0];
+    if (query.empty()) return problem(u"missing 'query'");
+    const std::vector<Playbook>& playbooks = sources.playbooks();
+    std::vector<std::string> documents;
+    for (const ScoredIndex& hit : searchPlaybooks(query, playbooks, kSearchLimit)) {
+        if (hit.index < playbooks.size()) documents.push_back(playbookDocument(playbooks[size_t(hit.index)], false));
+    }
+    return document("{\"playbooks\":" + jsonArrayOf(documents) + "}");
+}
+
 McpToolOutput getPlaybook(const McpCall& call, const McpSources& sources) {
     const std::vector<Playbook>& playbooks = sources.playbooks();
     int index = findPlaybookIndex(playbooks, call.values[0]);
@@ -200,6 +212,11 @@ const McpTool kTools[] = {
     {"list_playbooks", u"列出排障剧本 List playbooks",
      u"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.", {}, kPlaybookListSchema,
      listPlaybooks},
+    {"search_playbooks", u"按现象查找剧本 Search playbooks",
+     u"按现象/关键词检索排障剧本(中英),与助手的剧本排序相同。Search troubleshooting playbooks by symptom/keywords, "
+     u"ranked as the Assistant ranks them.",
+     {{"query", u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English."}}, kPlaybookListSchema,
+     searchPlaybookList},
     {"get_playbook", u"剧本步骤 Playbook steps",
      u"按 id 取剧本全部步骤(含命令/工具/分支/读取规则;命令仅只读白名单)。Get a playbook's full steps by id, with "
      u"the rules that read each command's output.",

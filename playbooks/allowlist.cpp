@@ -51,7 +51,15 @@ constexpr Reason kSc = {u"sc 只允许 query 或 qc。", u"sc allows only query 
 constexpr Reason kScParameter = {
     u"PowerShell 中 sc 是 Set-Content，query/qc 之后不得有以 - 开头的参数：",
     u"In PowerShell sc is Set-Content, so no argument after query or qc may start with -: "};
-constexpr Reason kNet = {u"net 只允许 view 或 statistics。", u"net allows only view or statistics."};
+constexpr Reason kNet = {
+    u"net 只允许 view、statistics、不带开关的 accounts，或查看一个账户的 user（net user [名称] [/domain]）。",
+    u"net allows only view, statistics, accounts without switches, or user to show one account (net user [name] "
+    u"[/domain])."};
+constexpr Reason kW32tm = {u"w32tm 只允许 /query 加 /status、/source、/peers 或 /configuration，或 /tz。",
+                           u"w32tm allows only /query with /status, /source, /peers or /configuration, or /tz."};
+constexpr Reason kNetsh = {
+    u"netsh 只允许 wlan show interfaces/drivers/networks/settings 和 winhttp show proxy。",
+    u"netsh allows only wlan show interfaces/drivers/networks/settings and winhttp show proxy."};
 constexpr Reason kPowercfg = {u"powercfg 只允许 /list 或 /query，且后面不带其他开关。",
                               u"powercfg allows only /list or /query, with no further switch."};
 constexpr Reason kChkdsk = {u"chkdsk 只允许只读扫描，不得带修复开关：",
@@ -127,7 +135,7 @@ std::vector<std::u16string> splitBlanks(const std::u16string& text) {
 // (PowerShell's Get- fallback makes "host" and "printer" mean Get-Host and
 // Get-Printer at most).
 
-constexpr const char16_t* kPlaceholderNames[] = {u"gateway", u"host", u"printer"};
+constexpr const char16_t* kPlaceholderNames[] = {u"gateway", u"host", u"printer", u"user"};
 
 // A placeholder becomes this one private-use unit in the judged copy, so that a
 // remote-host argument can be told to be a placeholder and nothing else. The
@@ -343,6 +351,40 @@ CommandVerdict checkRemoteSwitches(const std::vector<std::u16string>& pieces) {
     return allow();
 }
 
+// net user and net accounts change what they are given switches or values for:
+// "net user NAME PASS", "net user NAME *" (asks for a new password), "/active:no",
+// "net accounts /lockoutthreshold:0". Only the bare forms that print are allowed.
+bool netReadsOnly(const std::vector<std::u16string>& pieces) {
+    if (pieces.empty()) return false;
+    if (isOneOf(pieces[0], {u"view", u"statistics"})) return true;
+    const bool domain = pieces.size() > 1 && pieces.back() == u"/domain";
+    const size_t rest = pieces.size() - 1 - (domain ? 1 : 0);
+    if (pieces[0] == u"accounts") return rest == 0;
+    if (pieces[0] != u"user") return false;
+    if (rest == 0) return true;
+    const std::u16string& account = pieces[1];
+    return rest == 1 && !isSwitch(account) && account.find(u'*') == std::u16string::npos;
+}
+
+// w32tm reads the time service with /query and /tz; /resync, /config,
+// /register and the like change it, and /stripchart or /computer reach other hosts.
+bool w32tmReadsOnly(const std::vector<std::u16string>& pieces) {
+    if (pieces.size() == 1 && pieces[0] == u"/tz") return true;
+    if (pieces.size() < 2 || pieces[0] != u"/query") return false;
+    if (!isOneOf(pieces[1], {u"/status", u"/source", u"/peers", u"/configuration"})) return false;
+    return pieces.size() == 2 || (pieces.size() == 3 && pieces[2] == u"/verbose");
+}
+
+// Only the show forms that print state: not "wlan show profile ... key=clear"
+// (prints the Wi-Fi password), not "wlan show wlanreport" (writes a report).
+bool netshReadsOnly(const std::vector<std::u16string>& pieces) {
+    if (pieces.size() == 3 && pieces[0] == u"winhttp" && pieces[1] == u"show" && pieces[2] == u"proxy") return true;
+    if (pieces.size() < 3 || pieces[0] != u"wlan" || pieces[1] != u"show") return false;
+    if (isOneOf(pieces[2], {u"interfaces", u"drivers", u"settings"})) return pieces.size() == 3;
+    if (pieces[2] != u"networks") return false;
+    return pieces.size() == 3 || (pieces.size() == 4 && pieces[3] == u"mode=bssid");
+}
+
 CommandVerdict checkCmdCommand(const std::u16string& command) {
     std::vector<std::u16string> tokens = splitBlanks(command);
     if (tokens.empty()) return refuse(kEmptyCommand);
@@ -386,7 +428,9 @@ CommandVerdict checkCmdCommand(const std::u16string& command) {
         }
         return allow();
     }
-    if (name == u"net") return first({u"view", u"statistics"}) ? allow() : refuse(kNet);
+    if (name == u"net") return netReadsOnly(pieces) ? allow() : refuse(kNet);
+    if (name == u"w32tm") return w32tmReadsOnly(pieces) ? allow() : refuse(kW32tm);
+    if (name == u"netsh") return netshReadsOnly(pieces) ? allow() : refuse(kNetsh);
     if (name == u"powercfg") {
         if (!first({u"/list", u"/l", u"/query", u"/q"})) return refuse(kPowercfg);
         for (size_t i = 1; i < pieces.size(); ++i) {

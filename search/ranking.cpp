@@ -81,12 +81,6 @@ bool containsAny(std::u16string_view haystack, const std::vector<std::u16string>
     return false;
 }
 
-bool queryContainsAny(const Query& query, const std::vector<std::u16string>& needles) {
-    for (const auto& needle : needles)
-        if (queryContains(query, needle)) return true;
-    return false;
-}
-
 // Highest score first, ties in list order, cut to limit. Positions are unique,
 // so (score desc, index asc) is a total order: a partial sort gives exactly
 // what a stable sort followed by the cut would.
@@ -102,34 +96,77 @@ void rankAndCut(std::vector<ScoredIndex>& hits, size_t limit) {
     }
 }
 
+inline bool isAsciiWordUnit(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+}
+
+// A lexicon entry that begins like a Latin word matches only where a word
+// begins in the query: "date" is not in "update", nor "ps" in "keeps".
+bool queryHasEntry(const Query& query, std::u16string_view entry) {
+    if (!queryContains(query, entry) || !isAsciiWordUnit(entry[0])) return !entry.empty() && queryContains(query, entry);
+    const std::u16string_view q = query.text;
+    for (size_t at = q.find(entry); at != std::u16string_view::npos; at = q.find(entry, at + 1))
+        if (at == 0 || !isAsciiWordUnit(q[at - 1])) return true;
+    return false;
+}
+
+// Broad entries are dropped when any specific one matched.
+bool queryHasAny(const Query& query, const std::vector<std::u16string>& entries, bool specificMatched) {
+    for (const auto& entry : entries)
+        if ((!specificMatched || !isBroadWord(entry)) && queryHasEntry(query, entry)) return true;
+    return false;
+}
+
+bool anySpecificEntry(const Query& query) {
+    auto specific = [&](const std::vector<std::u16string>& entries) {
+        for (const auto& entry : entries)
+            if (!isBroadWord(entry) && queryHasEntry(query, entry)) return true;
+        return false;
+    };
+    for (const auto& [id, aliases] : toolAliases())
+        if (specific(aliases)) return true;
+    for (const auto& rule : symptomRules())
+        if (specific(rule.keywords)) return true;
+    return false;
+}
+
+// Adds a bonus to the entry of that key, or makes one; a rule names each key once.
+void addBonus(std::vector<std::pair<const std::u16string*, int32_t>>& bonuses, const std::u16string& key) {
+    auto it = std::find_if(bonuses.begin(), bonuses.end(), [&](const auto& entry) { return *entry.first == key; });
+    if (it == bonuses.end())
+        bonuses.push_back({&key, kRuleCategoryBonus});
+    else
+        it->second += kRuleCategoryBonus;
+}
+
 // What one query earns from the lexicon, decided once before the pass over the tools.
 struct QueryLexicon {
     std::vector<const std::u16string*> aliasHitIds;  // ascending, as in the alias table
     std::vector<const SymptomRule*> firingRules;
     std::vector<std::pair<const std::u16string*, int32_t>> categoryBonus;  // summed over firing rules
+    std::vector<std::pair<const std::u16string*, int32_t>> peerBonus;      // by tool id, likewise
     bool anyFileHints = false;
 };
 
 QueryLexicon prepareLexicon(const Query& q) {
     QueryLexicon lex;
+    const bool specific = anySpecificEntry(q);
     for (const auto& [id, aliases] : toolAliases())
-        if (queryContainsAny(q, aliases)) lex.aliasHitIds.push_back(&id);
+        if (queryHasAny(q, aliases, specific)) lex.aliasHitIds.push_back(&id);
     for (const auto& rule : symptomRules()) {
-        if (!queryContainsAny(q, rule.keywords)) continue;
+        if (!queryHasAny(q, rule.keywords, specific)) continue;
         lex.firingRules.push_back(&rule);
         if (!rule.fileHints.empty()) lex.anyFileHints = true;
+        for (size_t p = 0; p < rule.peers.size(); ++p)
+            if (std::find(rule.peers.begin(), rule.peers.begin() + p, rule.peers[p]) == rule.peers.begin() + p)
+                addBonus(lex.peerBonus, rule.peers[p]);
+        if (!rule.peers.empty()) continue;
         for (size_t c = 0; c < rule.categories.size(); ++c) {
             const std::u16string& category = rule.categories[c];
             // A rule grants its category bonus once, even if it named a category twice.
-            if (std::find(rule.categories.begin(), rule.categories.begin() + c, category) !=
+            if (std::find(rule.categories.begin(), rule.categories.begin() + c, category) ==
                 rule.categories.begin() + c)
-                continue;
-            auto it = std::find_if(lex.categoryBonus.begin(), lex.categoryBonus.end(),
-                                   [&](const auto& entry) { return *entry.first == category; });
-            if (it == lex.categoryBonus.end())
-                lex.categoryBonus.push_back({&category, kRuleCategoryBonus});
-            else
-                it->second += kRuleCategoryBonus;
+                addBonus(lex.categoryBonus, category);
         }
     }
     return lex;
@@ -167,6 +204,8 @@ std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vec
         if (!lex.aliasHitIds.empty() && hasAliasHit(lex, tool.id)) s += kAliasBonus;
         for (const auto& [category, bonus] : lex.categoryBonus)
             if (tool.category == *category) s += bonus;
+        for (const auto& [id, bonus] : lex.peerBonus)
+            if (tool.id == *id) s += bonus;
         if (lex.anyFileHints && !tool.fileName.empty()) {
             lowerInto(f, tool.fileName);
             for (const SymptomRule* rule : lex.firingRules)

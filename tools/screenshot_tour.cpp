@@ -85,6 +85,11 @@ void tour(HWND window, MainState& state, const wchar_t* marker) {
                 hold(tag + "-team");
                 state.catalog.playbooks.pop_back();
                 setSegment(state.navigation, kSegmentResults);
+                SetWindowTextW(state.assistant.input, language ? L"wifi keeps dropping" : L"打印机脱机");
+                runAssistantQuery(state.assistant);
+                SetWindowTextW(state.assistant.input, language ? L"the thing is weird" : L"那个东西怪怪的");
+                runAssistantQuery(state.assistant);
+                hold(tag + "-assistant-fallback");
             }
             launchTool(state, notepad, false);
             endProcessInLine(lastActivityLine(state));

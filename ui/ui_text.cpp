@@ -360,6 +360,10 @@ constexpr TextRow kRows[] = {
     {306, u"（用户）", u" (user)"},
     {307, u"剧本文件有问题：%s（另有 %s 个问题，可用 --check-playbooks 查看全部）", u"Playbook file has problems: %s (and %s more; --check-playbooks lists them all)"},
     {308, u"剧本文件有问题：%s", u"Playbook file has problems: %s"},
+    {309, u"没有找到完全匹配的结果。可以先从这些通用诊断工具入手（已列到左侧列表，点击启动）：",
+     u"No exact match found. These general diagnostic tools are a place to start (filtered to the left list; click to launch):"},
+    {310, u"💡 全部排障剧本：", u"💡 All playbooks: "},
+    {311, u"（在左侧“排障剧本”页中点击打开）", u"(open one from the left 'Playbooks' page)"},
 };
 
 constexpr bool rowsInIdOrder() {

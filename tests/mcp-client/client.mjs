@@ -1,5 +1,5 @@
 // Connects an official MCP client to toolkeep --mcp-stdio and checks what a
-// host sees: six annotated tools with titles and output schemas, structured
+// host sees: seven annotated tools with titles and output schemas, structured
 // results that the client validates against those schemas for every tool and
 // playbook of the shipped packs, isError results for bad arguments, the
 // playbooks as prompts, and no reply to notifications.
@@ -30,7 +30,7 @@ function finish() {
   process.exit(failures === 0 ? 0 : 1);
 }
 
-const TOOL_NAMES = "list_tools,search_tools,get_tool_info,list_playbooks,get_playbook,check_step_output";
+const TOOL_NAMES = "list_tools,search_tools,get_tool_info,list_playbooks,search_playbooks,get_playbook,check_step_output";
 const READ_ONLY = { readOnlyHint: true, destructiveHint: false, idempotentHint: true, openWorldHint: false };
 
 async function connect() {
@@ -75,7 +75,7 @@ async function checkClient() {
   check(typeof instructions === "string" && instructions.includes("only reads"), "instructions say it only reads");
 
   const { tools } = await client.listTools();
-  check(tools.map((t) => t.name).join(",") === TOOL_NAMES, "tools/list names the six tools");
+  check(tools.map((t) => t.name).join(",") === TOOL_NAMES, "tools/list names the seven tools");
   for (const tool of tools) {
     const annotations = tool.annotations ?? {};
     check(
@@ -100,6 +100,10 @@ async function checkClient() {
   }
   const playbooks = structured(await call(client, "list_playbooks", {}))?.playbooks ?? [];
   check(playbooks.length >= 13, `list_playbooks: ${playbooks.length} playbooks`);
+  for (const [query, first] of [["打印机脱机", "print.cannot-print"], ["wifi keeps dropping", "net.wifi-drops"], ["zzzz-nothing", undefined]]) {
+    const found = structured(await call(client, "search_playbooks", { query }))?.playbooks;
+    check(Array.isArray(found) && found[0]?.id === first, `search_playbooks "${query}": ${found?.map((p) => p.id).join(" ")}`);
+  }
   bad = [];
   for (const p of playbooks) {
     const full = structured(await call(client, "get_playbook", { id: p.id }));
@@ -113,6 +117,7 @@ async function checkClient() {
 
   for (const [name, args, message] of [
     ["search_tools", {}, "missing 'query'"],
+    ["search_playbooks", {}, "missing 'query'"],
     ["get_tool_info", { id: "nope" }, "unknown tool id"],
     ["get_playbook", { id: "nope" }, "unknown playbook id"],
     ["check_step_output", { playbook: "net.no-internet", step: "s3" }, "missing 'output'"],
@@ -191,7 +196,7 @@ function checkInspector() {
     tools.map((t) => t.name).join(",") === TOOL_NAMES &&
       tools.every((t) => t.title && t.outputSchema?.type === "object" &&
         Object.entries(READ_ONLY).every(([key, value]) => t.annotations?.[key] === value)),
-    "tools/list: six read-only annotated tools with titles and output schemas",
+    "tools/list: seven read-only annotated tools with titles and output schemas",
   );
   const [, playbooks] = inspector(era, "--method", "tools/call", "--tool-name", "list_playbooks");
   const first = playbooks.structuredContent?.playbooks?.[0];

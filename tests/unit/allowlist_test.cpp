@@ -74,11 +74,19 @@ TEST(Allowlist, CmdProgramsAndTheirArguments) {
               {u"route print if", u"sc query spooler", u"sc qc spooler", u"sc query termservice",
                u"net view \\\\{host}", u"net statistics workstation", u"powercfg /list", u"powercfg /L",
                u"powercfg /q"});
+    expectAll(u"cmd", nullptr,
+              {u"net user", u"net user {user}", u"net user {user} /domain", u"net accounts", u"w32tm /query /status",
+               u"w32tm /query /peers /verbose", u"w32tm /tz", u"netsh wlan show interfaces", u"netsh winhttp show proxy"});
     expectAll(u"cmd", u"ipconfig 只允许", {u"ipconfig /release", u"ipconfig /all /flushdns", u"ipconfig /all,/release"});
     expectAll(u"cmd", u"netstat 不允许 -b", {u"netstat -anob", u"netstat -B"});
     expectAll(u"cmd", u"arp 只允许 -a", {u"arp -d *", u"arp '-d'"});
     expectAll(u"cmd", kSc, {u"sc", u"sc stop spooler", u"sc \\\\{host} query x"});
-    expectAll(u"cmd", u"net 只允许", {u"net user eve P4ss /add", u"net"});
+    expectAll(u"cmd", u"net 只允许",
+              {u"net user eve P4ss /add", u"net", u"net user eve *", u"net user eve /active:no", u"net user /del eve",
+               u"net accounts /lockoutthreshold:0", u"net user eve /domain /add"});
+    expectAll(u"cmd", u"w32tm 只允许", {u"w32tm /resync", u"w32tm /query /status /computer:{host}", u"w32tm /stripchart"});
+    expectAll(u"cmd", u"netsh 只允许",
+              {u"netsh wlan show profile name=x key=clear", u"netsh wlan show wlanreport", u"netsh winhttp reset proxy"});
     expectAll(u"cmd", u"powercfg 只允许", {u"powercfg /setactive x", u"powercfg /list /hibernate off"});
     // route print never flushes, wherever the switch hides, in either shell's quoting.
     expectAll(u"cmd", kRoute,

@@ -65,8 +65,23 @@ TEST_F(AssistantAnswerTest, PlaybookOnlyAndNothing) {
     EXPECT_EQ(playbookOnly.lines[2].color, kFailureRed);
     EXPECT_TRUE(playbookOnly.tools.empty());
 
+    // With the general tools in the catalog they are offered, one shell only, and every playbook is named.
+    for (const char16_t* id : {u"builtin.powershell", u"builtin.eventvwr", u"builtin.cmd"}) {
+        catalog.push_back(catalog[1]);
+        catalog.back().id = id;
+        catalog.back().nameEn = id;
+    }
     const AssistantAnswer nothing = answerQuery(u"zzzz", catalog, playbooks, 0);
-    EXPECT_EQ(texts(nothing), (std::vector<std::u16string>{u"\u203A zzzz", u"No matching tools. Try rephrasing?"}));
+    EXPECT_EQ(texts(nothing),
+              (std::vector<std::u16string>{
+                  u"\u203A zzzz",
+                  u"No exact match found. These general diagnostic tools are a place to start (filtered to the left "
+                  u"list; click to launch):",
+                  u"  \u2022 builtin.eventvwr", u"  \u2022 builtin.cmd",
+                  u"💡 All playbooks: 剧本甲、剧本乙(open one from the left 'Playbooks' page)"}));
+    EXPECT_EQ(nothing.lines[1].color, kFailureRed);
+    EXPECT_EQ(nothing.lines[4].color, kHintGreen);
+    EXPECT_EQ(nothing.tools, (std::vector<uint64_t>{3, 4}));
 }
 
 TEST_F(AssistantAnswerTest, PlaybookLineStopsAtThreeAndToolListAtTwenty) {

@@ -276,7 +276,7 @@ TEST(McpTools, EveryToolIsAnnotatedWithTitleAndObjectSchemas) {
             EXPECT_EQ(getString(*findMember(tool, schema), u"type"), u"object");
         }
     }
-    EXPECT_EQ(names, u"list_tools,search_tools,get_tool_info,list_playbooks,get_playbook,check_step_output,");
+    EXPECT_EQ(names, u"list_tools,search_tools,get_tool_info,list_playbooks,search_playbooks,get_playbook,check_step_output,");
 }
 
 TEST(McpTools, DocumentsByteForByte) {
@@ -319,6 +319,9 @@ TEST(McpTools, SearchAndErrors) {
         {"search_tools", R"({"query":""})", missingQuery},
         {"search_tools", R"({"query":5})", missingQuery},
         {"search_tools", R"("query")", missingQuery},
+        {"search_playbooks", R"({"query":"断网 b"})",
+         toolResult("9", R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped"}]})")},
+        {"search_playbooks", R"({"query":5})", missingQuery},
         {"get_tool_info", "[]", unknownTool},
         {"get_tool_info", R"({"id":"EXT.Y"})", unknownTool},
         {"get_playbook", R"({"id":"nope"})", unknownPlaybook},

@@ -184,7 +184,9 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
               (std::vector<std::u16string>{u"net.no-internet", u"perf.slow", u"print.cannot-print",
                                            u"share.access-denied", u"bsod.triage", u"net.slow", u"storage.lowspace",
                                            u"net.rdp", u"hw.nosound", u"hw.usb", u"perf.slowboot",
-                                           u"storage.diskbusy", u"diag.corrupt"}));
+                                           u"storage.diskbusy", u"diag.corrupt", u"net.wifi-drops",
+                                           u"sys.update-fails", u"sys.time-sync", u"sec.account-locked",
+                                           u"diag.app-crash"}));
     size_t hints = 0, totalSteps = 0;
     for (const Playbook& p : playbooks) {
         SCOPED_TRACE(wideToUtf8(p.id));
@@ -203,7 +205,7 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
             EXPECT_TRUE(step.actionType != StepActionType::Tool || toolIds.count(step.ref) == 1) << wideToUtf8(step.ref);
             EXPECT_TRUE(step.actionType != StepActionType::OpenUrl || step.ref.rfind(u"https://", 0) == 0);
             // A placeholder in a command is explained by the hint, which says what to replace it with.
-            for (const std::u16string ph : {u"{gateway}", u"{host}", u"{printer}"}) {
+            for (const std::u16string ph : {u"{gateway}", u"{host}", u"{printer}", u"{user}"}) {
                 EXPECT_TRUE(!has(step.command, ph) || has(step.hint, ph)) << wideToUtf8(step.id);
                 EXPECT_TRUE(!has(step.hint, ph) || has(step.hint, u"把 " + ph + u" 换成")) << wideToUtf8(step.id);
                 EXPECT_TRUE(!has(step.hintEn, ph) || has(step.hintEn, u"Replace " + ph + u" with")) << wideToUtf8(step.id);
@@ -212,7 +214,7 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
         }
         totalSteps += p.steps.size();
     }
-    EXPECT_EQ(totalSteps, 67u);
+    EXPECT_EQ(totalSteps, 102u);
     EXPECT_GE(hints * 3, totalSteps);  // about half the steps carry a hint
     EXPECT_LE(hints * 3, totalSteps * 2);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -68,6 +69,7 @@ TEST(ToolSearch, WeightsOfEachSource) {
         tool(u"builtin.ncpa", u"己己", u"", u"x"),
         tool(u"BUILTIN.NCPA", u"庚庚", u"", u"x"),
         tool(u"t.en", u"辛辛", u"", u"x"),
+        tool(u"builtin.desk", u"壬壬", u"", u"x"),
     };
     tools[8].nameEn = tools[8].description = tools[8].descriptionEn = u"gamma";
     struct Case { const char16_t* query; const char* expected; } cases[] = {
@@ -78,10 +80,13 @@ TEST(ToolSearch, WeightsOfEachSource) {
         {u"qq zz", "t.tags 60\n"},
         {u"甲", ""},  // one-character names never match
         // Rule 1 fires: exact category, hints on the lower-cased file name, alias by exact id.
-        {u"wifi", "builtin.ncpa 60\nt.two 50\nt.hint 35\nt.cat 15\n"},
-        {u"网络 WIFI 上不了网", "builtin.ncpa 60\nt.two 50\nt.hint 35\nt.cat 15\n"},
+        {u"network", "builtin.ncpa 60\nt.two 50\nt.hint 35\nt.cat 15\n"},
+        {u"网络 NETWORKS 上不了网", "builtin.ncpa 60\nt.two 50\nt.hint 35\nt.cat 15\n"},
+        {u"subnetwork", ""},  // a Latin entry matches only where a word begins
         {u"ncpa.cpl", "t.hint 45\n"},  // no keyword fires, so no hint bonus
-        {u"远程 wifi", "t.two 100\nbuiltin.ncpa 60\nt.hint 35\nt.cat 30\n"},  // two rules add up
+        {u"远程 network", "t.two 85\nbuiltin.ncpa 60\nt.hint 35\nt.cat 15\n"},  // rules add up; peers pad no category
+        {u"screen", "builtin.desk 60\n"},
+        {u"blue screen", ""},  // a broad word counts only when nothing more specific matched
         {u"gamma", ""},  // never reads nameEn or the descriptions
         {u"", ""},
     };
@@ -164,6 +169,47 @@ TEST(ShippedCatalog, WorkedExamples) {
     EXPECT_EQ(describe(searchPlaybooks(u"u盘读不出", playbooks, 1), playbooks), "hw.usb 95\n");
 }
 
+// What admins type, the tools they would open among the first three, the
+// playbook they would follow among the first three, and tools that have no
+// business in the answer at all.
+TEST(ShippedCatalog, SymptomsAdminsType) {
+    const auto tools = shippedTools();
+    auto document = parseJson(utf8ToWide(platform::embeddedResource(103)));
+    ASSERT_TRUE(document);
+    const auto playbooks = parsePlaybooks(*document);
+    struct Case { const char16_t* query; const char* top; const char* playbook; const char* never; } cases[] = {
+        {u"blue screen", "eventvwr perfmon-rel", "bsod.triage", "desk"}, {u"电脑蓝屏了", "eventvwr perfmon-rel", "bsod.triage", "desk"},
+        {u"printer offline", "printmanagement services", "print.cannot-print", "joy telephon charmap mstsc msra"}, {u"打印机脱机", "printmanagement services", "print.cannot-print", "joy telephon charmap"},
+        {u"usb not recognized", "devmgmt", "hw.usb", ""}, {u"U盘插上不识别", "devmgmt", "hw.usb", ""},
+        {u"bluetooth mouse not working", "devmgmt services", "", "mstsc"}, {u"windows update failed 0x80070643", "services eventvwr", "sys.update-fails", "timedate intl desk"},
+        {u"系统更新失败", "services eventvwr", "sys.update-fails", ""}, {u"wifi keeps dropping", "ncpa", "net.wifi-drops", "mstsc msra powershell"},
+        {u"WiFi老掉线", "ncpa", "net.wifi-drops", "mstsc msra"}, {u"电脑时间不对", "timedate services", "sys.time-sync", ""},
+        {u"clock is wrong, ntp", "timedate services", "sys.time-sync", ""}, {u"account locked out", "lusrmgr secpol", "sec.account-locked", ""},
+        {u"账号被锁住了", "lusrmgr", "sec.account-locked", ""}, {u"password expired", "lusrmgr", "sec.account-locked", ""},
+        {u"app keeps crashing", "eventvwr perfmon-rel", "diag.app-crash", "appwiz"}, {u"软件老是闪退", "eventvwr perfmon-rel", "diag.app-crash", ""},
+        {u"C盘满了", "cleanmgr", "storage.lowspace", ""}, {u"dns not resolving", "ncpa", "", "mstsc msra"},
+        {u"证书不受信任", "certmgr certlm", "", ""}, {u"RDP连不上", "mstsc", "net.rdp", ""},
+        {u"BSOD", "eventvwr", "bsod.triage", "desk"}, {u"服务启动不了", "services", "", ""},
+    };
+    auto ids = [](const auto& hits, const auto& records, size_t first) {
+        std::string text = " ";
+        for (size_t i = 0; i < hits.size() && i < first; ++i) text += wideToUtf8(records.at(hits[i].index).id) + " ";
+        return text;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(wideToUtf8(c.query));
+        const auto hits = searchTools(c.query, tools, 20);
+        const std::string top = ids(hits, tools, 3), all = ids(hits, tools, 20);
+        std::string id;
+        for (std::istringstream in(c.top); in >> id;) EXPECT_NE(top.find(" builtin." + id + " "), std::string::npos) << id << all;
+        for (std::istringstream in(c.never); in >> id;) EXPECT_EQ(all.find(" builtin." + id + " "), std::string::npos) << id << all;
+        const std::string found = ids(searchPlaybooks(c.query, playbooks, 3), playbooks, 3);
+        if (*c.playbook) {
+            EXPECT_NE(found.find(std::string(" ") + c.playbook + " "), std::string::npos) << found;
+        }
+    }
+}
+
 TEST(ShippedCatalog, PinyinInitialTags) {
     const auto tools = shippedTools();
     size_t compmgmt = 0;
@@ -182,11 +228,26 @@ TEST(ShippedCatalog, PinyinInitialTags) {
 
 // The scoring written out plainly, one lower-cased copy per use, to check the
 // prepared query (its unit summary, the lexicon decided once) against on many queries.
+bool plainHas(const std::u16string& q, const std::u16string& entry) {
+    const bool latin = !entry.empty() && ((entry[0] >= u'a' && entry[0] <= u'z') || (entry[0] >= u'0' && entry[0] <= u'9'));
+    for (size_t at = q.find(entry); !entry.empty() && at != std::u16string::npos; at = q.find(entry, at + 1)) {
+        const char16_t before = at ? q[at - 1] : u' ';
+        if (!latin || !((before >= u'a' && before <= u'z') || (before >= u'0' && before <= u'9'))) return true;
+    }
+    return false;
+}
+
 std::vector<ScoredIndex> plainSearchTools(const std::u16string& query, const std::vector<ToolRecord>& tools,
                                           size_t limit) {
     std::u16string q = lowerAscii(query);
     std::vector<ScoredIndex> hits;
     if (q.empty()) return hits;
+    bool specific = false;
+    for (const auto& [id, aliases] : toolAliases())
+        for (const auto& a : aliases) specific = specific || (!isBroadWord(a) && plainHas(q, a));
+    for (const auto& rule : symptomRules())
+        for (const auto& k : rule.keywords) specific = specific || (!isBroadWord(k) && plainHas(q, k));
+    auto counts = [&](const std::u16string& entry) { return !(specific && isBroadWord(entry)) && plainHas(q, entry); };
     for (size_t i = 0; i < tools.size(); ++i) {
         const ToolRecord& t = tools[i];
         int32_t s = 0;
@@ -198,19 +259,16 @@ std::vector<ScoredIndex> plainSearchTools(const std::u16string& query, const std
         auto alias = toolAliases().find(t.id);
         if (alias != toolAliases().end())
             for (const auto& a : alias->second)
-                if (containsText(q, a)) {
+                if (counts(a)) {
                     s += 60;
                     break;
                 }
         for (const auto& rule : symptomRules()) {
             bool fires = false;
-            for (const auto& k : rule.keywords) fires = fires || containsText(q, k);
+            for (const auto& k : rule.keywords) fires = fires || counts(k);
             if (!fires) continue;
-            for (const auto& c : rule.categories)
-                if (t.category == c) {
-                    s += 15;
-                    break;
-                }
+            const auto& padded = rule.peers.empty() ? rule.categories : rule.peers;
+            if (std::find(padded.begin(), padded.end(), rule.peers.empty() ? t.category : t.id) != padded.end()) s += 15;
             for (const auto& h : rule.fileHints)
                 if (containsText(f, h)) {
                     s += 35;

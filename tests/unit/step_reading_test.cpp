@@ -75,6 +75,12 @@ TEST(StepReading, ShippedStepsReadRealOutput) {
         {"hw.nosound", "s2", "[SC] EnumQueryServicesStatus:OpenService 失败 1060:\n\n指定的服务未安装。", StepOutcome::Fail,
          "s3", "[SC] EnumQueryServicesStatus:OpenService 失败 1060:", ""},
         {"share.access-denied", "s3", "发生系统错误 53。\n\n找不到网络路径。", StepOutcome::Fail, "", "发生系统错误 53。", ""},
+        {"sys.time-sync", "s2", "Leap Indicator: 3(not synchronized)\r\nStratum: 0 (unspecified)\r\nSource: Local CMOS Clock", StepOutcome::Fail, "s3", "Leap Indicator: 3(not synchronized)", ""},
+        {"sys.time-sync", "s2", "闰秒指示符: 0(无警告)\n层次: 4 (次引用 - 与(S)NTP 同步)\n源: time.windows.com,0x9", StepOutcome::Ok, "s5", "闰秒指示符: 0(无警告)", ""},
+        {"net.wifi-drops", "s1", "    Name                   : Wi-Fi\n    State                  : disconnected", StepOutcome::Fail, "s3", "State                  : disconnected", ""},
+        {"net.wifi-drops", "s1", "    名称                   : WLAN\n    状态                   : 已连接\n    信号                   : 92%", StepOutcome::Ok, "s2", "状态                   : 已连接", ""},
+        {"sec.account-locked", "s1", "User name                    eve\nAccount active               Locked\n"
+         "The command completed successfully.", StepOutcome::Fail, "s3", "Account active               Locked", ""},
         {"net.no-internet", "s3", "", StepOutcome::Unknown, "", "", ""},
         // ipconfig: the IPv6 gateway first, the IPv4 one on a continuation line.
         {"net.no-internet", "s2",
