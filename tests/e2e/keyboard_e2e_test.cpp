@@ -235,7 +235,7 @@ TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     struct Step { WPARAM key; std::initializer_list<int> modifiers; HWND focus; };
     const Step steps[] = {
         {VK_TAB, {}, state->segmentTabs},  {VK_TAB, {}, state->tree},           {VK_TAB, {}, state->searchBox},
-        {VK_TAB, {VK_SHIFT}, state->tree}, {VK_TAB, {VK_SHIFT}, state->segmentTabs},
+        {VK_TAB, {VK_SHIFT}, state->tree}, {VK_TAB, {VK_SHIFT}, state->segmentTabs}
     };
     for (const Step& step : steps) {
         press(step.key, step.modifiers);

@@ -364,7 +364,7 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
         {kCmdQuickEdit, {1027}, {}, "\"quickEdit\": true"},
         {kCmdQuickEdit, {}, {1027}, "\"quickEdit\": false"},
         {kCmdLanguageEnglish, {1025}, {1024}, "\"language\": \"en-US\""},
-        {kCmdLanguageChinese, {1024}, {1025}, "\"language\": \"zh-CN\""},
+        {kCmdLanguageChinese, {1024}, {1025}, "\"language\": \"zh-CN\""}
     };
     EXPECT_TRUE(menuState(1001) & MF_CHECKED);
     EXPECT_TRUE(menuState(1212) & MF_CHECKED);

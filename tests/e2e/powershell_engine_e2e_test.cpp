@@ -94,7 +94,7 @@ TEST_F(PowerShellE2E, CommandsShowOnceWithTheirOutputOrErrorAndThePromptComesBac
         {u"Write-Output WRPSOUT", u"WRPSOUT"},
         {u"1..3 | ForEach-Object { \"WRLINE$_\" }", u"WRLINE1\r\nWRLINE2\r\nWRLINE3"},
         {u"Get-Item C:\\wr-not-there", u"Cannot find path"},  // errors come on the same pipe
-        {u"Get-ChildItem C:\\windows -Filter win.ini | Format-List Name", u"win.ini"},
+        {u"Get-ChildItem C:\\windows -Filter win.ini | Format-List Name", u"win.ini"}
     };
     Terminal& t = openReadyPowerShell();
     for (const Case& c : cases) {
@@ -185,7 +185,7 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
         {u"sc query wrprobe21", u"wrprobe21", true, false, u"Set-Content query wrprobe21", u"cmd"},
         {u"chkdsk D: '/x'", u"WRARGS D: /x", false, true, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS D: '/x'", u"cmd"},
         {u"route print \"-f\"", u"WRARGS print -f", false, true, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS print \"-f\"", u"cmd"},
-        {u"chkdsk F:", u"WRARGS F: /", true, false, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS F:", u"cmd"},
+        {u"chkdsk F:", u"WRARGS F: /", true, false, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS F:", u"cmd"}
     };
     const std::u16string folder = sessionStartDirectory() + u"\\";
     for (const Sample& s : samples) DeleteFileW(wstr(folder + s.probe));

@@ -798,7 +798,7 @@ TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) 
     const Case cases[] = {
         {{u"ping -n 2 127.0.0.1", u"echo WRAHEAD"}, u"set /p WRQONE=Pin? ", u"WRQONE", u"wranswer1"},
         {{}, u"set /p WRQTWO=", u"WRQTWO", u"wranswer2"},
-        {{}, u"set /p WRQTHREE=Your name? ", u"WRQTHREE", u"wranswer3"},
+        {{}, u"set /p WRQTHREE=Your name? ", u"WRQTHREE", u"wranswer3"}
     };
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };

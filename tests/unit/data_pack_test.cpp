@@ -57,7 +57,7 @@ TEST_F(DataPack, WhichFilesAreAccepted) {
     REQUIRE_EMBEDDED_PACKS();
     const std::pair<const char*, bool> cases[] = {
         {"", false}, {"{\"tools\": [", false}, {"[1,2]", false}, {R"({"dataVersion":"9.9.9","playbooks":[]})", false},
-        {"\xEF\xBB\xBF{\"tools\":[]}", true}, {R"({"tools":7,"dataVersion":3})", true},
+        {"\xEF\xBB\xBF{\"tools\":[]}", true}, {R"({"tools":7,"dataVersion":3})", true}
     };
     const std::u16string file = platform::joinPath(dataDir(), u"builtin-tools.json");
     for (const auto& [bytes, accepted] : cases) {

@@ -14,7 +14,7 @@ TEST(JsonGrammar, RejectsMalformedText) {
     const char* bad[] = {
         "",       "   ",   "[1,]",     "{\"a\":1,}", "tru",   "nul",    "\"abc",     "\"\\x\"",
         "\"\\u12\"", "[1 2]", "{\"a\" 1}", "{a:1}",      "[",     "{",      "[1,",       "{\"a\":",
-        "}",    "\"\\",      "fals",       "[nul]", "{\"a\":}",
+        "}",    "\"\\",      "fals",       "[nul]", "{\"a\":}"
     };
     for (const char* text : bad) EXPECT_FALSE(parse(text)) << text;
 }
@@ -22,7 +22,7 @@ TEST(JsonGrammar, RejectsMalformedText) {
 TEST(JsonGrammar, ValidDocumentsTrailingTextAndDuplicateKeys) {
     const std::pair<const char*, JsonKind> cases[] = {
         {"  \xEF\xBB\xBF{}", JsonKind::Object}, {"[ ]", JsonKind::Array}, {"{ \t\r\n}", JsonKind::Object},
-        {"true false", JsonKind::Bool},       {"{} word", JsonKind::Object}, {"null", JsonKind::Null},
+        {"true false", JsonKind::Bool},       {"{} word", JsonKind::Object}, {"null", JsonKind::Null}
     };
     for (const auto& [text, kind] : cases) {
         auto v = parse(text);

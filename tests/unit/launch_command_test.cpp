@@ -69,7 +69,7 @@ TEST(LaunchCommand, EveryToolTypeByFullPath) {
         {"file name with a folder", tool(ToolType::Exe, u"sub\\sfc.exe", u"", u""), sys, u"", u""},
         {"file name climbing out", tool(ToolType::Msc, u"..\\..\\x.msc", u"", u""), sys, u"", u""},
         {"file name with a drive", tool(ToolType::Exe, u"C:sfc.exe", u"", u""), sys, u"", u""},
-        {"applet from a path with a folder", tool(ToolType::Cpl, u"", u"x\\y.cpl", u""), sys, u"", u""},
+        {"applet from a path with a folder", tool(ToolType::Cpl, u"", u"x\\y.cpl", u""), sys, u"", u""}
     };
     for (const Case& c : cases) {
         LaunchCommand command = buildLaunchCommand(c.record, machine(c.systemDir));

@@ -133,6 +133,8 @@ TEST(McpEnvelope, ExactBytes) {
 
 TEST(McpEnvelope, IdsOfEveryKind) {
     Fixture f;
+    // A table packed several rows to a line.
+    // clang-format off
     struct Case {
         const char* id;
         const char* wire;
@@ -140,8 +142,9 @@ TEST(McpEnvelope, IdsOfEveryKind) {
         {"1", "1"}, {"7.8", "7"}, {"-2.5", "-2"}, {"-0.5", "0"}, {"1e3", "1000"},
         {"1e300", "9223372036854775807"}, {"-1e300", "-9223372036854775808"}, {"1e999", "9223372036854775807"},
         {"\"abc\"", "\"abc\""}, {R"("a\"\u0001\ud800")", "\"a\\\"\\u0001\xEF\xBF\xBD\""}, {"\"\"", "\"\""},
-        {"null", "null"}, {"true", "null"}, {"false", "null"}, {"[1]", "null"}, {"{\"id\":1}", "null"},
+        {"null", "null"}, {"true", "null"}, {"false", "null"}, {"[1]", "null"}, {"{\"id\":1}", "null"}
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(f.ask(std::string(R"({"jsonrpc":"2.0","method":"ping","id":)") + c.id + "}"),
                   std::string(R"({"jsonrpc":"2.0","id":)") + c.wire + R"(,"result":{}})")
@@ -167,6 +170,8 @@ TEST(McpMethods, InitializeAnswersTheVersionAskedOrTheNewest) {
     const std::string plain =
         R"({"jsonrpc":"2.0","id":1,"result":{"protocolVersion":"2024-11-05","capabilities":{"tools":{}},)"
         R"("serverInfo":{"name":"toolkeep","version":"2.0.1.23"}}})";
+    // A table packed several rows to a line.
+    // clang-format off
     struct Case {
         const char* params;
         const char* answered;
@@ -174,8 +179,9 @@ TEST(McpMethods, InitializeAnswersTheVersionAskedOrTheNewest) {
         {R"({"protocolVersion":"2025-06-18"})", "2025-06-18"}, {R"({"protocolVersion":"2025-11-25"})", "2025-11-25"},
         {R"({"protocolVersion":"2025-03-26"})", "2025-11-25"}, {R"({"protocolVersion":"2024-10-07"})", "2025-11-25"},
         {R"({"protocolVersion":"2026-07-28"})", "2025-11-25"}, {R"({"protocolVersion":"2099-01-01"})", "2025-11-25"},
-        {R"({"protocolVersion":5})", "2025-11-25"},            {"7", "2025-11-25"},
+        {R"({"protocolVersion":5})", "2025-11-25"},            {"7", "2025-11-25"}
     };
+    // clang-format on
     for (const Case& c : cases) {
         Fixture f;
         std::string reply = f.ask(std::string(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":)") +
@@ -338,7 +344,7 @@ TEST(McpTools, SearchAndErrors) {
         {"check_step_output", R"({"step":"s7","output":""})", toolProblem("missing 'playbook'")},
         {"check_step_output", R"({"playbook":"pb.one","output":""})", toolProblem("missing 'step'")},
         {"check_step_output", R"({"playbook":"pb.one","step":"S7","output":""})", toolProblem("unknown step id")},
-        {"check_step_output", R"({"playbook":"pb","step":"s7","output":""})", unknownPlaybook},
+        {"check_step_output", R"({"playbook":"pb","step":"s7","output":""})", unknownPlaybook}
     };
     for (const Case& c : cases) EXPECT_EQ(f.call(c.name, c.arguments), c.reply) << c.name << c.arguments;
     for (const char* params : {"", R"(,"params":"list_tools")", R"(,"params":{"name":5})"}) {

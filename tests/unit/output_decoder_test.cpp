@@ -49,7 +49,7 @@ std::vector<Stream> streams() {
         {"UTF-16 without a mark, CJK and a surrogate pair",
          "C:\\>sfc\r\n" + utf16le(u"Windows \u8D44\u6E90\U0001F600 ok\r\n") + "\r\nC:\\>",
          u"C:\\>sfc\r\nWindows \u8D44\u6E90\U0001F600 ok\r\n\r\nC:\\>", false},
-        {"UTF-16 still running", kBom + utf16le(u"Verification 7%\r"), u"Verification 7%\r", true},
+        {"UTF-16 still running", kBom + utf16le(u"Verification 7%\r"), u"Verification 7%\r", true}
     };
 }
 
@@ -75,7 +75,7 @@ TEST(OutputDecoder, ShowsEachReadAsFarAsItIsComplete) {
         {"high surrogate", {kBom + utf16le(u"a") + "\x3D\xD8", "\x00\xDE"s}, {u"a", u"\U0001F600"}},
         {"NUL first in a read", {"C:\\>sfc\r\nB", "\0e\0g\0i\0n\0"s}, {u"C:\\>sfc\r\nB", u"egin"}},
         {"prompt after UTF-16 in one read", {kBom + utf16le(u"done\r\n") + "\r\nC:\\>"}, {u"done\r\n\r\nC:\\>"}},
-        {"NULs that are no UTF-16", {"a\0\0\0b"s}, {std::u16string(u"a\0\0\0b", 5)}},
+        {"NULs that are no UTF-16", {"a\0\0\0b"s}, {std::u16string(u"a\0\0\0b", 5)}}
     };
     for (const Case& c : cases) {
         OutputDecoder decoder;

@@ -93,7 +93,7 @@ TEST_F(PlaybookWalk, CommandStepDetailsWithCapturesAndReading) {
         {1, u"10.0.0.1&shutdown", false,
          {ping, u"      [Command] " + withValues(uiText(kTextFillRefused), {refusal}),
           u"      [Captured] gateway = 10.0.0.1&shutdown, from step 1"}, WalkActionKind::None},
-        {2, u"", false, {u"      [Command:cmd] format c:", u"      [Disabled] not read-only"}, WalkActionKind::None},
+        {2, u"", false, {u"      [Command:cmd] format c:", u"      [Disabled] not read-only"}, WalkActionKind::None}
     };
     for (const auto& c : cases) {
         SessionCaptures captures;
@@ -116,12 +116,15 @@ TEST_F(PlaybookWalk, CommandStepDetailsWithCapturesAndReading) {
 
 TEST_F(PlaybookWalk, ButtonRules) {
     // enabled flags of slots 0..4 and the visible branch labels, per step
+    // A table packed several rows to a line.
+    // clang-format off
     struct Case { int current; bool enabled[5]; std::vector<std::u16string> branches; };
     const Case cases[] = {
         {0, {false, true, true, false, true}, {}}, {1, {true, true, true, true, true}, {u"不通", u"ok", u"X"}},
         {2, {true, true, false, false, true}, {}}, {3, {true, false, true, false, true}, {}},
-        {9, {true, false, false, false, true}, {}},
+        {9, {true, false, false, false, true}, {}}
     };
+    // clang-format on
     for (const auto& c : cases) {
         const WalkContent content = buildWalkContent(p, c.current, 0, withTexts());
         for (int i = 0; i < 5; ++i) {
@@ -140,6 +143,8 @@ TEST_F(PlaybookWalk, ButtonRules) {
 }
 
 TEST_F(PlaybookWalk, Actions) {
+    // A table packed several rows to a line.
+    // clang-format off
     struct Case { int current, slot; WalkActionKind kind; int step; std::u16string first, second; };
     const Case cases[] = {
         {0, 0, WalkActionKind::None, 0, u"", u""}, {0, 1, WalkActionKind::MoveTo, 1, u"", u""},
@@ -150,8 +155,9 @@ TEST_F(PlaybookWalk, Actions) {
         {1, 3, WalkActionKind::CopyCommand, 0, u"ping -n 4 {gateway}", u""},
         {2, 3, WalkActionKind::None, 0, u"", u""}, {1, 4, WalkActionKind::Close, 0, u"", u""},
         {1, 5, WalkActionKind::MoveTo, 0, u"", u""}, {1, 6, WalkActionKind::OpenPlaybook, 0, u"dns", u""},
-        {1, 7, WalkActionKind::None, 0, u"", u""}, {0, 5, WalkActionKind::None, 0, u"", u""},
+        {1, 7, WalkActionKind::None, 0, u"", u""}, {0, 5, WalkActionKind::None, 0, u"", u""}
     };
+    // clang-format on
     for (const auto& c : cases) {
         const WalkAction a = walkButtonAction(p, c.current, c.slot);
         EXPECT_EQ(std::tie(a.kind, a.step, a.first, a.second), std::tie(c.kind, c.step, c.first, c.second))

@@ -69,7 +69,7 @@ TEST(ToolSearch, WeightsOfEachSource) {
         tool(u"builtin.ncpa", u"己己", u"", u"x"),
         tool(u"BUILTIN.NCPA", u"庚庚", u"", u"x"),
         tool(u"t.en", u"辛辛", u"", u"x"),
-        tool(u"builtin.desk", u"壬壬", u"", u"x"),
+        tool(u"builtin.desk", u"壬壬", u"", u"x")
     };
     tools[8].nameEn = tools[8].description = tools[8].descriptionEn = u"gamma";
     struct Case { const char16_t* query; const char* expected; } cases[] = {
@@ -88,7 +88,7 @@ TEST(ToolSearch, WeightsOfEachSource) {
         {u"screen", "builtin.desk 60\n"},
         {u"blue screen", ""},  // a broad word counts only when nothing more specific matched
         {u"gamma", ""},  // never reads nameEn or the descriptions
-        {u"", ""},
+        {u"", ""}
     };
     for (const auto& c : cases) EXPECT_EQ(describe(searchTools(c.query, tools, 20), tools), c.expected) << wideToUtf8(c.query);
 }
@@ -110,7 +110,7 @@ TEST(ToolFilter, QueryIsAFragmentOfAToolText) {
         tool(u"b", u"乙", u"", u"x"),
         tool(u"c", u"丙", u"Beta.MSC", u"x"),
         tool(u"d", u"丁", u"", u"x", {u"", u"jsjgl"}),
-        tool(u"e", u"戊", u"", u"x"),
+        tool(u"e", u"戊", u"", u"x")
     };
     tools[1].nameEn = u"Device Manager";
     tools[4].descriptionEn = u"Shows EVENTS";
@@ -119,7 +119,7 @@ TEST(ToolFilter, QueryIsAFragmentOfAToolText) {
         {u"ALP", "a\n"},           {u"alpha tool", "a\n"},   {u"alpha tool!", ""},
         {u"device m", "b\n"},      {u"beta.m", "c\n"},       {u"jsj", "d\n"},
         {u"jsjgl", "d\n"},         {u"jsjglx", ""},          {u"events", "e\n"},
-        {u"secret", ""},           {u"", "a\nb\nc\nd\ne\n"}, {u"t", "a\nc\ne\n"},
+        {u"secret", ""},           {u"", "a\nb\nc\nd\ne\n"}, {u"t", "a\nc\ne\n"}
     };
     for (const auto& c : cases) EXPECT_EQ(describeKept(filterTools(c.query, tools), tools), c.expected) << wideToUtf8(c.query);
 }
@@ -129,12 +129,12 @@ TEST(PlaybookSearch, TagsSummaryAndTitle) {
         playbook(u"p.usb", u"U盘/移动硬盘不识别", u"插上没反应", {u"u盘", u"读不出", u"Usb"}),
         playbook(u"p.one", u"X /abc", u""),
         playbook(u"p.trim", u"Ab  ", u""),
-        playbook(u"p.space", u" ab", u""),
+        playbook(u"p.space", u" ab", u"")
     };
     struct Case { const char16_t* query; const char* expected; } cases[] = {
         {u"U盘读不出", "p.usb 95\n"}, {u"usb 插上没反应", "p.usb 45\n"}, {u"移动硬盘不识别", ""},
         {u"x /abc", "p.trim 35\n"},  // "X /abc" is cut to one character
-        {u"AB", "p.trim 35\n"}, {u"x ab", "p.trim 35\np.space 35\n"}, {u"", ""},
+        {u"AB", "p.trim 35\n"}, {u"x ab", "p.trim 35\np.space 35\n"}, {u"", ""}
     };
     for (const auto& c : cases)
         EXPECT_EQ(describe(searchPlaybooks(c.query, playbooks, 8), playbooks), c.expected) << wideToUtf8(c.query);
@@ -189,7 +189,7 @@ TEST(ShippedCatalog, SymptomsAdminsType) {
         {u"app keeps crashing", "eventvwr perfmon-rel", "diag.app-crash", "appwiz"}, {u"软件老是闪退", "eventvwr perfmon-rel", "diag.app-crash", ""},
         {u"C盘满了", "cleanmgr", "storage.lowspace", ""}, {u"dns not resolving", "ncpa", "", "mstsc msra"},
         {u"证书不受信任", "certmgr certlm", "", ""}, {u"RDP连不上", "mstsc", "net.rdp", ""},
-        {u"BSOD", "eventvwr", "bsod.triage", "desk"}, {u"服务启动不了", "services", "", ""},
+        {u"BSOD", "eventvwr", "bsod.triage", "desk"}, {u"服务启动不了", "services", "", ""}
     };
     auto ids = [](const auto& hits, const auto& records, size_t first) {
         std::string text = " ";

@@ -116,7 +116,7 @@ TEST(SgrParser, CarriageReturnsResetTheLineAndCrLfStaysABreak) {
         {{u"a\r" + esc(u"[0m") + u"\n"}, u"a\r\n", u"a\r\n", false, false},
         {{esc(u"[32m") + u"ok" + esc(u"[0m") + u" 5%\r" + esc(u"[32m") + u"ok" + esc(u"[0m") + u" 6%"},
          u"ok| 5%|^ok| 6%", u"^ok| 6%", true, false},
-        {{u"a\nb 1%\r\tb 2%\nc"}, u"a\nb 1%|^\tb 2%\nc", u"a\n|\tb 2%\nc", false, false},
+        {{u"a\nb 1%\r\tb 2%\nc"}, u"a\nb 1%|^\tb 2%\nc", u"a\n|\tb 2%\nc", false, false}
     };
     for (const Case& c : cases) {
         SgrState state{false, kDefault, false};
@@ -166,7 +166,7 @@ TEST(ConsoleRules, EchoSpreadOverChunksIsDroppedWhole) {
     const std::vector<std::vector<std::u16string>> chunkings = {
         {u"W", u"rite-O", u"ut", u"put", u" W", u"R", u"\n", u"WR\r\n", u"PS C:\\> "},
         {u"Write-Output WR", u"\r\nWR\r\nPS C:\\> "}, {u"\r\n", u"Write-Output WR\r\nWR\r\n", u"PS C:\\> "},
-        {u"Write-Output WR\nWR\r\nPS C:\\> "},
+        {u"Write-Output WR\nWR\r\nPS C:\\> "}
     };
     for (const auto& chunks : chunkings) {
         std::u16string pending = line, shown;

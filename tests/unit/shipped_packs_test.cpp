@@ -42,7 +42,7 @@ const std::vector<std::pair<const char16_t*, std::vector<const char16_t*>>> kCat
       u"optionalfeatures", u"control", u"odbc"}},
     {u"apps",
      {u"mspaint", u"snip.new", u"snip.old", u"notepad", u"recorder.new", u"recorder.old", u"stickynotes",
-      u"photos"}},
+      u"photos"}}
 };
 
 const std::set<std::u16string> kAdmin = {

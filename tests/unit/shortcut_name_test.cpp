@@ -60,7 +60,7 @@ TEST(ShortcutName, NewShortcutNeverReplacesAnotherFile) {
         {"services", {u"D\\服务.lnk"}},  // the same shortcut again: kept once
         {"other", {u"D\\服务 (2).lnk", u"D\\服务.lnk"}},
         {"third", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}},
-        {"other", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}},
+        {"other", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}}
     };
     FakeFolder folder;
     for (const Step& step : steps) {

@@ -101,7 +101,7 @@ TEST(SourceTree, LayersIncludeOnlyWhatLiesBelowThem) {
     aboveBottom.push_back("data/");
     const std::map<std::string, std::vector<std::string>> forbidden = {
         {"launcher", aboveCore}, {"terminal", aboveCore}, {"playbooks", aboveCore}, {"search", aboveCore},
-        {"mcp", aboveCore},      {"report", aboveCore},   {"data", aboveData},      {"platform", aboveBottom},
+        {"mcp", aboveCore},      {"report", aboveCore},   {"data", aboveData},      {"platform", aboveBottom}
     };
     size_t filesRead = 0;
     for (const auto& [folder, banned] : forbidden) {
@@ -175,7 +175,7 @@ TEST(SourceTree, NoWindowWideMutableStateBeyondTheDeclaredOnes) {
     if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
     const std::map<std::string, std::string> allowed = {  // each with why it must exist
         {"ui/ui_text.cpp:int gLanguage = 0;", "the language every text is shown in, one for the process"},
-        {"ui/icon_glyphs_win.cpp:    static IconAnswers answers;", "what the fonts can draw, asked once per face"},
+        {"ui/icon_glyphs_win.cpp:    static IconAnswers answers;", "what the fonts can draw, asked once per face"}
     };
     for (const char* sample : {"int gCount = 0;", "    static bool looked = false;", "HWND gWindow;"})
         EXPECT_TRUE(definesSharedMutable(sample)) << sample;

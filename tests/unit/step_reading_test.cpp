@@ -115,6 +115,8 @@ TEST(StepReading, ShippedStepsReadRealOutput) {
 }
 
 TEST(StepReading, ValuesMustBeExactlyOfTheirKind) {
+    // A table packed several rows to a line.
+    // clang-format off
     struct Case {
         CaptureKind kind;
         const char16_t* text;
@@ -132,8 +134,9 @@ TEST(StepReading, ValuesMustBeExactlyOfTheirKind) {
         {CaptureKind::HostName, u"-t", false},         {CaptureKind::HostName, u"a..b", false},
         {CaptureKind::HostName, u"a b", false},        {CaptureKind::HostName, u"主机", false},
         {CaptureKind::Number, u"3389", true},          {CaptureKind::Number, u"-1", false},
-        {CaptureKind::Number, u"12345678901", false},  {CaptureKind::Number, u"", false},
+        {CaptureKind::Number, u"12345678901", false},  {CaptureKind::Number, u"", false}
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(isValueOfKind(c.kind, c.text), c.valid) << wideToUtf8(c.text);
 }
 

@@ -31,7 +31,7 @@ TEST(WindowPlacement, ReadsWhatItWritesAndRefusesDamagedFrames) {
         R"({"left": 810, "top": 20, "right": 10, "bottom": 620})",         // inside out
         R"({"left": 10, "top": 20, "right": 10, "bottom": 620})",          // no width
         R"({"left": 10, "top": 20, "right": 1e300, "bottom": 620})",       // beyond any desktop
-        R"({"left": -2147483648, "top": 0, "right": 2147483647, "bottom": 9})",
+        R"({"left": -2147483648, "top": 0, "right": 2147483647, "bottom": 9})"
     };
     for (const char* text : refused) EXPECT_FALSE(parse(text)) << text;
 }
