@@ -94,7 +94,8 @@ RunChoice chooseRunMode(const RunOptions& options) {
     return choice;
 }
 
-int runPlaybookCheck(const std::vector<std::u16string>& files, const std::function<void(const std::u16string&)>& print) {
+int runPlaybookCheck(const std::vector<std::u16string>& files,
+                     const std::function<void(const std::u16string&)>& print) {
     const bool english = !platform::systemLanguageIsChinese();
     if (files.empty()) {
         print(english ? u"usage: toolkeep --check-playbooks FILE..." : u"用法: toolkeep --check-playbooks 文件...");

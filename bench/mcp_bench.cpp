@@ -15,12 +15,14 @@ void answer(benchmark::State& state, const std::string& line) {
 void BM_McpPing(benchmark::State& state) { answer(state, R"({"jsonrpc":"2.0","id":1,"method":"ping"})"); }
 void BM_McpToolsList(benchmark::State& state) { answer(state, R"({"jsonrpc":"2.0","id":1,"method":"tools/list"})"); }
 void BM_McpSearchTools(benchmark::State& state) {
-    answer(state,
-           R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"\u7f51\u7edc\u4e0d\u901a dns"}}})");
+    answer(
+        state,
+        R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"\u7f51\u7edc\u4e0d\u901a dns"}}})");
 }
 void BM_McpGetPlaybook(benchmark::State& state) {
-    answer(state,
-           R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"net.no-internet"}}})");
+    answer(
+        state,
+        R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"net.no-internet"}}})");
 }
 void BM_McpListTools(benchmark::State& state) {
     answer(state, R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":"list_tools"}})");

@@ -41,7 +41,8 @@ BENCHMARK(BM_CutTranscripts)->Unit(benchmark::kMillisecond);
 void BM_ReportPage(benchmark::State& state) {
     const Transcript t = longTranscript();
     SessionReport report;
-    for (const char16_t* name : {u"CMD", u"CMD 2"}) report.terminals.push_back({name, u"CMD", u"open", transcriptBlocks(t.mirror, t.entered)});
+    for (const char16_t* name : {u"CMD", u"CMD 2"})
+        report.terminals.push_back({name, u"CMD", u"open", transcriptBlocks(t.mirror, t.entered)});
     size_t bytes = 0;
     for (auto _ : state) {
         std::string page = reportHtml(report);

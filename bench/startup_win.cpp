@@ -129,19 +129,21 @@ TEST(StartupMeasurement, ReadyWindowAgainstAPlainWindow) {
     for (int round = 0; round < rounds; ++round) {
         StartupFigure plain = measureStart(self, L"--plain-window", L"ToolkeepBaselineWindow");
         StartupFigure full = measureStart(toolkeepExePath(), L"", kMainWindowClass);
-        std::printf("round %d: plain window %.1f ms (%.1f MB private), toolkeep %.1f ms (%.1f MB private), "
-                    "difference %.1f ms\n",
-                    round + 1, plain.milliseconds, plain.privateMegabytes, full.milliseconds, full.privateMegabytes,
-                    full.milliseconds - plain.milliseconds);
+        std::printf(
+            "round %d: plain window %.1f ms (%.1f MB private), toolkeep %.1f ms (%.1f MB private), "
+            "difference %.1f ms\n",
+            round + 1, plain.milliseconds, plain.privateMegabytes, full.milliseconds, full.privateMegabytes,
+            full.milliseconds - plain.milliseconds);
         EXPECT_GT(full.milliseconds, 0.0);
         differences.push_back(full.milliseconds - plain.milliseconds);
         plainMemory.push_back(plain.privateMegabytes);
         fullMemory.push_back(full.privateMegabytes);
     }
-    std::printf("difference: median %.1f ms, range %.1f to %.1f ms; private memory (median): plain window %.1f MB, "
-                "toolkeep %.1f MB\n",
-                median(differences), *std::min_element(differences.begin(), differences.end()),
-                *std::max_element(differences.begin(), differences.end()), median(plainMemory), median(fullMemory));
+    std::printf(
+        "difference: median %.1f ms, range %.1f to %.1f ms; private memory (median): plain window %.1f MB, "
+        "toolkeep %.1f MB\n",
+        median(differences), *std::min_element(differences.begin(), differences.end()),
+        *std::max_element(differences.begin(), differences.end()), median(plainMemory), median(fullMemory));
 }
 
 }  // namespace

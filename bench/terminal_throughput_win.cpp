@@ -93,7 +93,8 @@ void writeBenchFile(const std::u16string& path, BenchOutput kind, size_t bytes, 
         switch (kind) {
             case BenchOutput::Plain:
                 n = std::snprintf(text, sizeof text,
-                                  "%06u plain output line of the benchmark, as a long directory listing prints\r\n", line);
+                                  "%06u plain output line of the benchmark, as a long directory listing prints\r\n",
+                                  line);
                 break;
             case BenchOutput::Palette:
                 n = std::snprintf(text, sizeof text,
@@ -132,14 +133,16 @@ protected:
             return RegisterClassExW(&windowClass) != 0;
         }();
         ASSERT_TRUE(registered);
-        host = CreateWindowExW(0, L"TerminalThroughputHost", L"terminal-bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                               0, 900, 600, nullptr, nullptr, instance, nullptr);
+        host = CreateWindowExW(0, L"TerminalThroughputHost", L"terminal-bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               900, 600, nullptr, nullptr, instance, nullptr);
         ASSERT_NE(host, nullptr);
         terminal = std::make_unique<Terminal>();
         hostedTerminal = terminal.get();
         ASSERT_TRUE(createTerminal(*terminal, host, instance, ShellKind::Cmd, 10));
         MoveWindow(terminal->editor, 0, 0, 880, 560, TRUE);
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(*terminal).outputChunks > 0 && probeTerminal(*terminal).atShellPrompt; }));
+        ASSERT_TRUE(waitUntil(kWaitMs, [&] {
+            return probeTerminal(*terminal).outputChunks > 0 && probeTerminal(*terminal).atShellPrompt;
+        }));
     }
 
     void TearDown() override {
@@ -172,7 +175,8 @@ protected:
         return waitUntil(kFloodWaitMs, [&] {
             // Reading text costs the control a walk over its paragraphs: look
             // only once the shell's prompt is back, and then every 100 ms.
-            if (++polls % 20 || !probeTerminal(*terminal).atShellPrompt || !probeTerminal(*terminal).queuedChunks == 0) return false;
+            if (++polls % 20 || !probeTerminal(*terminal).atShellPrompt || !probeTerminal(*terminal).queuedChunks == 0)
+                return false;
             return tail().find(u"\r" + marker + u"\r") != std::u16string::npos;
         });
     }
@@ -215,10 +219,11 @@ void TerminalThroughput::measure(BenchOutput kind) {
     long long elapsed = nowMicros() - started;
     double busy = threadCpuSeconds() - busyBefore;
     // The window's own share: the rest of the time goes to the shell and the pipe.
-    std::printf("[bench] %s %d MB: %.2f s to show (window thread busy %.2f s), longest unresponsive %.0f ms, "
-                "%llu chunks\n",
-                kNames[int(kind)], megabytes, double(elapsed) / 1e6, busy, double(worstProbeMicros) / 1e3,
-                static_cast<unsigned long long>(probeTerminal(*terminal).outputChunks));
+    std::printf(
+        "[bench] %s %d MB: %.2f s to show (window thread busy %.2f s), longest unresponsive %.0f ms, "
+        "%llu chunks\n",
+        kNames[int(kind)], megabytes, double(elapsed) / 1e6, busy, double(worstProbeMicros) / 1e3,
+        static_cast<unsigned long long>(probeTerminal(*terminal).outputChunks));
     std::fflush(stdout);
     DeleteFileW(wstr(file));
 }
@@ -246,35 +251,28 @@ void TerminalThroughput::measureLong() {
             firstMemory = memory;
         }
         if (segment == 1 || segment == kLongSegments) {
-            std::printf("[bench] plain %d MB, %s %d MB: %.2f s, private memory %.0f MB\n",
-                        megabytes * kLongSegments, segment == 1 ? "first" : "last", megabytes, seconds, memory);
+            std::printf("[bench] plain %d MB, %s %d MB: %.2f s, private memory %.0f MB\n", megabytes * kLongSegments,
+                        segment == 1 ? "first" : "last", megabytes, seconds, memory);
         }
         if (segment == kLongSegments) {
-            std::printf("[bench] plain %d MB: last/first time %.2f, memory after all/after first %.2f; "
-                        "longest unresponsive %.0f ms\n",
-                        megabytes * kLongSegments, seconds / firstSeconds, memory / firstMemory,
-                        double(worstProbeMicros) / 1e3);
+            std::printf(
+                "[bench] plain %d MB: last/first time %.2f, memory after all/after first %.2f; "
+                "longest unresponsive %.0f ms\n",
+                megabytes * kLongSegments, seconds / firstSeconds, memory / firstMemory,
+                double(worstProbeMicros) / 1e3);
         }
         std::fflush(stdout);
     }
     DeleteFileW(wstr(file));
 }
 
-TEST_F(TerminalThroughput, Plain) {
-    measure(BenchOutput::Plain);
-}
+TEST_F(TerminalThroughput, Plain) { measure(BenchOutput::Plain); }
 
-TEST_F(TerminalThroughput, PaletteColours) {
-    measure(BenchOutput::Palette);
-}
+TEST_F(TerminalThroughput, PaletteColours) { measure(BenchOutput::Palette); }
 
-TEST_F(TerminalThroughput, DenseColours) {
-    measure(BenchOutput::Dense);
-}
+TEST_F(TerminalThroughput, DenseColours) { measure(BenchOutput::Dense); }
 
-TEST_F(TerminalThroughput, TenTimesPlainFirstAndLastSegment) {
-    measureLong();
-}
+TEST_F(TerminalThroughput, TenTimesPlainFirstAndLastSegment) { measureLong(); }
 
 // The local clear of a full transcript: the kept 50 000 lines, then "cls".
 TEST_F(TerminalThroughput, ClearAfterFiftyThousandLines) {

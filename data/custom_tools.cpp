@@ -13,9 +13,7 @@ namespace {
 
 constexpr char16_t kPuzzlePiece[] = u"\U0001F9E9";
 
-std::string member(const char* key, const std::string& value) {
-    return std::string("\"") + key + "\": " + value;
-}
+std::string member(const char* key, const std::string& value) { return std::string("\"") + key + "\": " + value; }
 
 bool isCustomToolsDocument(const JsonValue& document) {
     return isKind(findMember(document, u"tools"), JsonKind::Array);
@@ -107,7 +105,8 @@ std::vector<ToolRecord> toolsOf(const StoredDocument& stored) {
 
 std::string serializeCustomTools(const std::vector<ToolRecord>& tools) {
     std::string text = "{\n  \"version\": \"1.0\",\n  \"tools\": [\n";
-    for (size_t i = 0; i < tools.size(); ++i) text += "    " + toolEntry(tools[i]) + (i + 1 < tools.size() ? ",\n" : "\n");
+    for (size_t i = 0; i < tools.size(); ++i)
+        text += "    " + toolEntry(tools[i]) + (i + 1 < tools.size() ? ",\n" : "\n");
     text += "  ]\n}\n";
     return text;
 }
@@ -163,11 +162,13 @@ SaveOutcome addCustomTool(const std::u16string& path, const std::u16string& args
 
 SaveOutcome removeCustomTool(const std::u16string& toolId) {
     return editCustomTools([&toolId](const StoredDocument& stored) {
-        if (auto edited = stored.outcome.state == DocumentState::Loaded ? withToolRemoved(stored, toolId) : std::nullopt)
+        if (auto edited =
+                stored.outcome.state == DocumentState::Loaded ? withToolRemoved(stored, toolId) : std::nullopt)
             return *edited;
         std::vector<ToolRecord> tools = toolsOf(stored);
-        tools.erase(std::remove_if(tools.begin(), tools.end(), [&toolId](const ToolRecord& tool) { return tool.id == toolId; }),
-                    tools.end());
+        tools.erase(
+            std::remove_if(tools.begin(), tools.end(), [&toolId](const ToolRecord& tool) { return tool.id == toolId; }),
+            tools.end());
         return serializeCustomTools(tools);
     });
 }

@@ -27,8 +27,8 @@ std::u16string findPackFile(const std::u16string& fileName) {
     return {};
 }
 
-std::optional<JsonValue> loadDataPack(const std::u16string& fileName, int resourceId,
-                                      const std::u16string& arrayKey, std::u16string* sourceLabel) {
+std::optional<JsonValue> loadDataPack(const std::u16string& fileName, int resourceId, const std::u16string& arrayKey,
+                                      std::u16string* sourceLabel) {
     // Only the first file found is tried; a broken one falls back to the embedded copy.
     for (const std::u16string& dir : dataDirectoryChain()) {
         std::u16string candidate = platform::joinPath(dir, fileName);

@@ -27,8 +27,8 @@ std::vector<std::u16string> dataDirectoryChain();
 std::u16string findPackFile(const std::u16string& fileName);
 
 // Reads from disk on every call; sourceLabel receives the file path or "(内置)".
-std::optional<JsonValue> loadDataPack(const std::u16string& fileName, int resourceId,
-                                      const std::u16string& arrayKey, std::u16string* sourceLabel = nullptr);
+std::optional<JsonValue> loadDataPack(const std::u16string& fileName, int resourceId, const std::u16string& arrayKey,
+                                      std::u16string* sourceLabel = nullptr);
 std::optional<JsonValue> loadDataPack(const PackInfo& pack, std::u16string* sourceLabel = nullptr);
 
 // "dataVersion" of the pack, or "0.0.0".

@@ -10,24 +10,24 @@
 #include "data/json.h"
 
 enum class DocumentState {
-    Loaded,      // parsed and usable
-    Missing,     // no file, or an empty one: nothing to lose
+    Loaded,  // parsed and usable
+    Missing,  // no file, or an empty one: nothing to lose
     Unreadable,  // there but not readable (in use, access denied, I/O error)
-    Unusable,    // read, but not JSON or not of the expected shape
+    Unusable,  // read, but not JSON or not of the expected shape
 };
 
 // What reading one file found, for the report at start-up.
 struct DocumentOutcome {
     DocumentState state = DocumentState::Missing;
     std::u16string path;
-    uint32_t error = 0;      // Unreadable: the system's error code
-    std::u16string keptAs;   // Unusable: the copy of the original bytes; empty when copying failed
+    uint32_t error = 0;  // Unreadable: the system's error code
+    std::u16string keptAs;  // Unusable: the copy of the original bytes; empty when copying failed
 };
 
 struct StoredDocument {
     DocumentOutcome outcome;
     JsonValue document;  // Loaded only
-    std::string bytes;   // Loaded only: as read, less a NUL tail
+    std::string bytes;  // Loaded only: as read, less a NUL tail
 };
 
 // Whether a save may replace the file: it holds nothing, or nothing that is not kept elsewhere.

@@ -39,8 +39,8 @@ std::u16string userFilePath(const std::u16string& name);
 constexpr uint32_t kLockWaitMs = 3000;
 constexpr uint32_t kLockMomentMs = 200;
 enum class LockOutcome {
-    Held,    // the work ran under the lock
-    Busy,    // another writer held it for longer than the wait
+    Held,  // the work ran under the lock
+    Busy,  // another writer held it for longer than the wait
     Failed,  // the lock file cannot be opened at all (access denied, no folder)
 };
 // Runs `work` while holding path + ".lock", which every reader-merger-writer

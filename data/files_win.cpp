@@ -68,7 +68,8 @@ bool replaceFile(const std::u16string& from, const std::u16string& to) {
     const std::wstring source = systemPath(from), target = systemPath(to);
     const DWORD started = GetTickCount();
     while (true) {
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
         DWORD error = GetLastError();
         bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
         if (!held || GetTickCount() - started >= kReplaceRetryMs) return false;

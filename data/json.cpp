@@ -16,9 +16,7 @@ struct Cursor {
     bool tooDeep = false;
 };
 
-bool isWhitespace(char16_t c) {
-    return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ' || c == 0xFEFF;
-}
+bool isWhitespace(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ' || c == 0xFEFF; }
 
 void skipWhitespace(Cursor& c) {
     while (c.pos < c.end && isWhitespace(*c.pos)) ++c.pos;
@@ -81,8 +79,7 @@ bool parseString(Cursor& c, std::u16string& out) {
 }
 
 bool isNumberChar(char16_t ch) {
-    return (ch >= u'0' && ch <= u'9') || ch == u'+' || ch == u'-' || ch == u'.' || ch == u'e' ||
-           ch == u'E';
+    return (ch >= u'0' && ch <= u'9') || ch == u'+' || ch == u'-' || ch == u'.' || ch == u'e' || ch == u'E';
 }
 
 // Converts the longest valid prefix like wcstod does in the "C" locale, but
@@ -186,9 +183,7 @@ bool parseValue(Cursor& c, JsonValue& out) {
     skipWhitespace(c);
     if (c.pos >= c.end) return false;
     switch (*c.pos) {
-        case u'"':
-            out.kind = JsonKind::String;
-            return parseString(c, out.text);
+        case u'"': out.kind = JsonKind::String; return parseString(c, out.text);
         case u'[':
         case u'{': {
             if (++c.depth > kMaxJsonDepth) {
@@ -207,11 +202,8 @@ bool parseValue(Cursor& c, JsonValue& out) {
                 return true;
             }
             return matchLiteral(c, u"false", 5);
-        case u'n':
-            out.kind = JsonKind::Null;
-            return matchLiteral(c, u"null", 4);
-        default:
-            return parseNumber(c, out);
+        case u'n': out.kind = JsonKind::Null; return matchLiteral(c, u"null", 4);
+        default: return parseNumber(c, out);
     }
 }
 
@@ -224,9 +216,7 @@ std::optional<JsonValue> parseJson(const char16_t* text, size_t length) {
     return value;
 }
 
-std::optional<JsonValue> parseJson(const std::u16string& text) {
-    return parseJson(text.data(), text.size());
-}
+std::optional<JsonValue> parseJson(const std::u16string& text) { return parseJson(text.data(), text.size()); }
 
 std::optional<JsonValue> parseJsonDocument(const std::u16string& text, JsonError& error) {
     Cursor c{text.data(), text.data() + text.size()};
@@ -235,7 +225,7 @@ std::optional<JsonValue> parseJsonDocument(const std::u16string& text, JsonError
     if (ok) skipWhitespace(c);
     if (ok && c.pos == c.end) return value;
     error.offset = size_t(c.pos - text.data());
-    error.kind = c.tooDeep ? JsonErrorKind::TooDeep
+    error.kind = c.tooDeep               ? JsonErrorKind::TooDeep
                  : !ok && c.pos >= c.end ? JsonErrorKind::UnexpectedEnd
                  : ok                    ? JsonErrorKind::TrailingText
                                          : JsonErrorKind::Syntax;
@@ -263,8 +253,7 @@ const JsonValue* findMember(const JsonValue& value, const std::u16string& key) {
 
 bool isKind(const JsonValue* value, JsonKind kind) { return value && value->kind == kind; }
 
-std::u16string getString(const JsonValue& value, const std::u16string& key,
-                         const std::u16string& fallback) {
+std::u16string getString(const JsonValue& value, const std::u16string& key, const std::u16string& fallback) {
     const JsonValue* m = findMember(value, key);
     return isKind(m, JsonKind::String) ? m->text : fallback;
 }
@@ -361,17 +350,11 @@ std::string joinQuoted(const std::vector<std::u16string>& items, const char* sep
 }
 }  // namespace
 
-std::string configStringArray(const std::vector<std::u16string>& items) {
-    return joinQuoted(items, ", ", configQuote);
-}
+std::string configStringArray(const std::vector<std::u16string>& items) { return joinQuoted(items, ", ", configQuote); }
 
-std::string jsonStringArray(const std::vector<std::u16string>& items) {
-    return joinQuoted(items, ",", jsonQuote);
-}
+std::string jsonStringArray(const std::vector<std::u16string>& items) { return joinQuoted(items, ",", jsonQuote); }
 
-std::string intToText(int32_t value) {
-    return std::to_string(value);
-}
+std::string intToText(int32_t value) { return std::to_string(value); }
 
 namespace {
 

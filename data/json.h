@@ -44,8 +44,7 @@ JsonPlace jsonPlace(const std::u16string& text, size_t offset);
 
 // Look-ups never fail: a missing member or one of another kind yields the default.
 const JsonValue* findMember(const JsonValue& value, const std::u16string& key);
-std::u16string getString(const JsonValue& value, const std::u16string& key,
-                         const std::u16string& fallback = {});
+std::u16string getString(const JsonValue& value, const std::u16string& key, const std::u16string& fallback = {});
 bool getBool(const JsonValue& value, const std::u16string& key, bool fallback);
 double getNumber(const JsonValue& value, const std::u16string& key, double fallback);
 // The number truncated toward zero and clamped to the int32 range (NaN gives 0).
@@ -61,7 +60,7 @@ int64_t clampToInt64(double value);
 // edits that leave every other byte as the user wrote it. Nothing when the
 // object has no such array.
 struct ArraySpans {
-    size_t open = 0;   // the opening bracket
+    size_t open = 0;  // the opening bracket
     size_t close = 0;  // the closing bracket
     std::vector<std::pair<size_t, size_t>> elements;
 };

@@ -7,4 +7,4 @@
 
 constexpr uint32_t kActionBlue = 0xDC6824;  // RGB(36, 104, 220)
 constexpr uint32_t kFailureRed = 0x2828C8;  // RGB(200, 40, 40)
-constexpr uint32_t kHintGreen = 0x5A9628;   // RGB(40, 150, 90)
+constexpr uint32_t kHintGreen = 0x5A9628;  // RGB(40, 150, 90)

@@ -19,8 +19,7 @@ std::vector<std::u16string> readIdList(const JsonValue& document, const std::u16
     return ids;
 }
 
-int32_t readClamped(const JsonValue& document, const std::u16string& key, int32_t fallback, int32_t low,
-                    int32_t high) {
+int32_t readClamped(const JsonValue& document, const std::u16string& key, int32_t fallback, int32_t low, int32_t high) {
     const JsonValue* member = findMember(document, key);
     if (!isKind(member, JsonKind::Number)) return fallback;
     return std::clamp(clampToInt32(member->number), low, high);
@@ -83,7 +82,6 @@ Settings parseSettings(const std::u16string& text) {
     return parsed ? settingsFrom(*parsed) : Settings();
 }
 
-
 std::string serializeSettings(const Settings& s) {
     const char* theme = s.theme == ThemeMode::Light ? "light" : s.theme == ThemeMode::Dark ? "dark" : "system";
     std::string text = "{\n";
@@ -108,8 +106,9 @@ std::string serializeSettings(const Settings& s) {
 }
 
 bool saveSettings(const Settings& settings) {
-    return saveUnderLock(settingsPath(), isSettingsDocument,
-                         [&settings](const StoredDocument&) { return serializeSettings(settings); }) == SaveOutcome::Saved;
+    return saveUnderLock(settingsPath(), isSettingsDocument, [&settings](const StoredDocument&) {
+               return serializeSettings(settings);
+           }) == SaveOutcome::Saved;
 }
 
 SaveOutcome saveSettingsChange(Settings& live, const SettingsChange& change, std::vector<SettingsChange>& unsaved) {

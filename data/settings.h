@@ -36,7 +36,7 @@ struct Settings {
     std::u16string localModel;
     bool localEnabled = true;
     std::vector<std::u16string> favorites;  // in the order they were added
-    std::vector<std::u16string> recents;    // newest first
+    std::vector<std::u16string> recents;  // newest first
 };
 
 // %APPDATA%\Toolkeep\config.json, creating the folder; empty when there is no AppData folder.

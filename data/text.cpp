@@ -1,8 +1,6 @@
 #include "data/text.h"
 
-std::u16string asciiToWide(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
+std::u16string asciiToWide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 bool isValidUtf8(const std::string& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -38,9 +36,7 @@ std::u16string fileTextToWide(const std::string& bytes) {
     return isValidUtf8(bytes) ? utf8ToWide(bytes) : ansiToWide(bytes);
 }
 
-std::u16string decimalText(unsigned long long value) {
-    return asciiToWide(std::to_string(value));
-}
+std::u16string decimalText(unsigned long long value) { return asciiToWide(std::to_string(value)); }
 
 std::u16string withValues(std::u16string text, const std::vector<std::u16string>& values) {
     size_t from = 0;

@@ -73,9 +73,10 @@ bool hidesText(const std::u16string& text) {
         }
         if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || c == 0x34F || c == 0x61C || c == 0x115F ||
             c == 0x1160 || c == 0x17B4 || c == 0x17B5 || (c >= 0x180B && c <= 0x180F) || (c >= 0x200B && c <= 0x200F) ||
-            (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x206F) || c == 0x3164 || (c >= 0xE000 && c <= 0xF8FF) ||
-            (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF || c == 0xFFA0 || (c >= 0xFFF0 && c <= 0xFFF8) ||
-            (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE0FFF))
+            (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x206F) || c == 0x3164 ||
+            (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF || c == 0xFFA0 ||
+            (c >= 0xFFF0 && c <= 0xFFF8) || (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) ||
+            (c >= 0xE0000 && c <= 0xE0FFF))
             return true;
     }
     return false;
@@ -127,7 +128,8 @@ void checkInvariant(const std::u16string& shell, const std::u16string& command) 
     // No literal remote host: two separators in a row only before a placeholder.
     std::u16string marked = withoutPlaceholders(command, end == std::u16string::npos ? command.size() : end, u"\x01");
     for (size_t i = 0; i + 1 < marked.size(); ++i) {
-        bool separators = (marked[i] == u'\\' || marked[i] == u'/') && (marked[i + 1] == u'\\' || marked[i + 1] == u'/');
+        bool separators =
+            (marked[i] == u'\\' || marked[i] == u'/') && (marked[i + 1] == u'\\' || marked[i + 1] == u'/');
         if (separators && (i + 2 >= marked.size() || marked[i + 2] != 0x01)) abort();
         if (separators) ++i;
     }
@@ -144,8 +146,8 @@ void checkInvariant(const std::u16string& shell, const std::u16string& command) 
                                  u"-filepath", u"-credential", u"-cimsession", u"-session", u"-cn"}))
             abort();
         if (!ps && isOneOf(name, {u"/u", u"-u", u"/p", u"-p"}) &&
-            isOneOf(words[0], {u"systeminfo", u"tasklist", u"driverquery", u"getmac", u"systeminfo.exe", u"tasklist.exe",
-                               u"driverquery.exe", u"getmac.exe"}))
+            isOneOf(words[0], {u"systeminfo", u"tasklist", u"driverquery", u"getmac", u"systeminfo.exe",
+                               u"tasklist.exe", u"driverquery.exe", u"getmac.exe"}))
             abort();
         // A host parameter names a placeholder only.
         bool hostParameter = ps ? isOneOf(name, {u"-computername", u"-server", u"-targetname"})
@@ -154,8 +156,8 @@ void checkInvariant(const std::u16string& shell, const std::u16string& command) 
         if (hostParameter) {
             size_t colon = words[i].find(u':');
             std::u16string value = colon != std::u16string::npos ? words[i].substr(colon + 1)
-                                   : i + 1 < words.size()      ? words[i + 1]
-                                                               : std::u16string();
+                                   : i + 1 < words.size()        ? words[i + 1]
+                                                                 : std::u16string();
             if (value != u"\x01") abort();
         }
     }

@@ -43,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (line.empty() || line.back() != '\n') std::abort();
         checkReply(line.substr(0, line.size() - 1));
     };
-    serveMcp(stream, [&session](const std::string& line) { return handleMcpRequest(line, session); }, 64);
+    serveMcp(
+        stream, [&session](const std::string& line) { return handleMcpRequest(line, session); }, 64);
     return 0;
 }

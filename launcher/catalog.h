@@ -11,7 +11,7 @@
 
 struct Catalog {
     std::vector<ToolRecord> tools;  // present built-in, every external, custom
-    std::vector<ToolRecord> absent; // built-in tools this machine lacks, kept to name them (playbook steps)
+    std::vector<ToolRecord> absent;  // built-in tools this machine lacks, kept to name them (playbook steps)
     std::vector<Playbook> playbooks;  // shipped, then the team's files, then the user's
     std::vector<PlaybookFile> brokenPlaybookFiles;  // each playbook file with problems, to report
 };

@@ -10,7 +10,7 @@
 struct LaunchSink {
     // One Activity line; failed lines show as failures.
     std::function<void(const std::u16string& line, bool failed)> activity;
-    std::function<std::u16string(int id)> text;                      // a UI text by id
+    std::function<std::u16string(int id)> text;  // a UI text by id
     std::function<std::u16string(const ToolRecord& tool)> toolName;  // as the user sees it
 };
 

@@ -1,6 +1,5 @@
 #include "launcher/launch_command.h"
 
-
 namespace {
 
 const std::u16string kAppsFolderMarker = u"shell:AppsFolder\\";
@@ -70,9 +69,7 @@ LaunchCommand buildLaunchCommand(const ToolRecord& tool, const ResolutionProbes&
     return {isAbsolutePath(target) ? target : findExecutable(target, probes), tool.args};
 }
 
-std::u16string launchedCommandText(const LaunchCommand& command) {
-    return withArgs(command.file, command.parameters);
-}
+std::u16string launchedCommandText(const LaunchCommand& command) { return withArgs(command.file, command.parameters); }
 
 bool isWebAddress(const std::u16string& address) {
     return startsWithNoCase(address, u"https://") || startsWithNoCase(address, u"http://");

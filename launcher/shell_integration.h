@@ -16,8 +16,7 @@ using ShellTextLookup = std::function<std::u16string(int id)>;
 
 // Positions outside the catalog are ignored.
 void openFileLocation(const std::vector<ToolRecord>& catalog, int64_t index);
-void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
-                        const ShellTextLookup& text);
+void addDesktopShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text);
 void pinToTaskbar(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index, const ShellTextLookup& text);
 void addStartMenuShortcut(HWND owner, const std::vector<ToolRecord>& catalog, int64_t index,
                           const ShellTextLookup& text);

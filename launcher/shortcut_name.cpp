@@ -11,9 +11,15 @@ std::u16string shortcutFileName(const std::u16string& name) {
     std::u16string result = name;
     for (char16_t& c : result) {
         switch (c) {
-            case u'\\': case u'/': case u':': case u'*': case u'?': case u'"': case u'<': case u'>': case u'|':
-                c = u'_';
-                break;
+            case u'\\':
+            case u'/':
+            case u':':
+            case u'*':
+            case u'?':
+            case u'"':
+            case u'<':
+            case u'>':
+            case u'|': c = u'_'; break;
             default: break;
         }
     }
@@ -53,7 +59,8 @@ std::u16string numberedShortcutPath(const std::u16string& base, const std::u16st
 
 bool placeShortcut(const std::u16string& base, const std::u16string& extension, const ShortcutFiles& files) {
     int free = 1;
-    while (free <= kMaxShortcutNumber && files.read(numberedShortcutPath(base, extension, free)).status != ReadStatus::Missing)
+    while (free <= kMaxShortcutNumber &&
+           files.read(numberedShortcutPath(base, extension, free)).status != ReadStatus::Missing)
         ++free;
     if (free > kMaxShortcutNumber) return false;
     const std::u16string path = numberedShortcutPath(base, extension, free);

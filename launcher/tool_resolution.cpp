@@ -278,7 +278,7 @@ NameIndex indexNames(const std::vector<std::u16string_view>& names, bool ignoreC
 
 struct ListedFolder {
     std::optional<std::vector<platform::DirEntry>> entries;  // empty when it could not be read
-    std::optional<NameIndex> files;                          // the file entries, once asked
+    std::optional<NameIndex> files;  // the file entries, once asked
 };
 
 struct ListedFamilies {

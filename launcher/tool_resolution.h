@@ -14,8 +14,8 @@ struct ResolutionProbes {
     char16_t separator = u'\\';  // put between joined path parts
     bool namesIgnoreCase = true;  // how the file system compares file names
     std::function<bool(const std::u16string&)> fileExists;
-    std::function<std::u16string()> systemDir;       // empty when unknown
-    std::function<std::u16string()> windowsDir;      // empty when unknown
+    std::function<std::u16string()> systemDir;  // empty when unknown
+    std::function<std::u16string()> windowsDir;  // empty when unknown
     std::function<std::u16string()> systemWow64Dir;  // empty on 32-bit systems
     std::function<std::optional<std::u16string>()> pathVariable;
     std::function<std::u16string()> programDir;

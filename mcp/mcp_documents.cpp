@@ -15,9 +15,7 @@ void member(std::string& out, const char* key, const std::string& rawValue) {
     out += rawValue;
 }
 
-void textMember(std::string& out, const char* key, const std::u16string& value) {
-    member(out, key, jsonQuote(value));
-}
+void textMember(std::string& out, const char* key, const std::u16string& value) { member(out, key, jsonQuote(value)); }
 
 void optionalText(std::string& out, const char* key, const std::u16string& value) {
     if (!value.empty()) textMember(out, key, value);

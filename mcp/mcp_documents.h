@@ -18,8 +18,7 @@ std::string jsonArrayOf(const std::vector<std::string>& documents);
 
 // The available built-in tools followed by every external tool, as loaded.
 std::vector<ToolRecord> buildMcpToolList(const std::vector<ToolRecord>& builtin,
-                                         const std::vector<ToolRecord>& external,
-                                         const ResolutionProbes& probes);
+                                         const std::vector<ToolRecord>& external, const ResolutionProbes& probes);
 
 // Built on first call, then kept for the life of the process.
 const std::vector<ToolRecord>& mcpToolList();

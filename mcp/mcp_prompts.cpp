@@ -10,8 +10,7 @@
 namespace {
 
 bool isPlaceholderChar(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
-           c == u'-';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-';
 }
 
 // "a" then " b" when b is there: the bilingual pairs of the pack.
@@ -34,8 +33,8 @@ std::string argumentDescriptor(const std::u16string& name) {
 }
 
 std::string promptDescriptor(const Playbook& playbook) {
-    std::string out = "{\"name\":" + jsonQuote(playbook.id) + ",\"title\":" +
-                      jsonQuote(both(playbook.title, playbook.titleEn, u" ")) +
+    std::string out = "{\"name\":" + jsonQuote(playbook.id) +
+                      ",\"title\":" + jsonQuote(both(playbook.title, playbook.titleEn, u" ")) +
                       ",\"description\":" + jsonQuote(promptDescription(playbook));
     std::vector<std::u16string> placeholders = playbookPlaceholders(playbook);
     if (!placeholders.empty()) {
@@ -76,8 +75,8 @@ std::u16string verdictText(bool allowed, const std::u16string& reason) {
 std::u16string actionLine(const PlaybookStep& step, const JsonValue* arguments) {
     switch (step.actionType) {
         case StepActionType::Tool: return u"打开工具 Open tool: " + step.ref + u" (get_tool_info)";
-        case StepActionType::OpenUrl: return u"打开网页 Open page: " + step.ref + u"  [" +
-                                             verdictText(step.enabled, step.disabledReason) + u"]";
+        case StepActionType::OpenUrl:
+            return u"打开网页 Open page: " + step.ref + u"  [" + verdictText(step.enabled, step.disabledReason) + u"]";
         case StepActionType::Command: {
             std::u16string shell = step.shell.empty() ? std::u16string(u"cmd") : step.shell;
             Filled filled = fillPlaceholders(step.command, arguments);
@@ -116,10 +115,11 @@ std::u16string promptText(const Playbook& playbook, const JsonValue* arguments) 
                          u"), one step at a time.\n";
     std::u16string summary = both(playbook.summary, playbook.summaryEn, u" ");
     if (!summary.empty()) out += summary + u"\n";
-    out += u"每次给我一步,等我说出看到的结果,再按分支走下一步。命令由我自己在终端里运行:只给我标为允许的命令,"
-           u"标为不允许的不要让我运行。Give me one step at a time, wait for what I observe, then follow the "
-           u"matching branch. I run each command myself in a terminal: offer only commands marked allowed, never "
-           u"one marked not allowed.\n";
+    out +=
+        u"每次给我一步,等我说出看到的结果,再按分支走下一步。命令由我自己在终端里运行:只给我标为允许的命令,"
+        u"标为不允许的不要让我运行。Give me one step at a time, wait for what I observe, then follow the "
+        u"matching branch. I run each command myself in a terminal: offer only commands marked allowed, never "
+        u"one marked not allowed.\n";
     std::u16string missing;
     for (const std::u16string& name : playbookPlaceholders(playbook)) {
         if (!fillPlaceholders(u"{" + name + u"}", arguments).changed) missing += u" {" + name + u"}";

@@ -23,12 +23,12 @@ constexpr const char* kListTtlMs = "3600000";
 // requires JSON-RPC batches.
 struct McpRevision {
     const char* version;
-    bool handshake;               // chosen by initialize; otherwise named in each request's "_meta"
-    bool plainInitialize;         // initialize answer as first shipped: tools only, no instructions
-    bool argumentErrorsAsResults; // bad tool arguments: an isError result the model reads, else -32602
-    int32_t unknownToolCode;      // tools/call of a name no tool has
-    bool ping;                    // ping answered (the stateless revision removed it)
-    bool resultFields;            // resultType and serverInfo on every result, ttlMs and cacheScope on lists
+    bool handshake;  // chosen by initialize; otherwise named in each request's "_meta"
+    bool plainInitialize;  // initialize answer as first shipped: tools only, no instructions
+    bool argumentErrorsAsResults;  // bad tool arguments: an isError result the model reads, else -32602
+    int32_t unknownToolCode;  // tools/call of a name no tool has
+    bool ping;  // ping answered (the stateless revision removed it)
+    bool resultFields;  // resultType and serverInfo on every result, ttlMs and cacheScope on lists
 };
 constexpr McpRevision kRevisions[] = {
     // version      handshake plainInit errorsAsResults unknownTool ping  resultFields
@@ -107,9 +107,10 @@ std::string reply(const std::u16string& id, const McpRevision& revision, const s
 }
 
 std::string unsupportedVersion(const std::u16string& id, const std::u16string& requested) {
-    return "{\"jsonrpc\":\"2.0\",\"id\":" + wideToUtf8(id) + ",\"error\":{\"code\":" +
-           intToText(kUnsupportedProtocolVersion) + ",\"message\":\"Unsupported protocol version\",\"data\":{" +
-           "\"supported\":" + supportedVersions() + ",\"requested\":" + jsonQuote(requested) + "}}}";
+    return "{\"jsonrpc\":\"2.0\",\"id\":" + wideToUtf8(id) +
+           ",\"error\":{\"code\":" + intToText(kUnsupportedProtocolVersion) +
+           ",\"message\":\"Unsupported protocol version\",\"data\":{" + "\"supported\":" + supportedVersions() +
+           ",\"requested\":" + jsonQuote(requested) + "}}}";
 }
 
 const JsonValue* requestMeta(const JsonValue* params) {
@@ -140,8 +141,8 @@ std::string callTool(const JsonValue* params, const std::u16string& id, const Mc
                      "{\"content\":[{\"type\":\"text\",\"text\":" + jsonQuote(out.problem) + "}],\"isError\":true}");
     }
     return reply(id, revision,
-                 "{\"content\":[{\"type\":\"text\",\"text\":\"" + out.escaped + "\"}],\"structuredContent\":" +
-                     out.structured + "}");
+                 "{\"content\":[{\"type\":\"text\",\"text\":\"" + out.escaped +
+                     "\"}],\"structuredContent\":" + out.structured + "}");
 }
 
 std::string getPrompt(const JsonValue* params, const std::u16string& id, const McpRevision& revision,
@@ -226,8 +227,8 @@ std::string handleMcpRequest(const std::string& line, McpSession& session) {
 int serveMcp(const McpStream& stream, const std::function<std::string(const std::string&)>& handle,
              size_t maxLineBytes) {
     std::string buffer;
-    size_t scanned = 0;        // bytes of buffer already known to hold no line feed
-    bool discarding = false;   // the rest of an overlong line is being skipped
+    size_t scanned = 0;  // bytes of buffer already known to hold no line feed
+    bool discarding = false;  // the rest of an overlong line is being skipped
     std::string block(kMcpReadBlock, '\0');
     while (true) {
         size_t got = stream.read(&block[0], block.size());

@@ -10,53 +10,57 @@ constexpr size_t kSearchLimit = 10;
 
 // The schemas of the documents of mcp_documents.cpp, member by member.
 #define TK_TEXT "{\"type\":\"string\"}"
-#define TK_TOOL_SCHEMA                                                                                         \
-    "{\"type\":\"object\",\"properties\":{\"id\":" TK_TEXT ",\"name\":" TK_TEXT ",\"nameEn\":" TK_TEXT        \
-    ",\"category\":" TK_TEXT ",\"kind\":{\"type\":\"string\",\"enum\":[\"builtin\",\"custom\",\"external\"]},"  \
-    "\"available\":{\"type\":\"boolean\"},\"description\":" TK_TEXT ",\"descriptionEn\":" TK_TEXT              \
-    ",\"file\":" TK_TEXT ",\"homepage\":" TK_TEXT "},\"required\":[\"id\",\"name\",\"category\",\"kind\","    \
+#define TK_TOOL_SCHEMA                                                                                                 \
+    "{\"type\":\"object\",\"properties\":{\"id\":" TK_TEXT ",\"name\":" TK_TEXT ",\"nameEn\":" TK_TEXT                 \
+    ",\"category\":" TK_TEXT                                                                                           \
+    ",\"kind\":{\"type\":\"string\",\"enum\":[\"builtin\",\"custom\",\"external\"]},"                                  \
+    "\"available\":{\"type\":\"boolean\"},\"description\":" TK_TEXT ",\"descriptionEn\":" TK_TEXT ",\"file\":" TK_TEXT \
+    ",\"homepage\":" TK_TEXT                                                                                           \
+    "},\"required\":[\"id\",\"name\",\"category\",\"kind\","                                                           \
     "\"available\"]}"
-#define TK_PLAYBOOK_MEMBERS                                                                                     \
-    "\"id\":" TK_TEXT ",\"title\":" TK_TEXT ",\"titleEn\":" TK_TEXT ",\"category\":" TK_TEXT                   \
-    ",\"summary\":" TK_TEXT ",\"summaryEn\":" TK_TEXT ",\"tags\":{\"type\":\"array\",\"items\":" TK_TEXT "},"  \
-    "\"stepCount\":{\"type\":\"integer\",\"minimum\":0},"                                                   \
+#define TK_PLAYBOOK_MEMBERS                                                                                          \
+    "\"id\":" TK_TEXT ",\"title\":" TK_TEXT ",\"titleEn\":" TK_TEXT ",\"category\":" TK_TEXT ",\"summary\":" TK_TEXT \
+    ",\"summaryEn\":" TK_TEXT ",\"tags\":{\"type\":\"array\",\"items\":" TK_TEXT                                     \
+    "},"                                                                                                             \
+    "\"stepCount\":{\"type\":\"integer\",\"minimum\":0},"                                                            \
     "\"origin\":{\"type\":\"string\",\"enum\":[\"shipped\",\"team\",\"user\"]}"
 #define TK_PLAYBOOK_REQUIRED "\"id\",\"title\",\"category\",\"tags\",\"stepCount\",\"origin\""
-#define TK_ACTION_SCHEMA                                                                                        \
-    "{\"type\":\"object\",\"properties\":{\"type\":{\"type\":\"string\",\"enum\":[\"tool\",\"command\","       \
-    "\"open-url\",\"note\"]},\"ref\":" TK_TEXT ",\"shell\":" TK_TEXT ",\"command\":" TK_TEXT                   \
+#define TK_ACTION_SCHEMA                                                                                 \
+    "{\"type\":\"object\",\"properties\":{\"type\":{\"type\":\"string\",\"enum\":[\"tool\",\"command\"," \
+    "\"open-url\",\"note\"]},\"ref\":" TK_TEXT ",\"shell\":" TK_TEXT ",\"command\":" TK_TEXT             \
     ",\"allowed\":{\"type\":\"boolean\"},\"disabledReason\":" TK_TEXT "},\"required\":[\"type\"]}"
 #define TK_OUTCOME "{\"type\":\"string\",\"enum\":[\"ok\",\"fail\"]}"
 #define TK_TEXTS "{\"type\":\"array\",\"items\":" TK_TEXT "}"
-#define TK_BRANCH_SCHEMA                                                                                        \
-    "{\"type\":\"object\",\"properties\":{\"when\":" TK_TEXT ",\"label\":" TK_TEXT ",\"labelEn\":" TK_TEXT     \
+#define TK_BRANCH_SCHEMA                                                                                   \
+    "{\"type\":\"object\",\"properties\":{\"when\":" TK_TEXT ",\"label\":" TK_TEXT ",\"labelEn\":" TK_TEXT \
     ",\"goto\":" TK_TEXT ",\"on\":" TK_OUTCOME "},\"required\":[\"when\",\"label\",\"goto\"]}"
-#define TK_READING_SCHEMA                                                                                       \
-    "{\"type\":\"object\",\"properties\":{\"ok\":" TK_TEXTS ",\"fail\":" TK_TEXTS ",\"decides\":" TK_OUTCOME    \
-    ",\"captures\":{\"type\":\"array\",\"items\":{\"type\":\"object\",\"properties\":{\"name\":" TK_TEXT          \
-    ",\"kind\":{\"type\":\"string\",\"enum\":[\"ipv4\",\"ipv6\",\"hostname\",\"number\"]},\"after\":" TK_TEXTS  \
+#define TK_READING_SCHEMA                                                                                      \
+    "{\"type\":\"object\",\"properties\":{\"ok\":" TK_TEXTS ",\"fail\":" TK_TEXTS ",\"decides\":" TK_OUTCOME   \
+    ",\"captures\":{\"type\":\"array\",\"items\":{\"type\":\"object\",\"properties\":{\"name\":" TK_TEXT       \
+    ",\"kind\":{\"type\":\"string\",\"enum\":[\"ipv4\",\"ipv6\",\"hostname\",\"number\"]},\"after\":" TK_TEXTS \
     "},\"required\":[\"name\",\"kind\",\"after\"]}}},\"required\":[\"ok\",\"fail\",\"decides\",\"captures\"]}"
-#define TK_STEP_SCHEMA                                                                                          \
-    "{\"type\":\"object\",\"properties\":{\"id\":" TK_TEXT ",\"text\":" TK_TEXT ",\"textEn\":" TK_TEXT        \
-    ",\"hint\":" TK_TEXT ",\"hintEn\":" TK_TEXT ",\"action\":" TK_ACTION_SCHEMA                                \
-    ",\"branches\":{\"type\":\"array\",\"items\":" TK_BRANCH_SCHEMA "},\"reading\":" TK_READING_SCHEMA          \
+#define TK_STEP_SCHEMA                                                                                 \
+    "{\"type\":\"object\",\"properties\":{\"id\":" TK_TEXT ",\"text\":" TK_TEXT ",\"textEn\":" TK_TEXT \
+    ",\"hint\":" TK_TEXT ",\"hintEn\":" TK_TEXT ",\"action\":" TK_ACTION_SCHEMA                        \
+    ",\"branches\":{\"type\":\"array\",\"items\":" TK_BRANCH_SCHEMA "},\"reading\":" TK_READING_SCHEMA \
     ",\"readingProblem\":" TK_TEXT ",\"readingProblemEn\":" TK_TEXT "},\"required\":[\"id\",\"text\",\"action\"]}"
-#define TK_LIST_OF(key, item) \
-    "{\"type\":\"object\",\"properties\":{\"" key "\":{\"type\":\"array\",\"items\":" item "}},\"required\":[\"" key "\"]}"
+#define TK_LIST_OF(key, item)                                                                                        \
+    "{\"type\":\"object\",\"properties\":{\"" key "\":{\"type\":\"array\",\"items\":" item "}},\"required\":[\"" key \
+    "\"]}"
 
 const char kToolListSchema[] = TK_LIST_OF("tools", TK_TOOL_SCHEMA);
 const char kToolSchema[] = TK_TOOL_SCHEMA;
-const char kPlaybookListSchema[] =
-    TK_LIST_OF("playbooks", "{\"type\":\"object\",\"properties\":{" TK_PLAYBOOK_MEMBERS "},\"required\":["
-                            TK_PLAYBOOK_REQUIRED "]}");
-const char kPlaybookSchema[] = "{\"type\":\"object\",\"properties\":{" TK_PLAYBOOK_MEMBERS
-                               ",\"steps\":{\"type\":\"array\",\"items\":" TK_STEP_SCHEMA "}},\"required\":["
-                               TK_PLAYBOOK_REQUIRED ",\"steps\"]}";
+const char kPlaybookListSchema[] = TK_LIST_OF("playbooks", "{\"type\":\"object\",\"properties\":{" TK_PLAYBOOK_MEMBERS
+                                                           "},\"required\":[" TK_PLAYBOOK_REQUIRED "]}");
+const char kPlaybookSchema[] =
+    "{\"type\":\"object\",\"properties\":{" TK_PLAYBOOK_MEMBERS
+    ",\"steps\":{\"type\":\"array\",\"items\":" TK_STEP_SCHEMA "}},\"required\":[" TK_PLAYBOOK_REQUIRED ",\"steps\"]}";
 
 const char kStepOutputSchema[] =
     "{\"type\":\"object\",\"properties\":{\"outcome\":{\"type\":\"string\",\"enum\":[\"ok\",\"fail\",\"unknown\"]},"
     "\"branch\":{\"type\":[\"string\",\"null\"]},\"matched\":{\"type\":[\"string\",\"null\"]},"
-    "\"captures\":{\"type\":\"object\",\"additionalProperties\":" TK_TEXT "}},"
+    "\"captures\":{\"type\":\"object\",\"additionalProperties\":" TK_TEXT
+    "}},"
     "\"required\":[\"outcome\",\"branch\",\"matched\",\"captures\"]}";
 
 #undef TK_LIST_OF
@@ -200,35 +204,54 @@ McpToolOutput checkStepOutput(const McpCall& call, const McpSources& sources) {
 // Every tool only reads local data: hosts that gate on these hints may call
 // them without asking in their read-only modes.
 const McpTool kTools[] = {
-    {"list_tools", u"列出工具 List tools", u"列出全部可用工具(内置+外部推荐)。List all available tools.", {},
-     kToolListSchema, listTools},
-    {"search_tools", u"按现象查找工具 Search tools",
+    {"list_tools",
+     u"列出工具 List tools",
+     u"列出全部可用工具(内置+外部推荐)。List all available tools.",
+     {},
+     kToolListSchema,
+     listTools},
+    {"search_tools",
+     u"按现象查找工具 Search tools",
      u"按现象/关键词检索相关工具(中英)。Search tools by symptom/keywords.",
-     {{"query", u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English."}}, kToolListSchema,
+     {{"query", u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English."}},
+     kToolListSchema,
      searchTools},
-    {"get_tool_info", u"工具详情 Tool details", u"按 id 取工具详情。Get tool details by id.",
-     {{"id", u"工具 id,见 list_tools 或 search_tools。A tool id from list_tools or search_tools."}}, kToolSchema,
+    {"get_tool_info",
+     u"工具详情 Tool details",
+     u"按 id 取工具详情。Get tool details by id.",
+     {{"id", u"工具 id,见 list_tools 或 search_tools。A tool id from list_tools or search_tools."}},
+     kToolSchema,
      getToolInfo},
-    {"list_playbooks", u"列出排障剧本 List playbooks",
-     u"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.", {}, kPlaybookListSchema,
+    {"list_playbooks",
+     u"列出排障剧本 List playbooks",
+     u"列出排障剧本(现象→分步排查;只读)。List troubleshooting playbooks.",
+     {},
+     kPlaybookListSchema,
      listPlaybooks},
-    {"search_playbooks", u"按现象查找剧本 Search playbooks",
+    {"search_playbooks",
+     u"按现象查找剧本 Search playbooks",
      u"按现象/关键词检索排障剧本(中英),与助手的剧本排序相同。Search troubleshooting playbooks by symptom/keywords, "
      u"ranked as the Assistant ranks them.",
-     {{"query", u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English."}}, kPlaybookListSchema,
+     {{"query", u"现象或关键词,中文或英文。A symptom or keywords, in Chinese or English."}},
+     kPlaybookListSchema,
      searchPlaybookList},
-    {"get_playbook", u"剧本步骤 Playbook steps",
+    {"get_playbook",
+     u"剧本步骤 Playbook steps",
      u"按 id 取剧本全部步骤(含命令/工具/分支/读取规则;命令仅只读白名单)。Get a playbook's full steps by id, with "
      u"the rules that read each command's output.",
-     {{"id", u"剧本 id,见 list_playbooks。A playbook id from list_playbooks."}}, kPlaybookSchema, getPlaybook},
-    {"check_step_output", u"判读步骤输出 Check step output",
+     {{"id", u"剧本 id,见 list_playbooks。A playbook id from list_playbooks."}},
+     kPlaybookSchema,
+     getPlaybook},
+    {"check_step_output",
+     u"判读步骤输出 Check step output",
      u"按剧本的读取规则判读一个命令步骤的输出:结论、建议分支、判定行和取到的值;不运行任何命令。Read a command "
      u"step's output by the playbook's rules: the outcome, the suggested branch, the deciding line and the "
      u"captured values. Runs nothing.",
      {{"playbook", u"剧本 id,见 list_playbooks。A playbook id from list_playbooks."},
       {"step", u"步骤 id,见 get_playbook。A step id from get_playbook."},
       {"output", u"该步骤命令打印的全部文字。All the text the step's command printed."}},
-     kStepOutputSchema, checkStepOutput},
+     kStepOutputSchema,
+     checkStepOutput},
 };
 
 std::string toolDescriptor(const McpTool& tool) {
@@ -237,8 +260,8 @@ std::string toolDescriptor(const McpTool& tool) {
     for (const McpToolArgument& argument : tool.arguments) {
         if (!argument.name) break;
         std::string name = std::string("\"") + argument.name + "\"";
-        properties += (properties.empty() ? "" : ",") + name + ":{\"type\":\"string\",\"description\":" +
-                      jsonQuote(argument.meaning) + "}";
+        properties += (properties.empty() ? "" : ",") + name +
+                      ":{\"type\":\"string\",\"description\":" + jsonQuote(argument.meaning) + "}";
         required += (required.empty() ? "" : ",") + name;
     }
     std::string input = "{\"type\":\"object\",\"properties\":{" + properties + "}";

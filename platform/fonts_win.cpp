@@ -48,9 +48,9 @@ FaceTraits traitsOf(HDC screen, const std::u16string& face) {
     for (const wchar_t* c = kWidthProbe + 1; *c && traits.fixed; ++c)
         traits.fixed = GetCharWidth32W(screen, *c, *c, &width) && width == first;
     WORD glyph = 0xFFFF;
-    traits.chinese = !fontLinkEntries(face).empty() ||
-                     (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 &&
-                      glyph != 0xFFFF);
+    traits.chinese =
+        !fontLinkEntries(face).empty() ||
+        (GetGlyphIndicesW(screen, &kChineseProbe, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 && glyph != 0xFFFF);
     SelectObject(screen, was);
     DeleteObject(font);
     return traits;
@@ -93,7 +93,8 @@ std::vector<std::u16string> fontLinkEntries(const std::u16string& face) {
                       KEY_QUERY_VALUE, &links.key) != ERROR_SUCCESS)
         return entries;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(links.key, wstr(face), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_MULTI_SZ)
+    if (RegQueryValueExW(links.key, wstr(face), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
         return entries;
     std::vector<wchar_t> list(size / sizeof(wchar_t) + 2, L'\0');
     if (RegQueryValueExW(links.key, wstr(face), nullptr, nullptr, reinterpret_cast<BYTE*>(list.data()), &size) !=

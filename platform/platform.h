@@ -15,12 +15,12 @@ bool setEnv(const std::u16string& name, const std::u16string& value);
 bool unsetEnv(const std::u16string& name);
 
 // Folders. Each returns an empty string when the folder cannot be determined.
-std::u16string roamingAppDataDir();   // %APPDATA% (no trailing separator)
-std::u16string executableDir();       // folder of the running executable
-std::u16string tempDir();             // ends with a separator, like GetTempPathW
-std::u16string systemDir();           // e.g. C:\Windows\System32
-std::u16string windowsDir();          // e.g. C:\Windows
-std::u16string systemWow64Dir();      // e.g. C:\Windows\SysWOW64; empty on 32-bit systems
+std::u16string roamingAppDataDir();  // %APPDATA% (no trailing separator)
+std::u16string executableDir();  // folder of the running executable
+std::u16string tempDir();  // ends with a separator, like GetTempPathW
+std::u16string systemDir();  // e.g. C:\Windows\System32
+std::u16string windowsDir();  // e.g. C:\Windows
+std::u16string systemWow64Dir();  // e.g. C:\Windows\SysWOW64; empty on 32-bit systems
 
 // Whether the user's system speaks Chinese (the UI language on Windows, LANG
 // or LC_ALL elsewhere): for output that comes before any settings are read.
@@ -31,8 +31,8 @@ char16_t pathSeparator();
 std::u16string joinPath(const std::u16string& dir, const std::u16string& name);
 
 // File-system queries.
-bool fileExists(const std::u16string& path);        // exists and is not a directory
-bool fileNamesIgnoreCase();                         // how this platform's file system compares names
+bool fileExists(const std::u16string& path);  // exists and is not a directory
+bool fileNamesIgnoreCase();  // how this platform's file system compares names
 bool directoryExists(const std::u16string& path);
 bool createDirectories(const std::u16string& path);  // like SHCreateDirectoryExW
 bool removeFile(const std::u16string& path);

@@ -26,9 +26,7 @@ bool setEnv(const std::u16string& name, const std::u16string& value) {
     return SetEnvironmentVariableW(wstr(name), wstr(value)) != 0;
 }
 
-bool unsetEnv(const std::u16string& name) {
-    return SetEnvironmentVariableW(wstr(name), nullptr) != 0;
-}
+bool unsetEnv(const std::u16string& name) { return SetEnvironmentVariableW(wstr(name), nullptr) != 0; }
 
 std::u16string roamingAppDataDir() {
     PWSTR path = nullptr;
@@ -99,8 +97,8 @@ std::optional<std::vector<DirEntry>> listDirectory(const std::u16string& path) {
     WIN32_FIND_DATAW data;
     // The basic level skips the short names, and the large fetch reads a big
     // folder such as System32 in few calls (both from Windows 7 on).
-    HANDLE find = FindFirstFileExW(wstr(joinPath(path, u"*")), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE find = FindFirstFileExW(wstr(joinPath(path, u"*")), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
@@ -142,9 +140,7 @@ constexpr wchar_t kPackageRepository[] =
 constexpr DWORD kKeyNameBuffer = 256;  // registry key names have at most 255 characters
 }  // namespace
 
-bool uriSchemeRegistered(const std::u16string& scheme) {
-    return registryKeyExists(HKEY_CLASSES_ROOT, scheme);
-}
+bool uriSchemeRegistered(const std::u16string& scheme) { return registryKeyExists(HKEY_CLASSES_ROOT, scheme); }
 
 std::optional<bool> packagedAppFamilyRegistered(const std::u16string& family) {
     ScopedRegKey repository;
@@ -169,8 +165,8 @@ std::optional<std::vector<std::u16string>> packagedAppFamilies() {
 }
 
 void writeConsole(const std::u16string& text) {
-    static HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    static HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (console == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteConsoleW(console, wstr(text), DWORD(text.size()), &written, nullptr);

@@ -16,7 +16,8 @@ inline std::u16string clockText(ClockFormat format, const SYSTEMTIME& t) {
     switch (format) {
         case ClockFormat::Time: swprintf(text, 32, L"%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond); break;
         case ClockFormat::DateTime:
-            swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+            swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                     t.wSecond);
             break;
         case ClockFormat::FileStamp:
             swprintf(text, 32, L"%04u%02u%02u-%02u%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);

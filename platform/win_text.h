@@ -3,9 +3,7 @@
 
 #include <string>
 
-inline const wchar_t* wstr(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
+inline const wchar_t* wstr(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 inline std::u16string fromWide(const wchar_t* s) {
     return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : std::u16string();

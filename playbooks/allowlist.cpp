@@ -57,9 +57,8 @@ constexpr Reason kNet = {
     u"[/domain])."};
 constexpr Reason kW32tm = {u"w32tm 只允许 /query 加 /status、/source、/peers 或 /configuration，或 /tz。",
                            u"w32tm allows only /query with /status, /source, /peers or /configuration, or /tz."};
-constexpr Reason kNetsh = {
-    u"netsh 只允许 wlan show interfaces/drivers/networks/settings 和 winhttp show proxy。",
-    u"netsh allows only wlan show interfaces/drivers/networks/settings and winhttp show proxy."};
+constexpr Reason kNetsh = {u"netsh 只允许 wlan show interfaces/drivers/networks/settings 和 winhttp show proxy。",
+                           u"netsh allows only wlan show interfaces/drivers/networks/settings and winhttp show proxy."};
 constexpr Reason kPowercfg = {u"powercfg 只允许 /list 或 /query，且后面不带其他开关。",
                               u"powercfg allows only /list or /query, with no further switch."};
 constexpr Reason kChkdsk = {u"chkdsk 只允许只读扫描，不得带修复开关：",
@@ -71,17 +70,16 @@ constexpr Reason kPsParameter = {u"该参数不在此 PowerShell 命令允许的
 constexpr Reason kPsPipelineStart = {
     u"该命令只能作为管道的第一段，后面只能接选择和格式化命令：",
     u"This command may only start a pipeline; only selecting and formatting commands may follow it: "};
-constexpr Reason kPsNativeProgram = {u"带 .exe 的名称是外部程序，不是只读命令表中的 PowerShell 命令：",
-                                     u"A name with .exe is a program, not a PowerShell command of the read-only list: "};
+constexpr Reason kPsNativeProgram = {
+    u"带 .exe 的名称是外部程序，不是只读命令表中的 PowerShell 命令：",
+    u"A name with .exe is a program, not a PowerShell command of the read-only list: "};
 constexpr Reason kSortSwitch = {u"在 cmd 中 sort 是 sort.exe，不得带以 / 开头的开关（/o 会写文件）：",
                                 u"Under cmd sort is sort.exe, so it may take no /-switch (/o writes a file): "};
 constexpr Reason kCimClass = {
     u"该 CIM/WMI 类不在只读类表中（类名须紧跟命令或 -ClassName）：",
     u"The CIM/WMI class is not on the read-only class list (name it right after the command or -ClassName): "};
 
-CommandVerdict allow() {
-    return {true, {}, {}};
-}
+CommandVerdict allow() { return {true, {}, {}}; }
 
 CommandVerdict refuse(const Reason& reason, const std::u16string& detail = {}) {
     return {false, reason.zh + detail, reason.en + detail};
@@ -90,9 +88,7 @@ CommandVerdict refuse(const Reason& reason, const std::u16string& detail = {}) {
 // ---------------------------------------------------------------------------
 // Text helpers.
 
-bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 bool endsWith(const std::u16string& text, const std::u16string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -197,10 +193,9 @@ struct CodeRange {
 // console or editor shows as nothing. The soft hyphen (U+00AD) is one of them;
 // code page 437 turns it into "-".
 constexpr CodeRange kDefaultIgnorable[] = {
-    {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x061C, 0x061C},   {0x115F, 0x1160},   {0x17B4, 0x17B5},
-    {0x180B, 0x180F},   {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x206F},   {0x3164, 0x3164},
-    {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFF8},   {0x1BCA0, 0x1BCA3},
-    {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+    {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C},   {0x115F, 0x1160},   {0x17B4, 0x17B5},   {0x180B, 0x180F},
+    {0x200B, 0x200F}, {0x202A, 0x202E}, {0x2060, 0x206F},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},
+    {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFF8}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
 };
 
 bool inRanges(char32_t c, const CodeRange* ranges, size_t count) {
@@ -231,9 +226,7 @@ bool hidesText(const std::u16string& text) {
 
 // PowerShell reads the en and em dashes and the horizontal bar as "-", and the
 // curly quotes as quotes; the hyphens beside them are refused with them.
-bool isTypographic(char16_t c) {
-    return (c >= 0x2010 && c <= 0x2015) || (c >= 0x2018 && c <= 0x201F);
-}
+bool isTypographic(char16_t c) { return (c >= 0x2010 && c <= 0x2015) || (c >= 0x2018 && c <= 0x201F); }
 
 // What chains, redirects, escapes or expands in either shell: cmd's % ^ ! and
 // its parentheses, PowerShell's ; $ @ braces and subexpressions, both shells'
@@ -248,9 +241,7 @@ char16_t firstForbidden(const std::u16string& text, const std::u16string& set) {
     return 0;
 }
 
-bool isSeparator(char16_t c) {
-    return c == u'\\' || c == u'/';
-}
+bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 // Two path separators in a row open a UNC path (\\host, //host, \/host,
 // \\?\UNC\host), and Windows logs on to that host on its own. Only a placeholder
@@ -297,9 +288,7 @@ std::vector<std::u16string> argumentPieces(const std::vector<std::u16string>& to
     return pieces;
 }
 
-bool isSwitch(const std::u16string& piece) {
-    return !piece.empty() && (piece[0] == u'/' || piece[0] == u'-');
-}
+bool isSwitch(const std::u16string& piece) { return !piece.empty() && (piece[0] == u'/' || piece[0] == u'-'); }
 
 // ---------------------------------------------------------------------------
 // cmd programs.
@@ -308,14 +297,23 @@ bool isSwitch(const std::u16string& piece) {
 // What comes before the first separator is a volume or path ("F:", "F:\"),
 // never a switch: only the parts after a "/" or "-" are.
 bool chkdskArgumentRepairs(const std::u16string& piece) {
-    static const char16_t* const kRepairSwitches[] = {u"f",         u"r",         u"x",
-                                                      u"b",         u"spotfix",   u"offlinescanandfix",
-                                                      u"forceofflinefix", u"sdcleanup", u"freeorphanedchains",
-                                                      u"markclean", u"l",         u"scan"};
+    static const char16_t* const kRepairSwitches[] = {u"f",
+                                                      u"r",
+                                                      u"x",
+                                                      u"b",
+                                                      u"spotfix",
+                                                      u"offlinescanandfix",
+                                                      u"forceofflinefix",
+                                                      u"sdcleanup",
+                                                      u"freeorphanedchains",
+                                                      u"markclean",
+                                                      u"l",
+                                                      u"scan"};
     size_t cut = piece.find_first_of(u"/-");
     while (cut != std::u16string::npos) {
         size_t next = piece.find_first_of(u"/-", cut + 1);
-        std::u16string name = piece.substr(cut + 1, next == std::u16string::npos ? std::u16string::npos : next - cut - 1);
+        std::u16string name =
+            piece.substr(cut + 1, next == std::u16string::npos ? std::u16string::npos : next - cut - 1);
         size_t colon = name.find(u':');
         if (colon != std::u16string::npos) name.resize(colon);
         for (const char16_t* s : kRepairSwitches) {
@@ -341,8 +339,8 @@ CommandVerdict checkRemoteSwitches(const std::vector<std::u16string>& pieces) {
         if (isOneOf(name, {u"/u", u"-u", u"/p", u"-p"})) return refuse(kWritesOrConnects, name);
         if (!isOneOf(name, {u"/s", u"-s"})) continue;
         std::u16string value = colon != std::u16string::npos ? pieces[i].substr(colon + 1)
-                               : i + 1 < pieces.size()      ? pieces[i + 1]
-                                                            : std::u16string();
+                               : i + 1 < pieces.size()       ? pieces[i + 1]
+                                                             : std::u16string();
         if (value == mark) continue;
         std::u16string detail = name;
         detail.append(u" ").append(shown(value));
@@ -456,14 +454,14 @@ CommandVerdict checkCmdCommand(const std::u16string& command) {
 enum class PsRole { Gather, Shape };
 
 struct PsCommand {
-    const char16_t* name;     // lower-case, as compared
+    const char16_t* name;  // lower-case, as compared
     const char16_t* aliases;  // blank-separated lower-case aliases, or empty
     PsRole role;
     // Blank-separated lower-case parameter names, each exact (no abbreviation).
     // -ComputerName, -Server and -TargetName take only a placeholder.
     const char16_t* parameters;
-    bool cimClass;            // the first argument (or -ClassName's) must be a listed class
-    const char16_t* readOnly; // why it only reads
+    bool cimClass;  // the first argument (or -ClassName's) must be a listed class
+    const char16_t* readOnly;  // why it only reads
 };
 
 // The PowerShell commands a step may use. Nothing that writes, connects with a
@@ -478,10 +476,12 @@ constexpr PsCommand kPsCommands[] = {
     {u"get-service", u"", PsRole::Gather, u"-name -displayname -include -exclude -dependentservices -requiredservices",
      false, u"lists services and their state"},
     // Event logs.
-    {u"get-winevent", u"", PsRole::Gather, u"-logname -providername -maxevents -oldest -listlog -listprovider -filterxpath",
-     false, u"reads event log records"},
-    {u"get-eventlog", u"", PsRole::Gather, u"-logname -newest -entrytype -source -after -before -instanceid -message -list",
-     false, u"reads classic event logs"},
+    {u"get-winevent", u"", PsRole::Gather,
+     u"-logname -providername -maxevents -oldest -listlog -listprovider -filterxpath", false,
+     u"reads event log records"},
+    {u"get-eventlog", u"", PsRole::Gather,
+     u"-logname -newest -entrytype -source -after -before -instanceid -message -list", false,
+     u"reads classic event logs"},
     // Network configuration and the DNS client.
     {u"get-netipconfiguration", u"", PsRole::Gather, u"-interfacealias -interfaceindex -all -detailed", false,
      u"shows addresses, gateways and DNS servers"},
@@ -491,8 +491,8 @@ constexpr PsCommand kPsCommands[] = {
      u"lists network adapters"},
     {u"get-netroute", u"", PsRole::Gather, u"-addressfamily -interfacealias -interfaceindex -destinationprefix", false,
      u"lists the routing table"},
-    {u"get-nettcpconnection", u"", PsRole::Gather, u"-state -localport -remoteport -localaddress -remoteaddress -owningprocess",
-     false, u"lists TCP connections"},
+    {u"get-nettcpconnection", u"", PsRole::Gather,
+     u"-state -localport -remoteport -localaddress -remoteaddress -owningprocess", false, u"lists TCP connections"},
     {u"get-netconnectionprofile", u"", PsRole::Gather, u"-interfacealias -interfaceindex -name -networkcategory", false,
      u"shows each network's profile"},
     {u"get-netfirewallprofile", u"", PsRole::Gather, u"-name -all", false,
@@ -503,8 +503,8 @@ constexpr PsCommand kPsCommands[] = {
      u"shows the DNS servers in use"},
     {u"get-dnsclientcache", u"", PsRole::Gather, u"-entry -name -type", false, u"lists the DNS client cache"},
     {u"get-dnsclient", u"", PsRole::Gather, u"-interfacealias -interfaceindex", false, u"shows DNS client settings"},
-    {u"resolve-dnsname", u"", PsRole::Gather, u"-name -type -dnsonly -nohostsfile -cacheonly -quicktimeout -server", false,
-     u"one DNS query; the server only as a placeholder"},
+    {u"resolve-dnsname", u"", PsRole::Gather, u"-name -type -dnsonly -nohostsfile -cacheonly -quicktimeout -server",
+     false, u"one DNS query; the server only as a placeholder"},
     {u"test-netconnection", u"tnc", PsRole::Gather,
      u"-computername -port -commontcpport -informationlevel -traceroute -hops", false,
      u"pings or opens one TCP port; a named -ComputerName only as a placeholder"},
@@ -522,8 +522,9 @@ constexpr PsCommand kPsCommands[] = {
     {u"get-volume", u"", PsRole::Gather, u"-driveletter -filesystemlabel", false, u"lists volumes and free space"},
     {u"get-partition", u"", PsRole::Gather, u"-disknumber -partitionnumber -driveletter", false, u"lists partitions"},
     {u"get-psdrive", u"", PsRole::Gather, u"-name -psprovider", false, u"lists drives and free space"},
-    {u"get-childitem", u"", PsRole::Gather, u"-path -literalpath -filter -include -exclude -recurse -depth -force -file -directory -name",
-     false, u"lists a local folder (UNC paths are refused)"},
+    {u"get-childitem", u"", PsRole::Gather,
+     u"-path -literalpath -filter -include -exclude -recurse -depth -force -file -directory -name", false,
+     u"lists a local folder (UNC paths are refused)"},
     {u"get-item", u"", PsRole::Gather, u"-path -literalpath -force", false, u"shows one local item"},
     // Updates and the computer.
     {u"get-hotfix", u"", PsRole::Gather, u"-id -description", false, u"lists installed updates"},
@@ -539,7 +540,8 @@ constexpr PsCommand kPsCommands[] = {
     // Local users and groups.
     {u"get-localuser", u"", PsRole::Gather, u"-name -sid", false, u"lists local accounts"},
     {u"get-localgroup", u"", PsRole::Gather, u"-name -sid", false, u"lists local groups"},
-    {u"get-localgroupmember", u"", PsRole::Gather, u"-group -name -member -sid", false, u"lists a local group's members"},
+    {u"get-localgroupmember", u"", PsRole::Gather, u"-group -name -member -sid", false,
+     u"lists a local group's members"},
     // Selecting and formatting.
     {u"select-object", u"select", PsRole::Shape,
      u"-property -first -last -skip -unique -expandproperty -excludeproperty -index -inputobject", false,
@@ -616,8 +618,8 @@ CommandVerdict checkPsParameters(const PsCommand& command, const std::u16string&
         }
         if (listedWord(kHostParameters, name)) {
             std::u16string value = colon != std::u16string::npos ? pieces[i].substr(colon + 1)
-                                   : i + 1 < pieces.size()      ? pieces[i + 1]
-                                                                : std::u16string();
+                                   : i + 1 < pieces.size()       ? pieces[i + 1]
+                                                                 : std::u16string();
             if (value != std::u16string(1, kPlaceholderMark)) return refuse(kRemoteLiteral, name + u" " + shown(value));
         }
     }
@@ -677,9 +679,7 @@ bool namesWin32Product(const std::u16string& work) {
 
 }  // namespace
 
-size_t powerShellTableSize() {
-    return std::size(kPsCommands);
-}
+size_t powerShellTableSize() { return std::size(kPsCommands); }
 
 NormalisedCommandName normaliseCommandName(const std::u16string& token) {
     NormalisedCommandName result;

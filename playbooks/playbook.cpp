@@ -63,8 +63,7 @@ void applyStepVerdict(PlaybookStep& step) {
             step.disabledReasonEn = kUnknownActionReasonEn;
             break;
         case StepActionType::Note:
-        case StepActionType::Tool:
-            break;
+        case StepActionType::Tool: break;
     }
 }
 
@@ -197,7 +196,8 @@ std::vector<std::u16string> checkBranchTargets(const std::vector<Playbook>& play
                 std::u16string where = playbook.id + u"/" + step.id;
                 BranchTarget target = parseBranchTarget(branch.gotoTarget);
                 if (!target.otherPlaybook) {
-                    if (!findStep(playbook, target.stepId)) problems.push_back(where + u" → 本剧本无步骤: " + branch.gotoTarget);
+                    if (!findStep(playbook, target.stepId))
+                        problems.push_back(where + u" → 本剧本无步骤: " + branch.gotoTarget);
                     continue;
                 }
                 const Playbook* other = findPlaybook(playbooks, target.playbookId);

@@ -12,8 +12,8 @@
 enum class StepActionType : int32_t { Note = 0, Tool = 1, Command = 2, OpenUrl = 3, Unrecognised = 4 };
 
 struct StepBranch {
-    std::u16string when;     // the observation that selects it ("ok", "fail")
-    std::u16string label;    // Chinese button text
+    std::u16string when;  // the observation that selects it ("ok", "fail")
+    std::u16string label;  // Chinese button text
     std::u16string labelEn;  // English button text
     // A step id of the same playbook, "playbook:<id>" or "playbook:<id>#<step>"; never empty.
     std::u16string gotoTarget;
@@ -29,10 +29,10 @@ struct PlaybookStep {
     StepActionType actionType = StepActionType::Note;
     std::u16string shell = u"cmd";
     std::u16string command;  // as written in the pack, placeholders included
-    std::u16string ref;      // tool id (tool step) or URL (open-url step)
-    bool mutates = false;    // carried only; nothing acts on it
+    std::u16string ref;  // tool id (tool step) or URL (open-url step)
+    bool mutates = false;  // carried only; nothing acts on it
     bool enabled = true;
-    std::u16string disabledReason;    // empty when enabled; Chinese
+    std::u16string disabledReason;  // empty when enabled; Chinese
     std::u16string disabledReasonEn;  // the same in English
     std::vector<StepBranch> branches;
     // How to read the command's output; optional, and ignored by readers that do not know it.

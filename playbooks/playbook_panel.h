@@ -32,9 +32,9 @@ struct PanelLine {
 
 // How the panel reaches the main tab control, without knowing the window.
 struct PlaybookTabHost {
-    PageList* pages = nullptr;             // the main tab control's pages; the panel owns its own page
-    std::function<void(int)> selectTab;    // bring a tab to the front
-    std::function<void()> afterClose;      // bring a terminal or Activity forward, lay out
+    PageList* pages = nullptr;  // the main tab control's pages; the panel owns its own page
+    std::function<void(int)> selectTab;  // bring a tab to the front
+    std::function<void()> afterClose;  // bring a terminal or Activity forward, lay out
     std::function<void()> layout;
 };
 
@@ -55,9 +55,9 @@ struct PlaybookPanel {
     int current = 0;
     std::vector<int> trail;  // the steps walked through to reach current (see recordWalkMove)
     SessionCaptures captures;  // every value read this session, from any playbook walked
-    int filledStep = -1;       // the step whose command was last filled, read when it ends
+    int filledStep = -1;  // the step whose command was last filled, read when it ends
     std::vector<std::pair<int, StepReading>> readings;  // by step of the playbook shown
-    WalkToolLookup findTool; // a tool step's tool on this machine; empty: shown by id
+    WalkToolLookup findTool;  // a tool step's tool on this machine; empty: shown by id
     std::function<void(const std::u16string& toolId)> runTool;
     std::function<void(const std::u16string& url)> openLink;
     std::function<void(const std::u16string& playbookId)> openPlaybook;

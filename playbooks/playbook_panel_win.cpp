@@ -71,7 +71,8 @@ int tabIndex(const PlaybookPanel& panel) {
 bool tabIsOpen(const PlaybookPanel& panel) { return tabIndex(panel) >= 0; }
 
 void relabelTab(PlaybookPanel& panel) {
-    if (panel.host.pages) setPageTitle(*panel.host.pages, tabIndex(panel), playbookTabLabel(panel.playbook, panel.texts));
+    if (panel.host.pages)
+        setPageTitle(*panel.host.pages, tabIndex(panel), playbookTabLabel(panel.playbook, panel.texts));
 }
 
 const StepReading* readingOf(const PlaybookPanel& panel, int step) {
@@ -116,7 +117,8 @@ void act(PlaybookPanel& panel, const WalkAction& action, bool back) {
 }
 
 void paintLines(PlaybookPanel& panel, HDC dc, const RECT& client) {
-    ScopedSelectObject font(dc, panel.textFont ? static_cast<HGDIOBJ>(panel.textFont) : GetStockObject(DEFAULT_GUI_FONT));
+    ScopedSelectObject font(dc,
+                            panel.textFont ? static_cast<HGDIOBJ>(panel.textFont) : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
     const int dpi = windowDpi(panel.window);
@@ -139,8 +141,8 @@ void paintLines(PlaybookPanel& panel, HDC dc, const RECT& client) {
 }
 
 void paintButtons(PlaybookPanel& panel, HDC dc) {
-    ScopedSelectObject font(dc, panel.buttonFont ? static_cast<HGDIOBJ>(panel.buttonFont)
-                                                 : GetStockObject(DEFAULT_GUI_FONT));
+    ScopedSelectObject font(
+        dc, panel.buttonFont ? static_cast<HGDIOBJ>(panel.buttonFont) : GetStockObject(DEFAULT_GUI_FONT));
     const WalkPalette palette = walkPalette(panel.backgroundColor);
     ScopedGdiObject<HBRUSH> frame(CreateSolidBrush(palette.frame));
     for (int i = 0; i < kWalkButtonCount; ++i) {
@@ -339,9 +341,10 @@ void openPlaybookTab(PlaybookPanel& panel, const std::vector<Playbook>& playbook
     }
     if (!tabIsOpen(panel)) {
         loadPlaybook(panel, chosen);
-        const int tab = panel.host.pages ? addPage(*panel.host.pages, {PageKind::Playbook,
-                                                   playbookTabLabel(panel.playbook, panel.texts), panel.window})
-                                         : -1;
+        const int tab = panel.host.pages
+                            ? addPage(*panel.host.pages,
+                                      {PageKind::Playbook, playbookTabLabel(panel.playbook, panel.texts), panel.window})
+                            : -1;
         if (panel.host.selectTab && tab >= 0) panel.host.selectTab(tab);
         if (panel.window) ShowWindow(panel.window, SW_SHOW);
         if (panel.host.layout) panel.host.layout();

@@ -108,9 +108,9 @@ void addDetailLines(std::vector<WalkLine>& lines, const PlaybookStep& step, uint
             break;
         }
         case StepActionType::Command: {
-            lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u":" + shellName(step) + u"] " +
-                             step.command,
-                         actionColor});
+            lines.push_back(
+                {kDetailIndent + uiText(texts, kTextStepCommand) + u":" + shellName(step) + u"] " + step.command,
+                 actionColor});
             FilledCommand filled;
             if (step.enabled && filledOf(step, context, filled)) {
                 lines.push_back({kDetailIndent + uiText(texts, kTextStepCommand) + u"] " +
@@ -275,7 +275,8 @@ int mulDivRound(int value, int numerator, int denominator) {
     const long long product = static_cast<long long>(value) * numerator;
     const long long half = (denominator < 0 ? -denominator : denominator) / 2;
     const bool negative = (product < 0) != (denominator < 0);
-    const long long magnitude = ((product < 0 ? -product : product) + half) / (denominator < 0 ? -denominator : denominator);
+    const long long magnitude =
+        ((product < 0 ? -product : product) + half) / (denominator < 0 ? -denominator : denominator);
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 

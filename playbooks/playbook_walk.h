@@ -17,7 +17,16 @@ constexpr uint32_t kWalkRed = kFailureRed;
 constexpr uint32_t kWalkGreen = kHintGreen;
 
 // Slots 0..7; the kind of slot i is i + 1.
-enum class WalkButton : int { Prev = 0, Next = 1, RunStep = 2, CopyCmd = 3, Close = 4, Branch1 = 5, Branch2 = 6, Branch3 = 7 };
+enum class WalkButton : int {
+    Prev = 0,
+    Next = 1,
+    RunStep = 2,
+    CopyCmd = 3,
+    Close = 4,
+    Branch1 = 5,
+    Branch2 = 6,
+    Branch3 = 7
+};
 constexpr int kWalkButtonCount = 8;
 constexpr int kWalkBranchSlots = 3;
 
@@ -41,7 +50,7 @@ struct WalkContent {
 // The walk's words come from above: the program's text table and language.
 struct WalkTexts {
     std::function<std::u16string(int id)> text;  // empty: no fixed words
-    std::function<bool()> english;               // empty: the Chinese fields
+    std::function<bool()> english;  // empty: the Chinese fields
 };
 
 // A tool step's tool as this machine has it: its display name, and whether it can start here.
@@ -54,10 +63,10 @@ using WalkToolLookup = std::function<WalkTool(const std::u16string& toolId)>;
 // What the walk knows beyond the playbook.
 struct WalkContext {
     WalkTexts texts;
-    WalkToolLookup tool;     // empty: every tool counts as present and shows by its id
+    WalkToolLookup tool;  // empty: every tool counts as present and shows by its id
     std::vector<int> trail;  // the steps left behind, oldest first; Previous retraces them
     const SessionCaptures* captures = nullptr;  // values a command step's placeholders take; null: none
-    const StepReading* reading = nullptr;       // the current step's reading once its command ended; null: none
+    const StepReading* reading = nullptr;  // the current step's reading once its command ended; null: none
 };
 
 // Texts follow the language the texts record gives.
@@ -69,9 +78,9 @@ WalkContent buildWalkContent(const Playbook& playbook, int current, uint32_t tex
 enum class WalkActionKind { None, MoveTo, RunTool, FillCommand, OpenLink, CopyCommand, Close, OpenPlaybook };
 struct WalkAction {
     WalkActionKind kind = WalkActionKind::None;
-    int step = 0;          // MoveTo
+    int step = 0;  // MoveTo
     std::u16string first;  // tool id, shell, URL, command or playbook id
-    std::u16string second; // the command of FillCommand
+    std::u16string second;  // the command of FillCommand
 };
 // What a click on an enabled slot does.
 WalkAction walkButtonAction(const Playbook& playbook, int current, int slot, const WalkContext& context = {});

@@ -24,8 +24,10 @@ std::u16string trimmed(const std::u16string& text) {
 std::vector<std::u16string> split(const std::u16string& text, char16_t separator) {
     std::vector<std::u16string> parts(1);
     for (char16_t c : text) {
-        if (c == separator) parts.emplace_back();
-        else parts.back() += c;
+        if (c == separator)
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     return parts;
 }
@@ -63,8 +65,8 @@ bool isIPv6(const std::u16string& whole) {
         return part.empty() ? std::vector<std::u16string>{} : split(part, u':');
     };
     std::vector<std::u16string> head = groupsOf(gap == std::u16string::npos ? text : text.substr(0, gap));
-    std::vector<std::u16string> tail = gap == std::u16string::npos ? std::vector<std::u16string>{}
-                                                                   : groupsOf(text.substr(gap + 2));
+    std::vector<std::u16string> tail =
+        gap == std::u16string::npos ? std::vector<std::u16string>{} : groupsOf(text.substr(gap + 2));
     groups = head;
     groups.insert(groups.end(), tail.begin(), tail.end());
     size_t width = 0;
@@ -254,8 +256,8 @@ ParsedReading parseReadingRules(const JsonValue* reading) {
                 rule.name = getString(item, u"name");
                 rule.kind = captureKindFromText(getString(item, u"kind"), &known);
             }
-            if (item.kind != JsonKind::Object || !isCaptureName(rule.name) || !known ||
-                !findMember(item, u"after") || !readFragments(item, u"after", rule.labels) || rule.labels.empty())
+            if (item.kind != JsonKind::Object || !isCaptureName(rule.name) || !known || !findMember(item, u"after") ||
+                !readFragments(item, u"after", rule.labels) || rule.labels.empty())
                 return broken(u"每个取值须有名称(字母、数字、_、-)、类型(ipv4/ipv6/hostname/number)和非空的 \"after\"",
                               u"each capture needs a name (letters, digits, _ or -), a kind (ipv4, ipv6, hostname or "
                               u"number) and a non-empty \"after\".");
@@ -298,9 +300,12 @@ StepReading readStepOutput(const Playbook& playbook, const PlaybookStep& step,
         if (!okLine && holdsAny(lowerLines[i], ok)) okLine = &lines[i];
         if (!failLine && holdsAny(lowerLines[i], fail)) failLine = &lines[i];
     }
-    if (okLine && failLine) reading.outcome = rules.decides;
-    else if (okLine) reading.outcome = StepOutcome::Ok;
-    else if (failLine) reading.outcome = StepOutcome::Fail;
+    if (okLine && failLine)
+        reading.outcome = rules.decides;
+    else if (okLine)
+        reading.outcome = StepOutcome::Ok;
+    else if (failLine)
+        reading.outcome = StepOutcome::Fail;
     if (reading.outcome != StepOutcome::Unknown)
         reading.matched = trimmed(*(reading.outcome == StepOutcome::Ok ? okLine : failLine));
     for (size_t i = 0; reading.outcome != StepOutcome::Unknown && i < step.branches.size(); ++i) {

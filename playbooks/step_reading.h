@@ -27,7 +27,7 @@ struct OutputCapture {
 enum class StepOutcome : int { Unknown = 0, Ok = 1, Fail = 2 };
 
 struct ReadingRules {
-    std::vector<std::u16string> ok;    // ASCII-case-insensitive fragments
+    std::vector<std::u16string> ok;  // ASCII-case-insensitive fragments
     std::vector<std::u16string> fail;
     StepOutcome decides = StepOutcome::Fail;  // when both kinds of evidence appear
     std::vector<OutputCapture> captures;
@@ -45,7 +45,7 @@ ParsedReading parseReadingRules(const JsonValue* reading);
 // A branch's optional "on": ok or fail; absent gives the branch's "when" when that is one of them.
 StepOutcome branchOutcome(const std::u16string& on, const std::u16string& when);
 StepOutcome outcomeFromText(const std::u16string& text);  // "ok", "fail", else Unknown
-const char16_t* outcomeText(StepOutcome outcome);         // "ok", "fail", "unknown"
+const char16_t* outcomeText(StepOutcome outcome);  // "ok", "fail", "unknown"
 CaptureKind captureKindFromText(const std::u16string& text, bool* known);
 const char16_t* captureKindText(CaptureKind kind);
 
@@ -69,7 +69,7 @@ const CapturedValue* findCapture(const SessionCaptures& captures, const std::u16
 struct StepReading {
     StepOutcome outcome = StepOutcome::Unknown;
     std::u16string matched;  // the deciding line, trimmed; empty when unknown
-    int branch = -1;         // index into the step's branches, -1 when none fits
+    int branch = -1;  // index into the step's branches, -1 when none fits
     std::vector<CapturedValue> captures;
 };
 

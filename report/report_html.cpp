@@ -21,16 +21,10 @@ constexpr char16_t kStyle[] =
     u"@media print{body{margin:0}pre{border:none;background:none}nav{page-break-after:always}"
     u"article{page-break-inside:auto}h2,h3,h4{page-break-after:avoid}}";
 
-bool isHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // Characters that reorder what follows them on screen.
-bool isBidiControl(char16_t c) {
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
+bool isBidiControl(char16_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
 
 std::u16string hexColor(Rgb color) {
     static const char16_t digits[] = u"0123456789abcdef";
@@ -276,9 +270,9 @@ std::u16string runsToHtml(const std::vector<OutputRun>& runs) {
 std::string reportHtml(const SessionReport& report) {
     Page page;
     page.add(u"<!DOCTYPE html>\n<html lang=\"" + escapeHtml(report.labels.language) +
-             u"\"><head><meta charset=\"utf-8\"><title>" + escapeHtml(report.labels.title + u" \u2013 " +
-                                                                      report.header.computer) +
-             u"</title><style>" + kStyle + u"</style></head><body>\n");
+             u"\"><head><meta charset=\"utf-8\"><title>" +
+             escapeHtml(report.labels.title + u" \u2013 " + report.header.computer) + u"</title><style>" + kStyle +
+             u"</style></head><body>\n");
     header(page, report);
     contents(page, report);
     activity(page, report);

@@ -38,11 +38,10 @@ std::string reportText(const SessionReport& report) {
     Document doc;
     doc.line(l.title);
     doc.line(std::u16string(l.title.size() < 8 ? 8 : l.title.size(), u'='));
-    for (const auto& [label, value] : {std::pair{l.computer, h.computer}, std::pair{l.user, h.user},
-                                       std::pair{l.windowsVersion, h.windowsVersion}, std::pair{l.elevation, h.elevation},
-                                       std::pair{l.programVersion, h.programVersion},
-                                       std::pair{l.span, h.spanFrom + u" - " + h.spanTo},
-                                       std::pair{l.createdAt, h.createdAt}})
+    for (const auto& [label, value] :
+         {std::pair{l.computer, h.computer}, std::pair{l.user, h.user}, std::pair{l.windowsVersion, h.windowsVersion},
+          std::pair{l.elevation, h.elevation}, std::pair{l.programVersion, h.programVersion},
+          std::pair{l.span, h.spanFrom + u" - " + h.spanTo}, std::pair{l.createdAt, h.createdAt}})
         doc.line(label + u": " + value);
     doc.line();
     doc.line(l.caution);

@@ -10,9 +10,7 @@ PlaybookVisit* visitOf(SessionLog& log, const std::u16string& playbookId) {
     return nullptr;
 }
 
-bool english(const ReportLabels& labels) {
-    return labels.language == u"en";
-}
+bool english(const ReportLabels& labels) { return labels.language == u"en"; }
 
 std::u16string stepKind(const PlaybookStep& step, const ReportLabels& labels) {
     switch (step.actionType) {
@@ -58,7 +56,8 @@ void notePlaybookOpened(SessionLog& log, const Playbook& playbook, const std::u1
     log.playbooks.push_back({playbook, time, {}});
 }
 
-void noteStepUsed(SessionLog& log, const Playbook& playbook, int step, WalkActionKind action, const std::u16string& time) {
+void noteStepUsed(SessionLog& log, const Playbook& playbook, int step, WalkActionKind action,
+                  const std::u16string& time) {
     if (action != WalkActionKind::RunTool && action != WalkActionKind::FillCommand &&
         action != WalkActionKind::CopyCommand)
         return;

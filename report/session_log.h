@@ -25,7 +25,7 @@ struct PlaybookVisit {
 struct SessionLog {
     std::u16string startedAt;
     std::vector<ActivityRecord> activity;
-    std::vector<PlaybookVisit> playbooks;      // in the order first opened
+    std::vector<PlaybookVisit> playbooks;  // in the order first opened
     std::vector<TerminalRecord> closedTerminals;
     std::vector<QuestionRecord> questions;
     std::vector<LaunchRecord> launches;
@@ -33,7 +33,8 @@ struct SessionLog {
 
 void notePlaybookOpened(SessionLog& log, const Playbook& playbook, const std::u16string& time);
 // Only running a tool, filling a command and copying one are noted.
-void noteStepUsed(SessionLog& log, const Playbook& playbook, int step, WalkActionKind action, const std::u16string& time);
+void noteStepUsed(SessionLog& log, const Playbook& playbook, int step, WalkActionKind action,
+                  const std::u16string& time);
 // The playbooks in the report's language: every step with its kind, text,
 // command or tool, the allowlist's verdict for command steps, and its uses.
 std::vector<PlaybookRecord> playbookRecords(const SessionLog& log, const ReportLabels& labels);

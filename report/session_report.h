@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "terminal/sgr_parser.h"        // OutputRun, Rgb
+#include "terminal/sgr_parser.h"  // OutputRun, Rgb
 #include "terminal/transcript_mirror.h"  // TranscriptMirror, EnteredCommand
 
 struct ReportHeader {
     std::u16string computer;
     std::u16string user;
     std::u16string windowsVersion;
-    std::u16string elevation;   // in words
+    std::u16string elevation;  // in words
     std::u16string programVersion;
-    std::u16string spanFrom;    // when the session began
+    std::u16string spanFrom;  // when the session began
     std::u16string spanTo;
     std::u16string createdAt;
 };
@@ -34,12 +34,12 @@ struct StepUse {
 };
 
 struct StepRecord {
-    std::u16string kind;     // in words: note, tool, command, link
+    std::u16string kind;  // in words: note, tool, command, link
     std::u16string text;
-    std::u16string detail;   // the command, tool or address, when there is one
+    std::u16string detail;  // the command, tool or address, when there is one
     std::u16string verdict;  // command steps: the allowlist's verdict in words
     std::vector<StepUse> uses;
-    std::u16string reading;   // what the command's output read as, with the deciding line; empty when unread
+    std::u16string reading;  // what the command's output read as, with the deciding line; empty when unread
     std::u16string captures;  // "name = value" of what that output gave, comma-separated
 };
 
@@ -101,10 +101,10 @@ struct ReportLabels {
     std::u16string programVersion;
     std::u16string span;
     std::u16string createdAt;
-    std::u16string opened;      // "opened" before a playbook's time
-    std::u16string verdict;     // "allowlist" before a verdict
-    std::u16string notUsed;     // a step nobody acted on
-    std::u16string none;        // an empty section
+    std::u16string opened;  // "opened" before a playbook's time
+    std::u16string verdict;  // "allowlist" before a verdict
+    std::u16string notUsed;  // a step nobody acted on
+    std::u16string none;  // an empty section
     // Step kinds, what was done with a step, and the verdict of an allowed command.
     std::u16string kindNote, kindTool, kindCommand, kindLink;
     std::u16string usedRun, usedFilled, usedCopied;

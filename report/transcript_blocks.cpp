@@ -16,7 +16,8 @@ void dropLeadingBreak(std::vector<OutputRun>& output) {
 
 }  // namespace
 
-std::vector<CommandBlock> transcriptBlocks(const TranscriptMirror& mirror, const std::vector<EnteredCommand>& commands) {
+std::vector<CommandBlock> transcriptBlocks(const TranscriptMirror& mirror,
+                                           const std::vector<EnteredCommand>& commands) {
     std::vector<CommandBlock> blocks(1);
     size_t next = 0;
     while (next < commands.size() && commands[next].run < mirror.dropped) ++next;

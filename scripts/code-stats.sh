@@ -14,7 +14,7 @@ tests=$(git ls-files 'tests/*.cpp' 'tests/*.h' | counted)
 echo "files: $files"
 echo "counted lines: $all"
 echo "test lines: $tests"
-awk -v t="$tests" -v a="$all" 'BEGIN { printf "test share: %.1f%%\n", 100 * t / a }'
+awk -v t="$tests" -v a="$all" 'BEGIN { printf "test share: %.2f%%\n", 100 * t / a }'
 # A field is a line of the record's own body (depth 1) that ends in ';' and is not a function.
 fields() {  # file, record name
   awk -v name="$2" '

@@ -8,9 +8,9 @@
 #include <vector>
 
 struct SymptomRule {
-    std::vector<std::u16string> keywords;    // the rule fires when one occurs in the query
+    std::vector<std::u16string> keywords;  // the rule fires when one occurs in the query
     std::vector<std::u16string> categories;  // compared exactly with a tool's category
-    std::vector<std::u16string> fileHints;   // fragments of lower-cased file names
+    std::vector<std::u16string> fileHints;  // fragments of lower-cased file names
     // Tool ids that share the symptom; when given they, not the categories, get the padding bonus.
     std::vector<std::u16string> peers;
 };

@@ -33,9 +33,7 @@ struct Query {
     uint64_t units = 0;
 };
 
-inline uint64_t unitBit(char16_t c) {
-    return uint64_t{1} << (c & 63);
-}
+inline uint64_t unitBit(char16_t c) { return uint64_t{1} << (c & 63); }
 
 Query prepareText(const std::u16string& query) {
     Query q{lowerAscii(query)};
@@ -96,14 +94,13 @@ void rankAndCut(std::vector<ScoredIndex>& hits, size_t limit) {
     }
 }
 
-inline bool isAsciiWordUnit(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-}
+inline bool isAsciiWordUnit(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'); }
 
 // A lexicon entry that begins like a Latin word matches only where a word
 // begins in the query: "date" is not in "update", nor "ps" in "keeps".
 bool queryHasEntry(const Query& query, std::u16string_view entry) {
-    if (!queryContains(query, entry) || !isAsciiWordUnit(entry[0])) return !entry.empty() && queryContains(query, entry);
+    if (!queryContains(query, entry) || !isAsciiWordUnit(entry[0]))
+        return !entry.empty() && queryContains(query, entry);
     const std::u16string_view q = query.text;
     for (size_t at = q.find(entry); at != std::u16string_view::npos; at = q.find(entry, at + 1))
         if (at == 0 || !isAsciiWordUnit(q[at - 1])) return true;
@@ -144,7 +141,7 @@ struct QueryLexicon {
     std::vector<const std::u16string*> aliasHitIds;  // ascending, as in the alias table
     std::vector<const SymptomRule*> firingRules;
     std::vector<std::pair<const std::u16string*, int32_t>> categoryBonus;  // summed over firing rules
-    std::vector<std::pair<const std::u16string*, int32_t>> peerBonus;      // by tool id, likewise
+    std::vector<std::pair<const std::u16string*, int32_t>> peerBonus;  // by tool id, likewise
     bool anyFileHints = false;
 };
 
@@ -185,8 +182,7 @@ bool containsText(std::u16string_view haystack, std::u16string_view needle) {
     return haystack.find(needle) != std::u16string_view::npos;
 }
 
-std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vector<ToolRecord>& tools,
-                                     size_t limit) {
+std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vector<ToolRecord>& tools, size_t limit) {
     const Query q = prepareText(query);
     if (q.text.empty()) return {};
     const QueryLexicon lex = prepareLexicon(q);

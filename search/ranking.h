@@ -23,8 +23,7 @@ bool containsText(std::u16string_view haystack, std::u16string_view needle);
 
 // Ranked by score (highest first, ties in list order), at most limit entries.
 // The query is read as a description: it must contain a tool's words.
-std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vector<ToolRecord>& tools,
-                                     size_t limit);
+std::vector<ScoredIndex> searchTools(const std::u16string& query, const std::vector<ToolRecord>& tools, size_t limit);
 std::vector<ScoredIndex> searchPlaybooks(const std::u16string& query, const std::vector<Playbook>& playbooks,
                                          size_t limit);
 

@@ -35,8 +35,8 @@ int runDatapackSuite() {
     std::vector<ToolRecord> tools = loadBuiltinTools();
     suiteCheck(log, version == u"9.9.9", u"外部数据版本生效(9.9.9)");
     suiteCheck(log, source != kEmbeddedSourceLabel, u"外部数据来源被识别");
-    bool probeLoaded = std::any_of(tools.begin(), tools.end(),
-                                   [](const ToolRecord& tool) { return tool.id == u"selftest.datapack"; });
+    bool probeLoaded =
+        std::any_of(tools.begin(), tools.end(), [](const ToolRecord& tool) { return tool.id == u"selftest.datapack"; });
     suiteCheck(log, probeLoaded, u"外部工具被加载");
 
     platform::unsetEnv(u"TOOLKEEP_DATA_DIR");

@@ -6,7 +6,7 @@
 
 struct SuiteLog {
     std::u16string logPath;  // empty when the log channel could not be opened
-    std::string logBytes;    // everything written so far, as UTF-8
+    std::string logBytes;  // everything written so far, as UTF-8
     int passes = 0;
     int failures = 0;
 };

@@ -122,8 +122,8 @@ int runPlaybookSuite() {
 
     std::optional<JsonValue> linkDocument = parseJson(utf8ToWide(kLinkPack));
     std::vector<Playbook> links = linkDocument ? parsePlaybooks(*linkDocument) : std::vector<Playbook>{};
-    bool httpsOnly = links.size() == 1 && links[0].steps.size() == 2 && !links[0].steps[0].enabled &&
-                     links[0].steps[1].enabled;
+    bool httpsOnly =
+        links.size() == 1 && links[0].steps.size() == 2 && !links[0].steps[0].enabled && links[0].steps[1].enabled;
     suiteCheck(log, httpsOnly, u"open-url 仅许 https(拒 http)");
 
     checkPackOverride(log);

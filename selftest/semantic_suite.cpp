@@ -8,9 +8,7 @@
 
 namespace {
 
-bool near(float value, float expected) {
-    return std::fabs(value - expected) < 0.0001f;
-}
+bool near(float value, float expected) { return std::fabs(value - expected) < 0.0001f; }
 
 bool holdsIndex(const std::vector<ScoredIndex>& hits, uint64_t index) {
     return std::any_of(hits.begin(), hits.end(), [&](const ScoredIndex& hit) { return hit.index == index; });

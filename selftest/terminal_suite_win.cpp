@@ -151,8 +151,9 @@ void runScenario(SuiteLog& log, HWND parent, const Scenario& s) {
     HWND editor = t.editor;
 
     bool prompt = created && waitUntil(s.waitMs, [&] {
-        return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt;
-    });
+                      return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt &&
+                             !probeTerminal(t).substitutePrompt;
+                  });
     suiteCheck(log, prompt, u"初始提示符出现");
 
     std::u16string first = u"echo " + s.firstMarker;

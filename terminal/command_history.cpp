@@ -11,13 +11,10 @@
 namespace {
 
 // Case-insensitive fragments of commands that pass secrets on the command line.
-constexpr const char16_t* kSecretFragments[] = {u"password", u"passwd", u"pwd=",        u"secret", u"token",
-                                                u"apikey",   u"api_key", u"asplaintext", u"/p:",
-                                                u"/pass:"};
+constexpr const char16_t* kSecretFragments[] = {u"password", u"passwd",  u"pwd=",        u"secret", u"token",
+                                                u"apikey",   u"api_key", u"asplaintext", u"/p:",    u"/pass:"};
 
-bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 // Words split at blanks; a quoted stretch belongs to its word, quotes removed.
 std::vector<std::u16string> commandWords(const std::u16string& command) {
@@ -119,7 +116,8 @@ HistoryText scanHistory(const std::string& bytes) {
     size_t end = bytes.size();
     while (end > scan.textStart && bytes[end - 1] == '\0') --end;
     const size_t lastBreak = end > scan.textStart ? bytes.rfind('\n', end - 1) : std::string::npos;
-    const size_t lastLine = lastBreak == std::string::npos || lastBreak < scan.textStart ? scan.textStart : lastBreak + 1;
+    const size_t lastLine =
+        lastBreak == std::string::npos || lastBreak < scan.textStart ? scan.textStart : lastBreak + 1;
     std::string last = bytes.substr(lastLine, end - lastLine);
     last.erase(std::remove(last.begin(), last.end(), '\0'), last.end());
     if (endsInsideCharacter(last)) end = lastLine;
@@ -136,9 +134,7 @@ HistoryText scanHistory(const std::string& bytes) {
     return scan;
 }
 
-std::vector<std::u16string> parseHistory(const std::string& bytes) {
-    return underTheRules(scanHistory(bytes).lines);
-}
+std::vector<std::u16string> parseHistory(const std::string& bytes) { return underTheRules(scanHistory(bytes).lines); }
 
 std::string historyFileText(const std::vector<std::u16string>& history) {
     std::string text;
@@ -187,7 +183,8 @@ HistoryStore appendCommandHistory(const std::u16string& path, const std::u16stri
                 return;
             }
             std::string line = wideToUtf8(command) + "\n";
-            if (scan.keptLength > scan.textStart && read.bytes[scan.keptLength - 1] != '\n') line.insert(line.begin(), '\n');
+            if (scan.keptLength > scan.textStart && read.bytes[scan.keptLength - 1] != '\n')
+                line.insert(line.begin(), '\n');
             written = writeFileTail(path, scan.keptLength, line);
         },
         lockWaitMs);

@@ -32,10 +32,10 @@ void rememberCommand(std::vector<std::u16string>& history, const std::u16string&
 // UTF-8 (doskey /history >> writes the ANSI code page) decoded as ANSI.
 struct HistoryText {
     std::vector<std::u16string> lines;  // every non-empty line, in file order
-    size_t textStart = 0;               // after a byte-order mark
-    size_t keptLength = 0;              // where the torn tail begins (the size when there is none)
-    bool tailHeldText = false;          // the tail held more than NUL bytes
-    size_t lineBreaks = 0;              // before keptLength
+    size_t textStart = 0;  // after a byte-order mark
+    size_t keptLength = 0;  // where the torn tail begins (the size when there is none)
+    bool tailHeldText = false;  // the tail held more than NUL bytes
+    size_t lineBreaks = 0;  // before keptLength
 };
 HistoryText scanHistory(const std::string& bytes);
 // The file's lines under the rules above: the last of repeated ones kept, at

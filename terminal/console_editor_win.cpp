@@ -40,17 +40,11 @@ void caretGuard(Terminal& t) {
     }
 }
 
-void beep() {
-    MessageBeep(MB_ICONASTERISK);
-}
+void beep() { MessageBeep(MB_ICONASTERISK); }
 
-bool clipboardHasText() {
-    return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
-}
+bool clipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT); }
 
-void copySelection(Terminal& t) {
-    SendMessageW(t.editor, WM_COPY, 0, 0);
-}
+void copySelection(Terminal& t) { SendMessageW(t.editor, WM_COPY, 0, 0); }
 
 void requestStop(Terminal& t) {
     if (t.stopRequested) {
@@ -129,14 +123,38 @@ bool onKeyDown(Terminal& t, WPARAM key) {
     bool shift = GetKeyState(VK_SHIFT) < 0;
     switch (key) {
         case VK_RETURN: submitInput(t); return true;
-        case 'V': if (!ctrl) return false; pasteIntoInput(t); return true;
-        case VK_INSERT: if (!shift) return false; pasteIntoInput(t); return true;
-        case 'F': if (!ctrl) return false; findDialog(t); return true;
-        case 'S': if (!ctrl) return false; saveOutput(t); return true;
-        case 'R': if (!ctrl) return false; reverseSearchDialog(t); return true;
-        case VK_F3: if (t.recall.lastFind.empty()) return false; findInTerminal(t, t.recall.lastFind); return true;
-        case VK_UP: if (selection(t).cpMin < t.input.start) return false; historyBack(t); return true;
-        case VK_DOWN: if (selection(t).cpMin < t.input.start) return false; historyForward(t); return true;
+        case 'V':
+            if (!ctrl) return false;
+            pasteIntoInput(t);
+            return true;
+        case VK_INSERT:
+            if (!shift) return false;
+            pasteIntoInput(t);
+            return true;
+        case 'F':
+            if (!ctrl) return false;
+            findDialog(t);
+            return true;
+        case 'S':
+            if (!ctrl) return false;
+            saveOutput(t);
+            return true;
+        case 'R':
+            if (!ctrl) return false;
+            reverseSearchDialog(t);
+            return true;
+        case VK_F3:
+            if (t.recall.lastFind.empty()) return false;
+            findInTerminal(t, t.recall.lastFind);
+            return true;
+        case VK_UP:
+            if (selection(t).cpMin < t.input.start) return false;
+            historyBack(t);
+            return true;
+        case VK_DOWN:
+            if (selection(t).cpMin < t.input.start) return false;
+            historyForward(t);
+            return true;
         case VK_CANCEL: requestStop(t); return true;  // Ctrl+Break
         case VK_ESCAPE: clearInputLine(t); return true;
         case VK_TAB:
@@ -246,9 +264,7 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             makeInsertionEditable(t);
             break;
         case WM_IME_STARTCOMPOSITION:
-        case WM_IME_COMPOSITION:
-            onImeComposing(t);
-            break;
+        case WM_IME_COMPOSITION: onImeComposing(t); break;
         case WM_IME_ENDCOMPOSITION:
             t.input.composing = false;
             PostMessageW(window, WM_TERMINAL_CONTINUE, 0, 0);  // the output held meanwhile
@@ -283,26 +299,20 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-COLORREF toColorRef(Rgb color) {
-    return RGB(color.r, color.g, color.b);
-}
+COLORREF toColorRef(Rgb color) { return RGB(color.r, color.g, color.b); }
 
-Rgb toRgb(COLORREF color) {
-    return {GetRValue(color), GetGValue(color), GetBValue(color)};
-}
+Rgb toRgb(COLORREF color) { return {GetRValue(color), GetGValue(color), GetBValue(color)}; }
 
-Terminal::~Terminal() {
-    destroyTerminal(*this);
-}
+Terminal::~Terminal() { destroyTerminal(*this); }
 
 namespace {
 
 HWND createEditorControl(Terminal& t, HWND parent, bool visible) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    HWND editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
-                                  WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                      ES_NOHIDESEL,
-                                  0, 0, 0, 0, parent, nullptr, instance, nullptr);
+    HWND editor = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
+        WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0, 0, 0, 0,
+        parent, nullptr, instance, nullptr);
     if (!editor) return nullptr;
     SendMessageW(editor, EM_EXLIMITTEXT, 0, kTextLimit);
     SendMessageW(editor, EM_SETBKGNDCOLOR, 0, LPARAM(t.backgroundColor));
@@ -399,9 +409,7 @@ void setTerminalFont(Terminal& t, int points) {
     t.font = font;
 }
 
-void setQuickEdit(Terminal& t, bool quickEdit) {
-    t.input.quickEdit = quickEdit;
-}
+void setQuickEdit(Terminal& t, bool quickEdit) { t.input.quickEdit = quickEdit; }
 
 // The new line is drawn now and in the text colour whatever the text it
 // replaced looked like: what shows is what Enter sends.
@@ -419,9 +427,7 @@ void replaceInput(Terminal& t, const std::u16string& text) {
     repaint(t);
 }
 
-LRESULT protectedChangeAnswer(const Terminal& t) {
-    return t.input.allowEdit ? 0 : 1;
-}
+LRESULT protectedChangeAnswer(const Terminal& t) { return t.input.allowEdit ? 0 : 1; }
 
 namespace {
 
@@ -497,7 +503,8 @@ void pasteIntoInput(Terminal& t) {
 }
 
 std::u16string promptDirectoryOf(const Terminal& t) {
-    LONG lineStart = LONG(SendMessageW(t.editor, EM_LINEINDEX, SendMessageW(t.editor, EM_EXLINEFROMCHAR, 0, t.input.start), 0));
+    LONG lineStart =
+        LONG(SendMessageW(t.editor, EM_LINEINDEX, SendMessageW(t.editor, EM_EXLINEFROMCHAR, 0, t.input.start), 0));
     if (lineStart < 0 || lineStart > t.input.start) return {};
     return promptDirectory(textRange(t, lineStart, t.input.start));
 }
@@ -540,7 +547,10 @@ bool findInTerminal(Terminal& t, const std::u16string& what) {
     }
     if (at < 0) {
         std::u16string note = withValues(terminalUiText(t, kTextFindNone), {what});
-        if (t.showNote) t.showNote(note); else beep();
+        if (t.showNote)
+            t.showNote(note);
+        else
+            beep();
         return false;
     }
     releaseRedraw(t);
@@ -552,7 +562,8 @@ bool findInTerminal(Terminal& t, const std::u16string& what) {
 
 bool reverseSearchHistory(Terminal& t, const std::u16string& query) {
     size_t start = t.history.size();
-    if (query == t.recall.lastReverseQuery && t.recall.lastReverseIndex < t.history.size()) start = t.recall.lastReverseIndex;
+    if (query == t.recall.lastReverseQuery && t.recall.lastReverseIndex < t.history.size())
+        start = t.recall.lastReverseIndex;
     long found = reverseHistoryMatch(t.history, query, start);
     if (found < 0) {
         beep();
@@ -576,8 +587,6 @@ std::u16string terminalText(const Terminal& t) {
     return fromWide(buffer.data(), size_t(copied > 0 ? copied : 0));
 }
 
-std::u16string terminalInputLine(const Terminal& t) {
-    return textRange(t, t.input.start, textLength(t));
-}
+std::u16string terminalInputLine(const Terminal& t) { return textRange(t, t.input.start, textLength(t)); }
 
 std::u16string terminalUiText(const Terminal& t, int id) { return t.text ? t.text(id) : std::u16string(); }

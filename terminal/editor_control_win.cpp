@@ -59,9 +59,7 @@ bool isShown(const Terminal& t) {
     return t.editor && (t.output.redrawHeld || (GetWindowLongPtrW(t.editor, GWL_STYLE) & WS_VISIBLE) != 0);
 }
 
-void repaint(const Terminal& t) {
-    InvalidateRect(t.editor, nullptr, FALSE);
-}
+void repaint(const Terminal& t) { InvalidateRect(t.editor, nullptr, FALSE); }
 
 std::unique_ptr<std::u16string> takePostedChunk(LPARAM lParam) {
     return std::unique_ptr<std::u16string>(reinterpret_cast<std::u16string*>(lParam));

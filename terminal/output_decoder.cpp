@@ -17,7 +17,7 @@ constexpr size_t kOemRunBytes = 128;
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
 struct Switch {
-    size_t end = std::string::npos;    // where the current encoding's bytes end
+    size_t end = std::string::npos;  // where the current encoding's bytes end
     size_t begin = std::string::npos;  // where the other encoding's bytes begin
 };
 

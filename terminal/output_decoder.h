@@ -15,8 +15,8 @@
 using OemDecode = std::function<size_t(const char* bytes, size_t size, std::u16string& out)>;
 
 struct OutputDecoder {
-    bool utf16 = false;    // the stream currently carries UTF-16LE
-    std::string carried;   // bytes held back for the next read
+    bool utf16 = false;  // the stream currently carries UTF-16LE
+    std::string carried;  // bytes held back for the next read
 };
 
 // Decodes one read. Bytes that cannot be decoded yet (an odd UTF-16 byte, a

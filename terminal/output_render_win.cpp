@@ -14,9 +14,7 @@ void renderOutput(Terminal& t, const std::u16string& chunk) {
     insertOutputRuns(t, parseTerminalOutput(chunk, t.sgr, toRgb(t.defaultColor)));
 }
 
-std::string transcriptFileBytes(const std::u16string& text) {
-    return "\xEF\xBB\xBF" + wideToUtf8(text);
-}
+std::string transcriptFileBytes(const std::u16string& text) { return "\xEF\xBB\xBF" + wideToUtf8(text); }
 
 // Long enough for any path the system takes (32 767 characters).
 constexpr DWORD kDialogPathLength = 32768;

@@ -5,9 +5,7 @@
 
 namespace {
 
-void appendNumber(std::string& out, long value) {
-    out += std::to_string(value);
-}
+void appendNumber(std::string& out, long value) { out += std::to_string(value); }
 
 // Returns the character that ends the text, for a CR LF pair split between runs.
 char16_t appendRtfText(std::string& out, const std::u16string& text, char16_t before) {

@@ -15,10 +15,10 @@ enum class PageKind { Activity, Assistant, Help, About, Playbook, Terminal };
 
 struct Page {
     PageKind kind = PageKind::Activity;
-    std::u16string title;          // as the user reads it ("&" is not doubled here)
-    HWND window = nullptr;         // the page's control; null until it is made
+    std::u16string title;  // as the user reads it ("&" is not doubled here)
+    HWND window = nullptr;  // the page's control; null until it is made
     Terminal* terminal = nullptr;  // a terminal page's terminal; null while only its tab is listed
-    bool marked = false;           // the tab shows a dot after the title (news on a page behind)
+    bool marked = false;  // the tab shows a dot after the title (news on a page behind)
 };
 
 struct PageList {

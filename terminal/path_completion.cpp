@@ -13,13 +13,9 @@ constexpr char16_t kProviderPrefix[] = u"Microsoft.PowerShell.Core\\FileSystem::
 // operators, so a name holding one must be quoted.
 constexpr char16_t kNeedsQuotes[] = u" \t&()[]{}^=;!'+,`~";
 
-bool isSeparator(char16_t c) {
-    return c == u'\\' || c == u'/';
-}
+bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
-bool isDriveLetter(char16_t c) {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
+bool isDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
 // "C:\..." or "\\server\share...".
 bool isAbsolutePath(const std::u16string& path) {
@@ -27,9 +23,7 @@ bool isAbsolutePath(const std::u16string& path) {
     return path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
 }
 
-bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 std::u16string withoutTrailingBlanks(std::u16string text) {
     while (!text.empty() && isBlank(text.back())) text.pop_back();
@@ -114,7 +108,8 @@ std::vector<std::u16string> completionCandidates(const std::u16string& word, con
     } else if (!currentDirectory.empty() && !(word.size() >= 2 && word[1] == u':')) {
         // "\name" is relative to the current drive's root.
         bool fromRoot = !folderPart.empty() && isSeparator(folderPart[0]);
-        folder = fromRoot ? currentDirectory.substr(0, 2) + folderPart : platform::joinPath(currentDirectory, folderPart);
+        folder =
+            fromRoot ? currentDirectory.substr(0, 2) + folderPart : platform::joinPath(currentDirectory, folderPart);
     }
     if (folder.empty()) return {};
     std::vector<std::u16string> names;

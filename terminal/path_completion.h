@@ -17,7 +17,7 @@ std::u16string promptDirectory(const std::u16string& promptLine);
 // line or follows another ('>' ends each); what the shell echoes may follow it.
 struct PromptScan {
     std::u16string segment;  // since the line began or the last '>'
-    bool overlong = false;   // the segment is longer than any prompt
+    bool overlong = false;  // the segment is longer than any prompt
 };
 size_t countPrompts(PromptScan& scan, const std::u16string& output);
 
@@ -46,12 +46,12 @@ struct CompletionCycle {
     std::vector<std::u16string> candidates;
     size_t index = 0;
     size_t wordStart = 0;
-    std::u16string tail;          // the input after the caret when the cycle began
-    std::u16string shownInput;    // what the last press produced
+    std::u16string tail;  // the input after the caret when the cycle began
+    std::u16string shownInput;  // what the last press produced
     size_t shownCaret = 0;
 };
 struct CompletionResult {
-    bool completed = false;       // false: nothing begins with the word
+    bool completed = false;  // false: nothing begins with the word
     std::u16string input;
     size_t caret = 0;
 };

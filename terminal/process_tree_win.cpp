@@ -141,8 +141,8 @@ std::vector<ChildProcess> stopRunningCommand(ShellSession& session, const EndWin
         std::vector<HANDLE> ending;
         for (const ChildProcess& process : running) {
             if (listed(kept, process.id) || listed(refused, process.id)) continue;
-            HANDLE handle = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
-                                        process.id);
+            HANDLE handle =
+                OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, process.id);
             if (!handle) {
                 // Gone already, or elevated: a shell that is not may not end it.
                 if (GetLastError() == ERROR_ACCESS_DENIED) refused.push_back(process);

@@ -146,7 +146,8 @@ void onRefillSlice(Terminal& t) {
     // Only finished lines: the unfinished last line may still change, and
     // goes over with the swap.
     while (t.refill.next < mirrorCompleteEnd(t.mirror)) {
-        t.refill.hooks->appendRuns(t, t.refill.fresh, mirrorTake(t.mirror, t.refill.next, mirrorCompleteEnd(t.mirror), kRefillStepLines));
+        t.refill.hooks->appendRuns(t, t.refill.fresh,
+                                   mirrorTake(t.mirror, t.refill.next, mirrorCompleteEnd(t.mirror), kRefillStepLines));
         if (GetTickCount() - started >= kRefillSliceMs) {
             PostMessageW(t.editor, WM_TERMINAL_REFILL, 0, 0);
             return;

@@ -14,7 +14,7 @@ struct Rgb {
 
 struct SgrState {
     bool colorActive = false;  // an SGR colour is in force
-    Rgb currentColor;          // colour chosen by the last SGR colour code
+    Rgb currentColor;  // colour chosen by the last SGR colour code
     bool bold = false;
     // A CR with no text after it yet: a line feed makes it a line break,
     // text makes it a return to the start of the line.

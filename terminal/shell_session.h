@@ -45,26 +45,26 @@ using InputPeek = bool (*)(HANDLE shellInput, DWORD& unread);
 bool peekNamedPipe(HANDLE shellInput, DWORD& unread);
 
 struct ShellSession {
-    HANDLE inputWrite = nullptr;   // our end of the child's stdin
-    HANDLE outputRead = nullptr;   // our end of the child's stdout/stderr
+    HANDLE inputWrite = nullptr;  // our end of the child's stdin
+    HANDLE outputRead = nullptr;  // our end of the child's stdout/stderr
     HANDLE job = nullptr;
     HANDLE process = nullptr;
     std::atomic<HWND> notifyWindow{nullptr};  // the editor may move to a fresh control
     UINT outputMessage = WM_TERMINAL_OUTPUT;
     UINT codePage = CP_OEMCP;
-    HANDLE reader = nullptr;       // reader thread; joined by stopSession
+    HANDLE reader = nullptr;  // reader thread; joined by stopSession
     std::atomic<bool> running{false};
-    std::mutex writeLock;          // guards inputQueue, lastWriteSequence and writerStopping
-    bool inJob = false;            // the child was assigned to the job
+    std::mutex writeLock;  // guards inputQueue, lastWriteSequence and writerStopping
+    bool inJob = false;  // the child was assigned to the job
     // An exe whose --send-ctrl-c mode gives the shell's console a Ctrl+C;
     // empty: stopping ends the shell's programs at once.
     std::u16string interruptHelper;
     std::u16string programOverride;  // tests only: a stand-in run instead of the shell
-    DWORD jobError = 0;            // why the job's kill-on-close could not be set up; 0 when it was
+    DWORD jobError = 0;  // why the job's kill-on-close could not be set up; 0 when it was
 
     // Input: writeInput queues, the writer thread writes and watches the shell read.
-    HANDLE writer = nullptr;       // writer thread; joined by stopSession
-    HANDLE inputPeek = nullptr;    // the child's end of its stdin, to see what is still unread
+    HANDLE writer = nullptr;  // writer thread; joined by stopSession
+    HANDLE inputPeek = nullptr;  // the child's end of its stdin, to see what is still unread
     std::deque<InputWrite> inputQueue;
     std::condition_variable inputQueued;
     uint64_t lastWriteSequence = 0;
@@ -73,17 +73,17 @@ struct ShellSession {
     // The watcher thread peeks at the shell's input for the writer, which
     // must never wait on the shell's end of the pipe itself. Under writeLock.
     InputPeek peekInput = peekNamedPipe;  // a test puts one that blocks as Windows does
-    HANDLE watcher = nullptr;      // watcher thread; joined by stopSession
+    HANDLE watcher = nullptr;  // watcher thread; joined by stopSession
     std::condition_variable peekWanted;
-    uint64_t peekRequested = 0;    // the writer's newest request
-    uint64_t peekStarted = 0;      // the request the watcher's peek in progress (or last) answers
-    uint64_t peekAnswered = 0;     // the request the last finished peek answers
-    DWORD peekStartTick = 0;       // when the peek in progress began
-    bool peekBusy = false;         // the watcher is inside a peek
-    DWORD peekUnread = 0;          // its answer
+    uint64_t peekRequested = 0;  // the writer's newest request
+    uint64_t peekStarted = 0;  // the request the watcher's peek in progress (or last) answers
+    uint64_t peekAnswered = 0;  // the request the last finished peek answers
+    DWORD peekStartTick = 0;  // when the peek in progress began
+    bool peekBusy = false;  // the watcher is inside a peek
+    DWORD peekUnread = 0;  // its answer
 
     // Output posted to the window and not yet taken by the editor.
-    std::mutex outputLock;         // guards the three fields after outputTaken
+    std::mutex outputLock;  // guards the three fields after outputTaken
     std::condition_variable outputTaken;
     size_t pendingChars = 0;
     size_t pendingChunks = 0;

@@ -84,7 +84,8 @@ void postOutput(ShellSession& session, std::u16string* chunk) {
         if (PostMessageW(session.notifyWindow, session.outputMessage, 0, reinterpret_cast<LPARAM>(chunk))) return;
         if (!IsWindow(session.notifyWindow)) break;
         std::unique_lock<std::mutex> hold(session.outputLock);
-        if (session.outputTaken.wait_for(hold, std::chrono::milliseconds(pause), [&] { return session.readerStopping; }))
+        if (session.outputTaken.wait_for(hold, std::chrono::milliseconds(pause),
+                                         [&] { return session.readerStopping; }))
             break;
         pause = pause * 2 < kLastPostRetryMs ? pause * 2 : kLastPostRetryMs;
     }
@@ -119,7 +120,8 @@ unsigned __stdcall readerLoop(void* argument) {
     // Still running: the pipe closed because the shell ended, not because it was stopped.
     if (session.running.exchange(false) && session.notifyWindow) {
         DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(session.process, kEndedCodeWaitMs) == WAIT_OBJECT_0) GetExitCodeProcess(session.process, &code);
+        if (WaitForSingleObject(session.process, kEndedCodeWaitMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(session.process, &code);
         PostMessageW(session.notifyWindow, WM_TERMINAL_ENDED, WPARAM(code), 0);
     }
     return 0;
@@ -156,9 +158,8 @@ unsigned __stdcall watcherLoop(void* argument) {
     ShellSession& session = *static_cast<ShellSession*>(argument);
     std::unique_lock<std::mutex> hold(session.writeLock);
     for (;;) {
-        session.peekWanted.wait(hold, [&] {
-            return session.writerStopping || session.peekRequested != session.peekStarted;
-        });
+        session.peekWanted.wait(hold,
+                                [&] { return session.writerStopping || session.peekRequested != session.peekStarted; });
         if (session.writerStopping) break;
         uint64_t request = session.peekStarted = session.peekRequested;
         session.peekBusy = true;
@@ -187,9 +188,7 @@ bool watcherSaysRead(const ShellSession& session, uint64_t request, DWORD writte
     return since >= kInputPollMs;
 }
 
-bool shellEnded(const ShellSession& session) {
-    return WaitForSingleObject(session.process, 0) == WAIT_OBJECT_0;
-}
+bool shellEnded(const ShellSession& session) { return WaitForSingleObject(session.process, 0) == WAIT_OBJECT_0; }
 
 // Writes queued input in order, each write once the shell has read all
 // before it (a shell reading a pipe may take several lines in one read and
@@ -213,9 +212,8 @@ unsigned __stdcall writerLoop(void* argument) {
                     request = ++session.peekRequested;
                     session.peekWanted.notify_one();
                 }
-                session.inputQueued.wait_for(hold, std::chrono::milliseconds(kInputPollMs), [&] {
-                    return session.writerStopping || session.peekAnswered >= request;
-                });
+                session.inputQueued.wait_for(hold, std::chrono::milliseconds(kInputPollMs),
+                                             [&] { return session.writerStopping || session.peekAnswered >= request; });
                 read = watcherSaysRead(session, request, writtenTick);
             } else {
                 session.inputQueued.wait(hold, [&] { return session.writerStopping || !session.inputQueue.empty(); });
@@ -328,9 +326,7 @@ bool peekNamedPipe(HANDLE shellInput, DWORD& unread) {
     return PeekNamedPipe(shellInput, nullptr, 0, nullptr, &unread, nullptr) != FALSE;
 }
 
-void setNotifyWindow(ShellSession& session, HWND window) {
-    session.notifyWindow.store(window);
-}
+void setNotifyWindow(ShellSession& session, HWND window) { session.notifyWindow.store(window); }
 
 std::u16string sessionStartDirectory() {
     std::u16string profile = platform::getEnv(u"USERPROFILE").value_or(std::u16string());
@@ -416,9 +412,7 @@ void noteOutputTaken(ShellSession& session, size_t chars) {
     session.outputTaken.notify_all();
 }
 
-DWORD shellProcessId(const ShellSession& session) {
-    return session.process ? GetProcessId(session.process) : 0;
-}
+DWORD shellProcessId(const ShellSession& session) { return session.process ? GetProcessId(session.process) : 0; }
 
 void stopSession(ShellSession& session) {
     session.running.store(false);

@@ -21,14 +21,14 @@
 using TerminalTextLookup = std::function<std::u16string(int id)>;
 // Asks for one line in a modal dialog owned by owner: true when confirmed, with
 // text holding what was typed; the window above supplies the dialog.
-using TerminalAskText = std::function<bool(HWND owner, const std::u16string& title, const std::u16string& prompt,
-                                           const std::u16string& okLabel, const std::u16string& cancelLabel,
-                                           std::u16string& text)>;
+using TerminalAskText =
+    std::function<bool(HWND owner, const std::u16string& title, const std::u16string& prompt,
+                       const std::u16string& okLabel, const std::u16string& cancelLabel, std::u16string& text)>;
 
 // A line typed while the shell was busy, shown greyed until the shell reads it.
 struct TypedAhead {
-    uint64_t sequence = 0;   // the write's number (writeInput)
-    int32_t start = 0;       // its characters in the transcript
+    uint64_t sequence = 0;  // the write's number (writeInput)
+    int32_t start = 0;  // its characters in the transcript
     int32_t end = 0;
     bool greyed = false;
 };
@@ -37,17 +37,17 @@ struct ScrollbackHooks;
 
 // The editable input line after the transcript.
 struct TerminalInputLine {
-    int32_t start = 0;                 // where the editable input line begins
-    bool allowEdit = false;            // the program itself is changing protected text
+    int32_t start = 0;  // where the editable input line begins
+    bool allowEdit = false;  // the program itself is changing protected text
     bool quickEdit = false;
-    bool composing = false;            // an IME composition is open: output waits, as moving
-                                       // the selection would end the composition
-    CompletionCycle completion;        // the last Tab press, for the next one
+    bool composing = false;  // an IME composition is open: output waits, as moving
+                             // the selection would end the composition
+    CompletionCycle completion;  // the last Tab press, for the next one
 };
 
 // Browsing the history, the reverse search and find.
 struct TerminalRecall {
-    uint64_t historyIndex = 0;         // == history.size() when not browsing
+    uint64_t historyIndex = 0;  // == history.size() when not browsing
     std::u16string lastFind;
     std::u16string lastReverseQuery;
     uint32_t lastReverseIndex = 0;
@@ -55,25 +55,25 @@ struct TerminalRecall {
 
 // Lines submitted to the shell that it has not read or echoed yet.
 struct TerminalTypeAhead {
-    std::vector<TypedAhead> unread;    // oldest first
-    std::u16string pendingEcho;        // what is still expected of the last submitted line's echo
+    std::vector<TypedAhead> unread;  // oldest first
+    std::u16string pendingEcho;  // what is still expected of the last submitted line's echo
 };
 
 // Output chunks taken off the message queue, and the pacing of their rendering.
 struct TerminalOutputQueue {
     std::deque<std::unique_ptr<std::u16string>> chunks;  // not yet rendered
-    bool renderPending = false;        // the render timer will insert the queued output
+    bool renderPending = false;  // the render timer will insert the queued output
     DWORD lastRenderTick = 0;
-    bool redrawHeld = false;           // the control does not draw until the paint timer or user input
+    bool redrawHeld = false;  // the control does not draw until the paint timer or user input
     DWORD lastPaintTick = 0;
-    uint64_t taken = 0;                // chunks received from the shell
+    uint64_t taken = 0;  // chunks received from the shell
 };
 
 // The transcript moving to a fresh control (bounded scrollback, recolouring).
 struct TerminalRefill {
-    HWND fresh = nullptr;              // hidden control being filled with the kept lines
-    uint64_t next = 0;                 // next mirror run for the fresh control
-    HWND retired = nullptr;            // the control before the last refill, destroyed shortly
+    HWND fresh = nullptr;  // hidden control being filled with the kept lines
+    uint64_t next = 0;  // next mirror run for the fresh control
+    HWND retired = nullptr;  // the control before the last refill, destroyed shortly
     const ScrollbackHooks* hooks = nullptr;  // set with the control
 };
 
@@ -87,12 +87,12 @@ struct TerminalShellState {
     // Lines submitted as commands that the shell has not prompted after yet
     // (cmd only): one runs while any is outstanding.
     uint32_t commandsOutstanding = 0;
-    bool commandEndPending = false;    // the last one ended; told once its output is in the mirror
-    PromptScan promptScan;             // the shell's prompts, counted across reads
-    bool waitingShown = false;         // the status says the command waits for input
-    bool shellEnded = false;           // the shell ended by itself; Enter starts a new one
-    bool runningPoll = false;          // the running-command timer is set
-    std::u16string runningShown;       // names last reported as running
+    bool commandEndPending = false;  // the last one ended; told once its output is in the mirror
+    PromptScan promptScan;  // the shell's prompts, counted across reads
+    bool waitingShown = false;  // the status says the command waits for input
+    bool shellEnded = false;  // the shell ended by itself; Enter starts a new one
+    bool runningPoll = false;  // the running-command timer is set
+    std::u16string runningShown;  // names last reported as running
     // Given Ctrl+C and not yet ended: the grace period runs while not empty.
     std::vector<ChildProcess> interrupted;
 };
@@ -102,23 +102,23 @@ struct Terminal {
     HFONT font = nullptr;
     ShellSession shell;
     ShellKind kind = ShellKind::Cmd;
-    std::u16string prompt;             // substitute prompt, fixed at creation
+    std::u16string prompt;  // substitute prompt, fixed at creation
     std::vector<std::u16string> history;  // oldest first, the saved history at the start
-    std::u16string historyPath;        // the history file; empty: kept in memory only
+    std::u16string historyPath;  // the history file; empty: kept in memory only
     COLORREF defaultColor = RGB(204, 204, 204);
     COLORREF backgroundColor = RGB(12, 12, 12);
-    SgrState sgr;                      // colorActive, currentColor, bold
+    SgrState sgr;  // colorActive, currentColor, bold
     TerminalInputLine input;
     TerminalRecall recall;
     TerminalTypeAhead typeAhead;
     TerminalOutputQueue output;
     TerminalRefill refill;
     TerminalShellState state;
-    TranscriptMirror mirror;           // the transcript's runs, to refill a fresh control from
-    TranscriptMirror cleared;          // what the local clear took from view, for the session report
+    TranscriptMirror mirror;  // the transcript's runs, to refill a fresh control from
+    TranscriptMirror cleared;  // what the local clear took from view, for the session report
     std::vector<EnteredCommand> entered;  // where each command entered begins in the mirror
-    TerminalTextLookup text;           // the window's text table; empty: no texts
-    TerminalAskText askText;           // empty: the find and search dialogs do not open
+    TerminalTextLookup text;  // the window's text table; empty: no texts
+    TerminalAskText askText;  // empty: the find and search dialogs do not open
     // Set by the tab owner; empty ones are skipped.
     std::function<void()> stopRequested;  // Ctrl+Break and the context menu
     // The grace period after a console Ctrl+C is over; empty: stopTerminalCommand.
@@ -144,15 +144,15 @@ struct Terminal {
 // What tests, self-tests and benchmarks watch of a terminal, through one
 // narrow window instead of its records.
 struct TerminalProbe {
-    bool atShellPrompt = false;        // the output ends in the shell's own prompt
-    bool substitutePrompt = false;     // the terminal's own prompt is shown
-    bool commandRunning = false;       // a submitted command has not ended
+    bool atShellPrompt = false;  // the output ends in the shell's own prompt
+    bool substitutePrompt = false;  // the terminal's own prompt is shown
+    bool commandRunning = false;  // a submitted command has not ended
     bool redrawHeld = false;
-    bool refilling = false;            // a fresh control is being filled
-    bool spareControl = false;         // a replaced control waits to be destroyed
-    uint64_t outputChunks = 0;         // taken from the shell so far
-    size_t queuedChunks = 0;           // taken off the message queue, not yet rendered
-    size_t unreadLines = 0;            // submitted lines the shell has not read
+    bool refilling = false;  // a fresh control is being filled
+    bool spareControl = false;  // a replaced control waits to be destroyed
+    uint64_t outputChunks = 0;  // taken from the shell so far
+    size_t queuedChunks = 0;  // taken off the message queue, not yet rendered
+    size_t unreadLines = 0;  // submitted lines the shell has not read
     int32_t inputStart = 0;
     std::u16string lastFind;
 };
@@ -207,10 +207,10 @@ bool completePathInInput(Terminal& terminal, bool backwards);
 std::u16string promptDirectoryOf(const Terminal& terminal);
 // Forgets the commands of this session (the history files are emptied apart).
 void clearTerminalHistory(Terminal& terminal);
-bool findInTerminal(Terminal& terminal, const std::u16string& what);      // beeps on no match
+bool findInTerminal(Terminal& terminal, const std::u16string& what);  // beeps on no match
 bool reverseSearchHistory(Terminal& terminal, const std::u16string& query);  // beeps on no match
-std::u16string terminalText(const Terminal& terminal);     // whole text, lines end in CR LF
-std::u16string terminalInputLine(const Terminal& terminal); // inputStart to end, CR between lines
+std::u16string terminalText(const Terminal& terminal);  // whole text, lines end in CR LF
+std::u16string terminalInputLine(const Terminal& terminal);  // inputStart to end, CR between lines
 
 // Running commands: ends what the shell started (never the shell itself) and
 // returns it; starts a fresh shell in the same control after a marker line.

@@ -564,8 +564,8 @@ std::vector<ChildProcess> stopTerminalCommand(Terminal& t, const EndWindowedChoi
     if (!t.state.interrupted.empty()) {
         std::vector<ChildProcess> running = runningChildren(t.shell);
         for (const ChildProcess& process : t.state.interrupted) {
-            bool still = std::any_of(running.begin(), running.end(),
-                                     [&](const ChildProcess& p) { return p.id == process.id; });
+            bool still =
+                std::any_of(running.begin(), running.end(), [&](const ChildProcess& p) { return p.id == process.id; });
             if (!still) stopped.push_back(process);
         }
         t.state.interrupted.clear();
@@ -620,10 +620,6 @@ TerminalProbe probeTerminal(const Terminal& t) {
     return probe;
 }
 
-void probeForgetShellPrompt(Terminal& t) {
-    t.state.outputEndsWithPrompt = false;
-}
+void probeForgetShellPrompt(Terminal& t) { t.state.outputEndsWithPrompt = false; }
 
-void probeCountPaintNow(Terminal& t) {
-    t.output.lastPaintTick = GetTickCount();
-}
+void probeCountPaintNow(Terminal& t) { t.output.lastPaintTick = GetTickCount(); }

@@ -20,15 +20,15 @@ struct TerminalEntry {
 };
 
 struct TerminalTabs {
-    HWND owner = nullptr;           // parent of the terminal controls, owner of the dialogs
-    PageList* pages = nullptr;      // the main tab control's pages; set before any terminal opens
+    HWND owner = nullptr;  // parent of the terminal controls, owner of the dialogs
+    PageList* pages = nullptr;  // the main tab control's pages; set before any terminal opens
     HINSTANCE instance = nullptr;
-    int fontSize = 12;              // setting fontSize
-    bool quickEdit = false;         // setting quickEdit
-    COLORREF background = RGB(12, 12, 12);   // theme: terminal background
-    COLORREF textColor = RGB(204, 204, 204); // theme: terminal text
-    std::vector<TerminalEntry> terminals;    // tab order
-    std::vector<ShellKind> listedAhead;      // terminal pages listed, still waiting for their terminals (listTerminalTab)
+    int fontSize = 12;  // setting fontSize
+    bool quickEdit = false;  // setting quickEdit
+    COLORREF background = RGB(12, 12, 12);  // theme: terminal background
+    COLORREF textColor = RGB(204, 204, 204);  // theme: terminal text
+    std::vector<TerminalEntry> terminals;  // tab order
+    std::vector<ShellKind> listedAhead;  // terminal pages listed, still waiting for their terminals (listTerminalTab)
     // Handed to each new terminal's shell (consoleInterruptHelper); empty:
     // stopping ends programs without a Ctrl+C first.
     std::u16string interruptHelper;
@@ -38,7 +38,7 @@ struct TerminalTabs {
     std::function<void()> layoutRightPane;
     std::function<void()> rebuildMenuBar;
     std::function<void(const std::u16string& line, COLORREF color)> reportActivity;
-    std::function<void(const std::u16string& text)> showStatus;   // the status bar
+    std::function<void(const std::u16string& text)> showStatus;  // the status bar
     // Asks a yes/no question; empty: a message box owned by `owner`.
     std::function<bool(const std::u16string& question)> confirm;
     std::function<void(const std::u16string& path)> reportSaveFailure;  // a transcript was not saved
@@ -50,8 +50,8 @@ struct TerminalTabs {
     std::function<std::u16string(ShellKind kind)> historyFile;
     // A history file that was not history text, and where it was copied.
     std::function<void(const std::u16string& path, const std::u16string& copy)> reportHistoryKeptAside;
-    TerminalTextLookup text;        // also handed to every terminal
-    TerminalAskText askText;        // likewise; empty: the naming commands do nothing
+    TerminalTextLookup text;  // also handed to every terminal
+    TerminalAskText askText;  // likewise; empty: the naming commands do nothing
 };
 
 // Creates a terminal and its tab at the end; returns the tab index or -1.

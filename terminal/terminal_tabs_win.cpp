@@ -10,10 +10,7 @@
 
 namespace {
 
-
-std::u16string uiText(const TerminalTabs& tabs, int id) {
-    return tabs.text ? tabs.text(id) : std::u16string();
-}
+std::u16string uiText(const TerminalTabs& tabs, int id) { return tabs.text ? tabs.text(id) : std::u16string(); }
 
 void call(const std::function<void()>& f) {
     if (f) f();
@@ -96,7 +93,8 @@ void endCommandIn(TerminalTabs& tabs, Terminal& terminal) {
     // Something still runs that the user kept or that cannot be ended: no restart offered.
     if (!stopped.empty() || windowedAsked || !denied.empty()) return;
     if (!confirm(tabs, uiText(tabs, kTextNothingToStop))) return;
-    if (restartTerminalShell(terminal)) report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
+    if (restartTerminalShell(terminal))
+        report(tabs, u"> " + uiText(tabs, kTextShellRestartedActivity) + u" - " + where, kActionBlue);
 }
 
 // As a console does: Ctrl+C to the console programs, then the rest ended.
@@ -247,11 +245,11 @@ void closeCurrentTerminal(TerminalTabs& tabs) {
     while (k < tabs.terminals.size() && tabs.terminals[k].terminal.get() != front) ++k;
     if (k == tabs.terminals.size()) return;
     std::vector<ChildProcess> running = runningChildren(tabs.terminals[k].terminal->shell);
-    if (!running.empty() &&
-        !confirm(tabs, uiText(tabs, kTextCloseRunningTerminal) + describeProcesses(running) + u"\n\n" +
-                           uiText(tabs, kTextCloseQuestion)))
+    if (!running.empty() && !confirm(tabs, uiText(tabs, kTextCloseRunningTerminal) + describeProcesses(running) +
+                                               u"\n\n" + uiText(tabs, kTextCloseQuestion)))
         return;
-    if (tabs.terminalClosing) tabs.terminalClosing(*tabs.terminals[k].terminal, terminalLabel(tabs, *tabs.terminals[k].terminal));
+    if (tabs.terminalClosing)
+        tabs.terminalClosing(*tabs.terminals[k].terminal, terminalLabel(tabs, *tabs.terminals[k].terminal));
     removePage(*tabs.pages, index);
     std::unique_ptr<Terminal> closed = std::move(tabs.terminals[k].terminal);
     tabs.terminals.erase(tabs.terminals.begin() + long(k));
@@ -284,7 +282,8 @@ void fillCommand(TerminalTabs& tabs, const std::u16string& shellName, const std:
         SetFocus(terminal->editor);
     }
     // The line names what was filled: the record says which command the admin was handed.
-    if (tabs.reportActivity) tabs.reportActivity(u"> " + command + u" - " + uiText(tabs, kTextCommandFilled), kActionBlue);
+    if (tabs.reportActivity)
+        tabs.reportActivity(u"> " + command + u" - " + uiText(tabs, kTextCommandFilled), kActionBlue);
 }
 
 void stopCommandInCurrentTerminal(TerminalTabs& tabs) {

@@ -13,8 +13,8 @@
 
 struct TranscriptMirror {
     std::deque<OutputRun> runs;  // each holds at most one line break, at its end
-    uint64_t lines = 0;          // runs that end a line
-    uint64_t dropped = 0;        // runs taken off the front so far: run k is runs[k - dropped]
+    uint64_t lines = 0;  // runs that end a line
+    uint64_t dropped = 0;  // runs taken off the front so far: run k is runs[k - dropped]
 };
 
 // A command the user entered: the run its line begins with (absolute number),

@@ -146,8 +146,9 @@ void tour(HWND window, MainState& state, const wchar_t* marker) {
                     renderOutput(cmd, u"\x1b[3" + std::u16string(1, char16_t(u'1' + line % 7)) + u"mflood line " +
                                           std::u16string(number.begin(), number.end()) + u"\x1b[0m of output\r\n");
                 }
-                renderOutput(cmd, u"\x1b[32mOK\x1b[0m  \x1b[1;31mERROR\x1b[0m  \x1b[33mwarning\x1b[0m  "
-                                  u"\x1b[38;5;208m256-colour\x1b[0m  \x1b[38;2;90;160;255m24-bit\x1b[0m  中文输出\r\n");
+                renderOutput(cmd,
+                             u"\x1b[32mOK\x1b[0m  \x1b[1;31mERROR\x1b[0m  \x1b[33mwarning\x1b[0m  "
+                             u"\x1b[38;5;208m256-colour\x1b[0m  \x1b[38;2;90;160;255m24-bit\x1b[0m  中文输出\r\n");
                 renderOutput(cmd, u"palette 0-15: " + palette + u" (written on the light theme)\r\n");
             } else if (language == 0) {
                 renderOutput(cmd, u"palette 0-15: " + palette + u" (written on the dark theme)\r\n");

@@ -10,7 +10,6 @@
 #include "data/tool_record.h"
 #include "playbooks/playbook.h"
 
-
 constexpr size_t kAssistantInputLimit = 1022;
 constexpr size_t kAnswerPlaybookLimit = 3;
 constexpr size_t kAnswerToolLimit = 20;

@@ -109,8 +109,9 @@ struct FaceFacts {
 };
 
 std::u16string asText(char32_t c) {
-    return c > 0xFFFF ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
-                      : std::u16string(1, char16_t(c));
+    return c > 0xFFFF
+               ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
+               : std::u16string(1, char16_t(c));
 }
 
 // A link entry may name only a font file, with no face to ask for (Wine's

@@ -45,7 +45,7 @@ struct TemplateWriter {
         word(id);
         word(0xFFFF), word(atom);
         string(L"");  // texts are set at initialisation
-        word(0);      // no creation data
+        word(0);  // no creation data
     }
 };
 
@@ -125,9 +125,9 @@ bool askText(HWND owner, const std::u16string& title, const std::u16string& prom
     HWND focus = GetFocus();
     std::vector<BYTE> dialogTemplate = buildTemplate();
     DialogArguments args = {&title, &prompt, &okLabel, &cancelLabel, &text};
-    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), owner,
-                                             dialogProc, reinterpret_cast<LPARAM>(&args));
+    INT_PTR result =
+        DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
+                                owner, dialogProc, reinterpret_cast<LPARAM>(&args));
     if (focus && IsWindow(focus) && IsWindowVisible(focus)) SetFocus(focus);
     return result == 1;
 }

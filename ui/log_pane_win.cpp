@@ -54,7 +54,8 @@ void recolorText(LogPane& pane) {
     POINT scroll = {};
     SendMessageW(pane.window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     for (CHARRANGE range : pane.themedText) setRangeColor(pane, range, pane.textColor);
-    for (const LogPane::ColouredText& run : pane.colouredText) setRangeColor(pane, run.range, shownColor(pane, run.color));
+    for (const LogPane::ColouredText& run : pane.colouredText)
+        setRangeColor(pane, run.range, shownColor(pane, run.color));
     SendMessageW(pane.window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&user));
     SendMessageW(pane.window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(pane.window, WM_SETREDRAW, TRUE, 0);
@@ -66,10 +67,10 @@ void loadRichEditLibrary() { loadSystemLibrary(L"Msftedit.dll"); }
 
 bool createLogPane(LogPane& pane, HWND parent, HINSTANCE instance, int fontSize) {
     loadRichEditLibrary();
-    pane.window = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
-                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                      ES_NOHIDESEL | ES_READONLY,
-                                  0, 0, 0, 0, parent, nullptr, instance, nullptr);
+    pane.window =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_READONLY,
+                        0, 0, 0, 0, parent, nullptr, instance, nullptr);
     if (!pane.window) return false;
     SendMessageW(pane.window, EM_EXLIMITTEXT, 0, 268435456);
     SendMessageW(pane.window, EM_SETBKGNDCOLOR, 0, LPARAM(pane.backgroundColor));

@@ -63,13 +63,39 @@ enum MenuCommand : int {
 
 // The tree's context-menu commands come to the same handler, after these.
 constexpr bool isWindowCommand(int id) {
-    for (int command : {kCmdLaunchSingleClick, kCmdLaunchDoubleClick, kCmdShellCmd, kCmdShellPowerShell,
-                        kCmdAddCustomTool, kCmdRemoveSelectedCustomTool, kCmdHelp, kCmdMcpHelp, kCmdAbout, kCmdNewCmd,
-                        kCmdNewPowerShell, kCmdNewNamedCmd, kCmdNewNamedPowerShell, kCmdRenameTerminal,
-                        kCmdCloseTerminal, kCmdThemeSystem, kCmdThemeLight, kCmdThemeDark, kCmdLanguageChinese,
-                        kCmdLanguageEnglish, kCmdShowFileNames, kCmdQuickEdit, kCmdRestartElevated, kCmdStopCommand,
-                        kCmdRestartShell, kCmdClearCommandHistory, kCmdSaveSessionReport, kCmdNextTab,
-                        kCmdPreviousTab, kCmdCloseCurrentPage, kCmdFocusSearch, kCmdNextPane, kCmdPreviousPane})
+    for (int command : {kCmdLaunchSingleClick,
+                        kCmdLaunchDoubleClick,
+                        kCmdShellCmd,
+                        kCmdShellPowerShell,
+                        kCmdAddCustomTool,
+                        kCmdRemoveSelectedCustomTool,
+                        kCmdHelp,
+                        kCmdMcpHelp,
+                        kCmdAbout,
+                        kCmdNewCmd,
+                        kCmdNewPowerShell,
+                        kCmdNewNamedCmd,
+                        kCmdNewNamedPowerShell,
+                        kCmdRenameTerminal,
+                        kCmdCloseTerminal,
+                        kCmdThemeSystem,
+                        kCmdThemeLight,
+                        kCmdThemeDark,
+                        kCmdLanguageChinese,
+                        kCmdLanguageEnglish,
+                        kCmdShowFileNames,
+                        kCmdQuickEdit,
+                        kCmdRestartElevated,
+                        kCmdStopCommand,
+                        kCmdRestartShell,
+                        kCmdClearCommandHistory,
+                        kCmdSaveSessionReport,
+                        kCmdNextTab,
+                        kCmdPreviousTab,
+                        kCmdCloseCurrentPage,
+                        kCmdFocusSearch,
+                        kCmdNextPane,
+                        kCmdPreviousPane})
         if (command == id) return true;
     return false;
 }

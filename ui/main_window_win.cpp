@@ -40,10 +40,7 @@ namespace {
 constexpr UINT kReadyMessage = WM_APP + 50;
 constexpr wchar_t kReadyProperty[] = L"ToolkeepReady";
 
-
-MainState& stateOf(HWND window) {
-    return *reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
+MainState& stateOf(HWND window) { return *reinterpret_cast<MainState*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 HWND createChild(const MainState& state, DWORD exStyle, const wchar_t* className, DWORD style, int id = 0) {
     return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, state.window,
@@ -167,8 +164,9 @@ void reportFileProblem(MainState& state, const DocumentOutcome& file) {
                            kFailureRed);
             return;
         case DocumentState::Unusable:
-            reportActivity(state, file.keptAs.empty() ? uiTextWith(kTextFileBrokenNotKept, {file.path})
-                                                      : uiTextWith(kTextFileBrokenKept, {file.path, file.keptAs}),
+            reportActivity(state,
+                           file.keptAs.empty() ? uiTextWith(kTextFileBrokenNotKept, {file.path})
+                                               : uiTextWith(kTextFileBrokenKept, {file.path, file.keptAs}),
                            kFailureRed);
             return;
     }
@@ -181,15 +179,17 @@ void reportDuplicateIds(MainState& state, const std::vector<Playbook>& all) {
     for (const Playbook& playbook : all)
         if (playbook.origin == PlaybookOrigin::Shipped) playbooks.push_back(playbook);
     for (const DuplicateId& d : findDuplicateIds(playbooks)) {
-        reportActivity(state, d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
-                                               : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
+        reportActivity(state,
+                       d.stepId.empty() ? uiTextWith(kTextDuplicatePlaybook, {d.playbookId})
+                                        : uiTextWith(kTextDuplicateStep, {d.playbookId, d.stepId}),
                        kFailureRed);
     }
     for (const Playbook& playbook : playbooks)
         for (const PlaybookStep& step : playbook.steps)
             if (!step.readingProblem.empty())
-                reportActivity(state, uiTextWith(kTextBrokenReading, {playbook.id, step.id,
-                                                                      localized(step.readingProblem, step.readingProblemEn)}),
+                reportActivity(state,
+                               uiTextWith(kTextBrokenReading, {playbook.id, step.id,
+                                                               localized(step.readingProblem, step.readingProblemEn)}),
                                kFailureRed);
 }
 
@@ -199,8 +199,9 @@ void reportPlaybookFiles(MainState& state, const std::vector<PlaybookFile>& file
         if (file.problems.empty()) continue;
         const std::u16string first = problemLine(file.problems.front(), uiEnglish());
         const size_t more = file.problems.size() - 1;
-        reportActivity(state, more == 0 ? uiTextWith(kTextPlaybookFileProblem, {first})
-                                        : uiTextWith(kTextPlaybookFileProblems, {first, decimalText(more)}),
+        reportActivity(state,
+                       more == 0 ? uiTextWith(kTextPlaybookFileProblem, {first})
+                                 : uiTextWith(kTextPlaybookFileProblems, {first, decimalText(more)}),
                        kFailureRed);
     }
 }
@@ -484,8 +485,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_LBUTTONUP: onSplitterButtonUp(state); return 0;
         case WM_CAPTURECHANGED: onSplitterCaptureLost(state); return 0;
         case WM_EXITSIZEMOVE: onExitSizeMove(state); return 0;
-        case WM_CTLCOLOREDIT:
-            return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_CTLCOLOREDIT: return onEditColors(state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NOTIFY: return onNotify(window, state, *reinterpret_cast<NMHDR*>(lParam));
         case WM_CONTEXTMENU:
             // From the keyboard (no point): the tree's menu for its selection.

@@ -118,12 +118,15 @@ std::vector<NavItem> buildToolsSegment(const NavigationSources& sources) {
         }
         if (tools.empty() && id != u"custom") continue;
         NavItem header;
-        header.text = countedHeader(withIcon(category.icon, u" ", uiText(category.textId), sources.iconDrawn), tools.size());
+        header.text =
+            countedHeader(withIcon(category.icon, u" ", uiText(category.textId), sources.iconDrawn), tools.size());
         header.data = kNavHeaderItem;
         header.expanded = category.expanded;
         for (uint64_t position : tools) {
             header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName, sources.iconDrawn),
-                                       static_cast<int64_t>(position), false, {}});
+                                       static_cast<int64_t>(position),
+                                       false,
+                                       {}});
         }
         items.push_back(std::move(header));
     }
@@ -133,8 +136,10 @@ std::vector<NavItem> buildToolsSegment(const NavigationSources& sources) {
 std::vector<NavItem> buildPlaybooksSegment(const std::vector<Playbook>& playbooks, const IconCheck& iconDrawn) {
     std::vector<NavItem> items;
     for (size_t k = 0; k < playbooks.size(); ++k) {
-        items.push_back(
-            {withIcon(kPlaybookIcon, u" ", playbookDisplayTitle(playbooks[k]), iconDrawn), playbookItemData(k), false, {}});
+        items.push_back({withIcon(kPlaybookIcon, u" ", playbookDisplayTitle(playbooks[k]), iconDrawn),
+                         playbookItemData(k),
+                         false,
+                         {}});
     }
     return items;
 }
@@ -153,7 +158,8 @@ std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const
     if (!shownPlaybooks.empty()) {
         NavItem header{countedHeader(withIcon(kPlaybookIcon, u" ", uiText(kTextPlaybooks), sources.iconDrawn),
                                      shownPlaybooks.size()),
-                       kNavAllPlaybooksItem, true,
+                       kNavAllPlaybooksItem,
+                       true,
                        {}};
         for (uint64_t k : shownPlaybooks) {
             header.children.push_back({playbookDisplayTitle(sources.playbooks[k]), playbookItemData(k), false, {}});
@@ -161,12 +167,16 @@ std::vector<NavItem> buildResultsSegment(const NavigationSources& sources, const
         items.push_back(std::move(header));
     }
     if (!shownTools.empty()) {
-        NavItem header{countedHeader(withIcon(kToolsIcon, u" ", uiText(kTextToolsSegment), sources.iconDrawn),
-                                     shownTools.size()),
-                       kNavAllToolsItem, true, {}};
+        NavItem header{
+            countedHeader(withIcon(kToolsIcon, u" ", uiText(kTextToolsSegment), sources.iconDrawn), shownTools.size()),
+            kNavAllToolsItem,
+            true,
+            {}};
         for (uint64_t position : shownTools) {
             header.children.push_back({toolItemText(sources.catalog[position], sources.showFileName, sources.iconDrawn),
-                                       static_cast<int64_t>(position), false, {}});
+                                       static_cast<int64_t>(position),
+                                       false,
+                                       {}});
         }
         items.push_back(std::move(header));
     }

@@ -12,10 +12,10 @@
 #include "playbooks/playbook.h"
 
 // Item data carried by every tree item. 0 or more: a tool's catalog position.
-constexpr int64_t kNavHeaderItem = -1;        // category header or the no-match hint
-constexpr int64_t kNavAllToolsItem = -2;      // leads to the Tools segment
+constexpr int64_t kNavHeaderItem = -1;  // category header or the no-match hint
+constexpr int64_t kNavAllToolsItem = -2;  // leads to the Tools segment
 constexpr int64_t kNavAllPlaybooksItem = -3;  // leads to the Playbooks segment
-constexpr int64_t kNavPlaybookBase = -1000;   // playbook k is -1000 - k
+constexpr int64_t kNavPlaybookBase = -1000;  // playbook k is -1000 - k
 
 inline int64_t playbookItemData(size_t k) { return kNavPlaybookBase - static_cast<int64_t>(k); }
 inline bool isPlaybookItem(int64_t data) { return data <= kNavPlaybookBase; }

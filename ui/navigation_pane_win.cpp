@@ -16,8 +16,10 @@ const std::vector<std::u16string> kNoIds;
 const std::vector<ToolRecord>& catalogOf(const NavigationPane& pane) { return pane.catalog ? *pane.catalog : kNoTools; }
 
 NavigationSources sourcesOf(const NavigationPane& pane) {
-    return {catalogOf(pane), pane.playbooks ? *pane.playbooks : kNoPlaybooks,
-            pane.settings ? pane.settings->favorites : kNoIds, pane.settings ? pane.settings->recents : kNoIds,
+    return {catalogOf(pane),
+            pane.playbooks ? *pane.playbooks : kNoPlaybooks,
+            pane.settings ? pane.settings->favorites : kNoIds,
+            pane.settings ? pane.settings->recents : kNoIds,
             pane.settings ? pane.settings->showFileName : true,
             [tree = pane.tree](const std::u16string& icon) { return iconDrawable(tree, icon); }};
 }
@@ -34,8 +36,8 @@ void insertItems(HWND tree, HTREEITEM parent, const std::vector<NavItem>& items)
         insert.item.mask = TVIF_TEXT | TVIF_PARAM;
         insert.item.pszText = const_cast<wchar_t*>(wstr(item.text));
         insert.item.lParam = static_cast<LPARAM>(item.data);
-        HTREEITEM handle = reinterpret_cast<HTREEITEM>(
-            SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        HTREEITEM handle =
+            reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
         if (!handle) continue;
         insertItems(tree, handle, item.children);
         if (item.expanded) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(handle));
@@ -189,8 +191,15 @@ LRESULT onNavigationTreeNotify(NavigationPane& pane, HWND owner, const NMHDR& he
 
 bool handleToolMenuCommand(NavigationPane& pane, HWND owner, int command) {
     switch (command) {
-        case kToolMenuLaunch: case kToolMenuRunAsAdmin: case kToolMenuRemove: case kToolMenuDesktop:
-        case kToolMenuPin: case kToolMenuStartShortcut: case kToolMenuOpenLocation: case kToolMenuFavorite: case kToolMenuDownload: break;
+        case kToolMenuLaunch:
+        case kToolMenuRunAsAdmin:
+        case kToolMenuRemove:
+        case kToolMenuDesktop:
+        case kToolMenuPin:
+        case kToolMenuStartShortcut:
+        case kToolMenuOpenLocation:
+        case kToolMenuFavorite:
+        case kToolMenuDownload: break;
         default: return false;
     }
     const auto& catalog = catalogOf(pane);
@@ -270,7 +279,8 @@ HTREEITEM firstResultItem(HWND tree) {
         const int64_t data = itemData(tree, item);
         if (data >= 0 || isPlaybookItem(data)) return item;
         HTREEITEM next = TreeView_GetChild(tree, item);
-        for (HTREEITEM up = item; !next && up; up = TreeView_GetParent(tree, up)) next = TreeView_GetNextSibling(tree, up);
+        for (HTREEITEM up = item; !next && up; up = TreeView_GetParent(tree, up))
+            next = TreeView_GetNextSibling(tree, up);
         item = next;
     }
     return first;

@@ -22,9 +22,7 @@
 
 namespace {
 
-std::u16string text(int offset) {
-    return uiText(kTextReportTitle + offset);
-}
+std::u16string text(int offset) { return uiText(kTextReportTitle + offset); }
 
 ReportLabels reportLabels() {
     ReportLabels l;
@@ -111,7 +109,8 @@ SessionReport gatherReport(const MainState& state) {
     report.playbooks = playbookRecords(state.session, report.labels);
     report.terminals = state.session.closedTerminals;
     for (size_t k = 0; k < state.terminals.terminals.size(); ++k)
-        report.terminals.push_back(terminalReportRecord(*state.terminals.terminals[k].terminal, tabName(state, k), true));
+        report.terminals.push_back(
+            terminalReportRecord(*state.terminals.terminals[k].terminal, tabName(state, k), true));
     addStepReadings(report.playbooks, state.session, report.terminals, report.labels);
     return report;
 }

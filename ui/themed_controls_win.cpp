@@ -345,7 +345,8 @@ void themeChildControls(MainState& state) {
 }
 
 void deleteThemeBrushes(MainState& state) {
-    for (HBRUSH* brush : {&state.theme.windowBrush, &state.theme.treeBrush, &state.theme.editBrush, &state.theme.terminalBrush}) {
+    for (HBRUSH* brush :
+         {&state.theme.windowBrush, &state.theme.treeBrush, &state.theme.editBrush, &state.theme.terminalBrush}) {
         if (*brush) DeleteObject(*brush);
         *brush = nullptr;
     }
@@ -379,5 +380,6 @@ void applyTheme(MainState& state) {
     setPanelColors(state.playbook, colors.terminalBackground, colors.terminalText);
 
     themeChildControls(state);
-    if (state.window) RedrawWindow(state.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    if (state.window)
+        RedrawWindow(state.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }

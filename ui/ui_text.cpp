@@ -67,7 +67,8 @@ constexpr TextRow kRows[] = {
     {52, u"本地模型回答：", u"Local model answer:"},
     {53, u"请求失败：", u"Request failed: "},
     {54, u"保存", u"Save"},
-    {55, u"（离线版：按症状匹配本机工具，不联网。）", u"(Offline edition: matches local tools by symptom, no network.)"},
+    {55, u"（离线版：按症状匹配本机工具，不联网。）",
+     u"(Offline edition: matches local tools by symptom, no network.)"},
     {56, u"在线 AI（需联网）", u"Online AI (needs network)"},
     {57, u"本地大模型（不联网）", u"Local LLM (offline)"},
     {58, u"选择模型文件", u"Choose a model file"},
@@ -187,7 +188,8 @@ constexpr TextRow kRows[] = {
     {158, u"搜索结果", u"Results"},
     {159, u"↩ 全部工具", u"↩ All tools"},
     {160, u"↩ 全部剧本", u"↩ All playbooks"},
-    {161, u"无匹配 - 请输入关键词，或返回全部工具/剧本", u"No match - type a keyword, or go back to all tools/playbooks"},
+    {161, u"无匹配 - 请输入关键词，或返回全部工具/剧本",
+     u"No match - type a keyword, or go back to all tools/playbooks"},
     {162, u"MCP 接口（供智能体调用）", u"MCP interface (for agents)"},
     {163, kMcpDocumentZh, kMcpDocumentEn},
     {164, u"剧本", u"Playbook"},
@@ -205,7 +207,8 @@ constexpr TextRow kRows[] = {
     {175, u"AI 正在分析…", u"AI is analysing…"},
     {176, u"AI 分析失败，已改用离线匹配。", u"AI analysis failed; fell back to offline matching."},
     {177, u"没有匹配的工具，换个说法试试？", u"No matching tools. Try rephrasing?"},
-    {178, u"相关工具（已筛选到左侧列表，点击即可启动）：", u"Relevant tools (filtered to the left list; click to launch):"},
+    {178, u"相关工具（已筛选到左侧列表，点击即可启动）：",
+     u"Relevant tools (filtered to the left list; click to launch):"},
     {179, u"💡 相关排障剧本：", u"💡 Related playbooks: "},
     {180, u"（已列在左侧“搜索结果”中，点击打开）", u"(listed in the left 'Results'; click to open)"},
     {181, u"（保留）", u"(reserved)"},
@@ -248,7 +251,8 @@ constexpr TextRow kRows[] = {
     {214, u"正在运行：", u"Running: "},
     {215, u"（Ctrl+Break 停止）", u" (Ctrl+Break to stop)"},
     {216, u"[已停止]", u"[Stopped]"},
-    {217, u"没有可停止的子进程：命令在 Shell 自身中运行。\n要重启此终端的 Shell 吗？当前 Shell 将被结束，已有输出会保留。",
+    {217,
+     u"没有可停止的子进程：命令在 Shell 自身中运行。\n要重启此终端的 Shell 吗？当前 Shell 将被结束，已有输出会保留。",
      u"Nothing to stop: the command runs inside the shell itself.\nRestart this terminal's shell? The current shell "
      u"ends; the transcript stays."},
     {218, u"[Shell 已重启]", u"[shell restarted]"},
@@ -302,7 +306,8 @@ constexpr TextRow kRows[] = {
     {260, u"HTML 网页 (*.html)", u"HTML page (*.html)"},
     {261, u"文本文件 (*.txt)", u"Text file (*.txt)"},
     {262, u"正在保存会话报告…", u"Saving the session report…"},
-    {263, u"该程序已是自定义工具“%s”。仍要再添加一次吗？", u"This program is already the custom tool \"%s\". Add it again?"},
+    {263, u"该程序已是自定义工具“%s”。仍要再添加一次吗？",
+     u"This program is already the custom tool \"%s\". Add it again?"},
     {264, u"移除自定义工具", u"Remove custom tool"},
     {265, u"要移除自定义工具“%s”吗？", u"Remove the custom tool \"%s\"?"},
     {266, u"（本机没有此工具，无法运行）", u" (not on this machine; cannot run)"},
@@ -323,21 +328,26 @@ constexpr TextRow kRows[] = {
     {277, u"剧本 %s 中的步骤 id 重复：%s（只使用第一个）。",
      u"Duplicate step id in playbook %s: %s (only the first is used)."},
     {278, u"%s 的末尾有一行不完整（可能因断电或磁盘已满），已去掉；原文件已另存为 %s。",
-     u"The end of %s held an incomplete line (after a power cut or a full disk); it was dropped, and the file as it was is kept as %s."},
-    {279, u"命令正在等待输入（在输入行中键入并按 Enter）", u"The command is waiting for input (type it in the input line and press Enter)"},
+     u"The end of %s held an incomplete line (after a power cut or a full disk); it was dropped, and the file as it "
+     u"was is kept as %s."},
+    {279, u"命令正在等待输入（在输入行中键入并按 Enter）",
+     u"The command is waiting for input (type it in the input line and press Enter)"},
     {280, u"[Shell 已结束，退出代码 %s。按 Enter 启动新的 Shell。]",
      u"[The shell ended with exit code %s. Press Enter to start a new one.]"},
     {281, u"找不到“%s”。", u"\"%s\" was not found."},
     {282, u"添加到开始菜单(&S)", u"Add to &Start menu"},
     {283, u"已在开始菜单中创建快捷方式。", u"Shortcut created in the Start menu."},
     {284, u"%s 在等待输入结束（本终端的输入不会结束），不会自行返回。可改用：%s",
-     u"%s waits for the end of its input, which this terminal never gives; it will not return by itself. Use instead: %s"},
+     u"%s waits for the end of its input, which this terminal never gives; it will not return by itself. Use instead: "
+     u"%s"},
     {285, u"%s 需要控制台，在本终端中无法输入。可改用：%s",
      u"%s needs a console and cannot be answered in this terminal. Use instead: %s"},
     {286, u"未能为 Shell 设置作业对象（错误 %s）：关闭终端后，它启动的程序可能继续运行。",
-     u"Could not set up the shell's job object (error %s): programs it started may keep running after the terminal closes."},
+     u"Could not set up the shell's job object (error %s): programs it started may keep running after the terminal "
+     u"closes."},
     {287, u"从此终端启动的窗口程序仍在运行。也结束它们吗？其中未保存的内容会丢失。\n%s",
-     u"Windowed programs started from this terminal are still running. End them too? Unsaved work in them is lost.\n%s"},
+     u"Windowed programs started from this terminal are still running. End them too? Unsaved work in them is "
+     u"lost.\n%s"},
     {288, u"无法结束 %s：它以管理员身份运行（拒绝访问），请在它自己的窗口中关闭。",
      u"Cannot end %s: it runs as administrator (access denied); close it in its own window."},
     {289, u"[终端启动失败]", u"[The terminal could not start]"},
@@ -354,14 +364,17 @@ constexpr TextRow kRows[] = {
     {300, u"%s = %s，来自第 %s 步", u"%s = %s, from step %s"},
     {301, u"%s = %s，来自剧本 %s 的步骤 %s", u"%s = %s, from playbook %s, step %s"},
     {302, u"建议的分支：%s（由您选择）", u"Suggested branch: %s (the choice is yours)"},
-    {303, u"填入取得的值后，命令未获允许，因此没有填入：%s", u"With the captured values filled in the command is refused, so it is not filled: %s"},
+    {303, u"填入取得的值后，命令未获允许，因此没有填入：%s",
+     u"With the captured values filled in the command is refused, so it is not filled: %s"},
     {304, u"将填入：%s", u"Fills as: %s"},
     {305, u"（团队）", u" (team)"},
     {306, u"（用户）", u" (user)"},
-    {307, u"剧本文件有问题：%s（另有 %s 个问题，可用 --check-playbooks 查看全部）", u"Playbook file has problems: %s (and %s more; --check-playbooks lists them all)"},
+    {307, u"剧本文件有问题：%s（另有 %s 个问题，可用 --check-playbooks 查看全部）",
+     u"Playbook file has problems: %s (and %s more; --check-playbooks lists them all)"},
     {308, u"剧本文件有问题：%s", u"Playbook file has problems: %s"},
     {309, u"没有找到完全匹配的结果。可以先从这些通用诊断工具入手（已列到左侧列表，点击启动）：",
-     u"No exact match found. These general diagnostic tools are a place to start (filtered to the left list; click to launch):"},
+     u"No exact match found. These general diagnostic tools are a place to start (filtered to the left list; click to "
+     u"launch):"},
     {310, u"💡 全部排障剧本：", u"💡 All playbooks: "},
     {311, u"（在左侧“排障剧本”页中点击打开）", u"(open one from the left 'Playbooks' page)"},
 };
@@ -392,9 +405,7 @@ std::u16string uiTextIn(int language, int id) {
 
 std::u16string uiText(int id) { return uiTextIn(gLanguage, id); }
 
-std::u16string uiTextWith(int id, const std::vector<std::u16string>& values) {
-    return withValues(uiText(id), values);
-}
+std::u16string uiTextWith(int id, const std::vector<std::u16string>& values) { return withValues(uiText(id), values); }
 
 std::u16string localized(const std::u16string& chinese, const std::u16string& english) {
     return uiEnglish() && !english.empty() ? english : chinese;

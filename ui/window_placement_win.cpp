@@ -77,8 +77,8 @@ void rememberWindowPlacement(const MainState& state) {
     WindowPlacement kept;
     kept.normal = boxOf(placement.rcNormalPosition);
     // The window may already be hidden here; its style still tells.
-    kept.maximized = IsZoomed(state.window) ||
-                     (IsIconic(state.window) && (placement.flags & WPF_RESTORETOMAXIMIZED) != 0);
+    kept.maximized =
+        IsZoomed(state.window) || (IsIconic(state.window) && (placement.flags & WPF_RESTORETOMAXIMIZED) != 0);
     // Nobody is left to tell of a failure: the next start opens where Windows puts it.
     saveWindowPlacement(kept);
 }

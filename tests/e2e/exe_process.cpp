@@ -16,8 +16,8 @@ ExeProcess startToolkeep(const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + toolkeepExePath() + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    process.started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                     &startup, &process.info) != 0;
+    process.started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     &process.info) != 0;
     return process;
 }
 

@@ -220,8 +220,8 @@ TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
         EXPECT_EQ(GetFocus(), editor) << dialog.what;
     }
     // Another program taking the activation and giving it back does the same.
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                                 nullptr);
     SetForegroundWindow(other);
     pump(50);
     SetForegroundWindow(window);
@@ -232,11 +232,16 @@ TEST_F(KeyboardWindow, FocusComesBackToTheTerminalAfterEveryDialog) {
 
 TEST_F(KeyboardWindow, TabDownAndEnterInTheLeftPane) {
     SetFocus(state->searchBox);
-    struct Step { WPARAM key; std::initializer_list<int> modifiers; HWND focus; };
-    const Step steps[] = {
-        {VK_TAB, {}, state->segmentTabs},  {VK_TAB, {}, state->tree},           {VK_TAB, {}, state->searchBox},
-        {VK_TAB, {VK_SHIFT}, state->tree}, {VK_TAB, {VK_SHIFT}, state->segmentTabs}
+    struct Step {
+        WPARAM key;
+        std::initializer_list<int> modifiers;
+        HWND focus;
     };
+    const Step steps[] = {{VK_TAB, {}, state->segmentTabs},
+                          {VK_TAB, {}, state->tree},
+                          {VK_TAB, {}, state->searchBox},
+                          {VK_TAB, {VK_SHIFT}, state->tree},
+                          {VK_TAB, {VK_SHIFT}, state->segmentTabs}};
     for (const Step& step : steps) {
         press(step.key, step.modifiers);
         EXPECT_EQ(GetFocus(), step.focus);

@@ -109,8 +109,8 @@ HWND createLocalMainWindow(int x, int y, DWORD settleMilliseconds) {
     static bool registered = false;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!registered) {
-        INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                         ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX controls = {
+            sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         WNDCLASSEXW windowClass = {};
@@ -132,8 +132,7 @@ void destroyLocalMainWindow(HWND window) {
     if (window) DestroyWindow(window);
     pump(100);
     MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
 // The pixels the control's font draws for the text in black on white.
@@ -153,7 +152,8 @@ std::vector<uint32_t> drawnPixels(HWND control, const std::u16string& text, HFON
     SetBkMode(dc, TRANSPARENT);
     TextOutW(dc, 4, 4, reinterpret_cast<const wchar_t*>(text.c_str()), int(text.size()));
     GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + kWidth * kHeight);
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + kWidth * kHeight);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);

@@ -41,7 +41,6 @@ constexpr DWORD kWait = 30000;
 
 std::string configText() { return fileBytes(appDataFile(L"config.json")); }
 
-
 // --- reading controls of another process ---------------------------------------
 
 std::wstring remoteTabLabel(HANDLE process, HWND tabs, int index) {
@@ -196,8 +195,8 @@ TEST_F(ExeWindow, HelpAndAboutTabsComeAndGoAndShiftTheTerminals) {
     EXPECT_EQ(run.tabs()[2], L"MCP 接口（供智能体调用）");
     EXPECT_EQ(run.selectedTab(), 2);
     run.command(kCmdLanguageEnglish);
-    EXPECT_EQ(run.tabs(), (Labels{L"Activity", L"Assistant", L"MCP interface (for agents)", L"About", L"CMD",
-                                  L"PowerShell"}));
+    EXPECT_EQ(run.tabs(),
+              (Labels{L"Activity", L"Assistant", L"MCP interface (for agents)", L"About", L"CMD", L"PowerShell"}));
     run.command(kCmdMcpHelp);  // the ticked item closes the page
     EXPECT_EQ(run.tabs(), (Labels{L"Activity", L"Assistant", L"About", L"CMD", L"PowerShell"}));
     EXPECT_EQ(run.selectedTab(), 3);  // the first terminal
@@ -219,7 +218,8 @@ TEST_F(ExeWindow, SplitterClampsAndItsWidthSurvivesARestart) {
         RECT client;
         GetClientRect(w, &client);
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5000, 300));
-        EXPECT_EQ(windowWidth(run.children.tree), client.right - 6 - 540);  // the splitter, then the right pane's least width
+        EXPECT_EQ(windowWidth(run.children.tree),
+                  client.right - 6 - 540);  // the splitter, then the right pane's least width
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(420, 300));
         // a move without the button (the window manager's own, after windows moved) does not drag
         SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(200, 300));
@@ -270,8 +270,8 @@ TEST_F(ExeWindow, PlacementSurvivesARestart) {
         ASSERT_NE(run.window, nullptr);
         RECT frame = {};
         GetWindowRect(run.window, &frame);
-        EXPECT_TRUE(EqualRect(&frame, &chosen)) << frame.left << "," << frame.top << " " << frame.right << ","
-                                                << frame.bottom;
+        EXPECT_TRUE(EqualRect(&frame, &chosen))
+            << frame.left << "," << frame.top << " " << frame.right << "," << frame.bottom;
         EXPECT_TRUE(maximizeOnceSettled(run.window));
     }
     {
@@ -281,8 +281,8 @@ TEST_F(ExeWindow, PlacementSurvivesARestart) {
         SendMessageW(run.window, WM_SYSCOMMAND, SC_RESTORE, 0);  // back to the size it had before
         RECT frame = {};
         GetWindowRect(run.window, &frame);
-        EXPECT_TRUE(EqualRect(&frame, &chosen)) << frame.left << "," << frame.top << " " << frame.right << ","
-                                                << frame.bottom;
+        EXPECT_TRUE(EqualRect(&frame, &chosen))
+            << frame.left << "," << frame.top << " " << frame.right << "," << frame.bottom;
     }
     std::ofstream(placement.path.c_str(), std::ios::binary | std::ios::trunc)
         << R"({"left": -30000, "top": -20000, "right": -29000, "bottom": -19300, "maximized": false})";
@@ -349,23 +349,21 @@ TEST_F(LocalWindow, MenuChecksFollowEverySettingsCommand) {
         std::vector<int> unticked;
         const char* saved;
     };
-    const Step steps[] = {
-        {kCmdLaunchDoubleClick, {1002}, {1001}, "\"clickBehavior\": \"double\""},
-        {kCmdLaunchSingleClick, {1001}, {1002}, "\"clickBehavior\": \"single\""},
-        {kCmdShellPowerShell, {1004}, {1003}, "\"defaultShell\": \"powershell\""},
-        {kCmdShellCmd, {1003}, {1004}, "\"defaultShell\": \"cmd\""},
-        {kCmdThemeDark, {1023}, {1021, 1022}, "\"theme\": \"dark\""},
-        {kCmdThemeLight, {1022}, {1021, 1023}, "\"theme\": \"light\""},
-        {kCmdThemeSystem, {1021}, {1022, 1023}, "\"theme\": \"system\""},
-        {1216, {1216}, {1212}, "\"fontSize\": 16"},
-        {1212, {1212}, {1216}, "\"fontSize\": 12"},
-        {kCmdShowFileNames, {}, {1026}, "\"showFileName\": false"},
-        {kCmdShowFileNames, {1026}, {}, "\"showFileName\": true"},
-        {kCmdQuickEdit, {1027}, {}, "\"quickEdit\": true"},
-        {kCmdQuickEdit, {}, {1027}, "\"quickEdit\": false"},
-        {kCmdLanguageEnglish, {1025}, {1024}, "\"language\": \"en-US\""},
-        {kCmdLanguageChinese, {1024}, {1025}, "\"language\": \"zh-CN\""}
-    };
+    const Step steps[] = {{kCmdLaunchDoubleClick, {1002}, {1001}, "\"clickBehavior\": \"double\""},
+                          {kCmdLaunchSingleClick, {1001}, {1002}, "\"clickBehavior\": \"single\""},
+                          {kCmdShellPowerShell, {1004}, {1003}, "\"defaultShell\": \"powershell\""},
+                          {kCmdShellCmd, {1003}, {1004}, "\"defaultShell\": \"cmd\""},
+                          {kCmdThemeDark, {1023}, {1021, 1022}, "\"theme\": \"dark\""},
+                          {kCmdThemeLight, {1022}, {1021, 1023}, "\"theme\": \"light\""},
+                          {kCmdThemeSystem, {1021}, {1022, 1023}, "\"theme\": \"system\""},
+                          {1216, {1216}, {1212}, "\"fontSize\": 16"},
+                          {1212, {1212}, {1216}, "\"fontSize\": 12"},
+                          {kCmdShowFileNames, {}, {1026}, "\"showFileName\": false"},
+                          {kCmdShowFileNames, {1026}, {}, "\"showFileName\": true"},
+                          {kCmdQuickEdit, {1027}, {}, "\"quickEdit\": true"},
+                          {kCmdQuickEdit, {}, {1027}, "\"quickEdit\": false"},
+                          {kCmdLanguageEnglish, {1025}, {1024}, "\"language\": \"en-US\""},
+                          {kCmdLanguageChinese, {1024}, {1025}, "\"language\": \"zh-CN\""}};
     EXPECT_TRUE(menuState(1001) & MF_CHECKED);
     EXPECT_TRUE(menuState(1212) & MF_CHECKED);
     for (const Step& step : steps) {
@@ -431,9 +429,12 @@ TEST_F(LocalWindow, LanguageSwitchRelabelsTheMenuBarAndEveryFixedTab) {
     const std::tuple<UINT, std::wstring, std::wstring> items[] = {
         {kCmdAddCustomTool, L"添加自定义工具(&A)…", L"&Add custom tool…"},
         {kCmdNewCmd, L"新建 CMD 终端(&M)\tCtrl+Shift+1", L"New C&MD terminal\tCtrl+Shift+1"},
-        {kCmdNewNamedCmd, L"&CMD…", L"&CMD…"}, {kCmdThemeSystem, L"跟随系统(&S)", L"Follow &system"},
-        {1212, L"&4  12 pt", L"&4  12 pt"}, {kCmdLanguageChinese, L"中文(&C)", L"中文(&C)"},
-        {kCmdHelp, L"帮助(&H)", L"&Help"}, {kCmdAbout, L"关于(&A)", L"&About"}};
+        {kCmdNewNamedCmd, L"&CMD…", L"&CMD…"},
+        {kCmdThemeSystem, L"跟随系统(&S)", L"Follow &system"},
+        {1212, L"&4  12 pt", L"&4  12 pt"},
+        {kCmdLanguageChinese, L"中文(&C)", L"中文(&C)"},
+        {kCmdHelp, L"帮助(&H)", L"&Help"},
+        {kCmdAbout, L"关于(&A)", L"&About"}};
     const std::vector<std::wstring> bars[] = {{L"设置(&S)", L"工具(&O)", L"终端(&T)", L"帮助(&H)"},
                                               {L"&Settings", L"T&ools", L"&Terminal", L"&Help"}};
     const std::vector<std::u16string> tabs[] = {{u"操作轨迹", u"助手", u"帮助", u"关于", u"CMD", u"PowerShell"},
@@ -680,7 +681,8 @@ TEST_F(LocalWindow, AboutPageFollowsThemeAndLanguage) {
     text = fromWide(windowText(state->about.window).c_str());
     EXPECT_EQ(text.rfind(u"Wrenly  Version 2.0.1.23 (internal test build)\r", 0), 0u);
     EXPECT_NE(text.find(u"Tool data version  "), std::u16string::npos);
-    for (const char16_t* absent : {u"AI edition", u"LLM", u"online"}) EXPECT_EQ(text.find(absent), std::u16string::npos);
+    for (const char16_t* absent : {u"AI edition", u"LLM", u"online"})
+        EXPECT_EQ(text.find(absent), std::u16string::npos);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
     EXPECT_EQ(state->about.backgroundColor, RGB(255, 255, 255));
     EXPECT_EQ(state->activity.textColor, RGB(27, 27, 27));
@@ -701,9 +703,9 @@ TEST_F(LocalWindow, PageTextInTheDefaultColourFollowsTheTheme) {
     const COLORREF dark = state->activity.textColor;
     ASSERT_NE(dark, light);
     EXPECT_EQ(colorOf(state->activity, L"plain-before-switch"), dark);
-    EXPECT_GE(contrastRatio(toRgb(colorOf(state->activity, L"blue-before-switch")),
-                            toRgb(state->activity.backgroundColor)),
-              kTextContrast);
+    EXPECT_GE(
+        contrastRatio(toRgb(colorOf(state->activity, L"blue-before-switch")), toRgb(state->activity.backgroundColor)),
+        kTextContrast);
     const std::u16string greeting = uiText(kTextAssistantIntro);
     EXPECT_EQ(colorOf(state->assistantOutput, wstr(greeting)), dark);
     SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);

@@ -31,8 +31,8 @@ bool startServer(McpChild& child) {
     startup.hStdOutput = childOut;
     startup.hStdError = childOut;
     std::wstring commandLine = L"\"" + toolkeepExePath() + L"\" --MCP-STDIO";
-    BOOL ok = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                             &child.info);
+    BOOL ok =
+        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child.info);
     CloseHandle(childIn);
     CloseHandle(childOut);
     return ok != 0;
@@ -76,8 +76,10 @@ int finish(McpChild& child) {
     CloseHandle(child.toChild);
     child.toChild = nullptr;
     DWORD code = DWORD(-1);
-    if (WaitForSingleObject(child.info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(child.info.hProcess, &code);
-    else TerminateProcess(child.info.hProcess, 99);
+    if (WaitForSingleObject(child.info.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(child.info.hProcess, &code);
+    else
+        TerminateProcess(child.info.hProcess, 99);
     DWORD available = 0;
     while (PeekNamedPipe(child.fromChild, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
         std::string block(available, '\0');
@@ -113,11 +115,13 @@ TEST(McpServerExe, InvalidStandardHandlesExitWithOne) {
     startup.hStdError = INVALID_HANDLE_VALUE;
     std::wstring commandLine = L"\"" + toolkeepExePath() + L"\" --mcp-stdio";
     PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &info));
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
     DWORD code = DWORD(-1);
-    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
-    else TerminateProcess(info.hProcess, 99);
+    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    else
+        TerminateProcess(info.hProcess, 99);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     EXPECT_EQ(code, 1u);

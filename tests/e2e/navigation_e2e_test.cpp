@@ -192,7 +192,8 @@ TEST_F(NavigationWindow, SearchBoxSwitchesToResultsAndBack) {
 TEST_F(NavigationWindow, IconsTheFontsCannotDrawAreLeftOutAndCountsStay) {
     ASSERT_NE(state, nullptr);
     // Characters no font has, one of each UTF-16 length.
-    const std::vector<uint32_t> boxes[] = {drawnPixels(state->tree, u"\u0378"), drawnPixels(state->tree, u"\U0010FFFD")};
+    const std::vector<uint32_t> boxes[] = {drawnPixels(state->tree, u"\u0378"),
+                                           drawnPixels(state->tree, u"\U0010FFFD")};
     std::vector<TreeRow> all = rows();
     setSegment(state->navigation, kSegmentPlaybooks);
     for (const TreeRow& row : rows()) all.push_back(row);
@@ -244,10 +245,10 @@ TEST_F(NavigationWindow, FavoritesRecentsAndTheContextMenu) {
     EXPECT_NE(fileBytes(config.path).find("builtin.cmd"), std::string::npos);
 
     // The menu as shown; which entries each kind of tool gets is the navigation model's.
-    EXPECT_EQ(contextMenu(cmd), (std::vector<std::u16string>{uiText(kTextLaunch), uiText(kTextRunAsAdministrator),
-                                                              uiText(kTextOpenFileLocation), u"",
-                                                              uiText(kTextRemoveFromFavorites),
-                                                              uiText(kTextAddToDesktop), uiText(kTextPinToTaskbar)}));
+    EXPECT_EQ(contextMenu(cmd),
+              (std::vector<std::u16string>{uiText(kTextLaunch), uiText(kTextRunAsAdministrator),
+                                           uiText(kTextOpenFileLocation), u"", uiText(kTextRemoveFromFavorites),
+                                           uiText(kTextAddToDesktop), uiText(kTextPinToTaskbar)}));
     SendMessageW(window, WM_COMMAND, kToolMenuFavorite, 0);
     EXPECT_TRUE(state->settings.favorites.empty());
     EXPECT_NE(topTexts().front(), icon(u"\u2B50") + u"收藏夹 (0)");
@@ -299,8 +300,9 @@ TEST_F(NavigationWindow, AssistantAnswersAndHandsOver) {
     // Nothing matches: the general tools go to Results and every playbook is named.
     EXPECT_NE(std::find(lines.begin(), lines.end(), u"\u203A qqqzzzxxx"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), uiText(kTextNoExactMatch)), lines.end());
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                            [](const std::u16string& line) { return line.find(u"上不了网、电脑很卡、") != std::u16string::npos; }));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::u16string& line) {
+        return line.find(u"上不了网、电脑很卡、") != std::u16string::npos;
+    }));
     EXPECT_NE(topTexts().back(), uiText(kTextNoMatch));
 }
 
@@ -348,9 +350,9 @@ TEST_F(NavigationWindow, PlaybookPanelWalksFillsAndCopies) {
     const std::wstring editor = windowText(cmd.editor);
     EXPECT_EQ(editor.substr(editor.size() - 19), L"ping -n 4 {gateway}");
     EXPECT_EQ(TabCtrl_GetCurSel(state->pages.tabControl), firstTerminalPage(state->pages));
-    EXPECT_EQ(fromWide(windowText(state->activity.window).c_str()).find(uiText(kTextCommandFilled)) !=
-                  std::u16string::npos,
-              true);
+    EXPECT_EQ(
+        fromWide(windowText(state->activity.window).c_str()).find(uiText(kTextCommandFilled)) != std::u16string::npos,
+        true);
 
     selectTab(*state, 2);
     clickPanel(5);  // "Ping fails" goes back to step 1

@@ -26,9 +26,7 @@ std::wstring besideThisProgram(const wchar_t* name) {
     return self.substr(0, self.find_last_of(L"\\/") + 1) + name;
 }
 
-bool exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 BOOL CALLBACK collectRichEdits(HWND window, LPARAM param) {
     wchar_t name[32] = {};
@@ -85,8 +83,8 @@ TEST(PlantedFiles, ACopyBesidePlantedFilesUsesTheSystemShellAndRichEdit) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     ExeProcess process;
-    process.started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                     folder.path.c_str(), &startup, &process.info) != 0;
+    process.started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.path.c_str(),
+                                     &startup, &process.info) != 0;
     ASSERT_TRUE(process.started);
     HWND window = findProcessWindow(process, L"ToolkeepNativeMainWindow", kWaitMs);
     ASSERT_NE(window, nullptr);

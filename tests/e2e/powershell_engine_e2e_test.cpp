@@ -31,9 +31,7 @@ namespace {
 constexpr DWORD kStartMs = 60000;
 constexpr DWORD kCommandMs = 30000;
 
-bool realPowerShell() {
-    return GetEnvironmentVariableW(L"TOOLKEEP_REAL_POWERSHELL", nullptr, 0) > 0;
-}
+bool realPowerShell() { return GetEnvironmentVariableW(L"TOOLKEEP_REAL_POWERSHELL", nullptr, 0) > 0; }
 
 std::u16string replaceAll(std::u16string text, const std::u16string& what, const std::u16string& with) {
     for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + with.size()))
@@ -59,7 +57,8 @@ protected:
         Terminal& t = *tabs.terminals.back().terminal;
         tabs.layoutRightPane();
         EXPECT_TRUE(waitUntil(kStartMs, [&] {
-            return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt;
+            return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt &&
+                   !probeTerminal(t).substitutePrompt;
         })) << "no prompt from PowerShell";
         return t;
     }
@@ -73,7 +72,8 @@ protected:
         pressEnter(t.editor);
         bool back = waitUntil(kCommandMs, [&] {
             // A quiet cmdlet gets a stand-in prompt from the terminal: wait for PowerShell's own.
-            return probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt && countOf(terminalText(t), prompt) > prompts;
+            return probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt &&
+                   countOf(terminalText(t), prompt) > prompts;
         });
         std::u16string text = terminalText(t);
         if (!back) return u"(no prompt came back) " + text;
@@ -90,12 +90,10 @@ TEST_F(PowerShellE2E, CommandsShowOnceWithTheirOutputOrErrorAndThePromptComesBac
         const char16_t* command;
         const char16_t* expected;
     };
-    const Case cases[] = {
-        {u"Write-Output WRPSOUT", u"WRPSOUT"},
-        {u"1..3 | ForEach-Object { \"WRLINE$_\" }", u"WRLINE1\r\nWRLINE2\r\nWRLINE3"},
-        {u"Get-Item C:\\wr-not-there", u"Cannot find path"},  // errors come on the same pipe
-        {u"Get-ChildItem C:\\windows -Filter win.ini | Format-List Name", u"win.ini"}
-    };
+    const Case cases[] = {{u"Write-Output WRPSOUT", u"WRPSOUT"},
+                          {u"1..3 | ForEach-Object { \"WRLINE$_\" }", u"WRLINE1\r\nWRLINE2\r\nWRLINE3"},
+                          {u"Get-Item C:\\wr-not-there", u"Cannot find path"},  // errors come on the same pipe
+                          {u"Get-ChildItem C:\\windows -Filter win.ini | Format-List Name", u"win.ini"}};
     Terminal& t = openReadyPowerShell();
     for (const Case& c : cases) {
         std::u16string output = run(t, c.command);
@@ -183,10 +181,12 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
         // arguments (cmd's echo stands in for chkdsk and route, which Wine lacks).
         {u"sc query -Path wrprobe20", u"wrprobe20", false, true, u"Set-Content query -Path wrprobe20", u"cmd"},
         {u"sc query wrprobe21", u"wrprobe21", true, false, u"Set-Content query wrprobe21", u"cmd"},
-        {u"chkdsk D: '/x'", u"WRARGS D: /x", false, true, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS D: '/x'", u"cmd"},
-        {u"route print \"-f\"", u"WRARGS print -f", false, true, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS print \"-f\"", u"cmd"},
-        {u"chkdsk F:", u"WRARGS F: /", true, false, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS F:", u"cmd"}
-    };
+        {u"chkdsk D: '/x'", u"WRARGS D: /x", false, true,
+         u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS D: '/x'", u"cmd"},
+        {u"route print \"-f\"", u"WRARGS print -f", false, true,
+         u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS print \"-f\"", u"cmd"},
+        {u"chkdsk F:", u"WRARGS F: /", true, false, u"& \"$env:SystemRoot\\System32\\cmd.exe\" /d /c echo WRARGS F:",
+         u"cmd"}};
     const std::u16string folder = sessionStartDirectory() + u"\\";
     for (const Sample& s : samples) DeleteFileW(wstr(folder + s.probe));
     Terminal& t = openReadyPowerShell();
@@ -206,6 +206,5 @@ TEST_F(PowerShellE2E, WhatTheAllowlistRefusesWouldRunAndWhatItAllowsDoesNot) {
     }
     DeleteFileW(wstr(folder + u"query"));
 }
-
 
 }  // namespace

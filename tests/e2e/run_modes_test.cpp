@@ -12,9 +12,7 @@ int runToEnd(const std::wstring& arguments) {
     return code;
 }
 
-TEST(RunModes, SemanticLiveValueAloneRunsNothingAndSucceeds) {
-    EXPECT_EQ(runToEnd(L"--selftest-semantic-live x"), 0);
-}
+TEST(RunModes, SemanticLiveValueAloneRunsNothingAndSucceeds) { EXPECT_EQ(runToEnd(L"--selftest-semantic-live x"), 0); }
 
 TEST(RunModes, UnknownArgumentOpensTheWindowWhichClosesWithZero) {
     ExeProcess process = startToolkeep(L"some-file.txt");

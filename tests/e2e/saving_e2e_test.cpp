@@ -127,8 +127,8 @@ TEST_F(SavingWindow, FilesHeldByAnotherProgramAreReportedAndNeverSavedOver) {
     heldTools.release();
     EXPECT_EQ(fileBytes(config.path), configBytes);
     EXPECT_EQ(fileBytes(customTools.path), kTwoTools);
-    for (const wchar_t* stray : {L"config.json.tmp", L"config.json.bad", L"custom-tools.json.tmp",
-                                 L"custom-tools.json.bad"}) {
+    for (const wchar_t* stray :
+         {L"config.json.tmp", L"config.json.bad", L"custom-tools.json.tmp", L"custom-tools.json.bad"}) {
         EXPECT_FALSE(exists(appDataFile(stray))) << stray;
     }
 
@@ -166,10 +166,11 @@ TEST_F(SavingWindow, BrokenFilesAreReportedWithWhereTheOriginalIsKept) {
 TEST_F(SavingWindow, LegacyCodePageCustomToolsKeepTheirNames) {
     // é in the machine's code page: 1252, or 936 (where a lone 0xE9 begins a character)
     const std::string latin = GetACP() == 936 ? "Caf\xA8\xA6" : "Caf\xE9";
-    const std::string chinese = "\xCD\xF8\xC2\xE7";    // 网络 in code page 936
-    ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()), "{\"tools\": [{\"id\": \"legacy.1\", \"name\": \"" + latin +
-                                                 "\", \"path\": \"C:\\\\a.exe\"}, {\"id\": \"legacy.2\", \"name\": \"" +
-                                                 chinese + "\", \"path\": \"C:\\\\b.exe\"}]}"));
+    const std::string chinese = "\xCD\xF8\xC2\xE7";  // 网络 in code page 936
+    ASSERT_TRUE(writeWholeFile(fromWide(customTools.path.c_str()),
+                               "{\"tools\": [{\"id\": \"legacy.1\", \"name\": \"" + latin +
+                                   "\", \"path\": \"C:\\\\a.exe\"}, {\"id\": \"legacy.2\", \"name\": \"" + chinese +
+                                   "\", \"path\": \"C:\\\\b.exe\"}]}"));
     open();
     ASSERT_NE(state, nullptr);
     const int64_t first = catalogIndex(u"legacy.1"), second = catalogIndex(u"legacy.2");
@@ -276,8 +277,7 @@ struct RunningWindow : RunningExe {
             EnumWindows(findPopupMenu, reinterpret_cast<LPARAM>(&popup));
         if (!popup.second) return false;
         PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-        for (DWORD start = GetTickCount(); IsWindowVisible(popup.second) && GetTickCount() - start < kWait;)
-            Sleep(20);
+        for (DWORD start = GetTickCount(); IsWindowVisible(popup.second) && GetTickCount() - start < kWait;) Sleep(20);
         command(kToolMenuFavorite);
         return true;
     }

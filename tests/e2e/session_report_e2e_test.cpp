@@ -85,7 +85,8 @@ TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
     bool found = false;
     for (book = 0; book < playbooks.size() && !found; ++book)
         for (step = 0; step < playbooks[book].steps.size() && !found; ++step)
-            found = playbooks[book].steps[step].actionType == StepActionType::Command && playbooks[book].steps[step].enabled;
+            found = playbooks[book].steps[step].actionType == StepActionType::Command &&
+                    playbooks[book].steps[step].enabled;
     ASSERT_TRUE(found);
     --book;
     --step;
@@ -110,13 +111,15 @@ TEST_F(ReportWindow, ASessionSavedThroughTheMenuHoldsItsSectionsEscaped) {
     SendMessageW(window, WM_COMMAND, kCmdSaveSessionReport, 0);
     answer.join();
     const std::wstring saved = wstr(uiTextWith(kTextReportSaved, {fromWide(path.c_str())}));
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return windowText(state->activity.window).find(saved) != std::wstring::npos; }));
+    ASSERT_TRUE(
+        waitUntil(kWaitMs, [&] { return windowText(state->activity.window).find(saved) != std::wstring::npos; }));
 
     std::u16string page = utf8ToWide(fileBytes(path));
     for (const std::u16string& expected :
          {std::u16string(u"<section id=\"activity\">"), std::u16string(u"<section id=\"playbooks\">"),
-          std::u16string(u"<section id=\"terminals\">"), std::u16string(u"&lt;script&gt;alert(1)&lt;/script&gt; "
-                                                                        u"&lt;/pre&gt; &amp;amp; &quot;quoted&quot;"),
+          std::u16string(u"<section id=\"terminals\">"),
+          std::u16string(u"&lt;script&gt;alert(1)&lt;/script&gt; "
+                         u"&lt;/pre&gt; &amp;amp; &quot;quoted&quot;"),
           std::u16string(u"<code>echo WRREPORTTWO</code>"), uiText(kTextReportTitle + 24),  // filled into a terminal
           uiText(kTextReportTitle + 25), playbooks[book].title, playbooks[book].steps[step].command,
           std::u16string(u"notepad.exe"), std::u16string(u"<section id=\"launches\">"),
@@ -149,8 +152,7 @@ TEST_F(ReportWindow, ClosingWaitsForAReportBeingWritten) {
     EXPECT_EQ(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, true);
     DeleteFileW(path.c_str());
     MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
 }  // namespace

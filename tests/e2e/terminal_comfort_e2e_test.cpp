@@ -27,8 +27,8 @@ COLORREF colorOf(HWND control, const wchar_t* word) { return formatOfText(contro
 using ComfortWindow = WindowFixture;
 
 TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu) {
-    for (const char16_t* line : {u"echo WRKEEP1", u"echo password=hunter2", u" echo WRBLANK", u"echo WRKEEP2",
-                                 u"echo WRKEEP1"})
+    for (const char16_t* line :
+         {u"echo WRKEEP1", u"echo password=hunter2", u" echo WRBLANK", u"echo WRKEEP2", u"echo WRKEEP1"})
         submit(line);
     EXPECT_EQ(cmd().history.size(), 4u);  // all of them in this session, the repeat moved to the end
     EXPECT_EQ(cmd().history.back(), u"echo WRKEEP1");
@@ -41,7 +41,9 @@ TEST_F(ComfortWindow, HistorySurvivesReopeningWithoutSecretsAndClearsFromTheMenu
     pump(1000);  // the lines above all answered
     ASSERT_TRUE(waitUntil(15000, [&t] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
     typeLine(u"set /p WRPASS=Password: ");
-    ASSERT_TRUE(waitUntil(15000, [&t] { return terminalText(t).size() > 9 && terminalText(t).substr(terminalText(t).size() - 10) == u"Password: "; }));
+    ASSERT_TRUE(waitUntil(15000, [&t] {
+        return terminalText(t).size() > 9 && terminalText(t).substr(terminalText(t).size() - 10) == u"Password: ";
+    }));
     typeLine(u"wrsecret77");
     ASSERT_TRUE(waitUntil(15000, [&t] { return !probeTerminal(t).commandRunning; }));
 
@@ -78,7 +80,7 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
     const Rgb white = toRgb(kLightTheme.terminalBackground);
     EXPECT_EQ(colorOf(t.editor, L"WRPLAIN"), kLightTheme.terminalText);
     EXPECT_GE(contrastRatio(toRgb(colorOf(t.editor, L"WRGREY")), white), kMinimumContrast);  // light grey darkened
-    EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));                                   // legible: exact
+    EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));  // legible: exact
 
     for (int round = 0; round < 2; ++round) {
         SendMessageW(window, WM_COMMAND, kCmdThemeDark, 0);
@@ -88,8 +90,9 @@ TEST_F(ComfortWindow, ThemeSwitchesKeepEarlierOutputReadable) {
         EXPECT_EQ(colorOf(t.editor, L"WRRED"), RGB(197, 15, 31));
         EXPECT_EQ(colorOf(state->activity.window, L"WRTHEMED"), kDarkTheme.terminalText);
         // A page's coloured line keeps its hue, in the shade that reads on the dark page.
-        EXPECT_GE(contrastRatio(toRgb(colorOf(state->activity.window, L"WRBLUE")), toRgb(kDarkTheme.terminalBackground)),
-                  kTextContrast);
+        EXPECT_GE(
+            contrastRatio(toRgb(colorOf(state->activity.window, L"WRBLUE")), toRgb(kDarkTheme.terminalBackground)),
+            kTextContrast);
 
         SendMessageW(window, WM_COMMAND, kCmdThemeLight, 0);
         ASSERT_TRUE(waitUntil(10000, [&] { return !probeTerminal(t).refilling; }));

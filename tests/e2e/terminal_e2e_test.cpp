@@ -69,9 +69,7 @@ std::u16string clipboard(HWND owner) {
     return text;
 }
 
-std::string narrow(const std::u16string& text) {
-    return std::string(text.begin(), text.end());
-}
+std::string narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
 CHARRANGE selectionOf(HWND editor) {
     CHARRANGE range = {};
@@ -88,7 +86,8 @@ void answerDialog(const std::function<void()>& open, const std::u16string& capti
         for (int i = 0; i < 1000; ++i) {
             HWND dialog = FindWindowW(L"#32770", wstr(caption));
             if (dialog && IsWindowVisible(dialog)) {
-                if (offered) *offered = windowText(GetDlgItem(dialog, 1000)) + L"|" + windowText(GetDlgItem(dialog, IDOK));
+                if (offered)
+                    *offered = windowText(GetDlgItem(dialog, 1000)) + L"|" + windowText(GetDlgItem(dialog, IDOK));
                 SetDlgItemTextW(dialog, 1000, wstr(text));
                 PostMessageW(dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
                 return;
@@ -113,7 +112,8 @@ protected:
         Terminal& t = *host.tabs.terminals.back().terminal;
         host.tabs.layoutRightPane();
         EXPECT_TRUE(waitUntil(kWaitMs, [&] {
-            return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt && !probeTerminal(t).substitutePrompt;
+            return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt &&
+                   !probeTerminal(t).substitutePrompt;
         })) << "no prompt from the shell";
         return t;
     }
@@ -133,9 +133,8 @@ protected:
     // Runs a typed command and waits until the marker shows `times` times.
     bool run(Terminal& t, const std::u16string& command, const std::u16string& marker, size_t times = 2) {
         typeLine(t.editor, command);
-        return waitUntil(kWaitMs, [&] {
-            return countOf(terminalText(t), marker) >= times && probeTerminal(t).atShellPrompt;
-        });
+        return waitUntil(kWaitMs,
+                         [&] { return countOf(terminalText(t), marker) >= times && probeTerminal(t).atShellPrompt; });
     }
 };
 
@@ -144,7 +143,8 @@ TEST_F(TerminalE2E, TypedCommandRunsOnceEchoedAndLandsInHistory) {
     typeText(t.editor, u"echo WRE2EONE");
     EXPECT_EQ(terminalInputLine(t), u"echo WRE2EONE");
     pressKey(t.editor, VK_RETURN);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return countOf(terminalText(t), u"WRE2EONE") >= 2 && probeTerminal(t).atShellPrompt; }));
+    ASSERT_TRUE(waitUntil(
+        kWaitMs, [&] { return countOf(terminalText(t), u"WRE2EONE") >= 2 && probeTerminal(t).atShellPrompt; }));
     pumpFor(300);
     std::u16string text = terminalText(t);
     // The shell's own echo of the line is suppressed: the command shows once.
@@ -347,11 +347,13 @@ TEST_F(TerminalE2E, TabsAreNamedRenamedAndClosedWithoutLeavingShells) {
     EXPECT_EQ(tabLabel(host.pages.tabControl, 4), u"CMD 3");
 
     Terminal& second = *host.tabs.terminals[1].terminal;
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(second).outputChunks > 0 && probeTerminal(second).atShellPrompt; }));
+    ASSERT_TRUE(waitUntil(
+        kWaitMs, [&] { return probeTerminal(second).outputChunks > 0 && probeTerminal(second).atShellPrompt; }));
     typeLine(second.editor, u"ping -n 60 127.0.0.1");
     DWORD shellId = GetProcessId(second.shell.process);
     std::vector<DWORD> children;
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); })) << "ping did not start";
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return !(children = childProcesses(shellId)).empty(); }))
+        << "ping did not start";
 
     SendMessageW(host.pages.tabControl, TCM_SETCURSEL, 3, 0);
     rename(u"Build box");
@@ -590,7 +592,8 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
     size_t questions = 0;
     host.tabs.confirm = [&](const std::u16string&) { return ++questions, false; };
     const std::wstring exe = toolkeepExePath();
-    const std::u16string standIn = fromWide(exe.substr(0, exe.find_last_of(L'\\') + 1).c_str()) + u"standin_console_shell.exe";
+    const std::u16string standIn =
+        fromWide(exe.substr(0, exe.find_last_of(L'\\') + 1).c_str()) + u"standin_console_shell.exe";
     host.tabs.interruptHelper = fromWide(exe.c_str());
     ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd, false), 2);
     Terminal& t = *host.tabs.terminals.back().terminal;
@@ -600,8 +603,11 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt; })) << narrow(terminalText(t));
     DWORD shell = shellProcessId(t.shell);
     // How the program ends (STILL_ACTIVE: kept running), and whether the user was asked.
-    const struct { const char16_t* mode; DWORD exitCode; size_t asked; } cases[] = {
-        {u" --stops", 42, 0}, {u" --ignores", 0xC000013A, 0}, {u" --window", STILL_ACTIVE, 1}};
+    const struct {
+        const char16_t* mode;
+        DWORD exitCode;
+        size_t asked;
+    } cases[] = {{u" --stops", 42, 0}, {u" --ignores", 0xC000013A, 0}, {u" --window", STILL_ACTIVE, 1}};
     size_t row = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(narrow(c.mode));
@@ -609,7 +615,8 @@ TEST_F(TerminalE2E, CtrlBreakGivesCtrlCFirstThenEndsWhatIsLeft) {
         typeLine(t.editor, u"\"" + standIn + u"\"" + c.mode);
         const DWORD child = childStarted(shell, L"standin_console_shell.exe");
         ASSERT_NE(child, 0u);
-        ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
+        ScopedHandle process(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, child));
         pumpFor(c.asked ? 1500 : 200);  // a window is up
         pressKey(t.editor, VK_CANCEL, VK_CONTROL);
         // Ended of Ctrl+C well within the grace period; the rest after it.
@@ -780,8 +787,9 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
     // exit: the transcript says so, and Enter starts a new shell with the typed line kept.
     DWORD first = shellProcessId(t.shell);
     typeLine(t.editor, u"exit 3");
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return terminalText(t).find(u"[Shell 已结束，退出代码 3。按 Enter 启动新的 Shell。]") != std::u16string::npos; }))
-        << narrow(terminalText(t));
+    ASSERT_TRUE(waitUntil(kWaitMs, [&] {
+        return terminalText(t).find(u"[Shell 已结束，退出代码 3。按 Enter 启动新的 Shell。]") != std::u16string::npos;
+    })) << narrow(terminalText(t));
     typeLine(t.editor, u"echo WRNEWSHELL");
     ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && shellProcessId(t.shell) != first; }));
     EXPECT_EQ(terminalInputLine(t), u"echo WRNEWSHELL") << "the typed line was lost";
@@ -789,17 +797,16 @@ TEST_F(TerminalE2E, AProgramsQuestionGetsItsAnswerAndTheShellsEndIsSaid) {
 }
 
 // A built-in's question (set /p), also after commands typed ahead of it or
-// with no text at all, is a running command: no prompt is drawn, the terminal says it waits, and the answer goes to it, never into the history.
+// with no text at all, is a running command: no prompt is drawn, the terminal says it waits, and the answer goes to it,
+// never into the history.
 TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) {
     struct Case {
         std::vector<std::u16string> ahead;  // typed while the first of them runs
         std::u16string question, name, answer;
     };
-    const Case cases[] = {
-        {{u"ping -n 2 127.0.0.1", u"echo WRAHEAD"}, u"set /p WRQONE=Pin? ", u"WRQONE", u"wranswer1"},
-        {{}, u"set /p WRQTWO=", u"WRQTWO", u"wranswer2"},
-        {{}, u"set /p WRQTHREE=Your name? ", u"WRQTHREE", u"wranswer3"}
-    };
+    const Case cases[] = {{{u"ping -n 2 127.0.0.1", u"echo WRAHEAD"}, u"set /p WRQONE=Pin? ", u"WRQONE", u"wranswer1"},
+                          {{}, u"set /p WRQTWO=", u"WRQTWO", u"wranswer2"},
+                          {{}, u"set /p WRQTHREE=Your name? ", u"WRQTHREE", u"wranswer3"}};
     std::u16string status;
     host.tabs.showStatus = [&status](const std::u16string& text) { status = text; };
     Terminal& t = openReadyTerminal();
@@ -815,10 +822,12 @@ TEST_F(TerminalE2E, AQuestionAfterTypedAheadCommandsOrWithoutTextGetsItsAnswer) 
             << narrow(c.name) << ": no word that the question waits; " << narrow(terminalText(t));
         EXPECT_FALSE(probeTerminal(t).substitutePrompt) << narrow(terminalText(t));
         typeLine(t.editor, c.answer);
-        ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
+        ASSERT_TRUE(
+            waitUntil(kWaitMs, [&] { return probeTerminal(t).atShellPrompt && !probeTerminal(t).commandRunning; }));
         EXPECT_TRUE(status.empty()) << "the status still says the command waits";
         ASSERT_TRUE(run(t, u"echo %" + c.name + u"%", u"\r\n" + c.answer + u"\r\n", 1)) << narrow(terminalText(t));
-        EXPECT_EQ(std::count(t.history.begin(), t.history.end(), c.answer), 0) << narrow(c.name) << ": the answer went into the history";
+        EXPECT_EQ(std::count(t.history.begin(), t.history.end(), c.answer), 0)
+            << narrow(c.name) << ": the answer went into the history";
     }
 }
 
@@ -845,17 +854,20 @@ TEST_F(TerminalE2E, WriterKeepsWritingWhileAPeekWaitsBehindTheShellsRead) {
     host.tabs.layoutRightPane();
     t.shell.peekInput = peekBlockingAsWindows;
     startTerminalShell(t);
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt; }));
+    ASSERT_TRUE(
+        waitUntil(kWaitMs, [&] { return probeTerminal(t).outputChunks > 0 && probeTerminal(t).atShellPrompt; }));
     // Quick commands one after the other, each typed while the one before may
     // still be unread: every one runs, and the last is told read.
-    for (const char16_t* line : {u"cd \\", u"echo WRSEAM1", u"cd %TEMP%", u"echo WRSEAM2", u"cd \\", u"cd %TEMP%",
-                                 u"echo WRSEAM3"}) {
+    for (const char16_t* line :
+         {u"cd \\", u"echo WRSEAM1", u"cd %TEMP%", u"echo WRSEAM2", u"cd \\", u"cd %TEMP%", u"echo WRSEAM3"}) {
         typeLine(t.editor, line);
     }
-    EXPECT_TRUE(waitUntil(8000, [&] { return countOf(terminalText(t), u"WRSEAM3") >= 2 && probeTerminal(t).atShellPrompt; }))
+    EXPECT_TRUE(
+        waitUntil(8000, [&] { return countOf(terminalText(t), u"WRSEAM3") >= 2 && probeTerminal(t).atShellPrompt; }))
         << "the writer waited for a peek behind the shell's read: " << narrow(terminalText(t));
     EXPECT_EQ(countOf(terminalText(t), u"WRSEAM1"), 2u);
-    EXPECT_TRUE(waitUntil(2000, [&] { return probeTerminal(t).unreadLines == 0; })) << "the last line was never told read";
+    EXPECT_TRUE(waitUntil(2000, [&] { return probeTerminal(t).unreadLines == 0; }))
+        << "the last line was never told read";
     EXPECT_TRUE(run(t, u"echo WRSEAM4", u"WRSEAM4")) << "input stopped after the quick commands";
 }
 
@@ -869,7 +881,8 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     SendMessageW(t.editor, EM_SETSEL, 0, 0);  // the caret in the transcript: the IME must write into the input line
     SendMessageW(t.editor, WM_IME_STARTCOMPOSITION, 0, 0);
     CHARRANGE composing = selectionOf(t.editor);
-    EXPECT_GE(composing.cpMin, probeTerminal(t).inputStart) << "the composition would start in the protected transcript";
+    EXPECT_GE(composing.cpMin, probeTerminal(t).inputStart)
+        << "the composition would start in the protected transcript";
     SendMessageW(t.editor, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
     std::u16string before = terminalText(t);
     pumpFor(3500);  // ping ends and the echo arrives meanwhile
@@ -878,8 +891,7 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     SendMessageW(t.editor, WM_IME_ENDCOMPOSITION, 0, 0);
     EXPECT_TRUE(waitUntil(kWaitMs, [&] {
         return countOf(terminalText(t), u"WRIMEDONE") >= 2 && probeTerminal(t).atShellPrompt;
-    }))
-        << narrow(terminalText(t));
+    })) << narrow(terminalText(t));
     // The shell ends while a composition is open: its last output and the line
     // about its end still show, and the window goes on.
     typeLine(t.editor, u"echo WRIMELAST & exit 7");
@@ -887,8 +899,7 @@ TEST_F(TerminalE2E, OutputWaitsWhileAnImeCompositionIsOpen) {
     EXPECT_TRUE(waitUntil(kWaitMs, [&] {
         std::u16string text = terminalText(t);
         return countOf(text, u"WRIMELAST") >= 2 && text.find(u"退出代码 7") != std::u16string::npos;
-    }))
-        << narrow(terminalText(t));
+    })) << narrow(terminalText(t));
 }
 
 }  // namespace

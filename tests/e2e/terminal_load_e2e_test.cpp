@@ -208,7 +208,8 @@ TEST(TerminalLoadEditor, EnterWhileTheShellIsBusyLeavesTheWindowAnswering) {
     ASSERT_GE(openTerminalTab(host.tabs, ShellKind::Cmd), 2);
     Terminal* t = host.tabs.terminals.back().terminal.get();
     host.tabs.layoutRightPane();
-    ASSERT_TRUE(waitUntil(kWaitMs, [&] { return probeTerminal(*t).outputChunks > 0 && probeTerminal(*t).atShellPrompt; }));
+    ASSERT_TRUE(
+        waitUntil(kWaitMs, [&] { return probeTerminal(*t).outputChunks > 0 && probeTerminal(*t).atShellPrompt; }));
 
     Prober prober(t->editor);
     typeLine(t->editor, u"ping -n 8 127.0.0.1");

@@ -41,7 +41,8 @@ TEST(SavingWorker, DISABLED_SavesInALoop) {
     for (int i = 0; i < kRounds; ++i) {
         const std::u16string id = fromWide(name.c_str()) + u"." + asciiToWide(std::to_string(i));
         waiting.push_back(wideToUtf8(id));
-        if (saveSettingsChange(live, [id](Settings& s) { setFavorite(s, id, true); }, unsaved) == SaveOutcome::Saved) {
+        if (saveSettingsChange(
+                live, [id](Settings& s) { setFavorite(s, id, true); }, unsaved) == SaveOutcome::Saved) {
             for (const std::string& saved : waiting) out << "favorite " << saved << "\n";
             waiting.clear();
         }
@@ -111,8 +112,7 @@ bool fillDisk(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) return false;
     const std::string block(4096, 'f');
     DWORD written = 0;
-    while (WriteFile(file, block.data(), DWORD(block.size()), &written, nullptr) && written == block.size()) {
-    }
+    while (WriteFile(file, block.data(), DWORD(block.size()), &written, nullptr) && written == block.size()) {}
     const DWORD error = GetLastError();
     CloseHandle(file);
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
@@ -131,7 +131,8 @@ TEST(FullDisk, DISABLED_NothingEarlierIsLostAndEveryRefusedSaveIsTold) {
     const std::u16string history = historyFilePath(ShellKind::Cmd);
     Settings live;
     std::vector<SettingsChange> unsaved;
-    ASSERT_EQ(saveSettingsChange(live, [](Settings& s) { setFavorite(s, u"builtin.regedit", true); }, unsaved),
+    ASSERT_EQ(saveSettingsChange(
+                  live, [](Settings& s) { setFavorite(s, u"builtin.regedit", true); }, unsaved),
               SaveOutcome::Saved);
     ASSERT_EQ(addCustomTool(u"C:\\one.exe", u""), SaveOutcome::Saved);
     for (const char16_t* command : {u"dir", u"ipconfig /all"})
@@ -144,7 +145,8 @@ TEST(FullDisk, DISABLED_NothingEarlierIsLostAndEveryRefusedSaveIsTold) {
 
     const std::wstring filler = folder + L"filler.bin";
     ASSERT_TRUE(fillDisk(filler));
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.theme = ThemeMode::Dark; }, unsaved),
+    EXPECT_EQ(saveSettingsChange(
+                  live, [](Settings& s) { s.theme = ThemeMode::Dark; }, unsaved),
               SaveOutcome::NotWritten);
     EXPECT_EQ(addCustomTool(u"C:\\two.exe", u""), SaveOutcome::NotWritten);
     // Longer than what is left of the file's last page: part of it is written, then cut off again.
@@ -157,7 +159,9 @@ TEST(FullDisk, DISABLED_NothingEarlierIsLostAndEveryRefusedSaveIsTold) {
 
     // With room again, the refused setting goes into the next save.
     DeleteFileW(filler.c_str());
-    EXPECT_EQ(saveSettingsChange(live, [](Settings& s) { s.fontSize = 14; }, unsaved), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettingsChange(
+                  live, [](Settings& s) { s.fontSize = 14; }, unsaved),
+              SaveOutcome::Saved);
     const Settings saved = loadSettings();
     EXPECT_EQ(saved.theme, ThemeMode::Dark);
     EXPECT_EQ(saved.favorites, std::vector<std::u16string>{u"builtin.regedit"});

@@ -70,23 +70,27 @@ TEST(Allowlist, CmdProgramsAndTheirArguments) {
     expectAll(u"cmd", nullptr,
               {u"whoami /all", u"systeminfo", u"systeminfo /s {host}", u"tasklist /v /s {host}", u"driverquery /v",
                u"netstat -ano", u"arp", u"arp -a", u"route print", u"route print -4", u"route print 10.*"});
-    expectAll(u"cmd", nullptr,
-              {u"route print if", u"sc query spooler", u"sc qc spooler", u"sc query termservice",
-               u"net view \\\\{host}", u"net statistics workstation", u"powercfg /list", u"powercfg /L",
-               u"powercfg /q"});
-    expectAll(u"cmd", nullptr,
-              {u"net user", u"net user {user}", u"net user {user} /domain", u"net accounts", u"w32tm /query /status",
-               u"w32tm /query /peers /verbose", u"w32tm /tz", u"netsh wlan show interfaces", u"netsh winhttp show proxy"});
-    expectAll(u"cmd", u"ipconfig 只允许", {u"ipconfig /release", u"ipconfig /all /flushdns", u"ipconfig /all,/release"});
+    expectAll(
+        u"cmd", nullptr,
+        {u"route print if", u"sc query spooler", u"sc qc spooler", u"sc query termservice", u"net view \\\\{host}",
+         u"net statistics workstation", u"powercfg /list", u"powercfg /L", u"powercfg /q"});
+    expectAll(
+        u"cmd", nullptr,
+        {u"net user", u"net user {user}", u"net user {user} /domain", u"net accounts", u"w32tm /query /status",
+         u"w32tm /query /peers /verbose", u"w32tm /tz", u"netsh wlan show interfaces", u"netsh winhttp show proxy"});
+    expectAll(u"cmd", u"ipconfig 只允许",
+              {u"ipconfig /release", u"ipconfig /all /flushdns", u"ipconfig /all,/release"});
     expectAll(u"cmd", u"netstat 不允许 -b", {u"netstat -anob", u"netstat -B"});
     expectAll(u"cmd", u"arp 只允许 -a", {u"arp -d *", u"arp '-d'"});
     expectAll(u"cmd", kSc, {u"sc", u"sc stop spooler", u"sc \\\\{host} query x"});
     expectAll(u"cmd", u"net 只允许",
               {u"net user eve P4ss /add", u"net", u"net user eve *", u"net user eve /active:no", u"net user /del eve",
                u"net accounts /lockoutthreshold:0", u"net user eve /domain /add"});
-    expectAll(u"cmd", u"w32tm 只允许", {u"w32tm /resync", u"w32tm /query /status /computer:{host}", u"w32tm /stripchart"});
-    expectAll(u"cmd", u"netsh 只允许",
-              {u"netsh wlan show profile name=x key=clear", u"netsh wlan show wlanreport", u"netsh winhttp reset proxy"});
+    expectAll(u"cmd", u"w32tm 只允许",
+              {u"w32tm /resync", u"w32tm /query /status /computer:{host}", u"w32tm /stripchart"});
+    expectAll(
+        u"cmd", u"netsh 只允许",
+        {u"netsh wlan show profile name=x key=clear", u"netsh wlan show wlanreport", u"netsh winhttp reset proxy"});
     expectAll(u"cmd", u"powercfg 只允许", {u"powercfg /setactive x", u"powercfg /list /hibernate off"});
     // route print never flushes, wherever the switch hides, in either shell's quoting.
     expectAll(u"cmd", kRoute,
@@ -101,14 +105,14 @@ TEST(Allowlist, ChkdskTakesAVolumeButNoRepairSwitch) {
     expectAll(u"cmd", nullptr,
               {u"chkdsk", u"chkdsk c:", u"chkdsk C: /v /i /c", u"chkdsk F:", u"chkdsk f:\\", u"chkdsk B:", u"chkdsk L:",
                u"chkdsk R:", u"chkdsk X:", u"chkdsk X:\\ /v", u"chkdsk 'F:'"});
-    expectAll(u"cmd", kChkdsk,
-              {u"chkdsk c: /F", u"chkdsk /r", u"chkdsk /x", u"chkdsk /b", u"chkdsk c:/f", u"chkdsk /f/r",
-               u"chkdsk /v/f", u"chkdsk -f", u"chkdsk /L:5000", u"chkdsk /l", u"chkdsk /scan", u"chkdsk c: /spotfix",
-               u"chkdsk /OfflineScanAndFix", u"chkdsk /forceofflinefix", u"chkdsk /sdcleanup",
-               u"chkdsk /freeorphanedchains", u"chkdsk /markclean", u"chkdsk.exe d: /x", u"chkdsk c: \"/f\"",
-               u"chkdsk \"c:/r\"",
-               // PowerShell drops the quotes and splits at the comma.
-               u"chkdsk D: '/x'", u"chkdsk D:,/x", u"chkdsk D: '/'x"});
+    expectAll(
+        u"cmd", kChkdsk,
+        {u"chkdsk c: /F", u"chkdsk /r", u"chkdsk /x", u"chkdsk /b", u"chkdsk c:/f", u"chkdsk /f/r", u"chkdsk /v/f",
+         u"chkdsk -f", u"chkdsk /L:5000", u"chkdsk /l", u"chkdsk /scan", u"chkdsk c: /spotfix",
+         u"chkdsk /OfflineScanAndFix", u"chkdsk /forceofflinefix", u"chkdsk /sdcleanup", u"chkdsk /freeorphanedchains",
+         u"chkdsk /markclean", u"chkdsk.exe d: /x", u"chkdsk c: \"/f\"", u"chkdsk \"c:/r\"",
+         // PowerShell drops the quotes and splits at the comma.
+         u"chkdsk D: '/x'", u"chkdsk D:,/x", u"chkdsk D: '/'x"});
 }
 
 TEST(Allowlist, ScUnderPowerShellIsSetContent) {
@@ -173,15 +177,14 @@ TEST(Allowlist, PowerShellTableOfReadOnlyCommands) {
                u"Get-WindowsImage -LogPath x", u"Get-StorageDiagnosticInfo", u"Get-ClusterLog", u"Get-BitLockerVolume",
                u"Out-File x", u"where Name -eq x", u"Process", u"Get-Process | Remove-Item"});
     expectAll(u"powershell", kWrites,
-              {u"Get-WinEvent -LogName x -ComputerName h", u"Get-ChildItem -OutFile x",
-               u"Get-Process -FilePath x", u"Test-NetConnection {host} -AsJob", u"Get-Process -cn h"});
+              {u"Get-WinEvent -LogName x -ComputerName h", u"Get-ChildItem -OutFile x", u"Get-Process -FilePath x",
+               u"Test-NetConnection {host} -AsJob", u"Get-Process -cn h"});
     expectAll(u"powershell", kPsParameter,
-              {u"Get-Process -Comp h", u"Get-Process -OutVariable v", u"Sort-Object --",
-               u"Get-WmiObject -Query x", u"Get-CimInstance -Namespace root\\x Win32_BIOS",
-               u"Select-Object '-Wait'"});
+              {u"Get-Process -Comp h", u"Get-Process -OutVariable v", u"Sort-Object --", u"Get-WmiObject -Query x",
+               u"Get-CimInstance -Namespace root\\x Win32_BIOS", u"Select-Object '-Wait'"});
     expectAll(u"powershell", kProduct,
-              {u"Get-WmiObject -Class Win32_Product", u"Get-CimInstance win32_PRODUCT", u"Get-WmiObject 'Win32_'Product",
-               u"Get-Process | Select-Object Win32_Product", u"ping Win32_Product"});
+              {u"Get-WmiObject -Class Win32_Product", u"Get-CimInstance win32_PRODUCT",
+               u"Get-WmiObject 'Win32_'Product", u"Get-Process | Select-Object Win32_Product", u"ping Win32_Product"});
     expectAll(u"powershell", kCimClass,
               {u"Get-CimInstance CIM_Product", u"Get-CimInstance Win32_Prod*", u"Get-WmiObject Win32_UserAccount",
                u"Get-CimInstance -Filter x Win32_BIOS", u"Get-CimInstance"});
@@ -190,11 +193,13 @@ TEST(Allowlist, PowerShellTableOfReadOnlyCommands) {
               {u"Test-NetConnection 203.0.113.7 | Get-Service", u"Get-Process | Resolve-DnsName",
                u"Get-NetIPConfiguration | Test-NetConnection", u"Select-Object x | Get-Process"});
     expectAll(u"powershell", kEmpty, {u"Get-Process |", u"| Get-Process", u"Get-Process || fl", u"\t"});
-    expectAll(u"powershell", kPath, {u"C:\\x\\Get-Thing.ps1", u"Get-Process | .\\run", u"Microsoft.PowerShell.Management\\Get-Process"});
+    expectAll(u"powershell", kPath,
+              {u"C:\\x\\Get-Thing.ps1", u"Get-Process | .\\run", u"Microsoft.PowerShell.Management\\Get-Process"});
     expectAll(u"powershell", kPsExe,
               {u"Get-ChildItem | sort.exe /o x", u"SORT.EXE /o x", u"Get-Process.exe", u"Get-Process | select.Exe"});
     // cmd runs the segment after a pipe as sort.exe, which writes its /o file.
-    expectAll(u"powershell", kSort, {u"Get-ChildItem | sort /+1 /o C:\\path\\report.docx", u"Get-Process | sort '/o' x"});
+    expectAll(u"powershell", kSort,
+              {u"Get-ChildItem | sort /+1 /o C:\\path\\report.docx", u"Get-Process | sort '/o' x"});
 }
 
 TEST(Allowlist, ShellFamilies) {
@@ -220,29 +225,31 @@ TEST(Allowlist, LengthCapAndBlanks) {
 TEST(Allowlist, CharactersThatHideOrChangeText) {
     // Each range of the default-ignorable set at both ends, the controls, the
     // separators, the private-use area and unpaired surrogates.
-    const char16_t units[] = {0x01,   0x1F,   0x7F,   0x80,   0x85,   0x9F,   0xAD,   0x34F,  0x61C,  0x115F, 0x1160,
-                              0x17B4, 0x17B5, 0x180B, 0x180E, 0x180F, 0x200B, 0x200F, 0x2028, 0x2029, 0x202A, 0x202E,
-                              0x2060, 0x2065, 0x206A, 0x206F, 0x3164, 0xE000, 0xF8FF, 0xFE00, 0xFE0F, 0xFEFF, 0xFFA0,
-                              0xFFF0, 0xFFF8, 0xD800, 0xDFFF};
+    const char16_t units[] = {0x01,   0x1F,   0x7F,   0x80,   0x85,   0x9F,   0xAD,   0x34F,  0x61C,  0x115F,
+                              0x1160, 0x17B4, 0x17B5, 0x180B, 0x180E, 0x180F, 0x200B, 0x200F, 0x2028, 0x2029,
+                              0x202A, 0x202E, 0x2060, 0x2065, 0x206A, 0x206F, 0x3164, 0xE000, 0xF8FF, 0xFE00,
+                              0xFE0F, 0xFEFF, 0xFFA0, 0xFFF0, 0xFFF8, 0xD800, 0xDFFF};
     for (char16_t unit : units) {
         std::u16string c(1, unit);
         expectAll(u"cmd", kHidden, {u"ping x" + c, c + u"ipconfig /all", u"chkdsk " + c + u"/f"});
         expectAll(u"powershell", kHidden, {u"Get-Process " + c + u"x", u"Get-Process {host}" + c});
     }
     // Outside the BMP: shorthand format controls, musical beams, tags and the supplementary variation selectors.
-    for (const char16_t* pair : {u"\U0001BCA0", u"\U0001D173", u"\U0001D17A", u"\U000E0001", u"\U000E007F", u"\U000E0100",
-                                 u"\U000E0FFF"})
+    for (const char16_t* pair :
+         {u"\U0001BCA0", u"\U0001D173", u"\U0001D17A", u"\U000E0001", u"\U000E007F", u"\U000E0100", u"\U000E0FFF"})
         expectAll(u"cmd", kHidden, {u"ping x" + std::u16string(pair)});
     expectAll(u"cmd", kHidden,
               {u"ping 1.1.1.1\ndel C:\\x", u"ipconfig /all\r\nformat c:", u"ipconfig /all\n", u"ipconfig\t/all",
                std::u16string(u"ping x\0y", 8)});
     // PowerShell reads these as - and as quotes.
-    expectAll(u"cmd", kTypographic, {u"chkdsk c: \u2013f", u"route print \u2014f", u"sc query x \u2013Path y",
-                                     u"ping \u201cx\u201d", u"ping \u2018x\u2019"});
+    expectAll(u"cmd", kTypographic,
+              {u"chkdsk c: \u2013f", u"route print \u2014f", u"sc query x \u2013Path y", u"ping \u201cx\u201d",
+               u"ping \u2018x\u2019"});
     expectAll(u"powershell", kTypographic, {u"Get\u2010Process", u"Get-Process \u2015ComputerName h"});
     // Their neighbours are plain text.
-    expectAll(u"cmd", nullptr, {u"ping x\u00a0y", u"ping x\u2030", u"ping x\u200a", u"ping x\u3165", u"ping x\uffa1",
-                                u"ping x\U0001F600", u"ping x\U000E1000", u"ping x\u2016"});
+    expectAll(u"cmd", nullptr,
+              {u"ping x\u00a0y", u"ping x\u2030", u"ping x\u200a", u"ping x\u3165", u"ping x\uffa1",
+               u"ping x\U0001F600", u"ping x\U000E1000", u"ping x\u2016"});
     // Look-alikes are no listed name and no listed switch.
     expectAll(u"cmd", kNotListed, {u"\uff50ing x", u"PİNG x", u"whoami\u00a0x"});
     expectAll(u"cmd", u"ipconfig 只允许", {u"ipconfig \uff0frelease", u"ipconfig /all\u2003/release"});

@@ -73,7 +73,8 @@ TEST_F(HistoryFile, AppendsAndCompactsAtTwiceTheCap) {
     ASSERT_EQ(appendCommandHistory(path(), u"ipconfig", kLockWaitMs), HistoryStore::Stored);
     ASSERT_EQ(appendCommandHistory(path(), u"dir", kLockWaitMs), HistoryStore::Stored);
     EXPECT_EQ(read(path()), "dir\nipconfig\ndir\n");  // appended as entered...
-    EXPECT_EQ(loadCommandHistory(path()).entries, (std::vector<std::u16string>{u"ipconfig", u"dir"}));  // ...read by the rules
+    EXPECT_EQ(loadCommandHistory(path()).entries,
+              (std::vector<std::u16string>{u"ipconfig", u"dir"}));  // ...read by the rules
 
     std::string full;
     for (size_t i = 0; i + 1 < 2 * kHistoryCap; ++i) full += "cmd " + std::to_string(i) + "\n";
@@ -104,7 +105,8 @@ TEST_F(HistoryFile, WritersAtOnceLoseNoEntry) {
     REQUIRE_PER_USER_REDIRECT();
     constexpr int kEach = 150;
     auto writer = [this](const char* name) {
-        for (int i = 0; i < kEach; ++i) appendCommandHistory(path(), asciiToWide(name + std::to_string(i)), kLockWaitMs);
+        for (int i = 0; i < kEach; ++i)
+            appendCommandHistory(path(), asciiToWide(name + std::to_string(i)), kLockWaitMs);
     };
     std::thread one(writer, "one "), two(writer, "two ");
     one.join();

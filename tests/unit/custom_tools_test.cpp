@@ -37,9 +37,12 @@ TEST(CustomTools, FileLayoutWithAndWithoutArguments) {
 }
 
 TEST(CustomTools, NameComesFromTheFileName) {
-    const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"C:\\Tools\\my.app.exe", u"my.app"}, {u"C:\\Tools\\runme", u"runme"}, {u"C:\\Users\\me\\.profile", u".profile"},
-        {u"C:/Tools/x.cmd", u"x"},             {u"tool.exe", u"tool"},         {u"C:\\dotted.dir\\plain", u"plain"}};
+    const std::pair<std::u16string, std::u16string> cases[] = {{u"C:\\Tools\\my.app.exe", u"my.app"},
+                                                               {u"C:\\Tools\\runme", u"runme"},
+                                                               {u"C:\\Users\\me\\.profile", u".profile"},
+                                                               {u"C:/Tools/x.cmd", u"x"},
+                                                               {u"tool.exe", u"tool"},
+                                                               {u"C:\\dotted.dir\\plain", u"plain"}};
     for (const auto& [path, name] : cases) EXPECT_EQ(customToolName(path), name);
 }
 
@@ -53,7 +56,8 @@ TEST(CustomTools, NewRecordAndIdsFromTheTickCount) {
                   "\"icon\": \"🧩\" }\n" +
                   kFooter);
     // two adds in the same millisecond must not share an id
-    std::vector<ToolRecord> existing = {custom(u"custom.ext-500", u"a", u"a.exe"), custom(u"custom.ext-501", u"b", u"b.exe")};
+    std::vector<ToolRecord> existing = {custom(u"custom.ext-500", u"a", u"a.exe"),
+                                        custom(u"custom.ext-501", u"b", u"b.exe")};
     EXPECT_EQ(makeCustomTool(u"c.exe", u"", 500, existing).id, u"custom.ext-502");
     EXPECT_EQ(makeCustomTool(u"c.exe", u"", 499, existing).id, u"custom.ext-499");
 }
@@ -65,12 +69,18 @@ using CustomToolsFile = Sandbox;
 // tool it concerns, byte for byte.
 TEST_F(CustomToolsFile, HandWrittenFileChangesOnlyWhereAToolIsAddedOrRemoved) {
     REQUIRE_PER_USER_REDIRECT();
-    const std::string head = "\xEF\xBB\xBF{\"version\":\"2\", \"note\": {\"by\": [\"me\", 1e3, null]},\r\n \"tools\" : [";
+    const std::string head =
+        "\xEF\xBB\xBF{\"version\":\"2\", \"note\": {\"by\": [\"me\", 1e3, null]},\r\n \"tools\" : [";
     const std::string entries[] = {
-        "{\"id\":\"dup\",\"name\":\"One\",\"type\":\"msc\",\"fileName\":\"services.msc\",\"extra\":{\"a\":[1,{\"b\":\"]\"}]}}",
-        "{\"id\":\"url\",\"name\":\"Docs \\\"here\\\"\",\"nameEn\":\"Docs\",\"type\":\"url\",\"path\":\"https://x.example/?a=1&b=[2]\",\"category\":\"links\"}",
-        "{ \"id\": \"dup\", \"name\": \"Two\", \"type\": \"ps1\", \"path\": \"C:\\\\s\\\\x.ps1\", \"tags\": [\"a\", \"b\"], \"requiresAdmin\": true }",
-        "\n\t{\"id\":\"cpl\",\"name\":\"\xE7\xBD\x91\xE7\xBB\x9C\",\"type\":\"cpl\",\"fileName\":\"ncpa.cpl\",\"description\":\"d\",\"descriptionEn\":\"e\",\"homepage\":\"h\",\"icon\":\"\xF0\x9F\x94\xA7\"}",
+        "{\"id\":\"dup\",\"name\":\"One\",\"type\":\"msc\",\"fileName\":\"services.msc\",\"extra\":{\"a\":[1,{\"b\":\"]"
+        "\"}]}}",
+        "{\"id\":\"url\",\"name\":\"Docs "
+        "\\\"here\\\"\",\"nameEn\":\"Docs\",\"type\":\"url\",\"path\":\"https://x.example/"
+        "?a=1&b=[2]\",\"category\":\"links\"}",
+        "{ \"id\": \"dup\", \"name\": \"Two\", \"type\": \"ps1\", \"path\": \"C:\\\\s\\\\x.ps1\", \"tags\": [\"a\", "
+        "\"b\"], \"requiresAdmin\": true }",
+        "\n\t{\"id\":\"cpl\",\"name\":\"\xE7\xBD\x91\xE7\xBB\x9C\",\"type\":\"cpl\",\"fileName\":\"ncpa.cpl\","
+        "\"description\":\"d\",\"descriptionEn\":\"e\",\"homepage\":\"h\",\"icon\":\"\xF0\x9F\x94\xA7\"}",
         "{\"id\":\"bat\",\"name\":\"B\",\"type\":\"bat\",\"path\":\"b.bat\",\"args\":\"/q\"}",
         "{\"id\":\"ps\",\"name\":\"P\",\"type\":\"powershell\",\"fileName\":\"powershell.exe\",\"runAsAdmin\":true}",
         "{\"id\":\"wmi\",\"name\":\"W\",\"type\":\"wmi\",\"args\":\"Get-Service\"} ,{\"name\":\"no id\"}",
@@ -115,7 +125,7 @@ TEST_F(CustomToolsFile, BrokenFileIsCopiedAsideUnderAFreeNameBeforeAnAdd) {
     const std::u16string path = customToolsPath();
     const std::string broken[] = {
         "{\"tools\": [ {\"id\":\"mine\",\"name\":\"Mine\",\"path\":\"m.exe\"}, ]}",  // trailing comma
-        "{\"tool\": []}",                                                         // no tools array
+        "{\"tool\": []}",  // no tools array
     };
     const std::u16string copies[] = {path + u".bad", path + u".bad-2"};
     for (size_t i = 0; i < 2; ++i) {

@@ -55,10 +55,12 @@ TEST_F(DataPack, DataDirFileWinsAndIsLabelledWithItsPath) {
 // kind; anything else falls back to the embedded copy.
 TEST_F(DataPack, WhichFilesAreAccepted) {
     REQUIRE_EMBEDDED_PACKS();
-    const std::pair<const char*, bool> cases[] = {
-        {"", false}, {"{\"tools\": [", false}, {"[1,2]", false}, {R"({"dataVersion":"9.9.9","playbooks":[]})", false},
-        {"\xEF\xBB\xBF{\"tools\":[]}", true}, {R"({"tools":7,"dataVersion":3})", true}
-    };
+    const std::pair<const char*, bool> cases[] = {{"", false},
+                                                  {"{\"tools\": [", false},
+                                                  {"[1,2]", false},
+                                                  {R"({"dataVersion":"9.9.9","playbooks":[]})", false},
+                                                  {"\xEF\xBB\xBF{\"tools\":[]}", true},
+                                                  {R"({"tools":7,"dataVersion":3})", true}};
     const std::u16string file = platform::joinPath(dataDir(), u"builtin-tools.json");
     for (const auto& [bytes, accepted] : cases) {
         ASSERT_TRUE(writeWholeFile(file, bytes));
@@ -142,7 +144,8 @@ TEST_F(DataPack, PlaybooksPackNeedsItsOwnArrayKey) {
     std::u16string dir = dataDir();
     ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"playbooks.json"), R"({"dataVersion":"9.9.9","tools":[]})"));
     EXPECT_NE(packDataVersion(kPlaybooksPack), u"9.9.9");
-    ASSERT_TRUE(writeWholeFile(platform::joinPath(dir, u"playbooks.json"), R"({"dataVersion":"9.9.9","playbooks":[]})"));
+    ASSERT_TRUE(
+        writeWholeFile(platform::joinPath(dir, u"playbooks.json"), R"({"dataVersion":"9.9.9","playbooks":[]})"));
     EXPECT_EQ(packDataVersion(kPlaybooksPack), u"9.9.9");
 }
 

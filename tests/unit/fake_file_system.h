@@ -21,7 +21,7 @@
 
 struct FakeFolder {
     std::vector<platform::DirEntry> entries;  // in listing order
-    bool unreadable = false;                  // listing fails; single files can still be probed
+    bool unreadable = false;  // listing fails; single files can still be probed
 };
 
 struct FakeFileSystem {

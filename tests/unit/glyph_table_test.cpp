@@ -24,8 +24,8 @@ std::string sampleCmap() {
     const uint32_t segments = 4;
     put16(format4, {4, 0, 0, segments * 2, 0, 0, 0});  // format, length (unread), language, 2 x segments, search fields
     put16(format4, {0x43, 0x2699, 0x26A0, 0xFFFF, 0});  // ends, padding
-    put16(format4, {0x41, 0x2699, 0x26A0, 0xFFFF});     // starts
-    put16(format4, {0x10000 - 0x40, 0, 0, 1});          // deltas
+    put16(format4, {0x41, 0x2699, 0x26A0, 0xFFFF});  // starts
+    put16(format4, {0x10000 - 0x40, 0, 0, 1});  // deltas
     // an offset counts from where it is stored: the glyph array begins after the fourth offset
     put16(format4, {0, 6, 6, 0});
     put16(format4, {77, 0});  // U+2699's glyph; U+26A0: no glyph
@@ -47,9 +47,9 @@ TEST(GlyphTable, CharacterMapsOfBothFormatsAndDamagedTables) {
     const struct {
         char32_t c;
         bool mapped;
-    } cases[] = {{U'A', true},     {U'C', true},     {U'D', false},      {0x2699, true},   {0x26A0, false},
-                 {0x2B50, false},  {0x1F527, true},  {0x1F528, true},    {0x1F526, false}, {0x1F529, false},
-                 {0x10FFFD, false}};
+    } cases[] = {{U'A', true},     {U'C', true},     {U'D', false},    {0x2699, true},
+                 {0x26A0, false},  {0x2B50, false},  {0x1F527, true},  {0x1F528, true},
+                 {0x1F526, false}, {0x1F529, false}, {0x10FFFD, false}};
     for (const auto& c : cases) EXPECT_EQ(cmapMapsCodePoint(cmap, c.c), c.mapped) << std::hex << uint32_t(c.c);
     for (size_t cut : {size_t(0), size_t(3), size_t(20), cmap.size() - 30, cmap.size() - 1})
         EXPECT_FALSE(cmapMapsCodePoint(cmap.substr(0, cut), 0x1F528)) << cut;

@@ -11,19 +11,16 @@ namespace {
 std::optional<JsonValue> parse(const std::string& utf8) { return parseJson(utf8ToWide(utf8)); }
 
 TEST(JsonGrammar, RejectsMalformedText) {
-    const char* bad[] = {
-        "",       "   ",   "[1,]",     "{\"a\":1,}", "tru",   "nul",    "\"abc",     "\"\\x\"",
-        "\"\\u12\"", "[1 2]", "{\"a\" 1}", "{a:1}",      "[",     "{",      "[1,",       "{\"a\":",
-        "}",    "\"\\",      "fals",       "[nul]", "{\"a\":}"
-    };
+    const char* bad[] = {"",        "   ",       "[1,]",  "{\"a\":1,}", "tru",   "nul",   "\"abc",
+                         "\"\\x\"", "\"\\u12\"", "[1 2]", "{\"a\" 1}",  "{a:1}", "[",     "{",
+                         "[1,",     "{\"a\":",   "}",     "\"\\",       "fals",  "[nul]", "{\"a\":}"};
     for (const char* text : bad) EXPECT_FALSE(parse(text)) << text;
 }
 
 TEST(JsonGrammar, ValidDocumentsTrailingTextAndDuplicateKeys) {
     const std::pair<const char*, JsonKind> cases[] = {
-        {"  \xEF\xBB\xBF{}", JsonKind::Object}, {"[ ]", JsonKind::Array}, {"{ \t\r\n}", JsonKind::Object},
-        {"true false", JsonKind::Bool},       {"{} word", JsonKind::Object}, {"null", JsonKind::Null}
-    };
+        {"  \xEF\xBB\xBF{}", JsonKind::Object}, {"[ ]", JsonKind::Array},      {"{ \t\r\n}", JsonKind::Object},
+        {"true false", JsonKind::Bool},         {"{} word", JsonKind::Object}, {"null", JsonKind::Null}};
     for (const auto& [text, kind] : cases) {
         auto v = parse(text);
         ASSERT_TRUE(v) << text;
@@ -51,8 +48,8 @@ TEST(JsonGrammar, LenientNumbersUseLongestValidPrefix) {
     struct Case {
         const char* text;
         double value;
-    } cases[] = {{"-", 0},     {"1e3", 1000}, {"1.2.3", 1.2}, {"+5", 5}, {"007", 7}, {"-0.5", -0.5},
-                 {"1e", 1},    {".5", 0.5},   {"--5", 0},     {"+-5", 0}, {"1e-400", 0}, {"2E+2", 200}};
+    } cases[] = {{"-", 0},  {"1e3", 1000}, {"1.2.3", 1.2}, {"+5", 5},  {"007", 7},    {"-0.5", -0.5},
+                 {"1e", 1}, {".5", 0.5},   {"--5", 0},     {"+-5", 0}, {"1e-400", 0}, {"2E+2", 200}};
     for (const auto& c : cases) {
         auto v = parse(c.text);
         ASSERT_TRUE(v) << c.text;
@@ -115,8 +112,10 @@ TEST(JsonWriters, QuotingRules) {
 
 TEST(TextConversion, InvalidInputBecomesReplacementCharacters) {
     EXPECT_EQ(utf8ToWide(""), u"");
-    EXPECT_EQ(utf8ToWide("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(utf8ToWide("\xE7\xBD"), u"\uFFFD");          // truncated sequence
+    EXPECT_EQ(utf8ToWide("a\xFF"
+                         "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(utf8ToWide("\xE7\xBD"), u"\uFFFD");  // truncated sequence
     // An encoded surrogate never yields a surrogate unit; how many U+FFFD it
     // becomes differs between Windows versions, so only the kind is checked.
     for (char16_t unit : utf8ToWide("\xED\xA0\x80")) EXPECT_EQ(unit, 0xFFFD);
@@ -128,19 +127,22 @@ TEST(TextConversion, InvalidInputBecomesReplacementCharacters) {
 // Hand-edited files are UTF-8 unless they fail the strict check; only then the
 // legacy code page applies (Latin-1 off Windows).
 TEST(TextConversion, FilesThatAreNotUtf8AreReadInTheLegacyCodePage) {
-    struct Case { const char* bytes; bool utf8; };
+    struct Case {
+        const char* bytes;
+        bool utf8;
+    };
     const Case cases[] = {
         {"", true},
         {"plain", true},
-        {"\xEF\xBB\xBF{}", true},              // byte-order mark
-        {"\xE7\xBD\x91\xE7\xBB\x9C", true},       // 网络
+        {"\xEF\xBB\xBF{}", true},  // byte-order mark
+        {"\xE7\xBD\x91\xE7\xBB\x9C", true},  // 网络
         {"\xF0\x9F\x98\x80", true},
-        {"caf\xE9", false},                     // Latin-1 e acute
-        {"\xC0\xAF", false},                    // overlong
-        {"\xED\xA0\x80", false},                // encoded surrogate
-        {"\xF4\x90\x80\x80", false},            // past U+10FFFF
-        {"\xE7\xBD", false},                    // cut short
-        {"\xCD\xF8\xC2\xE7", false},            // 网络 in GBK, as Notepad saved it in China
+        {"caf\xE9", false},  // Latin-1 e acute
+        {"\xC0\xAF", false},  // overlong
+        {"\xED\xA0\x80", false},  // encoded surrogate
+        {"\xF4\x90\x80\x80", false},  // past U+10FFFF
+        {"\xE7\xBD", false},  // cut short
+        {"\xCD\xF8\xC2\xE7", false},  // 网络 in GBK, as Notepad saved it in China
     };
     for (const Case& c : cases) EXPECT_EQ(isValidUtf8(c.bytes), c.utf8) << c.bytes;
     EXPECT_EQ(fileTextToWide("\xE7\xBD\x91"), u"网");

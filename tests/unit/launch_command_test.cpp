@@ -29,7 +29,11 @@ ResolutionProbes machine(std::u16string systemDir, std::u16string windowsDir = u
     return p;
 }
 
-struct Case { const char* what; ToolRecord record; std::u16string systemDir, file, parameters; };
+struct Case {
+    const char* what;
+    ToolRecord record;
+    std::u16string systemDir, file, parameters;
+};
 
 TEST(LaunchCommand, EveryToolTypeByFullPath) {
     const std::u16string sys = u"C:\\Windows\\System32";
@@ -47,12 +51,12 @@ TEST(LaunchCommand, EveryToolTypeByFullPath) {
         {"msc without system dir", tool(ToolType::Msc, u"services.msc", u"", u""), u"", u"", u""},
         {"cpl", tool(ToolType::Cpl, u"ncpa.cpl", u"", u""), sys, control, u"ncpa.cpl"},
         {"cpl with args", tool(ToolType::Cpl, u"main.cpl", u"", u"@1"), sys, control, u"main.cpl @1"},
-        {"cpl named by args", tool(ToolType::Cpl, u"", u"", u"/name Microsoft.NetworkAndSharingCenter"), sys,
-         control, u"/name Microsoft.NetworkAndSharingCenter"},
-        {"exe prefers path", tool(ToolType::Exe, u"sfc.exe", u"C:\\x\\sfc.exe", u"/scannow"), sys,
-         u"C:\\x\\sfc.exe", u"/scannow"},
-        {"exe by file name", tool(ToolType::Exe, u"sfc.exe", u"", u"/scannow"), sys,
-         u"C:\\Windows\\System32\\sfc.exe", u"/scannow"},
+        {"cpl named by args", tool(ToolType::Cpl, u"", u"", u"/name Microsoft.NetworkAndSharingCenter"), sys, control,
+         u"/name Microsoft.NetworkAndSharingCenter"},
+        {"exe prefers path", tool(ToolType::Exe, u"sfc.exe", u"C:\\x\\sfc.exe", u"/scannow"), sys, u"C:\\x\\sfc.exe",
+         u"/scannow"},
+        {"exe by file name", tool(ToolType::Exe, u"sfc.exe", u"", u"/scannow"), sys, u"C:\\Windows\\System32\\sfc.exe",
+         u"/scannow"},
         {"bat on PATH", tool(ToolType::Bat, u"a.bat", u"", u""), sys, u"D:\\Bin\\a.bat", u""},
         {"other beside the program", tool(ToolType::Other, u"", u"sub\\b.cmd", u"-q"), sys, u"E:\\App\\sub\\b.cmd",
          u"-q"},
@@ -69,8 +73,7 @@ TEST(LaunchCommand, EveryToolTypeByFullPath) {
         {"file name with a folder", tool(ToolType::Exe, u"sub\\sfc.exe", u"", u""), sys, u"", u""},
         {"file name climbing out", tool(ToolType::Msc, u"..\\..\\x.msc", u"", u""), sys, u"", u""},
         {"file name with a drive", tool(ToolType::Exe, u"C:sfc.exe", u"", u""), sys, u"", u""},
-        {"applet from a path with a folder", tool(ToolType::Cpl, u"", u"x\\y.cpl", u""), sys, u"", u""}
-    };
+        {"applet from a path with a folder", tool(ToolType::Cpl, u"", u"x\\y.cpl", u""), sys, u"", u""}};
     for (const Case& c : cases) {
         LaunchCommand command = buildLaunchCommand(c.record, machine(c.systemDir));
         EXPECT_EQ(command.file, c.file) << c.what;

@@ -26,8 +26,9 @@ std::u16string lookedUpFile(const ToolRecord& tool) {
 }
 
 const std::vector<std::u16string> kPathEntries = {
-    u"D:\\p0", u"D:\\p1", u"D:\\p2", u"D:\\p3\\", u"D:\\p4", u"d:/P5", u"D:\\p6", u"C:\\Windows\\system32",
-    u"D:\\p8", u"Z:\\missing", u"D:\\p10", u"D:\\locked", u"D:\\p12", u"D:\\p13", u"D:\\p14", u"D:\\p15", u"D:\\p16"};
+    u"D:\\p0", u"D:\\p1",      u"D:\\p2",  u"D:\\p3\\",   u"D:\\p4",  u"d:/P5",   u"D:\\p6",  u"C:\\Windows\\system32",
+    u"D:\\p8", u"Z:\\missing", u"D:\\p10", u"D:\\locked", u"D:\\p12", u"D:\\p13", u"D:\\p14", u"D:\\p15",
+    u"D:\\p16"};
 
 // Seventeen PATH folders after the three system folders. `shift` moves every
 // file to another kind of place, so that across five shifts each file of the
@@ -99,8 +100,13 @@ std::vector<ToolRecord> oddRecords(FakeFileSystem& fs) {
     fs.put(u"D:\\p3", u"x.exe");
     ToolRecord shortcut = exe(u"notepad", u"");
     shortcut.type = ToolType::Other;
-    return {exe(u"", u"sub\\t.exe"), exe(u"工具.exe", u""), exe(u"progra~1.exe", u""), exe(longName, u""),
-            exe(u"x.exe.", u""), exe(u"", u"X:\\abs.exe"), shortcut};
+    return {exe(u"", u"sub\\t.exe"),
+            exe(u"工具.exe", u""),
+            exe(u"progra~1.exe", u""),
+            exe(longName, u""),
+            exe(u"x.exe.", u""),
+            exe(u"", u"X:\\abs.exe"),
+            shortcut};
 }
 
 std::string named(const ToolRecord& tool) { return wideToUtf8(tool.id); }

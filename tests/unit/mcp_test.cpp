@@ -76,7 +76,11 @@ struct Fixture {
         ping.reading.fail = {u"timed out"};
         ping.reading.captures = {{u"lost", CaptureKind::Number, {u"Lost:"}}};
         ping.branches = {{u"ok", u"通", u"", u"s1", StepOutcome::Ok}};
-        playbook.steps = {note, refused, allowed, url, step(u"s5", StepActionType::Tool, u"builtin.x"),
+        playbook.steps = {note,
+                          refused,
+                          allowed,
+                          url,
+                          step(u"s5", StepActionType::Tool, u"builtin.x"),
                           step(u"s6", StepActionType::Unrecognised),
                           ping};
         Playbook bare;
@@ -88,14 +92,22 @@ struct Fixture {
     }
 
     McpSources sources() {
-        return {[this]() -> const std::vector<ToolRecord>& { ++fetches; return tools; },
-                [this]() -> const std::vector<Playbook>& { ++fetches; return playbooks; }, {}, {}};
+        return {[this]() -> const std::vector<ToolRecord>& {
+                    ++fetches;
+                    return tools;
+                },
+                [this]() -> const std::vector<Playbook>& {
+                    ++fetches;
+                    return playbooks;
+                },
+                {},
+                {}};
     }
     McpSession session;
     std::string ask(const std::string& line) { return handleMcpRequest(line, sources(), session); }
     std::string call(const std::string& name, const std::string& arguments, const std::string& id = "9") {
-        return ask(R"({"id":)" + id + R"(,"method":"tools/call","params":{"name":")" + name +
-                   R"(","arguments":)" + arguments + "}}");
+        return ask(R"({"id":)" + id + R"(,"method":"tools/call","params":{"name":")" + name + R"(","arguments":)" +
+                   arguments + "}}");
     }
 };
 
@@ -154,11 +166,12 @@ TEST(McpEnvelope, IdsOfEveryKind) {
 
 TEST(McpMethods, NotificationsAreNeverAnswered) {
     Fixture f;
-    for (const char* quiet : {R"({"jsonrpc":"2.0","method":"notifications/initialized"})", "{}",
-                              R"({"method":"ping"})", R"({"method":"initialize","params":{"protocolVersion":"2024-11-05"}})",
-                              R"({"method":"tools/list"})", R"({"method":"tools/call","params":{"name":"list_tools"}})",
-                              R"({"method":"notifications/cancelled","params":{"requestId":1}})",
-                              R"({"method":"server/discover","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"1"}}})"}) {
+    for (const char* quiet :
+         {R"({"jsonrpc":"2.0","method":"notifications/initialized"})", "{}", R"({"method":"ping"})",
+          R"({"method":"initialize","params":{"protocolVersion":"2024-11-05"}})", R"({"method":"tools/list"})",
+          R"({"method":"tools/call","params":{"name":"list_tools"}})",
+          R"({"method":"notifications/cancelled","params":{"requestId":1}})",
+          R"({"method":"server/discover","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"1"}}})"}) {
         EXPECT_EQ(f.ask(quiet), "") << quiet;
     }
     // A notification initialize settles nothing: the plain 2024-11-05 rules stay unchosen.
@@ -184,11 +197,12 @@ TEST(McpMethods, InitializeAnswersTheVersionAskedOrTheNewest) {
     // clang-format on
     for (const Case& c : cases) {
         Fixture f;
-        std::string reply = f.ask(std::string(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":)") +
-                                  c.params + "}");
+        std::string reply =
+            f.ask(std::string(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":)") + c.params + "}");
         EXPECT_EQ(reply.find(std::string(R"("protocolVersion":")") + c.answered + "\""), 34u) << c.params;
-        EXPECT_NE(reply.find(R"("capabilities":{"tools":{},"prompts":{}},"serverInfo":{"name":"toolkeep","title":"Wrenly")"),
-                  std::string::npos);
+        EXPECT_NE(
+            reply.find(R"("capabilities":{"tools":{},"prompts":{}},"serverInfo":{"name":"toolkeep","title":"Wrenly")"),
+            std::string::npos);
         EXPECT_NE(reply.find(R"(,"instructions":"Wrenly )"), std::string::npos) << reply;
     }
     Fixture f;
@@ -200,7 +214,7 @@ TEST(McpMethods, InitializeAnswersTheVersionAskedOrTheNewest) {
 TEST(McpMethods, EachRevisionKeepsItsRules) {
     struct Case {
         const char* initialize;  // the version a handshake asked for, or nullptr
-        const char* meta;        // the "_meta" of each request, or ""
+        const char* meta;  // the "_meta" of each request, or ""
         bool errorsAsResults;
         const char* unknownToolCode;
         bool ping;
@@ -215,23 +229,27 @@ TEST(McpMethods, EachRevisionKeepsItsRules) {
     };
     for (const Case& c : cases) {
         Fixture f;
-        if (c.initialize) f.ask(std::string(R"({"id":0,"method":"initialize","params":{"protocolVersion":")") + c.initialize + "\"}}");
+        if (c.initialize)
+            f.ask(std::string(R"({"id":0,"method":"initialize","params":{"protocolVersion":")") + c.initialize +
+                  "\"}}");
         auto ask = [&](const std::string& method, const std::string& params) {
-            std::string all = params.empty() ? std::string(c.meta)
-                              : *c.meta ? params + "," + c.meta : params;
+            std::string all = params.empty() ? std::string(c.meta) : *c.meta ? params + "," + c.meta : params;
             return f.ask(R"({"id":9,"method":")" + method + R"(","params":{)" + all + "}}");
         };
         std::string trace = std::string(c.initialize ? c.initialize : "-") + c.meta;
         std::string bad = ask("tools/call", R"("name":"search_tools","arguments":{})");
         EXPECT_EQ(bad.find(c.errorsAsResults ? R"("isError":true)" : R"("code":-32602,"message":"missing 'query'")") !=
                       std::string::npos,
-                  true) << trace << bad;
+                  true)
+            << trace << bad;
         EXPECT_NE(ask("tools/call", R"("name":"nope")").find(std::string(R"("code":)") + c.unknownToolCode),
-                  std::string::npos) << trace;
+                  std::string::npos)
+            << trace;
         EXPECT_EQ(ask("ping", "") == R"({"jsonrpc":"2.0","id":9,"result":{}})", c.ping) << trace;
         std::string list = ask("tools/list", "");
         EXPECT_EQ(list.rfind(std::string(R"({"jsonrpc":"2.0","id":9,"result":{)") + kServerInfoMeta, 0) == 0,
-                  c.resultFields) << trace;
+                  c.resultFields)
+            << trace;
         EXPECT_EQ(endsWith(list, kCacheHints), c.resultFields) << trace;
     }
 }
@@ -245,14 +263,16 @@ TEST(McpMethods, StatelessDiscoveryAndVersionErrors) {
                   R"(,"supportedVersions":["2026-07-28","2025-11-25","2025-06-18","2024-11-05"],)"
                   R"("capabilities":{"tools":{},"prompts":{}})");
     EXPECT_TRUE(endsWith(discover, kCacheHints));
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"tools/list","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"1900-01-01"}}})"),
-              R"({"jsonrpc":"2.0","id":1,"error":{"code":-32022,"message":"Unsupported protocol version","data":)"
-              R"({"supported":["2026-07-28","2025-11-25","2025-06-18","2024-11-05"],"requested":"1900-01-01"}}})");
+    EXPECT_EQ(
+        f.ask(
+            R"({"id":1,"method":"tools/list","params":{"_meta":{"io.modelcontextprotocol/protocolVersion":"1900-01-01"}}})"),
+        R"({"jsonrpc":"2.0","id":1,"error":{"code":-32022,"message":"Unsupported protocol version","data":)"
+        R"({"supported":["2026-07-28","2025-11-25","2025-06-18","2024-11-05"],"requested":"1900-01-01"}}})");
     EXPECT_EQ(f.ask(R"({"id":2,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"ext.y"},)" +
                     std::string(kStateless) + "}}"),
               std::string(R"({"jsonrpc":"2.0","id":2,"result":{)") + kServerInfoMeta +
-                  R"(,"content":[{"type":"text","text":")" + jsonEscape(kExternalDoc) +
-                  R"("}],"structuredContent":)" + kExternalDoc + "}}");
+                  R"(,"content":[{"type":"text","text":")" + jsonEscape(kExternalDoc) + R"("}],"structuredContent":)" +
+                  kExternalDoc + "}}");
     EXPECT_EQ(f.ask(R"({"id":1,"method":"Ping"})").find("-32601"), 40u);
     EXPECT_EQ(f.ask(R"({"id":5,"method":"no_such_method"})"),
               R"({"jsonrpc":"2.0","id":5,"error":{"code":-32601,"message":"method not found: no_such_method"}})");
@@ -282,18 +302,21 @@ TEST(McpTools, EveryToolIsAnnotatedWithTitleAndObjectSchemas) {
             EXPECT_EQ(getString(*findMember(tool, schema), u"type"), u"object");
         }
     }
-    EXPECT_EQ(names, u"list_tools,search_tools,get_tool_info,list_playbooks,search_playbooks,get_playbook,check_step_output,");
+    EXPECT_EQ(names,
+              u"list_tools,search_tools,get_tool_info,list_playbooks,search_playbooks,get_playbook,check_step_output,");
 }
 
 TEST(McpTools, DocumentsByteForByte) {
     Fixture f;
-    EXPECT_EQ(f.call("list_tools", "{}", "3"),
-              toolResult("3", std::string(R"({"tools":[)") + kBuiltinDoc + "," + kExternalDoc + "," + kCustomDoc + "]}"));
+    EXPECT_EQ(f.call("list_tools", "{}", "3"), toolResult("3", std::string(R"({"tools":[)") + kBuiltinDoc + "," +
+                                                                   kExternalDoc + "," + kCustomDoc + "]}"));
     EXPECT_EQ(f.call("get_tool_info", R"({"id":"ext.y"})"), toolResult("9", kExternalDoc));
-    EXPECT_EQ(f.call("list_playbooks", "{}"),
-              toolResult("9",
-                         R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped"},)"
-                         R"({"id":"pb.two","title":"T","titleEn":"TE","category":"net","tags":[],"stepCount":0,"origin":"shipped"}]})"));
+    EXPECT_EQ(
+        f.call("list_playbooks", "{}"),
+        toolResult(
+            "9",
+            R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped"},)"
+            R"({"id":"pb.two","title":"T","titleEn":"TE","category":"net","tags":[],"stepCount":0,"origin":"shipped"}]})"));
     EXPECT_EQ(
         playbookDocument(f.playbooks[0], true),
         R"({"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped","steps":[)"
@@ -326,7 +349,9 @@ TEST(McpTools, SearchAndErrors) {
         {"search_tools", R"({"query":5})", missingQuery},
         {"search_tools", R"("query")", missingQuery},
         {"search_playbooks", R"({"query":"断网 b"})",
-         toolResult("9", R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped"}]})")},
+         toolResult(
+             "9",
+             R"({"playbooks":[{"id":"pb.one","title":"断网","category":"playbooks","summary":"s","tags":["a","b"],"stepCount":7,"origin":"shipped"}]})")},
         {"search_playbooks", R"({"query":5})", missingQuery},
         {"get_tool_info", "[]", unknownTool},
         {"get_tool_info", R"({"id":"EXT.Y"})", unknownTool},
@@ -344,8 +369,7 @@ TEST(McpTools, SearchAndErrors) {
         {"check_step_output", R"({"step":"s7","output":""})", toolProblem("missing 'playbook'")},
         {"check_step_output", R"({"playbook":"pb.one","output":""})", toolProblem("missing 'step'")},
         {"check_step_output", R"({"playbook":"pb.one","step":"S7","output":""})", toolProblem("unknown step id")},
-        {"check_step_output", R"({"playbook":"pb","step":"s7","output":""})", unknownPlaybook}
-    };
+        {"check_step_output", R"({"playbook":"pb","step":"s7","output":""})", unknownPlaybook}};
     for (const Case& c : cases) EXPECT_EQ(f.call(c.name, c.arguments), c.reply) << c.name << c.arguments;
     for (const char* params : {"", R"(,"params":"list_tools")", R"(,"params":{"name":5})"}) {
         EXPECT_EQ(f.ask(std::string(R"({"id":1,"method":"tools/call")") + params + "}"),
@@ -363,22 +387,24 @@ TEST(McpTools, PrebuiltDocumentsGiveTheSameBytes) {
     cached.toolDocuments = [&]() -> const McpDocuments& { return toolDocuments; };
     cached.playbookDocuments = [&]() -> const McpDocuments& { return playbookDocuments; };
     McpSession session;
-    for (const std::string line : {R"({"id":1,"method":"tools/call","params":{"name":"list_tools"}})",
-                                   R"({"id":1,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"my.z"}}})",
-                                   R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})",
-                                   R"({"id":1,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"pb.two"}}})"}) {
+    for (const std::string line :
+         {R"({"id":1,"method":"tools/call","params":{"name":"list_tools"}})",
+          R"({"id":1,"method":"tools/call","params":{"name":"get_tool_info","arguments":{"id":"my.z"}}})",
+          R"({"id":1,"method":"tools/call","params":{"name":"search_tools","arguments":{"query":"yak and zed"}}})",
+          R"({"id":1,"method":"tools/call","params":{"name":"get_playbook","arguments":{"id":"pb.two"}}})"}) {
         EXPECT_EQ(handleMcpRequest(line, cached, session), f.ask(line)) << line;
     }
 }
 
 TEST(McpPrompts, PlaybooksBecomePromptsWithTheirPlaceholders) {
     Fixture f;
-    EXPECT_EQ(f.ask(R"({"id":1,"method":"prompts/list"})"),
-              R"({"jsonrpc":"2.0","id":1,"result":{"prompts":[)"
-              R"({"name":"pb.one","title":"断网","description":"s","arguments":[)"
-              R"({"name":"x","description":"填入命令中的 {x}。Fills {x} in the commands.","required":false},)"
-              R"({"name":"host","description":"填入命令中的 {host}。Fills {host} in the commands.","required":false}]},)"
-              R"({"name":"pb.two","title":"T TE","description":"T TE"}]}})");
+    EXPECT_EQ(
+        f.ask(R"({"id":1,"method":"prompts/list"})"),
+        R"({"jsonrpc":"2.0","id":1,"result":{"prompts":[)"
+        R"({"name":"pb.one","title":"断网","description":"s","arguments":[)"
+        R"({"name":"x","description":"填入命令中的 {x}。Fills {x} in the commands.","required":false},)"
+        R"({"name":"host","description":"填入命令中的 {host}。Fills {host} in the commands.","required":false}]},)"
+        R"({"name":"pb.two","title":"T TE","description":"T TE"}]}})");
     EXPECT_EQ(f.ask(R"({"id":1,"method":"prompts/get","params":{"name":"pb.nope"}})"),
               mcpError(u"1", -32602, u"unknown prompt: pb.nope"));
     auto text = [&](const std::string& arguments) {
@@ -440,8 +466,8 @@ std::string serve(const std::vector<std::string>& chunks, size_t maxLine = kMaxM
         return chunks[next++].size();
     };
     stream.write = [&](const std::string& bytes) { written += bytes + "|"; };
-    EXPECT_EQ(serveMcp(stream, [](const std::string& line) { return line == "quiet" ? "" : "<" + line + ">"; },
-                       maxLine),
+    EXPECT_EQ(serveMcp(
+                  stream, [](const std::string& line) { return line == "quiet" ? "" : "<" + line + ">"; }, maxLine),
               0);
     return written;
 }

@@ -52,9 +52,9 @@ TEST_F(NavigationModel, ToolsSegmentShowsNonEmptyCategoriesAndAlwaysCustom) {
     favorites = {u"c", u"gone", u"a"};
     recents = {u"b"};
     const auto items = buildToolsSegment(sources());
-    EXPECT_EQ(texts(items), (std::vector<std::u16string>{
-                                u"\u2B50 Favorites (2)", u"\U0001F558 Recent (1)", u"\U0001F5A5 System (1)",
-                                u"\U0001F310 Network (1)", u"\U0001F4BE Storage (1)", u"\U0001F4E6 Custom Tools (0)"}));
+    EXPECT_EQ(texts(items), (std::vector<std::u16string>{u"\u2B50 Favorites (2)", u"\U0001F558 Recent (1)",
+                                                         u"\U0001F5A5 System (1)", u"\U0001F310 Network (1)",
+                                                         u"\U0001F4BE Storage (1)", u"\U0001F4E6 Custom Tools (0)"}));
     // Favorites keep the setting's order and skip ids with no tool.
     ASSERT_EQ(items[0].children.size(), 2u);
     EXPECT_EQ(items[0].children[0].data, 2);
@@ -126,7 +126,10 @@ TEST_F(NavigationModel, ResultsSections) {
     const std::u16string none = u"No match - type a keyword, or go back to all tools/playbooks";
     const std::u16string playbooks = u"\U0001F9ED Playbooks (1)", tools = u"\U0001F527 Tools (1)";
     const std::tuple<std::vector<uint64_t>, std::vector<uint64_t>, std::vector<std::u16string>> cases[] = {
-        {{}, {}, {none}}, {{9}, {7}, {none}}, {{}, {1}, {playbooks}}, {{2, 9}, {}, {tools}},
+        {{}, {}, {none}},
+        {{9}, {7}, {none}},
+        {{}, {1}, {playbooks}},
+        {{2, 9}, {}, {tools}},
         {{1}, {0}, {playbooks, tools}}};
     for (const auto& [found, foundPlaybooks, sections] : cases) {
         std::vector<std::u16string> expected = {u"↩ All tools", u"↩ All playbooks"};
@@ -185,7 +188,8 @@ TEST_F(NavigationModel, ClickAndDoubleClickByMode) {
     const std::tuple<int64_t, bool, NavActionKind, NavActionKind> cases[] = {
         {4, false, NavActionKind::LaunchTool, NavActionKind::None},
         {4, true, NavActionKind::None, NavActionKind::LaunchTool},
-        {-1, false, NavActionKind::None, NavActionKind::None}, {-1, true, NavActionKind::None, NavActionKind::None},
+        {-1, false, NavActionKind::None, NavActionKind::None},
+        {-1, true, NavActionKind::None, NavActionKind::None},
         {-2, true, NavActionKind::ShowTools, NavActionKind::ShowTools},
         {-3, false, NavActionKind::ShowPlaybooks, NavActionKind::None},
         {-1002, true, NavActionKind::OpenPlaybook, NavActionKind::OpenPlaybook}};
@@ -212,7 +216,8 @@ TEST_F(NavigationModel, ContextMenuEntries) {
     EXPECT_EQ(commands(toolContextMenu(external, false, false, true)), (std::vector<int>{88, 0, 86, 93, 94}));
     external.isInstalled = true;
     external.homepage = u"https://example.org";
-    EXPECT_EQ(commands(toolContextMenu(external, true, false, true)), (std::vector<int>{82, 83, 84, 88, 0, 86, 93, 94}));
+    EXPECT_EQ(commands(toolContextMenu(external, true, false, true)),
+              (std::vector<int>{82, 83, 84, 88, 0, 86, 93, 94}));
     ToolRecord custom = builtin;
     custom.isCustom = true;
     const auto entries = toolContextMenu(custom, false, false, false);
@@ -220,7 +225,8 @@ TEST_F(NavigationModel, ContextMenuEntries) {
     EXPECT_EQ(entries.back().command, kToolMenuRemove);
     // Every item has an access key of its own in either language.
     external.homepage = u"https://example.org";
-    for (const auto& menu : {entries, toolContextMenu(builtin, true, true, true), toolContextMenu(external, true, false, false)}) {
+    for (const auto& menu :
+         {entries, toolContextMenu(builtin, true, true, true), toolContextMenu(external, true, false, false)}) {
         for (int language : {0, 1}) {
             std::u16string keys;
             for (const auto& e : menu) {

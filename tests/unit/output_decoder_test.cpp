@@ -38,19 +38,22 @@ std::u16string decodeReads(const std::vector<std::string>& reads, OutputDecoder&
 
 const std::string kBom = "\xFF\xFE";
 
-struct Stream { const char* name; std::string bytes; std::u16string text; bool endsInUtf16; };
+struct Stream {
+    const char* name;
+    std::string bytes;
+    std::u16string text;
+    bool endsInUtf16;
+};
 
 std::vector<Stream> streams() {
-    return {
-        {"OEM with a double-byte character", "C:\\\201A\202>dir\r\n", u"C:\\\u4E41\u0402>dir\r\n", false},
-        {"UTF-16 with a mark, then the prompt",
-         "C:\\>sfc\r\n" + kBom + utf16le(u"Beginning scan 45%\r\n") + "\r\nC:\\\x81Z>",
-         u"C:\\>sfc\r\nBeginning scan 45%\r\n\r\nC:\\\u4E5A>", false},
-        {"UTF-16 without a mark, CJK and a surrogate pair",
-         "C:\\>sfc\r\n" + utf16le(u"Windows \u8D44\u6E90\U0001F600 ok\r\n") + "\r\nC:\\>",
-         u"C:\\>sfc\r\nWindows \u8D44\u6E90\U0001F600 ok\r\n\r\nC:\\>", false},
-        {"UTF-16 still running", kBom + utf16le(u"Verification 7%\r"), u"Verification 7%\r", true}
-    };
+    return {{"OEM with a double-byte character", "C:\\\201A\202>dir\r\n", u"C:\\\u4E41\u0402>dir\r\n", false},
+            {"UTF-16 with a mark, then the prompt",
+             "C:\\>sfc\r\n" + kBom + utf16le(u"Beginning scan 45%\r\n") + "\r\nC:\\\x81Z>",
+             u"C:\\>sfc\r\nBeginning scan 45%\r\n\r\nC:\\\u4E5A>", false},
+            {"UTF-16 without a mark, CJK and a surrogate pair",
+             "C:\\>sfc\r\n" + utf16le(u"Windows \u8D44\u6E90\U0001F600 ok\r\n") + "\r\nC:\\>",
+             u"C:\\>sfc\r\nWindows \u8D44\u6E90\U0001F600 ok\r\n\r\nC:\\>", false},
+            {"UTF-16 still running", kBom + utf16le(u"Verification 7%\r"), u"Verification 7%\r", true}};
 }
 
 TEST(OutputDecoder, DecodesEveryStreamTheSameWhereverTheReadsSplitIt) {
@@ -75,8 +78,7 @@ TEST(OutputDecoder, ShowsEachReadAsFarAsItIsComplete) {
         {"high surrogate", {kBom + utf16le(u"a") + "\x3D\xD8", "\x00\xDE"s}, {u"a", u"\U0001F600"}},
         {"NUL first in a read", {"C:\\>sfc\r\nB", "\0e\0g\0i\0n\0"s}, {u"C:\\>sfc\r\nB", u"egin"}},
         {"prompt after UTF-16 in one read", {kBom + utf16le(u"done\r\n") + "\r\nC:\\>"}, {u"done\r\n\r\nC:\\>"}},
-        {"NULs that are no UTF-16", {"a\0\0\0b"s}, {std::u16string(u"a\0\0\0b", 5)}}
-    };
+        {"NULs that are no UTF-16", {"a\0\0\0b"s}, {std::u16string(u"a\0\0\0b", 5)}}};
     for (const Case& c : cases) {
         OutputDecoder decoder;
         for (size_t i = 0; i < c.reads.size(); ++i)

@@ -24,7 +24,8 @@ TEST(OutputRtf, ColourTableHoldsEachColourOnceAndOnlyVisibleChangesAreWritten) {
                                        {u" \r\n", kGrey, true},  // blanks keep the attributes before them
                                        {u"d", kRed, false},
                                        {u"e", kGrey, false}});
-    EXPECT_EQ(rtf.substr(0, rtf.find('}') + 1), "{\\rtf1{\\colortbl;\\red204\\green204\\blue204;\\red197\\green15\\blue31;}");
+    EXPECT_EQ(rtf.substr(0, rtf.find('}') + 1),
+              "{\\rtf1{\\colortbl;\\red204\\green204\\blue204;\\red197\\green15\\blue31;}");
     EXPECT_EQ(body(rtf), "\\cf1\\b0 a\\cf2\\b b\\b0 c \\par\nd\\cf1 e");
     EXPECT_EQ(outputRunsToRtf({}), "{\\rtf1{\\colortbl;}\\protect }");
     // Blanks before the first visible run take the format at the insertion point.

@@ -25,7 +25,7 @@ TEST(PathCompletion, PromptsAreCountedAcrossReads) {
     const std::pair<std::vector<std::u16string>, size_t> cases[] = {
         {{u"C:\\Users>"}, 1},
         {{u"C:\\Us", u"ers>", u"WRAHEAD\r\n\r\nC:\\Users>Pin? "}, 2},  // split, and after a typed-ahead line
-        {{u"C:\\>C:\\>"}, 2},                                      // an empty line read after a prompt
+        {{u"C:\\>C:\\>"}, 2},  // an empty line read after a prompt
         {{u"Press any key . . .", u"echo a > b\r\n", u"x C:\\>"}, 0},
         {{u"C:\\", u"\r\n>"}, 0}};
     for (const auto& [reads, expected] : cases) {
@@ -99,7 +99,7 @@ TEST(ReadableColor, EveryPaletteEntryStandsOutOnBothBackgrounds) {
     }
     EXPECT_EQ(readableOn(paletteColor(7), {255, 255, 255}).r, readableOn(paletteColor(7), {255, 255, 255}).b);
     EXPECT_LT(readableOn(paletteColor(7), {255, 255, 255}).r, 204);  // light grey darkens on white
-    EXPECT_GT(readableOn(paletteColor(0), {12, 12, 12}).r, 12);      // black lightens on the dark background
+    EXPECT_GT(readableOn(paletteColor(0), {12, 12, 12}).r, 12);  // black lightens on the dark background
     EXPECT_NEAR(contrastRatio({0, 0, 0}, {255, 255, 255}), 21.0, 1e-9);
 }
 

@@ -23,8 +23,10 @@ TEST(PipeLimits, NamesTheProgramThatCannotWorkOnAPipe) {
         {u"powershell -InputFormat None -Command Get-Date", PipeLimit::None, u""},
         {u"powershell -File check.ps1", PipeLimit::None, u""},
         // Names inside quotes or as arguments are not programs run.
-        {u"echo \"x | more\"", PipeLimit::None, u""}, {u"findstr timeout log.txt", PipeLimit::None, u""},
-        {u"ping -n 2 127.0.0.1", PipeLimit::None, u""}, {u"", PipeLimit::None, u""}};
+        {u"echo \"x | more\"", PipeLimit::None, u""},
+        {u"findstr timeout log.txt", PipeLimit::None, u""},
+        {u"ping -n 2 127.0.0.1", PipeLimit::None, u""},
+        {u"", PipeLimit::None, u""}};
     for (const auto& [line, limit, program] : cases) {
         PipeLimitHint hint = pipeLimitHint(line);
         EXPECT_EQ(hint.limit, limit) << std::string(line, line + std::char_traits<char16_t>::length(line));

@@ -68,8 +68,7 @@ TEST(PlaybookCheck, EachProblemIsOneLineThatSaysWhere) {
          u"f.json: the file looks like UTF-16 without a BOM; save it as UTF-8 or UTF-16 LE with a BOM"},
         {"{\"playbooks\":\n[\"ab\xC3(\"]}", u"f.json:2:5: the text is not valid UTF-8"},
         {std::string("\xFF\xFE{\0\0\xD8}\0", 8), u"f.json:1:2: the UTF-16 text has an unpaired surrogate"},
-        {std::string(kMaxPlaybookFileBytes + 1, ' '), u"f.json: the file is too large (the limit is 4 MB)"}
-    };
+        {std::string(kMaxPlaybookFileBytes + 1, ' '), u"f.json: the file is too large (the limit is 4 MB)"}};
     for (const auto& [text, expected] : cases) {
         PlaybookFile file = judgePlaybookText(u"f.json", text, earlierContext(), PlaybookOrigin::Team);
         std::vector<std::u16string> lines = linesOf(file);
@@ -110,8 +109,7 @@ TEST_F(PlaybookFiles, CheckerCountsEveryProblemOfEveryFile) {
         {u"a.json", oneStep("\"text\":\"x\"")},
         {u"b.json", oneStep("\"text\":\"x\"") + "!"},
         {u"c.json", oneStep(R"("branches":[{"goto":"playbook:t.a#s1"}])", "net.no-internet")},
-        {u"d.json", oneStep(R"("branches":[{"goto":"playbook:t.a#s1"}])", "t.d")}
-    };
+        {u"d.json", oneStep(R"("branches":[{"goto":"playbook:t.a#s1"}])", "t.d")}};
     std::vector<std::u16string> paths;
     for (const auto& [name, text] : files) {
         paths.push_back(platform::joinPath(dir, name));

@@ -83,8 +83,9 @@ TEST(PlaybookParse, StepsActionsAndBranches) {
     std::string described;
     for (const PlaybookStep& step : steps) described += describe(step) + "\n";
     // Steps without an id or not objects are dropped; only a JSON true mutates; a non-object action is a note.
-    EXPECT_EQ(described, "s1 0 cmd: \ns2 1 cmd: builtin.ncpa\ns3 2 cmd:ping -n 4 {gateway}  m fail>s1/Fails >s2/\n"
-                         "s4 0 cmd: \ns5 0 powershell: \ns6 2 cmd:ipconfig \ns1 0 cmd: \n");
+    EXPECT_EQ(described,
+              "s1 0 cmd: \ns2 1 cmd: builtin.ncpa\ns3 2 cmd:ping -n 4 {gateway}  m fail>s1/Fails >s2/\n"
+              "s4 0 cmd: \ns5 0 powershell: \ns6 2 cmd:ipconfig \ns1 0 cmd: \n");
     EXPECT_EQ(steps[0].textEn + steps[0].hintEn, u"ReadHint");
     Playbook p;
     p.steps = steps;
@@ -95,7 +96,11 @@ TEST(PlaybookParse, StepsActionsAndBranches) {
 }
 
 TEST(PlaybookParse, StepVerdicts) {
-    struct Case { const char* action; bool enabled; const char16_t* reason; } cases[] = {
+    struct Case {
+        const char* action;
+        bool enabled;
+        const char16_t* reason;
+    } cases[] = {
         {R"({"type":"open-url","ref":"http://example.com"})", false, u"仅允许 https 链接"},
         {R"({"type":"open-url","ref":"https://example.com"})", true, u""},
         {R"({"type":"url","ref":"https://example.com"})", true, u""},
@@ -145,12 +150,8 @@ TEST(PlaybookBranches, ProblemLines) {
                                {"goto":"playbook:"}]}]},
       {"id":"b","title":"B","steps":[{"id":"t1","branches":[{"goto":"playbook:a#s1"},{"goto":"t1"}]}]}]})");
     std::vector<std::u16string> expected = {
-        u"a/s1 → 本剧本无步骤: s9",
-        u"a/s1 → 本剧本无步骤: S1",
-        u"a/s2 → 剧本 b 无步骤 t9",
-        u"a/s2 → 未知剧本: zz",
-        u"a/s2 → 未知剧本: zz",
-        u"a/s2 → 未知剧本: ",
+        u"a/s1 → 本剧本无步骤: s9", u"a/s1 → 本剧本无步骤: S1", u"a/s2 → 剧本 b 无步骤 t9",
+        u"a/s2 → 未知剧本: zz",     u"a/s2 → 未知剧本: zz",     u"a/s2 → 未知剧本: ",
     };
     EXPECT_EQ(checkBranchTargets(playbooks), expected);
     playbooks.pop_back();
@@ -165,7 +166,8 @@ TEST(PlaybookIds, DuplicatesAreFoundAndTheFirstIsUsed) {
       {"id":"a","title":"Second","steps":[{"id":"s1"},{"id":"s1"}]}]})");
     std::vector<std::pair<std::u16string, std::u16string>> found;
     for (const DuplicateId& d : findDuplicateIds(playbooks)) found.push_back({d.playbookId, d.stepId});
-    EXPECT_EQ(found, (std::vector<std::pair<std::u16string, std::u16string>>{{u"a", u"s1"}, {u"a", u""}, {u"a", u"s1"}}));
+    EXPECT_EQ(found,
+              (std::vector<std::pair<std::u16string, std::u16string>>{{u"a", u"s1"}, {u"a", u""}, {u"a", u"s1"}}));
     EXPECT_EQ(findPlaybook(playbooks, u"a")->title, u"First");
     EXPECT_EQ(findStep(playbooks[0], u"s1")->text, u"one");
 }
@@ -180,13 +182,11 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
     std::set<std::u16string> toolIds;
     for (const ToolRecord& t : parseToolPack(*toolDocument, false)) toolIds.insert(t.id);
     const auto playbooks = parsePlaybooks(*playbookDocument);
-    EXPECT_EQ(ids(playbooks),
-              (std::vector<std::u16string>{u"net.no-internet", u"perf.slow", u"print.cannot-print",
-                                           u"share.access-denied", u"bsod.triage", u"net.slow", u"storage.lowspace",
-                                           u"net.rdp", u"hw.nosound", u"hw.usb", u"perf.slowboot",
-                                           u"storage.diskbusy", u"diag.corrupt", u"net.wifi-drops",
-                                           u"sys.update-fails", u"sys.time-sync", u"sec.account-locked",
-                                           u"diag.app-crash"}));
+    EXPECT_EQ(ids(playbooks), (std::vector<std::u16string>{
+                                  u"net.no-internet", u"perf.slow", u"print.cannot-print", u"share.access-denied",
+                                  u"bsod.triage", u"net.slow", u"storage.lowspace", u"net.rdp", u"hw.nosound",
+                                  u"hw.usb", u"perf.slowboot", u"storage.diskbusy", u"diag.corrupt", u"net.wifi-drops",
+                                  u"sys.update-fails", u"sys.time-sync", u"sec.account-locked", u"diag.app-crash"}));
     size_t hints = 0, totalSteps = 0;
     for (const Playbook& p : playbooks) {
         SCOPED_TRACE(wideToUtf8(p.id));
@@ -202,13 +202,15 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
             EXPECT_TRUE(step.enabled) << wideToUtf8(step.id + u": " + step.command + u" → " + step.disabledReason);
             EXPECT_FALSE(step.mutates);
             EXPECT_NE(step.actionType, StepActionType::Unrecognised);
-            EXPECT_TRUE(step.actionType != StepActionType::Tool || toolIds.count(step.ref) == 1) << wideToUtf8(step.ref);
+            EXPECT_TRUE(step.actionType != StepActionType::Tool || toolIds.count(step.ref) == 1)
+                << wideToUtf8(step.ref);
             EXPECT_TRUE(step.actionType != StepActionType::OpenUrl || step.ref.rfind(u"https://", 0) == 0);
             // A placeholder in a command is explained by the hint, which says what to replace it with.
             for (const std::u16string ph : {u"{gateway}", u"{host}", u"{printer}", u"{user}"}) {
                 EXPECT_TRUE(!has(step.command, ph) || has(step.hint, ph)) << wideToUtf8(step.id);
                 EXPECT_TRUE(!has(step.hint, ph) || has(step.hint, u"把 " + ph + u" 换成")) << wideToUtf8(step.id);
-                EXPECT_TRUE(!has(step.hintEn, ph) || has(step.hintEn, u"Replace " + ph + u" with")) << wideToUtf8(step.id);
+                EXPECT_TRUE(!has(step.hintEn, ph) || has(step.hintEn, u"Replace " + ph + u" with"))
+                    << wideToUtf8(step.id);
             }
             hints += step.hint.empty() ? 0 : 1;
         }
@@ -223,13 +225,14 @@ TEST(ShippedPlaybookPack, StepsAreWellFormedAndResolve) {
     std::string described;
     for (const PlaybookStep& s : first.steps) described += describe(s) + "\n";
     const std::u16string resolver = first.steps[4].command.substr(10);  // after "ping -n 4 "
-    const std::u16string probe = first.steps[3].command.substr(9);     // after "nslookup "
+    const std::u16string probe = first.steps[3].command.substr(9);  // after "nslookup "
     EXPECT_EQ(std::count(resolver.begin(), resolver.end(), u'.'), 3);
     EXPECT_NE(probe.find(u'.'), std::u16string::npos);
-    EXPECT_EQ(described, "s1 1 cmd: builtin.ncpa\ns2 2 cmd:ipconfig /all \n"
-                         "s3 2 cmd:ping -n 4 {gateway}  fail>s1/Ping fails ok>s4/OK\ns4 2 cmd:nslookup " +
-                             wideToUtf8(probe) + "  fail>s5/Resolve fails ok>s5/Resolves\ns5 2 cmd:ping -n 4 " +
-                             wideToUtf8(resolver) + " \ns6 1 cmd: builtin.ncpa\n");
+    EXPECT_EQ(described,
+              "s1 1 cmd: builtin.ncpa\ns2 2 cmd:ipconfig /all \n"
+              "s3 2 cmd:ping -n 4 {gateway}  fail>s1/Ping fails ok>s4/OK\ns4 2 cmd:nslookup " +
+                  wideToUtf8(probe) + "  fail>s5/Resolve fails ok>s5/Resolves\ns5 2 cmd:ping -n 4 " +
+                  wideToUtf8(resolver) + " \ns6 1 cmd: builtin.ncpa\n");
 }
 
 }  // namespace

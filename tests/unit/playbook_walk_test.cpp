@@ -69,10 +69,9 @@ TEST_F(PlaybookWalk, LinesOfFirstStep) {
     std::vector<uint32_t> colors;  // title, current step, its tool, hint, a refused step not current
     for (const auto& line : c.lines) texts.push_back(line.text);
     for (size_t i : {0u, 3u, 4u, 5u, 7u}) colors.push_back(c.lines[i].color);
-    EXPECT_EQ(texts, (std::vector<std::u16string>{
-                         u"No internet", u"Summary", u"", u"▶ 1. 打开网络连接 en", u"      [Tool] builtin.ncpa",
-                         u"      [Hint] Look", u"   2. ping en", u"   3. format en", u"   4. docs en", u"",
-                         uiText(kTextWalkTip)}));
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"No internet", u"Summary", u"", u"▶ 1. 打开网络连接 en",
+                                                  u"      [Tool] builtin.ncpa", u"      [Hint] Look", u"   2. ping en",
+                                                  u"   3. format en", u"   4. docs en", u"", uiText(kTextWalkTip)}));
     EXPECT_EQ(colors, (std::vector<uint32_t>{kWalkTitleColor, kWalkTitleColor, kWalkGreen, 0x111111, kWalkRed}));
 }
 
@@ -81,20 +80,29 @@ TEST_F(PlaybookWalk, LinesOfFirstStep) {
 TEST_F(PlaybookWalk, CommandStepDetailsWithCapturesAndReading) {
     const std::u16string refusal = checkCommand(u"", u"ping -n 4 10.0.0.1&shutdown").reasonEn;
     const std::u16string ping = u"      [Command:cmd] ping -n 4 {gateway}";
-    struct Case { int current; std::u16string value; bool read; std::vector<std::u16string> lines;
-                  WalkActionKind run; };
+    struct Case {
+        int current;
+        std::u16string value;
+        bool read;
+        std::vector<std::u16string> lines;
+        WalkActionKind run;
+    };
     const Case cases[] = {
         {1, u"", false, {ping}, WalkActionKind::FillCommand},
-        {1, u"10.0.0.1", true,
+        {1,
+         u"10.0.0.1",
+         true,
          {ping, u"      [Command] Fills as: ping -n 4 10.0.0.1", u"      [Reading] ✗ fail — Request timed out.",
           u"      [Reading] Suggested branch: 不通 (the choice is yours)",
           u"      [Captured] gateway = 10.0.0.1, from step 1"},
          WalkActionKind::FillCommand},
-        {1, u"10.0.0.1&shutdown", false,
+        {1,
+         u"10.0.0.1&shutdown",
+         false,
          {ping, u"      [Command] " + withValues(uiText(kTextFillRefused), {refusal}),
-          u"      [Captured] gateway = 10.0.0.1&shutdown, from step 1"}, WalkActionKind::None},
-        {2, u"", false, {u"      [Command:cmd] format c:", u"      [Disabled] not read-only"}, WalkActionKind::None}
-    };
+          u"      [Captured] gateway = 10.0.0.1&shutdown, from step 1"},
+         WalkActionKind::None},
+        {2, u"", false, {u"      [Command:cmd] format c:", u"      [Disabled] not read-only"}, WalkActionKind::None}};
     for (const auto& c : cases) {
         SessionCaptures captures;
         if (!c.value.empty()) keepCapture(captures, {u"gateway", c.value, u"net", u"s1"});
@@ -167,7 +175,13 @@ TEST_F(PlaybookWalk, Actions) {
 
 TEST_F(PlaybookWalk, ToolStepsShowTheToolsNameAndRunOnlyAPresentTool) {
     // name: as the tool look-up answers; empty: no such tool
-    struct Case { std::u16string_view name; bool present; std::u16string_view line; uint32_t color; bool runs; };
+    struct Case {
+        std::u16string_view name;
+        bool present;
+        std::u16string_view line;
+        uint32_t color;
+        bool runs;
+    };
     const Case cases[] = {
         {u"Network Connections", true, u"      [Tool] Network Connections", kWalkGreen, true},
         {u"Sysinternals Process Explorer", false,

@@ -59,20 +59,21 @@ TEST(TextPrimitives, AsciiOnlyFoldingAndContainment) {
 }
 
 TEST(ToolSearch, WeightsOfEachSource) {
-    std::vector<ToolRecord> tools = {
-        tool(u"t.name", u"Alpha Tool", u"alpha.exe", u"x"),
-        tool(u"t.tags", u"甲", u"", u"x", {u"zz", u"QQ", u"zz", u""}),
-        tool(u"t.cat", u"乙乙", u"", u"network"),
-        tool(u"t.catcase", u"丙丙", u"", u"Network"),
-        tool(u"t.hint", u"丁丁", u"NCPA.CPL", u"x"),
-        tool(u"t.two", u"戊戊", u"mstsc.exe", u"network"),
-        tool(u"builtin.ncpa", u"己己", u"", u"x"),
-        tool(u"BUILTIN.NCPA", u"庚庚", u"", u"x"),
-        tool(u"t.en", u"辛辛", u"", u"x"),
-        tool(u"builtin.desk", u"壬壬", u"", u"x")
-    };
+    std::vector<ToolRecord> tools = {tool(u"t.name", u"Alpha Tool", u"alpha.exe", u"x"),
+                                     tool(u"t.tags", u"甲", u"", u"x", {u"zz", u"QQ", u"zz", u""}),
+                                     tool(u"t.cat", u"乙乙", u"", u"network"),
+                                     tool(u"t.catcase", u"丙丙", u"", u"Network"),
+                                     tool(u"t.hint", u"丁丁", u"NCPA.CPL", u"x"),
+                                     tool(u"t.two", u"戊戊", u"mstsc.exe", u"network"),
+                                     tool(u"builtin.ncpa", u"己己", u"", u"x"),
+                                     tool(u"BUILTIN.NCPA", u"庚庚", u"", u"x"),
+                                     tool(u"t.en", u"辛辛", u"", u"x"),
+                                     tool(u"builtin.desk", u"壬壬", u"", u"x")};
     tools[8].nameEn = tools[8].description = tools[8].descriptionEn = u"gamma";
-    struct Case { const char16_t* query; const char* expected; } cases[] = {
+    struct Case {
+        const char16_t* query;
+        const char* expected;
+    } cases[] = {
         {u"run ALPHA TOOL now", "t.name 50\n"},
         {u"Alpha Too", ""},  // part of a name earns nothing
         {u"ALPHA.EXE", "t.name 45\n"},
@@ -88,14 +89,15 @@ TEST(ToolSearch, WeightsOfEachSource) {
         {u"screen", "builtin.desk 60\n"},
         {u"blue screen", ""},  // a broad word counts only when nothing more specific matched
         {u"gamma", ""},  // never reads nameEn or the descriptions
-        {u"", ""}
-    };
-    for (const auto& c : cases) EXPECT_EQ(describe(searchTools(c.query, tools, 20), tools), c.expected) << wideToUtf8(c.query);
+        {u"", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(describe(searchTools(c.query, tools, 20), tools), c.expected) << wideToUtf8(c.query);
 }
 
 TEST(ToolSearch, LimitsAndTies) {
     std::vector<ToolRecord> tools;
-    for (int i = 0; i < 6; ++i) tools.push_back(tool(u"t" + asciiToWide(std::to_string(i)), u"名字", u"", u"x", {u"k"}));
+    for (int i = 0; i < 6; ++i)
+        tools.push_back(tool(u"t" + asciiToWide(std::to_string(i)), u"名字", u"", u"x", {u"k"}));
     tools[4].tags.push_back(u"k");  // 40: ahead of the 20s
     EXPECT_EQ(describe(searchTools(u"k", tools, 20), tools), "t4 40\nt0 20\nt1 20\nt2 20\nt3 20\nt5 20\n");
     EXPECT_EQ(describe(searchTools(u"k", tools, 3), tools), "t4 40\nt0 20\nt1 20\n");
@@ -105,37 +107,32 @@ TEST(ToolSearch, LimitsAndTies) {
 }
 
 TEST(ToolFilter, QueryIsAFragmentOfAToolText) {
-    std::vector<ToolRecord> tools = {
-        tool(u"a", u"Alpha Tool", u"", u"x"),
-        tool(u"b", u"乙", u"", u"x"),
-        tool(u"c", u"丙", u"Beta.MSC", u"x"),
-        tool(u"d", u"丁", u"", u"x", {u"", u"jsjgl"}),
-        tool(u"e", u"戊", u"", u"x")
-    };
+    std::vector<ToolRecord> tools = {tool(u"a", u"Alpha Tool", u"", u"x"), tool(u"b", u"乙", u"", u"x"),
+                                     tool(u"c", u"丙", u"Beta.MSC", u"x"),
+                                     tool(u"d", u"丁", u"", u"x", {u"", u"jsjgl"}), tool(u"e", u"戊", u"", u"x")};
     tools[1].nameEn = u"Device Manager";
     tools[4].descriptionEn = u"Shows EVENTS";
     tools[4].description = u"secret";
-    struct Case { const char16_t* query; const char* expected; } cases[] = {
-        {u"ALP", "a\n"},           {u"alpha tool", "a\n"},   {u"alpha tool!", ""},
-        {u"device m", "b\n"},      {u"beta.m", "c\n"},       {u"jsj", "d\n"},
-        {u"jsjgl", "d\n"},         {u"jsjglx", ""},          {u"events", "e\n"},
-        {u"secret", ""},           {u"", "a\nb\nc\nd\ne\n"}, {u"t", "a\nc\ne\n"}
-    };
-    for (const auto& c : cases) EXPECT_EQ(describeKept(filterTools(c.query, tools), tools), c.expected) << wideToUtf8(c.query);
+    struct Case {
+        const char16_t* query;
+        const char* expected;
+    } cases[] = {{u"ALP", "a\n"},    {u"alpha tool", "a\n"}, {u"alpha tool!", ""},     {u"device m", "b\n"},
+                 {u"beta.m", "c\n"}, {u"jsj", "d\n"},        {u"jsjgl", "d\n"},        {u"jsjglx", ""},
+                 {u"events", "e\n"}, {u"secret", ""},        {u"", "a\nb\nc\nd\ne\n"}, {u"t", "a\nc\ne\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(describeKept(filterTools(c.query, tools), tools), c.expected) << wideToUtf8(c.query);
 }
 
 TEST(PlaybookSearch, TagsSummaryAndTitle) {
     const std::vector<Playbook> playbooks = {
         playbook(u"p.usb", u"U盘/移动硬盘不识别", u"插上没反应", {u"u盘", u"读不出", u"Usb"}),
-        playbook(u"p.one", u"X /abc", u""),
-        playbook(u"p.trim", u"Ab  ", u""),
-        playbook(u"p.space", u" ab", u"")
-    };
-    struct Case { const char16_t* query; const char* expected; } cases[] = {
-        {u"U盘读不出", "p.usb 95\n"}, {u"usb 插上没反应", "p.usb 45\n"}, {u"移动硬盘不识别", ""},
-        {u"x /abc", "p.trim 35\n"},  // "X /abc" is cut to one character
-        {u"AB", "p.trim 35\n"}, {u"x ab", "p.trim 35\np.space 35\n"}, {u"", ""}
-    };
+        playbook(u"p.one", u"X /abc", u""), playbook(u"p.trim", u"Ab  ", u""), playbook(u"p.space", u" ab", u"")};
+    struct Case {
+        const char16_t* query;
+        const char* expected;
+    } cases[] = {{u"U盘读不出", "p.usb 95\n"}, {u"usb 插上没反应", "p.usb 45\n"},    {u"移动硬盘不识别", ""},
+                 {u"x /abc", "p.trim 35\n"},  // "X /abc" is cut to one character
+                 {u"AB", "p.trim 35\n"},       {u"x ab", "p.trim 35\np.space 35\n"}, {u"", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(describe(searchPlaybooks(c.query, playbooks, 8), playbooks), c.expected) << wideToUtf8(c.query);
     EXPECT_EQ(describe(searchPlaybooks(u"x ab", playbooks, 1), playbooks), "p.trim 35\n");
@@ -177,20 +174,36 @@ TEST(ShippedCatalog, SymptomsAdminsType) {
     auto document = parseJson(utf8ToWide(platform::embeddedResource(103)));
     ASSERT_TRUE(document);
     const auto playbooks = parsePlaybooks(*document);
-    struct Case { const char16_t* query; const char* top; const char* playbook; const char* never; } cases[] = {
-        {u"blue screen", "eventvwr perfmon-rel", "bsod.triage", "desk"}, {u"电脑蓝屏了", "eventvwr perfmon-rel", "bsod.triage", "desk"},
-        {u"printer offline", "printmanagement services", "print.cannot-print", "joy telephon charmap mstsc msra"}, {u"打印机脱机", "printmanagement services", "print.cannot-print", "joy telephon charmap"},
-        {u"usb not recognized", "devmgmt", "hw.usb", ""}, {u"U盘插上不识别", "devmgmt", "hw.usb", ""},
-        {u"bluetooth mouse not working", "devmgmt services", "", "mstsc"}, {u"windows update failed 0x80070643", "services eventvwr", "sys.update-fails", "timedate intl desk"},
-        {u"系统更新失败", "services eventvwr", "sys.update-fails", ""}, {u"wifi keeps dropping", "ncpa", "net.wifi-drops", "mstsc msra powershell"},
-        {u"WiFi老掉线", "ncpa", "net.wifi-drops", "mstsc msra"}, {u"电脑时间不对", "timedate services", "sys.time-sync", ""},
-        {u"clock is wrong, ntp", "timedate services", "sys.time-sync", ""}, {u"account locked out", "lusrmgr secpol", "sec.account-locked", ""},
-        {u"账号被锁住了", "lusrmgr", "sec.account-locked", ""}, {u"password expired", "lusrmgr", "sec.account-locked", ""},
-        {u"app keeps crashing", "eventvwr perfmon-rel", "diag.app-crash", "appwiz"}, {u"软件老是闪退", "eventvwr perfmon-rel", "diag.app-crash", ""},
-        {u"C盘满了", "cleanmgr", "storage.lowspace", ""}, {u"dns not resolving", "ncpa", "", "mstsc msra"},
-        {u"证书不受信任", "certmgr certlm", "", ""}, {u"RDP连不上", "mstsc", "net.rdp", ""},
-        {u"BSOD", "eventvwr", "bsod.triage", "desk"}, {u"服务启动不了", "services", "", ""}
-    };
+    struct Case {
+        const char16_t* query;
+        const char* top;
+        const char* playbook;
+        const char* never;
+    } cases[] = {
+        {u"blue screen", "eventvwr perfmon-rel", "bsod.triage", "desk"},
+        {u"电脑蓝屏了", "eventvwr perfmon-rel", "bsod.triage", "desk"},
+        {u"printer offline", "printmanagement services", "print.cannot-print", "joy telephon charmap mstsc msra"},
+        {u"打印机脱机", "printmanagement services", "print.cannot-print", "joy telephon charmap"},
+        {u"usb not recognized", "devmgmt", "hw.usb", ""},
+        {u"U盘插上不识别", "devmgmt", "hw.usb", ""},
+        {u"bluetooth mouse not working", "devmgmt services", "", "mstsc"},
+        {u"windows update failed 0x80070643", "services eventvwr", "sys.update-fails", "timedate intl desk"},
+        {u"系统更新失败", "services eventvwr", "sys.update-fails", ""},
+        {u"wifi keeps dropping", "ncpa", "net.wifi-drops", "mstsc msra powershell"},
+        {u"WiFi老掉线", "ncpa", "net.wifi-drops", "mstsc msra"},
+        {u"电脑时间不对", "timedate services", "sys.time-sync", ""},
+        {u"clock is wrong, ntp", "timedate services", "sys.time-sync", ""},
+        {u"account locked out", "lusrmgr secpol", "sec.account-locked", ""},
+        {u"账号被锁住了", "lusrmgr", "sec.account-locked", ""},
+        {u"password expired", "lusrmgr", "sec.account-locked", ""},
+        {u"app keeps crashing", "eventvwr perfmon-rel", "diag.app-crash", "appwiz"},
+        {u"软件老是闪退", "eventvwr perfmon-rel", "diag.app-crash", ""},
+        {u"C盘满了", "cleanmgr", "storage.lowspace", ""},
+        {u"dns not resolving", "ncpa", "", "mstsc msra"},
+        {u"证书不受信任", "certmgr certlm", "", ""},
+        {u"RDP连不上", "mstsc", "net.rdp", ""},
+        {u"BSOD", "eventvwr", "bsod.triage", "desk"},
+        {u"服务启动不了", "services", "", ""}};
     auto ids = [](const auto& hits, const auto& records, size_t first) {
         std::string text = " ";
         for (size_t i = 0; i < hits.size() && i < first; ++i) text += wideToUtf8(records.at(hits[i].index).id) + " ";
@@ -201,8 +214,10 @@ TEST(ShippedCatalog, SymptomsAdminsType) {
         const auto hits = searchTools(c.query, tools, 20);
         const std::string top = ids(hits, tools, 3), all = ids(hits, tools, 20);
         std::string id;
-        for (std::istringstream in(c.top); in >> id;) EXPECT_NE(top.find(" builtin." + id + " "), std::string::npos) << id << all;
-        for (std::istringstream in(c.never); in >> id;) EXPECT_EQ(all.find(" builtin." + id + " "), std::string::npos) << id << all;
+        for (std::istringstream in(c.top); in >> id;)
+            EXPECT_NE(top.find(" builtin." + id + " "), std::string::npos) << id << all;
+        for (std::istringstream in(c.never); in >> id;)
+            EXPECT_EQ(all.find(" builtin." + id + " "), std::string::npos) << id << all;
         const std::string found = ids(searchPlaybooks(c.query, playbooks, 3), playbooks, 3);
         if (*c.playbook) {
             EXPECT_NE(found.find(std::string(" ") + c.playbook + " "), std::string::npos) << found;
@@ -229,7 +244,8 @@ TEST(ShippedCatalog, PinyinInitialTags) {
 // The scoring written out plainly, one lower-cased copy per use, to check the
 // prepared query (its unit summary, the lexicon decided once) against on many queries.
 bool plainHas(const std::u16string& q, const std::u16string& entry) {
-    const bool latin = !entry.empty() && ((entry[0] >= u'a' && entry[0] <= u'z') || (entry[0] >= u'0' && entry[0] <= u'9'));
+    const bool latin =
+        !entry.empty() && ((entry[0] >= u'a' && entry[0] <= u'z') || (entry[0] >= u'0' && entry[0] <= u'9'));
     for (size_t at = q.find(entry); !entry.empty() && at != std::u16string::npos; at = q.find(entry, at + 1)) {
         const char16_t before = at ? q[at - 1] : u' ';
         if (!latin || !((before >= u'a' && before <= u'z') || (before >= u'0' && before <= u'9'))) return true;
@@ -268,7 +284,8 @@ std::vector<ScoredIndex> plainSearchTools(const std::u16string& query, const std
             for (const auto& k : rule.keywords) fires = fires || counts(k);
             if (!fires) continue;
             const auto& padded = rule.peers.empty() ? rule.categories : rule.peers;
-            if (std::find(padded.begin(), padded.end(), rule.peers.empty() ? t.category : t.id) != padded.end()) s += 15;
+            if (std::find(padded.begin(), padded.end(), rule.peers.empty() ? t.category : t.id) != padded.end())
+                s += 15;
             for (const auto& h : rule.fileHints)
                 if (containsText(f, h)) {
                     s += 35;
@@ -277,7 +294,8 @@ std::vector<ScoredIndex> plainSearchTools(const std::u16string& query, const std
         }
         if (s > 0) hits.push_back({i, s});
     }
-    std::stable_sort(hits.begin(), hits.end(), [](const ScoredIndex& a, const ScoredIndex& b) { return a.score > b.score; });
+    std::stable_sort(hits.begin(), hits.end(),
+                     [](const ScoredIndex& a, const ScoredIndex& b) { return a.score > b.score; });
     if (hits.size() > limit) hits.resize(limit);
     return hits;
 }

@@ -63,9 +63,8 @@ private:
 
 // Only the program itself carries the packs as resources on Windows; the test
 // program there has none.
-#define REQUIRE_EMBEDDED_PACKS()                 \
-    if (platform::embeddedResource(101).empty()) \
-    GTEST_SKIP() << "this program carries no embedded packs"
+#define REQUIRE_EMBEDDED_PACKS() \
+    if (platform::embeddedResource(101).empty()) GTEST_SKIP() << "this program carries no embedded packs"
 
 #define REQUIRE_PER_USER_REDIRECT() \
     if (!perUserFolderRedirected()) GTEST_SKIP() << "the per-user folder cannot be redirected here"

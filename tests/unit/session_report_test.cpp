@@ -6,9 +6,7 @@
 
 namespace {
 
-OutputRun themed(const std::u16string& text) {
-    return {text, Rgb{204, 204, 204}, false, false, true};
-}
+OutputRun themed(const std::u16string& text) { return {text, Rgb{204, 204, 204}, false, false, true}; }
 OutputRun colored(const std::u16string& text, Rgb color, bool bold = false) {
     return {text, color, bold, false, false};
 }
@@ -28,11 +26,12 @@ TEST(ReportHtml, HostileTextNeverBecomesMarkup) {
 }
 
 TEST(ReportHtml, ColourRunsBecomeSpansLegibleOnWhite) {
-    std::u16string html = runsToHtml({themed(u"plain "), colored(u"RED", {197, 15, 31}), colored(u" too", {197, 15, 31}),
-                                      colored(u" grey", {204, 204, 204}), colored(u"<b>", {19, 161, 14}, true),
-                                      themed(u" end")});
-    EXPECT_EQ(html, u"plain <span style=\"color:#c50f1f\">RED too</span><span style=\"color:#949494\"> grey</span>"
-                    u"<span style=\"color:#13a10e;font-weight:bold\">&lt;b&gt;</span> end");
+    std::u16string html =
+        runsToHtml({themed(u"plain "), colored(u"RED", {197, 15, 31}), colored(u" too", {197, 15, 31}),
+                    colored(u" grey", {204, 204, 204}), colored(u"<b>", {19, 161, 14}, true), themed(u" end")});
+    EXPECT_EQ(html,
+              u"plain <span style=\"color:#c50f1f\">RED too</span><span style=\"color:#949494\"> grey</span>"
+              u"<span style=\"color:#13a10e;font-weight:bold\">&lt;b&gt;</span> end");
 }
 
 TranscriptMirror mirrorOf(const std::vector<OutputRun>& runs) {
@@ -143,10 +142,11 @@ TEST(ReportSections, TheWholePageAndItsTextVariant) {
     EXPECT_EQ(report.playbooks[0].steps[1].reading, u"ok — Reply from 10.0.0.1: time=1ms");
 
     std::string html = reportHtml(report);
-    for (const char* expected : {"<section id=\"activity\">", "<section id=\"playbooks\">", "<section id=\"terminals\">",
-                                 "<a href=\"#t1-c2\">", "<h4 id=\"t1-c2\">", "PC&lt;1&gt;", "Notepad &amp; co",
-                                 "&lt;/pre&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "ipconfig /all", "Network",
-                                 "captured: gateway = 10.0.0.1", "no &lt;internet&gt;", "failed: Access is denied."})
+    for (const char* expected :
+         {"<section id=\"activity\">", "<section id=\"playbooks\">", "<section id=\"terminals\">",
+          "<a href=\"#t1-c2\">", "<h4 id=\"t1-c2\">", "PC&lt;1&gt;", "Notepad &amp; co",
+          "&lt;/pre&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "ipconfig /all", "Network",
+          "captured: gateway = 10.0.0.1", "no &lt;internet&gt;", "failed: Access is denied."})
         EXPECT_NE(html.find(expected), std::string::npos) << expected;
     // Nothing that runs or loads: no script, no external address, no embedded resource.
     for (const char* absent : {"<script", "http:", "https:", "src=", "<link", "@import", "url("})

@@ -68,10 +68,11 @@ TEST(Settings, RoundTripKeepsEveryField) {
 
 TEST(Settings, NumbersAreTruncatedAndClamped) {
     // The file, then the font size and the left width read from it.
-    const std::tuple<const char*, int32_t, int32_t> cases[] = {
-        {R"({"fontSize":7.9,"leftWidth":100})", 8, 150}, {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
-        {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480}, {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
-        {R"({"fontSize":-1e300,"leftWidth":1e300})", 8, 1200}};
+    const std::tuple<const char*, int32_t, int32_t> cases[] = {{R"({"fontSize":7.9,"leftWidth":100})", 8, 150},
+                                                               {R"({"fontSize":40,"leftWidth":5000})", 28, 1200},
+                                                               {R"({"fontSize":13.7,"leftWidth":480.9})", 13, 480},
+                                                               {R"({"fontSize":"14","leftWidth":"500"})", 12, 300},
+                                                               {R"({"fontSize":-1e300,"leftWidth":1e300})", 8, 1200}};
     for (const auto& [json, size, width] : cases) {
         Settings s = parse(json);
         EXPECT_EQ(s.fontSize, size) << json;
@@ -107,11 +108,18 @@ TEST(Settings, RecentsKeepEightNewestWithoutDuplicates) {
 TEST(Settings, ToggleFavoriteTwiceRestoresTheList) {
     // Setting is idempotent, so applying it to another window's list does no harm.
     using Ids = std::vector<std::u16string>;
-    struct Case { Ids before; bool toggle; const char16_t* id; bool on; Ids after; } cases[] = {
-        {{u"a", u"b"}, true, u"c", true, {u"a", u"b", u"c"}}, {{u"a", u"b", u"c"}, true, u"c", false, {u"a", u"b"}},
-        {{u"a", u"b", u"a"}, true, u"a", false, {u"b", u"a"}},
-        {{u"a", u"b", u"a"}, false, u"b", true, {u"a", u"b", u"a"}}, {{u"a", u"b", u"a"}, false, u"a", false, {u"b"}},
-        {{u"b"}, false, u"c", true, {u"b", u"c"}}};
+    struct Case {
+        Ids before;
+        bool toggle;
+        const char16_t* id;
+        bool on;
+        Ids after;
+    } cases[] = {{{u"a", u"b"}, true, u"c", true, {u"a", u"b", u"c"}},
+                 {{u"a", u"b", u"c"}, true, u"c", false, {u"a", u"b"}},
+                 {{u"a", u"b", u"a"}, true, u"a", false, {u"b", u"a"}},
+                 {{u"a", u"b", u"a"}, false, u"b", true, {u"a", u"b", u"a"}},
+                 {{u"a", u"b", u"a"}, false, u"a", false, {u"b"}},
+                 {{u"b"}, false, u"c", true, {u"b", u"c"}}};
     for (const Case& c : cases) {
         Settings s;
         s.favorites = c.before;

@@ -59,11 +59,11 @@ TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
     // bright. "38;5" lacks its index: 38 alone is dropped, 5 (blink) is ignored. "38;2;31;2" lacks blue: the 2 and
     // the numbers after it count as codes, and 31 among them is red.
     const std::pair<const char16_t*, std::string> single[] = {
-        {u"[38;5;196m", "255,0,0 x"},   {u"[38;5;244m", "128,128,128 x"}, {u"[38;5;4m", "0,85,220 x"},
-        {u"[38;5;16m", "0,0,0 x"},      {u"[38;5;231m", "255,255,255 x"}, {u"[38;5;255m", "238,238,238 x"},
-        {u"[38;5;9999m", "255,255,255 x"}, {u"[38;2;300;0;0m", "44,0,0 x"}, {u"[91m", "231,72,86 x"},
-        {u"[97m", "242,242,242 x"},     {u"[1;34m", "0,85,220 *x"},     {u"[38;5m", "204,204,204 x"},
-        {u"[38;2;31;2m", "197,15,31 x"}, {u"[41;44;107m", "204,204,204 x"}};
+        {u"[38;5;196m", "255,0,0 x"},      {u"[38;5;244m", "128,128,128 x"}, {u"[38;5;4m", "0,85,220 x"},
+        {u"[38;5;16m", "0,0,0 x"},         {u"[38;5;231m", "255,255,255 x"}, {u"[38;5;255m", "238,238,238 x"},
+        {u"[38;5;9999m", "255,255,255 x"}, {u"[38;2;300;0;0m", "44,0,0 x"},  {u"[91m", "231,72,86 x"},
+        {u"[97m", "242,242,242 x"},        {u"[1;34m", "0,85,220 *x"},       {u"[38;5m", "204,204,204 x"},
+        {u"[38;2;31;2m", "197,15,31 x"},   {u"[41;44;107m", "204,204,204 x"}};
     for (const auto& [sequence, runs] : single) {
         SgrState state{false, kDefault, false};
         EXPECT_EQ(styled(render(esc(sequence) + u"x", state)), runs) << wideToUtf8(sequence);
@@ -75,11 +75,16 @@ TEST(SgrParser, ColoursAndBoldAcrossSequencesAndChunks) {
 
 TEST(SgrParser, DropsControlsAndUnsupportedSequences) {
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {esc(u"[2J") + esc(u"[H") + u"a", u"a"}, {u"a\ab\bc\fd\te", u"abcd\te"},
+        {esc(u"[2J") + esc(u"[H") + u"a", u"a"},
+        {u"a\ab\bc\fd\te", u"abcd\te"},
         {esc(u"]0;title\x07") + u"after", u"after"},
         {esc(u"]8;;http://x") + esc(u"\\") + u"link" + esc(u"]8;;") + esc(u"\\") + u" after", u"link after"},
-        {u"before" + esc(u"]0;title without end"), u"before"}, {u"cut\x1b[31", u"cut"}, {u"lone\x1b", u"lone"},
-        {u"\x1b(Bx", u"(Bx"}, {u"\x1b[?25ly", u"y"}, {u"\r\n\x01\x1f\x7f", u"\r\n\x7f"}};
+        {u"before" + esc(u"]0;title without end"), u"before"},
+        {u"cut\x1b[31", u"cut"},
+        {u"lone\x1b", u"lone"},
+        {u"\x1b(Bx", u"(Bx"},
+        {u"\x1b[?25ly", u"y"},
+        {u"\r\n\x01\x1f\x7f", u"\r\n\x7f"}};
     for (const auto& [chunk, shown] : cases) {
         SgrState state{false, kDefault, false};
         EXPECT_EQ(plainText(render(chunk, state)), shown);
@@ -101,23 +106,29 @@ std::u16string describe(const std::vector<OutputRun>& runs) {
 TEST(SgrParser, CarriageReturnsResetTheLineAndCrLfStaysABreak) {
     struct Case {
         std::vector<std::u16string> chunks;
-        std::u16string runs;        // as parsed
-        std::u16string folded;      // after foldLineResets
-        bool resetsEditorLine;      // what foldLineResets returns
-        bool crPending;             // a CR waits for the next chunk
-    } cases[] = {
-        {{u"a\r\nb"}, u"a\r\nb", u"a\r\nb", false, false}, {{u"a\r\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
-        {{u"a\nb"}, u"a\nb", u"a\nb", false, false}, {{u"x\r", u"\ny"}, u"x|\r\ny", u"x|\r\ny", false, false},
-        {{u"a 1%\r", u"a 2%"}, u"a 1%|^a 2%", u"^a 2%", true, false},
-        {{u"Scan\r\nVerify 1%\rVerify 2%\rVerify 3%\r\n"}, u"Scan\r\nVerify 1%|^Verify 2%|^Verify 3%\r\n",
-         u"Scan\r\n|Verify 3%\r\n", false, false},
-        {{u"1%\r2%\r3%"}, u"1%|^2%|^3%", u"^3%", true, false},
-        {{u"done\r"}, u"done", u"done", false, true},
-        {{u"a\r" + esc(u"[0m") + u"\n"}, u"a\r\n", u"a\r\n", false, false},
-        {{esc(u"[32m") + u"ok" + esc(u"[0m") + u" 5%\r" + esc(u"[32m") + u"ok" + esc(u"[0m") + u" 6%"},
-         u"ok| 5%|^ok| 6%", u"^ok| 6%", true, false},
-        {{u"a\nb 1%\r\tb 2%\nc"}, u"a\nb 1%|^\tb 2%\nc", u"a\n|\tb 2%\nc", false, false}
-    };
+        std::u16string runs;  // as parsed
+        std::u16string folded;  // after foldLineResets
+        bool resetsEditorLine;  // what foldLineResets returns
+        bool crPending;  // a CR waits for the next chunk
+    } cases[] = {{{u"a\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
+                 {{u"a\r\r\nb"}, u"a\r\nb", u"a\r\nb", false, false},
+                 {{u"a\nb"}, u"a\nb", u"a\nb", false, false},
+                 {{u"x\r", u"\ny"}, u"x|\r\ny", u"x|\r\ny", false, false},
+                 {{u"a 1%\r", u"a 2%"}, u"a 1%|^a 2%", u"^a 2%", true, false},
+                 {{u"Scan\r\nVerify 1%\rVerify 2%\rVerify 3%\r\n"},
+                  u"Scan\r\nVerify 1%|^Verify 2%|^Verify 3%\r\n",
+                  u"Scan\r\n|Verify 3%\r\n",
+                  false,
+                  false},
+                 {{u"1%\r2%\r3%"}, u"1%|^2%|^3%", u"^3%", true, false},
+                 {{u"done\r"}, u"done", u"done", false, true},
+                 {{u"a\r" + esc(u"[0m") + u"\n"}, u"a\r\n", u"a\r\n", false, false},
+                 {{esc(u"[32m") + u"ok" + esc(u"[0m") + u" 5%\r" + esc(u"[32m") + u"ok" + esc(u"[0m") + u" 6%"},
+                  u"ok| 5%|^ok| 6%",
+                  u"^ok| 6%",
+                  true,
+                  false},
+                 {{u"a\nb 1%\r\tb 2%\nc"}, u"a\nb 1%|^\tb 2%\nc", u"a\n|\tb 2%\nc", false, false}};
     for (const Case& c : cases) {
         SgrState state{false, kDefault, false};
         std::vector<OutputRun> runs = renderChunks(c.chunks, state);
@@ -138,7 +149,8 @@ TEST(ConsoleRules, TerminalNamesAndShellKinds) {
     EXPECT_EQ(automaticTerminalName(ShellKind::PowerShell, 1), u"PowerShell 2");
     for (const char16_t* name : {u"powershell", u"PowerShell", u"pwsh", u"PS"})
         EXPECT_EQ(shellKindForName(name), ShellKind::PowerShell);
-    for (const char16_t* name : {u"cmd", u"", u"bash", u"power shell"}) EXPECT_EQ(shellKindForName(name), ShellKind::Cmd);
+    for (const char16_t* name : {u"cmd", u"", u"bash", u"power shell"})
+        EXPECT_EQ(shellKindForName(name), ShellKind::Cmd);
     EXPECT_EQ(shellCommandLine(ShellKind::Cmd), u"cmd.exe /K");
     EXPECT_EQ(shellCommandLine(ShellKind::PowerShell), u"powershell.exe -NoLogo -NoProfile -NoExit");
     EXPECT_EQ(substitutePrompt(ShellKind::Cmd, u"C:\\w"), u"C:\\w>");
@@ -149,9 +161,9 @@ TEST(ConsoleRules, TerminalNamesAndShellKinds) {
 TEST(ConsoleRules, EchoSuppression) {
     // A chunk, the echo awaited, then how much of the chunk is dropped and whether the echo is settled.
     const std::tuple<std::u16string, std::u16string, size_t, bool> cases[] = {
-        {u"dir\r\nfiles", u"dir", 5, true}, {u"\r\n  dir\nx", u"dir", 8, true}, {u"other\r\n", u"dir", 0, true},
-        {u"Dir\r\n", u"dir", 0, true}, {u" \r\n\t", u"dir", 0, false},
-        {u"dir", u"dir", 3, false},  // its line break may come next
+        {u"dir\r\nfiles", u"dir", 5, true},      {u"\r\n  dir\nx", u"dir", 8, true},
+        {u"other\r\n", u"dir", 0, true},         {u"Dir\r\n", u"dir", 0, true},
+        {u" \r\n\t", u"dir", 0, false},          {u"dir", u"dir", 3, false},  // its line break may come next
         {u"\r\nfiles", kEchoLineBreak, 2, true}, {u"files", kEchoLineBreak, 0, true}};
     for (const auto& [chunk, pending, drop, settled] : cases) {
         EchoMatch m = matchShellEcho(chunk, pending);
@@ -165,9 +177,9 @@ TEST(ConsoleRules, EchoSpreadOverChunksIsDroppedWhole) {
     const std::u16string line = u"Write-Output WR";
     const std::vector<std::vector<std::u16string>> chunkings = {
         {u"W", u"rite-O", u"ut", u"put", u" W", u"R", u"\n", u"WR\r\n", u"PS C:\\> "},
-        {u"Write-Output WR", u"\r\nWR\r\nPS C:\\> "}, {u"\r\n", u"Write-Output WR\r\nWR\r\n", u"PS C:\\> "},
-        {u"Write-Output WR\nWR\r\nPS C:\\> "}
-    };
+        {u"Write-Output WR", u"\r\nWR\r\nPS C:\\> "},
+        {u"\r\n", u"Write-Output WR\r\nWR\r\n", u"PS C:\\> "},
+        {u"Write-Output WR\nWR\r\nPS C:\\> "}};
     for (const auto& chunks : chunkings) {
         std::u16string pending = line, shown;
         for (std::u16string chunk : chunks) {

@@ -28,9 +28,9 @@ std::string shown(std::u16string block) {
 
 TEST(ShellLaunch, EnvironmentBlockSortedWithAdditionsOnTop) {
     const std::vector<std::pair<std::u16string, std::u16string>> colour = shellColourVariables();
-    EXPECT_EQ(shown(environmentBlock({u"Path=C:\\W", u"=C:=C:\\x", u"clicolor=0", u"TEMP=C:\\T", u"_x=1", u"A_B=2"},
-                                     colour)),
-              "=C:=C:\\x|A_B=2|CLICOLOR=1|CLICOLOR_FORCE=1|FORCE_COLOR=1|Path=C:\\W|TEMP=C:\\T|_x=1||");
+    EXPECT_EQ(
+        shown(environmentBlock({u"Path=C:\\W", u"=C:=C:\\x", u"clicolor=0", u"TEMP=C:\\T", u"_x=1", u"A_B=2"}, colour)),
+        "=C:=C:\\x|A_B=2|CLICOLOR=1|CLICOLOR_FORCE=1|FORCE_COLOR=1|Path=C:\\W|TEMP=C:\\T|_x=1||");
     EXPECT_EQ(shown(environmentBlock({u"b=1", u"B=2", u"a="}, {})), "a=|b=1||");  // one entry per name
     EXPECT_EQ(shown(environmentBlock({}, {})), "||");
     EXPECT_EQ(colour.size(), 3u);

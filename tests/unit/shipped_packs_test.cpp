@@ -33,22 +33,20 @@ const std::vector<std::pair<const char16_t*, std::vector<const char16_t*>>> kCat
       u"wmimgmt", u"msinfo32", u"resmon", u"taskmgr", u"powershell", u"cmd", u"wt"}},
     {u"storage", {u"diskmgmt", u"storagespaces", u"cleanmgr", u"dfrgui", u"diskpart", u"sdclt"}},
     {u"network", {u"wf", u"ncpa", u"inetcpl", u"firewall", u"mstsc", u"msra", u"netcenter"}},
-    {u"security",
-     {u"secpol", u"gpedit", u"certmgr", u"tpm", u"rsop", u"certlm", u"wscui", u"bitlocker", u"credman"}},
+    {u"security", {u"secpol", u"gpedit", u"certmgr", u"tpm", u"rsop", u"certlm", u"wscui", u"bitlocker", u"credman"}},
     {u"hardware", {u"printmanagement", u"main", u"mmsys", u"joy", u"telephon", u"charmap", u"colorcpl"}},
     {u"diagnostics", {u"perfmon-rel", u"dxdiag", u"rstrui", u"mdsched", u"psr", u"sfc", u"dism"}},
     {u"config",
      {u"sysdm", u"powercfg", u"desk", u"timedate", u"appwiz", u"intl", u"access", u"msconfig", u"regedit",
       u"optionalfeatures", u"control", u"odbc"}},
     {u"apps",
-     {u"mspaint", u"snip.new", u"snip.old", u"notepad", u"recorder.new", u"recorder.old", u"stickynotes",
-      u"photos"}}
-};
+     {u"mspaint", u"snip.new", u"snip.old", u"notepad", u"recorder.new", u"recorder.old", u"stickynotes", u"photos"}}};
 
 const std::set<std::u16string> kAdmin = {
-    u"compmgmt", u"devmgmt", u"services", u"fsmgmt", u"comexp", u"lusrmgr", u"wmimgmt", u"diskmgmt", u"storagespaces",
-    u"diskpart", u"wf", u"secpol", u"gpedit", u"tpm", u"rsop", u"certlm", u"bitlocker", u"printmanagement",
-    u"rstrui", u"mdsched", u"sfc", u"dism", u"msconfig", u"regedit", u"optionalfeatures"};
+    u"compmgmt",        u"devmgmt",         u"services", u"fsmgmt",  u"comexp", u"lusrmgr", u"wmimgmt",  u"diskmgmt",
+    u"storagespaces",   u"diskpart",        u"wf",       u"secpol",  u"gpedit", u"tpm",     u"rsop",     u"certlm",
+    u"bitlocker",       u"printmanagement", u"rstrui",   u"mdsched", u"sfc",    u"dism",    u"msconfig", u"regedit",
+    u"optionalfeatures"};
 
 TEST(ShippedPacks, BuiltinToolsInOrderWithTheirTargetsAndTexts) {
     REQUIRE_EMBEDDED_PACKS();

@@ -19,7 +19,8 @@ TEST(ShortcutName, InternetShortcutBytes) {
 TEST(ShortcutName, PinCaptionsAndVerb) {
     for (const char16_t* caption : {u"Pin to tas&kbar", u"PIN TO TASKBAR", u"固定到任务栏(&K)"})
         EXPECT_TRUE(isPinCaption(caption)) << wideToUtf8(caption);
-    for (const char16_t* caption : {u"从任务栏取消固定", u"Unpin from taskbar", u"Pin to Start", u"固定到开始屏幕", u""})
+    for (const char16_t* caption :
+         {u"从任务栏取消固定", u"Unpin from taskbar", u"Pin to Start", u"固定到开始屏幕", u""})
         EXPECT_FALSE(isPinCaption(caption)) << wideToUtf8(caption);
     EXPECT_TRUE(isPinVerb("TaskbarPin"));
     EXPECT_FALSE(isPinVerb("taskbarunpin"));
@@ -55,13 +56,11 @@ TEST(ShortcutName, NewShortcutNeverReplacesAnotherFile) {
         const char* bytes;
         std::vector<std::u16string> names;  // the folder afterwards
     };
-    const Step steps[] = {
-        {"services", {u"D\\服务.lnk"}},
-        {"services", {u"D\\服务.lnk"}},  // the same shortcut again: kept once
-        {"other", {u"D\\服务 (2).lnk", u"D\\服务.lnk"}},
-        {"third", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}},
-        {"other", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}}
-    };
+    const Step steps[] = {{"services", {u"D\\服务.lnk"}},
+                          {"services", {u"D\\服务.lnk"}},  // the same shortcut again: kept once
+                          {"other", {u"D\\服务 (2).lnk", u"D\\服务.lnk"}},
+                          {"third", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}},
+                          {"other", {u"D\\服务 (2).lnk", u"D\\服务 (3).lnk", u"D\\服务.lnk"}}};
     FakeFolder folder;
     for (const Step& step : steps) {
         folder.next = step.bytes;

@@ -95,14 +95,13 @@ bool callsTextByNumber(const std::string& line) {
 TEST(SourceTree, LayersIncludeOnlyWhatLiesBelowThem) {
     if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
     const std::vector<std::string> aboveCore = {"ui/", "app/", "selftest/"};
-    const std::vector<std::string> aboveData = {"ui/", "app/", "selftest/", "launcher/", "terminal/", "playbooks/",
-                                                "search/", "mcp/", "report/"};
+    const std::vector<std::string> aboveData = {"ui/",        "app/",    "selftest/", "launcher/", "terminal/",
+                                                "playbooks/", "search/", "mcp/",      "report/"};
     std::vector<std::string> aboveBottom = aboveData;
     aboveBottom.push_back("data/");
     const std::map<std::string, std::vector<std::string>> forbidden = {
         {"launcher", aboveCore}, {"terminal", aboveCore}, {"playbooks", aboveCore}, {"search", aboveCore},
-        {"mcp", aboveCore},      {"report", aboveCore},   {"data", aboveData},      {"platform", aboveBottom}
-    };
+        {"mcp", aboveCore},      {"report", aboveCore},   {"data", aboveData},      {"platform", aboveBottom}};
     size_t filesRead = 0;
     for (const auto& [folder, banned] : forbidden) {
         for (const fs::path& path : sourcesIn(folder)) {
@@ -173,10 +172,10 @@ bool definesSharedMutable(const std::string& line) {
 
 TEST(SourceTree, NoWindowWideMutableStateBeyondTheDeclaredOnes) {
     if (!treeReadable()) GTEST_SKIP() << "the source tree is not readable at " << kRoot.string();
-    const std::map<std::string, std::string> allowed = {  // each with why it must exist
+    const std::map<std::string, std::string> allowed = {
+        // each with why it must exist
         {"ui/ui_text.cpp:int gLanguage = 0;", "the language every text is shown in, one for the process"},
-        {"ui/icon_glyphs_win.cpp:    static IconAnswers answers;", "what the fonts can draw, asked once per face"}
-    };
+        {"ui/icon_glyphs_win.cpp:    static IconAnswers answers;", "what the fonts can draw, asked once per face"}};
     for (const char* sample : {"int gCount = 0;", "    static bool looked = false;", "HWND gWindow;"})
         EXPECT_TRUE(definesSharedMutable(sample)) << sample;
     for (const char* sample : {"constexpr int k = 3;", "  static const int m = f();", "int f(int x);", "  int i = 0;"})
@@ -209,8 +208,8 @@ TEST(SourceTree, TextNamesAndTheTableStayInStep) {
     }
     EXPECT_GT(byId.size(), 150u);
 
-    for (const char* sample : {"uiText(35)", "x + uiTextWith( 202, {a})", "uiText(on ? 162 : 76)",
-                               "uiTextIn(1, 0)", "terminalUiText(t, 33)", "uiText(tabs, 32)"})
+    for (const char* sample : {"uiText(35)", "x + uiTextWith( 202, {a})", "uiText(on ? 162 : 76)", "uiTextIn(1, 0)",
+                               "terminalUiText(t, 33)", "uiText(tabs, 32)"})
         EXPECT_TRUE(callsTextByNumber(sample)) << sample;
     for (const char* sample : {"uiText(kTextOk)", "uiText(kTextReportTitle + 3)", "uiTextIn(1, kTextAppName)",
                                "myuiText(3)", "uiText(id)", "uiTextWith(kTextFileBrokenKept, {path, copy})"})

@@ -35,14 +35,17 @@ TEST(StepReading, ShippedStepsReadRealOutput) {
          "Pinging 192.168.1.1 with 32 bytes of data:\r\nReply from 192.168.1.1: bytes=32 time=1ms TTL=64\r\n"
          "Ping statistics for 192.168.1.1:\r\n    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),",
          StepOutcome::Ok, "s4", "Reply from 192.168.1.1: bytes=32 time=1ms TTL=64", ""},
-        {"net.no-internet", "s3", "正在 Ping 192.168.1.1 具有 32 字节的数据:\n来自 192.168.1.1 的回复: 字节=32 时间<1ms TTL=64",
-         StepOutcome::Ok, "s4", "来自 192.168.1.1 的回复: 字节=32 时间<1ms TTL=64", ""},
+        {"net.no-internet", "s3",
+         "正在 Ping 192.168.1.1 具有 32 字节的数据:\n来自 192.168.1.1 的回复: 字节=32 时间<1ms TTL=64", StepOutcome::Ok,
+         "s4", "来自 192.168.1.1 的回复: 字节=32 时间<1ms TTL=64", ""},
         // Counted as received by the statistics, yet nothing answered.
         {"net.no-internet", "s3",
-         "Reply from 192.168.1.23: Destination host unreachable.\nReply from 192.168.1.23: Destination host unreachable.\n"
+         "Reply from 192.168.1.23: Destination host unreachable.\nReply from 192.168.1.23: Destination host "
+         "unreachable.\n"
          "    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),",
          StepOutcome::Fail, "s1", "Reply from 192.168.1.23: Destination host unreachable.", ""},
-        {"net.no-internet", "s3", "来自 192.168.1.23 的回复: 无法访问目标主机。\n    数据包: 已发送 = 4，已接收 = 4，丢失 = 0 (0% 丢失)，",
+        {"net.no-internet", "s3",
+         "来自 192.168.1.23 的回复: 无法访问目标主机。\n    数据包: 已发送 = 4，已接收 = 4，丢失 = 0 (0% 丢失)，",
          StepOutcome::Fail, "s1", "来自 192.168.1.23 的回复: 无法访问目标主机。", ""},
         {"net.no-internet", "s3", "请求超时。\n请求超时。", StepOutcome::Fail, "s1", "请求超时。", ""},
         {"net.no-internet", "s3", "Request timed out.\nReply from 192.168.1.1: bytes=32 time=3ms TTL=64",
@@ -50,37 +53,51 @@ TEST(StepReading, ShippedStepsReadRealOutput) {
         {"share.access-denied", "s1", "Pinging ::1 with 32 bytes of data:\nReply from ::1: time<1ms", StepOutcome::Ok,
          "s3", "Reply from ::1: time<1ms", ""},  // IPv6 replies carry no TTL
         {"print.cannot-print", "s4", "Ping request could not find host printer1. Please check the name and try again.",
-         StepOutcome::Fail, "s1", "Ping request could not find host printer1. Please check the name and try again.", ""},
+         StepOutcome::Fail, "s1", "Ping request could not find host printer1. Please check the name and try again.",
+         ""},
         {"net.rdp", "s1", "Ping 请求找不到主机 srv01。请检查该名称，然后重试。", StepOutcome::Fail, "s5",
          "Ping 请求找不到主机 srv01。请检查该名称，然后重试。", ""},
         {"net.no-internet", "s4",
          "*** Can't find server name for address 192.168.1.1: Non-existent domain\nServer:  UnKnown\n"
          "Address:  192.168.1.1\n\nNon-authoritative answer:\nName:    a-0003.dc-msedge.net",
          StepOutcome::Ok, "s5", "Non-authoritative answer:", ""},
-        {"net.no-internet", "s4", "服务器:  UnKnown\nAddress:  192.168.1.1\n\n非权威应答:\n名称:    a-0003.dc-msedge.net",
-         StepOutcome::Ok, "s5", "非权威应答:", ""},
-        {"net.no-internet", "s4", "Server:  UnKnown\nAddress:  192.168.1.1\n\n*** UnKnown can't find www.msftconnecttest.com: Server failed",
+        {"net.no-internet", "s4",
+         "服务器:  UnKnown\nAddress:  192.168.1.1\n\n非权威应答:\n名称:    a-0003.dc-msedge.net", StepOutcome::Ok, "s5",
+         "非权威应答:", ""},
+        {"net.no-internet", "s4",
+         "Server:  UnKnown\nAddress:  192.168.1.1\n\n*** UnKnown can't find www.msftconnecttest.com: Server failed",
          StepOutcome::Fail, "s5", "*** UnKnown can't find www.msftconnecttest.com: Server failed", ""},
         {"net.slow", "s4", "*** UnKnown 找不到 www.msftconnecttest.com: Non-existent domain", StepOutcome::Fail, "",
          "*** UnKnown 找不到 www.msftconnecttest.com: Non-existent domain", ""},
         {"net.slow", "s4", "DNS request timed out.\n    timeout was 2 seconds.\n*** Request to UnKnown timed-out",
          StepOutcome::Fail, "", "DNS request timed out.", ""},
-        {"print.cannot-print", "s2", "SERVICE_NAME: spooler\n        STATE              : 4  RUNNING\n"
-         "                                (STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", StepOutcome::Ok, "s4",
-         "STATE              : 4  RUNNING", ""},
+        {"print.cannot-print", "s2",
+         "SERVICE_NAME: spooler\n        STATE              : 4  RUNNING\n"
+         "                                (STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)",
+         StepOutcome::Ok, "s4", "STATE              : 4  RUNNING", ""},
         {"print.cannot-print", "s2", "        STATE              : 1  STOPPED", StepOutcome::Fail, "s3",
          "STATE              : 1  STOPPED", ""},
-        {"hw.nosound", "s2", "        STATE              : 2  START_PENDING\n                                (NOT_STOPPABLE)",
+        {"hw.nosound", "s2",
+         "        STATE              : 2  START_PENDING\n                                (NOT_STOPPABLE)",
          StepOutcome::Unknown, "", "", ""},  // still starting: run it again
-        {"hw.nosound", "s2", "[SC] EnumQueryServicesStatus:OpenService 失败 1060:\n\n指定的服务未安装。", StepOutcome::Fail,
-         "s3", "[SC] EnumQueryServicesStatus:OpenService 失败 1060:", ""},
-        {"share.access-denied", "s3", "发生系统错误 53。\n\n找不到网络路径。", StepOutcome::Fail, "", "发生系统错误 53。", ""},
-        {"sys.time-sync", "s2", "Leap Indicator: 3(not synchronized)\r\nStratum: 0 (unspecified)\r\nSource: Local CMOS Clock", StepOutcome::Fail, "s3", "Leap Indicator: 3(not synchronized)", ""},
-        {"sys.time-sync", "s2", "闰秒指示符: 0(无警告)\n层次: 4 (次引用 - 与(S)NTP 同步)\n源: time.windows.com,0x9", StepOutcome::Ok, "s5", "闰秒指示符: 0(无警告)", ""},
-        {"net.wifi-drops", "s1", "    Name                   : Wi-Fi\n    State                  : disconnected", StepOutcome::Fail, "s3", "State                  : disconnected", ""},
-        {"net.wifi-drops", "s1", "    名称                   : WLAN\n    状态                   : 已连接\n    信号                   : 92%", StepOutcome::Ok, "s2", "状态                   : 已连接", ""},
-        {"sec.account-locked", "s1", "User name                    eve\nAccount active               Locked\n"
-         "The command completed successfully.", StepOutcome::Fail, "s3", "Account active               Locked", ""},
+        {"hw.nosound", "s2", "[SC] EnumQueryServicesStatus:OpenService 失败 1060:\n\n指定的服务未安装。",
+         StepOutcome::Fail, "s3", "[SC] EnumQueryServicesStatus:OpenService 失败 1060:", ""},
+        {"share.access-denied", "s3", "发生系统错误 53。\n\n找不到网络路径。", StepOutcome::Fail, "",
+         "发生系统错误 53。", ""},
+        {"sys.time-sync", "s2",
+         "Leap Indicator: 3(not synchronized)\r\nStratum: 0 (unspecified)\r\nSource: Local CMOS Clock",
+         StepOutcome::Fail, "s3", "Leap Indicator: 3(not synchronized)", ""},
+        {"sys.time-sync", "s2", "闰秒指示符: 0(无警告)\n层次: 4 (次引用 - 与(S)NTP 同步)\n源: time.windows.com,0x9",
+         StepOutcome::Ok, "s5", "闰秒指示符: 0(无警告)", ""},
+        {"net.wifi-drops", "s1", "    Name                   : Wi-Fi\n    State                  : disconnected",
+         StepOutcome::Fail, "s3", "State                  : disconnected", ""},
+        {"net.wifi-drops", "s1",
+         "    名称                   : WLAN\n    状态                   : 已连接\n    信号                   : 92%",
+         StepOutcome::Ok, "s2", "状态                   : 已连接", ""},
+        {"sec.account-locked", "s1",
+         "User name                    eve\nAccount active               Locked\n"
+         "The command completed successfully.",
+         StepOutcome::Fail, "s3", "Account active               Locked", ""},
         {"net.no-internet", "s3", "", StepOutcome::Unknown, "", "", ""},
         // ipconfig: the IPv6 gateway first, the IPv4 one on a continuation line.
         {"net.no-internet", "s2",
@@ -92,11 +109,13 @@ TEST(StepReading, ShippedStepsReadRealOutput) {
          "   默认网关. . . . . . . . . . . . . : 192.168.0.1\n   DHCP 服务器 . . . . . . . . . . . : 192.168.0.1",
          StepOutcome::Unknown, "", "", "192.168.0.1"},
         // Hostile or malformed values never reach a command.
-        {"net.no-internet", "s2", "   Default Gateway . . . : 192.168.1.1 & shutdown /s", StepOutcome::Unknown, "", "", ""},
+        {"net.no-internet", "s2", "   Default Gateway . . . : 192.168.1.1 & shutdown /s", StepOutcome::Unknown, "", "",
+         ""},
         {"net.no-internet", "s2", "   Default Gateway . . . : 192.168.1.256\n   Default Gateway . . . : 192.168.01.1",
          StepOutcome::Unknown, "", "", ""},
-        {"net.no-internet", "s2", "   Default Gateway . . . . . . . . . :\n   DNS Servers . . . . . . . . . . . : 8.8.8.8",
-         StepOutcome::Unknown, "", "", ""},  // no gateway at all
+        {"net.no-internet", "s2",
+         "   Default Gateway . . . . . . . . . :\n   DNS Servers . . . . . . . . . . . : 8.8.8.8", StepOutcome::Unknown,
+         "", "", ""},  // no gateway at all
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.playbook) + "/" + c.step + ": " + c.output);
@@ -108,7 +127,8 @@ TEST(StepReading, ShippedStepsReadRealOutput) {
         StepReading reading = readStepAndKeep(*playbook, *step, splitOutputLines(utf8ToWide(c.output)), captures);
         EXPECT_EQ(reading.outcome, c.outcome);
         EXPECT_EQ(wideToUtf8(reading.matched), c.matched);
-        EXPECT_EQ(reading.branch < 0 ? "" : wideToUtf8(step->branches[size_t(reading.branch)].gotoTarget), c.branchGoto);
+        EXPECT_EQ(reading.branch < 0 ? "" : wideToUtf8(step->branches[size_t(reading.branch)].gotoTarget),
+                  c.branchGoto);
         const CapturedValue* gateway = findCapture(captures, u"gateway");
         EXPECT_EQ(gateway ? wideToUtf8(gateway->value) : "", c.gateway);
     }
@@ -168,15 +188,18 @@ TEST(StepReading, BrokenRulesGiveAProblem) {
         bool reads;
     } cases[] = {
         {R"({"type":"command","command":"ver"},"reading":{"ok":["Windows"],"future":{"x":1}})", true},
-        {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"n","kind":"number","after":["N:"]}]})", true},
+        {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"n","kind":"number","after":["N:"]}]})",
+         true},
         {R"({"type":"command","command":"ver"})", false},
         {R"({"type":"command","command":"ver"},"reading":"ok")", false},
         {R"({"type":"command","command":"ver"},"reading":{})", false},
         {R"({"type":"command","command":"ver"},"reading":{"ok":"Windows"})", false},
         {R"({"type":"command","command":"ver"},"reading":{"ok":["  "]})", false},
         {R"({"type":"command","command":"ver"},"reading":{"ok":["a"],"decides":"maybe"})", false},
-        {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"n","kind":"regex","after":["N:"]}]})", false},
-        {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"{n}","kind":"number","after":["N:"]}]})", false},
+        {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"n","kind":"regex","after":["N:"]}]})",
+         false},
+        {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"{n}","kind":"number","after":["N:"]}]})",
+         false},
         {R"({"type":"command","command":"ver"},"reading":{"captures":[{"name":"n","kind":"number"}]})", false},
         {R"({"type":"tool","ref":"builtin.ncpa"},"reading":{"ok":["a"]})", false},
         {R"({"type":"command","command":"ver"},"reading":{"ok":["a"]},"branches":[{"goto":"s","on":"maybe"}])", false},

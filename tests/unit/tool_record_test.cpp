@@ -33,19 +33,26 @@ TEST(ToolPack, FieldsDefaultsAndOverrides) {
       {"id":"b","name":"乙","exe":"b.exe","fileName":"f.exe","requiresAdmin":false,"runAsAdmin":true,
        "category":"system","type":"msc","args":"-q","nameEn":"B","icon":"🔧"},
       {"id":"a","name":"dup","category":5}
-    ])", true);
+    ])",
+                           true);
     std::string described;
     for (const ToolRecord& t : tools) described += describe(t) + "\n";
     // runAsAdmin stands in for requiresAdmin only when that is missing; a wrong kind counts as missing.
-    EXPECT_EQ(described, "a.exe custom 7 x,y, admin custom installed \nf.exe system 0  custom installed 🔧\n"
-                         " custom 7  custom installed \n");
+    EXPECT_EQ(described,
+              "a.exe custom 7 x,y, admin custom installed \nf.exe system 0  custom installed 🔧\n"
+              " custom 7  custom installed \n");
 }
 
 TEST(ToolPack, TypeStrings) {
     const std::tuple<const char16_t*, const char16_t*, ToolType> cases[] = {
-        {u"EXE", u"", ToolType::Other}, {u"cpl", u"", ToolType::Cpl}, {u"bat", u"", ToolType::Bat},
-        {u"url", u"", ToolType::Url}, {u"ps1", u"", ToolType::Ps1}, {u"wmi", u"x.ps1", ToolType::PowerShell},
-        {u"powershell", u"C:\\S\\RUN.PS1", ToolType::Ps1}, {u"powershell", u"Get-Process", ToolType::PowerShell},
+        {u"EXE", u"", ToolType::Other},
+        {u"cpl", u"", ToolType::Cpl},
+        {u"bat", u"", ToolType::Bat},
+        {u"url", u"", ToolType::Url},
+        {u"ps1", u"", ToolType::Ps1},
+        {u"wmi", u"x.ps1", ToolType::PowerShell},
+        {u"powershell", u"C:\\S\\RUN.PS1", ToolType::Ps1},
+        {u"powershell", u"Get-Process", ToolType::PowerShell},
         {u"powershell", u"ps1", ToolType::PowerShell}};
     for (const auto& [type, file, kind] : cases) EXPECT_EQ(toolTypeFromString(type, file), kind) << wideToUtf8(type);
     // path wins over fileName when deciding the PowerShell kind

@@ -49,8 +49,8 @@ ToolRecord tool(ToolType type, std::u16string fileName, std::u16string path = {}
 
 TEST(ToolResolution, PathUtilities) {
     const std::pair<std::u16string, bool> paths[] = {
-        {u"C:\\x", true}, {u"c:", true}, {u"\\\\srv\\s", true}, {u"/\\x", true}, {u"//", true},
-        {u"\\x", false}, {u"1:\\x", false}, {u"C", false}, {u"", false}, {u"sub\\x.exe", false}};
+        {u"C:\\x", true}, {u"c:", true},     {u"\\\\srv\\s", true}, {u"/\\x", true}, {u"//", true},
+        {u"\\x", false},  {u"1:\\x", false}, {u"C", false},         {u"", false},    {u"sub\\x.exe", false}};
     for (const auto& [path, absolute] : paths) {
         EXPECT_EQ(isAbsolutePath(path), absolute) << std::string(path.begin(), path.end());
     }
@@ -74,13 +74,20 @@ TEST(ToolResolution, SearchDirectoriesInOrderSkippingEmptyEntries) {
 
 TEST(ToolResolution, FindingFiles) {
     FakeMachine machine;
-    machine.files = {u"C:\\Windows\\System32\\sub\\t.exe", u"E:\\App\\sub\\t.exe", u"C:\\Windows\\notepad.exe",
-                     u"D:\\More\\tool.exe", u"X:\\abs.exe", u"C:\\Windows\\System32\\compmgmt.msc"};
+    machine.files = {u"C:\\Windows\\System32\\sub\\t.exe",
+                     u"E:\\App\\sub\\t.exe",
+                     u"C:\\Windows\\notepad.exe",
+                     u"D:\\More\\tool.exe",
+                     u"X:\\abs.exe",
+                     u"C:\\Windows\\System32\\compmgmt.msc"};
     ResolutionProbes p = machine.probes();
     const std::pair<const char16_t*, const char16_t*> found[] = {
-        {u"", u""}, {u"X:\\abs.exe", u"X:\\abs.exe"}, {u"X:\\missing.exe", u""},
+        {u"", u""},
+        {u"X:\\abs.exe", u"X:\\abs.exe"},
+        {u"X:\\missing.exe", u""},
         {u"sub\\t.exe", u"E:\\App\\sub\\t.exe"},  // beside the program first
-        {u"notepad.exe", u"C:\\Windows\\notepad.exe"}, {u"tool.exe", u"D:\\More\\tool.exe"},
+        {u"notepad.exe", u"C:\\Windows\\notepad.exe"},
+        {u"tool.exe", u"D:\\More\\tool.exe"},
         {u"notepad", u""}};  // no extension is added
     for (const auto& [name, path] : found) EXPECT_EQ(findExecutable(name, p), path) << wideToUtf8(name);
     EXPECT_EQ(findInSystemDirectory(u"compmgmt.msc", p), u"C:\\Windows\\System32\\compmgmt.msc");
@@ -93,10 +100,14 @@ TEST(ToolResolution, ShortcutTargetsComeFromTheSystemFoldersOnly) {
                      u"E:\\App\\planted.exe", u"C:\\Bin\\onpath.exe"};
     ResolutionProbes p = machine.probes();
     const std::pair<const char16_t*, const char16_t*> resolved[] = {
-        {u"mmc.exe", u"C:\\Windows\\System32\\mmc.exe"}, {u"notepad", u"C:\\Windows\\notepad.exe"},  // ".exe" added
-        {u"a.b", u"C:\\Windows\\System32\\a.b"}, {u"C:\\x.exe", u"C:\\x.exe"}, {u"nothing", u"nothing"},
+        {u"mmc.exe", u"C:\\Windows\\System32\\mmc.exe"},
+        {u"notepad", u"C:\\Windows\\notepad.exe"},  // ".exe" added
+        {u"a.b", u"C:\\Windows\\System32\\a.b"},
+        {u"C:\\x.exe", u"C:\\x.exe"},
+        {u"nothing", u"nothing"},
         {u"planted.exe", u"planted.exe"},  // never beside the program
-        {u"onpath.exe", u"onpath.exe"}, {u"", u""}};
+        {u"onpath.exe", u"onpath.exe"},
+        {u"", u""}};
     for (const auto& [name, path] : resolved) EXPECT_EQ(resolveOnSearchPath(name, p), path) << wideToUtf8(name);
 }
 
@@ -107,15 +118,15 @@ TEST(ToolResolution, FileNamesMustBePlain) {
                                       u"C:\\x.exe", u"\\\\srv\\s\\x.exe"})
         EXPECT_FALSE(isPlainFileName(name)) << std::string(name.begin(), name.end());
     FakeMachine machine;
-    machine.files = {u"C:\\Windows\\System32\\x.msc", u"C:\\Windows\\x.msc", u"C:\\Windows\\System32\\x.exe",
-                     u"E:\\App\\sub\\x.exe", u"E:\\App\\Tools\\..\\x.exe", u"C:\\x.exe"};
+    machine.files = {u"C:\\Windows\\System32\\x.msc", u"C:\\Windows\\x.msc",        u"C:\\Windows\\System32\\x.exe",
+                     u"E:\\App\\sub\\x.exe",          u"E:\\App\\Tools\\..\\x.exe", u"C:\\x.exe"};
     ResolutionProbes p = machine.probes();
     // The same tools with a plain name are present; each other name makes them absent.
     EXPECT_TRUE(isToolAvailable(tool(ToolType::Msc, u"x.msc"), p));
     EXPECT_TRUE(isToolAvailable(tool(ToolType::Exe, u"x.exe"), p));
-    for (const ToolRecord& bad : {tool(ToolType::Msc, u"..\\x.msc"), tool(ToolType::Msc, u"", u"..\\x.msc"),
-                                  tool(ToolType::Exe, u"sub\\x.exe"), tool(ToolType::Exe, u"C:\\x.exe"),
-                                  tool(ToolType::Exe, u"x:", u"x.exe"), tool(ToolType::Cpl, u"", u"")}) {
+    for (const ToolRecord& bad :
+         {tool(ToolType::Msc, u"..\\x.msc"), tool(ToolType::Msc, u"", u"..\\x.msc"), tool(ToolType::Exe, u"sub\\x.exe"),
+          tool(ToolType::Exe, u"C:\\x.exe"), tool(ToolType::Exe, u"x:", u"x.exe"), tool(ToolType::Cpl, u"", u"")}) {
         EXPECT_FALSE(isToolAvailable(bad, p)) << std::string(bad.fileName.begin(), bad.fileName.end());
         EXPECT_EQ(resolveToolFile(bad, p), u"");
     }
@@ -161,8 +172,8 @@ TEST(ToolResolution, Availability) {
         EXPECT_EQ(isToolAvailable(record, machine.probes()), available) << what;
 
     machine.families.reset();  // a repository that cannot be read rules nothing out
-    EXPECT_TRUE(isToolAvailable(tool(ToolType::Exe, u"", u"explorer.exe", u"shell:AppsFolder\\Other_x!App"),
-                                machine.probes()));
+    EXPECT_TRUE(
+        isToolAvailable(tool(ToolType::Exe, u"", u"explorer.exe", u"shell:AppsFolder\\Other_x!App"), machine.probes()));
 }
 
 TEST(ToolResolution, ToolFiles) {

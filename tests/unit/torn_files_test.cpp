@@ -16,7 +16,10 @@ namespace {
 const size_t kNulTails[] = {1, 14, 512, 4096};
 
 // One way of breaking a file: its bytes, and whether its last line was cut.
-struct Tear { std::string bytes; bool cut; };
+struct Tear {
+    std::string bytes;
+    bool cut;
+};
 
 std::vector<Tear> tears(const std::string& whole) {
     std::vector<Tear> all;
@@ -90,7 +93,9 @@ Settings settingsWritten() {
 
 const JsonFile kJsonFiles[] = {
     {"config.json", settingsText(), settingsPath,
-     [](DocumentOutcome& outcome) { return serializeSettings(loadSettings(&outcome)) == serializeSettings(settingsWritten()); }},
+     [](DocumentOutcome& outcome) {
+         return serializeSettings(loadSettings(&outcome)) == serializeSettings(settingsWritten());
+     }},
     {"custom-tools.json",
      "{\"tools\": [\n  {\"id\": \"a\", \"name\": \"Caf\xE9\", \"path\": \"C:\\\\a.exe\"},\n"
      "  {\"id\": \"b\", \"name\": \"B\", \"type\": \"url\", \"path\": \"https://b.example\"}\n]}\n",
@@ -110,7 +115,8 @@ TEST_F(TornFiles, JsonFilesLoseNothing) {
     REQUIRE_PER_USER_REDIRECT();
     for (const JsonFile& file : kJsonFiles) {
         for (const Tear& tear : tears(file.text)) {
-            SCOPED_TRACE(std::string(file.name) + " " + testing::PrintToString(tear.bytes.substr(file.text.size() - 3)));
+            SCOPED_TRACE(std::string(file.name) + " " +
+                         testing::PrintToString(tear.bytes.substr(file.text.size() - 3)));
             const std::u16string path = file.path();
             platform::removeFile(path + u".bad");
             ASSERT_TRUE(writeWholeFile(path, tear.bytes));

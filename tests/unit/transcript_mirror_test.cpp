@@ -10,9 +10,7 @@ std::u16string textOf(const TranscriptMirror& mirror) {
     return text;
 }
 
-OutputRun run(const std::u16string& text, uint8_t red = 0) {
-    return {text, Rgb{red, 0, 0}, false};
-}
+OutputRun run(const std::u16string& text, uint8_t red = 0) { return {text, Rgb{red, 0, 0}, false}; }
 
 TEST(TranscriptMirror, CountsLinesAcrossRunsAndSplitPairs) {
     TranscriptMirror mirror;
@@ -22,7 +20,8 @@ TEST(TranscriptMirror, CountsLinesAcrossRunsAndSplitPairs) {
     // Every run ends at most one line, at its end; colours stay with their text.
     for (const OutputRun& piece : mirror.runs) {
         size_t breaks = piece.text.find_first_of(u"\r\n");
-        EXPECT_TRUE(breaks == std::u16string::npos || breaks + 2 >= piece.text.size()) << std::string(piece.text.begin(), piece.text.end());
+        EXPECT_TRUE(breaks == std::u16string::npos || breaks + 2 >= piece.text.size())
+            << std::string(piece.text.begin(), piece.text.end());
     }
     EXPECT_EQ(mirror.runs[2].text, u"three\n");
     EXPECT_EQ(mirror.runs[2].color.r, 1);

@@ -53,12 +53,13 @@ TEST(UiText, HelpDocumentsNameTheRealSwitchAndFile) {
             EXPECT_TRUE(contains(help, key)) << language;
         EXPECT_TRUE(contains(mcp, u"\r\n· toolkeep.exe --mcp-stdio\r\n")) << language;
         // The host configuration and the five tools, as the README gives them.
-        EXPECT_TRUE(contains(mcp, u"{\r\n  \"mcpServers\": {\r\n    \"wrenly\": {\r\n"
-                                  u"      \"command\": \"C:\\\\Tools\\\\toolkeep.exe\",\r\n"
-                                  u"      \"args\": [\"--mcp-stdio\"]\r\n    }\r\n  }\r\n}\r\n"))
+        EXPECT_TRUE(contains(mcp,
+                             u"{\r\n  \"mcpServers\": {\r\n    \"wrenly\": {\r\n"
+                             u"      \"command\": \"C:\\\\Tools\\\\toolkeep.exe\",\r\n"
+                             u"      \"args\": [\"--mcp-stdio\"]\r\n    }\r\n  }\r\n}\r\n"))
             << language;
-        for (const char16_t* tool : {u"list_tools", u"search_tools(query)", u"get_tool_info(id)", u"list_playbooks",
-                                     u"get_playbook(id)"})
+        for (const char16_t* tool :
+             {u"list_tools", u"search_tools(query)", u"get_tool_info(id)", u"list_playbooks", u"get_playbook(id)"})
             EXPECT_TRUE(contains(mcp, std::u16string(u"\r\n· ") + tool)) << language;
     }
 }

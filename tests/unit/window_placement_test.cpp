@@ -22,17 +22,15 @@ TEST(WindowPlacement, ReadsWhatItWritesAndRefusesDamagedFrames) {
     ASSERT_TRUE(plain);
     EXPECT_FALSE(plain->maximized);
 
-    const char* const refused[] = {
-        "",
-        "{",
-        "[10, 20, 810, 620]",
-        R"({"left": 10, "top": 20, "right": 810})",                        // an edge missing
-        R"({"left": "10", "top": 20, "right": 810, "bottom": 620})",       // not a number
-        R"({"left": 810, "top": 20, "right": 10, "bottom": 620})",         // inside out
-        R"({"left": 10, "top": 20, "right": 10, "bottom": 620})",          // no width
-        R"({"left": 10, "top": 20, "right": 1e300, "bottom": 620})",       // beyond any desktop
-        R"({"left": -2147483648, "top": 0, "right": 2147483647, "bottom": 9})"
-    };
+    const char* const refused[] = {"",
+                                   "{",
+                                   "[10, 20, 810, 620]",
+                                   R"({"left": 10, "top": 20, "right": 810})",  // an edge missing
+                                   R"({"left": "10", "top": 20, "right": 810, "bottom": 620})",  // not a number
+                                   R"({"left": 810, "top": 20, "right": 10, "bottom": 620})",  // inside out
+                                   R"({"left": 10, "top": 20, "right": 10, "bottom": 620})",  // no width
+                                   R"({"left": 10, "top": 20, "right": 1e300, "bottom": 620})",  // beyond any desktop
+                                   R"({"left": -2147483648, "top": 0, "right": 2147483647, "bottom": 9})"};
     for (const char* text : refused) EXPECT_FALSE(parse(text)) << text;
 }
 
