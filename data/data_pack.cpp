@@ -80,3 +80,13 @@ std::vector<ToolRecord> loadExternalTools() {
     }
     return tools;
 }
+
+std::vector<std::u16string> unusableToolPackCopies() {
+    std::vector<std::u16string> unusable;
+    for (const PackInfo& pack : {kBuiltinToolsPack, kExternalToolsPack}) {
+        const std::u16string copy = findPackFile(pack.fileName);
+        std::u16string source;
+        if (!copy.empty() && loadDataPack(pack, &source) && source != copy) unusable.push_back(copy);
+    }
+    return unusable;
+}

@@ -36,3 +36,7 @@ std::u16string packDataVersion(const PackInfo& pack);
 std::u16string builtinToolsSource();
 std::vector<ToolRecord> loadBuiltinTools();
 std::vector<ToolRecord> loadExternalTools();
+// The copies of the two tool packs in the directory chain that the loader could
+// not use, so that it took the embedded copy instead: worth telling the user,
+// whose edit would otherwise be ignored without a word.
+std::vector<std::u16string> unusableToolPackCopies();

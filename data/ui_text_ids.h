@@ -231,3 +231,4 @@ constexpr int kTextPlaybookFileProblem = 308;  // file, the problem
 constexpr int kTextNoExactMatch = 309;
 constexpr int kTextEveryPlaybook = 310;
 constexpr int kTextOpenFromPlaybooks = 311;
+constexpr int kTextToolPackUnusable = 312;  // the data folder's copy the embedded one replaced

@@ -35,6 +35,7 @@ Catalog loadCatalog(const std::vector<ToolRecord>& customTools) {
     PlaybookSet playbooks = loadPlaybookSet(toolIds);
     catalog.playbooks = std::move(playbooks.playbooks);
     catalog.brokenPlaybookFiles = std::move(playbooks.files);
+    catalog.unusableToolPacks = unusableToolPackCopies();
     return catalog;
 }
 

@@ -14,6 +14,7 @@ struct Catalog {
     std::vector<ToolRecord> absent;  // built-in tools this machine lacks, kept to name them (playbook steps)
     std::vector<Playbook> playbooks;  // shipped, then the team's files, then the user's
     std::vector<PlaybookFile> brokenPlaybookFiles;  // each playbook file with problems, to report
+    std::vector<std::u16string> unusableToolPacks;  // the data folder's tool packs that were passed over
 };
 
 // The present built-in tools in pack order, every external tool after the

@@ -302,6 +302,8 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) {
     reportFileProblem(*state, state->customToolsFile);
     reportFileProblem(*state, state->placement.file);
     reportPlaybookFiles(*state, state->catalog.brokenPlaybookFiles);
+    for (const std::u16string& pack : state->catalog.unusableToolPacks)
+        reportActivity(*state, uiTextWith(kTextToolPackUnusable, {pack}), kFailureRed);
     reportDuplicateIds(*state, state->catalog.playbooks);
     selectTab(*state, pageIndex(state->pages, PageKind::Assistant));
     PostMessageW(window, kReadyMessage, 0, 0);

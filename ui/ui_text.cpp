@@ -377,6 +377,8 @@ constexpr TextRow kRows[] = {
      u"launch):"},
     {310, u"💡 全部排障剧本：", u"💡 All playbooks: "},
     {311, u"（在左侧“排障剧本”页中点击打开）", u"(open one from the left 'Playbooks' page)"},
+    {312, u"工具数据包不能使用（须为含 tools 数组的 UTF-8 JSON）：%s；已改用内置数据",
+     u"The tool pack cannot be used (it must be UTF-8 JSON with a tools array): %s; the built-in copy is used instead"},
 };
 
 constexpr bool rowsInIdOrder() {

@@ -6,7 +6,7 @@
 
 #include "data/ui_text_ids.h"
 
-constexpr int kUiTextCount = 312;
+constexpr int kUiTextCount = 313;
 
 // 0 = Chinese, 1 = English; any value other than 1 shows Chinese.
 int uiLanguage();

@@ -70,6 +70,7 @@ TEST_F(DataPack, WhichFilesAreAccepted) {
         EXPECT_EQ(label, accepted ? file : kEmbeddedSourceLabel) << bytes;
         EXPECT_EQ(packDataVersion(kBuiltinToolsPack), accepted ? u"0.0.0" : u"0.0.4") << bytes;
         EXPECT_EQ(loadBuiltinTools().empty(), accepted) << bytes;
+        EXPECT_EQ(unusableToolPackCopies(), accepted ? std::vector<std::u16string>{} : std::vector{file}) << bytes;
     }
 }
 
