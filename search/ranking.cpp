@@ -99,8 +99,8 @@ inline bool isAsciiWordUnit(char16_t c) { return (c >= u'a' && c <= u'z') || (c 
 // A lexicon entry that begins like a Latin word matches only where a word
 // begins in the query: "date" is not in "update", nor "ps" in "keeps".
 bool queryHasEntry(const Query& query, std::u16string_view entry) {
-    if (!queryContains(query, entry) || !isAsciiWordUnit(entry[0]))
-        return !entry.empty() && queryContains(query, entry);
+    if (!queryContains(query, entry)) return false;  // never true for an empty entry
+    if (!isAsciiWordUnit(entry[0])) return true;
     const std::u16string_view q = query.text;
     for (size_t at = q.find(entry); at != std::u16string_view::npos; at = q.find(entry, at + 1))
         if (at == 0 || !isAsciiWordUnit(q[at - 1])) return true;
@@ -115,15 +115,10 @@ bool queryHasAny(const Query& query, const std::vector<std::u16string>& entries,
 }
 
 bool anySpecificEntry(const Query& query) {
-    auto specific = [&](const std::vector<std::u16string>& entries) {
-        for (const auto& entry : entries)
-            if (!isBroadWord(entry) && queryHasEntry(query, entry)) return true;
-        return false;
-    };
     for (const auto& [id, aliases] : toolAliases())
-        if (specific(aliases)) return true;
+        if (queryHasAny(query, aliases, true)) return true;
     for (const auto& rule : symptomRules())
-        if (specific(rule.keywords)) return true;
+        if (queryHasAny(query, rule.keywords, true)) return true;
     return false;
 }
 
